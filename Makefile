@@ -1,0 +1,33 @@
+# The two entry points: `make run` starts the program, `make test` builds and runs every test.
+.PHONY: all run test deps build build-test bench clean
+
+JOBS ?= $(shell nproc)
+
+all: build
+
+deps:
+	bash scripts/install-deps
+
+# Release build in build/.
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENDRA_BUILD_TESTS=OFF
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/src/cli/zendra-cli demo
+
+# Debug build with AddressSanitizer and UBSan in build-test/; warnings are errors here.
+build-test: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZENDRA_SANITIZE=ON \
+	  -DZENDRA_WERROR=ON -DZENDRA_BUILD_BENCH=OFF
+	cmake --build build-test -j $(JOBS)
+
+test: build-test
+	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+# Benchmarks from the Release build; not part of the tests.
+bench: build
+	for b in build/bench/bench_*; do $$b; done
+
+clean:
+	rm -rf build build-test
