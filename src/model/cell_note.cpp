@@ -1,0 +1,74 @@
+#include "model/cell_note.h"
+
+#include <algorithm>
+
+namespace zendra {
+
+std::string CellNote::Vstr() const {
+  std::string text;
+  for (const auto& value : values_) {
+    if (!text.empty()) text += ',';
+    text += '"';
+    if (value) text += value->value;
+    text += '"';
+  }
+  return text;
+}
+
+void CellNote::ReplaceValue(std::int32_t index, ValueRef value) {
+  values_.Replace(index, std::move(value));
+}
+
+bool CellNote::SameAddress(const CellNote& other) const {
+  if (values_.Count() != other.values_.Count()) return false;
+  auto mine = values_.begin();
+  for (const auto& theirs : other.values_) {
+    if (!*mine || !theirs || (*mine)->UID != theirs->UID) return false;
+    ++mine;
+  }
+  return true;
+}
+
+CellNoteRef CellNoteColl::Add(CellNoteRef note) {
+  if (!note) return nullptr;
+  const std::string address = note->Vstr();
+  for (const auto& held : items_) {
+    if (held->Vstr() == address) return held;
+  }
+  items_.push_back(note);
+  return note;
+}
+
+CellNoteRef CellNoteColl::Item(std::int32_t position) const {
+  if (position < 1 || position > Count()) return nullptr;
+  return items_[position - 1];
+}
+
+void CellNoteColl::Remove(std::int32_t position) {
+  if (position >= 1 && position <= Count()) items_.erase(items_.begin() + (position - 1));
+}
+
+std::int32_t CellNoteColl::find(const CellNote& note) const {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i]->SameAddress(note)) return static_cast<std::int32_t>(i + 1);
+  }
+  return -1;
+}
+
+bool CellNoteColl::FindesCellNote(const CellNote& note) const {
+  return find(note) != -1;
+}
+
+void CellNoteColl::removeNote(const CellNote& note) {
+  Remove(find(note));
+}
+
+void CellNoteColl::RemoveByUID(std::int32_t uid) {
+  std::erase_if(items_, [uid](const CellNoteRef& note) {
+    const auto& values = note->Values();
+    return std::any_of(values.begin(), values.end(),
+                       [uid](const ValueRef& v) { return v && v->UID == uid; });
+  });
+}
+
+}  // namespace zendra

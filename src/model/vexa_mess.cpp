@@ -1,0 +1,172 @@
+#include "model/vexa_mess.h"
+
+#include <charconv>
+#include <limits>
+
+#include "model/text_compare.h"
+
+namespace zendra {
+namespace {
+
+std::int32_t codeIndex(const DimensionDataColl& side, std::string_view text,
+                       std::int32_t position) {
+  const auto variable = side.Item(position);
+  if (!variable) return -1;
+  std::int32_t index = 0;
+  for (const auto& value : variable->ValueCode) {
+    const std::string& key = variable->UseCodes ? value->code : value->value;
+    if (key == text) return index;
+    ++index;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool parsePrecision(std::string_view text, std::int16_t& out) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  std::int16_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return false;
+  out = value;
+  return true;
+}
+
+VexaMess::VexaMess()
+    : ContData(std::make_shared<zendra::ContentData>()), AllVals(ValueAndCode::create("*")) {}
+
+void VexaMess::raise(std::int16_t eventType, std::int32_t StubOrHead) {
+  std::int16_t dimtype = 0;
+  if (StubOrHead != 0) {
+    const bool fits = StubOrHead >= std::numeric_limits<std::int16_t>::min() &&
+                      StubOrHead <= std::numeric_limits<std::int16_t>::max();
+    dimtype = fits ? static_cast<std::int16_t>(StubOrHead) : 1;
+  }
+  DimensionChanged.emit(eventType, dimtype);
+}
+
+DimensionRef VexaMess::place(DimensionRef variable, std::int32_t StubOrHead, bool asTime) {
+  if (!variable || Dimensions.Contains(variable->name) || Dimensions.IndexOf(variable.get()) != 0) {
+    return nullptr;
+  }
+  const std::int32_t stubCount = colStub.Count();
+  if (StubOrHead == 0) {
+    Dimensions.Add(variable, variable->name, stubCount);
+    colStub.Add(variable, variable->name, -1);
+  } else if (asTime) {
+    Dimensions.Add(variable, variable->name, stubCount);
+    colHeading.Add(variable, variable->name, 0);
+  } else {
+    Dimensions.Add(variable, variable->name, -1);
+    colHeading.Add(variable, variable->name, -1);
+  }
+  return variable;
+}
+
+DimensionRef VexaMess::addDimension(const std::string& name, std::int32_t StubOrHead) {
+  auto variable = place(DimensionData::create(name), StubOrHead, false);
+  if (variable) raise(1, StubOrHead);
+  return variable;
+}
+
+DimensionRef VexaMess::addTimeDimension(const std::string& name, std::int32_t StubOrHead,
+                                        const std::string& code, const std::string& text) {
+  auto variable = place(DimensionData::create(name), StubOrHead, true);
+  if (!variable) return nullptr;
+  auto value = variable->addVal();
+  value->code = code;
+  value->value = text;
+  raise(4, StubOrHead);
+  return variable;
+}
+
+DimensionRef VexaMess::insertDimension(DimensionRef variable, std::int32_t StubOrHead) {
+  auto placed = place(std::move(variable), StubOrHead, false);
+  if (placed) raise(1, StubOrHead);
+  return placed;
+}
+
+bool VexaMess::RemoveDimension(std::int32_t StubOrHead, std::int32_t position) {
+  DimensionDataColl& side = StubOrHead == 0 ? colStub : colHeading;
+  const auto variable = side.Item(position);
+  if (!variable) return false;
+  Dimensions.Remove(Dimensions.IndexOf(variable.get()));
+  side.Remove(position);
+  raise(2, StubOrHead);
+  return true;
+}
+
+bool VexaMess::RemoveDimension(std::int32_t StubOrHead, std::string_view name) {
+  const DimensionDataColl& side = StubOrHead == 0 ? colStub : colHeading;
+  return RemoveDimension(StubOrHead, side.IndexOf(name));
+}
+
+bool VexaMess::RenameDimension(std::int32_t StubOrHead, std::string_view oldName,
+                               const std::string& newName) {
+  const auto variable = Dimensions.Item(oldName);
+  if (!variable) return false;
+  const auto holder = Dimensions.Item(newName);
+  if (holder && holder != variable) return false;
+
+  std::string previous = variable->name;
+  variable->name = newName;
+  // Every collection takes the variables' current names as keys, positions unchanged.
+  if (!Dimensions.Rekey()) {
+    variable->name = std::move(previous);
+    return false;
+  }
+  colStub.Rekey();
+  colHeading.Rekey();
+  // ContVariable is resolved by key, so it follows a rename whatever its letter case.
+  if (equalsIgnoringCase(ContVariable, oldName)) ContVariable = newName;
+  raise(3, StubOrHead);
+  return true;
+}
+
+bool VexaMess::TestVarName(std::string_view name) const {
+  for (const auto& variable : Dimensions) {
+    if (variable->name == name) return false;
+  }
+  return true;
+}
+
+DimensionRef VexaMess::Get_Dimension(std::string_view name) const {
+  return Dimensions.Item(name);
+}
+
+void VexaMess::setSaveDecimals() {
+  std::int16_t m = Decimaler;
+  for (const auto& variable : Dimensions) {
+    for (const auto& value : variable->ValueCode) {
+      std::int16_t p = 0;
+      if (!value->Precision.empty() && parsePrecision(value->Precision, p) && p > m) m = p;
+    }
+  }
+  SaveDecimals = m;
+}
+
+std::shared_ptr<zendra::ContentData> VexaMess::GetContdataKey(std::string_view key) {
+  if (ContVariable.empty()) return nullptr;
+  const auto variable = Get_Dimension(ContVariable);
+  if (!variable) return nullptr;
+  for (const auto& value : variable->ValueCode) {
+    if (value->value == key) {
+      if (!value->ContentData) value->ContentData = std::make_shared<zendra::ContentData>();
+      return value->ContentData;
+    }
+  }
+  return nullptr;
+}
+
+std::int32_t VexaMess::GetCodeIndexStub(std::string_view text, std::int32_t position) const {
+  return codeIndex(colStub, text, position);
+}
+
+std::int32_t VexaMess::GetCodeIndexHead(std::string_view text, std::int32_t position) const {
+  return codeIndex(colHeading, text, position);
+}
+
+}  // namespace zendra
