@@ -1,5 +1,5 @@
 # The two entry points: `make run` starts the program, `make test` builds and runs every test.
-.PHONY: all run test deps build build-test bench clean
+.PHONY: all run test deps build build-test bench fuzz clean
 
 JOBS ?= $(shell nproc)
 
@@ -24,10 +24,16 @@ build-test: deps
 
 test: build-test
 	cd build-test && ctest --output-on-failure -j $(JOBS)
+	bash scripts/run-fuzzers $(FUZZ_SECONDS)
+
+# libFuzzer targets, built with clang in build-fuzz/, each run for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 5
+fuzz: deps
+	bash scripts/run-fuzzers $(FUZZ_SECONDS)
 
 # Benchmarks from the Release build; not part of the tests.
 bench: build
 	for b in build/bench/bench_*; do $$b; done
 
 clean:
-	rm -rf build build-test
+	rm -rf build build-test build-fuzz
