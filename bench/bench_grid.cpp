@@ -1,0 +1,71 @@
+// Laying out and filling the data grid of large tables.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <string>
+
+#include "grid/data_methods.h"
+
+namespace {
+
+void addValues(zendra::DimensionData& v, int count, const char* prefix) {
+  v.UseCodes = true;
+  for (int i = 0; i < count; ++i) {
+    auto value = v.addVal();
+    value->value = std::string(prefix) + " number " + std::to_string(i);
+    value->code = std::to_string(i);
+  }
+}
+
+// stub: region (rows/10) x sex (10); heading: year (cols)
+void makeTable(zendra::VexaMess& doc, int rows, int cols) {
+  addValues(*doc.addDimension("region", 0), rows / 10, "Region");
+  addValues(*doc.addDimension("sex", 0), 10, "Sex");
+  addValues(*doc.addDimension("year", 1), cols, "Year");
+  doc.SaveDecimals = 1;
+}
+
+void BM_CreateGrid(benchmark::State& state) {
+  const auto rows = static_cast<int>(state.range(0));
+  const auto cols = static_cast<int>(state.range(1));
+  zendra::VexaMess doc;
+  makeTable(doc, rows, cols);
+  zendra::CellGrid grid;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(zendra::CreateGrid(doc, grid, true, false));
+  }
+  state.counters["cells/s"] =
+      benchmark::Counter(static_cast<double>(rows) * cols * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CreateGrid)->Args({1000, 1000})->Args({100000, 10})->Unit(benchmark::kMillisecond);
+
+void BM_CreateAndFillGrid(benchmark::State& state) {
+  const auto rows = static_cast<int>(state.range(0));
+  const auto cols = static_cast<int>(state.range(1));
+  zendra::VexaMess doc;
+  makeTable(doc, rows, cols);
+  zendra::CellGrid grid;
+  for (auto _ : state) {
+    zendra::CreateGrid(doc, grid, true, false);
+    double v = 0;
+    for (int r = 0; r < doc.NumRows; ++r) {
+      for (int c = 0; c < doc.NumCols; ++c) {
+        grid.setNumber(doc.DataRow1 + r, doc.DataCol1 + c, v += 0.5, 1);
+      }
+    }
+  }
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["maxRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  state.counters["cells/s"] =
+      benchmark::Counter(static_cast<double>(rows) * cols * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CreateAndFillGrid)
+    ->Args({1000, 1000})
+    ->Args({10000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+}  // namespace
