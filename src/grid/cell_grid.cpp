@@ -28,7 +28,7 @@ std::int32_t charCount(std::string_view text) {
 
 bool CellGrid::setSize(std::int32_t rows, std::int32_t cols) {
   if (rows < 0 || cols < 0) return false;
-  if (static_cast<std::int64_t>(rows) * cols > kMaxCells) return false;
+  if (static_cast<std::int64_t>(rows) * cols > maxCells_) return false;
   if (cols == cols_) {
     if (rows < rows_) {
       for (auto i = index(rows + 1, 1); i < cells_.size(); ++i) release(cells_[i]);
@@ -276,7 +276,7 @@ void CellGrid::clearAll() {
 bool CellGrid::insertRows(std::int32_t before, std::int32_t count) {
   if (count <= 0 || before < 1 || before > rows_ + 1) return false;
   const std::int64_t newRows = static_cast<std::int64_t>(rows_) + count;
-  if (newRows > std::numeric_limits<std::int32_t>::max() || newRows * cols_ > kMaxCells) {
+  if (newRows > std::numeric_limits<std::int32_t>::max() || newRows * cols_ > maxCells_) {
     return false;
   }
   cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(index(before, 1)),
@@ -301,7 +301,7 @@ void CellGrid::deleteRows(std::int32_t first, std::int32_t count) {
 bool CellGrid::insertCols(std::int32_t before, std::int32_t count) {
   if (count <= 0 || before < 1 || before > cols_ + 1) return false;
   if (static_cast<std::int64_t>(cols_) + count > std::numeric_limits<std::int32_t>::max() ||
-      static_cast<std::int64_t>(rows_) * (static_cast<std::int64_t>(cols_) + count) > kMaxCells) {
+      static_cast<std::int64_t>(rows_) * (static_cast<std::int64_t>(cols_) + count) > maxCells_) {
     return false;
   }
   const std::int32_t newCols = cols_ + count;

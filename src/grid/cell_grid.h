@@ -39,7 +39,8 @@ struct Block {
 // cells into it, and the reader, writer and imports work on it. A widget shows it.
 class CellGrid {
  public:
-  // The most cells a grid will hold; larger sizes are refused, never allocated.
+  // The most cells a grid holds unless told otherwise; larger sizes are refused, never
+  // allocated.
   static constexpr std::int64_t kMaxCells = 400'000'000;
   static constexpr float kDefaultColumnWidth = 10.0f;  // in characters
 
@@ -47,7 +48,7 @@ class CellGrid {
   CellGrid(std::int32_t rows, std::int32_t cols) { setSize(rows, cols); }
 
   // Size. Growing adds empty cells, shrinking drops the cells past the new end.
-  // Returns false, changing nothing, for a negative size or one past kMaxCells.
+  // Returns false, changing nothing, for a negative size or one past maxCells().
   bool setSize(std::int32_t rows, std::int32_t cols);
   bool setRowCount(std::int32_t rows) { return setSize(rows, cols_); }
   bool setColCount(std::int32_t cols) { return setSize(rows_, cols); }
@@ -57,6 +58,8 @@ class CellGrid {
     return row >= 1 && row <= rows_ && col >= 1 && col <= cols_;
   }
   Block all() const { return {1, 1, rows_, cols_}; }
+  std::int64_t maxCells() const { return maxCells_; }
+  void setMaxCells(std::int64_t cells) { maxCells_ = cells; }
 
   // Current cell (1-based); clamped into the grid, 0 when the grid has no cells.
   void setCurrent(std::int32_t row, std::int32_t col);
@@ -109,7 +112,7 @@ class CellGrid {
   void clearAll();
 
   // Whole rows and columns, moving the cells behind them. Inserting returns false,
-  // changing nothing, for a position outside 1..count+1 or a size past kMaxCells.
+  // changing nothing, for a position outside 1..count+1 or a size past maxCells().
   bool insertRows(std::int32_t before, std::int32_t count);
   void deleteRows(std::int32_t first, std::int32_t count);
   bool insertCols(std::int32_t before, std::int32_t count);
@@ -184,6 +187,7 @@ class CellGrid {
   void forBlock(const Block& block, F&& f);
   void clampCurrent();
 
+  std::int64_t maxCells_ = kMaxCells;
   std::int32_t rows_ = 0;
   std::int32_t cols_ = 0;
   std::vector<Cell> cells_;

@@ -132,7 +132,7 @@ bool SizeGrid(VexaMess& doc, CellGrid& grid) {
   const std::int64_t gridRows = doc.DataRow1 + rows - 1;
   const std::int64_t gridCols = doc.DataCol1 + cols - 1;
   constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-  if (gridRows > kMax || gridCols > kMax || gridRows * gridCols > CellGrid::kMaxCells) {
+  if (gridRows > kMax || gridCols > kMax || gridRows * gridCols > grid.maxCells()) {
     return false;
   }
   grid.setSize(0, 0);  // the layout empties the grid anyway; no cells to carry over
@@ -265,7 +265,7 @@ void UpdateForValueChange(VexaMess& doc, CellGrid& grid, const DimensionData& va
     const std::int64_t grown = static_cast<std::int64_t>(count) / oldCount * newCount;
     const std::int64_t other = inStub ? grid.colCount() : grid.rowCount();
     const std::int64_t total = (inStub ? doc.DataRow1 : doc.DataCol1) - 1 + grown;
-    if (total > std::numeric_limits<std::int32_t>::max() || total * other > CellGrid::kMaxCells) {
+    if (total > std::numeric_limits<std::int32_t>::max() || total * other > grid.maxCells()) {
       doc.GridCreated = false;  // cannot follow: the grid must be laid out anew
       return;
     }

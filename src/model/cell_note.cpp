@@ -29,11 +29,38 @@ bool CellNote::SameAddress(const CellNote& other) const {
   return true;
 }
 
+namespace {
+
+bool anyQuote(const VacCollection& values) {
+  return std::any_of(values.begin(), values.end(), [](const ValueRef& v) {
+    return v && v->value.find('"') != std::string::npos;
+  });
+}
+
+// Vstr(a) == Vstr(b) without building the texts. Without quote characters in the
+// value texts, the joined texts are equal exactly when the entries are equal one by
+// one; with them, compare the texts themselves.
+bool sameVstr(const CellNote& a, const CellNote& b) {
+  const VacCollection& x = a.Values();
+  const VacCollection& y = b.Values();
+  if (anyQuote(x) || anyQuote(y)) return a.Vstr() == b.Vstr();
+  if (x.Count() != y.Count()) return false;
+  auto it = y.begin();
+  for (const auto& v : x) {
+    const std::string_view left = v ? std::string_view(v->value) : std::string_view();
+    const std::string_view right = *it ? std::string_view((*it)->value) : std::string_view();
+    if (left != right) return false;
+    ++it;
+  }
+  return true;
+}
+
+}  // namespace
+
 CellNoteRef CellNoteColl::Add(CellNoteRef note) {
   if (!note) return nullptr;
-  const std::string address = note->Vstr();
   for (const auto& held : items_) {
-    if (held->Vstr() == address) return held;
+    if (sameVstr(*held, *note)) return held;
   }
   items_.push_back(note);
   return note;

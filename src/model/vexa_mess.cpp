@@ -23,7 +23,7 @@ std::int32_t codeIndex(const DimensionDataColl& side, std::string_view text,
 
 }  // namespace
 
-bool parsePrecision(std::string_view text, std::int16_t& out) {
+bool parseInt16(std::string_view text, std::int16_t& out) {
   const auto first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return false;
   text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
@@ -142,7 +142,7 @@ void VexaMess::setSaveDecimals() {
   for (const auto& variable : Dimensions) {
     for (const auto& value : variable->ValueCode) {
       std::int16_t p = 0;
-      if (!value->Precision.empty() && parsePrecision(value->Precision, p) && p > m) m = p;
+      if (!value->Precision.empty() && parseInt16(value->Precision, p) && p > m) m = p;
     }
   }
   SaveDecimals = m;

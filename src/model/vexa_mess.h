@@ -119,8 +119,8 @@ class VexaMess {
   std::string rawDataText_;
 };
 
-// Parses a PRECISION text (blanks around it allowed) as a whole number that fits the
-// decimals field; returns false for anything else.
-bool parsePrecision(std::string_view text, std::int16_t& out);
+// Parses a whole number that fits 16 bits (blanks around it and a "+" allowed), as
+// PRECISION and DECIMALS texts hold; returns false, leaving out alone, for anything else.
+bool parseInt16(std::string_view text, std::int16_t& out);
 
 }  // namespace zendra

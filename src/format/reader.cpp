@@ -1,0 +1,488 @@
+#include "format/reader.h"
+
+#include <array>
+#include <charconv>
+#include <utility>
+
+#include "format/vexa_file.h"
+#include "grid/data_methods.h"
+#include "grid/numeric.h"
+
+namespace zendra {
+namespace {
+
+std::string upperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return out;
+}
+
+bool hasHighBytes(std::string_view s) {
+  for (const char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+// A whole number of the given text positions (1-based, inclusive); false when the
+// text is too short or those characters are not digits.
+bool digitsAt(std::string_view text, std::size_t from, std::size_t to, int& out) {
+  if (from < 1 || to < from || to > text.size()) return false;
+  const std::string_view part = text.substr(from - 1, to - from + 1);
+  for (const char c : part) {
+    if (c < '0' || c > '9') return false;
+  }
+  const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), out);
+  return ec == std::errc() && end == part.data() + part.size();
+}
+
+using TextField = std::string VexaMess::*;
+using ContentField = std::string ContentData::*;
+
+struct NamedField {
+  std::string_view keyword;
+  TextField field;
+};
+constexpr std::array kTableFields = {
+    NamedField{"CREATION-DATE", &VexaMess::CreationDate},
+    NamedField{"MATRIX", &VexaMess::Matrix},
+    NamedField{"SUBJECT-AREA", &VexaMess::SubjectArea},
+    NamedField{"SUBJECT-CODE", &VexaMess::SubjectCode},
+    NamedField{"TITLE", &VexaMess::Title},
+    NamedField{"CONTENTS", &VexaMess::Contents},
+    NamedField{"SOURCE", &VexaMess::Source},
+    NamedField{"COPYRIGHT", &VexaMess::Copyright},
+    NamedField{"LANGUAGE", &VexaMess::Language},
+    NamedField{"SHOWDECIMALS", &VexaMess::ShowDecimals},
+    NamedField{"DESCRIPTION", &VexaMess::Description},
+    NamedField{"DESCRIPTIONDEFAULT", &VexaMess::DescriptionDefault},
+    NamedField{"AUTOOPEN", &VexaMess::AutoOpen},
+    NamedField{"AGGREGALLOWED", &VexaMess::AggregAllowed},
+    NamedField{"INFOFILE", &VexaMess::Infofile},
+    NamedField{"DATABASE", &VexaMess::Database},
+    NamedField{"CONTVARIABLE", &VexaMess::ContVariable},
+};
+
+struct NamedContentField {
+  std::string_view keyword;
+  ContentField field;
+};
+constexpr std::array kContentFields = {
+    NamedContentField{"UNITS", &ContentData::Units},
+    NamedContentField{"LAST-UPDATED", &ContentData::LastUpdated},
+    NamedContentField{"STOCKFA", &ContentData::StockFA},
+    NamedContentField{"CFPRICES", &ContentData::CFPrices},
+    NamedContentField{"DAYADJ", &ContentData::DayAdj},
+    NamedContentField{"SEASADJ", &ContentData::SeasAdj},
+    NamedContentField{"REFPERIOD", &ContentData::Refperiod},
+    NamedContentField{"BASEPERIOD", &ContentData::Baseperiod},
+    NamedContentField{"CONTACT", &ContentData::Contact},
+};
+
+template <typename Table>
+auto findField(const Table& table, std::string_view keyword) -> decltype(&table[0]) {
+  for (const auto& entry : table) {
+    if (entry.keyword == keyword) return &entry;
+  }
+  return nullptr;
+}
+
+ValueRef valueByText(const DimensionData& variable, std::string_view text) {
+  for (const auto& value : variable.ValueCode) {
+    if (value->value == text) return value;
+  }
+  return nullptr;
+}
+
+class Reader {
+ public:
+  Reader(VexaMess& doc, CellGrid* grid, Prompt& prompt, bool showCodes,
+         const LargeTableLimits& limits)
+      : doc_(doc),
+        grid_(grid),
+        prompt_(prompt),
+        showCodes_(showCodes),
+        limits_(limits),
+        file_(&prompt) {}
+
+  VexaFile& file() { return file_; }
+  LoadResult run(bool metaOnly);
+
+ private:
+  // Reads the next token of a list; false once nothing is left.
+  bool next(bool hashIsLineBreak = false) {
+    file_.GetToken(hashIsLineBreak);
+    return !(file_.Eof && file_.Token.empty());
+  }
+  bool statementEnded() const { return file_.EndChar == ';' || file_.Eof; }
+  // Passes over what is left of the current statement. A value ended by its line
+  // (PRESTEXT without ";") has nothing left.
+  void skipStatement() {
+    while (!statementEnded() && file_.EndChar != '\r') file_.GetToken();
+  }
+
+  void tableStatement(const std::string& keyword);
+  void argumentStatement(const std::string& keyword);
+  void readVariables(std::int32_t stubOrHead);
+  void timeValues(DimensionData& variable);
+  bool timeRange(DimensionData& variable, const std::string& scale, const std::string& range,
+                 std::int32_t& nextValue);
+  void cellNote(bool mandatory);
+  LoadResult data(bool metaOnly);
+  LoadResult fillNormal();
+  LoadResult fillKeys();
+  void storeElement(std::int32_t row, std::int32_t col, bool dataColumn);
+
+  VexaMess& doc_;
+  CellGrid* grid_;
+  Prompt& prompt_;
+  bool showCodes_;
+  LargeTableLimits limits_;
+  VexaFile file_;
+  std::string decimalSeparator_ = ".";
+};
+
+LoadResult Reader::run(bool metaOnly) {
+  file_.GetToken();
+  while (!file_.Eof) {
+    const std::string keyword = upperAscii(file_.Token);
+    if (file_.EndChar == '=') {
+      if (keyword == "DATA") return data(metaOnly);
+      tableStatement(keyword);
+      skipStatement();
+    } else if (file_.EndChar == '(') {
+      argumentStatement(keyword);
+      skipStatement();
+    }
+    // Any other token is not a keyword and is passed over.
+    file_.GetToken();
+  }
+  return LoadResult::Loaded;
+}
+
+void Reader::tableStatement(const std::string& keyword) {
+  if (const auto* entry = findField(kTableFields, keyword)) {
+    file_.GetToken();
+    doc_.*(entry->field) = file_.Token;
+  } else if (keyword == "NOTE" || keyword == "NOTEX") {
+    file_.GetToken(true);
+    (keyword == "NOTE" ? doc_.Note : doc_.Notex) = file_.Token;
+  } else if (keyword == "DECIMALS") {
+    file_.GetToken();
+    parseInt16(file_.Token, doc_.Decimaler);
+  } else if (keyword == "STUB") {
+    readVariables(0);
+  } else if (keyword == "HEADING") {
+    readVariables(1);
+  } else if (const auto* content = findField(kContentFields, keyword)) {
+    file_.GetToken(keyword == "CONTACT");
+    if (!doc_.ContData) doc_.ContData = std::make_shared<ContentData>();
+    (*doc_.ContData).*(content->field) = file_.Token;
+  }
+  // VEXA-VERSION, CHARSET and unknown keywords: their tokens are passed over.
+}
+
+void Reader::readVariables(std::int32_t stubOrHead) {
+  while (!statementEnded()) {
+    if (!next()) return;
+    // A name already in use is refused by the document and passed over here.
+    (void)doc_.addDimension(file_.Token, stubOrHead);
+  }
+}
+
+void Reader::argumentStatement(const std::string& keyword) {
+  if (keyword == "CELLNOTE" || keyword == "CELLNOTEX") {
+    cellNote(keyword == "CELLNOTEX");
+    return;
+  }
+  file_.GetToken();
+  const std::string argument = file_.Token;
+
+  if (const auto* content = findField(kContentFields, keyword)) {
+    if (file_.EndChar != ')') return;
+    const auto target = doc_.GetContdataKey(argument);
+    if (!next(keyword == "CONTACT") || !target) return;
+    (*target).*(content->field) = file_.Token;
+    return;
+  }
+
+  const auto variable = doc_.Get_Dimension(argument);
+  if (!variable) return;
+  DimensionData& v = *variable;
+
+  if (keyword == "PRECISION" || keyword == "VALUENOTE" || keyword == "VALUENOTEX") {
+    if (file_.EndChar != ',') return;
+    file_.GetToken();
+    const auto value = valueByText(v, file_.Token);
+    if (!value || file_.EndChar != ')') return;
+    if (!next(keyword != "PRECISION")) return;
+    if (keyword == "PRECISION") {
+      value->Precision = file_.Token;
+      doc_.setSaveDecimals();
+    } else {
+      (keyword == "VALUENOTE" ? value->Note : value->Notex) = file_.Token;
+    }
+    return;
+  }
+  if (file_.EndChar != ')') return;  // the statements below have one argument
+
+  if (keyword == "VALUES") {
+    while (!statementEnded() && next()) v.addVal()->value = file_.Token;
+  } else if (keyword == "CODES") {
+    v.UseCodes = true;
+    std::int32_t position = 0;
+    while (!statementEnded() && next()) {
+      if (auto value = v.ValueCode.Item(++position)) value->code = file_.Token;
+    }
+  } else if (keyword == "KEYS") {
+    file_.GetToken();
+    v.Keytype = upperAscii(file_.Token) == "CODES" ? 1 : 2;
+    doc_.FileWithKeys = true;
+  } else if (keyword == "DOMAIN" || keyword == "MAP" || keyword == "ELIMINATION" ||
+             keyword == "DOUBLECOLUMN") {
+    file_.GetToken();
+    std::string& field = keyword == "DOMAIN"        ? v.Domain
+                         : keyword == "MAP"         ? v.Map
+                         : keyword == "ELIMINATION" ? v.Elimination
+                                                    : v.DoubleColumn;
+    field = file_.Token;
+  } else if (keyword == "PRESTEXT") {
+    // An unquoted value ends at the end of its line too.
+    file_.LFCRisDelimiter = true;
+    file_.GetToken();
+    file_.LFCRisDelimiter = false;
+    v.Prestext = file_.Token;
+  } else if (keyword == "NOTE" || keyword == "NOTEX") {
+    file_.GetToken();  // a variable's note keeps its "#"
+    (keyword == "NOTE" ? v.Note : v.Notex) = file_.Token;
+  } else if (keyword == "TIMEVAL") {
+    v.UseTimeVal = true;
+    timeValues(v);
+  } else if (keyword == "PARTITIONED") {
+    if (!v.IsPartitioned) {
+      v.IsPartitioned = true;
+      file_.GetToken();
+      v.PartName1 = file_.Token;
+      if (statementEnded()) return;
+      file_.GetToken();  // the first position, always 1
+      if (statementEnded()) return;
+      file_.GetToken();
+      parseInt16(file_.Token, v.PartNumber);
+    } else {
+      file_.GetToken();
+      v.PartName2 = file_.Token;
+    }
+  }
+}
+
+void Reader::cellNote(bool mandatory) {
+  std::vector<std::string> address;
+  do {
+    file_.GetToken();
+    address.push_back(file_.Token);
+  } while (file_.EndChar == ',');
+  if (file_.EndChar != ')') return;
+  if (!next(true)) return;
+  if (static_cast<std::int32_t>(address.size()) != doc_.Dimensions.Count()) return;
+
+  auto note = std::make_shared<CellNote>();
+  std::size_t i = 0;
+  for (const auto& variable : doc_.Dimensions) {
+    const std::string& text = address[i++];
+    ValueRef value = text == "*" ? doc_.AllVals : valueByText(*variable, text);
+    if (!value) return;
+    note->Values().Add(value);
+  }
+  const auto held = doc_.Cellnotes.Add(note);
+  (mandatory ? held->Notex : held->Note) = file_.Token;
+}
+
+void Reader::timeValues(DimensionData& variable) {
+  file_.GetToken();
+  if (upperAscii(file_.Token) != "TLIST" || file_.EndChar != '(') return;
+  std::int32_t nextValue = 1;
+  for (;;) {
+    // Inside TLIST( ... ): the scale, then ")" for a list or "," and a range.
+    file_.GetToken();
+    const std::string scale = file_.Token;
+    if (file_.EndChar == ')') {
+      file_.GetToken();  // the empty token between ")" and the first ","
+      bool newGroup = false;
+      while (!statementEnded()) {
+        if (!next()) return;
+        if (upperAscii(file_.Token) == "TLIST" && file_.EndChar == '(') {
+          newGroup = true;
+          break;
+        }
+        if (auto value = variable.ValueCode.Item(nextValue++)) {
+          value->TimeCode = scale;
+          value->TimeVal = file_.Token;
+        }
+      }
+      if (!newGroup) return;
+    } else if (file_.EndChar == ',') {
+      file_.GetToken();
+      const std::string range = file_.Token;
+      if (file_.EndChar != ')') return;
+      if (!timeRange(variable, scale, range, nextValue)) return;
+      file_.GetToken();  // the empty token before "," or ";"
+      if (file_.EndChar != ',') return;
+      file_.GetToken();
+      if (upperAscii(file_.Token) != "TLIST" || file_.EndChar != '(') return;
+    } else {
+      return;
+    }
+  }
+}
+
+bool Reader::timeRange(DimensionData& variable, const std::string& scale, const std::string& range,
+                       std::int32_t& nextValue) {
+  int year = 0, endYear = 0, sub = 0, endSub = 0, periods = 0;
+  bool ok = false;
+  if (scale == "A1") {
+    ok = digitsAt(range, 1, 4, year) && digitsAt(range, 6, 9, endYear);
+  } else if (scale == "H1" || scale == "Q1") {
+    periods = scale == "H1" ? 2 : 4;
+    ok = digitsAt(range, 1, 4, year) && digitsAt(range, 5, 5, sub) &&
+         digitsAt(range, 7, 10, endYear) && digitsAt(range, 11, 11, endSub);
+  } else if (scale == "M1" || scale == "W1") {
+    periods = scale == "M1" ? 12 : 52;
+    ok = digitsAt(range, 1, 4, year) && digitsAt(range, 5, 6, sub) &&
+         digitsAt(range, 8, 11, endYear) && digitsAt(range, 12, 13, endSub);
+  }
+  if (!ok) return false;
+
+  // One period per value, in order, until the end period or the last value.
+  while (year < endYear || (year == endYear && sub <= endSub)) {
+    auto value = variable.ValueCode.Item(nextValue);
+    if (!value) break;
+    ++nextValue;
+    std::string code = std::to_string(year);
+    if (periods == 2 || periods == 4) {
+      code += std::to_string(sub);
+    } else if (periods > 0) {
+      if (sub < 10) code += '0';
+      code += std::to_string(sub);
+    }
+    value->TimeCode = scale;
+    value->TimeVal = std::move(code);
+    if (periods == 0) {
+      ++year;
+    } else if (++sub > periods) {
+      sub = 1;
+      ++year;
+    }
+  }
+  return true;
+}
+
+LoadResult Reader::data(bool metaOnly) {
+  if (!metaOnly) {
+    std::int64_t cells = 1, rows = 1, cols = 1;
+    for (const auto& v : doc_.colStub) rows *= v->ValueCode.Count();
+    for (const auto& v : doc_.colHeading) cols *= v->ValueCode.Count();
+    cells = rows * cols;
+    const bool small = cells < limits_.cells && rows < limits_.rows && cols < limits_.cols;
+    const bool smallKeys = doc_.FileWithKeys && file_.LenDataAsString() < limits_.keysFormBytes;
+    if (!small && !smallKeys) {
+      const std::string question = "Large table\n" + std::to_string(cells) + " cells, " +
+                                   std::to_string(rows) + " rows, " + std::to_string(cols) +
+                                   " colums\nLoad metadata only";
+      metaOnly = prompt_.ask(question, kProgramTitle, Prompt::Buttons::YesNo,
+                             Prompt::Icon::Question) == Prompt::Answer::Yes;
+    }
+  }
+  if (metaOnly) {
+    doc_.MetadataOnly = true;
+    doc_.SetRawDataText(std::string(file_.GetDataAsString()));
+    return LoadResult::Loaded;
+  }
+
+  if (!grid_) return LoadResult::Loaded;
+  doc_.setSaveDecimals();
+  if (!CreateGrid(doc_, *grid_, true, showCodes_)) return LoadResult::Loaded;
+  decimalSeparator_ = grid_->decimalChar();
+  file_.PrepareData(decimalSeparator_);
+  file_.GetDataEl();
+  const LoadResult result = doc_.FileWithKeys ? fillKeys() : fillNormal();
+  if (result == LoadResult::Cancelled) return result;
+  grid_->setCurrent(doc_.DataRow1, doc_.FileWithKeys ? 1 : doc_.DataCol1);
+  doc_.HasData = true;
+  return LoadResult::Loaded;
+}
+
+void Reader::storeElement(std::int32_t row, std::int32_t col, bool dataColumn) {
+  const std::string_view element = file_.DataToken;
+  double value = 0;
+  if (dataColumn && parseNumeric(element, decimalSeparator_, value)) {
+    grid_->setNumber(row, col, value, doc_.SaveDecimals);
+  } else if (hasHighBytes(element)) {
+    grid_->setText(row, col, decode(element, file_.codePage()));
+  } else {
+    grid_->setText(row, col, element);
+  }
+}
+
+LoadResult Reader::fillNormal() {
+  const std::int32_t lastRow = grid_->rowCount();
+  const std::int32_t lastCol = grid_->colCount();
+  std::int32_t row = doc_.DataRow1;
+  std::int32_t col = doc_.DataCol1;
+  while (!file_.Eof) {
+    storeElement(row, col, true);
+    if (++col > lastCol) {
+      col = doc_.DataCol1;
+      prompt_.breathe();
+      if (prompt_.cancelled()) return LoadResult::Cancelled;
+      // Elements past the last row have no cell to go to.
+      if (++row > lastRow) break;
+    }
+    file_.GetDataEl();
+  }
+  return LoadResult::Loaded;
+}
+
+LoadResult Reader::fillKeys() {
+  const std::int32_t lastCol = grid_->colCount();
+  std::int32_t row = doc_.DataRow1;
+  std::int32_t col = 1;
+  while (!file_.Eof) {
+    // Every numeric element of a data column is a number, 0 included: the writer
+    // leaves out only rows that are wholly empty, so a 0 read as an empty cell would
+    // come back as missing data.
+    storeElement(row, col, col >= doc_.DataCol1);
+    if (++col > lastCol) {
+      if (!AppendKeysRow(doc_, *grid_)) break;
+      col = 1;
+      ++row;
+    }
+    prompt_.breathe();
+    if (prompt_.cancelled()) return LoadResult::Cancelled;
+    file_.GetDataEl();
+  }
+  return LoadResult::Loaded;
+}
+
+}  // namespace
+
+LoadResult Load_From_File(VexaMess& doc, bool MetaOnly, CellGrid* grid, Prompt& prompt,
+                          bool showCodes, const LargeTableLimits& limits) {
+  doc.HasData = false;
+  doc.MetadataOnly = MetaOnly;
+  Reader reader(doc, grid, prompt, showCodes, limits);
+  if (!reader.file().OpenFile(doc.VQfilename)) return LoadResult::CannotRead;
+  return reader.run(MetaOnly);
+}
+
+LoadResult Load_From_Text(VexaMess& doc, std::string bytes, bool MetaOnly, CellGrid* grid,
+                          Prompt& prompt, bool showCodes, const LargeTableLimits& limits) {
+  doc.HasData = false;
+  doc.MetadataOnly = MetaOnly;
+  Reader reader(doc, grid, prompt, showCodes, limits);
+  reader.file().OpenText(std::move(bytes));
+  return reader.run(MetaOnly);
+}
+
+}  // namespace zendra

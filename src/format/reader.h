@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "grid/cell_grid.h"
+#include "model/prompt.h"
+#include "model/vexa_mess.h"
+
+namespace zendra {
+
+enum class LoadResult {
+  Loaded,      // read to its end (with or without cells)
+  CannotRead,  // the file could not be opened or read; the document stays empty
+  Cancelled,   // the user cancelled while the cells were loading
+};
+
+// Tables at or past these sizes are offered for loading as metadata only.
+struct LargeTableLimits {
+  std::int64_t cells = 102401;
+  std::int64_t rows = 51201;
+  std::int64_t cols = 10241;
+  std::int64_t keysFormBytes = 204801;  // DATA text of a keys-form table
+};
+
+// Fills an empty document from the table file at doc.VQfilename: variables, values,
+// codes, time values, notes, cell notes, content metadata and every other statement
+// the program knows; statements it cannot apply are passed over. Then, at DATA: with
+// MetaOnly, or when the user chooses so for a large table, keeps the DATA section as
+// the file's bytes (MetadataOnly); otherwise lays the grid out and fills its cells.
+// showCodes decides the labels of the laid-out grid. Questions and progress go to
+// prompt.
+LoadResult Load_From_File(VexaMess& doc, bool MetaOnly, CellGrid* grid, Prompt& prompt,
+                          bool showCodes = false, const LargeTableLimits& limits = {});
+
+// The same for the bytes of a file already in memory.
+LoadResult Load_From_Text(VexaMess& doc, std::string bytes, bool MetaOnly, CellGrid* grid,
+                          Prompt& prompt, bool showCodes = false,
+                          const LargeTableLimits& limits = {});
+
+// The caption of the program's questions.
+inline constexpr const char* kProgramTitle = "ZENDRA";
+
+}  // namespace zendra
