@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/commands.h"
 #include "cli/demo.h"
 
 int main(int argc, char** argv) {
@@ -9,10 +10,36 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "zendra-cli 1.02.003");
   app.require_subcommand(1);
 
+  std::vector<std::string> checkFiles;
+  auto* check =
+      app.add_subcommand("check",
+                         "Load each file with its cells and print whether it is complete "
+                         "(exit 0 all complete, 1 some incomplete, 2 a file cannot be read)");
+  check->add_option("FILE", checkFiles, "Table files")->required();
+
+  std::string in, out;
+  bool oem = false, metaOnly = false;
+  auto* convert = app.add_subcommand(
+      "convert", "Load IN and write it to OUT (Windows-1252 with CHARSET unless --oem)");
+  convert->add_option("IN", in, "Table file to read")->required();
+  convert->add_option("OUT", out, "Table file to write")->required();
+  convert->add_flag("--oem", oem, "Write in the OEM code page (IBM 850), without CHARSET");
+  convert->add_flag("--meta-only", metaOnly,
+                    "Load as metadata only and write the DATA section back unchanged");
+
+  std::string infoFile;
+  bool values = false;
+  auto* info = app.add_subcommand("info", "Print the table's structure as one JSON object");
+  info->add_option("FILE", infoFile, "Table file")->required();
+  info->add_flag("--values", values, "Include every variable's value texts and codes");
+
   auto* demo = app.add_subcommand("demo", "Build a small example table in memory and print it");
 
   CLI11_PARSE(app, argc, argv);
 
+  if (check->parsed()) return zendra::cli::runCheck(checkFiles, std::cout, std::cerr);
+  if (convert->parsed()) return zendra::cli::runConvert(in, out, oem, metaOnly, std::cerr);
+  if (info->parsed()) return zendra::cli::runInfo(infoFile, values, std::cout, std::cerr);
   if (demo->parsed()) return zendra::cli::runDemo(std::cout);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -81,9 +82,12 @@ Encoded encode(std::string_view text, CodePage page) {
   Encoded result;
   result.bytes.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    if (b0 < 0x80) {
-      result.bytes += text[i++];
+    // Runs of ASCII are copied as they are.
+    std::size_t run = i;
+    while (run < text.size() && static_cast<unsigned char>(text[run]) < 0x80) ++run;
+    if (run > i) {
+      result.bytes.append(text.data() + i, run - i);
+      i = run;
       continue;
     }
     char32_t c = 0;
@@ -104,6 +108,36 @@ Encoded encode(std::string_view text, CodePage page) {
     i += len;
   }
   return result;
+}
+
+bool encodeInPlace(std::string& text, CodePage page) {
+  const Table& t = table(page);
+  bool lossy = false;
+  std::size_t in = 0, out = 0;
+  const std::size_t size = text.size();
+  while (in < size) {
+    // Runs of ASCII stay as they are.
+    const std::size_t start = in;
+    while (in < size && static_cast<unsigned char>(text[in]) < 0x80) ++in;
+    if (in > start) {
+      if (out != start) std::memmove(text.data() + out, text.data() + start, in - start);
+      out += in - start;
+      continue;
+    }
+    char32_t c = 0;
+    const std::size_t len = nextUtf8Char(text, in, c);
+    const auto found = len ? t.byteOf.find(c) : t.byteOf.end();
+    if (found == t.byteOf.end()) {
+      text[out++] = '?';
+      lossy = true;
+      in += len ? len : 1;
+    } else {
+      text[out++] = static_cast<char>(found->second);
+      in += len;
+    }
+  }
+  text.resize(out);
+  return lossy;
 }
 
 bool isValidUtf8(std::string_view bytes) {

@@ -26,6 +26,10 @@ struct Encoded {
 // not valid UTF-8, becomes "?" and sets lossy.
 Encoded encode(std::string_view text, CodePage page);
 
+// The same, converting text in place (a code page never needs more bytes than UTF-8).
+// Returns true when some character was written as "?".
+bool encodeInPlace(std::string& text, CodePage page);
+
 // True when bytes are valid UTF-8 (shortest forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 

@@ -81,6 +81,14 @@ class CellGrid {
   void setNumber(std::int32_t row, std::int32_t col, double value, int decimals);
   void clearCell(std::int32_t row, std::int32_t col);
   double number(std::int32_t row, std::int32_t col) const;
+  // For a number cell: its value and decimals in one look-up. False for other cells.
+  bool numberAt(std::int32_t row, std::int32_t col, double& value, int& decimals) const {
+    const Cell* cell = at(row, col);
+    if (!cell || cell->kind != CellKind::Number) return false;
+    value = cell->value;
+    decimals = cell->decimals;
+    return true;
+  }
   // The shown text: a text cell's text, a number with its decimals and the grid's
   // decimal character, nothing for an empty cell.
   std::string text(std::int32_t row, std::int32_t col) const;

@@ -52,3 +52,16 @@ TEST(CodePage, UndeclaredTextIsUtf8WhenValidOtherwiseAnsi) {
   EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));
   EXPECT_TRUE(isValidUtf8("\xF4\x8F\xBF\xBF"));
 }
+
+TEST(CodePage, EncodingInPlaceGivesTheSameBytes) {
+  for (const std::string& text :
+       {std::string("plain"), std::string("Åre € 5 \u4E2D x\xC3"), std::string("\xE2\x82\xAC")}) {
+    for (CodePage page : {CodePage::Ansi, CodePage::Oem}) {
+      std::string inPlace = text;
+      const bool lossy = encodeInPlace(inPlace, page);
+      const Encoded copy = encode(text, page);
+      EXPECT_EQ(inPlace, copy.bytes);
+      EXPECT_EQ(lossy, copy.lossy);
+    }
+  }
+}

@@ -62,4 +62,11 @@ TEST(Numeric, AppendFixedRoundsHalfAwayFromZeroOnTheShortestDecimalForm) {
   EXPECT_EQ(fixed(3, 3), "3.000");
   EXPECT_EQ(fixed(1e20, 1), "100000000000000000000.0");
   EXPECT_EQ(fixed(0.1 + 0.2, 16), "0.3000000000000000");
+  // Values that already have at most the asked decimals take a quicker road.
+  EXPECT_EQ(fixed(0.05, 2), "0.05");
+  EXPECT_EQ(fixed(-1.5, 1, ","), "-1,5");
+  EXPECT_EQ(fixed(-0.0, 1), "0.0");
+  EXPECT_EQ(fixed(123, 0), "123");
+  EXPECT_EQ(fixed(4503599627370495.0, 0), "4503599627370495");
+  EXPECT_EQ(fixed(1234567.125, 3), "1234567.125");
 }

@@ -141,3 +141,20 @@ TEST(VexaMessContent, ContentMetadataIsMadeOnFirstUseAndKeyedByExactText) {
   t.doc.ContVariable = "missing";
   EXPECT_EQ(t.doc.GetContdataKey("North"), nullptr);
 }
+
+TEST(CellNoteColl, AddComparesTheJoinedTextsEvenWhenValuesHoldQuotes) {
+  // ("a\",\"b") and ("a", "b") give the same Vstr text, so Add sees one cell.
+  VexaMess doc;
+  auto first = std::make_shared<CellNote>();
+  first->Values().Add(ValueAndCode::create("a\",\"b"));
+  auto second = std::make_shared<CellNote>();
+  second->Values().Add(ValueAndCode::create("a"));
+  second->Values().Add(ValueAndCode::create("b"));
+  ASSERT_EQ(first->Vstr(), second->Vstr());
+  EXPECT_EQ(doc.Cellnotes.Add(first), first);
+  EXPECT_EQ(doc.Cellnotes.Add(second), first);
+  auto third = std::make_shared<CellNote>();
+  third->Values().Add(ValueAndCode::create("a"));
+  third->Values().Add(ValueAndCode::create("c"));
+  EXPECT_EQ(doc.Cellnotes.Add(third), third);
+}

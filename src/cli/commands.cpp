@@ -1,0 +1,132 @@
+#include "cli/commands.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "format/completeness.h"
+#include "format/reader.h"
+#include "format/writer.h"
+
+namespace zendra::cli {
+namespace {
+
+// Line breaks of message texts as the terminal wants them.
+std::string unixLines(std::string text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c != '\r') out += c;
+  }
+  return out;
+}
+
+struct Table {
+  VexaMess doc;
+  CellGrid grid;
+};
+
+// Loads file into t; on failure writes why to err and returns false. Large tables are
+// loaded whole: the companion never asks.
+bool load(const std::string& file, bool metaOnly, Table& t, std::ostream& err) {
+  {
+    std::ifstream probe(file, std::ios::binary);
+    if (!probe) {
+      err << "zendra-cli: cannot read " << file << ": " << std::strerror(errno) << "\n";
+      return false;
+    }
+  }
+  ScriptedPrompt prompt(Prompt::Answer::No);
+  t.doc.VQfilename = file;
+  t.doc.SprData = &t.grid;
+  if (Load_From_File(t.doc, metaOnly, &t.grid, prompt) != LoadResult::Loaded) {
+    err << "zendra-cli: cannot read " << file << "\n";
+    return false;
+  }
+  t.doc.GridHasData = t.doc.HasData;
+  return true;
+}
+
+nlohmann::json side(const DimensionDataColl& variables, bool values) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const auto& v : variables) {
+    nlohmann::json entry{{"name", v->name},
+                         {"valueCount", v->ValueCode.Count()},
+                         {"codes", v->UseCodes},
+                         {"time", v->UseTimeVal}};
+    if (values) {
+      nlohmann::json items = nlohmann::json::array();
+      for (const auto& value : v->ValueCode) {
+        items.push_back({{"value", value->value}, {"code", value->code}});
+      }
+      entry["values"] = std::move(items);
+    }
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
+}  // namespace
+
+int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+  int status = kOk;
+  for (const auto& file : files) {
+    Table t;
+    if (!load(file, false, t, err)) {
+      status = kCannotRead;
+      continue;
+    }
+    const Completeness result = test_file_complete(t.doc, &t.grid);
+    out << file << "\n" << unixLines(Test_Complete(t.doc, &t.grid)) << "\n";
+    if (!result.complete && status == kOk) status = kIncomplete;
+  }
+  return status;
+}
+
+int runConvert(const std::string& in, const std::string& outFile, bool oem, bool metaOnly,
+               std::ostream& err) {
+  Table t;
+  if (!load(in, metaOnly, t, err)) return kCannotRead;
+  const Completeness check = test_file_complete(t.doc, &t.grid);
+  if (!check.complete) err << in << " is not complete:\n" << unixLines(check.messages);
+  WriteOptions options;
+  options.ansi = !oem;
+  const WriteResult written = Write_To_File(t.doc, outFile, options);
+  if (!written.ok) {
+    err << "zendra-cli: " << written.error << "\n";
+    return kCannotRead;
+  }
+  if (written.lossy) {
+    err << "zendra-cli: some characters are not in the code page and were written as '?'\n";
+  }
+  return kOk;
+}
+
+int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err) {
+  Table t;
+  if (!load(file, true, t, err)) return kCannotRead;
+  const VexaMess& d = t.doc;
+  std::int64_t rows = 1, cols = 1;
+  for (const auto& v : d.colStub) rows *= v->ValueCode.Count();
+  for (const auto& v : d.colHeading) cols *= v->ValueCode.Count();
+  const nlohmann::json info{
+      {"file", file},
+      {"matrix", d.Matrix},
+      {"contents", d.Contents},
+      {"title", d.Title},
+      {"decimals", d.Decimaler},
+      {"keysForm", d.FileWithKeys},
+      {"contVariable", d.ContVariable},
+      {"stub", side(d.colStub, values)},
+      {"heading", side(d.colHeading, values)},
+      {"rows", d.Dimensions.Count() ? rows : 0},
+      {"columns", d.Dimensions.Count() ? cols : 0},
+      {"cells", d.Dimensions.Count() ? rows * cols : 0},
+      {"cellNotes", d.Cellnotes.Count()},
+  };
+  out << info.dump(2) << "\n";
+  return kOk;
+}
+
+}  // namespace zendra::cli

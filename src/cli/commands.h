@@ -1,0 +1,27 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zendra::cli {
+
+// Exit codes of the commands.
+inline constexpr int kOk = 0;
+inline constexpr int kIncomplete = 1;
+inline constexpr int kCannotRead = 2;
+
+// Loads each file with its cells and prints its name and the completeness text.
+// 0 when every file is complete, 1 when one is not, 2 when one cannot be read.
+int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+
+// Loads in and writes it to out (Windows-1252 with CHARSET, or IBM 850 with oem);
+// metaOnly keeps the DATA section as it was read. The completeness text goes to err
+// when the table is incomplete, and the file is written all the same.
+int runConvert(const std::string& in, const std::string& outFile, bool oem, bool metaOnly,
+               std::ostream& err);
+
+// Prints one JSON object describing the table in file.
+int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err);
+
+}  // namespace zendra::cli
