@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zendra {
+
+// The whole content of a file, or why it could not be had.
+struct FileBytes {
+  enum class Status {
+    Ok,
+    Missing,  // no file at the path
+    Failed,   // the file exists but cannot be read (or the path is a folder)
+  };
+  Status status = Status::Missing;
+  std::string bytes;
+  std::string error;  // a sentence naming the path and the cause, when not Ok
+};
+
+// Reads a whole file into memory.
+FileBytes readFileBytes(const std::filesystem::path& path);
+
+// Replaces the file at path with bytes so that a failure leaves the old file as it was:
+// the bytes go to a temporary file in the same folder, which is then renamed over the
+// target. Creates missing folders, keeps the permissions of a file it replaces and, when
+// path is a symbolic link, replaces the file the link points to. On failure returns
+// false and error tells why.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string& error);
+
+}  // namespace zendra

@@ -1,0 +1,61 @@
+#include "settings/subject_areas.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "encoding/codepage.h"
+#include "model/text_compare.h"
+#include "settings/file_io.h"
+
+namespace zendra {
+namespace {
+
+constexpr std::string_view kFileName = "Amnomr.dat";
+
+// "Amnomr.dat" in folder. Folders copied from Windows may hold the name in another
+// letter case ("AMNOMR.DAT"), which Windows treats as the same file; such a file is
+// taken when the exact name is missing.
+std::filesystem::path subjectFile(const std::filesystem::path& folder) {
+  std::filesystem::path exact = folder / kFileName;
+  std::error_code ec;
+  if (std::filesystem::exists(exact, ec)) return exact;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (equalsIgnoringCase(it->path().filename().string(), kFileName)) return it->path();
+  }
+  return exact;
+}
+
+}  // namespace
+
+bool SubjectAreas::Load_data(const std::string& path) {
+  if (path == VexaBase) return false;
+  VexaBase = path;
+  SubjectArea.clear();
+
+  const FileBytes file =
+      readFileBytes(SubjectFromDB ? subjectFile(path) : std::filesystem::path(path));
+  if (file.status != FileBytes::Status::Ok) return false;
+  const std::string text = decode(file.bytes, SubjectFromDB ? CodePage::Oem : CodePage::Ansi);
+
+  // Lines end at CR LF, LF or CR.
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const auto end = rest.find_first_of("\r\n");
+    const std::string_view line = rest.substr(0, end);
+    if (end == std::string_view::npos) {
+      rest = {};
+    } else {
+      rest.remove_prefix(rest.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+    }
+    if (line.empty()) break;
+    const auto tab = line.find('\t');
+    if (tab == std::string_view::npos) continue;
+    SubjectArea.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
+  }
+  NewSubjectAreas.emit();
+  return true;
+}
+
+}  // namespace zendra

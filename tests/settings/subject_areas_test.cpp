@@ -1,0 +1,60 @@
+// Subject areas: the list file, its code pages, and when a load happens at all.
+#include <gtest/gtest.h>
+
+#include "settings/subject_areas.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+using zendra::test::TempFolder;
+
+namespace {
+
+struct Fixture {
+  TempFolder dir;
+  SubjectAreas areas;
+  int events = 0;
+  Fixture() {
+    areas.NewSubjectAreas.connect([this] { ++events; });
+  }
+  bool load(std::string_view folder) { return areas.Load_data((dir / folder).string()); }
+  std::string list() const {
+    std::string out;
+    for (const auto& a : areas.SubjectArea) out += a.name + "=" + a.code + ";";
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST(SubjectAreas, ReadsTheOemFileUpToTheFirstEmptyLineOnceForAFolder) {
+  Fixture f;
+  // IBM 850: "Å" is 0x8F, "ö" 0x94.
+  f.dir.write("vexa/Amnomr.dat",
+              "Befolkning\tBE\r\nNo tab here\r\n\x8Flder\tAL\tX\r\nFl\x94"
+              "den\tFL\n\r\nLate\tZZ\r\n");
+  EXPECT_TRUE(f.load("vexa"));
+  EXPECT_EQ(f.list(), "Befolkning=BE;Ålder=AL\tX;Flöden=FL;");
+  f.dir.write("vexa/Amnomr.dat", "Other\tOT\r\n");
+  EXPECT_FALSE(f.load("vexa"));  // the same folder again: nothing happens
+  EXPECT_EQ(f.list(), "Befolkning=BE;Ålder=AL\tX;Flöden=FL;");
+  EXPECT_EQ(f.events, 1);
+
+  EXPECT_FALSE(f.load("empty"));  // no file: an empty list, no event
+  EXPECT_EQ(f.areas.VexaBase, (f.dir / "empty").string());
+  EXPECT_EQ(f.list(), "");
+  f.dir.write("empty/Amnomr.dat", "New\tN\r\n");
+  EXPECT_FALSE(f.load("empty"));  // and no retry for the same folder
+  EXPECT_EQ(f.events, 1);
+}
+
+TEST(SubjectAreas, FindsTheFileInAnyLetterCaseAndReadsAPlainFileAsAnsi) {
+  Fixture f;
+  f.dir.write("dos/AMNOMR.DAT", "Hush\x86ll\tHH");  // IBM 850 "å", no final line end
+  ASSERT_TRUE(f.load("dos"));
+  EXPECT_EQ(f.list(), "Hushåll=HH;");
+  f.areas.SubjectFromDB = false;
+  f.dir.write("areas.txt", "Hush\xE5ll\tHH\r\n");  // Windows-1252 "å"
+  ASSERT_TRUE(f.load("areas.txt"));
+  EXPECT_EQ(f.list(), "Hushåll=HH;");
+  EXPECT_EQ(f.events, 2);
+}
