@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/gui_services.h"
+#include "settings/default_data.h"
+#include "settings/registry.h"
+#include "settings/subject_areas.h"
+#include "settings/vq_vexa_data.h"
+
+namespace zendra {
+
+// What the whole program shares: the settings, the default data, the subject area
+// list, the per-user store and the show-codes view flag, plus the services that show
+// questions and file dialogs. The main window creates it and hands it to every editor
+// window.
+struct AppContext {
+  AppContext() : defaultData(settings) {}
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  VqVexaData settings;
+  DefaultData defaultData;
+  SubjectAreas subjectAreas;
+  Registry registry;
+  bool ShowCodes = false;  // labels show codes (View/Codes) or value texts (View/Values)
+
+  Prompt* prompt = nullptr;
+  FileChooser* files = nullptr;
+  DialogRunner runDialog = execDialog;
+  std::string programFolder;  // where the help file is looked for
+};
+
+}  // namespace zendra
