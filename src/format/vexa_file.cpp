@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "model/prompt.h"
 
@@ -24,14 +25,24 @@ bool hasHighBytes(std::string_view s) {
 }  // namespace
 
 bool declaresAnsi(std::string_view bytes) {
-  static constexpr std::string_view kNeedle = "CHARSET=\"ANSI\"";
-  if (bytes.size() < kNeedle.size()) return false;
-  const std::size_t end = bytes.size() - kNeedle.size();
-  for (std::size_t i = 0; i <= end; ++i) {
-    if (upper(bytes[i]) != 'C') continue;
-    std::size_t k = 1;
-    while (k < kNeedle.size() && upper(bytes[i + k]) == kNeedle[k]) ++k;
-    if (k == kNeedle.size()) return true;
+  // Every "=" is a candidate: CHARSET before it, "ANSI" in quotes after it.
+  static constexpr std::string_view kKey = "CHARSET";
+  static constexpr std::string_view kValue = "\"ANSI\"";
+  const char* const base = bytes.data();
+  const char* const end = base + bytes.size();
+  for (const char* p = base; p < end;) {
+    const void* hit = std::memchr(p, '=', static_cast<std::size_t>(end - p));
+    if (!hit) return false;
+    const char* eq = static_cast<const char*>(hit);
+    p = eq + 1;
+    if (eq - base < static_cast<std::ptrdiff_t>(kKey.size())) continue;
+    if (end - p < static_cast<std::ptrdiff_t>(kValue.size())) return false;
+    bool match = true;
+    for (std::size_t k = 0; k < kKey.size() && match; ++k) {
+      match = upper(eq[-static_cast<std::ptrdiff_t>(kKey.size() - k)]) == kKey[k];
+    }
+    for (std::size_t k = 0; k < kValue.size() && match; ++k) match = upper(p[k]) == kValue[k];
+    if (match) return true;
   }
   return false;
 }

@@ -357,6 +357,7 @@ WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const Writ
 
   auto fail = [&](const std::string& what) {
     result.ok = false;
+    result.errorCode = errno;
     result.error = what + ": " + std::strerror(errno);
     return result;
   };

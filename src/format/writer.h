@@ -32,6 +32,7 @@ std::string wrapText(std::string_view text, bool marks);
 struct WriteResult {
   bool ok = false;
   std::string error;   // why the file could not be written
+  int errorCode = 0;   // the system's error number of that failure
   bool lossy = false;  // some character was written as "?" (not in the code page)
   DataCheck check;     // the cell checks of the DATA build, when one ran
 };

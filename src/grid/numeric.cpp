@@ -15,41 +15,32 @@ bool isDigit(char c) {
 }  // namespace
 
 std::string_view trimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+  std::size_t first = 0, last = text.size();
+  while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
+  while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
+  return text.substr(first, last - first);
 }
 
 bool parseNumeric(std::string_view text, std::string_view decimalSeparator, double& out) {
   text = trimBlanks(text);
   if (text.empty() || decimalSeparator.empty()) return false;
+  const bool plainPoint = decimalSeparator.size() == 1 && decimalSeparator[0] == '.';
 
-  // Check the form and copy it with "." as separator for from_chars.
-  char buffer[128];
-  std::string longer;
-  char* dst = buffer;
-  const bool fits = text.size() < sizeof buffer;
-  if (!fits) {
-    longer.resize(text.size());
-    dst = longer.data();
-  }
-  char* const start = dst;
-
+  // Check the form; remember whether from_chars can read the text as it stands (a "."
+  // separator and no "+" sign) or needs a copy with "." put in.
   std::size_t i = 0;
-  if (text[i] == '+' || text[i] == '-') {
-    if (text[i] == '-') *dst++ = '-';
-    ++i;
-  }
+  const bool plus = text[0] == '+';
+  if (text[0] == '+' || text[0] == '-') ++i;
   std::size_t digits = 0;
   bool separatorSeen = false;
   while (i < text.size()) {
-    if (isDigit(text[i])) {
-      *dst++ = text[i++];
+    const char c = text[i];
+    if (isDigit(c)) {
+      ++i;
       ++digits;
-    } else if (!separatorSeen && text.substr(i).starts_with(decimalSeparator)) {
+    } else if (!separatorSeen &&
+               (plainPoint ? c == '.' : text.substr(i).starts_with(decimalSeparator))) {
       separatorSeen = true;
-      *dst++ = '.';
       i += decimalSeparator.size();
     } else {
       break;
@@ -57,23 +48,44 @@ bool parseNumeric(std::string_view text, std::string_view decimalSeparator, doub
   }
   if (digits == 0) return false;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    *dst++ = 'e';
     ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) *dst++ = text[i++];
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t exponentDigits = 0;
     while (i < text.size() && isDigit(text[i])) {
-      *dst++ = text[i++];
+      ++i;
       ++exponentDigits;
     }
     if (exponentDigits == 0) return false;
   }
   if (i != text.size()) return false;
 
+  const char* begin = text.data();
+  const char* end = text.data() + text.size();
+  char buffer[128];
+  std::string longer;
+  if (plus || !plainPoint) {
+    char* dst = buffer;
+    if (text.size() >= sizeof buffer) {
+      longer.resize(text.size());
+      dst = longer.data();
+    }
+    char* const start = dst;
+    for (std::size_t k = plus ? 1 : 0; k < text.size();) {
+      if (!plainPoint && text.substr(k).starts_with(decimalSeparator)) {
+        *dst++ = '.';
+        k += decimalSeparator.size();
+      } else {
+        *dst++ = text[k++];
+      }
+    }
+    begin = start;
+    end = dst;
+  }
   double value = 0;
-  const auto [end, ec] = std::from_chars(start, dst, value);
+  const auto [stop, ec] = std::from_chars(begin, end, value);
   // Out of range either way (past the largest or below the smallest double) is not a
   // number a cell can hold.
-  if (end != dst || ec != std::errc() || !std::isfinite(value)) return false;
+  if (stop != end || ec != std::errc() || !std::isfinite(value)) return false;
   out = value;
   return true;
 }

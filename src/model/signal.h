@@ -26,7 +26,7 @@ class Signal {
 
   // Calls every slot in connection order. A slot may connect or disconnect while the
   // signal is being raised: the call works on a snapshot of the list.
-  void emit(Args... args) const {
+  void notify(Args... args) const {
     const auto snapshot = slots_;
     for (const auto& e : snapshot) e.slot(args...);
   }

@@ -45,7 +45,7 @@ void VexaMess::raise(std::int16_t eventType, std::int32_t StubOrHead) {
                       StubOrHead <= std::numeric_limits<std::int16_t>::max();
     dimtype = fits ? static_cast<std::int16_t>(StubOrHead) : 1;
   }
-  DimensionChanged.emit(eventType, dimtype);
+  DimensionChanged.notify(eventType, dimtype);
 }
 
 DimensionRef VexaMess::place(DimensionRef variable, std::int32_t StubOrHead, bool asTime) {

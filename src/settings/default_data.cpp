@@ -88,7 +88,7 @@ bool DefaultData::Load_data() {
 
   const bool ok = error_.empty();
   if (!ok) settings_.DefaultData.clear();
-  NewDefaultData.emit();
+  NewDefaultData.notify();
   return ok;
 }
 

@@ -54,7 +54,7 @@ bool SubjectAreas::Load_data(const std::string& path) {
     if (tab == std::string_view::npos) continue;
     SubjectArea.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
   }
-  NewSubjectAreas.emit();
+  NewSubjectAreas.notify();
   return true;
 }
 

@@ -198,7 +198,7 @@ TEST(Signal, SlotsMayDisconnectWhileTheSignalIsRaised) {
     signal.disconnect(first);
   });
   signal.connect([&](int x) { seen.push_back(10 * x); });
-  signal.emit(1);
-  signal.emit(2);
+  signal.notify(1);
+  signal.notify(2);
   EXPECT_EQ(seen, (std::vector<int>{1, 10, 20}));
 }
