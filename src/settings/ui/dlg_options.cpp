@@ -61,6 +61,7 @@ QLineEdit* dlgOptions::addRow(const QString& label, const char* boxName, const c
   button->setObjectName(buttonName);
   button->setToolTip("Browse");
   button->setAutoDefault(false);
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance(" ... ") + 16);
   connect(button, &QPushButton::clicked, this, browse);
   rows_->addWidget(caption, row, 0);
   rows_->addWidget(box, row, 1);
