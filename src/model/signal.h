@@ -5,6 +5,11 @@
 #include <utility>
 #include <vector>
 
+// Qt defines `emit` as an empty macro. It is set aside here so that this header can follow
+// Qt headers; a file that includes Qt and raises a Signal itself must #undef emit first.
+#pragma push_macro("emit")
+#undef emit
+
 namespace zendra {
 
 // A plain callback list: the model raises its events through one of these and the
@@ -43,3 +48,5 @@ class Signal {
 };
 
 }  // namespace zendra
+
+#pragma pop_macro("emit")

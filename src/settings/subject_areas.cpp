@@ -31,8 +31,14 @@ std::filesystem::path subjectFile(const std::filesystem::path& folder) {
 
 bool SubjectAreas::Load_data(const std::string& path) {
   if (path == VexaBase) return false;
+  return reload(path);
+}
+
+bool SubjectAreas::reload(const std::string& path) {
   VexaBase = path;
   SubjectArea.clear();
+  // No folder chosen: "Amnomr.dat" would otherwise be looked for in the working folder.
+  if (path.empty()) return false;
 
   const FileBytes file =
       readFileBytes(SubjectFromDB ? subjectFile(path) : std::filesystem::path(path));

@@ -27,8 +27,12 @@ class SubjectAreas {
   // Loads the list from path, unless path is the one last loaded from. VexaBase takes
   // the path and the list is emptied first. A file that cannot be read leaves the list
   // empty and raises nothing; a completed load raises NewSubjectAreas. Returns whether
-  // a list was read.
+  // a list was read. An empty path names no file: the list stays empty.
   bool Load_data(const std::string& path);
+
+  // Loads the list from path like Load_data, also when path is the one last loaded
+  // from, so that a file added or changed since then is read.
+  bool reload(const std::string& path);
 
   Signal<> NewSubjectAreas;
 };

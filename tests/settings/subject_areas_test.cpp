@@ -1,6 +1,8 @@
 // Subject areas: the list file, its code pages, and when a load happens at all.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "settings/subject_areas.h"
 #include "support/temp_folder.h"
 
@@ -56,5 +58,28 @@ TEST(SubjectAreas, FindsTheFileInAnyLetterCaseAndReadsAPlainFileAsAnsi) {
   f.dir.write("areas.txt", "Hush\xE5ll\tHH\r\n");  // Windows-1252 "å"
   ASSERT_TRUE(f.load("areas.txt"));
   EXPECT_EQ(f.list(), "Hushåll=HH;");
+  EXPECT_EQ(f.events, 2);
+}
+
+TEST(SubjectAreas, ReloadReadsTheSameFolderAgainAndNoFolderReadsNothing) {
+  Fixture f;
+  const std::string folder = (f.dir / "vexa").string();
+  EXPECT_FALSE(f.areas.reload(folder));  // no file yet
+  f.dir.write("vexa/Amnomr.dat", "Befolkning\tBE\r\n");
+  EXPECT_TRUE(f.areas.reload(folder));  // added since: read although the folder is the same
+  f.dir.write("vexa/Amnomr.dat", "Arbete\tAM\r\nBoende\tBO\r\n");
+  EXPECT_TRUE(f.areas.reload(folder));
+  EXPECT_EQ(f.list(), "Arbete=AM;Boende=BO;");
+  EXPECT_EQ(f.events, 2);
+
+  // An empty database folder names no file, not "Amnomr.dat" of the working folder.
+  f.dir.write("Amnomr.dat", "Working\tWF\r\n");
+  const auto working = std::filesystem::current_path();
+  std::filesystem::current_path(f.dir.path());
+  const bool loaded = f.areas.Load_data("");
+  std::filesystem::current_path(working);
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(f.areas.VexaBase, "");
+  EXPECT_EQ(f.list(), "");
   EXPECT_EQ(f.events, 2);
 }

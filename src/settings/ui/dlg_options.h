@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "app/gui_services.h"
+
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+
+namespace zendra {
+
+struct AppContext;
+
+// The folders and the default data file the program starts with. Opening shows the
+// settings; OK takes the boxes as typed, reloads the default data when its file changed,
+// saves the settings file and reloads the subject areas; Cancel changes nothing.
+class dlgOptions : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit dlgOptions(AppContext& context, QWidget* parent = nullptr);
+
+ private:
+  QLineEdit* addRow(const QString& label, const char* boxName, const char* buttonName,
+                    const std::string& value, void (dlgOptions::*browse)());
+  void browseFolder(QLineEdit* box, const QString& title);
+  void browseOpenVq();
+  void browseSaveVq();
+  void browseOpenDb();
+  void browseAccesDb();
+  void browseDefaultData();
+  void confirm();
+
+  FileChooser& files();
+  Prompt& prompt();
+
+  AppContext& context_;
+  QtFileChooser desktopFiles_;  // when the context has no chooser
+  QtPrompt messageBoxes_;       // when the context has no prompt
+  QLineEdit* txtOpenVq_ = nullptr;
+  QLineEdit* txtSaveVq_ = nullptr;
+  QLineEdit* txtOpenDb_ = nullptr;
+  QLineEdit* txtAccesDb_ = nullptr;
+  QLineEdit* txtDefaultData_ = nullptr;
+  QGridLayout* rows_ = nullptr;
+};
+
+}  // namespace zendra

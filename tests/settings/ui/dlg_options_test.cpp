@@ -1,0 +1,162 @@
+// The options dialog: what it shows, what the browse buttons put into the boxes, and what
+// OK and Cancel do to the settings file, the default data and the subject areas.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <string>
+
+#include "app/app_context.h"
+#include "settings/ui/dlg_options.h"
+#include "support/scripted_file_chooser.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+using zendra::test::ScriptedFileChooser;
+
+namespace {
+
+struct Options {
+  test::TempFolder dir;  // first: the settings file lives in its configuration folder
+  AppContext ctx;
+  ScriptedPrompt prompt;
+  ScriptedFileChooser files;
+  int defaultDataLoads = 0;
+  int subjectAreaLoads = 0;
+
+  Options() {
+    ctx.prompt = &prompt;
+    ctx.files = &files;
+    ctx.defaultData.NewDefaultData.connect([this] { ++defaultDataLoads; });
+    ctx.subjectAreas.NewSubjectAreas.connect([this] { ++subjectAreaLoads; });
+  }
+  std::string path(std::string_view name) const { return (dir / name).string(); }
+  std::string ini() const { return test::TempFolder::read(ctx.settings.iniFile()); }
+
+  // Opens the dialog, types into the named boxes, presses the named button.
+  int run(std::initializer_list<std::pair<const char*, std::string>> typed,
+          const char* button = "cmdOK") {
+    dlgOptions dlg(ctx);
+    for (const auto& [name, text] : typed) box(dlg, name)->setText(QString::fromStdString(text));
+    click(dlg, button);
+    return dlg.result();
+  }
+  static QLineEdit* box(const dlgOptions& dlg, const char* name) {
+    return dlg.findChild<QLineEdit*>(name);
+  }
+  static void click(dlgOptions& dlg, const char* name) {
+    QTest::mouseClick(dlg.findChild<QPushButton*>(name), Qt::LeftButton);
+  }
+};
+
+}  // namespace
+
+TEST(OptionsDialog, OpensWithTheSettingsAndBrowsingFillsABoxUnlessCancelled) {
+  Options o;
+  VqVexaData& s = o.ctx.settings;
+  s.OpenBase = "/in";
+  s.Savebase = "/out";
+  s.VexaBase = "/vexa";
+  s.MDBBase = "/access";
+  s.DefaultData = "/office/default.txt";
+  dlgOptions dlg(o.ctx);
+
+  const char* rows[][4] = {
+      {"txtOpenVq", "cmdOpenVq", "/in", "Select folder for Open Vq-file"},
+      {"txtSaveVq", "cmdSaveVq", "/out", "Select folder for Save Vq-file"},
+      {"txtOpenDb", "cmdOpenDb", "/vexa", "Select folder for Vexa Database"},
+      {"txtAccesDb", "cmdAccesDb", "/access", "Select folder for Microsoft Acces DB"},
+      {"txtDefaultData", "cmdDefaultData", "/office/default.txt",
+       "Select file containing default data"},
+  };
+  for (const auto& [boxName, button, shown, title] : rows) {
+    QLineEdit* box = Options::box(dlg, boxName);
+    ASSERT_NE(box, nullptr) << boxName;
+    EXPECT_EQ(box->text(), shown);
+    o.files.script(QString("/chosen/") + boxName);
+    Options::click(dlg, button);
+    EXPECT_EQ(box->text(), QString("/chosen/") + boxName);
+    EXPECT_EQ(o.files.calls.back().request.title, title);
+    Options::click(dlg, button);  // cancelled: the box keeps its text
+    EXPECT_EQ(box->text(), QString("/chosen/") + boxName);
+  }
+  EXPECT_EQ(o.files.calls[0].kind, ScriptedFileChooser::Kind::Folder);
+  EXPECT_EQ(o.files.calls[0].request.folder, "/in");  // starts where the box points
+  const ScriptedFileChooser::Call& file = o.files.calls.back();
+  EXPECT_EQ(file.kind, ScriptedFileChooser::Kind::Open);
+  EXPECT_EQ(file.request.filter, "Text-files (*.txt);;All-files (*.*)");
+  EXPECT_TRUE(file.request.mustExist);
+  EXPECT_EQ(s.OpenBase, "/in");  // nothing is taken before OK
+}
+
+TEST(OptionsDialog, OkWritesTheFiveKeysAndAlwaysReloadsTheSubjectAreas) {
+  Options o;
+  o.dir.write("vexa/Amnomr.dat", "Befolkning\tBE\r\n");
+  const std::string vexa = o.path("vexa");
+  o.ctx.subjectAreas.SubjectFromDB = false;  // loaded before as a file, which fails
+  o.ctx.subjectAreas.Load_data(vexa);
+  o.ctx.settings.VexaBase = vexa;
+
+  EXPECT_EQ(o.run({{"txtOpenVq", "/open"}, {"txtSaveVq", "/save"}, {"txtAccesDb", "/mdb"}}),
+            QDialog::Accepted);
+  EXPECT_EQ(o.ini(), "[Catalogues]\nOpenbase=/open\nSavebase=/save\nCurrentbase=" + vexa +
+                         "\nMDBBase=/mdb\nDefaultdata=\n");
+  VqVexaData later(o.ctx.settings.iniFile());  // the next start reads them back
+  ASSERT_TRUE(later.Load_data());
+  EXPECT_EQ(later.OpenBase + later.Savebase + later.MDBBase, "/open/save/mdb");
+  EXPECT_TRUE(o.ctx.subjectAreas.SubjectFromDB);
+  EXPECT_EQ(o.ctx.subjectAreas.SubjectArea.size(), 1u);
+
+  // The same folder again: the list is read again all the same.
+  o.dir.write("vexa/Amnomr.dat", "Arbete\tAM\r\nBoende\tBO\r\n");
+  o.run({});
+  EXPECT_EQ(o.ctx.subjectAreas.SubjectArea.size(), 2u);
+  EXPECT_EQ(o.subjectAreaLoads, 2);
+  EXPECT_EQ(o.defaultDataLoads, 0);  // its path never changed
+  EXPECT_TRUE(o.prompt.asked.empty());
+}
+
+TEST(OptionsDialog, DefaultDataReloadsOnlyWhenItsFileChangesAndAFailureIsReported) {
+  Options o;
+  o.dir.write("old.txt", "[Constants]\nContact=Old\n");
+  o.dir.write("new.txt", "[Constants]\nContact=Anna\n");
+  o.dir.write("twice.txt", "[Varreg]\nVar1=Region\nVar2=region\n");
+  o.ctx.settings.DefaultData = o.path("old.txt");
+  o.run({});
+  EXPECT_EQ(o.defaultDataLoads, 0);
+
+  o.run({{"txtDefaultData", o.path("new.txt")}});
+  EXPECT_EQ(o.defaultDataLoads, 1);
+  EXPECT_EQ(o.ctx.defaultData.Contact, "Anna");
+  EXPECT_NE(o.ini().find("Defaultdata=" + o.path("new.txt") + "\n"), std::string::npos);
+  EXPECT_TRUE(o.prompt.asked.empty());
+
+  // A file that cannot be loaded is not kept in the settings, and the user is told why.
+  EXPECT_EQ(o.run({{"txtDefaultData", o.path("twice.txt")}}), QDialog::Accepted);
+  ASSERT_EQ(o.prompt.asked.size(), 1u);
+  EXPECT_EQ(o.prompt.asked[0].text.rfind("ZENDRA003: No default data found\n", 0), 0u);
+  EXPECT_NE(o.prompt.asked[0].text.find("twice.txt"), std::string::npos);
+  EXPECT_EQ(o.ctx.settings.DefaultData, "");
+  EXPECT_NE(o.ini().find("Defaultdata=\n"), std::string::npos);
+}
+
+TEST(OptionsDialog, CancelChangesNothingAndAFailedSaveIsReported) {
+  Options o;
+  o.dir.write("vexa/Amnomr.dat", "Befolkning\tBE\r\n");
+  const std::string vexa = o.path("vexa");
+  EXPECT_EQ(
+      o.run({{"txtOpenVq", "/x"}, {"txtOpenDb", vexa}, {"txtDefaultData", "/d.txt"}}, "cmdCancel"),
+      QDialog::Rejected);
+  EXPECT_EQ(o.ctx.settings.OpenBase + o.ctx.settings.VexaBase + o.ctx.settings.DefaultData, "");
+  EXPECT_FALSE(std::filesystem::exists(o.ctx.settings.iniFile()));
+  EXPECT_EQ(o.defaultDataLoads + o.subjectAreaLoads, 0);
+
+  // A folder where the settings file belongs: the save fails, and says so.
+  std::filesystem::create_directories(o.ctx.settings.iniFile());
+  o.run({{"txtOpenDb", vexa}});
+  ASSERT_EQ(o.prompt.asked.size(), 1u);
+  EXPECT_EQ(o.prompt.asked[0].text.rfind("The settings could not be saved:\n", 0), 0u);
+  EXPECT_EQ(o.ctx.subjectAreas.SubjectArea.size(), 1u);  // the rest is done all the same
+}
