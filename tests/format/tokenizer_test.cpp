@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "format/vexa_file.h"
-#include "model/prompt.h"
 
 using namespace zendra;
 
@@ -59,19 +58,6 @@ TEST(Tokenizer, EndCharactersQuotingAndLineBreaks) {
   EXPECT_EQ(tokens("First#Second;", true)[0], "First#Second|;");
 }
 
-TEST(Tokenizer, CarriageReturnEndsATokenOnlyForLineValues) {
-  VexaFile f;
-  f.OpenText("PRESTEXT(\"x\")=2\r\nDOMAIN(");
-  f.GetToken();
-  f.GetToken();
-  f.LFCRisDelimiter = true;
-  f.GetToken();
-  EXPECT_EQ(f.Token + f.EndChar, "2\r");
-  f.LFCRisDelimiter = false;
-  f.GetToken();
-  EXPECT_EQ(f.Token + f.EndChar, "DOMAIN(");
-}
-
 TEST(Tokenizer, CodePageFollowsTheCharsetStatement) {
   // "Å" is 0x8F in the OEM page and 0xC5 in the ANSI page.
   VexaFile oem, ansi;
@@ -87,17 +73,6 @@ TEST(Tokenizer, CodePageFollowsTheCharsetStatement) {
   EXPECT_TRUE(declaresAnsi("x;charset=\"ansi\""));
 }
 
-TEST(Tokenizer, AFileThatCannotBeReadEndsAtOnce) {
-  VexaFile f;
-  EXPECT_FALSE(f.OpenFile("/nonexistent/folder/table.vq"));
-  EXPECT_TRUE(f.Eof);
-  f.GetToken();
-  EXPECT_TRUE(f.Eof);
-  EXPECT_EQ(f.Token, "");
-  f.GetDataEl();
-  EXPECT_TRUE(f.Eof);
-}
-
 TEST(TokenizerData, ElementsTheDecimalStepAndTheEndOfTheSection) {
   EXPECT_EQ(elements("1 2,\"..\"\r\n3\t-;"), (Texts{"1", "2", "..", "3", "-"}));
   EXPECT_EQ(elements(" , ,;"), Texts{});
@@ -110,18 +85,4 @@ TEST(TokenizerData, ElementsTheDecimalStepAndTheEndOfTheSection) {
   // An element running into the end of the file is kept.
   EXPECT_EQ(elements("1 2 3"), (Texts{"1", "2", "3"}));
   EXPECT_EQ(elements("1 \"x"), (Texts{"1", "x"}));
-}
-
-TEST(TokenizerData, ProgressIsReportedButThrottled) {
-  ScriptedPrompt prompt;
-  VexaFile f(&prompt);
-  std::string text;
-  for (int i = 0; i < 200000; ++i) text += "12345 ";
-  f.OpenText(text);
-  int count = 0;
-  for (f.GetDataEl(); !f.Eof; f.GetDataEl()) ++count;
-  EXPECT_EQ(count, 200000);
-  EXPECT_GT(prompt.progressReports, 10);
-  EXPECT_LT(prompt.progressReports, 1000);
-  EXPECT_EQ(prompt.lastTotal, static_cast<std::int64_t>(text.size()));
 }

@@ -54,13 +54,22 @@ TEST(Writer, SmallTableInTheFixedOrder) {
   auto region = addVariable(doc, "region", 0, {"North", "South"}, {"01", "02"});
   region->Elimination = "YES";
   region->Prestext = "3";  // not 0, 1 or 2: not written
-  auto year = addVariable(doc, "year", 1, {"2004"});
+  // A time list marks every change of time code.
+  auto year = addVariable(doc, "year", 1, {"2004", "2005", "20061"});
   year->UseTimeVal = true;
-  year->ValueCode.Item(1)->TimeCode = "A1";
-  year->ValueCode.Item(1)->TimeVal = "2004";
+  for (int i = 1; i <= 3; ++i) {
+    year->ValueCode.Item(i)->TimeCode = i < 3 ? "A1" : "Q1";
+    year->ValueCode.Item(i)->TimeVal = year->ValueCode.Item(i)->value;
+  }
   year->ValueCode.Item(1)->Precision = "2";
   year->Note = "On years";
+  // Content lines without an argument for the table, with one for each content value.
   doc.ContData->Units = "persons";
+  doc.ContData->DayAdj = "NO";
+  doc.ContVariable = "region";
+  doc.GetContdataKey("North")->Units = "SEK";
+  doc.GetContdataKey("North")->SeasAdj = "YES";
+  doc.GetContdataKey("South")->Contact = "Ann#phone 1";
   doc.Note = "Table note";
   doc.Source = "Office";
 
@@ -79,18 +88,25 @@ TEST(Writer, SmallTableInTheFixedOrder) {
             "STUB=\"region\";\r\n"
             "HEADING=\"year\";\r\n"
             "UNITS=\"persons\";\r\n"
+            "DAYADJ=NO;\r\n"
             "VALUES(\"region\")=\"North\",\"South\";\r\n"
-            "VALUES(\"year\")=\"2004\";\r\n"
+            "VALUES(\"year\")=\"2004\",\"2005\",\"20061\";\r\n"
             "CODES(\"region\")=\"01\",\"02\";\r\n"
-            "TIMEVAL(\"year\")=TLIST(A1),\"2004\";\r\n"
+            "TIMEVAL(\"year\")=TLIST(A1),\"2004\",\"2005\",TLIST(Q1),\"20061\";\r\n"
             "ELIMINATION(\"region\")=YES;\r\n"
             "PRECISION(\"year\",\"2004\")=2;\r\n"
+            "CONTVARIABLE=\"region\";\r\n"
+            "UNITS(\"North\")=\"SEK\";\r\n"
+            "SEASADJ(\"North\")=YES;\r\n"
+            "CONTACT(\"South\")=\"Ann #\"\r\n\"phone 1 \";\r\n"
             "SOURCE=\"Office \";\r\n"
             "NOTE=\"Table note \";\r\n"
             "NOTE(\"year\")=\"On years \";\r\n");
   // Writing changed the document as a save does.
   EXPECT_EQ(doc.Title, "Population by region and year.");
   EXPECT_EQ(doc.Decimaler, 2);
+  doc.ContVariable = "gone";  // names no variable: no per-value lines
+  EXPECT_EQ(statement(doc, "UNITS(\"North\")"), "");
 }
 
 TEST(Writer, TitleFromTheVariablesUnlessADescriptionReplacesIt) {
@@ -140,40 +156,6 @@ TEST(Writer, ListLinesBreakAtSixtyEight) {
   for (int i = 0; i < 30; ++i)
     thirty += std::string(i == 0 ? "" : i % 10 == 8 ? ",\r\n" : ",") + "\"abcd\"";
   EXPECT_EQ(statement(many, "VALUES("), thirty);
-}
-
-TEST(Writer, TimeListsMarkEveryChangeOfTimeCode) {
-  VexaMess doc;
-  auto t = addVariable(doc, "t", 0, {"a", "b", "c"});
-  t->UseTimeVal = true;
-  const char* codes[][2] = {{"A1", "1999"}, {"A1", "2000"}, {"Q1", "20011"}};
-  for (int i = 0; i < 3; ++i) {
-    t->ValueCode.Item(i + 1)->TimeCode = codes[i][0];
-    t->ValueCode.Item(i + 1)->TimeVal = codes[i][1];
-  }
-  EXPECT_EQ(statement(doc, "TIMEVAL"),
-            "TIMEVAL(\"t\")=TLIST(A1),\"1999\",\"2000\",TLIST(Q1),\"20011\"");
-}
-
-TEST(Writer, ContentLinesForTheTableAndForEachContentValue) {
-  VexaMess doc;
-  addVariable(doc, "measure", 1, {"Income", "Tax", "Other"});
-  doc.ContVariable = "measure";
-  doc.ContData->DayAdj = "NO";
-  doc.GetContdataKey("Income")->Units = "SEK";
-  doc.GetContdataKey("Income")->SeasAdj = "YES";
-  doc.GetContdataKey("Tax")->Contact = "Ann#phone 1";
-  const std::string text = make_vqstring(doc, fixedDate());
-  EXPECT_NE(text.find("DAYADJ=NO;\r\n"), std::string::npos);  // without an argument
-  EXPECT_NE(text.find("CONTVARIABLE=\"measure\";\r\n"
-                      "UNITS(\"Income\")=\"SEK\";\r\n"
-                      "SEASADJ(\"Income\")=YES;\r\n"
-                      "CONTACT(\"Tax\")=\"Ann #\"\r\n\"phone 1 \";\r\n"),
-            std::string::npos);
-  EXPECT_EQ(text.find("(\"Other\")"), std::string::npos);
-
-  doc.ContVariable = "gone";  // names no variable: no per-value lines
-  EXPECT_EQ(statement(doc, "UNITS(\"Income\")"), "");
 }
 
 TEST(WrapText, BreaksAtSeventyAndMarksLineBreaks) {
@@ -245,13 +227,9 @@ TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
             "DATA=\r\n1.5 2.5 \"..\" \r\n\"-\" \"x\" \"\" ");
   EXPECT_EQ(flags(check), "missing invalid dash");
   // Faulty cells red on yellow, checked texts white on black, numbers left as they are.
-  for (std::int32_t col : {c + 1, c + 2}) {
-    EXPECT_EQ(grid.backColour(r + 1, col), kRed);
-    EXPECT_EQ(grid.foreColour(r + 1, col), kYellow);
-  }
-  EXPECT_EQ(grid.backColour(r, c + 2), kWhite);
-  EXPECT_EQ(grid.foreColour(r, c + 2), kBlack);
-  EXPECT_EQ(grid.backColour(r, c), std::nullopt);
+  EXPECT_EQ(colours(grid, r + 1, c + 1) + " " + colours(grid, r + 1, c + 2),
+            "red/yellow red/yellow");
+  EXPECT_EQ(colours(grid, r, c + 2) + " " + colours(grid, r, c), "white/black -/-");
 
   VexaMess none;
   EXPECT_EQ(GetDataMod::BuildDataText(none, grid, check), "DATA=\r\n");
@@ -278,8 +256,7 @@ TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
   EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check),
             "DATA=\r\n\"02\",5,\"..\"\r\n\"North\",0,\"\"");
   EXPECT_EQ(flags(check), "missing code ");
-  EXPECT_EQ(grid.backColour(5, 1), kRed);
-  EXPECT_EQ(grid.backColour(3, 1), kWhite);
+  EXPECT_EQ(colours(grid, 5, 1) + " " + colours(grid, 3, 1), "red/yellow white/black");
   EXPECT_TRUE(TestCodeOK(doc, "02", 1));
   EXPECT_FALSE(TestCodeOK(doc, "South", 1));
   EXPECT_FALSE(TestCodeOK(doc, "men", 9));

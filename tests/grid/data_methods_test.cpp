@@ -60,8 +60,6 @@ TEST(DataGridLayout, NormalFormPutsLabelsAroundTheDataArea) {
             "Population by region, sex and time||||\n|men|men|women|women\n"
             "|2004|2005|2004|2005\nNorth||||\nMiddle||||\nSouth||||\n");
   EXPECT_EQ(t.grid.frozenRows() * 10 + t.grid.frozenCols(), 31);
-  EXPECT_TRUE(t.grid.isProtected());
-  EXPECT_EQ(t.grid.gridLineColour(), kSilver);
   EXPECT_FALSE(t.grid.editable(2, 3));  // label row
   EXPECT_FALSE(t.grid.editable(5, 1));  // label column
   EXPECT_TRUE(t.grid.editable(5, 3));
@@ -111,7 +109,7 @@ TEST(DataGridLayout, NoHeadingVariableGivesOneDataColumnUnderTheDescription) {
 
 TEST(DataGridLayout, KeysFormHasAHeaderRowAndOneEntryRow) {
   KeysTable t;
-  t.add("region", 0, {"North", "South"}, 1);
+  auto region = t.add("region", 0, {"North", "South"}, 1);
   t.add("age", 0, {"0-9", "10-19", "20+"}, 2);
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
   EXPECT_EQ(area(t.doc), "3,3 1x1");
@@ -121,11 +119,20 @@ TEST(DataGridLayout, KeysFormHasAHeaderRowAndOneEntryRow) {
 
   // Heading labels take the place of "Cell Value"; keyed heading variables span no
   // columns.
-  t.add("sex", 1, {"men", "women"});
+  auto sex = t.add("sex", 1, {"men", "women"});
   t.add("kind", 1, {"a", "b", "c"}, 1);
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
   EXPECT_EQ(area(t.doc), "4,3 1x2");
   EXPECT_EQ(gridRows(t.grid, 2), "region|age|men|women\n|||\n|||\n");
+
+  // Value changes: stub variables add no rows, heading variables add columns.
+  t.grid.setText(4, 1, "North");
+  t.grid.setNumber(4, 3, 5, 0);
+  region->addVal()->value = "West";
+  UpdateForValueChange(t.doc, t.grid, *region, ValueChange::Added, 0, false);
+  sex->addVal()->value = "all";
+  UpdateForValueChange(t.doc, t.grid, *sex, ValueChange::Added, 0, false);
+  EXPECT_EQ(gridRows(t.grid, 2), "region|age|men|women|all\n||||\nNorth||5||\n");
 }
 
 TEST(DataGridLayout, TablesThatCannotBeLaidOutLeaveTheGridAsItWas) {
@@ -201,22 +208,6 @@ TEST(DataGridValueChange, HeadingValuesAddedAndRemovedMoveColumns) {
   t.region->ValueCode.Item(2)->value = "Centre";
   UpdateForValueChange(t.doc, t.grid, *t.region, ValueChange::TextChanged, 0, false);
   EXPECT_EQ(gridRows(t.grid, 5, 5), "Centre|22|24|\n");
-}
-
-TEST(DataGridValueChange, KeysFormFollowsHeadingVariablesOnly) {
-  KeysTable t;
-  auto region = t.add("region", 0, {"North", "South"}, 2);
-  auto sex = t.add("sex", 1, {"men", "women"});
-  ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
-  t.grid.setText(t.doc.DataRow1, 1, "North");
-  t.grid.setNumber(t.doc.DataRow1, 2, 5, 0);
-  t.grid.setNumber(t.doc.DataRow1, 3, 6, 0);
-
-  region->addVal()->value = "West";
-  UpdateForValueChange(t.doc, t.grid, *region, ValueChange::Added, 0, false);
-  sex->addVal()->value = "all";
-  UpdateForValueChange(t.doc, t.grid, *sex, ValueChange::Added, 0, false);
-  EXPECT_EQ(gridRows(t.grid, 2), "region|men|women|all\nNorth|5|6|\n");
 }
 
 TEST(DataGridOneValued, NewVariablesAddALabelRowOrColumnAndKeepCells) {

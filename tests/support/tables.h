@@ -56,4 +56,17 @@ inline std::string gridRows(const CellGrid& g, std::int32_t row1 = 1, std::int32
   return out;
 }
 
+// A cell's colours as "back/fore", "-" for none.
+inline std::string colours(const CellGrid& g, std::int32_t r, std::int32_t c) {
+  auto name = [](std::optional<Colour> colour) {
+    return !colour              ? "-"
+           : *colour == kRed    ? "red"
+           : *colour == kYellow ? "yellow"
+           : *colour == kWhite  ? "white"
+           : *colour == kBlack  ? "black"
+                                : "other";
+  };
+  return std::string(name(g.backColour(r, c))) + "/" + name(g.foreColour(r, c));
+}
+
 }  // namespace zendra::test
