@@ -22,46 +22,38 @@ TEST(ConfigFolder, FollowsXdgConfigHomeElseHomeConfig) {
   EXPECT_EQ(configFolder(), dir / "home/.config/zendra");
 }
 
-TEST(VqVexaData, EmptyFoldersFallBackToTheDatabaseFolder) {
+TEST(VqVexaData, EmptyFoldersFallBackToTheDatabaseFolderAndKeysKeepTheirSpelling) {
   TempFolder dir;
-  VqVexaData settings;
-  settings.OpenBase = "stale";
-  EXPECT_FALSE(settings.Load_data());  // no file: the load says so, everything is empty
-  EXPECT_NE(settings.error().find("zendra32.ini"), std::string::npos);
-  EXPECT_EQ(settings.OpenBase + settings.Savebase + settings.MDBBase + settings.DefaultData, "");
+  VqVexaData missing;
+  missing.OpenBase = "stale";
+  EXPECT_FALSE(missing.Load_data());  // no file: the load says so, everything is empty
+  EXPECT_NE(missing.error().find("zendra32.ini"), std::string::npos);
+  EXPECT_EQ(missing.OpenBase + missing.Savebase + missing.MDBBase + missing.DefaultData, "");
 
-  dir.write("config/zendra/zendra32.ini", "[Catalogues]\nCurrentbase=/vexa\nSAVEBASE=/save\n");
-  ASSERT_TRUE(settings.Load_data());
-  EXPECT_EQ(settings.VexaBase, "/vexa");
-  EXPECT_EQ(settings.OpenBase, "/vexa");
-  EXPECT_EQ(settings.MDBBase, "/vexa");
-  EXPECT_EQ(settings.Savebase, "/save");
-}
-
-TEST(VqVexaData, SavesTheFiveKeysSpelledAsAlwaysAndKeepsTheRestOfTheFile) {
-  TempFolder dir;
-  const auto file = dir.write("zendra32.ini", "[Catalogues]\r\nOpenBase=/old\r\nExtra=kept\r\n");
+  const auto file = dir.write("zendra32.ini",
+                              "[Catalogues]\r\nCurrentbase=/vexa\r\nSAVEBASE=/save\r\nX=kept\r\n");
   VqVexaData settings(file);
   ASSERT_TRUE(settings.Load_data());
+  EXPECT_EQ(settings.VexaBase + settings.OpenBase + settings.MDBBase + settings.Savebase,
+            "/vexa/vexa/vexa/save");
   settings.OpenBase = "/open";
-  settings.VexaBase = "/vexa";
+  settings.Savebase = "";
   settings.DefaultData = "/data/default.txt";
   ASSERT_TRUE(settings.save_ini()) << settings.error();
   EXPECT_EQ(TempFolder::read(file),
-            "[Catalogues]\r\nOpenbase=/open\r\nExtra=kept\r\nSavebase=\r\nCurrentbase=/vexa\r\n"
-            "MDBBase=\r\nDefaultdata=/data/default.txt\r\n");
+            "[Catalogues]\r\nCurrentbase=/vexa\r\nSavebase=\r\nX=kept\r\nOpenbase=/open\r\n"
+            "MDBBase=/vexa\r\nDefaultdata=/data/default.txt\r\n");
   VqVexaData again(file);
   ASSERT_TRUE(again.Load_data());
-  EXPECT_EQ(again.OpenBase, "/open");
-  EXPECT_EQ(again.Savebase, "/vexa");  // written empty, read back through the fall-back
-  EXPECT_EQ(again.DefaultData, "/data/default.txt");
+  EXPECT_EQ(again.OpenBase + again.Savebase + again.DefaultData,
+            "/open/vexa/data/default.txt");  // written empty, read through the fall-back
 
   // A path that cannot be read is not overwritten.
-  std::filesystem::create_directories(dir / "dir.ini/x");
+  dir.write("dir.ini/x", "");
   VqVexaData broken(dir / "dir.ini");
   EXPECT_FALSE(broken.Load_data());
   EXPECT_FALSE(broken.save_ini());
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "dir.ini/x"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "dir.ini/x"));
 }
 
 TEST(Registry, StoresTheImportFolderAndTheShowCodesFlag) {
@@ -77,7 +69,6 @@ TEST(Registry, StoresTheImportFolderAndTheShowCodesFlag) {
   EXPECT_TRUE(Registry().readShowCodes());
   ASSERT_TRUE(store.writeShowCodes(false));
   EXPECT_FALSE(store.readShowCodes());
-
   for (const char* text : {"TRUE", "1", "yes", "Truely"}) {
     dir.write("config/zendra/Zendra00.ini", std::string("[View]\nShowCodes=") + text + "\n");
     EXPECT_EQ(store.readShowCodes(), text == std::string("TRUE")) << text;

@@ -18,7 +18,7 @@ struct Fixture {
   Fixture() {
     areas.NewSubjectAreas.connect([this] { ++events; });
   }
-  bool load(std::string_view folder) { return areas.Load_data((dir / folder).string()); }
+  bool load(std::string_view folder) { return areas.Load_data(dir.file(folder)); }
   std::string list() const {
     std::string out;
     for (const auto& a : areas.SubjectArea) out += a.name + "=" + a.code + ";";
@@ -35,30 +35,28 @@ TEST(SubjectAreas, ReadsTheOemFileUpToTheFirstEmptyLineOnceForAFolder) {
               "Befolkning\tBE\r\nNo tab here\r\n\x8Flder\tAL\tX\r\nFl\x94"
               "den\tFL\n\r\nLate\tZZ\r\n");
   EXPECT_TRUE(f.load("vexa"));
-  EXPECT_EQ(f.list(), "Befolkning=BE;Ålder=AL\tX;Flöden=FL;");
+  const std::string expected = "Befolkning=BE;Ålder=AL\tX;Flöden=FL;";
+  EXPECT_EQ(f.list(), expected);
   f.dir.write("vexa/Amnomr.dat", "Other\tOT\r\n");
   EXPECT_FALSE(f.load("vexa"));  // the same folder again: nothing happens
-  EXPECT_EQ(f.list(), "Befolkning=BE;Ålder=AL\tX;Flöden=FL;");
-  EXPECT_EQ(f.events, 1);
+  EXPECT_EQ(f.list(), expected);
 
   EXPECT_FALSE(f.load("empty"));  // no file: an empty list, no event
-  EXPECT_EQ(f.areas.VexaBase, (f.dir / "empty").string());
+  EXPECT_EQ(f.areas.VexaBase, f.dir.file("empty"));
   EXPECT_EQ(f.list(), "");
   f.dir.write("empty/Amnomr.dat", "New\tN\r\n");
   EXPECT_FALSE(f.load("empty"));  // and no retry for the same folder
   EXPECT_EQ(f.events, 1);
-}
 
-TEST(SubjectAreas, FindsTheFileInAnyLetterCaseAndReadsAPlainFileAsAnsi) {
-  Fixture f;
-  f.dir.write("dos/AMNOMR.DAT", "Hush\x86ll\tHH");  // IBM 850 "å", no final line end
+  // Any letter case of the name; no final line end. A plain file is read as ANSI.
+  f.dir.write("dos/AMNOMR.DAT", "Hush\x86ll\tHH");  // IBM 850 "å"
   ASSERT_TRUE(f.load("dos"));
   EXPECT_EQ(f.list(), "Hushåll=HH;");
   f.areas.SubjectFromDB = false;
   f.dir.write("areas.txt", "Hush\xE5ll\tHH\r\n");  // Windows-1252 "å"
   ASSERT_TRUE(f.load("areas.txt"));
   EXPECT_EQ(f.list(), "Hushåll=HH;");
-  EXPECT_EQ(f.events, 2);
+  EXPECT_EQ(f.events, 3);
 }
 
 TEST(SubjectAreas, ReloadReadsTheSameFolderAgainAndNoFolderReadsNothing) {

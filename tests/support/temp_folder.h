@@ -35,6 +35,7 @@ class TempFolder {
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+  std::string file(std::string_view name) const { return (path_ / name).string(); }
 
   // Writes bytes to a file in the folder (making subfolders) and returns its path.
   std::filesystem::path write(std::string_view name, std::string_view bytes) const {
