@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QWidget>
+#include <array>
+
+#include "grid/cell_grid.h"
+
+class QModelIndex;
+class QTableView;
+
+namespace zendra {
+
+// Declared only: the model's headers must not follow Qt's (see data_grid_view.cpp).
+class VexaMess;
+class CellDelegate;
+class GridModel;
+class GridTableView;
+
+// The spreadsheet widget that shows and edits a CellGrid: the editor's data grid
+// ("SprData") and the work sheet ("sprWork"); the owner sets the object name.
+//
+// The cells stay in the grid; a GridModel hands them to the views. The grid's frozen
+// label rows and columns stay in place while the rest scrolls: three overlay views
+// (top rows, left columns, their corner) lie over the main view and follow its
+// scrolling. No row or column headers are shown; the labels are cells of the grid.
+//
+// With a document, an edit of a data cell runs the table's conversion (a number typed
+// becomes a number cell), the keys form keeps an empty entry row below the keys, and
+// every edit marks the document changed. Without one (a free work sheet) the typed
+// texts are stored as they are.
+class DataGridView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit DataGridView(QWidget* parent = nullptr);
+  ~DataGridView() override;
+
+  // Shows a grid (neither is owned; doc may be nullptr for a free work sheet).
+  void setGrid(zendra::CellGrid* grid, zendra::VexaMess* doc);
+  zendra::CellGrid* grid() const;
+  // The grid changed outside: resets the model, the frozen panes, the column widths and
+  // the current cell from the grid. An editor still open is dropped without storing
+  // its text; call commitEdit() first to keep it.
+  void refresh();
+  // Ends edit mode now, storing the typed text and running the conversion.
+  void commitEdit();
+  bool isEditing() const;
+  QTableView* mainView() const;
+
+ signals:
+  // After an edit of a cell ended, whether or not its text changed (1-based).
+  void cellEdited(int row, int col);
+
+ private:
+  friend class CellDelegate;
+  friend class GridTableView;
+
+  enum class Pane { Main, Top, Left, Corner };
+  enum class Step { Enter, Right, Left };
+
+  GridTableView* pane(Pane which) const { return views_[static_cast<std::size_t>(which)]; }
+  // The overlay that shows a frozen cell, or nullptr for a cell of the scrolling part.
+  GridTableView* overlayFor(const QModelIndex& index) const;
+  bool isFrozen(const QModelIndex& index) const { return overlayFor(index) != nullptr; }
+  int frozenRows() const;
+  int frozenCols() const;
+
+  void rebuild();
+  void applySizes();
+  void placeOverlays();
+  void followScrolling();
+  void showCurrentFromGrid();
+
+  // Editing steps the delegates and views report.
+  void storeEdit(const QModelIndex& index, const QString& text);
+  void editEnded(const QModelIndex& index);
+  void step(Step how);
+  void deleteKey();
+  void selectionToGrid();
+  void currentToGrid(const QModelIndex& current);
+  void markChanged();
+
+  CellGrid* grid_ = nullptr;
+  VexaMess* doc_ = nullptr;
+  GridModel* model_ = nullptr;
+  std::array<GridTableView*, 4> views_{};
+  std::array<CellDelegate*, 4> delegates_{};
+};
+
+}  // namespace zendra

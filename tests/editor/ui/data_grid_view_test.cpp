@@ -1,0 +1,341 @@
+// The data grid widget driven through the keyboard: editing and converting cells,
+// moving with Enter, the Delete key, the keys form's entry row, the model's roles and
+// the frozen panes.
+#include <gtest/gtest.h>
+
+// The document's headers before Qt's, whose "emit" macro would break the model's Signal.
+#include "grid/data_methods.h"
+#include "model/vexa_mess.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "editor/ui/data_grid_view.h"
+#include "editor/ui/grid_model.h"
+
+using namespace zendra;
+
+namespace {
+
+void addVariable(VexaMess& doc, const std::string& name, int side,
+                 const std::vector<std::string>& values) {
+  auto v = doc.addDimension(name, side);
+  for (const auto& text : values) v->addVal()->value = text;
+}
+
+// Region (3) by sex (2) by year (2): label rows 2-3, label column 1, data rows 4-6 and
+// columns 2-5; or, in the keys form, region and sex as key columns 1-2 and the value in
+// column 3 from row 3 on.
+struct Table {
+  VexaMess doc;
+  CellGrid grid;
+  DataGridView view;
+
+  explicit Table(bool keysForm = false) {
+    addVariable(doc, "region", 0, {"North", "Middle", "South"});
+    addVariable(doc, "sex", keysForm ? 0 : 1, {"men", "women"});
+    if (!keysForm) addVariable(doc, "year", 1, {"2004", "2005"});
+    doc.FileWithKeys = keysForm;
+    doc.SaveDecimals = 2;
+    EXPECT_TRUE(CreateGrid(doc, grid, true, false));
+    view.setGrid(&grid, &doc);
+    view.resize(500, 300);
+    view.show();
+  }
+
+  QTableView* main() const { return view.mainView(); }
+  void go(int row, int col) { main()->setCurrentIndex(main()->model()->index(row - 1, col - 1)); }
+  std::pair<int, int> at() const {
+    return {main()->currentIndex().row() + 1, main()->currentIndex().column() + 1};
+  }
+  QLineEdit* editor() const {
+    for (auto* line : view.findChildren<QLineEdit*>()) {
+      if (line->isVisibleTo(&view)) return line;
+    }
+    return nullptr;
+  }
+  // Types into a cell the way a user does: the first character starts the edit.
+  void type(int row, int col, const QString& text) {
+    go(row, col);
+    QTest::keyClick(main(), text.at(0).toLatin1());
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClicks(editor(), text.mid(1));
+  }
+  void enter(int row, int col, const QString& text) {
+    type(row, col, text);
+    QTest::keyClick(editor(), Qt::Key_Return);
+  }
+};
+
+}  // namespace
+
+TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenItChanged) {
+  Table t;
+  QSignalSpy edited(&t.view, &DataGridView::cellEdited);
+  t.enter(4, 2, "12.5");
+  EXPECT_EQ(t.grid.kind(4, 2), CellKind::Number);
+  EXPECT_EQ(t.grid.text(4, 2), "12.50");
+  EXPECT_EQ(t.main()->model()->index(3, 1).data().toString(), "12.50");
+  EXPECT_FALSE(t.view.isEditing());
+  ASSERT_EQ(edited.count(), 1);
+  EXPECT_EQ(edited.at(0), (QList<QVariant>{4, 2}));
+  EXPECT_TRUE(t.doc.dirty && t.doc.GridHasData);
+
+  t.enter(4, 3, "...");
+  EXPECT_EQ(t.grid.kind(4, 3), CellKind::Text);
+  EXPECT_EQ(t.grid.text(4, 3), "...");
+
+  // Entering and leaving without typing keeps the number as it was (not as shown) but
+  // marks the change.
+  t.grid.setNumber(5, 2, 7.256, 2);
+  t.doc.dirty = t.doc.GridHasData = false;
+  t.go(5, 2);
+  QTest::keyClick(t.main(), Qt::Key_F2);
+  ASSERT_NE(t.editor(), nullptr);
+  EXPECT_EQ(t.editor()->text(), "7.26");
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_EQ(t.grid.kind(5, 2), CellKind::Number);
+  EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 7.256);
+  EXPECT_TRUE(t.doc.dirty && t.doc.GridHasData);
+  EXPECT_EQ(edited.count(), 3);
+
+  // F2 keeps the text with the cursor behind it; Escape drops what was typed.
+  t.go(5, 2);
+  QTest::keyClick(t.main(), Qt::Key_F2);
+  QTest::keyClicks(t.editor(), "1");
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 7.261);
+  t.doc.dirty = false;
+  t.type(5, 2, "99");
+  QTest::keyClick(t.editor(), Qt::Key_Escape);
+  EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 7.261);
+  EXPECT_TRUE(t.doc.dirty);
+  t.enter(5, 2, "8");  // typing replaces the content
+  EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 8);
+}
+
+TEST(DataGridViewEditing, CommitEditStoresTheOpenEditorsText) {
+  Table t;
+  QSignalSpy edited(&t.view, &DataGridView::cellEdited);
+  t.view.commitEdit();  // nothing open: nothing happens
+  EXPECT_EQ(edited.count(), 0);
+  t.type(6, 5, "3.75");
+  EXPECT_TRUE(t.view.isEditing());
+  t.view.commitEdit();
+  EXPECT_FALSE(t.view.isEditing());
+  EXPECT_EQ(t.grid.kind(6, 5), CellKind::Number);
+  EXPECT_EQ(t.grid.text(6, 5), "3.75");
+  EXPECT_EQ(edited.count(), 1);
+  EXPECT_EQ(t.at(), (std::pair{6, 5}));  // committing does not move
+}
+
+TEST(DataGridViewEditing, LockedLabelsRefuseEditsAndFrozenCellsEditInTheirOverlay) {
+  Table t;
+  const auto* model = t.main()->model();
+  EXPECT_FALSE(model->flags(model->index(1, 1)) & Qt::ItemIsEditable);  // heading label
+  EXPECT_FALSE(model->flags(model->index(3, 0)) & Qt::ItemIsEditable);  // stub label
+  EXPECT_TRUE(model->flags(model->index(3, 1)) & Qt::ItemIsEditable);
+
+  t.go(5, 1);
+  QTest::keyClick(t.main(), Qt::Key_F2);
+  QTest::keyClick(t.main(), 'S');  // no editor, and no jump to "South"
+  EXPECT_EQ(t.editor(), nullptr);
+  EXPECT_EQ(t.at(), (std::pair{5, 1}));
+  EXPECT_EQ(t.grid.text(5, 1), "Middle");
+
+  // Unprotected, a frozen cell is edited in the overlay that shows it, not under it.
+  t.grid.setProtected(false);
+  t.view.refresh();
+  t.type(5, 1, "Centre");
+  QWidget* pane = t.editor()->parentWidget()->parentWidget();
+  EXPECT_NE(pane, t.main());
+  EXPECT_EQ(pane->parentWidget(), t.main());
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_EQ(t.grid.text(5, 1), "Centre");
+  EXPECT_EQ(t.grid.kind(5, 1), CellKind::Text);  // labels are not converted
+}
+
+TEST(DataGridViewNavigation, EnterMovesRightThenToTheNextRowsFirstDataColumn) {
+  Table t;
+  t.go(4, 2);
+  QTest::keyClick(t.main(), Qt::Key_Return);
+  EXPECT_EQ(t.at(), (std::pair{4, 3}));
+  EXPECT_EQ(t.grid.currentRow(), 4);
+  EXPECT_EQ(t.grid.currentCol(), 3);
+  t.enter(4, 5, "1");
+  EXPECT_EQ(t.at(), (std::pair{5, 2}));
+  t.go(6, 5);
+  QTest::keyClick(t.main(), Qt::Key_Return);  // the last cell stays
+  EXPECT_EQ(t.at(), (std::pair{6, 5}));
+  t.type(4, 2, "1");
+  QTest::keyClick(t.editor(), Qt::Key_Tab);
+  EXPECT_EQ(t.at(), (std::pair{4, 3}));
+  EXPECT_FALSE(t.view.isEditing());
+
+  // refresh() takes the current cell from the grid.
+  t.grid.setCurrent(6, 3);
+  t.view.refresh();
+  EXPECT_EQ(t.at(), (std::pair{6, 3}));
+
+  // A work sheet without a document stores texts as typed and wraps to column 1.
+  CellGrid sheet(3, 3);
+  DataGridView work;
+  work.setGrid(&sheet, nullptr);
+  work.mainView()->setCurrentIndex(work.mainView()->model()->index(0, 2));
+  QTest::keyClick(work.mainView(), '1');
+  QLineEdit* line = work.findChild<QLineEdit*>();
+  ASSERT_NE(line, nullptr);
+  QTest::keyClicks(line, ".5");
+  QTest::keyClick(line, Qt::Key_Return);
+  EXPECT_EQ(sheet.kind(1, 3), CellKind::Text);
+  EXPECT_EQ(sheet.text(1, 3), "1.5");
+  EXPECT_EQ(work.mainView()->currentIndex(), work.mainView()->model()->index(1, 0));
+}
+
+TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
+  Table t;
+  for (int r = 4; r <= 6; ++r) {
+    for (int c = 2; c <= 5; ++c) t.grid.setNumber(r, c, r * 10 + c, 2);
+  }
+  auto* model = t.main()->model();
+  auto select = [&](int r1, int c1, int r2, int c2) {
+    t.main()->selectionModel()->select(
+        QItemSelection(model->index(r1 - 1, c1 - 1), model->index(r2 - 1, c2 - 1)),
+        QItemSelectionModel::ClearAndSelect);
+  };
+  select(4, 2, 6, 4);
+  EXPECT_EQ(t.grid.selection(), (Block{4, 2, 6, 4}));
+  t.doc.dirty = false;
+  QTest::keyClick(t.main(), Qt::Key_Delete, Qt::ControlModifier);  // modifiers: no clearing
+  EXPECT_FALSE(t.grid.isEmpty(4, 2));
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  for (int r = 4; r <= 6; ++r) {
+    for (int c = 2; c <= 4; ++c) EXPECT_TRUE(t.grid.isEmpty(r, c)) << r << "," << c;
+    EXPECT_FALSE(t.grid.isEmpty(r, 5));
+  }
+  EXPECT_TRUE(t.doc.dirty && t.doc.GridHasData);
+
+  // A block over labels keeps them; the whole grid is a -1 selection.
+  select(3, 1, 4, 5);
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_EQ(t.grid.text(3, 2), "2004");
+  EXPECT_EQ(t.grid.text(4, 1), "North");
+  EXPECT_TRUE(t.grid.isEmpty(4, 5));
+  t.main()->selectAll();
+  EXPECT_EQ(t.grid.selection(), (Block{-1, -1, -1, -1}));
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_TRUE(t.grid.isEmpty(6, 5));
+  EXPECT_EQ(t.grid.text(2, 4), "women");
+
+  // One cell is no block: Delete clears the current cell.
+  t.grid.setNumber(5, 3, 1, 0);
+  t.go(5, 3);
+  EXPECT_FALSE(t.grid.selection().has_value());
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_TRUE(t.grid.isEmpty(5, 3));
+}
+
+TEST(DataGridViewKeysForm, EditsInTheLastRowKeepAnEmptyEntryRow) {
+  Table t(true);
+  ASSERT_EQ(t.grid.rowCount(), 3);
+  t.go(3, 3);
+  QTest::keyClick(t.main(), Qt::Key_F2);  // no change: no new row
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_EQ(t.grid.rowCount(), 3);
+  t.enter(3, 1, "North");
+  EXPECT_EQ(t.grid.rowCount(), 4);
+  EXPECT_EQ(t.main()->model()->rowCount(), 4);
+  t.enter(3, 2, "men");
+  t.enter(3, 3, "41");
+  EXPECT_EQ(t.grid.kind(3, 3), CellKind::Number);
+  EXPECT_EQ(t.at(), (std::pair{4, 1}));  // the next row's first key column
+  EXPECT_EQ(t.grid.rowCount(), 4);       // a row above the entry row adds none
+  EXPECT_EQ(t.doc.NumRows, 2);
+}
+
+TEST(DataGridViewModel, ShowsTextsColoursAndAlignment) {
+  CellGrid grid(2, 3);
+  GridModel model;
+  model.setGrid(&grid);
+  grid.setText(1, 1, "label");
+  grid.setNumber(1, 2, 1.5, 2);
+  grid.setDecimalChar(",");
+  grid.setColours(1, 1, kRed, kYellow);
+  grid.setColours(1, 2, kWhite, 0x00FF8000);
+  grid.setAlignment(2, 3, HAlign::Center);
+  grid.setText(2, 3, "x");
+  auto data = [&](int r, int c, int role) { return model.index(r, c).data(role); };
+  EXPECT_EQ(data(0, 0, Qt::DisplayRole).toString(), "label");
+  EXPECT_EQ(data(0, 1, Qt::DisplayRole).toString(), "1,50");
+  EXPECT_FALSE(data(1, 0, Qt::DisplayRole).isValid());
+  EXPECT_EQ(data(0, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+  EXPECT_EQ(data(0, 0, Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+  EXPECT_EQ(data(0, 1, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 255));
+  EXPECT_EQ(data(0, 1, Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0x80, 0xFF));
+  EXPECT_FALSE(data(1, 1, Qt::BackgroundRole).isValid());
+  auto horizontal = [&](int r, int c) {
+    return data(r, c, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+  };
+  EXPECT_EQ(horizontal(0, 0), Qt::AlignLeft);   // general text
+  EXPECT_EQ(horizontal(0, 1), Qt::AlignRight);  // general number
+  EXPECT_EQ(horizontal(1, 2), Qt::AlignHCenter);
+
+  QSignalSpy changed(&model, &GridModel::dataChanged);
+  model.cellsChanged({-1, 2, -1, 3});
+  ASSERT_EQ(changed.count(), 1);
+  EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model.index(0, 1));
+  EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.index(1, 2));
+}
+
+TEST(DataGridViewFrozenPanes, OverlaysCoverFrozenCellsAndFollowScrolling) {
+  CellGrid grid(200, 50);
+  grid.setFrozen(2, 1);
+  grid.setColumnWidth(3, 20);
+  DataGridView view;
+  view.setGrid(&grid, nullptr);
+  view.resize(400, 300);
+  view.show();
+  QTableView* main = view.mainView();
+  const auto overlays = main->findChildren<QTableView*>(QString(), Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(overlays.size(), 3);
+  const int rowHeight = main->verticalHeader()->sectionSize(0);
+  const int col1 = main->horizontalHeader()->sectionSize(0);
+  EXPECT_GT(main->horizontalHeader()->sectionSize(2), main->horizontalHeader()->sectionSize(1));
+  QTableView *top = nullptr, *left = nullptr, *corner = nullptr;
+  for (QTableView* o : overlays) {
+    ASSERT_TRUE(o->isVisible());
+    EXPECT_EQ(o->horizontalHeader()->sectionSize(2), main->horizontalHeader()->sectionSize(2));
+    if (o->width() == col1 && o->height() == 2 * rowHeight)
+      corner = o;
+    else if (o->height() == 2 * rowHeight)
+      top = o;
+    else if (o->width() == col1)
+      left = o;
+  }
+  ASSERT_TRUE(top && left && corner);
+
+  main->verticalScrollBar()->setValue(500);
+  main->horizontalScrollBar()->setValue(300);
+  EXPECT_EQ(left->verticalScrollBar()->value(), 500);
+  EXPECT_EQ(top->horizontalScrollBar()->value(), 300);
+  EXPECT_EQ(top->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(left->horizontalScrollBar()->value(), 0);
+
+  // A cell scrolled under the frozen rows or columns is brought out from under them.
+  const QModelIndex hidden =
+      main->model()->index(main->rowAt(rowHeight / 2), main->columnAt(col1 / 2));
+  main->setCurrentIndex(hidden);
+  EXPECT_GE(main->visualRect(hidden).top(), 2 * rowHeight);
+  EXPECT_GE(main->visualRect(hidden).left(), col1);
+  EXPECT_EQ(left->verticalScrollBar()->value(), main->verticalScrollBar()->value());
+
+  CellGrid plain(5, 5);
+  view.setGrid(&plain, nullptr);
+  for (QTableView* o : overlays) EXPECT_FALSE(o->isVisible());
+}
