@@ -13,8 +13,12 @@ build: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENDRA_BUILD_TESTS=OFF
 	cmake --build build -j $(JOBS)
 
+# Starts the desktop program. Without a display (no DISPLAY or WAYLAND_DISPLAY) it runs
+# on a virtual one (xvfb-run); files named in FILES open at start.
 run: build
-	./build/src/cli/zendra-cli demo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/src/app/zendra $(FILES); \
+	else echo "no display: starting on a virtual X display (xvfb-run)"; \
+	  xvfb-run -a ./build/src/app/zendra $(FILES); fi
 
 # Debug build with AddressSanitizer and UBSan in build-test/; warnings are errors here.
 build-test: deps

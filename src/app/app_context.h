@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +31,8 @@ struct AppContext {
   Prompt* prompt = nullptr;
   FileChooser* files = nullptr;
   DialogRunner runDialog = execDialog;
+  // Ends the program; the tests watch it instead.
+  std::function<void()> quit = [] { QCoreApplication::quit(); };
   std::string programFolder;  // where the help file is looked for
 };
 

@@ -5,7 +5,9 @@
 
 #include "model/prompt.h"
 
+class QAction;
 class QDialog;
+class QMenu;
 class QWidget;
 
 namespace zendra {
@@ -16,9 +18,9 @@ class FileChooser {
  public:
   struct Request {
     QString title;
-    QString folder;    // initial folder
-    QString fileName;  // initial file name
-    QString filter;    // in the "Text (*.txt);;All (*)" form
+    QString folder;                // initial folder
+    QString fileName;              // initial file name
+    QString filter;                // in the "Text (*.txt);;All (*)" form
     bool mustExist = false;        // open: the file must exist
     bool confirmOverwrite = true;  // save: ask before replacing a file
   };
@@ -55,9 +57,14 @@ int execDialog(QDialog& dialog);
 // Converts a filter of the "Vq-files|*.vq|All|*.*" form into the Qt form.
 QString qtFilter(const QString& pipeFilter);
 
+// Adds an item to a menu under its control name.
+QAction* addMenuItem(QMenu* menu, const char* name, const char* text);
+
 inline QString qs(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-inline std::string stdString(const QString& text) { return text.toUtf8().toStdString(); }
+inline std::string stdString(const QString& text) {
+  return text.toUtf8().toStdString();
+}
 
 }  // namespace zendra

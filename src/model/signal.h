@@ -5,11 +5,6 @@
 #include <utility>
 #include <vector>
 
-// Qt defines `emit` as an empty macro. It is set aside here so that this header can follow
-// Qt headers; a file that includes Qt and raises a Signal itself must #undef emit first.
-#pragma push_macro("emit")
-#undef emit
-
 namespace zendra {
 
 // A plain callback list: the model raises its events through one of these and the
@@ -49,4 +44,3 @@ class Signal {
 
 }  // namespace zendra
 
-#pragma pop_macro("emit")

@@ -1,0 +1,271 @@
+#include "app/mdi_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/dlg_about.h"
+#include "app/dlg_new_keys.h"
+#include "editor/ui/frm_create_vq.h"
+#include "format/reader.h"
+#include "settings/ui/dlg_options.h"
+
+namespace zendra {
+MDIForm1::MDIForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), ctx_(context) {
+  setObjectName("MDIForm1");
+  setWindowTitle("ZENDRA");
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName("mdiArea");
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdi_);
+  buildMenus();
+  buildToolbar();
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &MDIForm1::onSubWindowActivated);
+  resize(1100, 750);
+}
+
+MDIForm1::~MDIForm1() {
+  // Editor windows go first, while the frame they report to is still whole.
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+}
+
+void MDIForm1::buildMenus() {
+  auto* file = new QMenu("&File", this);
+  connect(addMenuItem(file, "MnuFNew", "&New"), &QAction::triggered, this, [this] { file_new(); });
+  connect(addMenuItem(file, "MnuFOpen", "&Open VQ-file"), &QAction::triggered, this,
+          [this] { OpenFile(false); });
+  connect(addMenuItem(file, "mnuOpenMetadata", "Open  &Metadata only"), &QAction::triggered, this,
+          [this] { metaopen(); });
+  connect(addMenuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
+          [this] { exitProgram(); });
+
+  auto* view = new QMenu("View", this);
+  connect(addMenuItem(view, "mnuOptions", "&Options"), &QAction::triggered, this,
+          [this] { set_options(); });
+  // The default data window arrives with its own work; until then the item is off.
+  addMenuItem(view, "mnuEditDefault", "Edit &Default Data")->setEnabled(false);
+
+  windowsMenu_ = new QMenu("Windows", this);
+  windowsMenu_->setObjectName("mnuWindows");
+  connect(windowsMenu_, &QMenu::aboutToShow, this, [this] {
+    windowsMenu_->clear();
+    connect(windowsMenu_->addAction("Cascade"), &QAction::triggered, mdi_,
+            &QMdiArea::cascadeSubWindows);
+    connect(windowsMenu_->addAction("Tile"), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+  });
+
+  auto* help = new QMenu("&Help", this);
+  connect(addMenuItem(help, "mnuHSearch", "&About"), &QAction::triggered, this,
+          [this] { showAbout(true); });
+
+  frameMenus_ = {file, view, windowsMenu_, help};
+  for (QMenu* m : frameMenus_) menuBar()->addMenu(m);
+}
+
+void MDIForm1::buildToolbar() {
+  toolbar_ = addToolBar("Toolbar1");
+  toolbar_->setObjectName("Toolbar1");
+  toolbar_->setMovable(false);
+  struct Button {
+    const char* key;
+    const char* tag;
+    const char* tip;
+    QStyle::StandardPixmap icon;
+  };
+  const Button buttons[] = {
+      {"MnuFNew", "1", "New VQ-File", QStyle::SP_FileIcon},
+      {"MnuFOpen", "5", "Open VQ-File", QStyle::SP_DialogOpenButton},
+      {"Copy", "2", "Copy", QStyle::SP_FileDialogDetailedView},
+      {"Paste", "3", "Paste", QStyle::SP_FileDialogContentsView},
+      {"Save", "4", "Save VQ-File", QStyle::SP_DialogSaveButton},
+      {"MnuHelp", "8", "Help", QStyle::SP_DialogHelpButton},
+  };
+  for (const Button& b : buttons) {
+    QAction* action = toolbar_->addAction(style()->standardIcon(b.icon), b.tip);
+    action->setObjectName(b.key);
+    action->setData(QString(b.tag));
+    action->setToolTip(b.tip);
+  }
+  // Copy, Paste and Save appear with the first editor window.
+  setCopyPasteVisible(false);
+  setSaveVisible(false);
+  connect(toolbar_, &QToolBar::actionTriggered, this, &MDIForm1::onToolbar);
+}
+
+void MDIForm1::onToolbar(QAction* action) {
+  const QString tag = action->data().toString();
+  frmCreateVq* editor = activeEditor();
+  if (tag == "1") {
+    file_new();
+  } else if (tag == "5") {
+    OpenFile(false);
+  } else if (tag == "4") {
+    if (editor) editor->savefile(0);
+  } else if (tag == "8") {
+    showHelp();
+  }
+  // Copy ("2") and Paste ("3") arrive with the clipboard work.
+}
+
+void MDIForm1::startUp(const QStringList& files) {
+  if (!ctx_.settings.Load_data()) {
+    ctx_.prompt->message("ZENDRA002: NO INI-file is found", kProgramTitle,
+                         Prompt::Icon::Information);
+  }
+  if (!ctx_.defaultData.Load_data()) {
+    ctx_.prompt->message("ZENDRA003: No default data found", kProgramTitle,
+                         Prompt::Icon::Information);
+  }
+  ctx_.subjectAreas.Load_data(ctx_.settings.VexaBase);
+  for (const QString& path : files) openPath(path, false);
+}
+
+frmCreateVq* MDIForm1::addEditor() {
+  auto* editor = new frmCreateVq(ctx_, *this);
+  QMdiSubWindow* sub = mdi_->addSubWindow(editor);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  return editor;
+}
+
+void MDIForm1::file_new() {
+  dlgNewKeys dialog(this);
+  ctx_.runDialog(dialog);
+  if (dialog.cancel) return;
+  const bool keys = dialog.FileWithKeys;
+  ++counter_;
+  frmCreateVq* editor = addEditor();
+  editor->makeNew(keys, counter_);
+  editor->parentWidget()->showMaximized();
+}
+
+void MDIForm1::OpenFile(bool metaOnly) {
+  FileChooser::Request request;
+  request.title = "Select VQ-file";
+  request.folder = qs(ctx_.settings.OpenBase);
+  request.filter = qtFilter("VEXA (*.vq)|*.vq|All Files (*.*)|*.*");
+  request.mustExist = true;
+  const QString path = ctx_.files->openFile(this, request);
+  if (path.isEmpty()) return;
+  openPath(path, metaOnly);
+}
+
+bool MDIForm1::openPath(const QString& path, bool metaOnly) {
+  frmCreateVq* editor = addEditor();
+  QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+  if (!editor->LoadFromFile(path, metaOnly)) {
+    // Nothing was loaded: the window goes without asking.
+    mdi_->removeSubWindow(sub);
+    delete sub;
+    setCopyPasteVisible(false);
+    return false;
+  }
+  sub->showMaximized();
+  return true;
+}
+
+void MDIForm1::set_options() {
+  dlgOptions dialog(ctx_, this);
+  ctx_.runDialog(dialog);
+}
+
+void MDIForm1::showAbout(bool modal) {
+  if (modal) {
+    dlgAbout dialog(this);
+    ctx_.runDialog(dialog);
+    return;
+  }
+  auto* about = new dlgAbout(this);
+  about->setAttribute(Qt::WA_DeleteOnClose);
+  about->show();
+}
+
+void MDIForm1::showHelp() {
+  const QString folder = qs(ctx_.programFolder);
+  const QString file = QDir(folder).filePath("VexZenb.hlp");
+  if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
+  ctx_.prompt->message("Helpfile was not found in " + ctx_.programFolder, kProgramTitle,
+                       Prompt::Icon::None);
+}
+
+bool MDIForm1::closeAllEditors() {
+  // Every window with changes is asked before any goes; a Cancel anywhere keeps every
+  // window open with its changes.
+  QList<frmCreateVq*> discarded;
+  for (frmCreateVq* editor : editors()) {
+    switch (editor->askToSave()) {
+      case frmCreateVq::SaveAnswer::Keep:
+        return false;
+      case frmCreateVq::SaveAnswer::Discard:
+        discarded << editor;
+        break;
+      default:
+        break;
+    }
+  }
+  for (frmCreateVq* editor : discarded) editor->document().dirty = false;
+  mdi_->closeAllSubWindows();
+  return mdi_->subWindowList().isEmpty();
+}
+
+void MDIForm1::exitProgram() {
+  if (!closeAllEditors()) return;
+  if (!ctx_.settings.save_ini()) {
+    ctx_.prompt->message(ctx_.settings.error(), kProgramTitle, Prompt::Icon::Exclamation);
+  }
+  ctx_.quit();
+}
+
+void MDIForm1::closeEvent(QCloseEvent* event) {
+  if (!closeAllEditors()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void MDIForm1::setCopyPasteVisible(bool visible) {
+  for (const char* key : {"Copy", "Paste"}) {
+    if (auto* action = toolbar_->findChild<QAction*>(key)) action->setVisible(visible);
+  }
+}
+
+void MDIForm1::setSaveVisible(bool visible) {
+  if (auto* action = toolbar_->findChild<QAction*>("Save")) action->setVisible(visible);
+}
+
+void MDIForm1::showCodesChanged() {
+  for (frmCreateVq* editor : editors()) editor->applyShowCodes();
+}
+
+frmCreateVq* MDIForm1::activeEditor() const {
+  QMdiSubWindow* sub = mdi_->activeSubWindow();
+  return sub ? qobject_cast<frmCreateVq*>(sub->widget()) : nullptr;
+}
+
+QList<frmCreateVq*> MDIForm1::editors() const {
+  QList<frmCreateVq*> out;
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+    if (auto* editor = qobject_cast<frmCreateVq*>(sub->widget())) out << editor;
+  }
+  return out;
+}
+
+void MDIForm1::onSubWindowActivated(QMdiSubWindow* window) {
+  // The active editor window's menus take the place of the frame's.
+  menuBar()->clear();
+  auto* editor = window ? qobject_cast<frmCreateVq*>(window->widget()) : nullptr;
+  for (QMenu* m : editor ? editor->menus() : frameMenus_) menuBar()->addMenu(m);
+}
+
+}  // namespace zendra

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+
+#include "app/app_context.h"
+#include "editor/ui/editor_host.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+namespace zendra {
+
+class frmCreateVq;
+
+// The main window: a frame for any number of editor windows, its own menus while no
+// editor window is active, and the toolbar. It creates the program-wide settings,
+// default data and subject areas at start.
+class MDIForm1 : public QMainWindow, public EditorHost {
+  Q_OBJECT
+
+ public:
+  explicit MDIForm1(AppContext& context, QWidget* parent = nullptr);
+  ~MDIForm1() override;
+
+  // Start-up: settings, default data, subject areas (messages for the first two when
+  // they cannot be loaded), then the files named on the command line.
+  void startUp(const QStringList& files = {});
+
+  // EditorHost
+  void file_new() override;
+  void OpenFile(bool metaOnly) override;
+  void set_options() override;
+  void showAbout(bool modal) override;
+  void exitProgram() override;
+  void setCopyPasteVisible(bool visible) override;
+  void setSaveVisible(bool visible) override;
+  void showCodesChanged() override;
+  QMdiArea* mdiArea() override { return mdi_; }
+
+  void metaopen() { OpenFile(true); }
+  // Opens a file in a new editor window; false when the load was cancelled or failed.
+  bool openPath(const QString& path, bool metaOnly);
+  void showHelp();
+
+  int documentCounter() const { return counter_; }
+  frmCreateVq* activeEditor() const;
+  QList<frmCreateVq*> editors() const;
+  QToolBar* toolbar() const { return toolbar_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolbar();
+  void onSubWindowActivated(QMdiSubWindow* window);
+  void onToolbar(QAction* action);
+  frmCreateVq* addEditor();
+  bool closeAllEditors();
+
+  AppContext& ctx_;
+  QMdiArea* mdi_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QList<QMenu*> frameMenus_;
+  QMenu* windowsMenu_ = nullptr;
+  int counter_ = 0;
+};
+
+}  // namespace zendra

@@ -1,0 +1,26 @@
+#pragma once
+
+class QMdiArea;
+
+namespace zendra {
+
+// What an editor window asks of the main window that holds it.
+class EditorHost {
+ public:
+  virtual ~EditorHost() = default;
+  virtual void file_new() = 0;
+  virtual void OpenFile(bool metaOnly) = 0;
+  virtual void set_options() = 0;
+  virtual void showAbout(bool modal) = 0;
+  // Closes every editor window (each asks about its changes) and ends the program when
+  // all of them closed.
+  virtual void exitProgram() = 0;
+  // The toolbar's Copy and Paste buttons, and its Save button.
+  virtual void setCopyPasteVisible(bool visible) = 0;
+  virtual void setSaveVisible(bool visible) = 0;
+  // The show-codes view flag changed: every editor window relabels its grid.
+  virtual void showCodesChanged() = 0;
+  virtual QMdiArea* mdiArea() = 0;
+};
+
+}  // namespace zendra

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include "app/app_context.h"
+#include "grid/cell_grid.h"
+#include "model/vexa_mess.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTextEdit;
+class QFrame;
+
+namespace zendra {
+
+class DataGridView;
+class EditorHost;
+
+// The editor window: one table document on ten pages, with its own menus (which take the
+// place of the main window's while it is active) and the document's lifecycle: new,
+// open (whole or metadata only), save, save as, close with the question about unsaved
+// changes.
+class frmCreateVq : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum Page {
+    BasicStructure = 0,
+    Variables = 1,
+    Contents = 2,
+    Data = 3,
+    Footnotes = 4,
+    ValueNotes = 5,
+    CellNotes = 6,
+    ActualFile = 7,
+    Test = 8,
+    WorkSheet = 9,
+  };
+
+  frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent = nullptr);
+  ~frmCreateVq() override;
+
+  // A new, empty table numbered fileno: caption File01.vq, File02.vq, ...
+  void makeNew(bool FileWithKeys, int fileno);
+  // Loads a table file. Returns false when the window must not stay: the user cancelled
+  // the load, or the file could not be read (the user was told).
+  bool LoadFromFile(const QString& FileName, bool MetaOnly);
+  // Fills every page from the document; a loaded or new document counts as unchanged.
+  void Load_data(bool gridHasData);
+  // Saves (saveAs 1: always asks for a name). Returns true when the file was written.
+  bool savefile(int saveAs);
+  // Asks about unsaved changes. result is false when the user cancelled, or chose to
+  // save and the save did not happen: the window then stays.
+  void Check_Save(bool& result);
+
+  // The question of Check_Save without its effect on the changed flag, for asking
+  // several windows before any of them goes: Unchanged (nothing to ask), Saved (Yes and
+  // the file was written), Discard (No), Keep (Cancel, or Yes and nothing was written).
+  enum class SaveAnswer { Unchanged, Saved, Discard, Keep };
+  SaveAnswer askToSave();
+
+  VexaMess& document() { return doc_; }
+  CellGrid& dataGrid() { return grid_; }
+  DataGridView* SprData() const { return sprData_; }
+  QTabWidget* tabs() const { return tabs_; }
+  QList<QMenu*> menus() const { return menus_; }
+  QString caption() const { return windowTitle(); }
+  bool saveAsAnsi() const;
+
+  // Labels follow the program-wide show-codes flag.
+  void applyShowCodes();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildPages();
+  void buildMenus();
+  void onPageChanged(int index);
+  void onDimensionChanged(std::int16_t eventType, std::int16_t dimtype);
+  void setShowCodes(bool codes);
+  void clearAllData();
+  void deleteCurrentRow();
+  void fillFileTextPage();
+  void fillTestPage();
+  void setCaptionFromFileName();
+  void rebuildWindowList();
+  bool writeFile();
+
+  AppContext& ctx_;
+  EditorHost& host_;
+  VexaMess doc_;
+  CellGrid grid_;
+  CellGrid workGrid_;
+  int lastPage_ = -1;
+  std::size_t dimensionConnection_ = 0;
+
+  QTabWidget* tabs_ = nullptr;
+  DataGridView* sprData_ = nullptr;
+  DataGridView* sprWork_ = nullptr;
+  QLabel* txtUncomplete_ = nullptr;
+  QTextEdit* richTextBox1_ = nullptr;
+  QTextEdit* txtTestData_ = nullptr;
+  QCheckBox* chkAnsi_ = nullptr;
+  QLabel* lblKeys_ = nullptr;
+
+  QList<QMenu*> menus_;
+  QMenu* windowsMenu_ = nullptr;
+  QAction* mnuShowValues_ = nullptr;
+  QAction* mnuShowCodes_ = nullptr;
+  QAction* mnuClearAllData_ = nullptr;
+  QAction* mnuFillEmpty_ = nullptr;
+  QAction* mnuDeleteRow_ = nullptr;
+  QAction* sepDeleteRow_ = nullptr;
+  QAction* sepImport_ = nullptr;
+  QAction* mnuLoadFromCSV_ = nullptr;
+  QAction* mnuCreateFromMDB_ = nullptr;
+  QAction* mnuConvertToKEys_ = nullptr;
+  QAction* mnuGetExternal_ = nullptr;
+};
+
+}  // namespace zendra
