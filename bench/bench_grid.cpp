@@ -1,6 +1,8 @@
 // Laying out and filling the data grid of large tables.
 #include <benchmark/benchmark.h>
+
 #include <sys/resource.h>
+#include "bench_util.h"
 
 #include <string>
 
@@ -34,9 +36,7 @@ void BM_CreateGrid(benchmark::State& state) {
   for (auto _ : state) {
     benchmark::DoNotOptimize(zendra::CreateGrid(doc, grid, true, false));
   }
-  state.counters["cells/s"] =
-      benchmark::Counter(static_cast<double>(rows) * cols * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  reportCellRate(state, static_cast<double>(rows) * cols);
 }
 BENCHMARK(BM_CreateGrid)->Args({1000, 1000})->Args({100000, 10})->Unit(benchmark::kMillisecond);
 
@@ -58,9 +58,7 @@ void BM_CreateAndFillGrid(benchmark::State& state) {
   struct rusage usage {};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["maxRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  state.counters["cells/s"] =
-      benchmark::Counter(static_cast<double>(rows) * cols * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  reportCellRate(state, static_cast<double>(rows) * cols);
 }
 BENCHMARK(BM_CreateAndFillGrid)
     ->Args({1000, 1000})

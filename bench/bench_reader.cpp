@@ -1,8 +1,10 @@
 // Reading normal-form table files of 1,000,000 and 10,000,000 cells into a document
 // and its grid.
 #include <benchmark/benchmark.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
+#include "bench_util.h"
 
 #include <cstdio>
 #include <fstream>
@@ -60,8 +62,7 @@ void BM_LoadFile(benchmark::State& state) {
   getrusage(RUSAGE_SELF, &usage);
   const double cells = static_cast<double>(rows) * cols;
   state.SetBytesProcessed(static_cast<std::int64_t>(fileSize) * state.iterations());
-  state.counters["cells/s"] = benchmark::Counter(cells * static_cast<double>(state.iterations()),
-                                                 benchmark::Counter::kIsRate);
+  reportCellRate(state, cells);
   state.counters["file_MB"] = static_cast<double>(fileSize) / 1e6;
   state.counters["maxRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }

@@ -2,6 +2,8 @@
 // whole file written to disk.
 #include <benchmark/benchmark.h>
 
+#include "bench_util.h"
+
 #include <cstdio>
 #include <string>
 
@@ -47,8 +49,7 @@ void BM_BuildDataText(benchmark::State& state) {
   }
   const double cells = static_cast<double>(state.range(0)) * static_cast<double>(state.range(1));
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
-  state.counters["cells/s"] = benchmark::Counter(cells * static_cast<double>(state.iterations()),
-                                                 benchmark::Counter::kIsRate);
+  reportCellRate(state, cells);
 }
 BENCHMARK(BM_BuildDataText)->Args({1000, 1000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildDataText)->Args({10000, 1000})->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -69,8 +70,7 @@ void BM_WriteToFile(benchmark::State& state) {
   std::remove(path.c_str());
   const double cells = static_cast<double>(state.range(0)) * static_cast<double>(state.range(1));
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
-  state.counters["cells/s"] = benchmark::Counter(cells * static_cast<double>(state.iterations()),
-                                                 benchmark::Counter::kIsRate);
+  reportCellRate(state, cells);
 }
 BENCHMARK(BM_WriteToFile)
     ->Args({1000, 1000, 1})

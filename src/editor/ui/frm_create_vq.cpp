@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <cerrno>
@@ -217,6 +218,12 @@ void frmCreateVq::buildMenus() {
           [this] { host_.showAbout(false); });
 
   menus_ = {file, edit, view, windowsMenu_, help};
+
+  // A right click on the work sheet opens the Edit menu there.
+  QTableView* work = sprWork_->mainView();
+  work->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(work, &QWidget::customContextMenuRequested, this,
+          [edit, work](const QPoint& at) { edit->popup(work->viewport()->mapToGlobal(at)); });
 }
 
 void frmCreateVq::rebuildWindowList() {

@@ -1,0 +1,71 @@
+// Opening a 1,000,000-cell table file in the desktop program, from the open command to
+// the editor window with its data grid laid out, on the offscreen platform.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include "bench_util.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QTabWidget>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "app/mdi_form.h"
+#include "editor/ui/frm_create_vq.h"
+
+namespace {
+
+std::string writeTable(int rows, int cols) {
+  char path[] = "/tmp/zendra-bench-gui-XXXXXX";
+  close(mkstemp(path));
+  std::ofstream out(path, std::ios::binary);
+  out << "MATRIX=\"BENCH\";\r\nDECIMALS=1;\r\nSTUB=\"region\";\r\nHEADING=\"year\";\r\n";
+  out << "VALUES(\"region\")=";
+  for (int i = 0; i < rows; ++i) out << (i ? ",\"R" : "\"R") << i << "\"";
+  out << ";\r\nVALUES(\"year\")=";
+  for (int i = 0; i < cols; ++i) out << (i ? ",\"" : "\"") << 1000 + i << "\"";
+  out << ";\r\nDATA=\r\n";
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c) out << (r * 7 + c) % 100000 << ".5 ";
+    out << "\r\n";
+  }
+  out << ";\r\n";
+  return path;
+}
+
+void BM_OpenInEditor(benchmark::State& state) {
+  const std::string path =
+      writeTable(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  zendra::AppContext ctx;
+  zendra::ScriptedPrompt prompt(zendra::Prompt::Answer::No);  // load the large table
+  ctx.prompt = &prompt;
+  zendra::MDIForm1 window(ctx);
+  window.show();
+  for (auto _ : state) {
+    if (!window.openPath(QString::fromStdString(path), false)) state.SkipWithError("not opened");
+    zendra::frmCreateVq* editor = window.editors().last();
+    editor->tabs()->setCurrentIndex(zendra::frmCreateVq::Data);
+    QApplication::processEvents();  // the first paint of the grid
+    state.PauseTiming();
+    editor->document().dirty = false;
+    window.mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    state.ResumeTiming();
+  }
+  std::remove(path.c_str());
+  reportCellRate(state, static_cast<double>(state.range(0) * state.range(1)));
+}
+BENCHMARK(BM_OpenInEditor)->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
