@@ -107,9 +107,8 @@ int runInfo(const std::string& file, bool values, std::ostream& out, std::ostrea
   Table t;
   if (!load(file, true, t, err)) return kCannotRead;
   const VexaMess& d = t.doc;
-  std::int64_t rows = 1, cols = 1;
-  for (const auto& v : d.colStub) rows *= v->ValueCode.Count();
-  for (const auto& v : d.colHeading) cols *= v->ValueCode.Count();
+  const std::int64_t rows = valueCountProduct(d.colStub);
+  const std::int64_t cols = valueCountProduct(d.colHeading);
   const nlohmann::json info{
       {"file", file},
       {"matrix", d.Matrix},
@@ -122,7 +121,7 @@ int runInfo(const std::string& file, bool values, std::ostream& out, std::ostrea
       {"heading", side(d.colHeading, values)},
       {"rows", d.Dimensions.Count() ? rows : 0},
       {"columns", d.Dimensions.Count() ? cols : 0},
-      {"cells", d.Dimensions.Count() ? rows * cols : 0},
+      {"cells", d.Dimensions.Count() ? saturatingMultiply(rows, cols) : 0},
       {"cellNotes", d.Cellnotes.Count()},
   };
   out << info.dump(2) << "\n";

@@ -380,10 +380,9 @@ bool Reader::timeRange(DimensionData& variable, const std::string& scale, const 
 
 LoadResult Reader::data(bool metaOnly) {
   if (!metaOnly) {
-    std::int64_t cells = 1, rows = 1, cols = 1;
-    for (const auto& v : doc_.colStub) rows *= v->ValueCode.Count();
-    for (const auto& v : doc_.colHeading) cols *= v->ValueCode.Count();
-    cells = rows * cols;
+    const std::int64_t rows = valueCountProduct(doc_.colStub);
+    const std::int64_t cols = valueCountProduct(doc_.colHeading);
+    const std::int64_t cells = saturatingMultiply(rows, cols);
     const bool small = cells < limits_.cells && rows < limits_.rows && cols < limits_.cols;
     const bool smallKeys = doc_.FileWithKeys && file_.LenDataAsString() < limits_.keysFormBytes;
     if (!small && !smallKeys) {

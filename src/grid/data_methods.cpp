@@ -80,7 +80,9 @@ void formatNewCells(const VexaMess& doc, CellGrid& grid, const Block& block) {
 std::int64_t valueProduct(const std::vector<DimensionRef>& variables, std::size_t from,
                           std::size_t to) {
   std::int64_t product = 1;
-  for (std::size_t i = from; i < to; ++i) product *= variables[i]->ValueCode.Count();
+  for (std::size_t i = from; i < to; ++i) {
+    product = saturatingMultiply(product, variables[i]->ValueCode.Count());
+  }
   return product;
 }
 

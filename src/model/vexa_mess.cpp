@@ -1,5 +1,6 @@
 #include "model/vexa_mess.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -22,6 +23,18 @@ std::int32_t codeIndex(const DimensionDataColl& side, std::string_view text,
 }
 
 }  // namespace
+
+std::int64_t saturatingMultiply(std::int64_t a, std::int64_t b) {
+  if (a <= 0 || b <= 0) return 0;
+  if (a > kCountLimit / b) return kCountLimit;
+  return std::min(a * b, kCountLimit);
+}
+
+std::int64_t valueCountProduct(const DimensionDataColl& variables) {
+  std::int64_t product = 1;
+  for (const auto& v : variables) product = saturatingMultiply(product, v->ValueCode.Count());
+  return product;
+}
 
 bool parseInt16(std::string_view text, std::int16_t& out) {
   const auto first = text.find_first_not_of(" \t");

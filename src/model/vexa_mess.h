@@ -119,6 +119,13 @@ class VexaMess {
   std::string rawDataText_;
 };
 
+// a * b for counts of cells, rows or columns (never negative), held at kCountLimit so
+// that no table, however many values its variables have, can overflow a count.
+inline constexpr std::int64_t kCountLimit = std::int64_t{1} << 62;
+std::int64_t saturatingMultiply(std::int64_t a, std::int64_t b);
+// The product of the value counts of the variables (1 for none), held at kCountLimit.
+std::int64_t valueCountProduct(const DimensionDataColl& variables);
+
 // Parses a whole number that fits 16 bits (blanks around it and a "+" allowed), as
 // PRECISION and DECIMALS texts hold; returns false, leaving out alone, for anything else.
 bool parseInt16(std::string_view text, std::int16_t& out);

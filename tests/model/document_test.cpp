@@ -165,3 +165,16 @@ TEST(VexaMessLookups, CodeIndexUsesCodesOrTextsAndReturnsMinusOne) {
   EXPECT_EQ(doc.GetCodeIndexStub("Uppsala", 0), -1);
   EXPECT_EQ(doc.Get_Dimension("nothing"), nullptr);
 }
+
+TEST(VexaMessCounts, CellCountsNeverOverflow) {
+  VexaMess doc;
+  for (int v = 0; v < 8; ++v) {
+    auto variable = doc.addDimension("v" + std::to_string(v), v % 2);
+    for (int i = 0; i < 1000; ++i) variable->addVal();
+  }
+  EXPECT_EQ(valueCountProduct(doc.colStub), 1'000'000'000'000);
+  EXPECT_EQ(saturatingMultiply(valueCountProduct(doc.colStub), valueCountProduct(doc.colHeading)),
+            kCountLimit);
+  EXPECT_EQ(valueCountProduct(VexaMess().colStub), 1);
+  EXPECT_EQ(saturatingMultiply(7, 0), 0);
+}
