@@ -1,8 +1,3 @@
-// The document's headers come before any Qt header: Qt defines "emit" as a macro, and
-// the model's Signal has a member of that name.
-#include "grid/data_methods.h"
-#include "model/vexa_mess.h"
-
 #include "editor/ui/data_grid_view.h"
 
 #include <QCoreApplication>
@@ -22,6 +17,8 @@
 #include <cmath>
 
 #include "editor/ui/grid_model.h"
+#include "grid/data_methods.h"
+#include "model/vexa_mess.h"
 
 namespace zendra {
 namespace {

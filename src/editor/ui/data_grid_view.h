@@ -11,7 +11,6 @@ class QTableView;
 
 namespace zendra {
 
-// Declared only: the model's headers must not follow Qt's (see data_grid_view.cpp).
 class VexaMess;
 class CellDelegate;
 class GridModel;
