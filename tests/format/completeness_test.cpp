@@ -68,17 +68,6 @@ TEST(Completeness, VariablesValuesMapsAndUnits) {
   EXPECT_FALSE(StructureComplete(VexaMess()));
 }
 
-TEST(Completeness, ContentVariableUnitsDoNotReplaceTheTableUnits) {
-  Complete t;
-  t.cell("1");
-  t.doc.ContData->Units.clear();
-  addVariable(t.doc, "measure", 1, {"A", "B"});
-  t.doc.ContVariable = "measure";
-  t.doc.GetContdataKey("A")->Units = "u";
-  t.doc.GetContdataKey("B")->Units = "u";
-  EXPECT_EQ(test_file_complete(t.doc, &t.grid).messages, "UNITS is missing\r\n");
-}
-
 TEST(Completeness, TimeValuesByTheirScale) {
   VexaMess doc;
   doc.MetadataOnly = true;

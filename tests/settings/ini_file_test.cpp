@@ -79,11 +79,9 @@ TEST(IniFile, ReplacingKeepsPermissionsAndLinksAndFailuresDoNoHarm) {
   }
   EXPECT_FALSE(ini.write("a\nb", "k", "v"));
   dir.write("folder.ini/inside", "");
-  IniFile folder(dir / "folder.ini");
-  EXPECT_EQ(folder.load(), IniFile::Status::Failed);
-  EXPECT_NE(folder.error().find("folder.ini"), std::string::npos);
   std::string error;
   EXPECT_FALSE(writeProfileString(dir / "folder.ini", "S", "k", "v", &error));
+  EXPECT_NE(error.find("folder.ini"), std::string::npos);
   EXPECT_TRUE(fs::exists(dir / "folder.ini/inside"));
   EXPECT_FALSE(writeProfileString(real / "below-a-file.ini", "S", "k", "v", &error));
   EXPECT_FALSE(error.empty());

@@ -45,12 +45,16 @@ inline Texts names(const DimensionDataColl& coll) {
 }
 
 // Rows row1 to row2 (the last row when -1), cells of a row joined by "|", each row
-// followed by "\n".
-inline std::string gridRows(const CellGrid& g, std::int32_t row1 = 1, std::int32_t row2 = -1) {
+// followed by "\n"; with numbers marked, a number cell's text follows a "#".
+inline std::string gridRows(const CellGrid& g, std::int32_t row1 = 1, std::int32_t row2 = -1,
+                            bool markNumbers = false) {
   std::string out;
   if (row2 < 0) row2 = g.rowCount();
   for (std::int32_t r = row1; r <= row2; ++r) {
-    for (std::int32_t c = 1; c <= g.colCount(); ++c) out += (c > 1 ? "|" : "") + g.text(r, c);
+    for (std::int32_t c = 1; c <= g.colCount(); ++c) {
+      const bool mark = markNumbers && g.kind(r, c) == CellKind::Number;
+      out += (c > 1 ? "|" : "") + std::string(mark ? "#" : "") + g.text(r, c);
+    }
     out += "\n";
   }
   return out;
