@@ -395,7 +395,7 @@ LoadResult Reader::data(bool metaOnly) {
   }
   if (metaOnly) {
     doc_.MetadataOnly = true;
-    doc_.SetRawDataText(std::string(file_.GetDataAsString()));
+    doc_.SetRawDataText(std::string(file_.GetDataAsString()), file_.codePage());
     return LoadResult::Loaded;
   }
 
@@ -461,6 +461,9 @@ LoadResult Reader::fillKeys() {
     if (prompt_.cancelled()) return LoadResult::Cancelled;
     file_.GetDataEl();
   }
+  // A last line shorter than a row still gets the empty entry row below it, so that it
+  // counts as a row of the table and is written back.
+  if (col != 1) AppendKeysRow(doc_, *grid_);
   return LoadResult::Loaded;
 }
 

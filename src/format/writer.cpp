@@ -1,13 +1,8 @@
 #include "format/writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 
+#include "base/file_io.h"
 #include "encoding/codepage.h"
 
 namespace zendra {
@@ -347,61 +342,28 @@ std::string BuildFileBytes(VexaMess& doc, const WriteOptions& options, WriteResu
   }
   // One code page from the first byte to the last.
   result.lossy = encodeInPlace(text, page);
-  if (doc.MetadataOnly) text += doc.RawDataText();
+  if (doc.MetadataOnly) {
+    // The kept DATA bytes go back as they were read, or converted when the file is now
+    // written in the other code page.
+    if (doc.RawDataPage() == page) {
+      text += doc.RawDataText();
+    } else {
+      std::string data = decode(doc.RawDataText(), doc.RawDataPage());
+      result.lossy = encodeInPlace(data, page) || result.lossy;
+      text += data;
+    }
+  }
   return text;
 }
 
 WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const WriteOptions& options) {
   WriteResult result;
   const std::string bytes = BuildFileBytes(doc, options, result);
-
-  auto fail = [&](const std::string& what) {
-    result.ok = false;
-    result.errorCode = errno;
-    result.error = what + ": " + std::strerror(errno);
-    return result;
-  };
-  // Write beside the target and rename over it, so that the old file stays whole
-  // until the new one is complete.
-  std::string temp = FileName + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return fail("Cannot write in the folder of " + FileName);
-  struct stat old {};
-  mode_t mode = 0;
-  if (stat(FileName.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int saved = errno;
-      ::close(fd);
-      ::unlink(temp.c_str());
-      errno = saved;
-      return fail("Cannot write " + FileName);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (fchmod(fd, mode) != 0 || fsync(fd) != 0) {
-    const int saved = errno;
-    ::close(fd);
-    ::unlink(temp.c_str());
-    errno = saved;
-    return fail("Cannot write " + FileName);
-  }
-  if (::close(fd) != 0 || std::rename(temp.c_str(), FileName.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(temp.c_str());
-    errno = saved;
-    return fail("Cannot write " + FileName);
-  }
-  result.ok = true;
+  // Written beside the target and renamed over it, so that the old file stays whole
+  // until the new one is complete; a folder that does not exist is the user's to make.
+  WriteFileOptions how;
+  how.createFolders = false;
+  result.ok = writeFileAtomically(FileName, bytes, result.error, how, &result.errorCode);
   return result;
 }
 

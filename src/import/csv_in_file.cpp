@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "encoding/codepage.h"
-#include "settings/file_io.h"
+#include "base/file_io.h"
 
 namespace zendra {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/codepage.h"
 #include "model/cell_note.h"
 #include "model/content_data.h"
 #include "model/dimension_data_coll.h"
@@ -74,7 +75,12 @@ class VexaMess {
   // The DATA section of a file read as metadata only, kept as the bytes of the file
   // (in the file's code page) so that it can be written back unchanged.
   const std::string& RawDataText() const { return rawDataText_; }
-  void SetRawDataText(std::string bytes) { rawDataText_ = std::move(bytes); }
+  // The code page those bytes are in; a save in another code page converts them.
+  CodePage RawDataPage() const { return rawDataPage_; }
+  void SetRawDataText(std::string bytes, CodePage page) {
+    rawDataText_ = std::move(bytes);
+    rawDataPage_ = page;
+  }
 
   // Variable operations. StubOrHead is 0 for the stub and non-zero for the heading.
   // The operations that add or rename fail, change nothing and raise no event when the
@@ -117,6 +123,7 @@ class VexaMess {
   DimensionRef place(DimensionRef variable, std::int32_t StubOrHead, bool asTime);
   void raise(std::int16_t eventType, std::int32_t StubOrHead);
   std::string rawDataText_;
+  CodePage rawDataPage_ = CodePage::Oem;
 };
 
 // a * b for counts of cells, rows or columns (never negative), held at kCountLimit so

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "settings/file_io.h"
+#include "base/file_io.h"
 
 namespace zendra {
 

@@ -6,7 +6,7 @@
 
 #include "encoding/codepage.h"
 #include "model/text_compare.h"
-#include "settings/file_io.h"
+#include "base/file_io.h"
 
 namespace zendra {
 namespace {

@@ -182,6 +182,11 @@ TEST(EditorWindow, EditedCellsAreCommittedBeforeASaveAndWritten) {
   ASSERT_TRUE(editorBox);
   editorBox->clear();
   QTest::keyClicks(editorBox, "42.125");
+  // A number still being typed is a change: closing asks about it.
+  f.prompt.script(Prompt::Answer::Cancel);
+  Frame::close(editor);
+  EXPECT_EQ(f.prompt.asked.back().text, "Do you want to save changes in oem_full.vq");
+  ASSERT_EQ(f.window->editors().size(), 1);
   f.files.script(f.out("out.vq"));
   ASSERT_TRUE(editor->savefile(1));
   EXPECT_EQ(editor->dataGrid().kind(doc.DataRow1, doc.DataCol1), CellKind::Number);
@@ -238,7 +243,31 @@ TEST(EditorWindow, DataPageMenusFollowTheStructure) {
   keys->dataGrid().setCurrent(keys->document().DataRow1, 1);
   deleteRow->trigger();
   EXPECT_EQ(keys->dataGrid().rowCount(), rows - 1);
+  keys->dataGrid().setCurrent(rows - 1, 1);  // the empty entry row stays
+  deleteRow->trigger();
+  EXPECT_EQ(keys->dataGrid().rowCount(), rows - 1);
   Frame::action(keys, 1, "mnuClearAllData")->trigger();
   EXPECT_FALSE(keys->document().GridHasData);
   EXPECT_EQ(keys->dataGrid().text(keys->document().DataRow1, 3), "");
+}
+
+TEST(MainWindow, TheFrameCannotCloseUnderALoadingWindow) {
+  Frame f;
+  // A table big enough for the load to breathe while it reads.
+  std::string text = "STUB=\"r\";VALUES(\"r\")=";
+  for (int i = 0; i < 3000; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+  text += ";DATA=";
+  for (int i = 0; i < 3000; ++i) text += "1 ";
+  f.home.write("big.vq", text + ";");
+  int attempts = 0;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    ++attempts;
+    f.window->close();
+  });
+  closer.start(0);
+  EXPECT_TRUE(f.window->openPath(f.out("big.vq"), false));
+  closer.stop();
+  EXPECT_GT(attempts, 0);
+  EXPECT_EQ(f.window->editors().size(), 1);
 }

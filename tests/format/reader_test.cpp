@@ -159,6 +159,13 @@ TEST(Reader, KeysFormLoadsZeroAsANumberAndKeepsAnEntryRow) {
   // Three rows and the empty entry row; keys stay texts.
   EXPECT_EQ(gridRows(t.grid, r, -1, true), "01|0-19|#0|#5\n02|65+|#7|#0\n01|20-64|#3|..\n|||\n");
   EXPECT_EQ(t.grid.currentCol(), 1);
+
+  // A last line shorter than a row is a row all the same, with the entry row below it.
+  Loaded shortLast(
+      Loaded::Text{"STUB=\"r\";HEADING=\"c\";VALUES(\"r\")=\"a\",\"b\";"
+                   "VALUES(\"c\")=\"x\",\"y\";KEYS(\"r\")=VALUES;"
+                   "DATA=\"a\",1,2\r\n\"b\",3;"});
+  EXPECT_EQ(gridRows(shortLast.grid, shortLast.doc.DataRow1), "a|1|2\nb|3|\n||\n");
 }
 
 TEST(Reader, MetadataOnlyKeepsTheDataBytesUnparsed) {

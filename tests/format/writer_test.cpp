@@ -302,6 +302,14 @@ TEST(WriteToFile, MetadataOnlyWritesTheDataBytesBackUnchanged) {
   ASSERT_TRUE(Write_To_File(t.doc, dir.file("out.vq"), fixedDate(false)).ok);
   const std::string written = TempFolder::read(dir / "out.vq");
   EXPECT_EQ(written.substr(written.find("DATA=")), original.substr(original.find("DATA=")));
+
+  // Saved in the other code page, the kept DATA is converted with the rest: an OEM key
+  // "Malmö" (0x94) becomes the ANSI one (0xF6).
+  Loaded oem(Loaded::Text{"STUB=\"r\";VALUES(\"r\")=\"Malm\x94\";KEYS(\"r\")=VALUES;"
+                          "DATA=\"Malm\x94\",1;"},
+             true);
+  ASSERT_TRUE(Write_To_File(oem.doc, dir.file("ansi.vq"), fixedDate(true)).ok);
+  EXPECT_NE(TempFolder::read(dir / "ansi.vq").find("DATA=\"Malm\xF6\",1;"), std::string::npos);
 }
 
 TEST(WriteToFile, FixtureFilesRoundTripToTheSameTextAndCells) {

@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextEdit>
@@ -239,7 +240,9 @@ void frmCreateVq::rebuildWindowList() {
     QAction* entry = windowsMenu_->addAction(QString("&%1 %2").arg(++n).arg(sub->windowTitle()));
     entry->setCheckable(true);
     entry->setChecked(sub == area->activeSubWindow());
-    connect(entry, &QAction::triggered, area, [area, sub] { area->setActiveSubWindow(sub); });
+    connect(entry, &QAction::triggered, area, [area, sub = QPointer<QMdiSubWindow>(sub)] {
+      if (sub) area->setActiveSubWindow(sub);
+    });
   }
 }
 
@@ -258,14 +261,19 @@ void frmCreateVq::makeNew(bool FileWithKeys, int fileno) {
 
 bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
   doc_.VQfilename = stdString(FileName);
-  frmProgress progress(this);
+  // The load lets the interface breathe; nothing else may act on the program until it
+  // ends, and this window may not close under the reader.
+  frmProgress progress;
+  progress.setWindowModality(Qt::ApplicationModal);
   progress.show();
+  loading_ = true;
   QCoreApplication::processEvents();
   doc_.GridHasData = false;
   doc_.GridCreated = false;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ProgressPrompt prompt(progress, *ctx_.prompt);
   const LoadResult result = Load_From_File(doc_, MetaOnly, &grid_, prompt, ctx_.ShowCodes);
+  loading_ = false;
   QApplication::restoreOverrideCursor();
   const bool cancelled = progress.cancel != 0 || result == LoadResult::Cancelled;
   progress.close();
@@ -296,7 +304,9 @@ void frmCreateVq::setCaptionFromFileName() {
 
 bool frmCreateVq::savefile(int saveAs) {
   if (tabs_->currentIndex() == Data) sprData_->commitEdit();
-  if (!test_file_complete(doc_, &grid_).complete) {
+  const bool complete = test_file_complete(doc_, &grid_).complete;
+  sprData_->refresh();  // the test sorts keys-form rows and paints faulty cells
+  if (!complete) {
     ctx_.prompt->message("File is not complete and can not be loaded to Vexa", kProgramTitle,
                          Prompt::Icon::Critical);
   }
@@ -353,6 +363,9 @@ bool frmCreateVq::savefile(int saveAs) {
 }
 
 frmCreateVq::SaveAnswer frmCreateVq::askToSave() {
+  if (loading_) return SaveAnswer::Keep;
+  // A number still being typed counts as a change.
+  sprData_->commitEdit();
   if (!doc_.dirty) return SaveAnswer::Unchanged;
   const auto answer =
       ctx_.prompt->ask("Do you want to save changes in " + stdString(caption()), kProgramTitle,
@@ -421,6 +434,8 @@ void frmCreateVq::clearAllData() {
 void frmCreateVq::deleteCurrentRow() {
   const std::int32_t row = grid_.currentRow();
   if (row < doc_.DataRow1 || row < 1) return;
+  // The keys form's empty entry row stays: the rows above it are the table's.
+  if (doc_.FileWithKeys && row == grid_.rowCount()) return;
   grid_.deleteRows(row, 1);
   if (doc_.FileWithKeys) doc_.NumRows = grid_.rowCount() - doc_.DataRow1 + 1;
   doc_.dirty = true;

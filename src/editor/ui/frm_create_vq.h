@@ -98,6 +98,7 @@ class frmCreateVq : public QWidget {
   CellGrid grid_;
   CellGrid workGrid_;
   int lastPage_ = -1;
+  bool loading_ = false;  // a file is being read: the window must not go meanwhile
   std::size_t dimensionConnection_ = 0;
 
   QTabWidget* tabs_ = nullptr;

@@ -1,4 +1,4 @@
-#include "settings/file_io.h"
+#include "base/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,7 +76,11 @@ FileBytes readFileBytes(const std::filesystem::path& path) {
 }
 
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                         std::string& error) {
+                         std::string& error, const WriteFileOptions& options, int* errorCode) {
+  auto failed = [&](int err) {
+    if (errorCode) *errorCode = err;
+    return false;
+  };
   std::error_code ec;
   // A settings file may be a link into a folder of dot files: replace the file it points
   // to, not the link.
@@ -86,21 +90,30 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
     if (!ec) path = resolved;
   }
   const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  std::filesystem::create_directories(folder, ec);
-  if (ec) {
-    error = "Cannot create the folder " + folder.string() + ": " + ec.message();
-    return false;
+  if (options.createFolders) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+      error = "Cannot create the folder " + folder.string() + ": " + ec.message();
+      return failed(ec.value());
+    }
   }
 
   // A file that is replaced keeps its permissions; a new one gets the usual mode under
   // the process's umask.
   struct stat old {};
   const bool replacing = ::stat(path.c_str(), &old) == 0;
+  if (replacing && ::access(path.c_str(), W_OK) != 0) {
+    // A file the user may not write is not replaced behind its back.
+    const int err = errno;
+    error = describe("Cannot write", path, err);
+    return failed(err);
+  }
   std::string tempName;
   const int fd = createTemporary(path, replacing ? (old.st_mode & 07777) : 0666, tempName);
   if (fd < 0) {
-    error = describe("Cannot create a temporary file beside", path, errno);
-    return false;
+    const int err = errno;
+    error = describe("Cannot create a temporary file beside", path, err);
+    return failed(err);
   }
   if (replacing) ::fchmod(fd, old.st_mode & 07777);
 
@@ -108,14 +121,16 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
   const int writeErr = errno;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed) {
-    error = describe("Cannot write", path, written ? errno : writeErr);
+    const int err = written ? errno : writeErr;
+    error = describe("Cannot write", path, err);
     ::unlink(tempName.c_str());
-    return false;
+    return failed(err);
   }
   if (::rename(tempName.c_str(), path.c_str()) != 0) {
-    error = describe("Cannot replace", path, errno);
+    const int err = errno;
+    error = describe("Cannot replace", path, err);
     ::unlink(tempName.c_str());
-    return false;
+    return failed(err);
   }
   return true;
 }

@@ -21,12 +21,18 @@ struct FileBytes {
 // Reads a whole file into memory.
 FileBytes readFileBytes(const std::filesystem::path& path);
 
+struct WriteFileOptions {
+  bool createFolders = true;  // make missing folders on the way
+};
+
 // Replaces the file at path with bytes so that a failure leaves the old file as it was:
 // the bytes go to a temporary file in the same folder, which is then renamed over the
-// target. Creates missing folders, keeps the permissions of a file it replaces and, when
-// path is a symbolic link, replaces the file the link points to. On failure returns
-// false and error tells why.
+// target. Keeps the permissions of a file it replaces and refuses one the user may not
+// write; when path is a symbolic link, replaces the file the link points to. On failure
+// returns false, error tells why and errorCode (when given) holds the system's error
+// number.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string& error);
+                         std::string& error, const WriteFileOptions& options = {},
+                         int* errorCode = nullptr);
 
 }  // namespace zendra
