@@ -3,10 +3,6 @@
 // the frozen panes.
 #include <gtest/gtest.h>
 
-// The document's headers before Qt's, whose "emit" macro would break the model's Signal.
-#include "grid/data_methods.h"
-#include "support/tables.h"
-
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -17,6 +13,8 @@
 
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/grid_model.h"
+#include "grid/data_methods.h"
+#include "support/tables.h"
 
 using namespace zendra;
 using test::addVariable;
