@@ -26,9 +26,10 @@ build-test: deps
 	  -DZENDRA_WERROR=ON -DZENDRA_BUILD_BENCH=OFF
 	cmake --build build-test -j $(JOBS)
 
+# The fuzz targets run first so that CTest's summary closes the output.
 test: build-test
-	cd build-test && ctest --output-on-failure -j $(JOBS)
 	bash scripts/run-fuzzers $(FUZZ_SECONDS)
+	cd build-test && ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets, built with clang in build-fuzz/, each run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 5
