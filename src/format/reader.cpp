@@ -4,27 +4,13 @@
 #include <charconv>
 #include <utility>
 
+#include "encoding/utf8.h"
 #include "format/vexa_file.h"
 #include "grid/data_methods.h"
 #include "grid/numeric.h"
 
 namespace zendra {
 namespace {
-
-std::string upperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return out;
-}
-
-bool hasHighBytes(std::string_view s) {
-  for (const char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  }
-  return false;
-}
 
 // A whole number of the given text positions (1-based, inclusive); false when the
 // text is too short or those characters are not digits.
@@ -147,7 +133,7 @@ class Reader {
 LoadResult Reader::run(bool metaOnly) {
   file_.GetToken();
   while (!file_.Eof) {
-    const std::string keyword = upperAscii(file_.Token);
+    const std::string keyword = asciiUpper(file_.Token);
     if (file_.EndChar == '=') {
       if (keyword == "DATA") return data(metaOnly);
       tableStatement(keyword);
@@ -238,7 +224,7 @@ void Reader::argumentStatement(const std::string& keyword) {
     }
   } else if (keyword == "KEYS") {
     file_.GetToken();
-    v.Keytype = upperAscii(file_.Token) == "CODES" ? 1 : 2;
+    v.Keytype = asciiUpper(file_.Token) == "CODES" ? 1 : 2;
     doc_.FileWithKeys = true;
   } else if (keyword == "DOMAIN" || keyword == "MAP" || keyword == "ELIMINATION" ||
              keyword == "DOUBLECOLUMN") {
@@ -301,7 +287,7 @@ void Reader::cellNote(bool mandatory) {
 
 void Reader::timeValues(DimensionData& variable) {
   file_.GetToken();
-  if (upperAscii(file_.Token) != "TLIST" || file_.EndChar != '(') return;
+  if (asciiUpper(file_.Token) != "TLIST" || file_.EndChar != '(') return;
   std::int32_t nextValue = 1;
   for (;;) {
     // Inside TLIST( ... ): the scale, then ")" for a list or "," and a range.
@@ -312,7 +298,7 @@ void Reader::timeValues(DimensionData& variable) {
       bool newGroup = false;
       while (!statementEnded()) {
         if (!next()) return;
-        if (upperAscii(file_.Token) == "TLIST" && file_.EndChar == '(') {
+        if (asciiUpper(file_.Token) == "TLIST" && file_.EndChar == '(') {
           newGroup = true;
           break;
         }
@@ -330,7 +316,7 @@ void Reader::timeValues(DimensionData& variable) {
       file_.GetToken();  // the empty token before "," or ";"
       if (file_.EndChar != ',') return;
       file_.GetToken();
-      if (upperAscii(file_.Token) != "TLIST" || file_.EndChar != '(') return;
+      if (asciiUpper(file_.Token) != "TLIST" || file_.EndChar != '(') return;
     } else {
       return;
     }
@@ -417,7 +403,7 @@ void Reader::storeElement(std::int32_t row, std::int32_t col, bool dataColumn) {
   double value = 0;
   if (dataColumn && parseNumeric(element, decimalSeparator_, value)) {
     grid_->setNumber(row, col, value, doc_.SaveDecimals);
-  } else if (hasHighBytes(element)) {
+  } else if (!isAscii(element)) {
     grid_->setText(row, col, decode(element, file_.codePage()));
   } else {
     grid_->setText(row, col, element);

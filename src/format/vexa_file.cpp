@@ -8,22 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "encoding/utf8.h"
 #include "model/prompt.h"
 
 namespace zendra {
-namespace {
-
-char upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
-bool hasHighBytes(std::string_view s) {
-  return std::any_of(s.begin(), s.end(),
-                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-}  // namespace
-
 bool declaresAnsi(std::string_view bytes) {
   // Every "=" is a candidate: CHARSET before it, "ANSI" in quotes after it.
   static constexpr std::string_view kKey = "CHARSET";
@@ -39,9 +27,9 @@ bool declaresAnsi(std::string_view bytes) {
     if (end - p < static_cast<std::ptrdiff_t>(kValue.size())) return false;
     bool match = true;
     for (std::size_t k = 0; k < kKey.size() && match; ++k) {
-      match = upper(eq[-static_cast<std::ptrdiff_t>(kKey.size() - k)]) == kKey[k];
+      match = asciiUpper(eq[-static_cast<std::ptrdiff_t>(kKey.size() - k)]) == kKey[k];
     }
-    for (std::size_t k = 0; k < kValue.size() && match; ++k) match = upper(p[k]) == kValue[k];
+    for (std::size_t k = 0; k < kValue.size() && match; ++k) match = asciiUpper(p[k]) == kValue[k];
     if (match) return true;
   }
   return false;
@@ -171,7 +159,7 @@ const std::string& VexaFile::GetToken(bool hashIsLineBreak) {
   reportProgress();
   ++pos_;
   if (EndChar == ')' && pos_ < len && text_[pos_] == '=') ++pos_;
-  Token = hasHighBytes(t) ? decode(t, codePage()) : t;
+  Token = isAscii(t) ? t : decode(t, codePage());
   return Token;
 }
 

@@ -4,21 +4,13 @@
 
 #include "base/file_io.h"
 #include "encoding/codepage.h"
+#include "encoding/utf8.h"
 
 namespace zendra {
 namespace {
 
 constexpr std::size_t kWrapWidth = 70;
 constexpr std::size_t kListWidth = 68;
-
-// Characters (code points) of a UTF-8 text: the widths below count what a reader sees.
-std::size_t charCount(std::string_view text) {
-  std::size_t n = 0;
-  for (const char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  }
-  return n;
-}
 
 // A value written without quotes (YES, NO, numbers). Should it hold a character the
 // syntax uses, it is quoted instead, which reads back the same.
@@ -37,9 +29,9 @@ void statement(std::string& out, std::string_view line) {
 class ListLine {
  public:
   ListLine(std::string& out, std::string keywordPart) : out_(out), line_(std::move(keywordPart)) {
-    width_ = charCount(line_);
+    width_ = utf8Length(line_);
   }
-  void addQuoted(std::string_view text) { add(q(text), charCount(text)); }
+  void addQuoted(std::string_view text) { add(q(text), utf8Length(text)); }
   void addToken(const std::string& token) { add(token, 10); }
   void finish() { statement(out_, line_); }
 
@@ -55,7 +47,7 @@ class ListLine {
     }
     line_ += separator_;
     line_ += item;
-    width_ += charCount(separator_) + charCount(item);
+    width_ += utf8Length(separator_) + utf8Length(item);
     separator_ = ",";
   }
 

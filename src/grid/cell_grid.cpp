@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 
+#include "encoding/utf8.h"
 #include "grid/numeric.h"
 #include "model/text_compare.h"
 
@@ -17,11 +18,7 @@ std::uint8_t clampDecimals(int decimals) {
 
 // Characters (code points) of a UTF-8 text.
 std::int32_t charCount(std::string_view text) {
-  std::int32_t n = 0;
-  for (const char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  }
-  return n;
+  return static_cast<std::int32_t>(utf8Length(text));
 }
 
 }  // namespace

@@ -182,46 +182,51 @@ void WriteKeysHeader(const VexaMess& doc, CellGrid& grid) {
   grid.setText(2, col, "Cell Value");
 }
 
-void WriteHeadingLabels(const VexaMess& doc, CellGrid& grid, bool showCodes) {
-  std::int64_t span = doc.NumCols;
+// Writes the labels of variables along one side of the data area: the k-th variable
+// takes line k (a row over the data for the heading, a column beside it for the stub).
+// Each value's label fills as many cells as one value spans, the product of the value
+// counts of the variables after it, and the values repeat once per combination of the
+// variables before it. A variable that spans nothing (skip) keeps its line empty.
+// put(line, offset, label) writes one cell, offset counted from the data area's edge.
+template <typename Skip, typename Put>
+void writeLabels(const DimensionDataColl& variables, std::int64_t total, bool showCodes, Skip skip,
+                 Put put) {
+  std::int64_t span = total;
   std::int64_t repeat = 1;
-  std::int32_t row = 1;
-  for (const auto& variable : doc.colHeading) {
-    ++row;
-    if (!spansColumns(doc, *variable)) continue;
+  std::int32_t line = 0;
+  for (const auto& variable : variables) {
+    ++line;
+    if (skip(*variable)) continue;
     const std::int32_t count = variable->ValueCode.Count();
     if (count == 0) return;
     span /= count;
-    std::int32_t col = doc.DataCol1;
+    std::int64_t offset = 0;
     for (std::int64_t r = 0; r < repeat; ++r) {
       for (const auto& value : variable->ValueCode) {
         const std::string& label = labelOf(*variable, *value, showCodes);
-        for (std::int64_t i = 0; i < span; ++i) grid.setText(row, col++, label);
+        for (std::int64_t i = 0; i < span; ++i) put(line, offset++, label);
       }
     }
     repeat *= count;
   }
 }
 
+void WriteHeadingLabels(const VexaMess& doc, CellGrid& grid, bool showCodes) {
+  writeLabels(
+      doc.colHeading, doc.NumCols, showCodes,
+      [&doc](const DimensionData& v) { return !spansColumns(doc, v); },
+      [&](std::int32_t line, std::int64_t offset, const std::string& label) {
+        grid.setText(line + 1, doc.DataCol1 + static_cast<std::int32_t>(offset), label);
+      });
+}
+
 void WriteStubLabels(const VexaMess& doc, CellGrid& grid, bool showCodes) {
   if (doc.FileWithKeys) return;
-  std::int64_t span = doc.NumRows;
-  std::int64_t repeat = 1;
-  std::int32_t col = 0;
-  for (const auto& variable : doc.colStub) {
-    ++col;
-    const std::int32_t count = variable->ValueCode.Count();
-    if (count == 0) return;
-    span /= count;
-    std::int32_t row = doc.DataRow1;
-    for (std::int64_t r = 0; r < repeat; ++r) {
-      for (const auto& value : variable->ValueCode) {
-        const std::string& label = labelOf(*variable, *value, showCodes);
-        for (std::int64_t i = 0; i < span; ++i) grid.setText(row++, col, label);
-      }
-    }
-    repeat *= count;
-  }
+  writeLabels(
+      doc.colStub, doc.NumRows, showCodes, [](const DimensionData&) { return false; },
+      [&](std::int32_t line, std::int64_t offset, const std::string& label) {
+        grid.setText(doc.DataRow1 + static_cast<std::int32_t>(offset), line, label);
+      });
 }
 
 void SetCellDecimals(VexaMess& doc, CellGrid& grid) {
