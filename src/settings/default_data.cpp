@@ -64,6 +64,7 @@ bool DefaultData::Load_data() {
   if (!settings_.DefaultData.empty() && ini.load() == IniFile::Status::Failed) {
     error_ = ini.error();
   }
+  const bool fileRead = error_.empty();
   Contact = ini.read(kConstants, "Contact");
   Source = ini.read(kConstants, "Source");
   Database = ini.read(kConstants, "Database");
@@ -86,8 +87,11 @@ bool DefaultData::Load_data() {
     Variable.push_back(name);
   }
 
+  // A file that could not be read is forgotten. A variable listed twice is only a fault
+  // inside a file that was read: the path stays, or the next settings save would write
+  // an empty Defaultdata and lose the user's choice.
   const bool ok = error_.empty();
-  if (!ok) settings_.DefaultData.clear();
+  if (!ok && !fileRead) settings_.DefaultData.clear();
   NewDefaultData.notify();
   return ok;
 }

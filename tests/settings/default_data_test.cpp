@@ -62,12 +62,14 @@ TEST(DefaultData, ListsEndAtTheFirstGapAndCodesSplitAtTheFirstComma) {
   EXPECT_EQ(f.events, 2);
 }
 
-TEST(DefaultData, AFailedLoadClearsThePathAndKeepsWhatItCouldAndAFailedSaveHarmsNothing) {
+TEST(DefaultData, AFailedLoadKeepsWhatItCouldAndOnlyAnUnreadableFileLosesItsPath) {
   Fixture f;
   f.file("[Varreg]\nVar1=Sex\nVar2=SEX\nVar3=Region\n[Region]\nRegion1=North\n");
+  const std::string path = f.settings.DefaultData;
   EXPECT_FALSE(f.data.Load_data());
   EXPECT_NE(f.data.error().find("\"SEX\" is listed twice"), std::string::npos);
-  EXPECT_EQ(f.settings.DefaultData, "");
+  // The file was read: its path stays for the next settings save.
+  EXPECT_EQ(f.settings.DefaultData, path);
   EXPECT_EQ(f.data.Variable, (Texts{"Sex", "Region"}));  // every name has its variable
   EXPECT_EQ(f.values("Region"), (Texts{"-", "|North"}));
 

@@ -117,8 +117,8 @@ void dlgOptions::confirm() {
   const std::string defaultData = stdString(txtDefaultData_->text());
   if (defaultData != s.DefaultData) {
     s.DefaultData = defaultData;
-    // A failed load clears the path, so the settings file does not name a file that
-    // cannot be read; the user is told which file and why.
+    // A file that cannot be read is not kept in the settings (the load clears the
+    // path); for any failure the user is told which file and why.
     if (!context_.defaultData.Load_data()) {
       prompt().message("ZENDRA003: No default data found\n" + context_.defaultData.error(),
                        "ZENDRA", Prompt::Icon::Exclamation);

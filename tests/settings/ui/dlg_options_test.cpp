@@ -114,11 +114,14 @@ TEST(OptionsDialog, OkWritesTheFiveKeysReloadsDefaultDataOnlyOnANewPathAndAlways
   EXPECT_EQ(o.ctx.defaultData.Contact, "Anna");
   EXPECT_TRUE(o.prompt.asked.empty());
 
-  // A default data file that cannot be loaded is not kept in the settings, and the user
-  // is told why.
+  // A default data file with a fault is kept, and the user is told why; one that cannot
+  // be read at all is not kept in the settings.
   o.run({{"txtDefaultData", o.path("twice.txt")}});
   ASSERT_EQ(o.prompt.asked.size(), 1u);
   EXPECT_EQ(o.prompt.asked[0].text.rfind("ZENDRA003: No default data found\n", 0), 0u);
+  EXPECT_TRUE(o.ini().ends_with("Defaultdata=" + o.path("twice.txt") + "\n"));
+  o.run({{"txtDefaultData", vexa}});
+  ASSERT_EQ(o.prompt.asked.size(), 2u);
   EXPECT_TRUE(o.ini().ends_with("Defaultdata=\n"));
 
   // A folder where the settings file belongs: the save fails and says so, and the rest
@@ -126,7 +129,7 @@ TEST(OptionsDialog, OkWritesTheFiveKeysReloadsDefaultDataOnlyOnANewPathAndAlways
   std::filesystem::remove(o.ctx.settings.iniFile());
   std::filesystem::create_directories(o.ctx.settings.iniFile());
   o.run({});
-  ASSERT_EQ(o.prompt.asked.size(), 2u);
-  EXPECT_EQ(o.prompt.asked[1].text.rfind("The settings could not be saved:\n", 0), 0u);
-  EXPECT_EQ(o.subjectAreaLoads, 4);
+  ASSERT_EQ(o.prompt.asked.size(), 3u);
+  EXPECT_EQ(o.prompt.asked[2].text.rfind("The settings could not be saved:\n", 0), 0u);
+  EXPECT_EQ(o.subjectAreaLoads, 5);
 }
