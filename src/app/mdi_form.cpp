@@ -220,10 +220,14 @@ bool MDIForm1::closeAllEditors() {
 
 void MDIForm1::exitProgram() {
   if (!closeAllEditors()) return;
+  saveSettings();
+  ctx_.quit();
+}
+
+void MDIForm1::saveSettings() {
   if (!ctx_.settings.save_ini()) {
     ctx_.prompt->message(ctx_.settings.error(), kProgramTitle, Prompt::Icon::Exclamation);
   }
-  ctx_.quit();
 }
 
 void MDIForm1::closeEvent(QCloseEvent* event) {
@@ -231,6 +235,9 @@ void MDIForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // The close box is a way out like File/Exit: the settings file is written, so that a
+  // new machine is told only once that it has none.
+  saveSettings();
   event->accept();
 }
 

@@ -62,6 +62,8 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   void onToolbar(QAction* action);
   frmCreateVq* addEditor();
   bool closeAllEditors();
+  // Writes zendra32.ini; a failure is shown.
+  void saveSettings();
 
   AppContext& ctx_;
   QMdiArea* mdi_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -93,6 +94,11 @@ TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
   EXPECT_FALSE(f.visible("Save"));
   f.window->toolbar()->findChild<QAction*>("Save")->trigger();  // nothing to act on
   f.window->toolbar()->findChild<QAction*>("Copy")->trigger();
+
+  // The close box writes the settings file, so the next start finds one.
+  EXPECT_TRUE(f.window->close());
+  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));
+  EXPECT_TRUE(VqVexaData(f.ctx.settings.iniFile()).Load_data());
 }
 
 TEST(MainWindow, NewTablesAreNumberedCancelCreatesNothingAndCopyNeedsTwoWindows) {
@@ -193,6 +199,94 @@ TEST(EditorWindow, EditedCellsAreCommittedBeforeASaveAndWritten) {
   EXPECT_NE(f.home.read(f.home / "out.vq").find("DATA=\r\n42.13 2.50"), std::string::npos);
 }
 
+TEST(EditorWindow, TypingSurvivesTheViewMenuSpeaksTheUsersDecimalsAndDropsErrorColours) {
+  // A user whose decimal separator is a comma; files keep the point.
+  struct LocaleGuard {
+    QLocale before;
+    LocaleGuard() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    ~LocaleGuard() { QLocale::setDefault(before); }
+  } comma;
+  Frame f;
+  f.window->show();
+  frmCreateVq* editor = f.open("oem_full.vq");
+  ASSERT_TRUE(editor);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const VexaMess& doc = editor->document();
+  CellGrid& grid = editor->dataGrid();
+  QTableView* view = editor->SprData()->mainView();
+  const int r = doc.DataRow1, c = doc.DataCol1;
+  EXPECT_EQ(grid.text(r, c + 1), "2,50");
+  auto box = [&]() -> QLineEdit* {
+    for (auto* line : view->findChildren<QLineEdit*>()) {
+      if (line->isVisible()) return line;
+    }
+    return nullptr;
+  };
+  auto type = [&](int row, int col, const QString& text) {
+    view->setCurrentIndex(view->model()->index(row - 1, col - 1));
+    QTest::keyClick(view, text.at(0).toLatin1());
+    ASSERT_TRUE(box());
+    QTest::keyClicks(box(), text.mid(1));
+  };
+
+  type(r, c, "12,5");
+  QTest::keyClick(box(), Qt::Key_Return);
+  EXPECT_EQ(grid.kind(r, c), CellKind::Number);
+  EXPECT_DOUBLE_EQ(grid.number(r, c), 12.5);
+
+  // View/Codes and View/Values while a cell is typed: the cell is stored, and the
+  // current cell stays where it was.
+  type(r + 1, c + 2, "7,25");
+  Frame::action(editor, 2, "mnuShowCodes")->trigger();
+  EXPECT_FALSE(editor->SprData()->isEditing());
+  EXPECT_DOUBLE_EQ(grid.number(r + 1, c + 2), 7.25);
+  EXPECT_EQ(view->currentIndex(), view->model()->index(r, c + 1));
+  type(r + 1, c + 3, "x");
+  Frame::action(editor, 2, "mnuShowValues")->trigger();
+  EXPECT_EQ(grid.text(r + 1, c + 3), "x");
+  EXPECT_EQ(view->currentIndex(), view->model()->index(r, c + 2));
+
+  // The test page paints the faulty cell; starting to correct it makes it black on white.
+  editor->tabs()->setCurrentIndex(frmCreateVq::Test);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  EXPECT_EQ(grid.backColour(r + 1, c + 3), kRed);
+  type(r + 1, c + 3, "8");
+  EXPECT_EQ(grid.backColour(r + 1, c + 3), kWhite);
+  EXPECT_EQ(grid.foreColour(r + 1, c + 3), kBlack);
+
+  f.files.script(f.out("out.vq"));
+  ASSERT_TRUE(editor->savefile(1));
+  const std::string saved = f.home.read(f.home / "out.vq");
+  EXPECT_NE(saved.find("DATA=\r\n12.50 2.50 \"..\" 4.00 \r\n5.00 6.00 7.25 8.00 \r\n"),
+            std::string::npos)
+      << saved.substr(saved.find("DATA="));
+}
+
+TEST(EditorWindow, TheWorkSheetStaysInEditModeAndNeverTouchesTheTable) {
+  Frame f;
+  f.window->show();
+  frmCreateVq* editor = f.newTable();
+  editor->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);
+  auto* work = editor->findChild<DataGridView*>("sprWork");
+  ASSERT_TRUE(work && work->isEditing());
+  auto box = [&]() -> QLineEdit* {
+    for (auto* line : work->findChildren<QLineEdit*>()) {
+      if (line->isVisible()) return line;
+    }
+    return nullptr;
+  };
+  QTest::keyClicks(box(), "abc");
+  QTest::keyClick(box(), Qt::Key_Return);
+  EXPECT_EQ(work->grid()->text(1, 1), "abc");
+  EXPECT_TRUE(work->isEditing());  // the next cell is open for typing
+  EXPECT_EQ(work->mainView()->currentIndex(), work->mainView()->model()->index(0, 1));
+  QTest::keyClicks(box(), "12");
+  QTest::keyClick(box(), Qt::Key_Tab);
+  EXPECT_EQ(work->grid()->text(1, 2), "12");
+  EXPECT_TRUE(work->isEditing());
+  EXPECT_FALSE(editor->document().dirty);
+}
+
 TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {
   Frame f;
   frmCreateVq* a = f.newTable();
@@ -246,8 +340,10 @@ TEST(EditorWindow, DataPageMenusFollowTheStructure) {
   keys->dataGrid().setCurrent(rows - 1, 1);  // the empty entry row stays
   deleteRow->trigger();
   EXPECT_EQ(keys->dataGrid().rowCount(), rows - 1);
+  keys->document().dirty = false;
   Frame::action(keys, 1, "mnuClearAllData")->trigger();
   EXPECT_FALSE(keys->document().GridHasData);
+  EXPECT_TRUE(keys->document().dirty);  // closing asks before the cleared data are lost
   EXPECT_EQ(keys->dataGrid().text(keys->document().DataRow1, 3), "");
 }
 

@@ -250,7 +250,10 @@ class GridTableView : public QTableView {
     QWidget* before = delegate_->openEditor();
     const bool opened = QTableView::edit(index, trigger, event);
     QWidget* after = delegate_->openEditor();
-    if (opened && !typing && after && after != before) delegate_->moveCursorToEnd();
+    if (opened && after && after != before) {
+      if (!typing) delegate_->moveCursorToEnd();
+      owner_.editStarted(index);
+    }
     return opened;
   }
 
@@ -504,6 +507,33 @@ void DataGridView::storeEdit(const QModelIndex& index, const QString& text) {
   if (GrowKeysEntryRow(*doc_, *grid_, row)) model_->growToGrid();
 }
 
+void DataGridView::editStarted(const QModelIndex& index) {
+  if (!grid_ || !doc_ || !index.isValid()) return;
+  // A cell that a check painted as faulty is black on white again while the user
+  // corrects it; the next check paints it anew if it is still wrong.
+  const std::int32_t row = index.row() + 1;
+  const std::int32_t col = index.column() + 1;
+  if (grid_->backColour(row, col) || grid_->foreColour(row, col)) {
+    grid_->setColours(row, col, kWhite, kBlack);
+    model_->cellsChanged({row, col, row, col});
+  }
+}
+
+void DataGridView::setAlwaysEditing(bool on) {
+  alwaysEditing_ = on;
+  GridTableView* main = pane(Pane::Main);
+  auto triggers = main->editTriggers();
+  triggers.setFlag(QAbstractItemView::CurrentChanged, on);
+  main->setEditTriggers(triggers);
+  if (on) openEditorOnCurrent();
+}
+
+void DataGridView::openEditorOnCurrent() {
+  GridTableView* main = pane(Pane::Main);
+  const QModelIndex current = main->currentIndex();
+  if (current.isValid() && !isEditing()) static_cast<QAbstractItemView*>(main)->edit(current);
+}
+
 void DataGridView::editEnded(const QModelIndex& index) {
   markChanged();
   if (index.isValid()) emit cellEdited(index.row() + 1, index.column() + 1);
@@ -542,6 +572,8 @@ void DataGridView::step(Step how) {
   if (next.isValid()) {
     main->selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
   }
+  // In edit mode an editor opens on the cell moved to (or stays on the last cell).
+  if (alwaysEditing_) openEditorOnCurrent();
 }
 
 void DataGridView::deleteKey() {

@@ -46,6 +46,11 @@ class DataGridView : public QWidget {
   void commitEdit();
   bool isEditing() const;
   QTableView* mainView() const;
+  // Keeps the grid in edit mode: an editor is open on the current cell, and moving to
+  // another cell opens one there (the work sheet).
+  void setAlwaysEditing(bool on);
+  // Opens an editor on the current cell unless one is open.
+  void openEditorOnCurrent();
 
  signals:
   // After an edit of a cell ended, whether or not its text changed (1-based).
@@ -73,6 +78,7 @@ class DataGridView : public QWidget {
 
   // Editing steps the delegates and views report.
   void storeEdit(const QModelIndex& index, const QString& text);
+  void editStarted(const QModelIndex& index);
   void editEnded(const QModelIndex& index);
   void step(Step how);
   void deleteKey();
@@ -82,6 +88,7 @@ class DataGridView : public QWidget {
 
   CellGrid* grid_ = nullptr;
   VexaMess* doc_ = nullptr;
+  bool alwaysEditing_ = false;
   GridModel* model_ = nullptr;
   std::array<GridTableView*, 4> views_{};
   std::array<CellDelegate*, 4> delegates_{};

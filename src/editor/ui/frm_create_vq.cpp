@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -85,6 +86,8 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   host_.setCopyPasteVisible(true);
   host_.setSaveVisible(true);
 
+  // Cells show and take numbers with the user's decimal separator; files keep ".".
+  grid_.setDecimalChar(QLocale().decimalPoint().toStdString());
   doc_.SprData = &grid_;
   sprData_->setGrid(&grid_, &doc_);
   dimensionConnection_ = doc_.DimensionChanged.connect(
@@ -419,14 +422,19 @@ void frmCreateVq::applyShowCodes() {
   mnuShowCodes_->setChecked(ctx_.ShowCodes);
   mnuShowValues_->setChecked(!ctx_.ShowCodes);
   if (!doc_.GridCreated) return;
+  // A cell still being typed is stored before the labels are written anew.
+  sprData_->commitEdit();
   WriteStubLabels(doc_, grid_, ctx_.ShowCodes);
   WriteHeadingLabels(doc_, grid_, ctx_.ShowCodes);
   sprData_->refresh();
 }
 
 void frmCreateVq::clearAllData() {
+  sprData_->commitEdit();
   CreateGrid(doc_, grid_, true, ctx_.ShowCodes);
   doc_.GridHasData = false;
+  // The cells are gone: closing must ask, or the cleared table (or its data) is lost.
+  doc_.dirty = true;
   sprData_->refresh();
   mnuCreateFromMDB_->setVisible(true);
 }
@@ -493,6 +501,10 @@ void frmCreateVq::onPageChanged(int index) {
       break;
     case Test:
       fillTestPage();
+      break;
+    case WorkSheet:
+      // The work sheet stays in edit mode: Enter stores a cell and opens the next one.
+      sprWork_->setAlwaysEditing(true);
       break;
     default:
       break;
