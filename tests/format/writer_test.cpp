@@ -2,6 +2,8 @@
 // DATA builder with its checks, code pages, safe replacement, and round trips.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "format/writer.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -278,13 +280,22 @@ TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   TempFolder dir;
   VexaMess doc;
   doc.Matrix = "NEW";
-  // The target is a folder: the rename fails after the new text was written.
+  // The target is a folder: refused before anything is written.
   dir.write("target.vq/inside", "old");
   const auto result = Write_To_File(doc, dir.file("target.vq"), fixedDate());
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.error.find("target.vq"), std::string::npos);
   EXPECT_EQ(TempFolder::read(dir / "target.vq/inside"), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // no temporary file
+
+  // A FIFO is refused before anything is written: it stays a FIFO.
+  ASSERT_EQ(::mkfifo(dir.file("pipe.vq").c_str(), 0644), 0);
+  const auto fifo = Write_To_File(doc, dir.file("pipe.vq"), fixedDate());
+  EXPECT_FALSE(fifo.ok);
+  EXPECT_NE(fifo.error.find("not a regular file"), std::string::npos) << fifo.error;
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.vq"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
+  fs::remove(dir / "pipe.vq");
 
   // A good write replaces the old file and keeps its permissions.
   const auto file = dir.write("t.vq", "old text");
