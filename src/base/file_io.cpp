@@ -102,6 +102,13 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
   // the process's umask.
   struct stat old {};
   const bool replacing = ::stat(path.c_str(), &old) == 0;
+  if (replacing && !S_ISREG(old.st_mode)) {
+    // A folder, a FIFO or a device node is never replaced by a file.
+    const bool folder = S_ISDIR(old.st_mode);
+    error = "Cannot replace " + path.string() +
+            (folder ? ": it is a folder" : ": it is not a regular file");
+    return failed(folder ? EISDIR : EINVAL);
+  }
   if (replacing && ::access(path.c_str(), W_OK) != 0) {
     // A file the user may not write is not replaced behind its back.
     const int err = errno;

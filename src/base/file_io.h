@@ -28,7 +28,8 @@ struct WriteFileOptions {
 // Replaces the file at path with bytes so that a failure leaves the old file as it was:
 // the bytes go to a temporary file in the same folder, which is then renamed over the
 // target. Keeps the permissions of a file it replaces and refuses one the user may not
-// write; when path is a symbolic link, replaces the file the link points to. On failure
+// write, and anything that is not a regular file (a folder, a FIFO, a device node); when
+// path is a symbolic link, replaces the file the link points to. On failure
 // returns false, error tells why and errorCode (when given) holds the system's error
 // number.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,

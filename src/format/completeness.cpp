@@ -2,22 +2,32 @@
 
 #include <set>
 
+#include "encoding/utf8.h"
 #include "grid/data_methods.h"
 #include "model/text_compare.h"
 
 namespace zendra {
 namespace {
 
-bool within(std::string_view text, std::string_view low, std::string_view high) {
+bool within(std::u32string_view text, std::u32string_view low, std::u32string_view high) {
   return text >= low && text <= high;
 }
 
-bool timeValueValid(const std::string& code, const std::string& t) {
+// Lengths and positions count characters, so "199é" is a year of four. A byte that is
+// not UTF-8 counts as one character.
+bool timeValueValid(const std::string& code, const std::string& text) {
+  std::u32string t;
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const std::size_t len = nextUtf8Char(text, i, c);
+    t += len ? c : U'\uFFFD';
+    i += len ? len : 1;
+  }
   if (code == "A1") return t.size() == 4;
-  if (code == "H1") return t.size() == 5 && within(t.substr(4, 1), "1", "2");
-  if (code == "Q1") return t.size() == 5 && within(t.substr(4, 1), "1", "4");
-  if (code == "M1") return t.size() == 6 && within(t.substr(4, 2), "01", "12");
-  return t.size() == 6 && within(t.substr(4, 2), "01", "53");  // W1
+  if (code == "H1") return t.size() == 5 && within(t.substr(4, 1), U"1", U"2");
+  if (code == "Q1") return t.size() == 5 && within(t.substr(4, 1), U"1", U"4");
+  if (code == "M1") return t.size() == 6 && within(t.substr(4, 2), U"01", U"12");
+  return t.size() == 6 && within(t.substr(4, 2), U"01", U"53");  // W1
 }
 
 }  // namespace

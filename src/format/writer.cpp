@@ -65,8 +65,10 @@ std::string valuePart(const char* keyword, const DimensionData& v, const ValueAn
   return std::string(keyword) + "(" + q(v.name) + "," + q(value.value) + ")=";
 }
 
-void contentLines(std::string& out, const ContentData& cd, std::string_view key) {
-  const std::string suffix = key.empty() ? "=" : "(" + q(key) + ")=";
+// The content lines of the table (suffix "=") or of one value of the content variable
+// (suffix "(\"text\")="). A value whose text is empty keeps its argument, "(\"\")=", so
+// that its lines never read back as the table's own.
+void contentLines(std::string& out, const ContentData& cd, const std::string& suffix) {
   auto line = [&](const char* keyword, const std::string& field, std::string value) {
     if (!field.empty()) statement(out, keyword + suffix + value);
   };
@@ -182,9 +184,9 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   if (!doc.SubjectArea.empty()) statement(out, "SUBJECT-AREA=" + q(doc.SubjectArea));
   if (!doc.SubjectCode.empty()) statement(out, "SUBJECT-CODE=" + q(doc.SubjectCode));
   if (!doc.Matrix.empty()) statement(out, "MATRIX=" + q(doc.Matrix));
-  // A table without variables has no default title to give.
-  if (doc.Description.empty() && !variables.empty()) {
-    title_mod(doc, options.byWord, options.andWord);
+  if (doc.Description.empty()) {
+    // A table without variables has no default title to give; its own title is kept.
+    if (!variables.empty()) title_mod(doc, options.byWord, options.andWord);
     if (!doc.Title.empty()) statement(out, "TITLE=" + wrapText(doc.Title, false));
   }
   if (!doc.Contents.empty()) statement(out, "CONTENTS=" + q(doc.Contents));
@@ -210,7 +212,7 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   }
 
   if (!doc.ContData) doc.ContData = std::make_shared<ContentData>();
-  contentLines(out, *doc.ContData, {});
+  contentLines(out, *doc.ContData, "=");
 
   for (const auto& v : variables) {
     if (v->ValueCode.Count() == 0) continue;
@@ -227,11 +229,13 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   for (const auto& v : variables) {
     if (!v->UseTimeVal || v->ValueCode.Count() == 0) continue;
     ListLine list(out, variablePart("TIMEVAL", *v));
-    std::string lastCode;
+    // The list opens with the first value's scale and names every change of scale,
+    // a change to none ("TLIST()") too, so that no value takes the scale before it.
+    const std::string* lastCode = nullptr;
     for (const auto& value : v->ValueCode) {
-      if (value->TimeCode != lastCode && !value->TimeCode.empty()) {
-        lastCode = value->TimeCode;
-        list.addToken("TLIST(" + lastCode + ")");
+      if (!lastCode || value->TimeCode != *lastCode) {
+        lastCode = &value->TimeCode;
+        list.addToken("TLIST(" + *lastCode + ")");
       }
       list.addQuoted(value->TimeVal);
     }
@@ -275,7 +279,9 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
     statement(out, "CONTVARIABLE=" + q(doc.ContVariable));
     if (const auto content = doc.Get_Dimension(doc.ContVariable)) {
       for (const auto& value : content->ValueCode) {
-        if (value->ContentData) contentLines(out, *value->ContentData, value->value);
+        if (value->ContentData) {
+          contentLines(out, *value->ContentData, "(" + q(value->value) + ")=");
+        }
       }
     }
   }
@@ -324,9 +330,10 @@ std::string BuildFileBytes(VexaMess& doc, const WriteOptions& options, WriteResu
   const CodePage page = options.ansi ? CodePage::Ansi : CodePage::Oem;
   std::string text = make_vqstring(doc, options);
   std::string rawData;
-  if (doc.MetadataOnly) {
-    // A table read as metadata only writes its DATA section back as the very bytes
-    // it was read with.
+  // A table read as metadata only writes its DATA section back as the very bytes it
+  // was read with, and none when the file had none.
+  const bool keptData = doc.MetadataOnly && doc.DataSectionRead();
+  if (keptData) {
     text += "DATA=";
   } else if (doc.GridHasData && doc.SprData) {
     GetDataMod::AppendDataText(doc, *doc.SprData, result.check, text);
@@ -334,7 +341,7 @@ std::string BuildFileBytes(VexaMess& doc, const WriteOptions& options, WriteResu
   }
   // One code page from the first byte to the last.
   result.lossy = encodeInPlace(text, page);
-  if (doc.MetadataOnly) {
+  if (keptData) {
     // The kept DATA bytes go back as they were read, or converted when the file is now
     // written in the other code page.
     if (doc.RawDataPage() == page) {

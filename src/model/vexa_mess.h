@@ -80,7 +80,11 @@ class VexaMess {
   void SetRawDataText(std::string bytes, CodePage page) {
     rawDataText_ = std::move(bytes);
     rawDataPage_ = page;
+    dataSectionRead_ = true;
   }
+  // True once the reader has kept a DATA section: a file read as metadata only that had
+  // none is written without one.
+  bool DataSectionRead() const { return dataSectionRead_; }
 
   // Variable operations. StubOrHead is 0 for the stub and non-zero for the heading.
   // The operations that add or rename fail, change nothing and raise no event when the
@@ -124,6 +128,7 @@ class VexaMess {
   void raise(std::int16_t eventType, std::int32_t StubOrHead);
   std::string rawDataText_;
   CodePage rawDataPage_ = CodePage::Oem;
+  bool dataSectionRead_ = false;
 };
 
 // a * b for counts of cells, rows or columns (never negative), held at kCountLimit so

@@ -1,5 +1,6 @@
 // Code page conversion: every byte decodes, round trips are exact, losses are reported.
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <string>
 
@@ -56,4 +57,35 @@ TEST(CodePage, UndeclaredTextIsUtf8WhenValidOtherwiseAnsi) {
   EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // surrogate
   EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));
   EXPECT_TRUE(isValidUtf8("\xF4\x8F\xBF\xBF"));
+}
+
+// The tables are built into the program; where the system's iconv has the page, they
+// must agree with it byte for byte. Bytes iconv leaves undefined stand for the control
+// character of their number.
+TEST(CodePage, BuiltInTablesAgreeWithIconv) {
+  const struct {
+    CodePage page;
+    const char* name;
+  } pages[] = {{CodePage::Ansi, "WINDOWS-1252"}, {CodePage::Oem, "IBM850"}};
+  for (const auto& p : pages) {
+    iconv_t cd = iconv_open("UTF-8", p.name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) GTEST_SKIP() << "iconv lacks " << p.name;
+    for (int b = 0x80; b < 0x100; ++b) {
+      char in[1] = {static_cast<char>(b)};
+      char out[8] = {};
+      char* inPtr = in;
+      char* outPtr = out;
+      std::size_t inLeft = 1, outLeft = sizeof out;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      std::string expected;
+      if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+        expected = {static_cast<char>(0xC2), static_cast<char>(b)};  // U+0080..U+009F
+      } else {
+        expected.assign(out, sizeof out - outLeft);
+      }
+      EXPECT_EQ(decode(std::string(1, static_cast<char>(b)), p.page), expected)
+          << p.name << " byte " << b;
+    }
+    iconv_close(cd);
+  }
 }

@@ -71,12 +71,13 @@ TEST(Completeness, VariablesValuesMapsAndUnits) {
 TEST(Completeness, TimeValuesByTheirScale) {
   VexaMess doc;
   doc.MetadataOnly = true;
-  auto t = addVariable(doc, "time", 0, {"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  auto t = addVariable(doc, "time", 0, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"});
   t->UseTimeVal = true;
-  const char* cases[][2] = {{"M1", "200412"}, {"M1", "200413"}, {"W1", "200453"},
-                            {"W1", "200454"}, {"Q1", "20044"},  {"Q1", "20045"},
-                            {"A1", "04"},     {"D1", "2004"},   {"H1", "20042"}};
-  for (int i = 0; i < 9; ++i) {
+  // Lengths and positions count characters: "199é" has four.
+  const char* cases[][2] = {{"M1", "200412"}, {"M1", "200413"}, {"W1", "200453"}, {"W1", "200454"},
+                            {"Q1", "20044"},  {"Q1", "20045"},  {"A1", "04"},     {"D1", "2004"},
+                            {"H1", "20042"},  {"A1", "199é"},   {"Q1", "Å0041"}};
+  for (int i = 0; i < 11; ++i) {
     t->ValueCode.Item(i + 1)->TimeCode = cases[i][0];
     t->ValueCode.Item(i + 1)->TimeVal = cases[i][1];
   }

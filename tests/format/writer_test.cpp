@@ -2,6 +2,8 @@
 // DATA builder with its checks, code pages, safe replacement, and round trips.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "format/writer.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -32,6 +34,13 @@ std::string statement(VexaMess& doc, const std::string& head) {
 void readBack(VexaMess& doc, VexaMess& back) {
   ScriptedPrompt prompt;
   Load_From_Text(back, make_vqstring(doc, fixedDate()), true, nullptr, prompt);
+}
+
+// "TimeCode:TimeVal" of every value of a variable.
+Texts timeCodes(const DimensionData& v) {
+  Texts out;
+  for (const auto& value : v.ValueCode) out.push_back(value->TimeCode + ":" + value->TimeVal);
+  return out;
 }
 
 std::string flags(const DataCheck& c) {
@@ -112,8 +121,10 @@ TEST(Writer, SmallTableInTheFixedOrder) {
 TEST(Writer, TitleFromTheVariablesUnlessADescriptionReplacesIt) {
   VexaMess doc;
   doc.Contents = "Population";
+  EXPECT_EQ(statement(doc, "TITLE="), "");  // no variable and no title: no line
+  // Without variables there is no default title to make, but a stored one is kept.
   doc.Title = "Kept";
-  EXPECT_EQ(statement(doc, "TITLE="), "");  // no variable, no title
+  EXPECT_EQ(statement(doc, "TITLE="), "TITLE=\"Kept \"");
   EXPECT_EQ(doc.Title, "Kept");
   addVariable(doc, "region", 0, {"North"});
   doc.Description = "Described";
@@ -125,6 +136,57 @@ TEST(Writer, TitleFromTheVariablesUnlessADescriptionReplacesIt) {
   addVariable(doc, "år", 1, {"a"});
   title_mod(doc, "efter", "och");
   EXPECT_EQ(doc.Title, "Population efter region, kön och år.");
+}
+
+TEST(Writer, AContentValueWithAnEmptyTextKeepsItsLinesApartFromTheTables) {
+  VexaMess doc, back;
+  doc.ContData->Units = "persons";
+  addVariable(doc, "measure", 0, {"Income", ""});
+  doc.ContVariable = "measure";
+  doc.GetContdataKey("")->Units = "SEK";
+  doc.GetContdataKey("")->StockFA = "S";
+  EXPECT_EQ(statement(doc, "UNITS(\"\")"), "UNITS(\"\")=\"SEK\"");
+  readBack(doc, back);
+  EXPECT_EQ(back.ContData->Units + "|" + back.ContData->StockFA, "persons|");
+  const auto empty = back.GetContdataKey("");
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->Units + "|" + empty->StockFA, "SEK|S");
+}
+
+TEST(TimeValues, EveryChangeOfCodeIsWrittenAndReadBackEmptyCodesIncluded) {
+  VexaMess doc, back;
+  auto time = addVariable(doc, "time", 0, {"a", "b", "c", "d"});
+  time->UseTimeVal = true;
+  const char* codes[][2] = {{"", "x"}, {"A1", "1994"}, {"", ""}, {"", ""}};
+  for (int i = 0; i < 4; ++i) {
+    time->ValueCode.Item(i + 1)->TimeCode = codes[i][0];
+    time->ValueCode.Item(i + 1)->TimeVal = codes[i][1];
+  }
+  EXPECT_EQ(statement(doc, "TIMEVAL("),
+            "TIMEVAL(\"time\")=TLIST(),\"x\",TLIST(A1),\"1994\",TLIST(),\"\",\"\"");
+  readBack(doc, back);
+  EXPECT_EQ(timeCodes(*back.Get_Dimension("time")), (Texts{":x", "A1:1994", ":", ":"}));
+}
+
+TEST(TimeValues, ARangeBackwardsGivesNoCodeAndARangeAfterAListGoesOn) {
+  const struct {
+    const char* timeval;
+    Texts expected;
+  } cases[] = {
+      // Start after end: no value gets a code from it; the statement goes on.
+      {"TLIST(A1, \"1999-1998\"),TLIST(A1, \"2000-2001\")", {"A1:2000", "A1:2001", ":"}},
+      {"TLIST(Q1, \"20003-20001\")", {":", ":", ":"}},
+      // A range after a list group starts at the next value.
+      {"TLIST(A1),\"1999\",TLIST(A1, \"2000-2001\")", {"A1:1999", "A1:2000", "A1:2001"}},
+      {"TLIST(H1, \"20002-20011\"),TLIST(),\"x\"", {"H1:20002", "H1:20011", ":x"}},
+  };
+  for (const auto& c : cases) {
+    Loaded t(
+        Loaded::Text{std::string("STUB=\"t\";VALUES(\"t\")=\"a\",\"b\",\"c\";TIMEVAL(\"t\")=") +
+                     c.timeval + ";"},
+        true);
+    EXPECT_EQ(timeCodes(*t.doc.Get_Dimension("t")), c.expected) << c.timeval;
+  }
 }
 
 TEST(Writer, ListLinesBreakAtSixtyEight) {
@@ -278,13 +340,22 @@ TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   TempFolder dir;
   VexaMess doc;
   doc.Matrix = "NEW";
-  // The target is a folder: the rename fails after the new text was written.
+  // The target is a folder: refused before anything is written.
   dir.write("target.vq/inside", "old");
   const auto result = Write_To_File(doc, dir.file("target.vq"), fixedDate());
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.error.find("target.vq"), std::string::npos);
   EXPECT_EQ(TempFolder::read(dir / "target.vq/inside"), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // no temporary file
+
+  // A FIFO is refused before anything is written: it stays a FIFO.
+  ASSERT_EQ(::mkfifo(dir.file("pipe.vq").c_str(), 0644), 0);
+  const auto fifo = Write_To_File(doc, dir.file("pipe.vq"), fixedDate());
+  EXPECT_FALSE(fifo.ok);
+  EXPECT_NE(fifo.error.find("not a regular file"), std::string::npos) << fifo.error;
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.vq"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
+  fs::remove(dir / "pipe.vq");
 
   // A good write replaces the old file and keeps its permissions.
   const auto file = dir.write("t.vq", "old text");
@@ -302,6 +373,13 @@ TEST(WriteToFile, MetadataOnlyWritesTheDataBytesBackUnchanged) {
   ASSERT_TRUE(Write_To_File(t.doc, dir.file("out.vq"), fixedDate(false)).ok);
   const std::string written = TempFolder::read(dir / "out.vq");
   EXPECT_EQ(written.substr(written.find("DATA=")), original.substr(original.find("DATA=")));
+
+  // A file without DATA, read as metadata only, is written without one.
+  Loaded none(Loaded::Text{"MATRIX=\"M\";STUB=\"r\";VALUES(\"r\")=\"a\";"}, true);
+  WriteResult result;
+  const std::string bytes = BuildFileBytes(none.doc, fixedDate(), result);
+  EXPECT_EQ(bytes.find("DATA"), std::string::npos);
+  EXPECT_TRUE(bytes.ends_with(";\r\n")) << bytes;
 
   // Saved in the other code page, the kept DATA is converted with the rest: an OEM key
   // "Malmö" (0x94) becomes the ANSI one (0xF6).
