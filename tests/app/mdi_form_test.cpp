@@ -133,6 +133,13 @@ TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow
   EXPECT_FALSE(meta->tabs()->isTabEnabled(frmCreateVq::Data));
   meta->tabs()->setCurrentIndex(frmCreateVq::ActualFile);
   EXPECT_TRUE(meta->findChild<QTextEdit*>("RichTextBox1")->toPlainText().endsWith("DATA=...."));
+  // A file without DATA shows none.
+  f.home.write("nodata.vq", "MATRIX=\"M\";STUB=\"r\";VALUES(\"r\")=\"a\";");
+  ASSERT_TRUE(f.window->openPath(f.out("nodata.vq"), true));
+  frmCreateVq* bare = f.window->editors().last();
+  bare->tabs()->setCurrentIndex(frmCreateVq::ActualFile);
+  EXPECT_FALSE(bare->findChild<QTextEdit*>("RichTextBox1")->toPlainText().contains("DATA="));
+  Frame::close(bare);
 
   // A cancelled choice opens nothing; an unreadable file is reported and leaves nothing.
   f.window->OpenFile(false);

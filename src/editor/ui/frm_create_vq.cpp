@@ -519,7 +519,7 @@ void frmCreateVq::fillFileTextPage() {
   options.andWord = ctx_.defaultData.Andtext;
   std::string text = make_vqstring(doc_, options);
   if (doc_.MetadataOnly) {
-    text += "DATA=....";
+    if (doc_.DataSectionRead()) text += "DATA=....";
   } else {
     DataCheck check;
     const std::string data = GetDataMod::BuildDataText(doc_, grid_, check);
