@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "app/app_context.h"
+#include "gui/app_context.h"
 #include "app/mdi_form.h"
 
 int main(int argc, char** argv) {

@@ -13,7 +13,7 @@
 
 #include "app/dlg_about.h"
 #include "app/dlg_new_keys.h"
-#include "app/frm_progress.h"
+#include "gui/frm_progress.h"
 
 using namespace zendra;
 

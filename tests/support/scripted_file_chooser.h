@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/gui_services.h"
+#include "gui/gui_services.h"
 
 namespace zendra::test {
 

@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "app/frm_progress.h"
+#include "gui/frm_progress.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/editor_host.h"
 #include "format/completeness.h"

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/app_context.h"
+#include "gui/app_context.h"
 #include "grid/cell_grid.h"
 #include "model/vexa_mess.h"
 

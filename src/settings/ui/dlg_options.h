@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "app/gui_services.h"
+#include "gui/gui_services.h"
 
 class QGridLayout;
 class QLineEdit;

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/app_context.h"
+#include "gui/app_context.h"
 #include "settings/ui/dlg_options.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"

@@ -1,4 +1,4 @@
-#include "app/frm_progress.h"
+#include "gui/frm_progress.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

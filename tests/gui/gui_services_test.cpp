@@ -1,7 +1,7 @@
 // Small pieces shared by the windows.
 #include <gtest/gtest.h>
 
-#include "app/gui_services.h"
+#include "gui/gui_services.h"
 
 TEST(GuiServices, PipeFiltersBecomeQtFilters) {
   EXPECT_EQ(zendra::qtFilter("VEXA (*.vq)|*.vq|All Files (*.*)|*.*"),

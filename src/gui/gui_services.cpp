@@ -1,4 +1,4 @@
-#include "app/gui_services.h"
+#include "gui/gui_services.h"
 
 #include <QAction>
 #include <QDialog>

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/gui_services.h"
+#include "gui/gui_services.h"
 #include "settings/default_data.h"
 #include "settings/registry.h"
 #include "settings/subject_areas.h"
