@@ -1,73 +1,42 @@
 #include "settings/ui/dlg_options.h"
 
-#include <QDialogButtonBox>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "gui/app_context.h"
+#include "ui_dlg_options.h"
 
 namespace zendra {
 
 dlgOptions::dlgOptions(AppContext& context, QWidget* parent)
-    : QDialog(parent), context_(context), messageBoxes_(this) {
-  setObjectName("dlgOptions");
-  setWindowTitle("Options");
-
-  auto* group = new QGroupBox("Default libraries (startup)", this);
-  rows_ = new QGridLayout(group);
-  rows_->setColumnStretch(1, 1);
+    : QDialog(parent),
+      context_(context),
+      messageBoxes_(this),
+      ui_(std::make_unique<Ui::dlgOptions>()) {
+  ui_->setupUi(this);
   const VqVexaData& s = context_.settings;
-  txtOpenVq_ =
-      addRow("Open Vq-file", "txtOpenVq", "cmdOpenVq", s.OpenBase, &dlgOptions::browseOpenVq);
-  txtSaveVq_ =
-      addRow("Save Vq-file", "txtSaveVq", "cmdSaveVq", s.Savebase, &dlgOptions::browseSaveVq);
-  txtOpenDb_ =
-      addRow("Open Database", "txtOpenDb", "cmdOpenDb", s.VexaBase, &dlgOptions::browseOpenDb);
-  txtAccesDb_ =
-      addRow("MS Access DB", "txtAccesDb", "cmdAccesDb", s.MDBBase, &dlgOptions::browseAccesDb);
-  txtDefaultData_ = addRow("Default data", "txtDefaultData", "cmdDefaultData", s.DefaultData,
-                           &dlgOptions::browseDefaultData);
-
-  auto* ok = new QPushButton("OK", this);
-  ok->setObjectName("cmdOK");
-  ok->setDefault(true);
-  auto* cancel = new QPushButton("Cancel", this);
-  cancel->setObjectName("cmdCancel");
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-  buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-  connect(ok, &QPushButton::clicked, this, &dlgOptions::confirm);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(group);
-  layout->addWidget(buttons);
-  setMinimumWidth(520);
+  struct Row {
+    QLineEdit* box;
+    QPushButton* button;
+    const std::string& value;
+    void (dlgOptions::*browse)();
+  };
+  for (const Row& row : {Row{ui_->txtOpenVq, ui_->cmdOpenVq, s.OpenBase, &dlgOptions::browseOpenVq},
+                         Row{ui_->txtSaveVq, ui_->cmdSaveVq, s.Savebase, &dlgOptions::browseSaveVq},
+                         Row{ui_->txtOpenDb, ui_->cmdOpenDb, s.VexaBase, &dlgOptions::browseOpenDb},
+                         Row{ui_->txtAccesDb, ui_->cmdAccesDb, s.MDBBase,
+                             &dlgOptions::browseAccesDb},
+                         Row{ui_->txtDefaultData, ui_->cmdDefaultData, s.DefaultData,
+                             &dlgOptions::browseDefaultData}}) {
+    row.box->setText(qs(row.value));
+    connect(row.button, &QPushButton::clicked, this, row.browse);
+  }
+  connect(ui_->cmdOK, &QPushButton::clicked, this, &dlgOptions::confirm);
+  connect(ui_->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QLineEdit* dlgOptions::addRow(const QString& label, const char* boxName, const char* buttonName,
-                              const std::string& value, void (dlgOptions::*browse)()) {
-  const int row = rows_->rowCount();
-  auto* box = new QLineEdit(qs(value), this);
-  box->setObjectName(boxName);
-  auto* caption = new QLabel(label, this);
-  caption->setBuddy(box);
-  auto* button = new QPushButton("...", this);
-  button->setObjectName(buttonName);
-  button->setToolTip("Browse");
-  button->setAutoDefault(false);
-  button->setFixedWidth(button->fontMetrics().horizontalAdvance(" ... ") + 16);
-  connect(button, &QPushButton::clicked, this, browse);
-  rows_->addWidget(caption, row, 0);
-  rows_->addWidget(box, row, 1);
-  rows_->addWidget(button, row, 2);
-  return box;
-}
+dlgOptions::~dlgOptions() = default;
 
 FileChooser& dlgOptions::files() {
   return context_.files ? *context_.files : static_cast<FileChooser&>(desktopFiles_);
@@ -83,16 +52,16 @@ void dlgOptions::browseFolder(QLineEdit* box, const QString& title) {
 }
 
 void dlgOptions::browseOpenVq() {
-  browseFolder(txtOpenVq_, "Select folder for Open Vq-file");
+  browseFolder(ui_->txtOpenVq, "Select folder for Open Vq-file");
 }
 void dlgOptions::browseSaveVq() {
-  browseFolder(txtSaveVq_, "Select folder for Save Vq-file");
+  browseFolder(ui_->txtSaveVq, "Select folder for Save Vq-file");
 }
 void dlgOptions::browseOpenDb() {
-  browseFolder(txtOpenDb_, "Select folder for Vexa Database");
+  browseFolder(ui_->txtOpenDb, "Select folder for Vexa Database");
 }
 void dlgOptions::browseAccesDb() {
-  browseFolder(txtAccesDb_, "Select folder for Microsoft Acces DB");
+  browseFolder(ui_->txtAccesDb, "Select folder for Microsoft Acces DB");
 }
 
 void dlgOptions::browseDefaultData() {
@@ -101,20 +70,20 @@ void dlgOptions::browseDefaultData() {
   request.filter = qtFilter("Text-files|*.txt|All-files|*.*");
   request.mustExist = true;
   // The chooser starts where the current file lies.
-  const QString current = txtDefaultData_->text();
+  const QString current = ui_->txtDefaultData->text();
   if (!current.isEmpty()) request.folder = QFileInfo(current).absolutePath();
   const QString file = files().openFile(this, request);
-  if (!file.isEmpty()) txtDefaultData_->setText(file);
+  if (!file.isEmpty()) ui_->txtDefaultData->setText(file);
 }
 
 void dlgOptions::confirm() {
   VqVexaData& s = context_.settings;
-  s.OpenBase = stdString(txtOpenVq_->text());
-  s.Savebase = stdString(txtSaveVq_->text());
-  s.VexaBase = stdString(txtOpenDb_->text());
-  s.MDBBase = stdString(txtAccesDb_->text());
+  s.OpenBase = stdString(ui_->txtOpenVq->text());
+  s.Savebase = stdString(ui_->txtSaveVq->text());
+  s.VexaBase = stdString(ui_->txtOpenDb->text());
+  s.MDBBase = stdString(ui_->txtAccesDb->text());
 
-  const std::string defaultData = stdString(txtDefaultData_->text());
+  const std::string defaultData = stdString(ui_->txtDefaultData->text());
   if (defaultData != s.DefaultData) {
     s.DefaultData = defaultData;
     // A file that cannot be read is not kept in the settings (the load clears the

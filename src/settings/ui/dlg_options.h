@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <string>
 
 #include "gui/gui_services.h"
 
-class QGridLayout;
 class QLineEdit;
-class QPushButton;
+
+namespace Ui {
+class dlgOptions;
+}
 
 namespace zendra {
 
@@ -21,10 +24,9 @@ class dlgOptions : public QDialog {
 
  public:
   explicit dlgOptions(AppContext& context, QWidget* parent = nullptr);
+  ~dlgOptions() override;
 
  private:
-  QLineEdit* addRow(const QString& label, const char* boxName, const char* buttonName,
-                    const std::string& value, void (dlgOptions::*browse)());
   void browseFolder(QLineEdit* box, const QString& title);
   void browseOpenVq();
   void browseSaveVq();
@@ -39,12 +41,7 @@ class dlgOptions : public QDialog {
   AppContext& context_;
   QtFileChooser desktopFiles_;  // when the context has no chooser
   QtPrompt messageBoxes_;       // when the context has no prompt
-  QLineEdit* txtOpenVq_ = nullptr;
-  QLineEdit* txtSaveVq_ = nullptr;
-  QLineEdit* txtOpenDb_ = nullptr;
-  QLineEdit* txtAccesDb_ = nullptr;
-  QLineEdit* txtDefaultData_ = nullptr;
-  QGridLayout* rows_ = nullptr;
+  std::unique_ptr<Ui::dlgOptions> ui_;
 };
 
 }  // namespace zendra
