@@ -1,0 +1,145 @@
+#include "editor/cell_commands.h"
+
+#include <utility>
+
+#include "editor/history.h"
+#include "grid/data_methods.h"
+
+namespace zendra {
+
+GridLayout GridLayout::of(const VexaMess& doc) {
+  return {doc.GridCreated, doc.GridHasData, doc.GridDecimals, doc.DataRow1,
+          doc.DataCol1,    doc.NumRows,     doc.NumCols};
+}
+
+void GridLayout::applyTo(VexaMess& doc) const {
+  doc.GridCreated = GridCreated;
+  doc.GridHasData = GridHasData;
+  doc.GridDecimals = GridDecimals;
+  doc.DataRow1 = DataRow1;
+  doc.DataCol1 = DataCol1;
+  doc.NumRows = NumRows;
+  doc.NumCols = NumCols;
+}
+
+EditCellCommand::EditCellCommand(VexaMess& doc, CellGrid& grid, std::int32_t row, std::int32_t col,
+                                 std::string typed)
+    : doc_(doc), grid_(grid), row_(row), col_(col), typed_(std::move(typed)) {}
+
+void EditCellCommand::redo() {
+  // Every redo starts from the state the last undo put back, so it is read afresh.
+  before_ = readCell(grid_, row_, col_);
+  hadData_ = doc_.GridHasData;
+  numRows_ = doc_.NumRows;
+  grid_.setText(row_, col_, typed_);
+  ConvertEditedCell(doc_, grid_, row_, col_);
+  grewRow_ = GrowKeysEntryRow(doc_, grid_, row_);
+  doc_.GridHasData = true;
+}
+
+void EditCellCommand::undo() {
+  if (grewRow_) {
+    grid_.deleteRows(grid_.rowCount(), 1);
+    doc_.NumRows = numRows_;
+  }
+  writeCell(grid_, row_, col_, before_);
+  doc_.GridHasData = hadData_;
+}
+
+std::size_t EditCellCommand::memoryBytes() const {
+  return sizeof(*this) + typed_.capacity() + before_.text.capacity();
+}
+
+ClearCellsCommand::ClearCellsCommand(VexaMess&, CellGrid& grid, Block block)
+    : grid_(grid), block_(clipToGrid(grid, block)) {}
+
+void ClearCellsCommand::redo() {
+  if (!done_) {
+    done_ = true;
+    undoable_ = BlockSnapshot::minimumBytes(block_) <= snapshotLimitBytes();
+    if (undoable_) before_ = BlockSnapshot(grid_, block_);
+  }
+  if (block_.empty()) return;
+  // The Delete key clears the grid's selection; the step's block stands in for it.
+  const auto selection = grid_.selection();
+  grid_.setSelection(block_);
+  ClearSelectionOrCurrent(grid_);
+  grid_.setSelection(selection);
+}
+
+void ClearCellsCommand::undo() {
+  if (undoable_) before_.restore(grid_);
+}
+
+std::size_t ClearCellsCommand::memoryBytes() const {
+  return sizeof(*this) + before_.memoryBytes();
+}
+
+ClearAllDataCommand::ClearAllDataCommand(VexaMess& doc, CellGrid& grid, bool showCodes)
+    : doc_(doc), grid_(grid), showCodes_(showCodes) {}
+
+void ClearAllDataCommand::clear() {
+  CreateGrid(doc_, grid_, true, showCodes_);
+  doc_.GridHasData = false;
+}
+
+void ClearAllDataCommand::redo() {
+  if (done_ && undoable_) {
+    std::swap(grid_, other_);
+    after_.applyTo(doc_);
+    return;
+  }
+  if (!done_) {
+    done_ = true;
+    before_ = GridLayout::of(doc_);
+    const std::size_t bytes = gridBytes(grid_);
+    undoable_ = bytes <= snapshotLimitBytes();
+    if (undoable_) {
+      other_ = grid_;
+      otherBytes_ = bytes;
+    }
+  }
+  clear();
+  after_ = GridLayout::of(doc_);
+}
+
+void ClearAllDataCommand::undo() {
+  if (!undoable_) return;
+  std::swap(grid_, other_);
+  before_.applyTo(doc_);
+}
+
+std::size_t ClearAllDataCommand::memoryBytes() const {
+  return sizeof(*this) + otherBytes_;
+}
+
+bool canDeleteRow(const VexaMess& doc, const CellGrid& grid, std::int32_t row) {
+  if (row < doc.DataRow1 || row < 1 || row > grid.rowCount()) return false;
+  // The keys form's empty entry row stays: the rows above it are the table's.
+  return !(doc.FileWithKeys && row == grid.rowCount());
+}
+
+DeleteRowCommand::DeleteRowCommand(VexaMess& doc, CellGrid& grid, std::int32_t row)
+    : doc_(doc), grid_(grid), row_(row) {}
+
+void DeleteRowCommand::redo() {
+  deleted_ = canDeleteRow(doc_, grid_, row_);
+  if (!deleted_) return;
+  before_ = BlockSnapshot(grid_, {row_, 1, row_, grid_.colCount()});
+  numRows_ = doc_.NumRows;
+  grid_.deleteRows(row_, 1);
+  if (doc_.FileWithKeys) doc_.NumRows = grid_.rowCount() - doc_.DataRow1 + 1;
+}
+
+void DeleteRowCommand::undo() {
+  if (!deleted_) return;
+  grid_.insertRows(row_, 1);
+  before_.restore(grid_);
+  doc_.NumRows = numRows_;
+}
+
+std::size_t DeleteRowCommand::memoryBytes() const {
+  return sizeof(*this) + before_.memoryBytes();
+}
+
+}  // namespace zendra

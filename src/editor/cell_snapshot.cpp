@@ -1,0 +1,127 @@
+#include "editor/cell_snapshot.h"
+
+#include <algorithm>
+
+namespace zendra {
+namespace {
+
+// The grid keeps a text and colours in a side record only for the cells that have them.
+constexpr std::size_t kCellBytes = 16;
+constexpr std::size_t kExtraBytes = sizeof(std::string) + 2 * sizeof(std::optional<Colour>);
+
+std::size_t cellCount(const Block& block) {
+  if (block.empty()) return 0;
+  return static_cast<std::size_t>(block.row2 - block.row1 + 1) *
+         static_cast<std::size_t>(block.col2 - block.col1 + 1);
+}
+
+}  // namespace
+
+CellState readCell(const CellGrid& grid, std::int32_t row, std::int32_t col) {
+  CellState cell;
+  cell.kind = grid.kind(row, col);
+  cell.value = grid.number(row, col);
+  cell.decimals = grid.decimals(row, col);
+  cell.align = grid.alignment(row, col);
+  cell.locked = grid.locked(row, col);
+  cell.text = std::string(grid.storedText(row, col));
+  cell.back = grid.backColour(row, col);
+  cell.fore = grid.foreColour(row, col);
+  return cell;
+}
+
+void writeCell(CellGrid& grid, std::int32_t row, std::int32_t col, const CellState& cell) {
+  switch (cell.kind) {
+    case CellKind::Empty:
+      grid.clearCell(row, col);
+      break;
+    case CellKind::Text:
+      grid.setText(row, col, cell.text);
+      break;
+    case CellKind::Number:
+      grid.setNumber(row, col, cell.value, cell.decimals);
+      break;
+  }
+  grid.setDecimals(row, col, cell.decimals);
+  grid.setAlignment(row, col, cell.align);
+  grid.setLocked(row, col, cell.locked);
+  grid.setColours(row, col, cell.back, cell.fore);
+}
+
+Block clipToGrid(const CellGrid& grid, Block block) {
+  if (block.row1 == -1 || block.row2 == -1) {
+    block.row1 = 1;
+    block.row2 = grid.rowCount();
+  }
+  if (block.col1 == -1 || block.col2 == -1) {
+    block.col1 = 1;
+    block.col2 = grid.colCount();
+  }
+  block.row1 = std::max(block.row1, 1);
+  block.col1 = std::max(block.col1, 1);
+  block.row2 = std::min(block.row2, grid.rowCount());
+  block.col2 = std::min(block.col2, grid.colCount());
+  return block;
+}
+
+std::size_t gridBytes(const CellGrid& grid) {
+  std::size_t bytes = sizeof(CellGrid) + cellCount(grid.all()) * kCellBytes +
+                      static_cast<std::size_t>(grid.colCount()) * sizeof(float);
+  for (std::int32_t r = 1; r <= grid.rowCount(); ++r) {
+    for (std::int32_t c = 1; c <= grid.colCount(); ++c) {
+      if (grid.kind(r, c) == CellKind::Text) {
+        bytes += kExtraBytes + grid.storedText(r, c).size();
+      } else if (grid.backColour(r, c) || grid.foreColour(r, c)) {
+        bytes += kExtraBytes;
+      }
+    }
+  }
+  return bytes;
+}
+
+BlockSnapshot::BlockSnapshot(const CellGrid& grid, const Block& block)
+    : block_(clipToGrid(grid, block)) {
+  cells_.reserve(cellCount(block_));
+  for (std::int32_t r = block_.row1; r <= block_.row2 && !block_.empty(); ++r) {
+    for (std::int32_t c = block_.col1; c <= block_.col2; ++c) {
+      CellState cell = readCell(grid, r, c);
+      cells_.push_back({cell.value, cell.kind, static_cast<std::uint8_t>(cell.decimals), cell.align,
+                        cell.locked});
+      if (!cell.text.empty() || cell.back || cell.fore) {
+        extras_.push_back({cells_.size() - 1, std::move(cell.text), cell.back, cell.fore});
+      }
+    }
+  }
+}
+
+void BlockSnapshot::restore(CellGrid& grid) const {
+  std::size_t index = 0;
+  auto extra = extras_.begin();
+  for (std::int32_t r = block_.row1; r <= block_.row2 && !block_.empty(); ++r) {
+    for (std::int32_t c = block_.col1; c <= block_.col2; ++c, ++index) {
+      const Plain& plain = cells_[index];
+      CellState cell{plain.kind, plain.value, plain.decimals, plain.align, plain.locked, {},
+                     {},         {}};
+      if (extra != extras_.end() && extra->index == index) {
+        cell.text = extra->text;
+        cell.back = extra->back;
+        cell.fore = extra->fore;
+        ++extra;
+      }
+      writeCell(grid, r, c, cell);
+    }
+  }
+}
+
+std::size_t BlockSnapshot::memoryBytes() const {
+  std::size_t bytes =
+      sizeof(*this) + cells_.capacity() * sizeof(Plain) + extras_.capacity() * sizeof(Extra);
+  for (const auto& extra : extras_) bytes += extra.text.capacity();
+  return bytes;
+}
+
+std::size_t BlockSnapshot::minimumBytes(const Block& block) {
+  return cellCount(block) * sizeof(Plain);
+}
+
+}  // namespace zendra

@@ -1,0 +1,237 @@
+// The cell commands: each step done, undone and done again on real tables, with the
+// grid and the saved file compared byte for byte.
+#include <gtest/gtest.h>
+
+#include "editor/cell_commands.h"
+#include "editor/history.h"
+#include "format/writer.h"
+#include "grid/data_methods.h"
+#include "support/loaded_table.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+// ansi_months.vq: 4 months down, 2 goods across, data area from row 3, column 2.
+// keys_form.vq: keys region and age, 2 sexes across, rows 3 to 5 and the entry row 6.
+constexpr const char* kNormal = "ansi_months.vq";
+constexpr const char* kKeys = "keys_form.vq";
+
+std::string colour(std::optional<Colour> c) {
+  return c ? std::to_string(*c) : "-";
+}
+
+// Everything a step may change, as text: the grid's size, frozen lines and protection,
+// every cell with all it has, the document's layout fields, and the saved file.
+std::string everything(Loaded& t) {
+  const CellGrid& g = t.grid;
+  std::string out = std::to_string(g.rowCount()) + "x" + std::to_string(g.colCount()) + " frozen " +
+                    std::to_string(g.frozenRows()) + "," + std::to_string(g.frozenCols()) +
+                    (g.isProtected() ? " protected\n" : "\n");
+  for (std::int32_t r = 1; r <= g.rowCount(); ++r) {
+    for (std::int32_t c = 1; c <= g.colCount(); ++c) {
+      out += std::to_string(static_cast<int>(g.kind(r, c))) + "'" + g.text(r, c) + "' d" +
+             std::to_string(g.decimals(r, c)) + " a" +
+             std::to_string(static_cast<int>(g.alignment(r, c))) + (g.locked(r, c) ? " L " : " ") +
+             colour(g.backColour(r, c)) + "/" + colour(g.foreColour(r, c)) + " | ";
+    }
+    out += "\n";
+  }
+  const VexaMess& d = t.doc;
+  out += "created " + std::to_string(d.GridCreated) + " data " + std::to_string(d.GridHasData) +
+         " decimals " + std::to_string(d.GridDecimals) + " at " + std::to_string(d.DataRow1) + "," +
+         std::to_string(d.DataCol1) + " size " + std::to_string(d.NumRows) + "x" +
+         std::to_string(d.NumCols) + "\n";
+  // The writer paints the cells it checks, so it writes from a copy of the grid.
+  CellGrid copy = t.grid;
+  t.doc.SprData = &copy;
+  WriteOptions options;
+  options.creationDate = "20240101 12:00";
+  WriteResult result;
+  out += BuildFileBytes(t.doc, options, result);
+  t.doc.SprData = &t.grid;
+  return out;
+}
+
+// Does the step and runs check, undoes it expecting everything as before, and does it
+// again expecting everything as after the first time.
+template <typename Check>
+void doUndoRedo(Loaded& t, Command& step, Check check) {
+  const std::string before = everything(t);
+  step.redo();
+  const std::string done = everything(t);
+  check();
+  step.undo();
+  EXPECT_EQ(everything(t), before) << "after undo";
+  step.redo();
+  EXPECT_EQ(everything(t), done) << "after redo";
+}
+
+// Sets the snapshot limit for one test.
+struct SnapshotLimit {
+  explicit SnapshotLimit(std::size_t bytes) { setSnapshotLimitBytes(bytes); }
+  ~SnapshotLimit() { setSnapshotLimitBytes(std::nullopt); }
+};
+
+}  // namespace
+
+TEST(EditCellCommand, NumberTypedIntoATextCellAndTextIntoANumberCell) {
+  Loaded t(kNormal);
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  // A text cell that a check painted as faulty, in a grid marked as holding no data yet.
+  t.grid.setText(3, 2, "..");
+  t.grid.setColours(3, 2, kRed, kYellow);
+  t.doc.GridHasData = false;
+  EditCellCommand number(t.doc, t.grid, 3, 2, "12.5");
+  EXPECT_EQ(number.text(), "Typing");
+  doUndoRedo(t, number, [&] {
+    EXPECT_EQ(t.grid.kind(3, 2), CellKind::Number);
+    EXPECT_EQ(t.grid.number(3, 2), 12.5);
+    EXPECT_TRUE(t.doc.GridHasData);
+  });
+
+  EditCellCommand text(t.doc, t.grid, 4, 3, "n/a");
+  doUndoRedo(t, text, [&] {
+    EXPECT_EQ(t.grid.kind(4, 3), CellKind::Text);
+    EXPECT_EQ(t.grid.alignment(4, 3), HAlign::Right);
+  });
+  EXPECT_FALSE(number.mergeWith(text));
+  // A cell edit keeps the cell, never a copy of the grid.
+  EXPECT_LT(text.memoryBytes(), 1024u);
+}
+
+TEST(EditCellCommand, KeysFormEntryRowAddedByAnEditGoesWithItsUndo) {
+  Loaded t(kKeys);
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  ASSERT_EQ(t.grid.rowCount(), 6);
+  ASSERT_EQ(t.doc.NumRows, 4);
+  EditCellCommand entry(t.doc, t.grid, 6, 1, "02");
+  doUndoRedo(t, entry, [&] {
+    EXPECT_TRUE(entry.grewRow());
+    EXPECT_EQ(t.grid.rowCount(), 7);
+    EXPECT_EQ(t.doc.NumRows, 5);
+    EXPECT_EQ(gridRows(t.grid, 6), "02|||\n|||\n");
+  });
+
+  // A key row above the entry row adds nothing.
+  EditCellCommand key(t.doc, t.grid, 4, 2, "0-19");
+  doUndoRedo(t, key, [&] { EXPECT_FALSE(key.grewRow()); });
+}
+
+TEST(ClearCellsCommand, ClearsTheBlockButLockedLabelsAndUndoesIt) {
+  Loaded t(kNormal);
+  t.grid.setColours(4, 2, kRed, kYellow);
+  ClearCellsCommand labelsAndData(t.doc, t.grid, {1, 1, 4, 3});
+  EXPECT_EQ(labelsAndData.text(), "Delete");
+  doUndoRedo(t, labelsAndData, [&] {
+    EXPECT_EQ(gridRows(t.grid, 1, 5),
+              "||\n|Livsmedel|Energi\nnov 1999||\ndec 1999||\n"
+              "jan 2000|102|202\n");
+    EXPECT_EQ(colours(t.grid, 4, 2), "-/-");
+  });
+
+  // Whole rows (-1 bounds) and a block past the grid's end are taken within the grid.
+  ClearCellsCommand rows(t.doc, t.grid, {5, -1, 6, -1});
+  EXPECT_EQ(rows.block(), (Block{5, 1, 6, 3}));
+  doUndoRedo(t, rows, [&] { EXPECT_EQ(gridRows(t.grid, 5), "jan 2000||\nfeb 2000||\n"); });
+  ClearCellsCommand past(t.doc, t.grid, {6, 3, 99, 99});
+  EXPECT_EQ(past.block(), (Block{6, 3, 6, 3}));
+  doUndoRedo(t, past, [&] { EXPECT_TRUE(t.grid.isEmpty(6, 3)); });
+}
+
+TEST(ClearCellsCommand, KeysFormKeyCells) {
+  Loaded t(kKeys);
+  ClearCellsCommand keys(t.doc, t.grid, {4, 1, 5, 2});
+  doUndoRedo(t, keys, [&] { EXPECT_EQ(gridRows(t.grid, 4, 5), "||7|0\n||3|..\n"); });
+}
+
+TEST(ClearAllDataCommand, UndoRestoresCellsColoursAndLayout) {
+  for (const char* file : {kNormal, kKeys}) {
+    SCOPED_TRACE(file);
+    Loaded t(file);
+    t.grid.setColours(3, 3, kRed, kYellow);
+    // Decimals changed since the grid was laid out: the layout takes the new ones.
+    t.doc.Decimaler = 2;
+    t.doc.setSaveDecimals();
+    ClearAllDataCommand clear(t.doc, t.grid, false);
+    EXPECT_EQ(clear.text(), "Clear All Data");
+    doUndoRedo(t, clear, [&] {
+      EXPECT_TRUE(clear.undoable());
+      EXPECT_FALSE(t.doc.GridHasData);
+      EXPECT_EQ(t.doc.GridDecimals, 2);
+      EXPECT_TRUE(t.grid.isEmpty(3, 3));
+      EXPECT_EQ(colours(t.grid, 3, 3), "-/-");
+      // The keys form keeps its entry row alone.
+      if (t.doc.FileWithKeys) {
+        EXPECT_EQ(t.doc.NumRows, 1);
+      }
+    });
+    // It keeps a whole grid: at least its cells.
+    EXPECT_GE(clear.memoryBytes(), static_cast<std::size_t>(t.grid.rowCount()) *
+                                       static_cast<std::size_t>(t.grid.colCount()) * 16);
+  }
+}
+
+TEST(WholeGridSteps, OverTheSnapshotLimitTheyAreDoneButNotUndoable) {
+  Loaded t(kNormal);
+  const std::size_t bytes = gridBytes(t.grid);
+  {
+    SnapshotLimit limit(bytes);
+    ClearAllDataCommand fits(t.doc, t.grid, false);
+    fits.redo();
+    EXPECT_TRUE(fits.undoable());
+    fits.undo();
+  }
+  SnapshotLimit limit(bytes - 1);
+  ClearAllDataCommand tooLarge(t.doc, t.grid, false);
+  tooLarge.redo();
+  EXPECT_FALSE(tooLarge.undoable());
+  EXPECT_FALSE(t.doc.GridHasData);
+  EXPECT_TRUE(t.grid.isEmpty(3, 2));
+  EXPECT_LT(tooLarge.memoryBytes(), bytes);
+
+  // A block whose copy would pass the limit is cleared all the same.
+  Loaded u(kNormal);
+  SnapshotLimit small(BlockSnapshot::minimumBytes({3, 2, 6, 3}) - 1);
+  ClearCellsCommand data(u.doc, u.grid, {3, 2, 6, 3});
+  data.redo();
+  EXPECT_FALSE(data.undoable());
+  EXPECT_TRUE(u.grid.isEmpty(6, 3));
+}
+
+TEST(DeleteRowCommand, KeysFormRowComesBackAndTheEntryRowStays) {
+  Loaded t(kKeys);
+  DeleteRowCommand row(t.doc, t.grid, 4);
+  EXPECT_EQ(row.text(), "Delete Row");
+  doUndoRedo(t, row, [&] {
+    EXPECT_EQ(t.doc.NumRows, 3);
+    EXPECT_EQ(gridRows(t.grid, 3), "01|0-19|0|5\n01|20-64|3|..\n|||\n");
+  });
+  row.undo();
+  EXPECT_EQ(t.doc.NumRows, 4);
+  EXPECT_EQ(gridRows(t.grid, 4, 4), "02|65+|7|0\n");
+
+  // Neither the entry row nor a label row is a row of the table.
+  EXPECT_FALSE(canDeleteRow(t.doc, t.grid, 6));
+  EXPECT_FALSE(canDeleteRow(t.doc, t.grid, 2));
+  const std::string before = everything(t);
+  DeleteRowCommand entry(t.doc, t.grid, 6);
+  entry.redo();
+  EXPECT_EQ(everything(t), before);
+}
+
+TEST(DeleteRowCommand, NormalFormRowComesBackWithItsLabel) {
+  Loaded t(kNormal);
+  t.grid.setColours(4, 3, kRed, kYellow);
+  t.doc.Decimaler = 1;
+  t.doc.setSaveDecimals();
+  SetCellDecimals(t.doc, t.grid);
+  t.grid.clearCell(4, 2);  // an empty data cell keeps its decimals too
+  DeleteRowCommand row(t.doc, t.grid, 4);
+  doUndoRedo(t, row, [&] {
+    EXPECT_EQ(gridRows(t.grid, 3),
+              "nov 1999|100.0|200.0\njan 2000|102.0|202.0\nfeb 2000|103.0|203.0\n");
+  });
+}
