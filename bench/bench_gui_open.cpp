@@ -49,7 +49,7 @@ void BM_OpenInEditor(benchmark::State& state) {
     editor->tabs()->setCurrentIndex(zendra::frmCreateVq::Data);
     QApplication::processEvents();  // the first paint of the grid
     state.PauseTiming();
-    editor->document().dirty = false;
+    editor->discardChanges();
     window.mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     state.ResumeTiming();

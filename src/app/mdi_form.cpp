@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QUndoGroup>
+#include <QUndoStack>
 #include <QUrl>
 
 #include "app/dlg_about.h"
@@ -29,6 +31,7 @@ MDIForm1::MDIForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), 
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
+  buildUndoActions();
   buildMenus();
   buildToolbar();
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MDIForm1::onSubWindowActivated);
@@ -40,6 +43,40 @@ MDIForm1::~MDIForm1() {
   for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
 }
 
+void MDIForm1::buildUndoActions() {
+  undoGroup_ = new QUndoGroup(this);
+  // The texts follow the step at hand ("&Undo Typing"); a cell still being typed is
+  // stored first, so that undo takes it back like any other step.
+  undoAction_ = new QAction("&Undo", this);
+  undoAction_->setObjectName("MnuEUndo");
+  undoAction_->setShortcut(QKeySequence::Undo);
+  redoAction_ = new QAction("&Redo", this);
+  redoAction_->setObjectName("MnuERedo");
+  redoAction_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  auto follow = [this](QAction* action, const QString& caption, auto changed, auto textChanged) {
+    action->setEnabled(false);
+    connect(undoGroup_, changed, action, &QAction::setEnabled);
+    connect(undoGroup_, textChanged, action, [action, caption](const QString& text) {
+      action->setText(text.isEmpty() ? caption : caption + " " + text);
+    });
+  };
+  follow(undoAction_, "&Undo", &QUndoGroup::canUndoChanged, &QUndoGroup::undoTextChanged);
+  follow(redoAction_, "&Redo", &QUndoGroup::canRedoChanged, &QUndoGroup::redoTextChanged);
+  connect(undoAction_, &QAction::triggered, this, [this] {
+    commitActiveEdit();
+    undoGroup_->undo();
+  });
+  connect(redoAction_, &QAction::triggered, this, [this] {
+    commitActiveEdit();
+    undoGroup_->redo();
+  });
+}
+
+void MDIForm1::commitActiveEdit() {
+  if (frmCreateVq* editor = activeEditor()) editor->commitEdit();
+}
+
 void MDIForm1::buildMenus() {
   auto* file = new QMenu("&File", this);
   connect(addMenuItem(file, "MnuFNew", "&New"), &QAction::triggered, this, [this] { file_new(); });
@@ -49,6 +86,11 @@ void MDIForm1::buildMenus() {
           [this] { metaopen(); });
   connect(addMenuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
           [this] { exitProgram(); });
+
+  auto* edit = new QMenu("&Edit", this);
+  edit->setObjectName("mnuEdit");
+  edit->addAction(undoAction_);
+  edit->addAction(redoAction_);
 
   auto* view = new QMenu("View", this);
   connect(addMenuItem(view, "mnuOptions", "&Options"), &QAction::triggered, this,
@@ -69,7 +111,7 @@ void MDIForm1::buildMenus() {
   connect(addMenuItem(help, "mnuHSearch", "&About"), &QAction::triggered, this,
           [this] { showAbout(true); });
 
-  frameMenus_ = {file, view, windowsMenu_, help};
+  frameMenus_ = {file, edit, view, windowsMenu_, help};
   for (QMenu* m : frameMenus_) menuBar()->addMenu(m);
 }
 
@@ -133,6 +175,9 @@ void MDIForm1::startUp(const QStringList& files) {
 
 frmCreateVq* MDIForm1::addEditor() {
   auto* editor = new frmCreateVq(ctx_, *this);
+  undoGroup_->addStack(editor->undoStack());
+  // A new window is the active one (also before the frame is shown).
+  undoGroup_->setActiveStack(editor->undoStack());
   QMdiSubWindow* sub = mdi_->addSubWindow(editor);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   return editor;
@@ -213,7 +258,7 @@ bool MDIForm1::closeAllEditors() {
         break;
     }
   }
-  for (frmCreateVq* editor : discarded) editor->document().dirty = false;
+  for (frmCreateVq* editor : discarded) editor->discardChanges();
   mdi_->closeAllSubWindows();
   return mdi_->subWindowList().isEmpty();
 }
@@ -273,6 +318,8 @@ void MDIForm1::onSubWindowActivated(QMdiSubWindow* window) {
   menuBar()->clear();
   auto* editor = window ? qobject_cast<frmCreateVq*>(window->widget()) : nullptr;
   for (QMenu* m : editor ? editor->menus() : frameMenus_) menuBar()->addMenu(m);
+  // Undo and Redo follow the active window's history.
+  undoGroup_->setActiveStack(editor ? editor->undoStack() : nullptr);
 }
 
 }  // namespace zendra

@@ -4,14 +4,16 @@
 #include <QMainWindow>
 #include <QStringList>
 
-#include "app/app_context.h"
 #include "editor/ui/editor_host.h"
+#include "gui/app_context.h"
 
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
+
+class QUndoGroup;
 
 namespace zendra {
 
@@ -41,6 +43,10 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   void setSaveVisible(bool visible) override;
   void showCodesChanged() override;
   QMdiArea* mdiArea() override { return mdi_; }
+  QAction* undoAction() override { return undoAction_; }
+  QAction* redoAction() override { return redoAction_; }
+  // The undo group: its active stack is the active editor window's history.
+  QUndoGroup* undoGroup() const { return undoGroup_; }
 
   void metaopen() { OpenFile(true); }
   // Opens a file in a new editor window; false when the load was cancelled or failed.
@@ -57,6 +63,9 @@ class MDIForm1 : public QMainWindow, public EditorHost {
 
  private:
   void buildMenus();
+  void buildUndoActions();
+  // A cell still being typed in the active window becomes a step before Undo or Redo.
+  void commitActiveEdit();
   void buildToolbar();
   void onSubWindowActivated(QMdiSubWindow* window);
   void onToolbar(QAction* action);
@@ -70,6 +79,9 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   QToolBar* toolbar_ = nullptr;
   QList<QMenu*> frameMenus_;
   QMenu* windowsMenu_ = nullptr;
+  QUndoGroup* undoGroup_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
   int counter_ = 0;
 };
 

@@ -26,7 +26,6 @@ class VexaMess {
   VexaMess(const VexaMess&) = delete;
   VexaMess& operator=(const VexaMess&) = delete;
 
-  bool dirty = false;              // unsaved changes
   std::string VQfilename;          // full path of the file read from or saved to
   std::string Source;              // SOURCE
   std::string Copyright;           // COPYRIGHT, "YES"/"NO" as text

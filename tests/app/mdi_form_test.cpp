@@ -4,8 +4,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -19,10 +21,11 @@
 #include <filesystem>
 
 #include "app/dlg_new_keys.h"
-#include "app/frm_progress.h"
 #include "app/mdi_form.h"
+#include "editor/command.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/frm_create_vq.h"
+#include "gui/frm_progress.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"
 
@@ -76,6 +79,17 @@ struct Frame {
   static QAction* action(frmCreateVq* editor, int menu, const char* name) {
     return editor->menus()[menu]->findChild<QAction*>(name);
   }
+  // A step of the table's history that changes nothing in it: the window counts as
+  // changed until it is saved or the step is undone.
+  static void change(frmCreateVq* editor) {
+    struct Mark : Command {
+      void redo() override {}
+      void undo() override {}
+      std::string text() const override { return "Mark"; }
+      std::size_t memoryBytes() const override { return 0; }
+    };
+    editor->push(std::make_unique<Mark>());
+  }
   static void close(frmCreateVq* editor) {
     qobject_cast<QMdiSubWindow*>(editor->parentWidget())->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -110,7 +124,7 @@ TEST(MainWindow, NewTablesAreNumberedCancelCreatesNothingAndCopyNeedsTwoWindows)
   frmCreateVq* keys = f.newTable("cmdKeys");
   EXPECT_EQ(keys->caption(), "File02.vq");
   EXPECT_TRUE(keys->document().FileWithKeys);
-  EXPECT_FALSE(keys->document().dirty);
+  EXPECT_FALSE(keys->isChanged());
   EXPECT_TRUE(f.visible("Copy") && f.visible("Paste") && f.visible("Save"));
 
   Frame::close(keys);
@@ -167,7 +181,7 @@ TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow
 TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
   Frame f;
   frmCreateVq* editor = f.newTable();
-  editor->document().dirty = true;
+  Frame::change(editor);
   // The first folder cannot be written: the user is told and chooses again.
   f.files.script(f.out("no/such/t.vq"));
   f.files.script(f.out("table.vq"));
@@ -177,7 +191,7 @@ TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
       "Path is writeprotected. Select a folder where you you are permitted to save your work"));
   EXPECT_EQ(f.files.calls[0].request.title, "Save VQ-file as");
   EXPECT_EQ(editor->caption(), "table.vq");
-  EXPECT_FALSE(editor->document().dirty);
+  EXPECT_FALSE(editor->isChanged());
   EXPECT_TRUE(f.home.read(f.home / "table.vq").starts_with("VEXA-VERSION=\"2000\";"));
 }
 
@@ -291,14 +305,94 @@ TEST(EditorWindow, TheWorkSheetStaysInEditModeAndNeverTouchesTheTable) {
   QTest::keyClick(box(), Qt::Key_Tab);
   EXPECT_EQ(work->grid()->text(1, 2), "12");
   EXPECT_TRUE(work->isEditing());
-  EXPECT_FALSE(editor->document().dirty);
+  EXPECT_FALSE(editor->isChanged());
+}
+
+TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
+  Frame f;
+  f.window->show();
+  QAction* undo = f.window->undoAction();
+  QAction* redo = f.window->redoAction();
+  EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+  EXPECT_EQ(redo->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+  frmCreateVq* a = f.open("oem_full.vq");
+  ASSERT_TRUE(a);
+  EXPECT_FALSE(undo->isEnabled() || redo->isEnabled());
+  EXPECT_EQ(undo->text(), "&Undo");
+  a->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const int r = a->document().DataRow1, c = a->document().DataCol1;
+  QTableView* view = a->SprData()->mainView();
+  auto type = [&](const QString& text) {
+    view->setCurrentIndex(view->model()->index(r - 1, c - 1));
+    QTest::keyClick(view, text.at(0).toLatin1());
+    for (auto* line : view->findChildren<QLineEdit*>()) {
+      if (line->isVisible()) QTest::keyClicks(line, text.mid(1));
+    }
+  };
+
+  // Typing, undone and redone: the cell and the changed state follow.
+  type("77");
+  EXPECT_TRUE(a->isChanged());  // still being typed
+  QTest::keyClick(view->focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(undo->text(), "&Undo Typing");
+  undo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c), "1.00");
+  EXPECT_FALSE(a->isChanged());
+  EXPECT_EQ(redo->text(), "&Redo Typing");
+  redo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c), "77.00");
+  EXPECT_TRUE(a->isChanged());
+  // Undo while a cell is being typed takes that typing back.
+  type("5");
+  undo->trigger();
+  EXPECT_FALSE(a->SprData()->isEditing());
+  EXPECT_EQ(a->dataGrid().text(r, c), "77.00");
+
+  // A second window has a history of its own; Undo follows the active window.
+  frmCreateVq* b = f.open("keys_form.vq");
+  EXPECT_FALSE(undo->isEnabled());
+  b->tabs()->setCurrentIndex(frmCreateVq::Data);
+  Frame::action(b, 1, "mnuClearAllData")->trigger();
+  EXPECT_EQ(undo->text(), "&Undo Clear All Data");
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(a->parentWidget()));
+  EXPECT_EQ(undo->text(), "&Undo Typing");
+  undo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c), "1.00");
+  EXPECT_FALSE(b->document().GridHasData);  // b's step is still done
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
+  const std::string keys = b->dataGrid().text(b->document().DataRow1, 1);
+  undo->trigger();
+  EXPECT_TRUE(b->document().GridHasData);
+  EXPECT_NE(b->dataGrid().text(b->document().DataRow1, 1), keys);
+  EXPECT_FALSE(b->isChanged());
+
+  // Saved, changed and undone back to the saved state: closing asks nothing.
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(a->parentWidget()));
+  redo->trigger();
+  f.files.script(f.out("a.vq"));
+  ASSERT_TRUE(a->savefile(1));
+  EXPECT_FALSE(a->isChanged());
+  view->setCurrentIndex(view->model()->index(r - 1, c));
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(undo->text(), "&Undo Delete");
+  EXPECT_TRUE(a->isChanged());
+  undo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c + 1), "2.50");
+  const auto asked = f.prompt.asked.size();
+  Frame::close(a);
+  Frame::close(b);
+  EXPECT_EQ(f.prompt.asked.size(), asked);
+  EXPECT_TRUE(f.window->editors().isEmpty());
+  EXPECT_FALSE(undo->isEnabled());
 }
 
 TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {
   Frame f;
   frmCreateVq* a = f.newTable();
   frmCreateVq* b = f.newTable();
-  a->document().dirty = b->document().dirty = true;
+  Frame::change(a);
+  Frame::change(b);
   f.prompt.script(Prompt::Answer::Cancel);
   Frame::close(a);
   EXPECT_EQ(f.prompt.asked.back().text, "Do you want to save changes in File01.vq");
@@ -311,7 +405,7 @@ TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {
   f.window->exitProgram();
   EXPECT_EQ(f.quits, 0);
   ASSERT_EQ(f.window->editors().size(), 2);
-  EXPECT_TRUE(a->document().dirty);  // a No before the Cancel discards nothing
+  EXPECT_TRUE(a->isChanged());  // a No before the Cancel discards nothing
 
   f.prompt.script(Prompt::Answer::No);
   f.prompt.script(Prompt::Answer::No);
@@ -347,10 +441,10 @@ TEST(EditorWindow, DataPageMenusFollowTheStructure) {
   keys->dataGrid().setCurrent(rows - 1, 1);  // the empty entry row stays
   deleteRow->trigger();
   EXPECT_EQ(keys->dataGrid().rowCount(), rows - 1);
-  keys->document().dirty = false;
   Frame::action(keys, 1, "mnuClearAllData")->trigger();
   EXPECT_FALSE(keys->document().GridHasData);
-  EXPECT_TRUE(keys->document().dirty);  // closing asks before the cleared data are lost
+  // A step of the history: closing asks before the cleared data are lost.
+  EXPECT_EQ(f.window->undoAction()->text(), "&Undo Clear All Data");
   EXPECT_EQ(keys->dataGrid().text(keys->document().DataRow1, 3), "");
 }
 

@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 
+#include "editor/cell_commands.h"
 #include "editor/ui/grid_model.h"
 #include "grid/data_methods.h"
 #include "model/vexa_mess.h"
@@ -499,12 +500,16 @@ void DataGridView::storeEdit(const QModelIndex& index, const QString& text) {
   if (!grid_ || !index.isValid()) return;
   const std::int32_t row = index.row() + 1;
   const std::int32_t col = index.column() + 1;
-  model_->setData(index, text, Qt::EditRole);
-  if (!doc_) return;
-  ConvertEditedCell(*doc_, *grid_, row, col);
+  if (!doc_ || !sink_) {
+    // A free work sheet keeps the typed text as it is.
+    model_->setData(index, text, Qt::EditRole);
+    return;
+  }
+  // A table's cell edit is a step of its history: the command stores the text, turns a
+  // number typed into a number cell and keeps the keys form's empty entry row.
+  sink_(std::make_unique<EditCellCommand>(*doc_, *grid_, row, col, text.toStdString()));
   model_->cellsChanged({row, col, row, col});
-  // The keys form keeps an empty entry row below the keys.
-  if (GrowKeysEntryRow(*doc_, *grid_, row)) model_->growToGrid();
+  model_->growToGrid();
 }
 
 void DataGridView::editStarted(const QModelIndex& index) {
@@ -535,14 +540,11 @@ void DataGridView::openEditorOnCurrent() {
 }
 
 void DataGridView::editEnded(const QModelIndex& index) {
-  markChanged();
   if (index.isValid()) emit cellEdited(index.row() + 1, index.column() + 1);
 }
 
-void DataGridView::markChanged() {
-  if (!doc_) return;
-  doc_->GridHasData = true;
-  doc_->dirty = true;
+void DataGridView::setCommandSink(CommandSink sink) {
+  sink_ = std::move(sink);
 }
 
 void DataGridView::step(Step how) {
@@ -581,10 +583,14 @@ void DataGridView::deleteKey() {
   const QModelIndex current = pane(Pane::Main)->currentIndex();
   if (current.isValid()) grid_->setCurrent(current.row() + 1, current.column() + 1);
   selectionToGrid();
-  ClearSelectionOrCurrent(*grid_);
-  model_->cellsChanged(grid_->selection().value_or(
-      Block{grid_->currentRow(), grid_->currentCol(), grid_->currentRow(), grid_->currentCol()}));
-  markChanged();
+  Block block = grid_->selection().value_or(
+      Block{grid_->currentRow(), grid_->currentCol(), grid_->currentRow(), grid_->currentCol()});
+  if (doc_ && sink_) {
+    sink_(std::make_unique<ClearCellsCommand>(*doc_, *grid_, block));
+  } else {
+    ClearSelectionOrCurrent(*grid_);
+  }
+  model_->cellsChanged(block);
 }
 
 void DataGridView::selectionToGrid() {

@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <memory>
 
 #include "grid/cell_grid.h"
 
@@ -12,6 +14,7 @@ class QTableView;
 namespace zendra {
 
 class VexaMess;
+class Command;
 class CellDelegate;
 class GridModel;
 class GridTableView;
@@ -24,10 +27,10 @@ class GridTableView;
 // (top rows, left columns, their corner) lie over the main view and follow its
 // scrolling. No row or column headers are shown; the labels are cells of the grid.
 //
-// With a document, an edit of a data cell runs the table's conversion (a number typed
-// becomes a number cell), the keys form keeps an empty entry row below the keys, and
-// every edit marks the document changed. Without one (a free work sheet) the typed
-// texts are stored as they are.
+// With a document, an edit of a data cell and the Delete key become commands handed to
+// the command sink (the window's undo history), which run the table's conversion (a
+// number typed becomes a number cell) and keep the keys form's empty entry row. Without
+// one (a free work sheet) the typed texts are stored as they are.
 class DataGridView : public QWidget {
   Q_OBJECT
 
@@ -37,6 +40,9 @@ class DataGridView : public QWidget {
 
   // Shows a grid (neither is owned; doc may be nullptr for a free work sheet).
   void setGrid(zendra::CellGrid* grid, zendra::VexaMess* doc);
+  // Where the edits of a table's cells go: each is done by the sink.
+  using CommandSink = std::function<void(std::unique_ptr<Command>)>;
+  void setCommandSink(CommandSink sink);
   zendra::CellGrid* grid() const;
   // The grid changed outside: resets the model, the frozen panes, the column widths and
   // the current cell from the grid. An editor still open is dropped without storing
@@ -84,10 +90,10 @@ class DataGridView : public QWidget {
   void deleteKey();
   void selectionToGrid();
   void currentToGrid(const QModelIndex& current);
-  void markChanged();
 
   CellGrid* grid_ = nullptr;
   VexaMess* doc_ = nullptr;
+  CommandSink sink_;
   bool alwaysEditing_ = false;
   GridModel* model_ = nullptr;
   std::array<GridTableView*, 4> views_{};

@@ -1,5 +1,6 @@
 #pragma once
 
+class QAction;
 class QMdiArea;
 
 namespace zendra {
@@ -21,6 +22,9 @@ class EditorHost {
   // The show-codes view flag changed: every editor window relabels its grid.
   virtual void showCodesChanged() = 0;
   virtual QMdiArea* mdiArea() = 0;
+  // "&Undo" and "&Redo" of the active window's history, shared by every Edit menu.
+  virtual QAction* undoAction() = 0;
+  virtual QAction* redoAction() = 0;
 };
 
 }  // namespace zendra

@@ -2,30 +2,38 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QFrame>
-#include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
 #include <QTabWidget>
-#include <QTableView>
-#include <QTextEdit>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "gui/frm_progress.h"
+#include "editor/cell_commands.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/editor_host.h"
+#include "editor/ui/pages/basic_structure_page.h"
+#include "editor/ui/pages/cell_notes_page.h"
+#include "editor/ui/pages/contents_page.h"
+#include "editor/ui/pages/data_page.h"
+#include "editor/ui/pages/file_text_page.h"
+#include "editor/ui/pages/footnotes_page.h"
+#include "editor/ui/pages/test_page.h"
+#include "editor/ui/pages/value_notes_page.h"
+#include "editor/ui/pages/variables_page.h"
+#include "editor/ui/pages/work_sheet_page.h"
+#include "editor/ui/undo_history.h"
 #include "format/completeness.h"
 #include "format/reader.h"
 #include "format/writer.h"
 #include "grid/data_methods.h"
+#include "gui/frm_progress.h"
 
 namespace zendra {
 namespace {
@@ -68,32 +76,35 @@ bool isPathError(int code) {
   }
 }
 
-QString unixLines(QString text) {
-  return text.remove('\r');
-}
-
 }  // namespace
 
 frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
-    : QWidget(parent), ctx_(context), host_(host) {
+    : QWidget(parent), ctx_(context), host_(host), history_(new UndoHistory(this)) {
   setObjectName("frmCreateVq");
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
   // The view setting of the last session; the menus show it.
   ctx_.ShowCodes = ctx_.registry.readShowCodes();
+  // Cells show and take numbers with the user's decimal separator; files keep ".".
+  grid_.setDecimalChar(QLocale().decimalPoint().toStdString());
+  doc_.SprData = &grid_;
   buildPages();
   buildMenus();
   host_.setCopyPasteVisible(true);
   host_.setSaveVisible(true);
 
-  // Cells show and take numbers with the user's decimal separator; files keep ".".
-  grid_.setDecimalChar(QLocale().decimalPoint().toStdString());
-  doc_.SprData = &grid_;
-  sprData_->setGrid(&grid_, &doc_);
   dimensionConnection_ = doc_.DimensionChanged.connect(
       [this](std::int16_t type, std::int16_t dimtype) { onDimensionChanged(type, dimtype); });
-  doc_.dirty = false;
-  chkAnsi_->setChecked(true);
+  // An undo or redo may change any part of the grid, its layout included.
+  connect(history_, &UndoHistory::tableRestored, this, [this] {
+    // A grid put back from before a change of the view carries the other labels.
+    if (doc_.GridCreated) {
+      WriteStubLabels(doc_, grid_, ctx_.ShowCodes);
+      WriteHeadingLabels(doc_, grid_, ctx_.ShowCodes);
+    }
+    refreshDataGrid();
+    if (tabs_->currentIndex() == Data) onPageChanged(Data);
+  });
   QApplication::restoreOverrideCursor();
 }
 
@@ -108,54 +119,25 @@ void frmCreateVq::buildPages() {
   tabs_->setObjectName("SSTab1");
   layout->addWidget(tabs_);
 
-  for (int i = 0; i < 10; ++i) {
-    auto* page = new QWidget(tabs_);
-    page->setObjectName(QString("page%1").arg(i));
-    new QVBoxLayout(page);
-    tabs_->addTab(page, QString::fromUtf8(kPageCaptions[i]));
+  basicPage_ = new BasicStructurePage(*this, tabs_);
+  dataPage_ = new DataPage(*this, tabs_);
+  workPage_ = new WorkSheetPage(*this, tabs_);
+  pages_ = {basicPage_,
+            new VariablesPage(*this, tabs_),
+            new ContentsPage(*this, tabs_),
+            dataPage_,
+            new FootnotesPage(*this, tabs_),
+            new ValueNotesPage(*this, tabs_),
+            new CellNotesPage(*this, tabs_),
+            new FileTextPage(*this, tabs_),
+            new TestPage(*this, tabs_),
+            workPage_};
+  for (int i = 0; i < pages_.size(); ++i) {
+    pages_[i]->setObjectName(QString("page%1").arg(i));
+    tabs_->addTab(pages_[i], QString::fromUtf8(kPageCaptions[i]));
   }
-  auto pageLayout = [this](int i) { return static_cast<QVBoxLayout*>(tabs_->widget(i)->layout()); };
-
-  // Basic structure: the file kind and how the file is saved.
-  lblKeys_ = new QLabel(tabs_->widget(BasicStructure));
-  lblKeys_->setObjectName("lblKeys");
-  chkAnsi_ = new QCheckBox("Save as ANSI", tabs_->widget(BasicStructure));
-  chkAnsi_->setObjectName("chkAnsi");
-  pageLayout(BasicStructure)->addWidget(lblKeys_);
-  pageLayout(BasicStructure)->addWidget(chkAnsi_);
-  pageLayout(BasicStructure)->addStretch();
-
-  sprData_ = new DataGridView(tabs_->widget(Data));
-  sprData_->setObjectName("SprData");
-  txtUncomplete_ = new QLabel("The structure of the table is not complete", tabs_->widget(Data));
-  txtUncomplete_->setObjectName("txtUncomplete");
-  txtUncomplete_->hide();
-  pageLayout(Data)->addWidget(txtUncomplete_);
-  pageLayout(Data)->addWidget(sprData_, 1);
-
-  richTextBox1_ = new QTextEdit(tabs_->widget(ActualFile));
-  richTextBox1_->setObjectName("RichTextBox1");
-  richTextBox1_->setReadOnly(true);
-  richTextBox1_->setLineWrapMode(QTextEdit::NoWrap);
-  richTextBox1_->setFontFamily("monospace");
-  pageLayout(ActualFile)->addWidget(richTextBox1_);
-
-  txtTestData_ = new QTextEdit(tabs_->widget(Test));
-  txtTestData_->setObjectName("txtTestData");
-  txtTestData_->setReadOnly(true);
-  pageLayout(Test)->addWidget(txtTestData_);
-
-  auto* frame = new QFrame(tabs_->widget(WorkSheet));
-  frame->setObjectName("framWorkSheet");
-  auto* frameLayout = new QVBoxLayout(frame);
-  frameLayout->setContentsMargins(0, 0, 0, 0);
-  sprWork_ = new DataGridView(frame);
-  sprWork_->setObjectName("sprWork");
-  workGrid_.setSize(200, 26);
-  sprWork_->setGrid(&workGrid_, nullptr);
-  frameLayout->addWidget(sprWork_);
-  pageLayout(WorkSheet)->addWidget(frame);
-
+  // Edits of data cells are steps of the table's history.
+  SprData()->setCommandSink([this](std::unique_ptr<Command> command) { push(std::move(command)); });
   connect(tabs_, &QTabWidget::currentChanged, this, &frmCreateVq::onPageChanged);
 }
 
@@ -182,8 +164,13 @@ void frmCreateVq::buildMenus() {
   connect(menuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
           [this] { host_.exitProgram(); });
 
-  auto* edit = new QMenu("&Edit", this);
+  editMenu_ = new QMenu("&Edit", this);
+  QMenu* edit = editMenu_;
   edit->setObjectName("mnuEdit");
+  // Undo and Redo act on the active window's history (the frame's undo group).
+  edit->addAction(host_.undoAction());
+  edit->addAction(host_.redoAction());
+  edit->addSeparator();
   menuItem(edit, "MnuECopy", "&Copy", true);
   menuItem(edit, "MnuEPaste", "&Paste", true);
   mnuClearAllData_ = menuItem(edit, "mnuClearAllData", "&Clear all data");
@@ -222,12 +209,8 @@ void frmCreateVq::buildMenus() {
           [this] { host_.showAbout(false); });
 
   menus_ = {file, edit, view, windowsMenu_, help};
-
   // A right click on the work sheet opens the Edit menu there.
-  QTableView* work = sprWork_->mainView();
-  work->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(work, &QWidget::customContextMenuRequested, this,
-          [edit, work](const QPoint& at) { edit->popup(work->viewport()->mapToGlobal(at)); });
+  workPage_->setContextMenu(edit);
 }
 
 void frmCreateVq::rebuildWindowList() {
@@ -249,8 +232,41 @@ void frmCreateVq::rebuildWindowList() {
   }
 }
 
-bool frmCreateVq::saveAsAnsi() const {
-  return chkAnsi_->isChecked();
+DataGridView* frmCreateVq::SprData() const {
+  return dataPage_->grid();
+}
+
+QUndoStack* frmCreateVq::undoStack() const {
+  return history_->stack();
+}
+
+void frmCreateVq::push(std::unique_ptr<Command> command) {
+  if (!history_->push(std::move(command))) {
+    ctx_.prompt->message(
+        "The table is too large to keep a copy for undoing this step. It cannot be undone, "
+        "and the steps before it can no longer be undone either.",
+        kProgramTitle, Prompt::Icon::Information);
+  }
+}
+
+WriteOptions frmCreateVq::writeOptions() const {
+  WriteOptions options;
+  options.ansi = basicPage_->saveAsAnsi();
+  options.byWord = ctx_.defaultData.Bytext;
+  options.andWord = ctx_.defaultData.Andtext;
+  return options;
+}
+
+void frmCreateVq::refreshDataGrid() {
+  SprData()->refresh();
+}
+
+void frmCreateVq::commitEdit() {
+  SprData()->commitEdit();
+}
+
+bool frmCreateVq::isChanged() const {
+  return !history_->stack()->isClean() || SprData()->isEditing();
 }
 
 void frmCreateVq::makeNew(bool FileWithKeys, int fileno) {
@@ -286,7 +302,7 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
     ctx_.prompt->message("Cannot read " + doc_.VQfilename, kProgramTitle, Prompt::Icon::Critical);
     return false;
   }
-  sprData_->refresh();
+  SprData()->refresh();
   Load_data(doc_.GridHasData);
   tabs_->setCurrentIndex(Variables);
   tabs_->setCurrentIndex(BasicStructure);
@@ -296,9 +312,10 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
 }
 
 void frmCreateVq::Load_data(bool gridHasData) {
-  lblKeys_->setText(doc_.FileWithKeys ? "File with Keys" : "Normal file");
   doc_.GridHasData = gridHasData;
-  doc_.dirty = false;
+  for (EditorPage* page : pages_) page->load();
+  // A new or freshly loaded table starts a history of its own, unchanged.
+  history_->stack()->clear();
 }
 
 void frmCreateVq::setCaptionFromFileName() {
@@ -306,9 +323,9 @@ void frmCreateVq::setCaptionFromFileName() {
 }
 
 bool frmCreateVq::savefile(int saveAs) {
-  if (tabs_->currentIndex() == Data) sprData_->commitEdit();
+  if (tabs_->currentIndex() == Data) commitEdit();
   const bool complete = test_file_complete(doc_, &grid_).complete;
-  sprData_->refresh();  // the test sorts keys-form rows and paints faulty cells
+  refreshDataGrid();  // the test sorts keys-form rows and paints faulty cells
   if (!complete) {
     ctx_.prompt->message("File is not complete and can not be loaded to Vexa", kProgramTitle,
                          Prompt::Icon::Critical);
@@ -333,14 +350,10 @@ bool frmCreateVq::savefile(int saveAs) {
       if (chosen.isEmpty()) return false;  // cancelled: nothing written, no message
       doc_.VQfilename = stdString(chosen);
     }
-    if (tabs_->currentIndex() == Data) sprData_->commitEdit();
+    if (tabs_->currentIndex() == Data) commitEdit();
     QCoreApplication::processEvents();
 
-    WriteOptions options;
-    options.ansi = saveAsAnsi();
-    options.byWord = ctx_.defaultData.Bytext;
-    options.andWord = ctx_.defaultData.Andtext;
-    const WriteResult written = Write_To_File(doc_, doc_.VQfilename, options);
+    const WriteResult written = Write_To_File(doc_, doc_.VQfilename, writeOptions());
     if (written.ok) {
       if (written.lossy) {
         ctx_.prompt->message(
@@ -360,7 +373,7 @@ bool frmCreateVq::savefile(int saveAs) {
     ctx_.prompt->message(written.error, "Problem", Prompt::Icon::Critical);
     return false;
   }
-  doc_.dirty = false;
+  history_->stack()->setClean();
   setCaptionFromFileName();
   return true;
 }
@@ -368,8 +381,8 @@ bool frmCreateVq::savefile(int saveAs) {
 frmCreateVq::SaveAnswer frmCreateVq::askToSave() {
   if (loading_) return SaveAnswer::Keep;
   // A number still being typed counts as a change.
-  sprData_->commitEdit();
-  if (!doc_.dirty) return SaveAnswer::Unchanged;
+  commitEdit();
+  if (!isChanged()) return SaveAnswer::Unchanged;
   const auto answer =
       ctx_.prompt->ask("Do you want to save changes in " + stdString(caption()), kProgramTitle,
                        Prompt::Buttons::YesNoCancel, Prompt::Icon::Question);
@@ -384,10 +397,14 @@ frmCreateVq::SaveAnswer frmCreateVq::askToSave() {
   }
 }
 
+void frmCreateVq::discardChanges() {
+  history_->stack()->setClean();
+}
+
 void frmCreateVq::Check_Save(bool& result) {
   const SaveAnswer answer = askToSave();
   result = answer != SaveAnswer::Keep;
-  if (result) doc_.dirty = false;
+  if (answer == SaveAnswer::Discard) discardChanges();
 }
 
 void frmCreateVq::closeEvent(QCloseEvent* event) {
@@ -403,7 +420,6 @@ void frmCreateVq::closeEvent(QCloseEvent* event) {
 }
 
 void frmCreateVq::onDimensionChanged(std::int16_t eventType, std::int16_t /*dimtype*/) {
-  doc_.dirty = true;
   if (eventType == 1 || eventType == 2) {
     doc_.GridCreated = false;
     doc_.GridHasData = false;
@@ -423,31 +439,27 @@ void frmCreateVq::applyShowCodes() {
   mnuShowValues_->setChecked(!ctx_.ShowCodes);
   if (!doc_.GridCreated) return;
   // A cell still being typed is stored before the labels are written anew.
-  sprData_->commitEdit();
+  commitEdit();
   WriteStubLabels(doc_, grid_, ctx_.ShowCodes);
   WriteHeadingLabels(doc_, grid_, ctx_.ShowCodes);
-  sprData_->refresh();
+  refreshDataGrid();
 }
 
 void frmCreateVq::clearAllData() {
-  sprData_->commitEdit();
-  CreateGrid(doc_, grid_, true, ctx_.ShowCodes);
-  doc_.GridHasData = false;
-  // The cells are gone: closing must ask, or the cleared table (or its data) is lost.
-  doc_.dirty = true;
-  sprData_->refresh();
+  commitEdit();
+  push(std::make_unique<ClearAllDataCommand>(doc_, grid_, ctx_.ShowCodes));
+  refreshDataGrid();
   mnuCreateFromMDB_->setVisible(true);
 }
 
 void frmCreateVq::deleteCurrentRow() {
+  commitEdit();
   const std::int32_t row = grid_.currentRow();
   if (row < doc_.DataRow1 || row < 1) return;
   // The keys form's empty entry row stays: the rows above it are the table's.
   if (doc_.FileWithKeys && row == grid_.rowCount()) return;
-  grid_.deleteRows(row, 1);
-  if (doc_.FileWithKeys) doc_.NumRows = grid_.rowCount() - doc_.DataRow1 + 1;
-  doc_.dirty = true;
-  sprData_->refresh();
+  push(std::make_unique<DeleteRowCommand>(doc_, grid_, row));
+  refreshDataGrid();
 }
 
 void frmCreateVq::onPageChanged(int index) {
@@ -456,82 +468,33 @@ void frmCreateVq::onPageChanged(int index) {
         mnuConvertToKEys_, mnuDeleteRow_, sepImport_, sepDeleteRow_}) {
     a->setVisible(false);
   }
-  if (lastPage_ == Data) sprData_->commitEdit();
+  if (lastPage_ == Data && index != Data) commitEdit();
   lastPage_ = index;
+  if (index < 0 || index >= pages_.size()) return;
+  pages_[index]->shown();
+  if (index != Data) return;
 
-  switch (index) {
-    case Data: {
-      mnuFillEmpty_->setVisible(true);
-      if (StructureComplete(doc_)) {
-        if (!doc_.GridCreated) {
-          CreateGrid(doc_, grid_, true, ctx_.ShowCodes);
-          sprData_->refresh();
-        }
-        if (doc_.GridHasData && doc_.GridDecimals != doc_.SaveDecimals) {
-          SetCellDecimals(doc_, grid_);
-          sprData_->refresh();
-        }
-        if (doc_.GridHasData) {
-          if (doc_.FileWithKeys) {
-            mnuDeleteRow_->setVisible(true);
-            sepDeleteRow_->setVisible(true);
-          } else {
-            mnuConvertToKEys_->setVisible(true);
-          }
-        } else {
-          mnuCreateFromMDB_->setVisible(true);
-        }
-        sepImport_->setVisible(true);
-        mnuLoadFromCSV_->setVisible(true);
-        setEnabledIfReady(mnuLoadFromCSV_, true);
-        sprData_->show();
-        txtUncomplete_->hide();
-        mnuClearAllData_->setVisible(true);
-        setEnabledIfReady(mnuClearAllData_, true);
-        setEnabledIfReady(mnuGetExternal_, true);
-      } else {
-        sprData_->hide();
-        txtUncomplete_->show();
-        setEnabledIfReady(mnuGetExternal_, false);
-      }
-      break;
+  mnuFillEmpty_->setVisible(true);
+  if (!StructureComplete(doc_)) {
+    setEnabledIfReady(mnuGetExternal_, false);
+    return;
+  }
+  if (doc_.GridHasData) {
+    if (doc_.FileWithKeys) {
+      mnuDeleteRow_->setVisible(true);
+      sepDeleteRow_->setVisible(true);
+    } else {
+      mnuConvertToKEys_->setVisible(true);
     }
-    case ActualFile:
-      fillFileTextPage();
-      break;
-    case Test:
-      fillTestPage();
-      break;
-    case WorkSheet:
-      // The work sheet stays in edit mode: Enter stores a cell and opens the next one.
-      sprWork_->setAlwaysEditing(true);
-      break;
-    default:
-      break;
-  }
-}
-
-void frmCreateVq::fillFileTextPage() {
-  richTextBox1_->clear();
-  WriteOptions options;
-  options.ansi = saveAsAnsi();
-  options.byWord = ctx_.defaultData.Bytext;
-  options.andWord = ctx_.defaultData.Andtext;
-  std::string text = make_vqstring(doc_, options);
-  if (doc_.MetadataOnly) {
-    if (doc_.DataSectionRead()) text += "DATA=....";
   } else {
-    DataCheck check;
-    const std::string data = GetDataMod::BuildDataText(doc_, grid_, check);
-    text += check.DataMissing ? std::string("DATA=NOT COMPLETED") : data + ";";
-    sprData_->refresh();  // the build repaints faulty cells
+    mnuCreateFromMDB_->setVisible(true);
   }
-  richTextBox1_->setPlainText(unixLines(qs(text)));
-}
-
-void frmCreateVq::fillTestPage() {
-  txtTestData_->setPlainText(unixLines(qs(Test_Complete(doc_, &grid_))));
-  sprData_->refresh();
+  sepImport_->setVisible(true);
+  mnuLoadFromCSV_->setVisible(true);
+  setEnabledIfReady(mnuLoadFromCSV_, true);
+  mnuClearAllData_->setVisible(true);
+  setEnabledIfReady(mnuClearAllData_, true);
+  setEnabledIfReady(mnuGetExternal_, true);
 }
 
 }  // namespace zendra

@@ -3,29 +3,34 @@
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
-#include "gui/app_context.h"
+#include "editor/ui/editor_context.h"
 #include "grid/cell_grid.h"
+#include "gui/app_context.h"
 #include "model/vexa_mess.h"
 
 class QAction;
-class QCheckBox;
-class QLabel;
 class QMenu;
 class QTabWidget;
-class QTextEdit;
-class QFrame;
+class QUndoStack;
 
 namespace zendra {
 
+class BasicStructurePage;
 class DataGridView;
+class DataPage;
 class EditorHost;
+class EditorPage;
+class UndoHistory;
+class WorkSheetPage;
 
-// The editor window: one table document on ten pages, with its own menus (which take the
-// place of the main window's while it is active) and the document's lifecycle: new,
-// open (whole or metadata only), save, save as, close with the question about unsaved
-// changes.
-class frmCreateVq : public QWidget {
+// The editor window: one table document on ten pages (each its own class), with its own
+// menus (which take the place of the main window's while it is active), its undo history,
+// and the document's lifecycle: new, open (whole or metadata only), save, save as, close
+// with the question about unsaved changes. "Changed" is the history not being at the
+// state last loaded or saved, or a cell still being typed.
+class frmCreateVq : public QWidget, public EditorContext {
   Q_OBJECT
 
  public:
@@ -58,19 +63,31 @@ class frmCreateVq : public QWidget {
   // save and the save did not happen: the window then stays.
   void Check_Save(bool& result);
 
-  // The question of Check_Save without its effect on the changed flag, for asking
-  // several windows before any of them goes: Unchanged (nothing to ask), Saved (Yes and
-  // the file was written), Discard (No), Keep (Cancel, or Yes and nothing was written).
+  // The question of Check_Save without its effect, for asking several windows before any
+  // of them goes: Unchanged (nothing to ask), Saved (Yes and the file was written),
+  // Discard (No), Keep (Cancel, or Yes and nothing was written).
   enum class SaveAnswer { Unchanged, Saved, Discard, Keep };
   SaveAnswer askToSave();
+  // The user chose to lose the changes: the window may close without asking again.
+  void discardChanges();
+  // Unsaved changes: steps since the last load or save, or a cell being typed.
+  bool isChanged() const;
 
-  VexaMess& document() { return doc_; }
-  CellGrid& dataGrid() { return grid_; }
-  DataGridView* SprData() const { return sprData_; }
+  // EditorContext.
+  VexaMess& document() override { return doc_; }
+  CellGrid& dataGrid() override { return grid_; }
+  AppContext& app() override { return ctx_; }
+  void push(std::unique_ptr<Command> command) override;
+  WriteOptions writeOptions() const override;
+  void refreshDataGrid() override;
+
+  DataGridView* SprData() const;
   QTabWidget* tabs() const { return tabs_; }
   QList<QMenu*> menus() const { return menus_; }
   QString caption() const { return windowTitle(); }
-  bool saveAsAnsi() const;
+  QUndoStack* undoStack() const;
+  // Stores a cell still being typed, so that an undo or a save sees it.
+  void commitEdit();
 
   // Labels follow the program-wide show-codes flag.
   void applyShowCodes();
@@ -86,31 +103,26 @@ class frmCreateVq : public QWidget {
   void setShowCodes(bool codes);
   void clearAllData();
   void deleteCurrentRow();
-  void fillFileTextPage();
-  void fillTestPage();
   void setCaptionFromFileName();
   void rebuildWindowList();
-  bool writeFile();
 
   AppContext& ctx_;
   EditorHost& host_;
   VexaMess doc_;
   CellGrid grid_;
-  CellGrid workGrid_;
+  UndoHistory* history_ = nullptr;
   int lastPage_ = -1;
   bool loading_ = false;  // a file is being read: the window must not go meanwhile
   std::size_t dimensionConnection_ = 0;
 
   QTabWidget* tabs_ = nullptr;
-  DataGridView* sprData_ = nullptr;
-  DataGridView* sprWork_ = nullptr;
-  QLabel* txtUncomplete_ = nullptr;
-  QTextEdit* richTextBox1_ = nullptr;
-  QTextEdit* txtTestData_ = nullptr;
-  QCheckBox* chkAnsi_ = nullptr;
-  QLabel* lblKeys_ = nullptr;
+  QList<EditorPage*> pages_;
+  BasicStructurePage* basicPage_ = nullptr;
+  DataPage* dataPage_ = nullptr;
+  WorkSheetPage* workPage_ = nullptr;
 
   QList<QMenu*> menus_;
+  QMenu* editMenu_ = nullptr;
   QMenu* windowsMenu_ = nullptr;
   QAction* mnuShowValues_ = nullptr;
   QAction* mnuShowCodes_ = nullptr;

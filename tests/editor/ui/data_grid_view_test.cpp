@@ -11,6 +11,7 @@
 #include <QTest>
 #include <string>
 
+#include "editor/command.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/grid_model.h"
 #include "grid/data_methods.h"
@@ -29,6 +30,7 @@ struct Table {
   VexaMess doc;
   CellGrid grid;
   DataGridView view;
+  std::vector<std::unique_ptr<Command>> steps;  // what the view handed on, done
 
   explicit Table(bool keysForm = false) {
     addVariable(doc, "region", 0, {"North", "Middle", "South"});
@@ -38,6 +40,10 @@ struct Table {
     doc.SaveDecimals = 2;
     EXPECT_TRUE(CreateGrid(doc, grid, true, false));
     view.setGrid(&grid, &doc);
+    view.setCommandSink([this](std::unique_ptr<Command> step) {
+      step->redo();
+      steps.push_back(std::move(step));
+    });
     view.resize(500, 300);
     view.show();
   }
@@ -78,12 +84,12 @@ TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenItChanged) {
   EXPECT_EQ(t.row(4), "North|#12.50|...||\n");
   EXPECT_FALSE(t.view.isEditing());
   EXPECT_EQ(edited.at(0), (QList<QVariant>{4, 2}));
-  EXPECT_TRUE(t.doc.dirty && t.doc.GridHasData);
+  EXPECT_TRUE(t.doc.GridHasData);
+  EXPECT_EQ(t.steps.size(), 2u);
 
-  // Entering and leaving without typing keeps the number as it was (not as shown) but
-  // marks the change.
+  // Entering and leaving without typing keeps the number as it was (not as shown) and
+  // is no step of the table.
   t.grid.setNumber(5, 2, 7.256, 2);
-  t.doc.dirty = t.doc.GridHasData = false;
   t.go(5, 2);
   QTest::keyClick(t.main(), Qt::Key_F2);
   ASSERT_NE(t.editor(), nullptr);
@@ -91,7 +97,7 @@ TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenItChanged) {
   QTest::keyClick(t.editor(), Qt::Key_Return);
   EXPECT_EQ(t.grid.kind(5, 2), CellKind::Number);
   EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 7.256);
-  EXPECT_TRUE(t.doc.dirty && t.doc.GridHasData);
+  EXPECT_EQ(t.steps.size(), 2u);
   EXPECT_EQ(edited.count(), 3);
 
   // F2 keeps the text with the cursor behind it; Escape drops what was typed.
@@ -189,12 +195,14 @@ TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
   };
   select(4, 2, 6, 4);
   EXPECT_EQ(t.grid.selection(), (Block{4, 2, 6, 4}));
-  t.doc.dirty = false;
   QTest::keyClick(t.main(), Qt::Key_Delete, Qt::ControlModifier);  // modifiers: no clearing
   EXPECT_FALSE(t.grid.isEmpty(4, 2));
   QTest::keyClick(t.main(), Qt::Key_Delete);
   EXPECT_EQ(gridRows(t.grid, 4), "North||||45\nMiddle||||55\nSouth||||65\n");
-  EXPECT_TRUE(t.doc.dirty && t.doc.GridHasData);
+  ASSERT_EQ(t.steps.size(), 1u);
+  t.steps[0]->undo();  // the Delete key's step takes the nine cells back
+  EXPECT_EQ(gridRows(t.grid, 4), "North|42|43|44|45\nMiddle|52|53|54|55\nSouth|62|63|64|65\n");
+  t.steps[0]->redo();
 
   // A block over labels keeps them; the whole grid is a -1 selection.
   const std::string labels = "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||\n";
