@@ -1,8 +1,10 @@
 #include "cli/commands.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "format/completeness.h"
@@ -38,13 +40,13 @@ void printNotices(const std::string& file, const LoadReport& report, std::ostrea
 // Loads file into t; on failure writes why to err and returns false. Large tables are
 // loaded whole: the companion never asks.
 bool load(const std::string& file, bool metaOnly, Table& t, std::ostream& err) {
-  {
-    std::ifstream probe(file, std::ios::binary);
-    if (!probe) {
-      err << "zendra-cli: cannot read " << file << ": " << std::strerror(errno) << "\n";
-      return false;
-    }
+  // Why a file cannot be opened; without blocking, so that a FIFO is refused at once.
+  const int probe = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (probe < 0) {
+    err << "zendra-cli: cannot read " << file << ": " << std::strerror(errno) << "\n";
+    return false;
   }
+  ::close(probe);
   ScriptedPrompt prompt(Prompt::Answer::No);
   t.doc.VQfilename = file;
   t.doc.SprData = &t.grid;

@@ -559,7 +559,7 @@ std::vector<std::string> LoadReport::notices() const {
 namespace {
 
 // Reads the opened file into doc. No allocation failure leaves the load: one while the
-// cells are laid out keeps the data as text (in run), any other fails the read.
+// cells are laid out keeps the data as text, any other fails the read.
 LoadResult readAndReport(Reader& reader, bool metaOnly, LoadReport* report) {
   LoadResult result = LoadResult::CannotRead;
   try {

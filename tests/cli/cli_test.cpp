@@ -1,5 +1,6 @@
 // The command-line companion: exit codes and output of check, convert and info.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -38,6 +39,9 @@ TEST(CliCheck, ExitCodesFollowTheWorstFile) {
 
   EXPECT_EQ(runCheck({keys, dir.file("missing.vq")}, out, err), kCannotRead);
   EXPECT_NE(err.str().find("cannot read " + dir.file("missing.vq")), std::string::npos);
+  // A FIFO is refused at once instead of waiting for a writer.
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(runCheck({dir.file("fifo")}, out, err), kCannotRead);
 }
 
 TEST(CliCheck, SurplusElementsMakeAFileIncomplete) {
