@@ -89,8 +89,9 @@ int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostr
       continue;
     }
     const Completeness result = test_file_complete(t.doc, &t.grid);
-    out << file << "\n" << unixLines(Test_Complete(t.doc, &t.grid)) << "\n" << std::flush;
-    printNotices(file, t.report, err);
+    // What the load had to say belongs to the check's report, under the file's result.
+    out << file << "\n" << unixLines(Test_Complete(t.doc, &t.grid)) << "\n";
+    for (const auto& notice : t.report.notices()) out << notice << "\n";
     // Elements left out are data missing from the table as loaded.
     const bool complete = result.complete && t.report.surplusElements == 0;
     if (!complete && status == kOk) status = kIncomplete;

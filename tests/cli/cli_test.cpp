@@ -51,9 +51,11 @@ TEST(CliCheck, SurplusElementsMakeAFileIncomplete) {
   const std::string file = dir.write("surplus.vq", text).string();
   std::ostringstream out, err;
   EXPECT_EQ(runCheck({file}, out, err), kIncomplete);
-  EXPECT_EQ(err.str(), "zendra-cli: " + file +
-                           ": The data have 3 elements more than the table has cells; they were "
+  EXPECT_EQ(out.str(), file +
+                           "\nVQ file is complete, one ore more cell contains '-' \n"
+                           "The data have 3 elements more than the table has cells; they were "
                            "left out.\n");
+  EXPECT_EQ(err.str(), "");
 }
 
 TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
