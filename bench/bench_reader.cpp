@@ -1,5 +1,5 @@
 // Reading normal-form table files of 1,000,000 and 10,000,000 cells into a document
-// and its grid.
+// and its grid, and files with one PRECISION statement per value.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -68,5 +68,26 @@ void BM_LoadFile(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadFile)->Args({1000, 1000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadFile)->Args({10000, 1000})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A variable of n values with a PRECISION statement for each, as some producers write.
+void BM_LoadPrecisionPerValue(benchmark::State& state) {
+  const auto n = static_cast<int>(state.range(0));
+  std::string text = "STUB=\"v\";VALUES(\"v\")=";
+  for (int i = 0; i < n; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+  text += ";\r\n";
+  for (int i = 0; i < n; ++i) {
+    text += "PRECISION(\"v\",\"" + std::to_string(i) + "\")=" + std::to_string(i % 4) + ";\r\n";
+  }
+  for (auto _ : state) {
+    zendra::VexaMess doc;
+    zendra::ScriptedPrompt prompt;
+    zendra::Load_From_Text(doc, text, true, nullptr, prompt);
+    if (doc.SaveDecimals != 3) state.SkipWithError("precision not read");
+  }
+  state.counters["statements/s"] =
+      benchmark::Counter(static_cast<double>(n) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_LoadPrecisionPerValue)->Arg(30000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

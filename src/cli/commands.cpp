@@ -1,8 +1,10 @@
 #include "cli/commands.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "format/completeness.h"
@@ -25,22 +27,31 @@ std::string unixLines(std::string text) {
 struct Table {
   VexaMess doc;
   CellGrid grid;
+  LoadReport report;
 };
+
+// What the load had to say about the file, one line each.
+void printNotices(const std::string& file, const LoadReport& report, std::ostream& err) {
+  for (const auto& notice : report.notices()) {
+    err << "zendra-cli: " << file << ": " << notice << "\n";
+  }
+}
 
 // Loads file into t; on failure writes why to err and returns false. Large tables are
 // loaded whole: the companion never asks.
 bool load(const std::string& file, bool metaOnly, Table& t, std::ostream& err) {
-  {
-    std::ifstream probe(file, std::ios::binary);
-    if (!probe) {
-      err << "zendra-cli: cannot read " << file << ": " << std::strerror(errno) << "\n";
-      return false;
-    }
+  // Why a file cannot be opened; without blocking, so that a FIFO is refused at once.
+  const int probe = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (probe < 0) {
+    err << "zendra-cli: cannot read " << file << ": " << std::strerror(errno) << "\n";
+    return false;
   }
+  ::close(probe);
   ScriptedPrompt prompt(Prompt::Answer::No);
   t.doc.VQfilename = file;
   t.doc.SprData = &t.grid;
-  if (Load_From_File(t.doc, metaOnly, &t.grid, prompt) != LoadResult::Loaded) {
+  if (Load_From_File(t.doc, metaOnly, &t.grid, prompt, false, {}, &t.report) !=
+      LoadResult::Loaded) {
     err << "zendra-cli: cannot read " << file << "\n";
     return false;
   }
@@ -78,8 +89,12 @@ int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostr
       continue;
     }
     const Completeness result = test_file_complete(t.doc, &t.grid);
+    // What the load had to say belongs to the check's report, under the file's result.
     out << file << "\n" << unixLines(Test_Complete(t.doc, &t.grid)) << "\n";
-    if (!result.complete && status == kOk) status = kIncomplete;
+    for (const auto& notice : t.report.notices()) out << notice << "\n";
+    // Elements left out are data missing from the table as loaded.
+    const bool complete = result.complete && t.report.surplusElements == 0;
+    if (!complete && status == kOk) status = kIncomplete;
   }
   return status;
 }
@@ -88,6 +103,7 @@ int runConvert(const std::string& in, const std::string& outFile, bool oem, bool
                std::ostream& err) {
   Table t;
   if (!load(in, metaOnly, t, err)) return kCannotRead;
+  printNotices(in, t.report, err);
   const Completeness check = test_file_complete(t.doc, &t.grid);
   if (!check.complete) err << in << " is not complete:\n" << unixLines(check.messages);
   WriteOptions options;
@@ -106,6 +122,7 @@ int runConvert(const std::string& in, const std::string& outFile, bool oem, bool
 int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err) {
   Table t;
   if (!load(file, true, t, err)) return kCannotRead;
+  printNotices(file, t.report, err);
   const VexaMess& d = t.doc;
   const std::int64_t rows = valueCountProduct(d.colStub);
   const std::int64_t cols = valueCountProduct(d.colHeading);

@@ -11,8 +11,10 @@ inline constexpr int kOk = 0;
 inline constexpr int kIncomplete = 1;
 inline constexpr int kCannotRead = 2;
 
-// Loads each file with its cells and prints its name and the completeness text.
-// 0 when every file is complete, 1 when one is not, 2 when one cannot be read.
+// Loads each file with its cells and prints its name and the completeness text; what
+// the load had to tell (cells kept as text, DATA elements left out) goes to err, a line
+// each. 0 when every file is complete, 1 when one is not or had elements left out, 2
+// when one cannot be read. The other commands print those lines to err too.
 int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
 
 // Loads in and writes it to out (Windows-1252 with CHARSET, or IBM 850 with oem);

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <charconv>
+#include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "encoding/utf8.h"
@@ -75,12 +77,27 @@ auto findField(const Table& table, std::string_view keyword) -> decltype(&table[
   return nullptr;
 }
 
-ValueRef valueByText(const DimensionData& variable, std::string_view text) {
-  for (const auto& value : variable.ValueCode) {
-    if (value->value == text) return value;
+// A count with its digits grouped by three, as people read large numbers.
+std::string groupedDigits(std::int64_t count) {
+  const std::string digits = std::to_string(count);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ' ';
+    out += digits[i];
   }
-  return nullptr;
+  return out;
 }
+
+constexpr const char* kKeptAsRead =
+    "; its data are kept as they were read and written back unchanged, and cannot be edited "
+    "here.";
+
+// The first value of each text of one variable, extended as values are added, so that
+// files with a statement per value (PRECISION, VALUENOTE, cell notes) load in linear time.
+struct ValueIndex {
+  std::int32_t counted = 0;
+  std::unordered_map<std::string, ValueRef> byText;
+};
 
 class Reader {
  public:
@@ -95,6 +112,7 @@ class Reader {
 
   VexaFile& file() { return file_; }
   LoadResult run(bool metaOnly);
+  LoadReport& report() { return report_; }
 
  private:
   // Reads the next token of a list; false once nothing is left.
@@ -106,8 +124,12 @@ class Reader {
   // Passes over what is left of the current statement. A value ended by its line
   // (PRESTEXT without ";") has nothing left.
   void skipStatement() {
-    while (!statementEnded() && file_.EndChar != '\r') file_.GetToken();
+    while (!statementEnded() && file_.EndChar != '\r' && file_.EndChar != '\n') {
+      file_.GetToken();
+    }
   }
+  // The first value of variable whose text is text, or none.
+  ValueRef valueByText(const DimensionData& variable, const std::string& text);
 
   void tableStatement(const std::string& keyword);
   void argumentStatement(const std::string& keyword);
@@ -117,8 +139,11 @@ class Reader {
                  std::int32_t& nextValue);
   void cellNote(bool mandatory);
   LoadResult data(bool metaOnly);
+  LoadResult loadCells();
   LoadResult fillNormal();
   LoadResult fillKeys();
+  std::string layoutRefusal() const;
+  std::string keysGrowthRefusal() const;
   void storeElement(std::int32_t row, std::int32_t col, bool dataColumn);
 
   VexaMess& doc_;
@@ -128,7 +153,19 @@ class Reader {
   LargeTableLimits limits_;
   VexaFile file_;
   std::string decimalSeparator_ = ".";
+  std::unordered_map<const DimensionData*, ValueIndex> valueIndex_;
+  LoadReport report_;
 };
+
+ValueRef Reader::valueByText(const DimensionData& variable, const std::string& text) {
+  ValueIndex& index = valueIndex_[&variable];
+  while (index.counted < variable.ValueCode.Count()) {
+    auto value = variable.ValueCode.Item(++index.counted);
+    index.byText.emplace(value->value, value);  // a later value of the same text stays out
+  }
+  const auto found = index.byText.find(text);
+  return found == index.byText.end() ? nullptr : found->second;
+}
 
 LoadResult Reader::run(bool metaOnly) {
   file_.GetToken();
@@ -145,6 +182,7 @@ LoadResult Reader::run(bool metaOnly) {
     // Any other token is not a keyword and is passed over.
     file_.GetToken();
   }
+  doc_.setSaveDecimals();
   return LoadResult::Loaded;
 }
 
@@ -205,8 +243,7 @@ void Reader::argumentStatement(const std::string& keyword) {
     if (!value || file_.EndChar != ')') return;
     if (!next(keyword != "PRECISION")) return;
     if (keyword == "PRECISION") {
-      value->Precision = file_.Token;
-      doc_.setSaveDecimals();
+      value->Precision = file_.Token;  // SaveDecimals follows once, at DATA or the end
     } else {
       (keyword == "VALUENOTE" ? value->Note : value->Notex) = file_.Token;
     }
@@ -241,7 +278,7 @@ void Reader::argumentStatement(const std::string& keyword) {
     file_.LFCRisDelimiter = false;
     v.Prestext = file_.Token;
   } else if (keyword == "NOTE" || keyword == "NOTEX") {
-    file_.GetToken();  // a variable's note keeps its "#"
+    file_.GetToken(true);
     (keyword == "NOTE" ? v.Note : v.Notex) = file_.Token;
   } else if (keyword == "TIMEVAL") {
     v.UseTimeVal = true;
@@ -365,6 +402,7 @@ bool Reader::timeRange(DimensionData& variable, const std::string& scale, const 
 }
 
 LoadResult Reader::data(bool metaOnly) {
+  doc_.setSaveDecimals();
   if (!metaOnly) {
     const std::int64_t rows = valueCountProduct(doc_.colStub);
     const std::int64_t cols = valueCountProduct(doc_.colHeading);
@@ -379,20 +417,68 @@ LoadResult Reader::data(bool metaOnly) {
                              Prompt::Icon::Question) == Prompt::Answer::Yes;
     }
   }
-  if (metaOnly) {
-    doc_.MetadataOnly = true;
-    doc_.SetRawDataText(std::string(file_.GetDataAsString()), file_.codePage());
+  // The DATA section as read, kept when the cells are not laid out in the grid.
+  const std::string_view dataText = file_.GetDataAsString();
+  if (!metaOnly) {
+    if (!grid_) return LoadResult::Loaded;
+    LoadResult result = LoadResult::Loaded;
+    try {
+      result = loadCells();
+    } catch (const std::bad_alloc&) {
+      report_.keptAsText = "There is not enough memory to load the " +
+                           groupedDigits(valueCountProduct(doc_.Dimensions)) +
+                           " cells of the table" + kKeptAsRead;
+    }
+    if (report_.keptAsText.empty()) return result;
+    // Nothing half-loaded stays: the grid gives its cells and their memory back.
+    grid_->clear();
+    doc_.GridCreated = false;
+    doc_.HasData = false;
+  }
+  doc_.MetadataOnly = true;
+  doc_.SetRawDataText(std::string(dataText), file_.codePage());
+  return LoadResult::Loaded;
+}
+
+// Why a table with values for every variable could not be laid out: it needs more cells
+// than the grid may hold, or the memory for them could not be had.
+std::string Reader::layoutRefusal() const {
+  const std::int64_t cells = valueCountProduct(doc_.Dimensions);
+  const std::int64_t rows = doc_.FileWithKeys ? 1 : valueCountProduct(doc_.colStub);
+  if (saturatingMultiply(rows + doc_.DataRow1 - 1, valueCountProduct(doc_.colHeading) +
+                                                       doc_.DataCol1 - 1) <= grid_->maxCells()) {
+    return "There is not enough memory to load the " + groupedDigits(cells) +
+           " cells of the table" + kKeptAsRead;
+  }
+  return "The table has " + groupedDigits(cells) +
+         " cells, more than the grid can hold on this machine (" +
+         groupedDigits(grid_->maxCells()) + ")" + kKeptAsRead;
+}
+
+// Why a keys-form table could not add its next row to the grid.
+std::string Reader::keysGrowthRefusal() const {
+  if (saturatingMultiply(grid_->rowCount() + 1, grid_->colCount()) <= grid_->maxCells()) {
+    return std::string("There is not enough memory to load the data rows of the table") +
+           kKeptAsRead;
+  }
+  return "The table's data rows need more cells than the grid can hold on this machine (" +
+         groupedDigits(grid_->maxCells()) + ")" + kKeptAsRead;
+}
+
+LoadResult Reader::loadCells() {
+  if (!CreateGrid(doc_, *grid_, true, showCodes_)) {
+    // A table without variables or with a variable without values has no cells to lay
+    // out; any other refusal is about size.
+    bool cellsToLayOut = doc_.Dimensions.Count() > 0;
+    for (const auto& v : doc_.Dimensions) cellsToLayOut = cellsToLayOut && v->ValueCode.Count() > 0;
+    if (cellsToLayOut) report_.keptAsText = layoutRefusal();
     return LoadResult::Loaded;
   }
-
-  if (!grid_) return LoadResult::Loaded;
-  doc_.setSaveDecimals();
-  if (!CreateGrid(doc_, *grid_, true, showCodes_)) return LoadResult::Loaded;
   decimalSeparator_ = grid_->decimalChar();
   file_.PrepareData(decimalSeparator_);
   file_.GetDataEl();
   const LoadResult result = doc_.FileWithKeys ? fillKeys() : fillNormal();
-  if (result == LoadResult::Cancelled) return result;
+  if (result == LoadResult::Cancelled || !report_.keptAsText.empty()) return result;
   grid_->setCurrent(doc_.DataRow1, doc_.FileWithKeys ? 1 : doc_.DataCol1);
   doc_.HasData = true;
   return LoadResult::Loaded;
@@ -421,11 +507,12 @@ LoadResult Reader::fillNormal() {
       col = doc_.DataCol1;
       prompt_.breathe();
       if (prompt_.cancelled()) return LoadResult::Cancelled;
-      // Elements past the last row have no cell to go to.
       if (++row > lastRow) break;
     }
     file_.GetDataEl();
   }
+  // Elements past the last row have no cell to go to; they are counted for the user.
+  for (file_.GetDataEl(); !file_.Eof; file_.GetDataEl()) ++report_.surplusElements;
   return LoadResult::Loaded;
 }
 
@@ -439,7 +526,10 @@ LoadResult Reader::fillKeys() {
     // come back as missing data.
     storeElement(row, col, col >= doc_.DataCol1);
     if (++col > lastCol) {
-      if (!AppendKeysRow(doc_, *grid_)) break;
+      if (!AppendKeysRow(doc_, *grid_)) {
+        report_.keptAsText = keysGrowthRefusal();
+        return LoadResult::Loaded;
+      }
       col = 1;
       ++row;
     }
@@ -449,28 +539,63 @@ LoadResult Reader::fillKeys() {
   }
   // A last line shorter than a row still gets the empty entry row below it, so that it
   // counts as a row of the table and is written back.
-  if (col != 1) AppendKeysRow(doc_, *grid_);
+  if (col != 1 && !AppendKeysRow(doc_, *grid_)) report_.keptAsText = keysGrowthRefusal();
   return LoadResult::Loaded;
 }
 
 }  // namespace
 
+std::vector<std::string> LoadReport::notices() const {
+  std::vector<std::string> out;
+  if (!keptAsText.empty()) out.push_back(keptAsText);
+  if (surplusElements > 0) {
+    out.push_back("The data have " + groupedDigits(surplusElements) +
+                  (surplusElements == 1 ? " element" : " elements") +
+                  " more than the table has cells; they were left out.");
+  }
+  return out;
+}
+
+namespace {
+
+// Reads the opened file into doc. No allocation failure leaves the load: one while the
+// cells are laid out keeps the data as text, any other fails the read.
+LoadResult readAndReport(Reader& reader, bool metaOnly, LoadReport* report) {
+  LoadResult result = LoadResult::CannotRead;
+  try {
+    result = reader.run(metaOnly);
+  } catch (const std::bad_alloc&) {
+    result = LoadResult::CannotRead;
+  }
+  if (report) *report = reader.report();
+  return result;
+}
+
+}  // namespace
+
 LoadResult Load_From_File(VexaMess& doc, bool MetaOnly, CellGrid* grid, Prompt& prompt,
-                          bool showCodes, const LargeTableLimits& limits) {
+                          bool showCodes, const LargeTableLimits& limits, LoadReport* report) {
+  if (report) *report = {};
   doc.HasData = false;
   doc.MetadataOnly = MetaOnly;
   Reader reader(doc, grid, prompt, showCodes, limits);
-  if (!reader.file().OpenFile(doc.VQfilename)) return LoadResult::CannotRead;
-  return reader.run(MetaOnly);
+  try {
+    if (!reader.file().OpenFile(doc.VQfilename)) return LoadResult::CannotRead;
+  } catch (const std::bad_alloc&) {
+    return LoadResult::CannotRead;  // a file larger than the memory to hold it
+  }
+  return readAndReport(reader, MetaOnly, report);
 }
 
 LoadResult Load_From_Text(VexaMess& doc, std::string bytes, bool MetaOnly, CellGrid* grid,
-                          Prompt& prompt, bool showCodes, const LargeTableLimits& limits) {
+                          Prompt& prompt, bool showCodes, const LargeTableLimits& limits,
+                          LoadReport* report) {
+  if (report) *report = {};
   doc.HasData = false;
   doc.MetadataOnly = MetaOnly;
   Reader reader(doc, grid, prompt, showCodes, limits);
   reader.file().OpenText(std::move(bytes));
-  return reader.run(MetaOnly);
+  return readAndReport(reader, MetaOnly, report);
 }
 
 }  // namespace zendra

@@ -1,11 +1,11 @@
 #include "format/vexa_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "encoding/utf8.h"
@@ -35,71 +35,59 @@ bool declaresAnsi(std::string_view bytes) {
   return false;
 }
 
-VexaFile::~VexaFile() {
-  unmap();
+namespace {
+
+// Reads a whole plain file into out with read(2). The file is read once into memory the
+// reader owns, so a file that another program shortens while it is read gives the bytes
+// read up to the end then found, never a fault: the text cannot change under the
+// tokenizer. A FIFO or a folder is refused without waiting for a writer.
+bool readWholeFile(const std::string& fileName, std::string& out) {
+  out.clear();
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    // One byte more than the size, so that the read that meets the end needs no growth.
+    out.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+      if (got == out.size()) out.resize(out.size() * 2);  // the file grew meanwhile
+      const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      got += static_cast<std::size_t>(n);
+    }
+    out.resize(ok ? got : 0);
+  }
+  ::close(fd);
+  return ok;
 }
 
-void VexaFile::unmap() {
-  if (mapping_) munmap(mapping_, mappingSize_);
-  mapping_ = nullptr;
-  mappingSize_ = 0;
-}
+}  // namespace
 
 bool VexaFile::OpenFile(const std::string& fileName) {
-  unmap();
-  owned_.clear();
-  text_ = {};
-  bool ok = false;
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat st {};
-  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    const auto size = static_cast<std::size_t>(st.st_size);
-    if (size == 0) {
-      ok = true;
-    } else {
-      void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-      if (p != MAP_FAILED) {
-        madvise(p, size, MADV_SEQUENTIAL);
-        mapping_ = p;
-        mappingSize_ = size;
-        text_ = std::string_view(static_cast<const char*>(p), size);
-        ok = true;
-      }
-    }
-  }
-  if (fd >= 0) ::close(fd);
-  if (!ok) {
-    // A file that cannot be read reports the end of the text at once.
-    start();
-    Eof = true;
-    return false;
-  }
-  ansi_ = declaresAnsi(text_);
+  const bool ok = readWholeFile(fileName, owned_);
+  text_ = owned_;
+  ansi_ = ok && declaresAnsi(text_);
   start();
-  return true;
+  // A file that cannot be read reports the end of the text at once.
+  if (!ok) Eof = true;
+  return ok;
 }
 
 void VexaFile::OpenText(std::string bytes) {
-  unmap();
   owned_ = std::move(bytes);
   text_ = owned_;
   ansi_ = declaresAnsi(text_);
   start();
 }
 
-void VexaFile::releaseConsumed() {
-  static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  constexpr std::size_t kChunk = 8u << 20;
-  if (!mapping_ || pos_ < released_ + kChunk) return;
-  const std::size_t upTo = (pos_ - 4096) / page * page;  // keep the current element's page
-  if (upTo <= released_) return;
-  madvise(static_cast<char*>(mapping_) + released_, upTo - released_, MADV_DONTNEED);
-  released_ = upTo;
-}
-
 void VexaFile::start() {
   pos_ = 0;
-  released_ = 0;
   Token.clear();
   EndChar = 0;
   Eof = false;
@@ -143,7 +131,7 @@ const std::string& VexaFile::GetToken(bool hashIsLineBreak) {
     } else if (c == '"') {
       quoted = true;
     } else if (c == ';' || c == '=' || c == '(' || c == ')' || c == ',' || c == '\t' || c == ' ' ||
-               (c == '\r' && LFCRisDelimiter)) {
+               ((c == '\r' || c == '\n') && LFCRisDelimiter)) {
       break;
     } else if (c != '\n' && c != '\r') {
       t += c;
@@ -232,7 +220,6 @@ void VexaFile::GetDataEl() {
   reportProgress();
   ++pos_;
 
-  releaseConsumed();
   if (first == std::string::npos) {
     DataToken = {};
     return;

@@ -21,12 +21,11 @@ class Prompt;
 class VexaFile {
  public:
   explicit VexaFile(Prompt* prompt = nullptr) : prompt_(prompt) {}
-  ~VexaFile();
   VexaFile(const VexaFile&) = delete;
   VexaFile& operator=(const VexaFile&) = delete;
 
-  // Maps the whole file into memory (read once, front to back). Returns false, and
-  // reports the end of the text at once, when the file cannot be opened or read.
+  // Reads the whole file into memory once. Returns false, and reports the end of the
+  // text at once, when the file cannot be opened or read or is not a plain file.
   bool OpenFile(const std::string& fileName);
   // The same for a file's bytes already in memory.
   void OpenText(std::string bytes);
@@ -50,31 +49,24 @@ class VexaFile {
   bool isAnsi() const { return ansi_; }
 
   std::string Token;  // the last token, without quotes, decoded to UTF-8
-  // The character that ended the last token: ';', '=', '(', ')', ',', TAB, SPACE or CR;
-  // 0 when the token ran into the end of the text.
+  // The character that ended the last token: ';', '=', '(', ')', ',', TAB, SPACE, or CR
+  // or LF with LFCRisDelimiter; 0 when the token ran into the end of the text.
   char EndChar = 0;
   // End of the text (for GetToken) or of the DATA section (for GetDataEl). Named so
   // because the C library claims the name EOF for a macro.
   bool Eof = false;
   // The last DATA element, in the file's bytes (valid until the next call).
   std::string_view DataToken;
-  // When true a CR outside quotes ends a token; only PRESTEXT values need it.
+  // When true a CR or LF outside quotes ends a token; only PRESTEXT values need it.
   bool LFCRisDelimiter = false;
 
  private:
   void start();
   void reportProgress();
-  void unmap();
-  // Gives back the pages of a mapped file that the DATA scan has passed, so that a
-  // large file does not stay in memory beside the cells made from it.
-  void releaseConsumed();
 
   Prompt* prompt_;
-  std::string_view text_;  // the whole file: owned_ or the mapping
-  std::string owned_;
-  void* mapping_ = nullptr;
-  std::size_t mappingSize_ = 0;
-  std::size_t released_ = 0;
+  std::string owned_;      // the whole file
+  std::string_view text_;  // owned_
   std::size_t pos_ = 0;
   bool ansi_ = false;
   bool dataEnded_ = false;

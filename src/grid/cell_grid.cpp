@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <new>
 #include <numeric>
 
 #include "encoding/utf8.h"
+#include "grid/machine_memory.h"
 #include "grid/numeric.h"
 #include "model/text_compare.h"
 
@@ -23,33 +25,67 @@ std::int32_t charCount(std::string_view text) {
 
 }  // namespace
 
+std::int64_t CellGrid::defaultMaxCells() {
+  static const std::int64_t cap = [] {
+    const std::uint64_t memory = usableMemoryBytes();
+    if (memory == 0) return kMaxCells;
+    const auto fits = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(memory / 2 / sizeof(Cell), static_cast<std::uint64_t>(kMaxCells)));
+    return fits;
+  }();
+  return cap;
+}
+
+void CellGrid::checkBudget(std::size_t cells) const {
+  if (memoryBudget_ && cells > *memoryBudget_ / sizeof(Cell)) throw std::bad_alloc();
+}
+
+void CellGrid::clear() noexcept {
+  CellGrid empty;
+  empty.maxCells_ = maxCells_;
+  empty.memoryBudget_ = memoryBudget_;
+  empty.decimalChar_.swap(decimalChar_);
+  *this = std::move(empty);
+}
+
 bool CellGrid::setSize(std::int32_t rows, std::int32_t cols) {
   if (rows < 0 || cols < 0) return false;
   if (static_cast<std::int64_t>(rows) * cols > maxCells_) return false;
-  if (cols == cols_) {
-    if (rows < rows_) {
-      for (auto i = index(rows + 1, 1); i < cells_.size(); ++i) release(cells_[i]);
-    }
-    cells_.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
-  } else {
-    std::vector<Cell> resized(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
-    const std::int32_t keepCols = std::min(cols, cols_);
-    for (std::int32_t r = 1; r <= rows_; ++r) {
-      for (std::int32_t c = 1; c <= cols_; ++c) {
-        Cell& cell = cells_[index(r, c)];
-        if (r <= rows && c <= keepCols) {
-          resized[static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(cols) +
-                  static_cast<std::size_t>(c - 1)] = cell;
-        } else {
-          release(cell);
+  const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+  // Everything that allocates comes first, so that a failure leaves the grid as it was.
+  try {
+    if (cols == cols_) {
+      if (count > cells_.size()) {
+        checkBudget(count);
+        cells_.resize(count);
+      } else {
+        for (auto i = count; i < cells_.size(); ++i) release(cells_[i]);
+        cells_.resize(count);
+      }
+    } else {
+      checkBudget(count);
+      std::vector<Cell> resized(count);
+      widths_.resize(static_cast<std::size_t>(cols), kDefaultColumnWidth);
+      const std::int32_t keepCols = std::min(cols, cols_);
+      for (std::int32_t r = 1; r <= rows_; ++r) {
+        for (std::int32_t c = 1; c <= cols_; ++c) {
+          Cell& cell = cells_[index(r, c)];
+          if (r <= rows && c <= keepCols) {
+            resized[static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(cols) +
+                    static_cast<std::size_t>(c - 1)] = cell;
+          } else {
+            release(cell);
+          }
         }
       }
+      cells_ = std::move(resized);
     }
-    cells_ = std::move(resized);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
   rows_ = rows;
   cols_ = cols;
-  widths_.resize(static_cast<std::size_t>(cols), kDefaultColumnWidth);
+  widths_.resize(static_cast<std::size_t>(cols), kDefaultColumnWidth);  // never grows here
   clampCurrent();
   return true;
 }
@@ -114,9 +150,10 @@ void CellGrid::setText(std::int32_t row, std::int32_t col, std::string_view text
     clearContent(*cell);
     return;
   }
+  // The text first: when its memory cannot be had, the cell stays as it was.
+  extraOf(*cell).text.assign(text);
   cell->kind = CellKind::Text;
   cell->value = 0;
-  extraOf(*cell).text.assign(text);
 }
 
 void CellGrid::setNumber(std::int32_t row, std::int32_t col, double value, int decimals) {
@@ -276,8 +313,14 @@ bool CellGrid::insertRows(std::int32_t before, std::int32_t count) {
   if (newRows > std::numeric_limits<std::int32_t>::max() || newRows * cols_ > maxCells_) {
     return false;
   }
-  cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(index(before, 1)),
-                static_cast<std::size_t>(count) * static_cast<std::size_t>(cols_), Cell{});
+  const std::size_t added = static_cast<std::size_t>(count) * static_cast<std::size_t>(cols_);
+  try {
+    if (added > cells_.capacity() - cells_.size()) checkBudget(cells_.size() + added);
+    // A failed allocation inserts nothing.
+    cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(index(before, 1)), added, Cell{});
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   rows_ += count;
   clampCurrent();
   return true;
@@ -302,7 +345,16 @@ bool CellGrid::insertCols(std::int32_t before, std::int32_t count) {
     return false;
   }
   const std::int32_t newCols = cols_ + count;
-  std::vector<Cell> resized(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(newCols));
+  std::vector<Cell> resized;
+  try {
+    const std::size_t cells = static_cast<std::size_t>(rows_) * static_cast<std::size_t>(newCols);
+    checkBudget(cells);
+    resized.resize(cells);
+    widths_.insert(widths_.begin() + (before - 1), static_cast<std::size_t>(count),
+                   kDefaultColumnWidth);
+  } catch (const std::bad_alloc&) {
+    return false;  // nothing has changed yet
+  }
   for (std::int32_t r = 0; r < rows_; ++r) {
     const Cell* from = &cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_)];
     Cell* to = &resized[static_cast<std::size_t>(r) * static_cast<std::size_t>(newCols)];
@@ -310,8 +362,6 @@ bool CellGrid::insertCols(std::int32_t before, std::int32_t count) {
     std::copy(from + (before - 1), from + cols_, to + (before - 1) + count);
   }
   cells_ = std::move(resized);
-  widths_.insert(widths_.begin() + (before - 1), static_cast<std::size_t>(count),
-                 kDefaultColumnWidth);
   cols_ = newCols;
   clampCurrent();
   return true;
@@ -321,15 +371,16 @@ void CellGrid::deleteCols(std::int32_t first, std::int32_t count) {
   if (first < 1 || first > cols_ || count <= 0) return;
   count = std::min(count, cols_ - first + 1);
   const std::int32_t newCols = cols_ - count;
-  std::vector<Cell> resized(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(newCols));
+  // In place, front to back: each row moves to a place at or before its old one, so
+  // deleting needs no new memory.
   for (std::int32_t r = 0; r < rows_; ++r) {
     Cell* from = &cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_)];
-    Cell* to = &resized[static_cast<std::size_t>(r) * static_cast<std::size_t>(newCols)];
+    Cell* to = &cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(newCols)];
     for (std::int32_t c = first - 1; c < first - 1 + count; ++c) release(from[c]);
     std::copy(from, from + (first - 1), to);
     std::copy(from + (first - 1) + count, from + cols_, to + (first - 1));
   }
-  cells_ = std::move(resized);
+  cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(newCols));
   widths_.erase(widths_.begin() + (first - 1), widths_.begin() + (first - 1 + count));
   cols_ = newCols;
   clampCurrent();

@@ -39,16 +39,20 @@ struct Block {
 // cells into it, and the reader, writer and imports work on it. A widget shows it.
 class CellGrid {
  public:
-  // The most cells a grid holds unless told otherwise; larger sizes are refused, never
-  // allocated.
+  // The most cells a grid ever holds unless told otherwise; larger sizes are refused,
+  // never allocated.
   static constexpr std::int64_t kMaxCells = 400'000'000;
   static constexpr float kDefaultColumnWidth = 10.0f;  // in characters
+  // The cap a new grid starts with: kMaxCells, or fewer on a machine whose memory at
+  // half its size holds fewer 16-byte cells.
+  static std::int64_t defaultMaxCells();
 
   CellGrid() = default;
   CellGrid(std::int32_t rows, std::int32_t cols) { setSize(rows, cols); }
 
   // Size. Growing adds empty cells, shrinking drops the cells past the new end.
-  // Returns false, changing nothing, for a negative size or one past maxCells().
+  // Returns false, changing nothing, for a negative size, one past maxCells(), or when
+  // the memory for the cells cannot be had.
   bool setSize(std::int32_t rows, std::int32_t cols);
   bool setRowCount(std::int32_t rows) { return setSize(rows, cols_); }
   bool setColCount(std::int32_t cols) { return setSize(rows_, cols); }
@@ -60,6 +64,12 @@ class CellGrid {
   Block all() const { return {1, 1, rows_, cols_}; }
   std::int64_t maxCells() const { return maxCells_; }
   void setMaxCells(std::int64_t cells) { maxCells_ = cells; }
+  // Drops every row, column and cell and gives their memory back; the format settings
+  // of the grid (protection, frozen lines, widths) go back to those of a new grid.
+  void clear() noexcept;
+  // For tests: from now on, an allocation of a cell array larger than bytes fails as if
+  // the memory had run out (none: no such limit).
+  void setMemoryBudget(std::optional<std::size_t> bytes) { memoryBudget_ = bytes; }
 
   // Current cell (1-based); clamped into the grid, 0 when the grid has no cells.
   void setCurrent(std::int32_t row, std::int32_t col);
@@ -120,7 +130,8 @@ class CellGrid {
   void clearAll();
 
   // Whole rows and columns, moving the cells behind them. Inserting returns false,
-  // changing nothing, for a position outside 1..count+1 or a size past maxCells().
+  // changing nothing, for a position outside 1..count+1, a size past maxCells() or when
+  // the memory for the cells cannot be had.
   bool insertRows(std::int32_t before, std::int32_t count);
   void deleteRows(std::int32_t first, std::int32_t count);
   bool insertCols(std::int32_t before, std::int32_t count);
@@ -194,8 +205,12 @@ class CellGrid {
   template <typename F>
   void forBlock(const Block& block, F&& f);
   void clampCurrent();
+  // Throws std::bad_alloc for a cell array past the test budget; the callers catch it
+  // like a real allocation failure.
+  void checkBudget(std::size_t cells) const;
 
-  std::int64_t maxCells_ = kMaxCells;
+  std::int64_t maxCells_ = defaultMaxCells();
+  std::optional<std::size_t> memoryBudget_;
   std::int32_t rows_ = 0;
   std::int32_t cols_ = 0;
   std::vector<Cell> cells_;

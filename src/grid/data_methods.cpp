@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -158,13 +159,18 @@ bool CreateGrid(VexaMess& doc, CellGrid& grid, bool load, bool showCodes) {
   grid.clearAll();
   grid.setBlockAlignment(grid.all(), HAlign::Right);
   grid.setProtected(false);
-  writeCorner(doc, grid);
-  if (doc.FileWithKeys) {
-    WriteKeysHeader(doc, grid);
-    WriteHeadingLabels(doc, grid, showCodes);
-  } else {
-    WriteHeadingLabels(doc, grid, showCodes);
-    WriteStubLabels(doc, grid, showCodes);
+  try {
+    writeCorner(doc, grid);
+    if (doc.FileWithKeys) {
+      WriteKeysHeader(doc, grid);
+      WriteHeadingLabels(doc, grid, showCodes);
+    } else {
+      WriteHeadingLabels(doc, grid, showCodes);
+      WriteStubLabels(doc, grid, showCodes);
+    }
+  } catch (const std::bad_alloc&) {
+    grid.clear();  // no memory for the labels: no half-made layout stays
+    return false;
   }
   freeze(doc, grid);
   formatLabels(doc, grid);

@@ -21,11 +21,13 @@ namespace zendra {
 // Lays the grid out from scratch, which empties every cell. With load set, every data
 // cell also gets SaveDecimals decimals. Returns false, leaving the grid as it was and
 // GridCreated false, when there is nothing to lay out: no variable, a variable without
-// values, or a table too large for a grid.
+// values, or a table too large for a grid. When the memory for the cells or labels
+// cannot be had it returns false too and leaves the grid empty.
 bool CreateGrid(VexaMess& doc, CellGrid& grid, bool load, bool showCodes);
 
 // Computes NumRows and NumCols and sizes the grid for them. False when a variable has
-// no values or the table is too large; then nothing is changed.
+// no values or the table is too large; then nothing is changed. False also when the
+// memory for the cells cannot be had; the grid is empty then.
 bool SizeGrid(VexaMess& doc, CellGrid& grid);
 
 // Rewrite the label columns (normal form) or the label rows from the current values.

@@ -1,9 +1,10 @@
 #include "model/vexa_mess.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cmath>
 #include <limits>
 
+#include "model/numeric_text.h"
 #include "model/text_compare.h"
 
 namespace zendra {
@@ -37,14 +38,16 @@ std::int64_t valueCountProduct(const DimensionDataColl& variables) {
 }
 
 bool parseInt16(std::string_view text, std::int16_t& out) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return false;
-  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  std::int16_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return false;
-  out = value;
+  double number = 0;
+  if (!parseNumeric(text, ".", number)) return false;
+  // The current rounding mode is to nearest with halves to even, as the classic integer
+  // conversion of text rounds.
+  const double whole = std::nearbyint(number);
+  if (whole < std::numeric_limits<std::int16_t>::min() ||
+      whole > std::numeric_limits<std::int16_t>::max()) {
+    return false;
+  }
+  out = static_cast<std::int16_t>(whole);
   return true;
 }
 

@@ -111,7 +111,7 @@ class VexaMess {
   DimensionRef Get_Dimension(std::string_view name) const;
 
   // Sets SaveDecimals to the larger of Decimaler and the largest PRECISION of any
-  // value. A PRECISION text that is not a whole number counts as no precision.
+  // value. A PRECISION text that is not a number counts as no precision.
   void setSaveDecimals();
   // The content metadata of the content variable's value whose text is key, created on
   // first use; none when there is no content variable or no such value.
@@ -137,8 +137,9 @@ std::int64_t saturatingMultiply(std::int64_t a, std::int64_t b);
 // The product of the value counts of the variables (1 for none), held at kCountLimit.
 std::int64_t valueCountProduct(const DimensionDataColl& variables);
 
-// Parses a whole number that fits 16 bits (blanks around it and a "+" allowed), as
-// PRECISION and DECIMALS texts hold; returns false, leaving out alone, for anything else.
+// Reads a number as PRECISION, DECIMALS and PARTITIONED texts hold it ("2", " +2 ",
+// "2.0") and gives its nearest whole number, halves to even ("2.5" gives 2). Returns
+// false, leaving out alone, for a text that is not a number or a result past 16 bits.
 bool parseInt16(std::string_view text, std::int16_t& out);
 
 }  // namespace zendra

@@ -178,6 +178,38 @@ TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow
   EXPECT_FALSE(Frame::action(next, 2, "mnuShowValues")->isChecked());
 }
 
+TEST(EditorWindow, WhatALoadLeavesOutOrKeepsAsTextIsToldOnceTheFileIsOpen) {
+  Frame f;
+  // Five elements for two cells.
+  f.home.write("surplus.vq", "STUB=\"r\";VALUES(\"r\")=\"a\",\"b\";DATA=1 2 3 4 5;");
+  ASSERT_TRUE(f.window->openPath(f.out("surplus.vq"), false));
+  EXPECT_TRUE(
+      f.asked("The data have 3 elements more than the table has cells; they were left out."));
+
+  // 800,000,000 cells: more than any grid here may hold. The data stay as read.
+  std::string text = "STUB=\"a\",\"b\";HEADING=\"c\";";
+  for (const auto& [name, count] : {std::pair{"a", 2000}, {"b", 2000}, {"c", 200}}) {
+    text += std::string("VALUES(\"") + name + "\")=";
+    for (int i = 0; i < count; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+    text += ";";
+  }
+  f.home.write("large.vq", text + "DATA=1 2 3;");
+  f.prompt.asked.clear();
+  f.prompt.script(Prompt::Answer::No);  // "Large table ... Load metadata only": no, all of it
+  ASSERT_TRUE(f.window->openPath(f.out("large.vq"), false));
+  frmCreateVq* large = f.window->editors().last();
+  ASSERT_EQ(f.prompt.asked.size(), 2u);
+  EXPECT_EQ(f.prompt.asked[1].text.rfind(
+                "The table has 800 000 000 cells, more than the grid can hold", 0),
+            0u)
+      << f.prompt.asked[1].text;
+  EXPECT_TRUE(large->document().MetadataOnly);
+  EXPECT_FALSE(large->tabs()->isTabEnabled(frmCreateVq::Data));
+  f.files.script(f.out("large-saved.vq"));
+  ASSERT_TRUE(large->savefile(1));
+  EXPECT_TRUE(f.home.read(f.home / "large-saved.vq").ends_with("DATA=1 2 3;"));
+}
+
 TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
   Frame f;
   frmCreateVq* editor = f.newTable();

@@ -1,8 +1,11 @@
 // The command-line companion: exit codes and output of check, convert and info.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <string>
+#include <utility>
 
 #include "cli/commands.h"
 #include "support/temp_folder.h"
@@ -36,6 +39,42 @@ TEST(CliCheck, ExitCodesFollowTheWorstFile) {
 
   EXPECT_EQ(runCheck({keys, dir.file("missing.vq")}, out, err), kCannotRead);
   EXPECT_NE(err.str().find("cannot read " + dir.file("missing.vq")), std::string::npos);
+  // A FIFO is refused at once instead of waiting for a writer.
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(runCheck({dir.file("fifo")}, out, err), kCannotRead);
+}
+
+TEST(CliCheck, SurplusElementsMakeAFileIncomplete) {
+  TempFolder dir;
+  std::string text = kComplete;
+  text.replace(text.find("DATA=1 -;"), 9, "DATA=1 - 3 4 5;");
+  const std::string file = dir.write("surplus.vq", text).string();
+  std::ostringstream out, err;
+  EXPECT_EQ(runCheck({file}, out, err), kIncomplete);
+  EXPECT_EQ(out.str(), file +
+                           "\nVQ file is complete, one ore more cell contains '-' \n"
+                           "The data have 3 elements more than the table has cells; they were "
+                           "left out.\n");
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
+  // 2000 x 2000 x 200 cells: far past what a grid may hold, in a file of some 30 KB.
+  std::string text = "MATRIX=\"M\";STUB=\"a\",\"b\";HEADING=\"c\";";
+  for (const auto& [name, count] : {std::pair{"a", 2000}, {"b", 2000}, {"c", 200}}) {
+    text += std::string("VALUES(\"") + name + "\")=";
+    for (int i = 0; i < count; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+    text += ";";
+  }
+  TempFolder dir;
+  const std::string in = dir.write("large.vq", text + "DATA=1 2 3;").string();
+  std::ostringstream err;
+  EXPECT_EQ(runConvert(in, dir.file("out.vq"), false, false, err), kOk);
+  EXPECT_NE(err.str().find("zendra-cli: " + in +
+                           ": The table has 800 000 000 cells, more than the grid can hold"),
+            std::string::npos)
+      << err.str();
+  EXPECT_NE(TempFolder::read(dir / "out.vq").find("DATA=1 2 3;"), std::string::npos);
 }
 
 TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {

@@ -1,6 +1,9 @@
 // Reading table files into a document and its grid.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "format/writer.h"
 #include "support/loaded_table.h"
 #include "support/tables.h"
 
@@ -63,13 +66,13 @@ TEST(Reader, OemFileBuildsVariablesValuesAndTheirProperties) {
   EXPECT_TRUE(region.UseCodes);
   EXPECT_TRUE(region.IsPartitioned);
   EXPECT_EQ(region.PartNumber, 2);
-  // PRESTEXT's value is ended by its line and the next statement is still read; a
-  // variable's note keeps "#".
+  // PRESTEXT's value is ended by its line and the next statement is still read; "#"
+  // breaks a variable's note as it breaks the table's.
   EXPECT_EQ((Texts{region.ValueCode.Item(3)->code, region.Elimination, region.DoubleColumn,
                    region.Prestext, region.Domain, region.Map, region.PartName1, region.PartName2,
                    region.Note, region.ValueCode.Item(1)->Note}),
             (Texts{"1280", "YES", "YES", "2", "kommun", "sverige_kommun", "Norr", "Syd",
-                   "Gränser#2023", "Rad ett\r\nRad två"}));
+                   "Gränser\r\n2023", "Rad ett\r\nRad två"}));
   EXPECT_EQ(d.Get_Dimension("kön")->Elimination + "|" + d.Get_Dimension("kön")->Notex,
             "män|Obligatorisk");
   EXPECT_EQ(t.value("år", 2)->Notex + "|" + t.value("år", 2)->Precision, "Preliminär|2");
@@ -84,6 +87,20 @@ TEST(Reader, OemFileBuildsVariablesValuesAndTheirProperties) {
   EXPECT_EQ(first->Vstr(), R"("*","kvinnor","2023")");
   EXPECT_EQ(first->Note + "|" + first->Notex, "Cellnot\r\nrad två|Obligatorisk cellnot");
   EXPECT_EQ(d.Cellnotes.Item(2)->Note, "Malmö män");
+}
+
+TEST(Reader, LineFeedFilesDecimalPointCountsAndVariableNoteBreaks) {
+  // Lines end with a line feed alone, as files edited on Linux do.
+  Loaded t(Loaded::Text{
+      "DECIMALS=1.0;\nSTUB=\"a\";\nVALUES(\"a\")=\"x\",\"y\";\nPRECISION(\"a\",\"y\")=2.0;\n"
+      "PARTITIONED(\"a\")=\"p\",1,\"2.0\";\nPRESTEXT(\"a\")=2\nMATRIX=\"m\";\n"
+      "NOTE(\"a\")=\"Line1#Line2\";NOTEX(\"a\")=\"A#B\";\nDATA=1.234 5;"});
+  const auto& a = *t.doc.Get_Dimension("a");
+  EXPECT_EQ((std::vector<int>{t.doc.Decimaler, t.doc.SaveDecimals, a.PartNumber}),
+            (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(a.Prestext + "|" + t.doc.Matrix, "2|m");
+  EXPECT_EQ(a.Note + "|" + a.Notex, "Line1\r\nLine2|A\r\nB");
+  EXPECT_EQ(t.cell(0, 0), "1.23");  // two decimals kept, not rounded to a whole number
 }
 
 TEST(Reader, NormalFormCellsBecomeNumbersOrTexts) {
@@ -198,6 +215,50 @@ TEST(Reader, LargeTablesAskWhetherToLoadMetadataOnly) {
   Loaded keys(Loaded::Text{table(200, 600, true, "\"7\",1")});
   EXPECT_TRUE(keys.prompt.asked.empty());
   EXPECT_TRUE(keys.doc.HasData);
+}
+
+TEST(Reader, TablesTheGridCannotHoldKeepTheirDataAsReadAndSayWhy) {
+  const std::string data = "1 2 3 4 5 6";
+  const struct {
+    bool keys;
+    std::function<void(CellGrid&)> limit;
+    const char* why;
+  } cases[] = {
+      // The layout needs 5 x 3 cells.
+      {false, [](CellGrid& g) { g.setMaxCells(10); }, "The table has 6 cells, more than the grid"},
+      // The keys form lays out 3 x 3 cells, then outgrows the cap with its second row.
+      {true, [](CellGrid& g) { g.setMaxCells(12); }, "data rows need more cells than the grid"},
+      {false, [](CellGrid& g) { g.setMemoryBudget(10 * 16); }, "not enough memory to load the 6"},
+      {true, [](CellGrid& g) { g.setMemoryBudget(10 * 16); }, "not enough memory to load the data"},
+  };
+  for (const auto& c : cases) {
+    VexaMess doc;
+    CellGrid grid;
+    c.limit(grid);
+    ScriptedPrompt prompt;
+    LoadReport report;
+    doc.SprData = &grid;
+    EXPECT_EQ(
+        Load_From_Text(doc, table(3, 2, c.keys, data), false, &grid, prompt, false, {}, &report),
+        LoadResult::Loaded);
+    // Nothing half-loaded stays, and the next save writes the DATA section back.
+    EXPECT_TRUE(doc.MetadataOnly && !doc.HasData && !doc.GridCreated) << c.why;
+    EXPECT_EQ(grid.rowCount(), 0) << c.why;
+    EXPECT_EQ(doc.RawDataText(), data + ";");
+    WriteResult written;
+    EXPECT_NE(BuildFileBytes(doc, {}, written).find("DATA=" + data + ";"), std::string::npos);
+    EXPECT_NE(report.keptAsText.find(c.why), std::string::npos) << report.keptAsText;
+    EXPECT_EQ(report.notices(), Texts{report.keptAsText});
+  }
+}
+
+TEST(Reader, SurplusElementsAreLeftOutAndCounted) {
+  Loaded t(Loaded::Text{table(1, 2, false, "1 2 3 \"x\"\r\n5")});
+  EXPECT_EQ(t.cell(0, 0) + "|" + t.cell(0, 1), "1|2");
+  EXPECT_EQ(t.report.surplusElements, 3);
+  EXPECT_EQ(t.report.notices(),
+            Texts{"The data have 3 elements more than the table has cells; they were left out."});
+  EXPECT_TRUE(Loaded(Loaded::Text{table(1, 2, false, "1 2")}).report.notices().empty());
 }
 
 TEST(Reader, BrokenStatementsArePassedOverAndReadingGoesOn) {

@@ -1,10 +1,13 @@
 // The tokenizer: tokens, end characters, quoting, code pages and DATA elements.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "format/vexa_file.h"
+#include "support/temp_folder.h"
 
 using namespace zendra;
 
@@ -56,6 +59,39 @@ TEST(Tokenizer, EndCharactersQuotingAndLineBreaks) {
   EXPECT_EQ(tokens("\"First#Second\";", false)[0], "First#Second|;");
   EXPECT_EQ(tokens("\"First#Second\";", true)[0], "First\r\nSecond|;");
   EXPECT_EQ(tokens("First#Second;", true)[0], "First#Second|;");
+}
+
+TEST(Tokenizer, ALineFeedEndsAValueEndedByItsLine) {
+  VexaFile f;
+  f.OpenText("2\nMATRIX=\"m\";\"a\nb\"");
+  f.LFCRisDelimiter = true;
+  f.GetToken();
+  EXPECT_EQ(f.Token + "|" + f.EndChar, "2|\n");
+  f.LFCRisDelimiter = false;
+  EXPECT_EQ(f.GetToken(), "MATRIX");
+  f.GetToken();
+  EXPECT_EQ(f.GetToken(), "a\nb");  // inside quotes a line feed is text
+}
+
+TEST(TokenizerFile, AFileIsReadOnceSoThatOtherProgramsCannotPullItAway) {
+  test::TempFolder dir;
+  std::string text = "MATRIX=\"M\";DATA=";
+  for (int i = 0; i < 100000; ++i) text += "12345 ";
+  const auto path = dir.write("t.vq", text + ";");
+  VexaFile f;
+  ASSERT_TRUE(f.OpenFile(path.string()));
+  std::filesystem::resize_file(path, 10);    // another program truncates the file
+  for (int i = 0; i < 3; ++i) f.GetToken();  // MATRIX, M, DATA
+  int count = 0;
+  for (f.GetDataEl(); !f.Eof; f.GetDataEl()) ++count;
+  EXPECT_EQ(count, 100000);
+
+  // What is not a plain file fails at once, without waiting for a writer.
+  EXPECT_FALSE(VexaFile().OpenFile(dir.path().string()));
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  VexaFile fifo;
+  EXPECT_FALSE(fifo.OpenFile(dir.file("fifo")));
+  EXPECT_TRUE(fifo.Eof);
 }
 
 TEST(Tokenizer, CodePageFollowsTheCharsetStatement) {

@@ -66,6 +66,31 @@ TEST(CellGrid, WidthOfTheLongestTextCountsCharacters) {
   EXPECT_EQ(g.maxTextWidth(1, 2, 2), 9);
 }
 
+TEST(CellGrid, AFailedAllocationLeavesTheGridAsItWas) {
+  CellGrid grid(3, 4);
+  grid.setText(2, 2, "kept");
+  grid.setColumnWidth(4, 7);
+  grid.setMemoryBudget(12 * 16);  // room for the 12 cells there are, no more
+  EXPECT_FALSE(grid.setSize(4, 4));
+  EXPECT_FALSE(grid.setSize(3, 5));
+  EXPECT_FALSE(grid.insertRows(2, 1));
+  EXPECT_FALSE(grid.insertCols(1, 1));
+  EXPECT_EQ(
+      (std::vector<float>{float(grid.rowCount()), float(grid.colCount()), grid.columnWidth(4)}),
+      (std::vector<float>{3, 4, 7}));
+  EXPECT_EQ(grid.text(2, 2), "kept");
+  // Shrinking and deleting need no new memory.
+  EXPECT_TRUE(grid.setSize(2, 4));
+  grid.deleteCols(1, 1);
+  EXPECT_EQ(grid.text(2, 1), "kept");
+  EXPECT_EQ(grid.columnWidth(3), 7);
+
+  grid.setMaxCells(50);
+  grid.clear();  // gives everything back; the cap stays
+  EXPECT_EQ((std::vector<std::int64_t>{grid.rowCount(), grid.colCount(), grid.maxCells()}),
+            (std::vector<std::int64_t>{0, 0, 50}));
+}
+
 TEST(CellGridSort, SortsTheBlockStablyByKeysWithNumbersAsNumbers) {
   CellGrid g(7, 3);
   const Texts key1{"10", "2", "01", "b", "A", "2", ""};

@@ -126,7 +126,7 @@ TEST(VexaMessRename, RekeysEveryCollectionKeepsPositionsAndMovesTheContentVariab
   expectPlacementInvariants(d.doc);
 }
 
-TEST(VexaMessDecimals, SaveDecimalsIsTheLargestOfDecimalsAndWholeNumberPrecisions) {
+TEST(VexaMessDecimals, SaveDecimalsIsTheLargestOfDecimalsAndNumericPrecisions) {
   VexaMess doc;
   doc.Decimaler = 1;
   auto v = addVariable(doc, "v", 0, {"a", "b"});
@@ -139,8 +139,14 @@ TEST(VexaMessDecimals, SaveDecimalsIsTheLargestOfDecimalsAndWholeNumberPrecision
   a->Precision = "3";
   b->Precision = " 2 ";
   EXPECT_EQ(saveDecimals(), 3);
-  // Texts that are not whole numbers count as no precision, whatever a file holds.
-  for (const char* junk : {"abc", "2.5", "3x", "99999999999", "", "  "}) {
+  // A number with a decimal point counts as its nearest whole number, halves to even.
+  for (const auto& [text, expected] :
+       {std::pair{"4.0", 4}, {" 2.5 ", 2}, {"3.5", 4}, {"+2.51", 3}, {"0.4e1", 4}}) {
+    a->Precision = text;
+    EXPECT_EQ(saveDecimals(), expected) << text;
+  }
+  // Texts that are not numbers, or out of range, count as no precision.
+  for (const char* junk : {"abc", "3x", "2,0", "99999999999", "32767.5", "", "  "}) {
     a->Precision = junk;
     EXPECT_EQ(saveDecimals(), 2) << junk;
   }

@@ -15,12 +15,13 @@ struct Loaded {
   CellGrid grid;
   ScriptedPrompt prompt{Prompt::Answer::No};
   LoadResult result = LoadResult::CannotRead;
+  LoadReport report;
 
   // Reads a file; a bare file name is one of the fixture files.
   explicit Loaded(const std::string& file, bool metaOnly = false) {
     doc.VQfilename = file.find('/') == std::string::npos ? kData + "/" + file : file;
     doc.SprData = &grid;
-    result = Load_From_File(doc, metaOnly, &grid, prompt);
+    result = Load_From_File(doc, metaOnly, &grid, prompt, false, {}, &report);
     doc.GridHasData = doc.HasData;
   }
   // Reads the bytes of a file.
@@ -31,7 +32,8 @@ struct Loaded {
                   Prompt::Answer answer = Prompt::Answer::No)
       : prompt(answer) {
     doc.SprData = &grid;
-    result = Load_From_Text(doc, std::move(text.bytes), metaOnly, &grid, prompt, false, limits);
+    result =
+        Load_From_Text(doc, std::move(text.bytes), metaOnly, &grid, prompt, false, limits, &report);
     doc.GridHasData = doc.HasData;
   }
 

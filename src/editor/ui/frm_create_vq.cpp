@@ -291,7 +291,9 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
   doc_.GridCreated = false;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ProgressPrompt prompt(progress, *ctx_.prompt);
-  const LoadResult result = Load_From_File(doc_, MetaOnly, &grid_, prompt, ctx_.ShowCodes);
+  LoadReport report;
+  const LoadResult result =
+      Load_From_File(doc_, MetaOnly, &grid_, prompt, ctx_.ShowCodes, {}, &report);
   loading_ = false;
   QApplication::restoreOverrideCursor();
   const bool cancelled = progress.cancel != 0 || result == LoadResult::Cancelled;
@@ -308,6 +310,13 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
   tabs_->setCurrentIndex(BasicStructure);
   setCaptionFromFileName();
   if (doc_.MetadataOnly) tabs_->setTabEnabled(Data, false);
+  // What the load had to leave out or keep as text is told once the file is open.
+  const auto notices = report.notices();
+  if (!notices.empty()) {
+    std::string text;
+    for (const auto& notice : notices) text += (text.empty() ? "" : "\n\n") + notice;
+    ctx_.prompt->message(text, kProgramTitle, Prompt::Icon::Exclamation);
+  }
   return true;
 }
 
