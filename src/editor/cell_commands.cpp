@@ -51,7 +51,7 @@ std::size_t EditCellCommand::memoryBytes() const {
 }
 
 ClearCellsCommand::ClearCellsCommand(VexaMess&, CellGrid& grid, Block block)
-    : grid_(grid), block_(clipToGrid(grid, block)) {}
+    : grid_(grid), block_(grid.clip(block)) {}
 
 void ClearCellsCommand::redo() {
   if (!done_) {

@@ -48,22 +48,6 @@ void writeCell(CellGrid& grid, std::int32_t row, std::int32_t col, const CellSta
   grid.setColours(row, col, cell.back, cell.fore);
 }
 
-Block clipToGrid(const CellGrid& grid, Block block) {
-  if (block.row1 == -1 || block.row2 == -1) {
-    block.row1 = 1;
-    block.row2 = grid.rowCount();
-  }
-  if (block.col1 == -1 || block.col2 == -1) {
-    block.col1 = 1;
-    block.col2 = grid.colCount();
-  }
-  block.row1 = std::max(block.row1, 1);
-  block.col1 = std::max(block.col1, 1);
-  block.row2 = std::min(block.row2, grid.rowCount());
-  block.col2 = std::min(block.col2, grid.colCount());
-  return block;
-}
-
 std::size_t gridBytes(const CellGrid& grid) {
   std::size_t bytes = sizeof(CellGrid) + cellCount(grid.all()) * kCellBytes +
                       static_cast<std::size_t>(grid.colCount()) * sizeof(float);
@@ -79,8 +63,7 @@ std::size_t gridBytes(const CellGrid& grid) {
   return bytes;
 }
 
-BlockSnapshot::BlockSnapshot(const CellGrid& grid, const Block& block)
-    : block_(clipToGrid(grid, block)) {
+BlockSnapshot::BlockSnapshot(const CellGrid& grid, const Block& block) : block_(grid.clip(block)) {
   cells_.reserve(cellCount(block_));
   for (std::int32_t r = block_.row1; r <= block_.row2 && !block_.empty(); ++r) {
     for (std::int32_t c = block_.col1; c <= block_.col2; ++c) {

@@ -27,10 +27,6 @@ CellState readCell(const CellGrid& grid, std::int32_t row, std::int32_t col);
 // Makes the cell exactly what the state says.
 void writeCell(CellGrid& grid, std::int32_t row, std::int32_t col, const CellState& cell);
 
-// The block with whole-row or whole-column bounds (-1) widened to the grid, then clipped
-// to it; empty when nothing of it lies in the grid.
-Block clipToGrid(const CellGrid& grid, Block block);
-
 // The bytes a copy of the grid takes, counting the texts and colours of the cells that
 // have them; what a whole-grid snapshot costs.
 std::size_t gridBytes(const CellGrid& grid);

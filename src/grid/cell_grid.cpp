@@ -99,6 +99,22 @@ void CellGrid::clampCurrent() {
   curCol_ = std::clamp(curCol_, 1, cols_);
 }
 
+Block CellGrid::clip(Block block) const {
+  if (block.row1 == -1 || block.row2 == -1) {
+    block.row1 = 1;
+    block.row2 = rows_;
+  }
+  if (block.col1 == -1 || block.col2 == -1) {
+    block.col1 = 1;
+    block.col2 = cols_;
+  }
+  block.row1 = std::max(block.row1, 1);
+  block.col1 = std::max(block.col1, 1);
+  block.row2 = std::min(block.row2, rows_);
+  block.col2 = std::min(block.col2, cols_);
+  return block;
+}
+
 void CellGrid::setCurrent(std::int32_t row, std::int32_t col) {
   curRow_ = row;
   curCol_ = col;

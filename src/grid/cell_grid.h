@@ -62,6 +62,9 @@ class CellGrid {
     return row >= 1 && row <= rows_ && col >= 1 && col <= cols_;
   }
   Block all() const { return {1, 1, rows_, cols_}; }
+  // The part of a block inside the grid; -1 bounds (a whole-row or whole-column
+  // selection) stand for the grid's whole extent in that direction.
+  Block clip(Block block) const;
   std::int64_t maxCells() const { return maxCells_; }
   void setMaxCells(std::int64_t cells) { maxCells_ = cells; }
   // Drops every row, column and cell and gives their memory back; the format settings

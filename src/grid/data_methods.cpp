@@ -377,25 +377,14 @@ void ConvertEditedCell(const VexaMess& doc, CellGrid& grid, std::int32_t row, st
 }
 
 void ClearSelectionOrCurrent(CellGrid& grid) {
-  Block block{grid.currentRow(), grid.currentCol(), grid.currentRow(), grid.currentCol()};
-  if (const auto& selection = grid.selection()) {
-    block = *selection;
-    if (block.row1 == -1 || block.row2 == -1) {
-      block.row1 = 1;
-      block.row2 = grid.rowCount();
-    }
-    if (block.col1 == -1 || block.col2 == -1) {
-      block.col1 = 1;
-      block.col2 = grid.colCount();
-    }
-  }
+  const Block block = grid.clip(grid.selection().value_or(
+      Block{grid.currentRow(), grid.currentCol(), grid.currentRow(), grid.currentCol()}));
   if (!grid.isProtected()) {
     grid.clearBlock(block);
     return;
   }
-  for (std::int32_t r = std::max(block.row1, 1); r <= std::min(block.row2, grid.rowCount()); ++r) {
-    for (std::int32_t c = std::max(block.col1, 1); c <= std::min(block.col2, grid.colCount());
-         ++c) {
+  for (std::int32_t r = block.row1; r <= block.row2; ++r) {
+    for (std::int32_t c = block.col1; c <= block.col2; ++c) {
       if (grid.editable(r, c)) grid.clearCell(r, c);
     }
   }
