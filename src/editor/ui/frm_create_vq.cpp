@@ -103,6 +103,8 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
       WriteHeadingLabels(doc_, grid_, ctx_.ShowCodes);
     }
     refreshDataGrid();
+    // The controls show the table as it is now.
+    for (EditorPage* page : pages_) page->load();
     if (tabs_->currentIndex() == Data) onPageChanged(Data);
   });
   QApplication::restoreOverrideCursor();
@@ -480,6 +482,7 @@ void frmCreateVq::onPageChanged(int index) {
   if (lastPage_ == Data && index != Data) commitEdit();
   lastPage_ = index;
   if (index < 0 || index >= pages_.size()) return;
+  pages_[index]->load();
   pages_[index]->shown();
   if (index != Data) return;
 
