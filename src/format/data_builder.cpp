@@ -31,8 +31,9 @@ namespace {
 
 constexpr std::string_view kSymbols[] = {".", "..", "...", "....", ".....", "......", "-"};
 
-// The cell's shown text, trimmed, with the grid's decimal character turned into the
-// file's ".". Returns true when that text is numeric.
+// The cell's shown text, trimmed. Returns true when that text is numeric; a number
+// written with the grid's decimal character ("1,5") then gets the file's ".". Other texts
+// (keys, symbols, "Norr, inland") keep every character.
 bool cellText(const CellGrid& grid, std::int32_t row, std::int32_t col, std::string& text) {
   text.clear();
   double value = 0;
@@ -42,13 +43,11 @@ bool cellText(const CellGrid& grid, std::int32_t row, std::int32_t col, std::str
     return true;
   }
   text.assign(trimBlanks(grid.storedText(row, col)));
+  if (isNumeric(text, ".")) return true;
   const std::string& sep = grid.decimalChar();
-  if (sep != ".") {
-    for (std::size_t at = text.find(sep); at != std::string::npos; at = text.find(sep, at + 1)) {
-      text.replace(at, sep.size(), ".");
-    }
-  }
-  return isNumeric(text, ".");
+  if (sep == "." || !isNumeric(text, sep)) return false;
+  if (const auto at = text.find(sep); at != std::string::npos) text.replace(at, sep.size(), ".");
+  return true;
 }
 
 void paint(CellGrid& grid, std::int32_t row, std::int32_t col, bool valid) {
@@ -122,9 +121,12 @@ void AppendDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check, std::
       }
       if (empty) continue;
       for (std::int32_t col = 1; col <= lastCol; ++col) {
-        const bool numeric = cellText(grid, row, col, text);
+        const bool key = col < doc.DataCol1;
+        // A key is a code or a value text, compared and written as typed.
+        const bool numeric = key ? false : cellText(grid, row, col, text);
+        if (key) text.assign(trimBlanks(grid.text(row, col)));
         if (col > 1) out += ',';
-        if (col < doc.DataCol1) {
+        if (key) {
           const bool known = TestCodeOK(doc, text, col);
           if (!known) check.InvalidCode = true;
           paint(grid, row, col, known);

@@ -152,7 +152,6 @@ class Reader {
   bool showCodes_;
   LargeTableLimits limits_;
   VexaFile file_;
-  std::string decimalSeparator_ = ".";
   std::unordered_map<const DimensionData*, ValueIndex> valueIndex_;
   LoadReport report_;
 };
@@ -474,8 +473,9 @@ LoadResult Reader::loadCells() {
     if (cellsToLayOut) report_.keptAsText = layoutRefusal();
     return LoadResult::Loaded;
   }
-  decimalSeparator_ = grid_->decimalChar();
-  file_.PrepareData(decimalSeparator_);
+  // Numbers in the file always have "."; the grid shows them with its own decimal
+  // character. Symbols ("..") and texts are kept as written.
+  file_.PrepareData(".");
   file_.GetDataEl();
   const LoadResult result = doc_.FileWithKeys ? fillKeys() : fillNormal();
   if (result == LoadResult::Cancelled || !report_.keptAsText.empty()) return result;
@@ -487,7 +487,7 @@ LoadResult Reader::loadCells() {
 void Reader::storeElement(std::int32_t row, std::int32_t col, bool dataColumn) {
   const std::string_view element = file_.DataToken;
   double value = 0;
-  if (dataColumn && parseNumeric(element, decimalSeparator_, value)) {
+  if (dataColumn && parseNumeric(element, ".", value)) {
     grid_->setNumber(row, col, value, doc_.SaveDecimals);
   } else if (!isAscii(element)) {
     grid_->setText(row, col, decode(element, file_.codePage()));

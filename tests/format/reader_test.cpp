@@ -114,14 +114,15 @@ TEST(Reader, NormalFormCellsBecomeNumbersOrTexts) {
   EXPECT_EQ((std::pair{t.grid.currentRow(), t.grid.currentCol()}),
             (std::pair{t.doc.DataRow1, t.doc.DataCol1}));
 
-  // In a comma locale file numbers become numbers; a quoted "." is no decimal point.
+  // In a comma locale file numbers become numbers shown with the comma, quoted or not (as
+  // in every other locale), and symbols stay as written.
   VexaMess doc;
   CellGrid grid;
   grid.setDecimalChar(",");
   ScriptedPrompt prompt;
   Load_From_Text(doc, "STUB=\"a\";VALUES(\"a\")=\"x\",\"y\",\"z\";DECIMALS=1;DATA=12.5 \"3.5\" ..;",
                  false, &grid, prompt);
-  EXPECT_EQ(gridRows(grid, 2, -1, true), "x|#12,5\ny|3.5\nz|,,\n");
+  EXPECT_EQ(gridRows(grid, 2, -1, true), "x|#12,5\ny|#3,5\nz|..\n");
 }
 
 TEST(Reader, AnsiFileWithTimeRangeAcrossAYearEndAndContentMetadata) {

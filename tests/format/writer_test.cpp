@@ -269,11 +269,11 @@ TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
   grid.setText(r, c + 1, " 2,5 ");  // a numeric text in the user's form
   grid.setText(r, c + 2, "..");
   grid.setText(r + 1, c, "-");
-  grid.setText(r + 1, c + 1, "x");
+  grid.setText(r + 1, c + 1, "x,y");  // not a number: its comma stays
   DataCheck check;
   check.InvalidCode = true;  // cleared by the build
   EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check),
-            "DATA=\r\n1.5 2.5 \"..\" \r\n\"-\" \"x\" \"\" ");
+            "DATA=\r\n1.5 2.5 \"..\" \r\n\"-\" \"x,y\" \"\" ");
   EXPECT_EQ(flags(check), "missing invalid dash");
   // Faulty cells red on yellow, checked texts white on black, numbers left as they are.
   EXPECT_EQ(colours(grid, r + 1, c + 1) + " " + colours(grid, r + 1, c + 2),
@@ -306,6 +306,15 @@ TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
             "DATA=\r\n\"02\",5,\"..\"\r\n\"North\",0,\"\"");
   EXPECT_EQ(flags(check), "missing code ");
   EXPECT_EQ(colours(grid, 5, 1) + " " + colours(grid, 3, 1), "red/yellow white/black");
+
+  // With the user's decimal comma, keys keep their commas and numbers get the point.
+  doc.colStub.Item(1)->ValueCode.Item(1)->code = "1,5";
+  grid.setDecimalChar(",");
+  grid.setText(3, 1, "1,5");
+  grid.setText(3, 3, "2,25");
+  grid.deleteRows(5, 1);
+  EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check), "DATA=\r\n\"1,5\",5,2.25");
+  EXPECT_EQ(flags(check), "");
 }
 
 TEST(WriteToFile, OemFilesAreOneCodePageFromFirstByteToLast) {
