@@ -1,5 +1,6 @@
 #include "editor/cell_commands.h"
 
+#include <new>
 #include <utility>
 
 #include "editor/history.h"
@@ -57,7 +58,12 @@ void ClearCellsCommand::redo() {
   if (!done_) {
     done_ = true;
     undoable_ = BlockSnapshot::minimumBytes(block_) <= snapshotLimitBytes();
-    if (undoable_) before_ = BlockSnapshot(grid_, block_);
+    try {
+      if (undoable_) before_ = BlockSnapshot(grid_, block_);
+    } catch (const std::bad_alloc&) {
+      before_ = BlockSnapshot();
+      undoable_ = false;
+    }
   }
   if (block_.empty()) return;
   // The Delete key clears the grid's selection; the step's block stands in for it.
@@ -95,8 +101,14 @@ void ClearAllDataCommand::redo() {
     const std::size_t bytes = gridBytes(grid_);
     undoable_ = bytes <= snapshotLimitBytes();
     if (undoable_) {
-      other_ = grid_;
-      otherBytes_ = bytes;
+      try {
+        other_ = grid_;
+        otherBytes_ = bytes;
+      } catch (const std::bad_alloc&) {
+        // No room for the copy: the step is done all the same, without undo.
+        other_ = CellGrid();
+        undoable_ = false;
+      }
     }
   }
   clear();
@@ -140,6 +152,27 @@ void DeleteRowCommand::undo() {
 
 std::size_t DeleteRowCommand::memoryBytes() const {
   return sizeof(*this) + before_.memoryBytes();
+}
+
+SortKeysRowsCommand::SortKeysRowsCommand(VexaMess& doc, CellGrid& grid)
+    : grid_(grid), block_(KeysRowsBlock(doc, grid)), order_(KeysRowsOrder(doc, grid)) {
+  back_.resize(order_.size());
+  for (std::size_t i = 0; i < order_.size(); ++i) {
+    back_[order_[i]] = i;
+    if (order_[i] != i) moves_ = true;
+  }
+}
+
+void SortKeysRowsCommand::redo() {
+  if (moves_) grid_.permuteRows(block_, order_);
+}
+
+void SortKeysRowsCommand::undo() {
+  if (moves_) grid_.permuteRows(block_, back_);
+}
+
+std::size_t SortKeysRowsCommand::memoryBytes() const {
+  return sizeof(*this) + (order_.capacity() + back_.capacity()) * sizeof(std::size_t);
 }
 
 }  // namespace zendra

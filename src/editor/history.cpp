@@ -1,21 +1,14 @@
 #include "editor/history.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <numeric>
+
+#include "grid/machine_memory.h"
 
 namespace zendra {
 namespace {
 
 std::optional<std::size_t> limitSet;
-
-std::size_t physicalMemory() {
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || pageSize <= 0) return 0;
-  return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
-}
 
 }  // namespace
 
@@ -29,7 +22,9 @@ std::size_t commandsToDrop(const std::vector<std::size_t>& bytesOldestFirst, std
 
 std::size_t snapshotLimitBytes() {
   if (limitSet) return *limitSet;
-  const std::size_t memory = physicalMemory();
+  // The memory this process may use: the machine's, or less under an address-space limit
+  // (the grid's own cap follows the same figure).
+  const auto memory = static_cast<std::size_t>(usableMemoryBytes());
   // A machine that does not tell its memory gets the history's bound alone.
   return memory == 0 ? kHistoryBytes : std::min(kHistoryBytes, memory / 8);
 }

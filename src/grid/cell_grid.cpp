@@ -393,7 +393,7 @@ void CellGrid::deleteCols(std::int32_t first, std::int32_t count) {
     Cell* from = &cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_)];
     Cell* to = &cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(newCols)];
     for (std::int32_t c = first - 1; c < first - 1 + count; ++c) release(from[c]);
-    std::copy(from, from + (first - 1), to);
+    if (to != from) std::copy(from, from + (first - 1), to);  // row 1 stays where it is
     std::copy(from + (first - 1) + count, from + cols_, to + (first - 1));
   }
   cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(newCols));
@@ -402,11 +402,14 @@ void CellGrid::deleteCols(std::int32_t first, std::int32_t count) {
   clampCurrent();
 }
 
-void CellGrid::sortRows(const Block& block, const std::vector<std::int32_t>& keyColumns) {
+std::vector<std::size_t> CellGrid::sortOrder(const Block& block,
+                                             const std::vector<std::int32_t>& keyColumns) const {
   const std::int32_t r1 = std::max(block.row1, 1), r2 = std::min(block.row2, rows_);
-  const std::int32_t c1 = std::max(block.col1, 1), c2 = std::min(block.col2, cols_);
-  if (r2 - r1 < 1 || c1 > c2 || keyColumns.empty()) return;
+  if (r2 < r1) return {};
   const auto n = static_cast<std::size_t>(r2 - r1 + 1);
+  std::vector<std::size_t> order(n);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  if (n < 2 || keyColumns.empty()) return order;
 
   // Shown key texts, read once per row.
   std::vector<std::vector<std::string>> keys(n);
@@ -416,8 +419,6 @@ void CellGrid::sortRows(const Block& block, const std::vector<std::int32_t>& key
       keys[i].push_back(text(r1 + static_cast<std::int32_t>(i), col));
     }
   }
-  std::vector<std::size_t> order(n);
-  std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     for (std::size_t k = 0; k < keyColumns.size(); ++k) {
       const int cmp = compareSortKeys(keys[a][k], keys[b][k], decimalChar_);
@@ -425,7 +426,14 @@ void CellGrid::sortRows(const Block& block, const std::vector<std::int32_t>& key
     }
     return false;
   });
+  return order;
+}
 
+void CellGrid::permuteRows(const Block& block, const std::vector<std::size_t>& order) {
+  const std::int32_t r1 = std::max(block.row1, 1), r2 = std::min(block.row2, rows_);
+  const std::int32_t c1 = std::max(block.col1, 1), c2 = std::min(block.col2, cols_);
+  if (r2 < r1 || c1 > c2 || order.size() != static_cast<std::size_t>(r2 - r1 + 1)) return;
+  const auto n = order.size();
   // Move the block's part of each row into its new place.
   const auto width = static_cast<std::size_t>(c2 - c1 + 1);
   std::vector<Cell> moved(n * width);
@@ -437,6 +445,11 @@ void CellGrid::sortRows(const Block& block, const std::vector<std::int32_t>& key
     std::copy(&moved[i * width], &moved[i * width] + width,
               &cells_[index(r1 + static_cast<std::int32_t>(i), c1)]);
   }
+}
+
+void CellGrid::sortRows(const Block& block, const std::vector<std::int32_t>& keyColumns) {
+  if (block.col1 > block.col2) return;
+  permuteRows(block, sortOrder(block, keyColumns));
 }
 
 void CellGrid::setFrozen(std::int32_t rows, std::int32_t cols) {

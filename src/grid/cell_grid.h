@@ -144,6 +144,12 @@ class CellGrid {
   // block's columns move. Stable: rows with equal keys keep their order. Keys compare
   // with compareSortKeys.
   void sortRows(const Block& block, const std::vector<std::int32_t>& keyColumns);
+  // The two halves of sortRows: the order the block's rows take (order[i] is the row,
+  // counted from 0 at the block's first row, that comes to place i), and moving the
+  // block's rows into an order.
+  std::vector<std::size_t> sortOrder(const Block& block,
+                                     const std::vector<std::int32_t>& keyColumns) const;
+  void permuteRows(const Block& block, const std::vector<std::size_t>& order);
 
   // Protection: a locked cell cannot be edited while the grid is protected.
   void setProtected(bool on) { protected_ = on; }

@@ -311,11 +311,21 @@ void UpdateForValueChange(VexaMess& doc, CellGrid& grid, const DimensionData& va
   count = count / oldCount * (oldCount - 1);
 }
 
-void SortKeysRows(const VexaMess& doc, CellGrid& grid) {
-  if (!doc.FileWithKeys || doc.DataRow1 < 1) return;
+Block KeysRowsBlock(const VexaMess& doc, const CellGrid& grid) {
+  if (!doc.FileWithKeys || doc.DataRow1 < 1) return {1, 1, 0, 0};
+  return {doc.DataRow1, 1, grid.rowCount() - 1, grid.colCount()};
+}
+
+std::vector<std::size_t> KeysRowsOrder(const VexaMess& doc, const CellGrid& grid) {
+  const Block block = KeysRowsBlock(doc, grid);
+  if (block.empty()) return {};
   std::vector<std::int32_t> keys;
   for (std::int32_t col = 1; col < doc.DataCol1; ++col) keys.push_back(col);
-  grid.sortRows({doc.DataRow1, 1, grid.rowCount() - 1, grid.colCount()}, keys);
+  return grid.sortOrder(block, keys);
+}
+
+void SortKeysRows(const VexaMess& doc, CellGrid& grid) {
+  grid.permuteRows(KeysRowsBlock(doc, grid), KeysRowsOrder(doc, grid));
 }
 
 void AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& variable,

@@ -54,6 +54,10 @@ void SetCellDecimals(VexaMess& doc, CellGrid& grid);
 // Keys form: sorts the data rows (DataRow1 to the last row but one, all columns) by the
 // key columns, first key column first.
 void SortKeysRows(const VexaMess& doc, CellGrid& grid);
+// The keys form's data rows (the entry row left out; empty in the normal form) and the
+// order the sort gives them (see CellGrid::sortOrder).
+Block KeysRowsBlock(const VexaMess& doc, const CellGrid& grid);
+std::vector<std::size_t> KeysRowsOrder(const VexaMess& doc, const CellGrid& grid);
 
 // Extends a grid that holds data for a one-valued variable just added to the document
 // (the last stub variable, or the first heading variable): one new label column or

@@ -27,6 +27,7 @@
 #include "editor/ui/frm_create_vq.h"
 #include "gui/frm_progress.h"
 #include "support/scripted_file_chooser.h"
+#include "support/tables.h"
 #include "support/temp_folder.h"
 
 using namespace zendra;
@@ -417,6 +418,32 @@ TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
   EXPECT_EQ(f.prompt.asked.size(), asked);
   EXPECT_TRUE(f.window->editors().isEmpty());
   EXPECT_FALSE(undo->isEnabled());
+}
+
+TEST(EditorWindow, TheKeysSortOfTheTestPageIsAStepSoEarlierStepsFindTheirCells) {
+  Frame f;
+  frmCreateVq* keys = f.open("keys_form.vq");
+  ASSERT_TRUE(keys);
+  keys->tabs()->setCurrentIndex(frmCreateVq::Test);  // sorts the unsorted rows
+  EXPECT_FALSE(keys->isChanged());
+  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const CellGrid& grid = keys->dataGrid();
+  const int r = keys->document().DataRow1;
+  const std::string sorted = test::gridRows(grid, r, r + 2);
+  EXPECT_EQ(sorted, "01|0-19|0|5\n01|20-64|3|..\n02|65+|7|0\n");
+  // A new key for the last row, which the next sort moves to the top.
+  QTableView* view = keys->SprData()->mainView();
+  view->setCurrentIndex(view->model()->index(r + 1, 0));
+  QTest::keyClick(view, '0');
+  QTest::keyClicks(view->focusWidget(), "0");
+  QTest::keyClick(view->focusWidget(), Qt::Key_Return);
+  keys->tabs()->setCurrentIndex(frmCreateVq::Test);
+  EXPECT_EQ(test::gridRows(grid, r, r), "00|65+|7|0\n");
+  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  f.window->undoAction()->trigger();  // the sort
+  f.window->undoAction()->trigger();  // the typing
+  EXPECT_EQ(test::gridRows(grid, r, r + 2), sorted);
+  EXPECT_FALSE(keys->isChanged());
 }
 
 TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {

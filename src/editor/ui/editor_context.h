@@ -26,6 +26,10 @@ class EditorContext {
   virtual WriteOptions writeOptions() const = 0;
   // The data grid's cells changed outside its view (a check painted them).
   virtual void refreshDataGrid() = 0;
+  // Sorts the keys form's rows, as the completeness test does, as a step of the history
+  // (so that the steps before it still find their cells); an unchanged table stays
+  // unchanged.
+  virtual void sortKeysRows() = 0;
 };
 
 }  // namespace zendra

@@ -263,6 +263,16 @@ void frmCreateVq::refreshDataGrid() {
   SprData()->refresh();
 }
 
+void frmCreateVq::sortKeysRows() {
+  if (!doc_.FileWithKeys || !doc_.GridCreated) return;
+  auto sort = std::make_unique<SortKeysRowsCommand>(doc_, grid_);
+  if (!sort->moves()) return;
+  const bool unchanged = history_->stack()->isClean();
+  push(std::move(sort));
+  if (unchanged) history_->stack()->setClean();
+  refreshDataGrid();
+}
+
 void frmCreateVq::commitEdit() {
   SprData()->commitEdit();
 }
@@ -335,6 +345,7 @@ void frmCreateVq::setCaptionFromFileName() {
 
 bool frmCreateVq::savefile(int saveAs) {
   if (tabs_->currentIndex() == Data) commitEdit();
+  sortKeysRows();
   const bool complete = test_file_complete(doc_, &grid_).complete;
   refreshDataGrid();  // the test sorts keys-form rows and paints faulty cells
   if (!complete) {

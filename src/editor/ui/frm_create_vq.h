@@ -80,6 +80,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   void push(std::unique_ptr<Command> command) override;
   WriteOptions writeOptions() const override;
   void refreshDataGrid() override;
+  void sortKeysRows() override;
 
   DataGridView* SprData() const;
   QTabWidget* tabs() const { return tabs_; }

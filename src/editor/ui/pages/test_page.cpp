@@ -15,6 +15,7 @@ TestPage::TestPage(EditorContext& editor, QWidget* parent)
 TestPage::~TestPage() = default;
 
 void TestPage::shown() {
+  editor_.sortKeysRows();
   ui_->txtTestData->setPlainText(
       qs(Test_Complete(editor_.document(), &editor_.dataGrid())).remove('\r'));
   editor_.refreshDataGrid();  // the test sorts keys-form rows and paints faulty cells
