@@ -1,5 +1,6 @@
 // Opening a 1,000,000-cell table file in the desktop program, from the open command to
-// the editor window with its data grid laid out, on the offscreen platform.
+// the editor window with its data grid laid out, and opening the subject area picker on
+// a large library, on the offscreen platform.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -11,9 +12,11 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/mdi_form.h"
 #include "editor/ui/frm_create_vq.h"
+#include "settings/ui/dlg_get_subarea.h"
 
 namespace {
 
@@ -58,6 +61,20 @@ void BM_OpenInEditor(benchmark::State& state) {
   reportCellRate(state, static_cast<double>(state.range(0) * state.range(1)));
 }
 BENCHMARK(BM_OpenInEditor)->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Opening the subject area picker on a library of that many areas, up to its first paint.
+void BM_SubjectAreaPicker(benchmark::State& state) {
+  std::vector<zendra::SubjArea> areas;
+  for (int i = 0; i < state.range(0); ++i) {
+    areas.push_back({"Subject area number " + std::to_string(i), std::to_string(1000 + i)});
+  }
+  for (auto _ : state) {
+    zendra::dlgGetSubarea dialog(areas);
+    dialog.show();
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(BM_SubjectAreaPicker)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

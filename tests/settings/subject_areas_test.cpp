@@ -77,3 +77,16 @@ TEST(SubjectAreas, ReloadReadsTheSameFolderAgainAndNoFolderReadsNothing) {
   EXPECT_EQ(f.areas.VexaBase + f.list(), "");
   EXPECT_EQ(f.events, 1);
 }
+
+TEST(SubjectAreas, ACarriageReturnNeverBecomesPartOfANameOrACode) {
+  Fixture f;
+  // Lines ending in CR LF, one with an empty code, one ending at a lone CR, and the last
+  // one with its CR LF: no CR is left in any name or code.
+  f.dir.write("vexa/Amnomr.dat", "Befolkning\tBE\r\nTom kod\t\r\nArbete\tAM\rBoende\tBO\r\n");
+  ASSERT_TRUE(f.load("vexa"));
+  EXPECT_EQ(f.list(), "Befolkning=BE;Tom kod=;Arbete=AM;Boende=BO;");
+  f.areas.SubjectFromDB = false;
+  f.dir.write("areas.txt", "Hush\xE5ll\tHH\r\n\r\nLate\tZZ\r\n");
+  ASSERT_TRUE(f.load("areas.txt"));
+  EXPECT_EQ(f.list(), "Hushåll=HH;");  // the CR LF of the empty line ends the list
+}
