@@ -326,6 +326,7 @@ TEST(ContentsPage, NoneShowsTheTableSetAndBaseShowsTheSameSet) {
 
 TEST(ContentsPage, OpeningVisitingAndSavingKeepsEveryContentStatement) {
   Page p;
+  p.choose("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it
   p.choose("cmbContValue", "Bread");  // makes Bread's empty set, which is not written
   // New default data refills the unit lists and writes no table's units.
   p.ctx.defaultData.Units = {"pieces"};
