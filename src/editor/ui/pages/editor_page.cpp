@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include "editor/command.h"
@@ -52,6 +54,19 @@ void EditorPage::onTyping(QTextEdit* box, TypingHandler write) {
     if (loading()) return;
     if (*session == 0) *session = newTypingSession();
     write(box->toPlainText(), *session);
+  });
+}
+
+void EditorPage::onTyping(QPlainTextEdit* box, TypingHandler write) {
+  auto session = std::make_shared<std::uint64_t>(0);
+  new SessionEnd(box, session);
+  connect(box, &QPlainTextEdit::textChanged, this, [this, box, session, write] {
+    if (loading()) return;
+    if (*session == 0) *session = newTypingSession();
+    // toPlainText would turn non-breaking spaces into blanks.
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, '\n').replace(QChar::LineSeparator, '\n');
+    write(text, *session);
   });
 }
 

@@ -51,6 +51,8 @@ class EditorPage : public QWidget {
   using TypingHandler = std::function<void(const QString& text, std::uint64_t session)>;
   void onTyping(QLineEdit* box, TypingHandler write);
   void onTyping(QTextEdit* box, TypingHandler write);
+  // A plain text box gives its text as typed, non-breaking spaces too, with "\n" between lines.
+  void onTyping(QPlainTextEdit* box, TypingHandler write);
 
   EditorContext& editor_;
 
