@@ -26,6 +26,7 @@
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/frm_create_vq.h"
 #include "gui/frm_progress.h"
+#include "support/editor_window_frame.h"
 #include "support/scripted_file_chooser.h"
 #include "support/tables.h"
 #include "support/temp_folder.h"
@@ -36,27 +37,17 @@ namespace {
 
 const QString kData = ZENDRA_TEST_DATA;
 
-// A frame with scripted dialogs, in a configuration folder of its own.
-struct Frame {
-  test::TempFolder home;
-  AppContext ctx;
-  ScriptedPrompt prompt{Prompt::Answer::Ok};
-  test::ScriptedFileChooser files;
+// A frame with scripted dialogs, in a configuration folder of its own; the new-table
+// question is answered with newKeysButton.
+struct Frame : test::EditorWindowFrame {
   const char* newKeysButton = "cmdStandard";
-  int quits = 0;
-  std::unique_ptr<MDIForm1> window;
 
   Frame() {
-    ctx.prompt = &prompt;
-    ctx.files = &files;
-    ctx.quit = [this] { ++quits; };
-    ctx.runDialog = [this](QDialog& dialog) {
+    answer = [this](QDialog& dialog) {
       if (auto* keys = qobject_cast<dlgNewKeys*>(&dialog)) {
         keys->findChild<QPushButton*>(newKeysButton)->click();
       }
-      return 0;
     };
-    window = std::make_unique<MDIForm1>(ctx);
   }
   frmCreateVq* newTable(const char* button = "cmdStandard") {
     newKeysButton = button;
@@ -64,14 +55,12 @@ struct Frame {
     window->file_new();
     return window->editors().size() > before ? window->editors().last() : nullptr;
   }
+  // Opens a fixture file through File/Open and its chooser.
   frmCreateVq* open(const QString& file, bool metaOnly = false) {
     files.script(kData + "/" + file);
     const auto before = window->editors().size();
     window->OpenFile(metaOnly);
     return window->editors().size() > before ? window->editors().last() : nullptr;
-  }
-  bool asked(const std::string& text) const {
-    return std::ranges::any_of(prompt.asked, [&](const auto& q) { return q.text == text; });
   }
   bool visible(const char* button) const {
     return window->toolbar()->findChild<QAction*>(button)->isVisible();
@@ -90,10 +79,6 @@ struct Frame {
       std::size_t memoryBytes() const override { return 0; }
     };
     editor->push(std::make_unique<Mark>());
-  }
-  static void close(frmCreateVq* editor) {
-    qobject_cast<QMdiSubWindow*>(editor->parentWidget())->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 };
 

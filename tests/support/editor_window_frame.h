@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QDialog>
 #include <QMdiSubWindow>
 #include <QString>
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,13 +23,19 @@ struct EditorWindowFrame {
   AppContext ctx;
   ScriptedPrompt prompt{Prompt::Answer::Ok};
   ScriptedFileChooser files;
+  int quits = 0;
+  // Answers a modal dialog the program runs (none by default: it is left as it is).
+  std::function<void(QDialog&)> answer;
   std::unique_ptr<MDIForm1> window;
 
   EditorWindowFrame() {
     ctx.prompt = &prompt;
     ctx.files = &files;
-    ctx.quit = [] {};
-    ctx.runDialog = [](QDialog&) { return 0; };
+    ctx.quit = [this] { ++quits; };
+    ctx.runDialog = [this](QDialog& dialog) {
+      if (answer) answer(dialog);
+      return 0;
+    };
     window = std::make_unique<MDIForm1>(ctx);
   }
   // Opens a file: a bare name is one of the fixture files, else a full path.
@@ -35,10 +44,17 @@ struct EditorWindowFrame {
         file.find('/') == std::string::npos ? std::string(ZENDRA_TEST_DATA) + "/" + file : file);
     return window->openPath(path, false) ? window->editors().last() : nullptr;
   }
+  // Opens a table file with this text, written into the folder under name.
+  frmCreateVq* openText(const std::string& text, const std::string& name = "table.vq") {
+    return open(home.write(name, text).string());
+  }
   // Saves under a new name in the folder ("Save as") and returns the file's path.
   std::string saveAs(frmCreateVq* editor, const std::string& name) {
     files.script(QString::fromStdString(home.file(name)));
     return editor->savefile(1) ? home.file(name) : std::string();
+  }
+  bool asked(const std::string& text) const {
+    return std::ranges::any_of(prompt.asked, [&](const auto& q) { return q.text == text; });
   }
   static void close(frmCreateVq* editor) {
     qobject_cast<QMdiSubWindow*>(editor->parentWidget())->close();

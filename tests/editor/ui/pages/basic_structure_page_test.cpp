@@ -20,6 +20,7 @@
 #include "editor/ui/frm_create_vq.h"
 #include "format/reader.h"
 #include "settings/ui/dlg_get_subarea.h"
+#include "support/editor_window_frame.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"
 
@@ -37,29 +38,19 @@ const std::string kTable =
 
 // A main window with scripted dialogs; the subject area picker chooses pickRow and
 // presses pickButton.
-struct Frame {
-  test::TempFolder home;
-  AppContext ctx;
-  ScriptedPrompt prompt{Prompt::Answer::Ok};
-  test::ScriptedFileChooser files;
+struct Frame : test::EditorWindowFrame {
   int pickRow = 0;
   const char* pickButton = "cmdOk";
   int picks = 0;
-  std::unique_ptr<MDIForm1> window;
 
   Frame() {
-    ctx.prompt = &prompt;
-    ctx.files = &files;
-    ctx.quit = [] {};
-    ctx.runDialog = [this](QDialog& dialog) {
+    answer = [this](QDialog& dialog) {
       if (auto* picker = qobject_cast<dlgGetSubarea*>(&dialog)) {
         ++picks;
         picker->findChild<QListWidget*>("lstSubAreas")->setCurrentRow(pickRow);
         picker->findChild<QPushButton*>(pickButton)->click();
       }
-      return 0;
     };
-    window = std::make_unique<MDIForm1>(ctx);
   }
   frmCreateVq* open(const std::string& text = kTable) {
     files.script(QString::fromStdString(home.write("table.vq", text).string()));

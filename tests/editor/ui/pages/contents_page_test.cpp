@@ -19,6 +19,7 @@
 #include "app/mdi_form.h"
 #include "editor/ui/frm_create_vq.h"
 #include "format/reader.h"
+#include "support/editor_window_frame.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"
 
@@ -68,19 +69,10 @@ std::string fields(const ContentData& c) {
 }
 
 // A main window with scripted dialogs and default data, and one table open on the page.
-struct Page {
-  test::TempFolder home;
-  AppContext ctx;
-  ScriptedPrompt prompt{Prompt::Answer::Ok};
-  test::ScriptedFileChooser files;
-  std::unique_ptr<MDIForm1> window;
+struct Page : test::EditorWindowFrame {
   frmCreateVq* editor = nullptr;
 
   explicit Page(const char* file = kContentFile) {
-    ctx.prompt = &prompt;
-    ctx.files = &files;
-    ctx.quit = [] {};
-    window = std::make_unique<MDIForm1>(ctx);
     ctx.defaultData.Contact = "Statistics office";
     ctx.defaultData.Units = {"tonnes", "number"};
     ctx.defaultData.NewDefaultData.notify();
