@@ -191,9 +191,13 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   }
   if (!doc.Contents.empty()) statement(out, "CONTENTS=" + q(doc.Contents));
   if (!doc.Description.empty()) statement(out, "DESCRIPTION=" + wrapText(doc.Description, false));
-  if (doc.DescriptionDefault == "YES") statement(out, "DESCRIPTIONDEFAULT=YES");
-  if (doc.AutoOpen == "YES") statement(out, "AUTOOPEN=" + q(doc.AutoOpen));
-  if (doc.AggregAllowed == "NO") statement(out, "AGGREGALLOWED=" + q(doc.AggregAllowed));
+  // The three flags are written as the table holds them whenever they are set, so that a
+  // file's DESCRIPTIONDEFAULT=NO or AUTOOPEN="NO" is saved as it was read.
+  if (!doc.DescriptionDefault.empty()) {
+    statement(out, "DESCRIPTIONDEFAULT=" + u(doc.DescriptionDefault));
+  }
+  if (!doc.AutoOpen.empty()) statement(out, "AUTOOPEN=" + q(doc.AutoOpen));
+  if (!doc.AggregAllowed.empty()) statement(out, "AGGREGALLOWED=" + q(doc.AggregAllowed));
   doc.setSaveDecimals();
   doc.Decimaler = doc.SaveDecimals;
   statement(out, "DECIMALS=" + std::to_string(doc.Decimaler));

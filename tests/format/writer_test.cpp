@@ -59,7 +59,7 @@ TEST(Writer, SmallTableInTheFixedOrder) {
   doc.Decimaler = 1;
   doc.AutoOpen = "YES";
   doc.AggregAllowed = "NO";
-  doc.DescriptionDefault = "NO";  // only YES is written
+  doc.DescriptionDefault = "NO";  // written as the table holds it
   auto region = addVariable(doc, "region", 0, {"North", "South"}, {"01", "02"});
   region->Elimination = "YES";
   region->Prestext = "3";  // not 0, 1 or 2: not written
@@ -91,6 +91,7 @@ TEST(Writer, SmallTableInTheFixedOrder) {
             "MATRIX=\"BE01\";\r\n"
             "TITLE=\"Population by region and year. \";\r\n"
             "CONTENTS=\"Population\";\r\n"
+            "DESCRIPTIONDEFAULT=NO;\r\n"
             "AUTOOPEN=\"YES\";\r\n"
             "AGGREGALLOWED=\"NO\";\r\n"
             "DECIMALS=2;\r\n"

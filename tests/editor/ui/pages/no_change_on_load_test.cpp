@@ -83,10 +83,9 @@ std::string metadata(VexaMess& d) {
   field("SubjectArea", d.SubjectArea);
   field("SubjectCode", d.SubjectCode);
   field("Language", d.Language);
-  // The writer writes these flags only when they differ from what their absence means.
-  field("AggregAllowed", d.AggregAllowed == "NO" ? "NO" : "not NO");
-  field("AutoOpen", d.AutoOpen == "YES" ? "YES" : "not YES");
-  field("DescriptionDefault", d.DescriptionDefault == "YES" ? "YES" : "not YES");
+  field("AggregAllowed", d.AggregAllowed);
+  field("AutoOpen", d.AutoOpen);
+  field("DescriptionDefault", d.DescriptionDefault);
   field("ShowDecimals", d.ShowDecimals);
   field("Contents", d.Contents);
   field("Infofile", d.Infofile);
