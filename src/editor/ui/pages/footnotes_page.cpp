@@ -61,6 +61,7 @@ FootnotesPage::FootnotesPage(EditorContext& editor, QWidget* parent)
       const LoadGuard guard(*this);
       ui_->txtNote->setPlainText(noteForBox(doc.Note));
     }
+    fitNotes();
   });
   connect(ui_->chkNotex, &QCheckBox::clicked, this, [this, &doc](bool checked) {
     ui_->txtNotex->setVisible(checked);
@@ -68,6 +69,7 @@ FootnotesPage::FootnotesPage(EditorContext& editor, QWidget* parent)
       const LoadGuard guard(*this);
       ui_->txtNotex->setPlainText(noteForBox(doc.Notex));
     }
+    fitNotes();
   });
   connect(ui_->chkCopyRight, &QCheckBox::clicked, this, [&doc, setText](bool checked) {
     setText(doc.Copyright, "Copyright", checked ? "YES" : "NO", 0);
@@ -93,6 +95,18 @@ void FootnotesPage::load() {
   ui_->chkNotex->setChecked(!doc.Notex.empty());
   ui_->txtNotex->setVisible(!doc.Notex.empty());
   ui_->txtNotex->setPlainText(noteForBox(doc.Notex));
+  fitNotes();
+}
+
+void FootnotesPage::fitNotes() {
+  // Shown note boxes share the page's height; with none shown the page keeps its
+  // controls together at the top.
+  const bool note = !ui_->txtNote->isHidden();
+  const bool notex = !ui_->txtNotex->isHidden();
+  ui_->notesLayout->setRowStretch(0, note ? 1 : 0);
+  ui_->notesLayout->setRowStretch(1, notex ? 1 : 0);
+  ui_->layout->setStretch(1, note || notex ? 1 : 0);
+  ui_->layout->setStretch(2, note || notex ? 0 : 1);
 }
 
 }  // namespace zendra

@@ -21,6 +21,8 @@ class FootnotesPage : public EditorPage {
   void load() override;
 
  private:
+  void fitNotes();
+
   std::unique_ptr<Ui::FootnotesPage> ui_;
 };
 
