@@ -25,6 +25,9 @@ class Command {
   // False when the command could not keep what undo needs (a table too large): it still
   // did its change, but the history before it must be dropped and the user told.
   virtual bool undoable() const { return true; }
+  // True when the step leaves the table as it found it (a list choice of the value it
+  // had, typing that ends where it began): the history does not keep it.
+  virtual bool changesNothing() const { return false; }
 };
 
 }  // namespace zendra

@@ -61,6 +61,13 @@ class SetFieldsCommand : public Command {
     for (std::size_t i = 0; i < changes_.size(); ++i) changes_[i].after = other->changes_[i].after;
     return true;
   }
+  bool changesNothing() const override {
+    for (std::size_t i = 0; i < changes_.size(); ++i) {
+      const T& was = i < before_.size() ? before_[i] : *changes_[i].field;
+      if (!(was == changes_[i].after)) return false;
+    }
+    return true;
+  }
   std::size_t memoryBytes() const override {
     std::size_t bytes = sizeof(*this) + text_.size();
     for (std::size_t i = 0; i < changes_.size(); ++i) {

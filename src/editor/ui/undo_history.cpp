@@ -25,6 +25,8 @@ class UndoHistory::Step : public QUndoCommand {
     const auto* next = dynamic_cast<const Step*>(other);
     if (history_.rebuilding_ || !next || !command_->mergeWith(*next->command_)) return false;
     setText(QString::fromStdString(command_->text()));
+    // Typing that ends where it began is no step: the stack drops it.
+    setObsolete(command_->changesNothing());
     return true;
   }
 
@@ -53,6 +55,8 @@ std::size_t UndoHistory::bytes() const {
 }
 
 bool UndoHistory::push(std::unique_ptr<Command> command) {
+  // A step that would leave the table as it is is not kept (nor done).
+  if (command->changesNothing()) return true;
   std::shared_ptr<Command> shared(std::move(command));
   pushing_ = true;
   stack_->push(new Step(shared, *this));

@@ -18,7 +18,12 @@ dlgGetSubarea::dlgGetSubarea(const std::vector<SubjArea>& areas, QWidget* parent
   for (const SubjArea& area : areas) entries.push_back(qs(area.code) + ' ' + qs(area.name));
   ui_->lstSubAreas->addItems(entries);
 
-  connect(ui_->lstSubAreas, &QListWidget::currentRowChanged, this, &dlgGetSubarea::choose);
+  // Only an area the user selected is chosen: the row the list makes current when it
+  // takes the focus is not a choice.
+  connect(ui_->lstSubAreas, &QListWidget::itemSelectionChanged, this, [this] {
+    const auto selected = ui_->lstSubAreas->selectedItems();
+    choose(selected.isEmpty() ? -1 : ui_->lstSubAreas->row(selected.front()));
+  });
   connect(ui_->lstSubAreas, &QListWidget::itemActivated, this, &QDialog::accept);
   connect(ui_->cmdOk, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui_->cmdCancel, &QPushButton::clicked, this, &dlgGetSubarea::reject);
@@ -27,7 +32,11 @@ dlgGetSubarea::dlgGetSubarea(const std::vector<SubjArea>& areas, QWidget* parent
 dlgGetSubarea::~dlgGetSubarea() = default;
 
 void dlgGetSubarea::choose(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= areas_.size()) return;
+  if (row < 0 || static_cast<std::size_t>(row) >= areas_.size()) {
+    subtext.clear();
+    subcode.clear();
+    return;
+  }
   subtext = areas_[static_cast<std::size_t>(row)].name;
   subcode = areas_[static_cast<std::size_t>(row)].code;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/field_commands.h"
 #include "editor/ui/undo_history.h"
 
 using namespace zendra;
@@ -75,4 +76,23 @@ TEST(UndoHistory, AStepThatCannotBeUndoneIsDoneAndLeavesNoHistoryButAChange) {
   EXPECT_EQ(stack->count(), 0);
   EXPECT_FALSE(stack->canUndo());
   EXPECT_FALSE(stack->isClean());  // the table stays changed until it is saved
+}
+
+TEST(UndoHistory, TypingThatEndsWhereItBeganAndAChoiceOfTheSameValueAreNoSteps) {
+  UndoHistory history;
+  QUndoStack* stack = history.stack();
+  std::string field = "old";
+  const auto session = newTypingSession();
+  history.push(std::make_unique<SetTextCommand>(
+      "Typing", std::vector<SetTextCommand::Change>{{nullptr, &field, "oldx"}}, session));
+  EXPECT_EQ(stack->count(), 1);
+  EXPECT_FALSE(stack->isClean());
+  history.push(std::make_unique<SetTextCommand>(
+      "Typing", std::vector<SetTextCommand::Change>{{nullptr, &field, "old"}}, session));
+  EXPECT_EQ(field, "old");
+  EXPECT_EQ(stack->count(), 0);
+  EXPECT_TRUE(stack->isClean());
+  history.push(std::make_unique<SetTextCommand>(
+      "Choice", std::vector<SetTextCommand::Change>{{nullptr, &field, "old"}}));
+  EXPECT_EQ(stack->count(), 0);
 }

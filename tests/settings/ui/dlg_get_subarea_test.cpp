@@ -34,6 +34,16 @@ TEST(DlgGetSubarea, ShowsCodeAndNameAndReturnsTheChosenNameAndCodeApart) {
   EXPECT_EQ(entries->item(0)->text(), "BE Befolkning");
   EXPECT_EQ(entries->item(2)->text(), "BO\tX Boende och byggande");
   EXPECT_TRUE(dialog.subtext.empty() && dialog.subcode.empty());  // nothing chosen yet
+  // The list taking the focus makes a row current, but that is no choice: OK then
+  // returns nothing.
+  {
+    dlgGetSubarea unchosen(kAreas);
+    unchosen.show();
+    list(unchosen)->setFocus();
+    list(unchosen)->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    press(unchosen, "cmdOk");
+    EXPECT_EQ(unchosen.subtext + unchosen.subcode, "");
+  }
 
   entries->setCurrentRow(2);
   entries->setCurrentRow(1);

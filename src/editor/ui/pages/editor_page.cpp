@@ -1,6 +1,8 @@
 #include "editor/ui/pages/editor_page.h"
 
 #include <QEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -12,7 +14,9 @@
 namespace zendra {
 namespace {
 
-// Ends the typing session of a box when it loses the focus.
+// Ends the typing session of a box when it loses the focus, and leaves the undo and redo
+// keys to the window: what is typed in a box is a step of the table's history, so the
+// box's own undo would only take back part of what the history holds.
 class SessionEnd : public QObject {
  public:
   SessionEnd(QWidget* box, std::shared_ptr<std::uint64_t> session)
@@ -21,6 +25,16 @@ class SessionEnd : public QObject {
   }
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::FocusOut) *session_ = 0;
+    if (event->type() == QEvent::ShortcutOverride) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const QKeySequence pressed(key->keyCombination());
+      if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+          pressed == QKeySequence(Qt::CTRL | Qt::Key_Y) ||
+          pressed == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)) {
+        event->ignore();
+        return true;  // the box does not claim the key: the window's Undo or Redo runs
+      }
+    }
     return false;
   }
 
@@ -29,6 +43,12 @@ class SessionEnd : public QObject {
 };
 
 }  // namespace
+
+QString EditorPage::typedText(const QTextDocument& document) {
+  QString text = document.toRawText();
+  text.replace(QChar::ParagraphSeparator, '\n').replace(QChar::LineSeparator, '\n');
+  return text;
+}
 
 void EditorPage::push(std::unique_ptr<Command> step) {
   editor_.push(std::move(step));
@@ -53,7 +73,7 @@ void EditorPage::onTyping(QTextEdit* box, TypingHandler write) {
   connect(box, &QTextEdit::textChanged, this, [this, box, session, write] {
     if (loading()) return;
     if (*session == 0) *session = newTypingSession();
-    write(box->toPlainText(), *session);
+    write(typedText(*box->document()), *session);
   });
 }
 
@@ -63,10 +83,7 @@ void EditorPage::onTyping(QPlainTextEdit* box, TypingHandler write) {
   connect(box, &QPlainTextEdit::textChanged, this, [this, box, session, write] {
     if (loading()) return;
     if (*session == 0) *session = newTypingSession();
-    // toPlainText would turn non-breaking spaces into blanks.
-    QString text = box->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, '\n').replace(QChar::LineSeparator, '\n');
-    write(text, *session);
+    write(typedText(*box->document()), *session);
   });
 }
 

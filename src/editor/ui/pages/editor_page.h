@@ -9,6 +9,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QTextDocument;
 class QTextEdit;
 
 namespace zendra {
@@ -51,8 +52,10 @@ class EditorPage : public QWidget {
   using TypingHandler = std::function<void(const QString& text, std::uint64_t session)>;
   void onTyping(QLineEdit* box, TypingHandler write);
   void onTyping(QTextEdit* box, TypingHandler write);
-  // A plain text box gives its text as typed, non-breaking spaces too, with "\n" between lines.
   void onTyping(QPlainTextEdit* box, TypingHandler write);
+  // The text of a multi-line box as typed: lines joined by "\n", every other character as
+  // it is (toPlainText would turn non-breaking spaces into blanks).
+  static QString typedText(const QTextDocument& document);
 
   EditorContext& editor_;
 

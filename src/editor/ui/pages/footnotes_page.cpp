@@ -81,20 +81,28 @@ FootnotesPage::~FootnotesPage() = default;
 void FootnotesPage::load() {
   const LoadGuard guard(*this);
   const VexaMess& doc = editor_.document();
+  // A box is set only when its text differs, so that its cursor and its text stay where
+  // the user left them when the page is filled again (after an undo, or shown again).
+  auto fill = [](QLineEdit* box, const std::string& field) {
+    if (box->text() != qs(field)) box->setText(qs(field));
+  };
+  auto fillNote = [](QPlainTextEdit* box, const std::string& field) {
+    if (typedText(*box->document()) != noteForBox(field)) box->setPlainText(noteForBox(field));
+  };
   ui_->chkSource->setChecked(!doc.Source.empty());
   ui_->txtSource->setVisible(!doc.Source.empty());
-  ui_->txtSource->setText(qs(doc.Source));
+  fill(ui_->txtSource, doc.Source);
   ui_->chkDatabase->setChecked(!doc.Database.empty());
   ui_->txtDataBase->setVisible(!doc.Database.empty());
-  ui_->txtDataBase->setText(qs(doc.Database));
+  fill(ui_->txtDataBase, doc.Database);
   // Only "YES" checks the box; a table without COPYRIGHT keeps none until the user clicks.
   ui_->chkCopyRight->setChecked(doc.Copyright == "YES");
   ui_->chkNote->setChecked(!doc.Note.empty());
   ui_->txtNote->setVisible(!doc.Note.empty());
-  ui_->txtNote->setPlainText(noteForBox(doc.Note));
+  fillNote(ui_->txtNote, doc.Note);
   ui_->chkNotex->setChecked(!doc.Notex.empty());
   ui_->txtNotex->setVisible(!doc.Notex.empty());
-  ui_->txtNotex->setPlainText(noteForBox(doc.Notex));
+  fillNote(ui_->txtNotex, doc.Notex);
   fitNotes();
 }
 
