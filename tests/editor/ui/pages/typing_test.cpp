@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -15,10 +16,11 @@ using namespace zendra;
 TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) {
   test::EditorWindowFrame f;
   f.window->show();
-  QApplication::setActiveWindow(f.window.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
   frmCreateVq* editor = f.open("oem_full.vq");
   ASSERT_TRUE(editor);
+  // Shortcuts reach the active window only (the load's progress window took that role).
+  QApplication::setActiveWindow(f.window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
   editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
   auto* matrix = editor->findChild<QLineEdit*>("txtMatrix");
   const std::string before = editor->document().Matrix;
@@ -39,6 +41,15 @@ TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) 
   QTest::keyClick(matrix, Qt::Key_Y, Qt::ControlModifier);  // and its Redo
   EXPECT_EQ(editor->document().Matrix, before + "yz");
   EXPECT_EQ(matrix->text().toStdString(), before + "yz");
+
+  // In a box nothing was typed into, Ctrl+Z still undoes the table's last step.
+  const std::string autoOpen = editor->document().AutoOpen;
+  editor->findChild<QCheckBox*>("chkAutoOpen")->click();
+  ASSERT_NE(editor->document().AutoOpen, autoOpen);
+  auto* language = editor->findChild<QLineEdit*>("txtLanguage");
+  language->setFocus();
+  QTest::keyClick(language, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(editor->document().AutoOpen, autoOpen);
 }
 
 TEST(TypingInABox, AContactWithANonBreakingSpaceKeepsItWhenTypedOn) {
