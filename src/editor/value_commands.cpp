@@ -96,7 +96,9 @@ bool RemoveValuesCommand::removesEliminationValue() const {
 }
 
 void RemoveValuesCommand::redo() {
-  if (positions_.empty()) return;
+  // A step done without undo is never done twice: the history drops it.
+  if (positions_.empty() || (done_ && !undoable_)) return;
+  done_ = true;
   before_ = GridLayout::of(doc_);
   notes_ = doc_.Cellnotes;
   values_.clear();

@@ -90,6 +90,7 @@ class RemoveValuesCommand : public Command {
   std::vector<std::int32_t> positions_;  // ascending
   std::vector<ValueRef> values_;         // the removed values, as positions_
   bool showCodes_;
+  bool done_ = false;
   bool undoable_ = true;
   bool inStub_ = false;
   // The removed cells of each value, taken just before it left (last value first).

@@ -215,7 +215,10 @@ void RenameVariableCommand::rename(const std::string& from, const std::string& t
                                    const std::string& contVariable) {
   doc_.RenameDimension(side_, from, to);
   doc_.ContVariable = contVariable;
-  if (doc_.FileWithKeys && doc_.GridCreated) WriteKeysHeader(doc_, grid_);
+  // The keys form's header row names the stub variables over their key columns. Only
+  // that cell is written: the rest of the row may hold heading labels.
+  const std::int32_t column = doc_.colStub.IndexOf(to);
+  if (doc_.FileWithKeys && doc_.GridCreated && column != 0) grid_.setText(2, column, to);
 }
 
 void RenameVariableCommand::redo() {

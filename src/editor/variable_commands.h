@@ -129,8 +129,8 @@ class ReorderVariablesCommand : public StructureCommand {
 };
 
 // Renames a variable. The cells stay where they are (the keys form's header row, which
-// shows the stub names, is rewritten); a new name may differ from the old one only in
-// letter case.
+// shows the stub names, follows). A new name that differs from the old one only in
+// letter case is allowed.
 class RenameVariableCommand : public Command {
  public:
   RenameVariableCommand(VexaMess& doc, CellGrid& grid, std::string oldName, std::string newName);

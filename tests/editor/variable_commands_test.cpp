@@ -20,6 +20,7 @@ namespace {
 // ansi_months.vq: stub månad (4 months), heading varugrupp (2), the content variable.
 constexpr const char* kFull = "oem_full.vq";
 constexpr const char* kMonths = "ansi_months.vq";
+constexpr const char* kKeys = "keys_form.vq";  // keys region and ålder, kön across
 
 std::string names(const DimensionDataColl& variables) {
   std::string out;
@@ -154,6 +155,16 @@ TEST(RenameVariableCommand, ContentVariableFollowsAndCellsStay) {
     EXPECT_EQ(t.doc.ContVariable, "Varugrupper");
     EXPECT_EQ(t.cell(3, 1), "203");
     EXPECT_TRUE(t.doc.GridHasData);
+  });
+}
+
+TEST(RenameVariableCommand, KeysFormHeaderRowShowsTheNewName) {
+  Loaded t(kKeys);
+  ASSERT_EQ(t.grid.text(2, 1), "region");
+  RenameVariableCommand rename(t.doc, t.grid, "region", "Län");
+  doUndoRedo(t, rename, [&] {
+    EXPECT_EQ(t.grid.text(2, 1), "Län");
+    EXPECT_EQ(t.grid.text(3, 1), "01");
   });
 }
 
