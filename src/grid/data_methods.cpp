@@ -311,6 +311,31 @@ void UpdateForValueChange(VexaMess& doc, CellGrid& grid, const DimensionData& va
   count = count / oldCount * (oldCount - 1);
 }
 
+std::vector<Block> ValueCells(const VexaMess& doc, const CellGrid& grid,
+                              const DimensionData& variable, std::int32_t position) {
+  if (!doc.GridCreated) return {};
+  const bool inStub = doc.colStub.IndexOf(&variable) != 0;
+  const bool inHeading = doc.colHeading.IndexOf(&variable) != 0;
+  if ((!inStub && !inHeading) || (doc.FileWithKeys && inStub)) return {};
+  if (inHeading && !spansColumns(doc, variable)) return {};
+  const std::int32_t count = variable.ValueCode.Count();
+  if (position < 1 || position > count) return {};
+  const auto spread = spreadOf(inStub ? spanningStub(doc) : spanningHeading(doc), variable);
+  if (!spread) return {};
+  std::vector<Block> blocks;
+  blocks.reserve(static_cast<std::size_t>(spread->repetitions));
+  for (std::int32_t r = 1; r <= spread->repetitions; ++r) {
+    const std::int32_t at = (r - 1) * count * spread->span + (position - 1) * spread->span;
+    const std::int32_t last = at + spread->span - 1;
+    if (inStub) {
+      blocks.push_back({doc.DataRow1 + at, 1, doc.DataRow1 + last, grid.colCount()});
+    } else {
+      blocks.push_back({1, doc.DataCol1 + at, grid.rowCount(), doc.DataCol1 + last});
+    }
+  }
+  return blocks;
+}
+
 Block KeysRowsBlock(const VexaMess& doc, const CellGrid& grid) {
   if (!doc.FileWithKeys || doc.DataRow1 < 1) return {1, 1, 0, 0};
   return {doc.DataRow1, 1, grid.rowCount() - 1, grid.colCount()};

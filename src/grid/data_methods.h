@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "grid/cell_grid.h"
 #include "model/vexa_mess.h"
@@ -47,6 +48,12 @@ enum class ValueChange : int {
 // value being removed. Every other cell keeps its content under its old labels.
 void UpdateForValueChange(VexaMess& doc, CellGrid& grid, const DimensionData& variable,
                           ValueChange kind, std::int32_t position, bool showCodes);
+
+// The whole rows (stub variable) or columns (heading variable) the value at a 1-based
+// position covers, first to last: the cells UpdateForValueChange deletes when that value
+// is removed. Empty when the grid follows the value by its labels alone.
+std::vector<Block> ValueCells(const VexaMess& doc, const CellGrid& grid,
+                              const DimensionData& variable, std::int32_t position);
 
 // Gives every data cell SaveDecimals decimals and sets GridDecimals to SaveDecimals.
 void SetCellDecimals(VexaMess& doc, CellGrid& grid);

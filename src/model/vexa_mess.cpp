@@ -143,10 +143,8 @@ bool VexaMess::RenameDimension(std::int32_t StubOrHead, std::string_view oldName
 }
 
 bool VexaMess::TestVarName(std::string_view name) const {
-  for (const auto& variable : Dimensions) {
-    if (variable->name == name) return false;
-  }
-  return true;
+  // The keys ignore letter case, so a name differing only in case is in use too.
+  return !Dimensions.Contains(trimBlanks(name));
 }
 
 DimensionRef VexaMess::Get_Dimension(std::string_view name) const {

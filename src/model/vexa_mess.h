@@ -105,7 +105,8 @@ class VexaMess {
   // Renames a variable and gives it its new key; every position stays the same.
   bool RenameDimension(std::int32_t StubOrHead, std::string_view oldName,
                        const std::string& newName);
-  // True when no variable has exactly this name (letter case counts here).
+  // True when no variable has this name, its surrounding blanks left out, as a key:
+  // letter case does not count.
   bool TestVarName(std::string_view name) const;
   // The variable under that key, or none.
   DimensionRef Get_Dimension(std::string_view name) const;

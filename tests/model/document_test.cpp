@@ -74,9 +74,11 @@ TEST(VexaMessPlacement, DuplicateNamesAreRefusedWithoutChangeOrEvent) {
   EXPECT_EQ(d.events.size(), 1u);
   EXPECT_EQ(names(d.doc.Dimensions), Texts{"Region"});
   EXPECT_EQ(d.doc.colHeading.Count(), 0);
-  // TestVarName compares exactly, unlike the keys.
+  // TestVarName compares as the keys do: "REGION" beside "Region" would be a duplicate key.
   EXPECT_FALSE(d.doc.TestVarName("Region"));
-  EXPECT_TRUE(d.doc.TestVarName("region"));
+  EXPECT_FALSE(d.doc.TestVarName("rEGION"));
+  EXPECT_FALSE(d.doc.TestVarName(" Region "));
+  EXPECT_TRUE(d.doc.TestVarName("Regions"));
 }
 
 TEST(VexaMessRemove, RemovesFromBothCollectionsAndTheHolderKeepsTheVariable) {

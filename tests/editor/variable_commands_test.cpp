@@ -1,0 +1,316 @@
+// The variable and value steps: each done, undone and done again on real tables, with
+// the variables, the cell notes, the grid and the saved file compared byte for byte.
+#include <gtest/gtest.h>
+
+#include "editor/history.h"
+#include "editor/value_commands.h"
+#include "editor/variable_commands.h"
+#include "format/writer.h"
+#include "grid/data_methods.h"
+#include "support/loaded_table.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+// oem_full.vq: stub Region (Åre, Östersund, Malmö), heading kön (män, kvinnor) and år
+// (2022, 2023), ELIMINATION("kön")="män", cell notes "*,kvinnor,2023" and
+// "Malmö,män,*"; 3 x 4 cells from row 4, column 2.
+// ansi_months.vq: stub månad (4 months), heading varugrupp (2), the content variable.
+constexpr const char* kFull = "oem_full.vq";
+constexpr const char* kMonths = "ansi_months.vq";
+constexpr const char* kKeys = "keys_form.vq";  // keys region and ålder, kön across
+
+std::string names(const DimensionDataColl& variables) {
+  std::string out;
+  for (const auto& v : variables) out += v->name + ";";
+  return out;
+}
+
+std::string values(const DimensionData& variable) {
+  std::string out;
+  for (const auto& v : variable.ValueCode) out += v->value + ";";
+  return out;
+}
+
+// A cell note's address as the texts of its entries.
+std::string address(const CellNote& note) {
+  std::string out;
+  for (const auto& v : note.Values()) out += (v ? v->value : "?") + ";";
+  return out;
+}
+
+// Everything a step may change: the variables with their values (by identity), the
+// content variable, the cell notes' addresses, the grid with every cell, the layout
+// fields and the saved file.
+std::string everything(Loaded& t) {
+  const VexaMess& d = t.doc;
+  std::string out = "stub " + names(d.colStub) + " heading " + names(d.colHeading) + " all " +
+                    names(d.Dimensions) + " content " + d.ContVariable + "\n";
+  for (const auto& v : d.Dimensions) {
+    out += v->name + " elim " + v->Elimination + ":";
+    for (const auto& value : v->ValueCode) {
+      out += " " + std::to_string(value->UID) + "=" + value->code + "/" + value->value;
+    }
+    out += "\n";
+  }
+  for (const auto& note : d.Cellnotes) {
+    out += "note " + note->Note + ":";
+    for (const auto& v : note->Values()) out += " " + std::to_string(v ? v->UID : 0);
+    out += "\n";
+  }
+  const CellGrid& g = t.grid;
+  out += std::to_string(g.rowCount()) + "x" + std::to_string(g.colCount()) + " frozen " +
+         std::to_string(g.frozenRows()) + "," + std::to_string(g.frozenCols()) + "\n";
+  for (std::int32_t r = 1; r <= g.rowCount(); ++r) {
+    for (std::int32_t c = 1; c <= g.colCount(); ++c) {
+      out += std::to_string(static_cast<int>(g.kind(r, c))) + "'" + g.text(r, c) + "' d" +
+             std::to_string(g.decimals(r, c)) + " a" +
+             std::to_string(static_cast<int>(g.alignment(r, c))) + (g.locked(r, c) ? "L|" : "|");
+    }
+    out += "\n";
+  }
+  out += "created " + std::to_string(d.GridCreated) + " data " + std::to_string(d.GridHasData) +
+         " decimals " + std::to_string(d.GridDecimals) + " at " + std::to_string(d.DataRow1) + "," +
+         std::to_string(d.DataCol1) + " size " + std::to_string(d.NumRows) + "x" +
+         std::to_string(d.NumCols) + "\n";
+  CellGrid copy = t.grid;  // the writer paints the cells it checks
+  t.doc.SprData = &copy;
+  WriteOptions options;
+  options.creationDate = "20240101 12:00";
+  WriteResult result;
+  out += BuildFileBytes(t.doc, options, result);
+  t.doc.SprData = &t.grid;
+  return out;
+}
+
+template <typename Check>
+void doUndoRedo(Loaded& t, Command& step, Check check) {
+  const std::string before = everything(t);
+  step.redo();
+  const std::string done = everything(t);
+  check();
+  step.undo();
+  EXPECT_EQ(everything(t), before) << "after undo";
+  step.redo();
+  EXPECT_EQ(everything(t), done) << "after redo";
+}
+
+// The data area's cells as rows of "|"-separated texts.
+std::string cells(const Loaded& t) {
+  std::string out;
+  for (std::int32_t r = 0; r < t.doc.NumRows; ++r) {
+    for (std::int32_t c = 0; c < t.doc.NumCols; ++c) out += (c ? "|" : "") + t.cell(r, c);
+    out += "\n";
+  }
+  return out;
+}
+
+struct SnapshotLimit {
+  explicit SnapshotLimit(std::size_t bytes) { setSnapshotLimitBytes(bytes); }
+  ~SnapshotLimit() { setSnapshotLimitBytes(std::nullopt); }
+};
+
+}  // namespace
+
+TEST(VariableNames, CheckedWithoutLetterCaseAndBlanksAndRefusedStepsChangeNothing) {
+  Loaded t(kFull);
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  const std::string before = everything(t);
+  for (const char* name : {"REGION", "KÖN", " år "}) {
+    AddVariableCommand add(t.doc, t.grid, 0, name, false);
+    EXPECT_EQ(add.refusal(), kNameInUse) << name;
+    EXPECT_TRUE(add.changesNothing());
+    add.redo();
+  }
+  for (const char* name : {"", "   "}) {
+    AddVariableCommand add(t.doc, t.grid, 1, name, false);
+    EXPECT_EQ(add.refusal(), kNameMissing);
+    add.redo();
+    RenameVariableCommand rename(t.doc, t.grid, "Region", name);
+    EXPECT_EQ(rename.refusal(), kNameMissing);
+    rename.redo();
+  }
+  RenameVariableCommand taken(t.doc, t.grid, "Region", "KÖN");
+  EXPECT_EQ(taken.refusal(), kNameInUse);
+  taken.redo();
+  EXPECT_EQ(everything(t), before);
+
+  // A rename may change only the letter case; blanks around a name are not kept.
+  RenameVariableCommand caseOnly(t.doc, t.grid, "Region", " REGION ");
+  EXPECT_EQ(caseOnly.refusal(), "");
+  doUndoRedo(t, caseOnly, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "REGION;kön;år;");
+    EXPECT_EQ(names(t.doc.colStub), "REGION;");
+  });
+  RenameVariableCommand same(t.doc, t.grid, "region", "REGION");
+  EXPECT_TRUE(same.changesNothing());
+}
+
+TEST(RenameVariableCommand, ContentVariableFollowsAndCellsStay) {
+  Loaded t(kMonths);
+  RenameVariableCommand rename(t.doc, t.grid, "varugrupp", "Varugrupper");
+  doUndoRedo(t, rename, [&] {
+    EXPECT_EQ(t.doc.ContVariable, "Varugrupper");
+    EXPECT_EQ(t.cell(3, 1), "203");
+    EXPECT_TRUE(t.doc.GridHasData);
+  });
+}
+
+TEST(RenameVariableCommand, KeysFormHeaderRowShowsTheNewName) {
+  Loaded t(kKeys);
+  ASSERT_EQ(t.grid.text(2, 1), "region");
+  RenameVariableCommand rename(t.doc, t.grid, "region", "Län");
+  doUndoRedo(t, rename, [&] {
+    EXPECT_EQ(t.grid.text(2, 1), "Län");
+    EXPECT_EQ(t.grid.text(3, 1), "01");
+  });
+}
+
+TEST(AddVariableCommand, NewVariableGetsAStarInEveryCellNoteAndEmptiesTheGrid) {
+  Loaded t(kFull);
+  AddVariableCommand add(t.doc, t.grid, 0, "Län", false);
+  EXPECT_EQ(add.text(), "Add Variable");
+  doUndoRedo(t, add, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "Region;Län;kön;år;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;*;kvinnor;2023;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
+    // A variable without values cannot be laid out: nothing of the old cells is kept.
+    EXPECT_FALSE(t.doc.GridCreated);
+    EXPECT_FALSE(t.doc.GridHasData);
+    EXPECT_EQ(t.grid.text(4, 2), "");
+  });
+  EXPECT_TRUE(add.undoable());
+}
+
+TEST(AddVariableCommand, PlacesACopySoTheSourceNeverChanges) {
+  Loaded t(kFull);
+  // A standard variable of the default data.
+  auto standard = DimensionData::create("Ålder");
+  standard->addVal()->value = "0-19";
+  standard->addVal()->value = "20-";
+  AddVariableCommand add(t.doc, t.grid, 1, *standard, false);
+  doUndoRedo(t, add, [&] {
+    EXPECT_EQ(names(t.doc.colHeading), "kön;år;Ålder;");
+    EXPECT_NE(t.doc.Get_Dimension("Ålder"), standard);
+    EXPECT_TRUE(t.doc.GridCreated);
+    EXPECT_EQ(t.doc.NumCols, 8);
+    EXPECT_EQ(t.grid.text(4, 2), "0-19");
+    EXPECT_EQ(t.cell(0, 0), "");
+  });
+  t.doc.Get_Dimension("Ålder")->ValueCode.Item(1)->value = "0-17";
+  EXPECT_EQ(values(*standard), "0-19;20-;");
+  // Taken a second time it is in use.
+  EXPECT_EQ(AddVariableCommand(t.doc, t.grid, 0, *standard, false).refusal(), kNameInUse);
+}
+
+TEST(RemoveVariableCommand, DropsTheNoteEntryAndClearsTheContentVariable) {
+  Loaded t(kFull);
+  RemoveVariableCommand remove(t.doc, t.grid, 1, "KÖN", false);
+  doUndoRedo(t, remove, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "Region;år;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;");
+    EXPECT_EQ(t.doc.NumCols, 2);
+  });
+  EXPECT_EQ(RemoveVariableCommand(t.doc, t.grid, 0, "kön", false).refusal(), "No such variable");
+
+  Loaded m(kMonths);
+  RemoveVariableCommand content(m.doc, m.grid, 1, "varugrupp", false);
+  doUndoRedo(m, content, [&] { EXPECT_EQ(m.doc.ContVariable, ""); });
+}
+
+TEST(ReorderVariablesCommand, PermutesTheNoteAddressesAndRefusesAnIncompleteOrder) {
+  Loaded t(kFull);
+  ReorderVariablesCommand reorder(t.doc, t.grid, 1, {"år", "KÖN"}, false);
+  doUndoRedo(t, reorder, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "Region;år;kön;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;kvinnor;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;");
+    EXPECT_EQ(t.grid.text(2, 2), "2022");
+  });
+  EXPECT_TRUE(ReorderVariablesCommand(t.doc, t.grid, 1, {"år", "kön"}, false).changesNothing());
+  for (const auto& order :
+       std::vector<std::vector<std::string>>{{"år"}, {"år", "år"}, {"år", "x"}}) {
+    ReorderVariablesCommand bad(t.doc, t.grid, 1, order, false);
+    EXPECT_NE(bad.refusal(), "");
+  }
+}
+
+TEST(StructureCommand, TableOverTheSnapshotLimitIsChangedWithoutUndo) {
+  Loaded t(kFull);
+  SnapshotLimit limit(16);
+  RemoveVariableCommand remove(t.doc, t.grid, 1, "år", false);
+  remove.redo();
+  EXPECT_FALSE(remove.undoable());
+  EXPECT_EQ(names(t.doc.Dimensions), "Region;kön;");
+}
+
+TEST(AddValueCommand, GridGainsEmptyColumnsAndKeepsEveryCell) {
+  Loaded t(kFull);
+  const std::string old = cells(t);
+  ASSERT_EQ(old, "1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n9.50|10.00|11.00|12.00\n");
+  AddValueCommand add(t.doc, t.grid, t.doc.Get_Dimension("kön"), "alla", "3", false);
+  doUndoRedo(t, add, [&] {
+    EXPECT_EQ(cells(t), "1.00|2.50|..|4.00||\n5.00|6.00|-|8.00||\n9.50|10.00|11.00|12.00||\n");
+    EXPECT_EQ(t.grid.text(2, 6), "alla");
+  });
+}
+
+TEST(SetValueCommand, LabelsFollowAndEliminationKeepsItsValue) {
+  Loaded t(kFull);
+  const auto sex = t.doc.Get_Dimension("kön");
+  SetValueCommand rename(t.doc, t.grid, sex, 1, SetValueCommand::Field::Text, "Män", false);
+  doUndoRedo(t, rename, [&] {
+    EXPECT_EQ(sex->Elimination, "Män");
+    EXPECT_EQ(t.grid.text(2, 2), "Män");
+    EXPECT_EQ(t.cell(0, 0), "1.00");
+  });
+  SetValueCommand code(t.doc, t.grid, t.doc.Get_Dimension("Region"), 3,
+                       SetValueCommand::Field::Code, "9999", false);
+  doUndoRedo(t, code, [&] { EXPECT_EQ(t.value("Region", 3)->code, "9999"); });
+}
+
+TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
+  Loaded t(kFull);
+  RemoveValuesCommand rows(t.doc, t.grid, t.doc.Get_Dimension("Region"), {3, 1, 7, 3}, false);
+  doUndoRedo(t, rows, [&] {
+    EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Östersund;");
+    EXPECT_EQ(cells(t), "5.00|6.00|-|8.00\n");
+    // The note on Malmö went with it; the one with "*" for Region stays.
+    EXPECT_EQ(t.doc.Cellnotes.Count(), 1);
+  });
+
+  const auto sex = t.doc.Get_Dimension("kön");
+  RemoveValuesCommand cols(t.doc, t.grid, sex, {1}, false);
+  doUndoRedo(t, cols, [&] {
+    EXPECT_TRUE(cols.removesEliminationValue());
+    EXPECT_EQ(cells(t), "-|8.00\n");
+  });
+
+  // The last value gone, nothing is left to lay out.
+  RemoveValuesCommand all(t.doc, t.grid, sex, {1, 2}, false);
+  doUndoRedo(t, all, [&] {
+    EXPECT_FALSE(t.doc.GridCreated);
+    EXPECT_FALSE(t.doc.GridHasData);
+  });
+}
+
+TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
+  Loaded t(kFull);
+  ReorderValuesCommand rows(t.doc, t.grid, t.doc.Get_Dimension("Region"), {3, 1, 2}, false);
+  doUndoRedo(t, rows, [&] {
+    EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Malmö;Åre;Östersund;");
+    EXPECT_EQ(cells(t), "9.50|10.00|11.00|12.00\n1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n");
+  });
+  ReorderValuesCommand cols(t.doc, t.grid, t.doc.Get_Dimension("år"), {2, 1}, false);
+  doUndoRedo(t, cols, [&] {
+    EXPECT_EQ(cells(t), "10.00|9.50|12.00|11.00\n2.50|1.00|4.00|..\n6.00|5.00|8.00|-\n");
+    EXPECT_EQ(t.grid.text(3, 2), "2023");
+  });
+  EXPECT_FALSE(
+      ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 1}, false).valid());
+  EXPECT_TRUE(ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 2}, false)
+                  .changesNothing());
+}
