@@ -59,7 +59,15 @@ bool UndoHistory::push(std::unique_ptr<Command> command) {
   if (command->changesNothing()) return true;
   std::shared_ptr<Command> shared(std::move(command));
   pushing_ = true;
-  stack_->push(new Step(shared, *this));
+  const int before = stack_->count();
+  auto* step = new Step(shared, *this);
+  stack_->push(step);  // a step merged into the one before it is deleted here
+  if (stack_->count() > before && shared->changesNothing()) {
+    // Done, it turned out to change nothing (a refused name, say): the stack lets go of
+    // an obsolete step when it is undone, which does nothing here.
+    step->setObsolete(true);
+    stack_->undo();
+  }
   pushing_ = false;
   if (!shared->undoable()) {
     // Nothing before this step can be undone any more, and the saved state cannot be

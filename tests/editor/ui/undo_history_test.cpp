@@ -96,3 +96,23 @@ TEST(UndoHistory, TypingThatEndsWhereItBeganAndAChoiceOfTheSameValueAreNoSteps) 
       "Choice", std::vector<SetTextCommand::Change>{{nullptr, &field, "old"}}));
   EXPECT_EQ(stack->count(), 0);
 }
+
+TEST(UndoHistory, AStepThatTurnsOutToChangeNothingWhenDoneIsNotKept) {
+  // Knows only when done that it changes nothing, as a step with a refused name does.
+  struct Refused : Command {
+    bool done = false;
+    void redo() override { done = true; }
+    void undo() override {}
+    std::string text() const override { return "Refused"; }
+    std::size_t memoryBytes() const override { return 0; }
+    bool changesNothing() const override { return done; }
+  };
+  UndoHistory history;
+  std::vector<std::string> log;
+  history.push(std::make_unique<Step>(log, "a", 1));
+  history.stack()->setClean();
+  history.push(std::make_unique<Refused>());
+  EXPECT_EQ(history.stack()->count(), 1);
+  EXPECT_TRUE(history.stack()->isClean());
+  EXPECT_EQ(log, (std::vector<std::string>{"a"}));
+}
