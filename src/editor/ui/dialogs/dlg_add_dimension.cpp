@@ -2,6 +2,7 @@
 
 #include <QShowEvent>
 
+#include "editor/ui/dialogs/name_check.h"
 #include "editor/variable_commands.h"
 #include "format/reader.h"
 #include "gui/gui_services.h"
@@ -35,11 +36,7 @@ void dlgAddDimension::accept() {
   clearResults();
   const std::string typedName = stdString(ui_->txtDimName->text());
   const std::string typedValue = stdString(ui_->txtValue->text());
-  const std::string problem = VariableNameProblem(VQ_, typedName);
-  if (!problem.empty()) {
-    const bool inUse = problem == kNameInUse;
-    prompt_.message(problem, kProgramTitle,
-                    inUse ? Prompt::Icon::Critical : Prompt::Icon::Exclamation);
+  if (refuseVariableName(prompt_, VQ_, typedName)) {
     ui_->txtDimName->setFocus();
     return;
   }

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "editor/ui/dialogs/name_check.h"
 #include "editor/variable_commands.h"
 #include "format/reader.h"
 #include "gui/gui_services.h"
@@ -40,11 +41,7 @@ void dlgAddVarFromVq::accept() {
   const auto& chosen =
       variables_[static_cast<std::size_t>(ui_->lstVariables->row(selected.front()))];
   // A variable doc cannot take is refused here, where the user can still choose another.
-  if (const std::string problem = VariableNameProblem(doc_, chosen->name); !problem.empty()) {
-    prompt_.message(problem, kProgramTitle,
-                    problem == kNameInUse ? Prompt::Icon::Critical : Prompt::Icon::Exclamation);
-    return;
-  }
+  if (refuseVariableName(prompt_, doc_, chosen->name)) return;
   Dimdata = chosen;
   QDialog::accept();
 }

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "editor/ui/dialogs/name_check.h"
 #include "editor/variable_commands.h"
 #include "format/reader.h"
 #include "gui/gui_services.h"
@@ -64,11 +65,7 @@ void dlgGetStandardVar::accept() {
   const auto& chosen = variables_[static_cast<std::size_t>(row)];
   // A variable doc already has (taken from the default data before, say) is refused
   // here, where the user can still choose another.
-  if (const std::string problem = VariableNameProblem(doc_, chosen->name); !problem.empty()) {
-    prompt_.message(problem, kProgramTitle,
-                    problem == kNameInUse ? Prompt::Icon::Critical : Prompt::Icon::Exclamation);
-    return;
-  }
+  if (refuseVariableName(prompt_, doc_, chosen->name)) return;
   Dimdata = chosen;
   QDialog::accept();
 }

@@ -10,18 +10,7 @@ dlgNewValueOrder::dlgNewValueOrder(const DimensionData& variable, QWidget* paren
     : QDialog(parent), ui_(std::make_unique<Ui::dlgNewValueOrder>()) {
   ui_->setupUi(this);
   lists_.attach(ui_->List1, ui_->List2);
-  connect(ui_->cmdMoveTo, &QPushButton::clicked, this, [this] {
-    lists_.moveTo();
-    updateOk();
-  });
-  connect(ui_->cmdMoveBack, &QPushButton::clicked, this, [this] {
-    lists_.moveBack();
-    updateOk();
-  });
-  connect(ui_->cmdMoveRest, &QPushButton::clicked, this, [this] {
-    lists_.moveRest();
-    updateOk();
-  });
+  lists_.connectButtons(ui_->cmdMoveTo, ui_->cmdMoveBack, ui_->cmdMoveRest, [this] { updateOk(); });
   for (QListWidget* list : {ui_->List1, ui_->List2}) {
     connect(list, &QListWidget::itemDoubleClicked, this, [this, list](QListWidgetItem* item) {
       lists_.moveRow(list, list->row(item));

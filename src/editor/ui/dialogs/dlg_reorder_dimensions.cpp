@@ -11,14 +11,7 @@ dlgReorderDimensions::dlgReorderDimensions(const VexaMess& doc, std::int32_t Stu
     : QDialog(parent), ui_(std::make_unique<Ui::dlgReorderDimensions>()) {
   ui_->setupUi(this);
   lists_.attach(ui_->List1, ui_->List2);
-  connect(ui_->cmdMoveTo, &QPushButton::clicked, this, [this] {
-    lists_.moveTo();
-    updateOk();
-  });
-  connect(ui_->cmdMoveBack, &QPushButton::clicked, this, [this] {
-    lists_.moveBack();
-    updateOk();
-  });
+  lists_.connectButtons(ui_->cmdMoveTo, ui_->cmdMoveBack, nullptr, [this] { updateOk(); });
   connect(ui_->cmdOk, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui_->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
   Load_data(doc, StubOrHead);

@@ -1,6 +1,7 @@
 #include "editor/ui/dialogs/order_lists.h"
 
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -15,6 +16,20 @@ void OrderLists::attach(QListWidget* from, QListWidget* to) {
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   }
+}
+
+void OrderLists::connectButtons(QPushButton* moveToButton, QPushButton* moveBackButton,
+                                QPushButton* moveRestButton, std::function<void()> moved) {
+  const auto wire = [this, &moved](QPushButton* button, void (OrderLists::*move)()) {
+    if (!button) return;
+    QObject::connect(button, &QPushButton::clicked, button, [this, move, moved] {
+      (this->*move)();
+      moved();
+    });
+  };
+  wire(moveToButton, &OrderLists::moveTo);
+  wire(moveBackButton, &OrderLists::moveBack);
+  wire(moveRestButton, &OrderLists::moveRest);
 }
 
 void OrderLists::load(const QStringList& entries) {

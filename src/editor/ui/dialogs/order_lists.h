@@ -2,9 +2,11 @@
 
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QListWidget;
+class QPushButton;
 
 namespace zendra {
 
@@ -16,6 +18,9 @@ class OrderLists {
  public:
   // Works on these two lists from now on; call once, before anything else.
   void attach(QListWidget* from, QListWidget* to);
+  // The dialog's buttons (rest may be none) move entries; after every move, moved runs.
+  void connectButtons(QPushButton* moveToButton, QPushButton* moveBackButton,
+                      QPushButton* moveRestButton, std::function<void()> moved);
 
   // Puts every entry into the "from" list and empties the "to" list.
   void load(const QStringList& entries);
