@@ -91,25 +91,14 @@ void ClearAllDataCommand::clear() {
 
 void ClearAllDataCommand::redo() {
   if (done_ && undoable_) {
-    std::swap(grid_, other_);
+    other_.swapWith(grid_);
     after_.applyTo(doc_);
     return;
   }
   if (!done_) {
     done_ = true;
     before_ = GridLayout::of(doc_);
-    const std::size_t bytes = gridBytes(grid_);
-    undoable_ = bytes <= snapshotLimitBytes();
-    if (undoable_) {
-      try {
-        other_ = grid_;
-        otherBytes_ = bytes;
-      } catch (const std::bad_alloc&) {
-        // No room for the copy: the step is done all the same, without undo.
-        other_ = CellGrid();
-        undoable_ = false;
-      }
-    }
+    undoable_ = other_.take(grid_);
   }
   clear();
   after_ = GridLayout::of(doc_);
@@ -117,12 +106,12 @@ void ClearAllDataCommand::redo() {
 
 void ClearAllDataCommand::undo() {
   if (!undoable_) return;
-  std::swap(grid_, other_);
+  other_.swapWith(grid_);
   before_.applyTo(doc_);
 }
 
 std::size_t ClearAllDataCommand::memoryBytes() const {
-  return sizeof(*this) + otherBytes_;
+  return sizeof(*this) + other_.bytes();
 }
 
 bool canDeleteRow(const VexaMess& doc, const CellGrid& grid, std::int32_t row) {

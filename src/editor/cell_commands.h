@@ -102,8 +102,7 @@ class ClearAllDataCommand : public Command {
   bool undoable_ = true;
   // The grid the step does not show now: the one before the step while it is done, the
   // cleared one while it is undone. Undo and redo swap it with the shown grid.
-  CellGrid other_;
-  std::size_t otherBytes_ = 0;
+  GridCopy other_;
   GridLayout before_;
   GridLayout after_;
 };

@@ -1,6 +1,9 @@
 #include "editor/cell_snapshot.h"
 
 #include <algorithm>
+#include <new>
+
+#include "editor/history.h"
 
 namespace zendra {
 namespace {
@@ -105,6 +108,21 @@ std::size_t BlockSnapshot::memoryBytes() const {
 
 std::size_t BlockSnapshot::minimumBytes(const Block& block) {
   return cellCount(block) * sizeof(Plain);
+}
+
+bool GridCopy::take(const CellGrid& grid) {
+  copy_ = CellGrid();
+  bytes_ = 0;
+  const std::size_t bytes = gridBytes(grid);
+  if (bytes > snapshotLimitBytes()) return false;
+  try {
+    copy_ = grid;
+  } catch (const std::bad_alloc&) {
+    copy_ = CellGrid();
+    return false;
+  }
+  bytes_ = bytes;
+  return true;
 }
 
 }  // namespace zendra

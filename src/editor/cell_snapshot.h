@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "grid/cell_grid.h"
@@ -64,6 +65,21 @@ class BlockSnapshot {
   Block block_{1, 1, 0, 0};
   std::vector<Plain> cells_;
   std::vector<Extra> extras_;
+};
+
+// A copy of a whole grid kept for undo by a step that lays the grid out anew. Undo and
+// redo swap it with the grid shown, which costs nothing.
+class GridCopy {
+ public:
+  // Copies grid. False, keeping nothing, when the copy would be past snapshotLimitBytes()
+  // or memory runs out: the step is then done without undo.
+  bool take(const CellGrid& grid);
+  void swapWith(CellGrid& grid) { std::swap(grid, copy_); }
+  std::size_t bytes() const { return bytes_; }
+
+ private:
+  CellGrid copy_;
+  std::size_t bytes_ = 0;
 };
 
 }  // namespace zendra

@@ -96,27 +96,14 @@ void StructureCommand::redo() {
   if (!refusal_.empty() || unchanged_) return;
   if (done_) {
     if (!undoable_) return;
-    if (relaid_) std::swap(grid_, other_);
+    if (relaid_) other_.swapWith(grid_);
     after_.applyTo(doc_);
     return;
   }
   done_ = true;
   before_ = StructureState::of(doc_);
   relaid_ = doc_.GridCreated || doc_.GridHasData;
-  if (relaid_) {
-    const std::size_t bytes = gridBytes(grid_);
-    undoable_ = bytes <= snapshotLimitBytes();
-    if (undoable_) {
-      try {
-        other_ = grid_;
-        otherBytes_ = bytes;
-      } catch (const std::bad_alloc&) {
-        // No room for the copy: the step is done all the same, without undo.
-        other_ = CellGrid();
-        undoable_ = false;
-      }
-    }
-  }
+  if (relaid_) undoable_ = other_.take(grid_);
   const auto oldOrder = doc_.Dimensions.NewEnum();
   change();
   followNotes(doc_, oldOrder);
@@ -130,12 +117,12 @@ void StructureCommand::redo() {
 
 void StructureCommand::undo() {
   if (!done_ || !undoable_ || !refusal_.empty() || unchanged_) return;
-  if (relaid_) std::swap(grid_, other_);
+  if (relaid_) other_.swapWith(grid_);
   before_.applyTo(doc_);
 }
 
 std::size_t StructureCommand::memoryBytes() const {
-  return sizeof(*this) + otherBytes_ +
+  return sizeof(*this) + other_.bytes() +
          (before_.addresses.size() + after_.addresses.size()) * sizeof(VacCollection);
 }
 

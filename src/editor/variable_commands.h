@@ -74,8 +74,7 @@ class StructureCommand : public Command {
   bool done_ = false;
   bool undoable_ = true;
   bool relaid_ = false;  // the step laid the grid out anew
-  CellGrid other_;       // the grid not shown now, as ClearAllDataCommand keeps it
-  std::size_t otherBytes_ = 0;
+  GridCopy other_;       // the grid not shown now
   StructureState before_;
   StructureState after_;
 };

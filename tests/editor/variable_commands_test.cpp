@@ -8,6 +8,7 @@
 #include "format/writer.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
+#include "support/step_checks.h"
 
 using namespace zendra;
 using namespace zendra::test;
@@ -60,41 +61,13 @@ std::string everything(Loaded& t) {
     for (const auto& v : note->Values()) out += " " + std::to_string(v ? v->UID : 0);
     out += "\n";
   }
-  const CellGrid& g = t.grid;
-  out += std::to_string(g.rowCount()) + "x" + std::to_string(g.colCount()) + " frozen " +
-         std::to_string(g.frozenRows()) + "," + std::to_string(g.frozenCols()) + "\n";
-  for (std::int32_t r = 1; r <= g.rowCount(); ++r) {
-    for (std::int32_t c = 1; c <= g.colCount(); ++c) {
-      out += std::to_string(static_cast<int>(g.kind(r, c))) + "'" + g.text(r, c) + "' d" +
-             std::to_string(g.decimals(r, c)) + " a" +
-             std::to_string(static_cast<int>(g.alignment(r, c))) + (g.locked(r, c) ? "L|" : "|");
-    }
-    out += "\n";
-  }
-  out += "created " + std::to_string(d.GridCreated) + " data " + std::to_string(d.GridHasData) +
-         " decimals " + std::to_string(d.GridDecimals) + " at " + std::to_string(d.DataRow1) + "," +
-         std::to_string(d.DataCol1) + " size " + std::to_string(d.NumRows) + "x" +
-         std::to_string(d.NumCols) + "\n";
-  CellGrid copy = t.grid;  // the writer paints the cells it checks
-  t.doc.SprData = &copy;
-  WriteOptions options;
-  options.creationDate = "20240101 12:00";
-  WriteResult result;
-  out += BuildFileBytes(t.doc, options, result);
-  t.doc.SprData = &t.grid;
-  return out;
+  return out + gridAndFile(t);
 }
 
+// A step done, undone and done again, with everything above compared.
 template <typename Check>
-void doUndoRedo(Loaded& t, Command& step, Check check) {
-  const std::string before = everything(t);
-  step.redo();
-  const std::string done = everything(t);
-  check();
-  step.undo();
-  EXPECT_EQ(everything(t), before) << "after undo";
-  step.redo();
-  EXPECT_EQ(everything(t), done) << "after redo";
+void checkStep(Loaded& t, Command& step, Check check) {
+  doUndoRedo(t, step, check, everything);
 }
 
 // The data area's cells as rows of "|"-separated texts.
@@ -106,11 +79,6 @@ std::string cells(const Loaded& t) {
   }
   return out;
 }
-
-struct SnapshotLimit {
-  explicit SnapshotLimit(std::size_t bytes) { setSnapshotLimitBytes(bytes); }
-  ~SnapshotLimit() { setSnapshotLimitBytes(std::nullopt); }
-};
 
 }  // namespace
 
@@ -140,7 +108,7 @@ TEST(VariableNames, CheckedWithoutLetterCaseAndBlanksAndRefusedStepsChangeNothin
   // A rename may change only the letter case; blanks around a name are not kept.
   RenameVariableCommand caseOnly(t.doc, t.grid, "Region", " REGION ");
   EXPECT_EQ(caseOnly.refusal(), "");
-  doUndoRedo(t, caseOnly, [&] {
+  checkStep(t, caseOnly, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "REGION;kön;år;");
     EXPECT_EQ(names(t.doc.colStub), "REGION;");
   });
@@ -151,7 +119,7 @@ TEST(VariableNames, CheckedWithoutLetterCaseAndBlanksAndRefusedStepsChangeNothin
 TEST(RenameVariableCommand, ContentVariableFollowsAndCellsStay) {
   Loaded t(kMonths);
   RenameVariableCommand rename(t.doc, t.grid, "varugrupp", "Varugrupper");
-  doUndoRedo(t, rename, [&] {
+  checkStep(t, rename, [&] {
     EXPECT_EQ(t.doc.ContVariable, "Varugrupper");
     EXPECT_EQ(t.cell(3, 1), "203");
     EXPECT_TRUE(t.doc.GridHasData);
@@ -162,7 +130,7 @@ TEST(RenameVariableCommand, KeysFormHeaderRowShowsTheNewName) {
   Loaded t(kKeys);
   ASSERT_EQ(t.grid.text(2, 1), "region");
   RenameVariableCommand rename(t.doc, t.grid, "region", "Län");
-  doUndoRedo(t, rename, [&] {
+  checkStep(t, rename, [&] {
     EXPECT_EQ(t.grid.text(2, 1), "Län");
     EXPECT_EQ(t.grid.text(3, 1), "01");
   });
@@ -172,7 +140,7 @@ TEST(AddVariableCommand, NewVariableGetsAStarInEveryCellNoteAndEmptiesTheGrid) {
   Loaded t(kFull);
   AddVariableCommand add(t.doc, t.grid, 0, "Län", false);
   EXPECT_EQ(add.text(), "Add Variable");
-  doUndoRedo(t, add, [&] {
+  checkStep(t, add, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "Region;Län;kön;år;");
     EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;*;kvinnor;2023;");
     EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
@@ -191,7 +159,7 @@ TEST(AddVariableCommand, PlacesACopySoTheSourceNeverChanges) {
   standard->addVal()->value = "0-19";
   standard->addVal()->value = "20-";
   AddVariableCommand add(t.doc, t.grid, 1, *standard, false);
-  doUndoRedo(t, add, [&] {
+  checkStep(t, add, [&] {
     EXPECT_EQ(names(t.doc.colHeading), "kön;år;Ålder;");
     EXPECT_NE(t.doc.Get_Dimension("Ålder"), standard);
     EXPECT_TRUE(t.doc.GridCreated);
@@ -208,7 +176,7 @@ TEST(AddVariableCommand, PlacesACopySoTheSourceNeverChanges) {
 TEST(RemoveVariableCommand, DropsTheNoteEntryAndClearsTheContentVariable) {
   Loaded t(kFull);
   RemoveVariableCommand remove(t.doc, t.grid, 1, "KÖN", false);
-  doUndoRedo(t, remove, [&] {
+  checkStep(t, remove, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "Region;år;");
     EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;");
     EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;");
@@ -218,13 +186,13 @@ TEST(RemoveVariableCommand, DropsTheNoteEntryAndClearsTheContentVariable) {
 
   Loaded m(kMonths);
   RemoveVariableCommand content(m.doc, m.grid, 1, "varugrupp", false);
-  doUndoRedo(m, content, [&] { EXPECT_EQ(m.doc.ContVariable, ""); });
+  checkStep(m, content, [&] { EXPECT_EQ(m.doc.ContVariable, ""); });
 }
 
 TEST(ReorderVariablesCommand, PermutesTheNoteAddressesAndRefusesAnIncompleteOrder) {
   Loaded t(kFull);
   ReorderVariablesCommand reorder(t.doc, t.grid, 1, {"år", "KÖN"}, false);
-  doUndoRedo(t, reorder, [&] {
+  checkStep(t, reorder, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "Region;år;kön;");
     EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;kvinnor;");
     EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;");
@@ -252,7 +220,7 @@ TEST(AddValueCommand, GridGainsEmptyColumnsAndKeepsEveryCell) {
   const std::string old = cells(t);
   ASSERT_EQ(old, "1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n9.50|10.00|11.00|12.00\n");
   AddValueCommand add(t.doc, t.grid, t.doc.Get_Dimension("kön"), "alla", "3", false);
-  doUndoRedo(t, add, [&] {
+  checkStep(t, add, [&] {
     EXPECT_EQ(cells(t), "1.00|2.50|..|4.00||\n5.00|6.00|-|8.00||\n9.50|10.00|11.00|12.00||\n");
     EXPECT_EQ(t.grid.text(2, 6), "alla");
   });
@@ -262,20 +230,20 @@ TEST(SetValueCommand, LabelsFollowAndEliminationKeepsItsValue) {
   Loaded t(kFull);
   const auto sex = t.doc.Get_Dimension("kön");
   SetValueCommand rename(t.doc, t.grid, sex, 1, SetValueCommand::Field::Text, "Män", false);
-  doUndoRedo(t, rename, [&] {
+  checkStep(t, rename, [&] {
     EXPECT_EQ(sex->Elimination, "Män");
     EXPECT_EQ(t.grid.text(2, 2), "Män");
     EXPECT_EQ(t.cell(0, 0), "1.00");
   });
   SetValueCommand code(t.doc, t.grid, t.doc.Get_Dimension("Region"), 3,
                        SetValueCommand::Field::Code, "9999", false);
-  doUndoRedo(t, code, [&] { EXPECT_EQ(t.value("Region", 3)->code, "9999"); });
+  checkStep(t, code, [&] { EXPECT_EQ(t.value("Region", 3)->code, "9999"); });
 }
 
 TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
   Loaded t(kFull);
   RemoveValuesCommand rows(t.doc, t.grid, t.doc.Get_Dimension("Region"), {3, 1, 7, 3}, false);
-  doUndoRedo(t, rows, [&] {
+  checkStep(t, rows, [&] {
     EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Östersund;");
     EXPECT_EQ(cells(t), "5.00|6.00|-|8.00\n");
     // The note on Malmö went with it; the one with "*" for Region stays.
@@ -284,14 +252,14 @@ TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
 
   const auto sex = t.doc.Get_Dimension("kön");
   RemoveValuesCommand cols(t.doc, t.grid, sex, {1}, false);
-  doUndoRedo(t, cols, [&] {
+  checkStep(t, cols, [&] {
     EXPECT_TRUE(cols.removesEliminationValue());
     EXPECT_EQ(cells(t), "-|8.00\n");
   });
 
   // The last value gone, nothing is left to lay out.
   RemoveValuesCommand all(t.doc, t.grid, sex, {1, 2}, false);
-  doUndoRedo(t, all, [&] {
+  checkStep(t, all, [&] {
     EXPECT_FALSE(t.doc.GridCreated);
     EXPECT_FALSE(t.doc.GridHasData);
   });
@@ -300,12 +268,12 @@ TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
 TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
   Loaded t(kFull);
   ReorderValuesCommand rows(t.doc, t.grid, t.doc.Get_Dimension("Region"), {3, 1, 2}, false);
-  doUndoRedo(t, rows, [&] {
+  checkStep(t, rows, [&] {
     EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Malmö;Åre;Östersund;");
     EXPECT_EQ(cells(t), "9.50|10.00|11.00|12.00\n1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n");
   });
   ReorderValuesCommand cols(t.doc, t.grid, t.doc.Get_Dimension("år"), {2, 1}, false);
-  doUndoRedo(t, cols, [&] {
+  checkStep(t, cols, [&] {
     EXPECT_EQ(cells(t), "10.00|9.50|12.00|11.00\n2.50|1.00|4.00|..\n6.00|5.00|8.00|-\n");
     EXPECT_EQ(t.grid.text(3, 2), "2023");
   });
