@@ -12,6 +12,7 @@
 #include "editor/ui/dialogs/dlg_add_var_from_vq.h"
 #include "model/prompt.h"
 #include "model/vexa_mess.h"
+#include "support/list_actions.h"
 
 using namespace zendra;
 
@@ -89,10 +90,7 @@ TEST(DlgAddVarFromVq, OkCancelAndMessages) {
         break;
       case Press::DoubleClick: {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-        const QRect rect = list->visualItemRect(list->item(c.row));
-        // A double click is a click and then the second press.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        test::doubleClickRow(list, c.row);
         break;
       }
     }

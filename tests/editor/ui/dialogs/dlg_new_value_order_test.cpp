@@ -12,6 +12,7 @@
 
 #include "editor/ui/dialogs/dlg_new_value_order.h"
 #include "model/dimension_data.h"
+#include "support/list_actions.h"
 
 using namespace zendra;
 
@@ -42,26 +43,12 @@ QPushButton* button(dlgNewValueOrder& dialog, const char* name) {
   return dialog.findChild<QPushButton*>(name);
 }
 
-Texts texts(const QListWidget* list) {
-  Texts all;
-  for (int row = 0; row < list->count(); ++row)
-    all.push_back(list->item(row)->text().toStdString());
-  return all;
-}
-
-// A double click as a mouse gives it: a click, then the second press as a double click.
-void doubleClick(QListWidget* list, int row) {
-  const QPoint at = list->visualItemRect(list->item(row)).center();
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
 }  // namespace
 
 TEST(DlgNewValueOrder, ShowsEachValueAsCodeAndTextWithOkDisabledUntilAllMoved) {
   dlgNewValueOrder dialog(*kRegion);
   EXPECT_EQ(dialog.windowTitle(), "New value order");
-  EXPECT_EQ(texts(list(dialog, "List1")),
+  EXPECT_EQ(test::listTexts(list(dialog, "List1")),
             (Texts{"01  Stockholm", "03  Uppsala", "04  Other", "05  Other"}));
   EXPECT_EQ(list(dialog, "List2")->count(), 0);
   EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
@@ -80,16 +67,16 @@ TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderOkReturns) {
   QListWidget* from = list(dialog, "List1");
   QListWidget* to = list(dialog, "List2");
 
-  doubleClick(from, 3);  // "05  Other"
-  doubleClick(from, 1);  // "03  Uppsala"
-  EXPECT_EQ(texts(to), (Texts{"05  Other", "03  Uppsala"}));
-  doubleClick(to, 1);  // back to the end of the first list
-  EXPECT_EQ(texts(from), (Texts{"01  Stockholm", "04  Other", "03  Uppsala"}));
+  test::doubleClickRow(from, 3);  // "05  Other"
+  test::doubleClickRow(from, 1);  // "03  Uppsala"
+  EXPECT_EQ(test::listTexts(to), (Texts{"05  Other", "03  Uppsala"}));
+  test::doubleClickRow(to, 1);  // back to the end of the first list
+  EXPECT_EQ(test::listTexts(from), (Texts{"01  Stockholm", "04  Other", "03  Uppsala"}));
 
   from->clearSelection();
   from->item(1)->setSelected(true);
   button(dialog, "cmdMoveTo")->click();
-  EXPECT_EQ(texts(to), (Texts{"05  Other", "04  Other"}));
+  EXPECT_EQ(test::listTexts(to), (Texts{"05  Other", "04  Other"}));
   EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
 
   button(dialog, "cmdMoveRest")->click();

@@ -10,6 +10,7 @@
 
 #include "editor/ui/dialogs/dlg_reorder_dimensions.h"
 #include "model/vexa_mess.h"
+#include "support/list_actions.h"
 
 using namespace zendra;
 
@@ -33,13 +34,6 @@ QPushButton* button(dlgReorderDimensions& dialog, const char* name) {
   return dialog.findChild<QPushButton*>(name);
 }
 
-Names texts(const QListWidget* list) {
-  Names names;
-  for (int row = 0; row < list->count(); ++row)
-    names.push_back(list->item(row)->text().toStdString());
-  return names;
-}
-
 // Selects rows of a list (and only those).
 void select(QListWidget* list, std::initializer_list<int> rows) {
   list->clearSelection();
@@ -54,7 +48,7 @@ TEST(DlgReorderDimensions, OffersTheSidesNamesInOrderWithOkDisabled) {
        {std::pair{0, Names{"Region", "Age", "Sex"}}, std::pair{1, Names{"Year", "Contents"}}}) {
     dlgReorderDimensions dialog(t.doc, side);
     EXPECT_EQ(dialog.windowTitle(), "Reorder Stub/heading");
-    EXPECT_EQ(texts(list(dialog, "List1")), names);
+    EXPECT_EQ(test::listTexts(list(dialog, "List1")), names);
     EXPECT_EQ(list(dialog, "List2")->count(), 0);
     EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
     EXPECT_TRUE(dialog.order.empty());
@@ -69,8 +63,8 @@ TEST(DlgReorderDimensions, MovesTheSelectedNamesAndReturnsTheNewOrderOnOk) {
 
   select(from, {2, 0});  // moved in list order, not in the order they were picked
   button(dialog, "cmdMoveTo")->click();
-  EXPECT_EQ(texts(from), Names{"Age"});
-  EXPECT_EQ(texts(to), (Names{"Region", "Sex"}));
+  EXPECT_EQ(test::listTexts(from), Names{"Age"});
+  EXPECT_EQ(test::listTexts(to), (Names{"Region", "Sex"}));
   EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
 
   select(from, {0});
@@ -79,8 +73,8 @@ TEST(DlgReorderDimensions, MovesTheSelectedNamesAndReturnsTheNewOrderOnOk) {
 
   select(to, {0});  // back to the end of the first list: the order is incomplete again
   button(dialog, "cmdMoveBack")->click();
-  EXPECT_EQ(texts(from), Names{"Region"});
-  EXPECT_EQ(texts(to), (Names{"Sex", "Age"}));
+  EXPECT_EQ(test::listTexts(from), Names{"Region"});
+  EXPECT_EQ(test::listTexts(to), (Names{"Sex", "Age"}));
   EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
   dialog.show();
   QTest::keyClick(&dialog, Qt::Key_Return);  // the default button, disabled, takes nothing

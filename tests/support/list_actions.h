@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QListWidget>
+#include <QTest>
+#include <string>
+#include <vector>
+
+// What widget tests do with lists as a user does, and read back from them.
+namespace zendra::test {
+
+// The texts of a list's entries, in order.
+inline std::vector<std::string> listTexts(const QListWidget* list) {
+  std::vector<std::string> all;
+  for (int row = 0; row < list->count(); ++row)
+    all.push_back(list->item(row)->text().toStdString());
+  return all;
+}
+
+// A double click on an entry as a mouse gives it: a click, then the second press as a
+// double click (a lone double click event is not taken for one). The list must be shown.
+inline void doubleClickRow(QListWidget* list, int row) {
+  const QPoint at = list->visualItemRect(list->item(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+}  // namespace zendra::test
