@@ -6,12 +6,22 @@
 #include <string>
 
 #include "gui/gui_services.h"
+#include "model/vexa_mess.h"
 #include "settings/default_data.h"
 #include "settings/registry.h"
 #include "settings/subject_areas.h"
 #include "settings/vq_vexa_data.h"
 
 namespace zendra {
+
+// Where the editor windows last took variables from, shared by all of them so that one
+// window can offer "From <file>" for a table another window read.
+struct VariableSources {
+  std::string lastFileName;      // without folder; empty until a variable was copied
+  std::string lastDatabaseName;  // empty until a variable was taken from a database
+  // The table last read for copying variables (metadata only); none before the first.
+  std::shared_ptr<const VexaMess> table;
+};
 
 // What the whole program shares: the settings, the default data, the subject area
 // list, the per-user store and the show-codes view flag, plus the services that show
@@ -27,6 +37,7 @@ struct AppContext {
   SubjectAreas subjectAreas;
   Registry registry;
   bool ShowCodes = false;  // labels show codes (View/Codes) or value texts (View/Values)
+  VariableSources variableSources;
 
   Prompt* prompt = nullptr;
   FileChooser* files = nullptr;

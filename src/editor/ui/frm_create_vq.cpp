@@ -471,6 +471,8 @@ void frmCreateVq::clearAllData() {
   commitEdit();
   push(std::make_unique<ClearAllDataCommand>(doc_, grid_, ctx_.ShowCodes));
   refreshDataGrid();
+  // Without data the structure can be changed again.
+  basicPage_->arrangeStructure();
   mnuCreateFromMDB_->setVisible(true);
 }
 
@@ -495,6 +497,8 @@ void frmCreateVq::onPageChanged(int index) {
   if (index < 0 || index >= pages_.size()) return;
   pages_[index]->load();
   pages_[index]->shown();
+  // The structure buttons follow the grid's data on the Variables page too.
+  if (index == Variables) basicPage_->arrangeStructure();
   if (index != Data) return;
 
   mnuFillEmpty_->setVisible(true);

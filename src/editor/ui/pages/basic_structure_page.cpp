@@ -1,13 +1,23 @@
 #include "editor/ui/pages/basic_structure_page.h"
 
+#include <QApplication>
+#include <QFileInfo>
+#include <QListWidget>
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "editor/field_commands.h"
+#include "editor/ui/dialogs/dlg_add_dimension.h"
+#include "editor/ui/dialogs/dlg_add_var_from_vq.h"
+#include "editor/ui/dialogs/dlg_get_standard_var.h"
+#include "editor/ui/dialogs/dlg_new_dimension.h"
+#include "editor/ui/dialogs/dlg_reorder_dimensions.h"
+#include "editor/variable_commands.h"
 #include "format/reader.h"
 #include "gui/app_context.h"
+#include "gui/frm_progress.h"
 #include "model/vexa_mess.h"
 #include "settings/ui/dlg_get_subarea.h"
 #include "ui_basic_structure_page.h"
@@ -77,6 +87,15 @@ BasicStructurePage::BasicStructurePage(EditorContext& editor, QWidget* parent)
   subjectAreasConnection_ = subjectAreas_.NewSubjectAreas.connect(
       [this] { ui_->cmdGetSubar->setEnabled(!subjectAreas_.SubjectArea.empty()); });
   ui_->cmdGetSubar->setEnabled(!subjectAreas_.SubjectArea.empty());
+
+  connect(ui_->cmdAddStub, &QPushButton::clicked, this, [this] { addVariable(0); });
+  connect(ui_->cmdAddHead, &QPushButton::clicked, this, [this] { addVariable(1); });
+  connect(ui_->cmdRemoveStub, &QPushButton::clicked, this, [this] { removeVariable(0); });
+  connect(ui_->cmdRemoveHead, &QPushButton::clicked, this, [this] { removeVariable(1); });
+  connect(ui_->cmdReorderStub, &QPushButton::clicked, this, [this] { reorderVariables(0); });
+  connect(ui_->cmdReorderHead, &QPushButton::clicked, this, [this] { reorderVariables(1); });
+  connect(ui_->cmdAddDimension1, &QPushButton::clicked, this, [this] { addOneValuedVariable(0); });
+  connect(ui_->cmdAddDimension2, &QPushButton::clicked, this, [this] { addOneValuedVariable(1); });
 }
 
 // The window is gone by now (its pages are deleted as its children): the list is reached
@@ -170,6 +189,8 @@ void BasicStructurePage::load() {
 
   ui_->lblKeys->setText(doc.FileWithKeys ? "File with Keys" : "Normal file");
   ui_->cmdGetSubar->setEnabled(!subjectAreas_.SubjectArea.empty());
+  fillStructureLists();
+  arrangeStructure();
 }
 
 void BasicStructurePage::shown() {
@@ -253,6 +274,184 @@ void BasicStructurePage::showDescription(bool visible) {
 
 void BasicStructurePage::showInfofile(bool visible) {
   ui_->txtInfofile->setVisible(visible);
+}
+
+QListWidget* BasicStructurePage::list(std::int32_t side) const {
+  return side == 0 ? ui_->lstStub : ui_->lstHeading;
+}
+
+void BasicStructurePage::fillStructureLists() {
+  const VexaMess& doc = editor_.document();
+  for (const std::int32_t side : {0, 1}) {
+    QListWidget* names = list(side);
+    names->clear();
+    for (const DimensionRef& variable : side == 0 ? doc.colStub : doc.colHeading) {
+      names->addItem(qs(variable->name));
+    }
+  }
+}
+
+void BasicStructurePage::arrangeStructure() {
+  const VexaMess& doc = editor_.document();
+  const bool data = doc.GridHasData;
+  ui_->lstStub->setEnabled(!data);
+  ui_->lstHeading->setEnabled(!data);
+  for (QPushButton* button : {ui_->cmdAddStub, ui_->cmdAddHead, ui_->cmdRemoveStub,
+                              ui_->cmdRemoveHead, ui_->cmdReorderStub, ui_->cmdReorderHead}) {
+    button->setVisible(!data);
+  }
+  ui_->cmdAddDimension1->setVisible(data);
+  ui_->cmdAddDimension2->setVisible(data);
+  ui_->cmdReorderStub->setEnabled(doc.colStub.Count() >= 2);
+  ui_->cmdReorderHead->setEnabled(doc.colHeading.Count() >= 2);
+}
+
+bool BasicStructurePage::confirmDataLoss() {
+  if (!editor_.document().GridHasData) return true;
+  return editor_.app().prompt->ask("Data in grid will be lost\nDo you want to continue?",
+                                   kProgramTitle, Prompt::Buttons::YesNo,
+                                   Prompt::Icon::Question) == Prompt::Answer::Yes;
+}
+
+template <typename Step>
+void BasicStructurePage::pushStructureStep(std::unique_ptr<Step> step) {
+  const std::string refusal = step->refusal();
+  if (!refusal.empty()) {
+    editor_.app().prompt->message(
+        refusal, kProgramTitle,
+        refusal == kNameInUse ? Prompt::Icon::Critical : Prompt::Icon::Exclamation);
+    return;
+  }
+  push(std::move(step));
+  editor_.refreshDataGrid();
+  const LoadGuard guard(*this);
+  fillStructureLists();
+  arrangeStructure();
+}
+
+void BasicStructurePage::addVariable(std::int32_t side) {
+  if (!confirmDataLoss()) return;
+  AppContext& app = editor_.app();
+  dlgNewDimension::Sources offered;
+  offered.lastFileName = app.variableSources.lastFileName;
+  offered.lastDatabaseName = app.variableSources.lastDatabaseName;
+  offered.databaseAvailable = false;  // the database source is not offered yet
+  offered.hasStandardVariables = app.defaultData.Dimensions.Count() > 0;
+  std::int16_t source = dlgNewDimension::kCancelled;
+  std::string name;
+  {
+    dlgNewDimension dialog(editor_.document(), offered, *app.prompt, this);
+    app.runDialog(dialog);
+    if (dialog.result() == QDialog::Accepted) {
+      source = dialog.returncode;
+      name = dialog.name;
+    }
+  }
+  switch (source) {
+    case dlgNewDimension::kNewByName:
+      pushStructureStep(std::make_unique<AddVariableCommand>(editor_.document(), editor_.dataGrid(),
+                                                             side, name, app.ShowCodes));
+      break;
+    case dlgNewDimension::kFromFile:
+      if (readSourceTable()) copyFromSourceTable(side);
+      break;
+    case dlgNewDimension::kFromSourceTable:
+      copyFromSourceTable(side);
+      break;
+    case dlgNewDimension::kFromDefaultData:
+      copyStandardVariable(side);
+      break;
+    default:  // Cancel; the database sources are never offered here yet
+      break;
+  }
+}
+
+bool BasicStructurePage::readSourceTable() {
+  AppContext& app = editor_.app();
+  FileChooser::Request request;
+  request.title = "Select VQ-file to copy";
+  request.folder = qs(app.settings.OpenBase);
+  request.filter = qtFilter("Vq-files|*.vq");
+  request.mustExist = true;
+  const QString path = app.files->openFile(this, request);
+  if (path.isEmpty()) return false;
+
+  auto table = std::make_shared<VexaMess>();
+  table->VQfilename = stdString(path);
+  frmProgress progress;
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.show();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ProgressPrompt prompt(progress, *app.prompt);
+  const LoadResult result = Load_From_File(*table, true, nullptr, prompt, app.ShowCodes);
+  QApplication::restoreOverrideCursor();
+  progress.close();
+  if (result != LoadResult::Loaded) {
+    // The table read before stays the source, under its own name.
+    if (result == LoadResult::CannotRead) {
+      app.prompt->message("Cannot read " + table->VQfilename, kProgramTitle,
+                          Prompt::Icon::Critical);
+    }
+    return false;
+  }
+  const QFileInfo file(path);
+  app.variableSources.lastFileName = stdString(file.fileName());
+  app.settings.OpenBase = stdString(file.absolutePath());
+  app.variableSources.table = std::move(table);
+  return true;
+}
+
+void BasicStructurePage::copyFromSourceTable(std::int32_t side) {
+  AppContext& app = editor_.app();
+  // Held here: the source table outlives the dialog even if it is replaced meanwhile.
+  const std::shared_ptr<const VexaMess> table = app.variableSources.table;
+  if (!table) return;
+  dlgAddVarFromVq dialog(table->Dimensions, editor_.document(), *app.prompt, this);
+  app.runDialog(dialog);
+  if (dialog.Dimdata) placeCopy(side, *dialog.Dimdata);
+}
+
+void BasicStructurePage::copyStandardVariable(std::int32_t side) {
+  AppContext& app = editor_.app();
+  dlgGetStandardVar dialog(app.defaultData.Dimensions, editor_.document(), *app.prompt, this);
+  app.runDialog(dialog);
+  if (dialog.Dimdata) placeCopy(side, *dialog.Dimdata);
+}
+
+void BasicStructurePage::placeCopy(std::int32_t side, const DimensionData& source) {
+  pushStructureStep(std::make_unique<AddVariableCommand>(editor_.document(), editor_.dataGrid(),
+                                                         side, source, editor_.app().ShowCodes));
+}
+
+void BasicStructurePage::removeVariable(std::int32_t side) {
+  const QList<QListWidgetItem*> selected = list(side)->selectedItems();
+  if (selected.empty()) return;
+  const std::string name = stdString(selected.front()->text());
+  if (!confirmDataLoss()) return;
+  pushStructureStep(std::make_unique<RemoveVariableCommand>(editor_.document(), editor_.dataGrid(),
+                                                            side, name, editor_.app().ShowCodes));
+}
+
+void BasicStructurePage::reorderVariables(std::int32_t side) {
+  AppContext& app = editor_.app();
+  std::vector<std::string> order;
+  {
+    dlgReorderDimensions dialog(editor_.document(), side, this);
+    app.runDialog(dialog);
+    order = dialog.order;
+  }
+  // Cancel leaves the table and its grid as they are.
+  if (order.empty()) return;
+  pushStructureStep(std::make_unique<ReorderVariablesCommand>(
+      editor_.document(), editor_.dataGrid(), side, order, app.ShowCodes));
+}
+
+void BasicStructurePage::addOneValuedVariable(std::int32_t side) {
+  AppContext& app = editor_.app();
+  dlgAddDimension dialog(editor_.document(), *app.prompt, this);
+  app.runDialog(dialog);
+  if (dialog.RetCode != 1) return;
+  (void)side;  // the step that adds it arrives with the grid's one-valued extension
 }
 
 }  // namespace zendra
