@@ -183,6 +183,71 @@ void ReorderVariablesCommand::change() {
   rebuildDimensions(doc_);
 }
 
+AddOneValuedVariableCommand::AddOneValuedVariableCommand(VexaMess& doc, CellGrid& grid,
+                                                         std::int32_t side, std::string name,
+                                                         std::string code, std::string value,
+                                                         bool showCodes)
+    : doc_(doc),
+      grid_(grid),
+      side_(side),
+      showCodes_(showCodes),
+      name_(trimBlanks(name)),
+      code_(std::move(code)),
+      value_(std::move(value)) {
+  refusal_ = VariableNameProblem(doc, name_);
+  if (refusal_.empty() && trimBlanks(value_).empty()) refusal_ = kValueMissing;
+}
+
+void AddOneValuedVariableCommand::redo() {
+  if (!refusal_.empty()) return;
+  if (done_) {
+    // The grid is extended again from the layout it had before.
+    StructureState again = after_;
+    again.layout = before_.layout;
+    again.applyTo(doc_);
+    AddOneValuedVariable(doc_, grid_, *variable_, showCodes_);
+    if (doc_.GridCreated) grid_.setText(1, 1, cornerAfter_);
+    return;
+  }
+  before_ = StructureState::of(doc_);
+  // The description in the corner stays as it was shown, whatever the title is later.
+  cornerBefore_ = grid_.text(1, 1);
+  const auto oldOrder = doc_.Dimensions.NewEnum();
+  variable_ = doc_.addTimeDimension(name_, side_, code_, value_);
+  if (!variable_) {
+    refusal_ = kNameInUse;
+    return;
+  }
+  followNotes(doc_, oldOrder);
+  if (!AddOneValuedVariable(doc_, grid_, *variable_, showCodes_)) {
+    before_.applyTo(doc_);
+    refusal_ = "There is not enough memory to add the dimension";
+    return;
+  }
+  done_ = true;
+  after_ = StructureState::of(doc_);
+  cornerAfter_ = grid_.text(1, 1);
+}
+
+void AddOneValuedVariableCommand::undo() {
+  if (!done_ || !refusal_.empty()) return;
+  if (doc_.GridCreated) {
+    if (side_ == 0) {
+      grid_.deleteCols(after_.layout.DataCol1 - 1, 1);
+    } else if (after_.layout.DataRow1 > before_.layout.DataRow1) {
+      grid_.deleteRows(2, after_.layout.DataRow1 - before_.layout.DataRow1);
+    }
+  }
+  before_.applyTo(doc_);
+  RelabelGrid(doc_, grid_, showCodes_);
+  if (doc_.GridCreated) grid_.setText(1, 1, cornerBefore_);
+}
+
+std::size_t AddOneValuedVariableCommand::memoryBytes() const {
+  return sizeof(*this) +
+         (before_.addresses.size() + after_.addresses.size()) * sizeof(VacCollection);
+}
+
 RenameVariableCommand::RenameVariableCommand(VexaMess& doc, CellGrid& grid, std::string oldName,
                                              std::string newName)
     : doc_(doc), grid_(grid), newName_(trimBlanks(newName)) {

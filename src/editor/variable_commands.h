@@ -21,6 +21,7 @@ namespace zendra {
 
 inline constexpr const char* kNameInUse = "Variable name in use";
 inline constexpr const char* kNameMissing = "Name must be given";
+inline constexpr const char* kValueMissing = "Value must be given";
 
 // Why a variable could not be called name: kNameMissing for a name of blanks only,
 // kNameInUse when another variable than renaming has it as a key (letter case does not
@@ -125,6 +126,40 @@ class ReorderVariablesCommand : public StructureCommand {
   void change() override;
   std::int32_t side_;
   std::vector<DimensionRef> order_;
+};
+
+// Adds a variable with one value to a table whose grid holds data ("Add Dimension"): at
+// the end of the stub (side 0) or first in the heading. One value keeps the number of
+// cells, so every cell stays: the grid gains one label column or label rows, and the
+// data area's first row and column move with them. Cell note addresses get "*" for the
+// new variable. Refused when the name will not do or the value's text is blank.
+class AddOneValuedVariableCommand : public Command {
+ public:
+  AddOneValuedVariableCommand(VexaMess& doc, CellGrid& grid, std::int32_t side, std::string name,
+                              std::string code, std::string value, bool showCodes);
+  void redo() override;
+  void undo() override;
+  std::string text() const override { return "Add Dimension"; }
+  std::size_t memoryBytes() const override;
+  bool changesNothing() const override { return !refusal_.empty(); }
+  const std::string& refusal() const { return refusal_; }
+  const DimensionRef& variable() const { return variable_; }
+
+ private:
+  VexaMess& doc_;
+  CellGrid& grid_;
+  std::int32_t side_;
+  bool showCodes_;
+  std::string name_;
+  std::string code_;
+  std::string value_;
+  DimensionRef variable_;
+  bool done_ = false;
+  StructureState before_;
+  StructureState after_;
+  std::string cornerBefore_;
+  std::string cornerAfter_;
+  std::string refusal_;
 };
 
 // Renames a variable. The cells stay where they are (the keys form's header row, which

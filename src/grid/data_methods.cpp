@@ -353,17 +353,16 @@ void SortKeysRows(const VexaMess& doc, CellGrid& grid) {
   grid.permuteRows(KeysRowsBlock(doc, grid), KeysRowsOrder(doc, grid));
 }
 
-void AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& variable,
+bool AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& variable,
                           bool showCodes) {
-  if (!doc.GridCreated) return;
+  if (!doc.GridCreated) return true;
   const bool wasProtected = grid.isProtected();
   if (doc.colHeading.IndexOf(&variable) != 0) {
     const std::int32_t h = doc.colHeading.Count();
     const std::int32_t newRow1 = (h == 0 && doc.FileWithKeys) ? 3 : h + 2;
     if (newRow1 > doc.DataRow1) {
       // Below row 1, so the description stays where it is.
-      const std::int32_t added = newRow1 - doc.DataRow1;
-      grid.insertRows(2, added);
+      if (!grid.insertRows(2, newRow1 - doc.DataRow1)) return false;
       doc.DataRow1 = newRow1;
     }
     grid.clearBlock({2, 1, doc.DataRow1 - 1, grid.colCount()});
@@ -372,7 +371,7 @@ void AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& va
     WriteHeadingLabels(doc, grid, showCodes);
   } else if (doc.colStub.IndexOf(&variable) != 0) {
     const std::int32_t s = doc.colStub.Count();
-    grid.insertCols(s, 1);
+    if (!grid.insertCols(s, 1)) return false;
     doc.DataCol1 = s + 1;
     formatNewCells(doc, grid, {1, s, grid.rowCount(), s});
     // Row 1 holds only the description; put it back in column 1.
@@ -389,8 +388,31 @@ void AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& va
       WriteStubLabels(doc, grid, showCodes);
     }
   } else {
-    return;
+    return true;
   }
+  freeze(doc, grid);
+  formatLabels(doc, grid);
+  grid.setProtected(wasProtected);
+  return true;
+}
+
+void RelabelGrid(const VexaMess& doc, CellGrid& grid, bool showCodes) {
+  if (!doc.GridCreated) return;
+  const bool wasProtected = grid.isProtected();
+  grid.setProtected(false);
+  const Block rows = labelRows(doc, grid);
+  grid.clearBlock(rows);
+  grid.setBlockAlignment(rows, HAlign::Right);
+  writeCorner(doc, grid);
+  if (doc.FileWithKeys) {
+    WriteKeysHeader(doc, grid);
+  } else {
+    const Block cols{doc.DataRow1, 1, lastRow(grid), doc.DataCol1 - 1};
+    grid.clearBlock(cols);
+    grid.setBlockAlignment(cols, HAlign::Right);
+    WriteStubLabels(doc, grid, showCodes);
+  }
+  WriteHeadingLabels(doc, grid, showCodes);
   freeze(doc, grid);
   formatLabels(doc, grid);
   grid.setProtected(wasProtected);

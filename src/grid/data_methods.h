@@ -68,9 +68,14 @@ std::vector<std::size_t> KeysRowsOrder(const VexaMess& doc, const CellGrid& grid
 
 // Extends a grid that holds data for a one-valued variable just added to the document
 // (the last stub variable, or the first heading variable): one new label column or
-// label row, the cells keeping their contents.
-void AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& variable,
+// label row, the cells keeping their contents. Returns false, the grid and the layout
+// unchanged, when there is no memory for the new row or column.
+bool AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& variable,
                           bool showCodes);
+// Writes every label of a laid-out grid anew from the document: the description, the
+// heading's label rows, and the stub's label columns (in the keys form the header row of
+// the key columns instead; the keys typed into them stay). Data cells are left alone.
+void RelabelGrid(const VexaMess& doc, CellGrid& grid, bool showCodes);
 
 // Editing rules the grid widget calls.
 //

@@ -282,3 +282,52 @@ TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
   EXPECT_TRUE(ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 2}, false)
                   .changesNothing());
 }
+
+TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFileReadsBack) {
+  for (const std::int32_t side : {0, 1}) {
+    SCOPED_TRACE(side);
+    Loaded t(kFull);
+    const std::string before = cells(t);
+    AddOneValuedVariableCommand add(t.doc, t.grid, side, " Enhet ", "P", "personer", false);
+    ASSERT_TRUE(add.refusal().empty());
+    checkStep(t, add, [&] {
+      EXPECT_EQ(names(t.doc.Dimensions), "Region;Enhet;kön;år;");
+      EXPECT_EQ(names(side == 0 ? t.doc.colStub : t.doc.colHeading),
+                side == 0 ? "Region;Enhet;" : "Enhet;kön;år;");
+      EXPECT_EQ(t.doc.DataRow1, side == 0 ? 4 : 5);
+      EXPECT_EQ(t.doc.DataCol1, side == 0 ? 3 : 2);
+      EXPECT_EQ(cells(t), before);
+      EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
+    });
+    // The saved file holds every cell under the new variable.
+    CellGrid copy = t.grid;
+    t.doc.SprData = &copy;
+    WriteResult written;
+    Loaded back(Loaded::Text{BuildFileBytes(t.doc, WriteOptions{}, written)});
+    t.doc.SprData = &t.grid;
+    ASSERT_EQ(back.result, LoadResult::Loaded);
+    EXPECT_EQ(names(back.doc.Dimensions), names(t.doc.Dimensions));
+    EXPECT_EQ(cells(back), before);
+  }
+  // The keys form: a key column filled with the value, or a heading row; undone exactly.
+  for (const std::int32_t side : {0, 1}) {
+    Loaded keys(kKeys);
+    AddOneValuedVariableCommand add(keys.doc, keys.grid, side, "unit", "P", "persons", false);
+    checkStep(keys, add, [&] {
+      EXPECT_EQ(keys.doc.Dimensions.Item(3)->name, "unit");
+      if (side == 0) {
+        EXPECT_EQ(keys.grid.text(keys.doc.DataRow1, 3), "persons");
+      }
+    });
+  }
+}
+
+TEST(AddOneValuedVariableCommand, RefusesANameInUseOrABlankValue) {
+  Loaded t(kFull);
+  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 0, "KÖN", "1", "x", false).refusal(),
+            kNameInUse);
+  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, "unit", "1", "  ", false).refusal(),
+            kValueMissing);
+  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, " ", "1", "x", false).refusal(),
+            kNameMissing);
+}
