@@ -451,7 +451,16 @@ void BasicStructurePage::addOneValuedVariable(std::int32_t side) {
   dlgAddDimension dialog(editor_.document(), *app.prompt, this);
   app.runDialog(dialog);
   if (dialog.RetCode != 1) return;
-  (void)side;  // the step that adds it arrives with the grid's one-valued extension
+  auto step = std::make_unique<AddOneValuedVariableCommand>(editor_.document(), editor_.dataGrid(),
+                                                            side, dialog.name, dialog.code,
+                                                            dialog.value, app.ShowCodes);
+  const bool refused = !step->refusal().empty();
+  pushStructureStep(std::move(step));
+  // The grid may fail to grow while the step is done; the step then changed nothing.
+  if (!refused && !editor_.document().Dimensions.Contains(dialog.name)) {
+    app.prompt->message("There is not enough memory to add the dimension", kProgramTitle,
+                        Prompt::Icon::Critical);
+  }
 }
 
 }  // namespace zendra

@@ -423,3 +423,52 @@ TEST(StructureControls, AStandardVariableIsCopiedOnceAndNeverShared) {
   EXPECT_EQ(test::names(editor->document().colHeading), (std::vector<std::string>{"sex", "year"}));
   EXPECT_EQ(editor->undoStack()->count(), 1);
 }
+
+TEST(StructureControls, AddDimensionKeepsEveryCellThroughSaveAndReadBack) {
+  struct Case {
+    const char* button;
+    test::Texts stub, heading;
+  };
+  const Case cases[] = {
+      {"cmdAddDimension1", {"region", "country"}, {"sex", "year"}},
+      {"cmdAddDimension2", {"region"}, {"country", "sex", "year"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    Frame f;
+    frmCreateVq* editor = f.table();
+    const std::string before = state(editor);
+
+    f.answers = {pressOnly("cmdCancel")};
+    click(editor, c.button);
+    EXPECT_EQ(state(editor), before);
+    EXPECT_TRUE(editor->undoStack()->isClean());
+
+    f.answers = {[](QDialog& d) {
+      ASSERT_TRUE(qobject_cast<dlgAddDimension*>(&d));
+      QTest::keyClicks(d.findChild<QLineEdit*>("txtDimName"), "country");
+      QTest::keyClicks(d.findChild<QLineEdit*>("txtCode"), "SE");
+      QTest::keyClicks(d.findChild<QLineEdit*>("txtValue"), "Sweden");
+      press(d, "cmdOK");
+    }};
+    click(editor, c.button);
+    EXPECT_TRUE(f.prompt.asked.empty());  // no cell is lost, so nothing is asked
+    EXPECT_FALSE(control(editor, c.button)->isHidden());
+
+    const std::string path = f.saveAs(editor, "out.vq");
+    ASSERT_FALSE(path.empty());
+    test::Loaded back(path);
+    ASSERT_EQ(back.result, LoadResult::Loaded);
+    EXPECT_EQ(test::names(back.doc.colStub), c.stub);
+    EXPECT_EQ(test::names(back.doc.colHeading), c.heading);
+    EXPECT_EQ(test::texts(back.doc.Get_Dimension("country")->ValueCode), (test::Texts{"Sweden"}));
+    std::string cells;
+    for (int r = 0; r < 2; ++r) {
+      for (int col = 0; col < 4; ++col) cells += back.cell(r, col) + " ";
+    }
+    EXPECT_EQ(cells, "1 2 3 4 5 6 7 8 ");
+
+    editor->undoStack()->undo();
+    EXPECT_EQ(state(editor), before);
+  }
+}
