@@ -88,13 +88,6 @@ RemoveValuesCommand::RemoveValuesCommand(VexaMess& doc, CellGrid& grid, Dimensio
   inStub_ = doc.colStub.IndexOf(variable_.get()) != 0;
 }
 
-bool RemoveValuesCommand::removesEliminationValue() const {
-  const std::string& elimination = variable_->Elimination;
-  if (elimination.empty() || elimination == "YES") return false;
-  return std::any_of(values_.begin(), values_.end(),
-                     [&](const ValueRef& v) { return v->value == elimination; });
-}
-
 void RemoveValuesCommand::redo() {
   // A step done without undo is never done twice: the history drops it.
   if (positions_.empty() || (done_ && !undoable_)) return;
@@ -125,6 +118,19 @@ void RemoveValuesCommand::redo() {
     doc_.Cellnotes.RemoveByUID(values_[i]->UID);
     variable_->RemoveVal(p);
   }
+  // ELIMINATION names its value by text: with that value gone (and no other value of
+  // that text left) the variable is eliminated by summing.
+  eliminationBefore_ = variable_->Elimination;
+  eliminationRemoved_ = false;
+  const std::string& elimination = eliminationBefore_;
+  if (!elimination.empty() && elimination != "YES" &&
+      std::any_of(values_.begin(), values_.end(),
+                  [&](const ValueRef& v) { return v->value == elimination; }) &&
+      std::none_of(variable_->ValueCode.begin(), variable_->ValueCode.end(),
+                   [&](const ValueRef& v) { return v->value == elimination; })) {
+    eliminationRemoved_ = true;
+    variable_->Elimination = "YES";
+  }
   // A variable without values leaves nothing to lay out.
   if (before_.GridCreated && variable_->ValueCode.Count() == 0) {
     doc_.GridCreated = false;
@@ -149,6 +155,7 @@ void RemoveValuesCommand::undo() {
     }
   }
   doc_.Cellnotes = notes_;
+  variable_->Elimination = eliminationBefore_;
   before_.applyTo(doc_);
 }
 

@@ -79,9 +79,10 @@ class RemoveValuesCommand : public Command {
   std::size_t memoryBytes() const override;
   bool undoable() const override { return undoable_; }
   bool changesNothing() const override { return positions_.empty(); }
-  // True when a removed value is the one the variable is eliminated by: the caller
-  // tells the user, as ELIMINATION then names no value.
-  bool removesEliminationValue() const;
+  // True when a removed value was the one the variable is eliminated by. ELIMINATION
+  // would then name no value, so the step sets it to "YES" (undo gives the value back
+  // and with it the old ELIMINATION); the caller tells the user.
+  bool removesEliminationValue() const { return eliminationRemoved_; }
 
  private:
   VexaMess& doc_;
@@ -93,6 +94,8 @@ class RemoveValuesCommand : public Command {
   bool done_ = false;
   bool undoable_ = true;
   bool inStub_ = false;
+  bool eliminationRemoved_ = false;
+  std::string eliminationBefore_;
   // The removed cells of each value, taken just before it left (last value first).
   std::vector<std::vector<BlockSnapshot>> cells_;
   CellNoteColl notes_;

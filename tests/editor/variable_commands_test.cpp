@@ -254,6 +254,7 @@ TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
   RemoveValuesCommand cols(t.doc, t.grid, sex, {1}, false);
   checkStep(t, cols, [&] {
     EXPECT_TRUE(cols.removesEliminationValue());
+    EXPECT_EQ(sex->Elimination, "YES");  // it named the removed value
     EXPECT_EQ(cells(t), "-|8.00\n");
   });
 

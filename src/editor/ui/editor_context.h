@@ -4,6 +4,8 @@
 
 #include "format/writer.h"
 
+class QMenu;
+
 namespace zendra {
 
 struct AppContext;
@@ -30,6 +32,8 @@ class EditorContext {
   // (so that the steps before it still find their cells); an unchanged table stays
   // unchanged.
   virtual void sortKeysRows() = 0;
+  // The window's "&Edit" menu, which grids of the pages open on a right click.
+  virtual QMenu* editMenu() const = 0;
 };
 
 }  // namespace zendra

@@ -81,6 +81,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   WriteOptions writeOptions() const override;
   void refreshDataGrid() override;
   void sortKeysRows() override;
+  QMenu* editMenu() const override { return editMenu_; }
 
   DataGridView* SprData() const;
   QTabWidget* tabs() const { return tabs_; }
