@@ -218,6 +218,8 @@ void AddOneValuedVariableCommand::redo() {
     refusal_ = kNameInUse;
     return;
   }
+  // A code the user gave is the variable's code: without UseCodes it would not be saved.
+  variable_->UseCodes = !trimBlanks(code_).empty();
   followNotes(doc_, oldOrder);
   if (!AddOneValuedVariable(doc_, grid_, *variable_, showCodes_)) {
     before_.applyTo(doc_);

@@ -132,7 +132,8 @@ class ReorderVariablesCommand : public StructureCommand {
 // the end of the stub (side 0) or first in the heading. One value keeps the number of
 // cells, so every cell stays: the grid gains one label column or label rows, and the
 // data area's first row and column move with them. Cell note addresses get "*" for the
-// new variable. Refused when the name will not do or the value's text is blank.
+// new variable, which uses codes when a code is given (so that the code is saved).
+// Refused when the name will not do or the value's text is blank.
 class AddOneValuedVariableCommand : public Command {
  public:
   AddOneValuedVariableCommand(VexaMess& doc, CellGrid& grid, std::int32_t side, std::string name,

@@ -378,8 +378,11 @@ bool AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& va
     grid.clearBlock({1, 1, 1, grid.colCount()});
     writeCorner(doc, grid);
     if (doc.FileWithKeys) {
+      // The key as the check reads it: the code of a variable with codes.
       const auto value = variable.ValueCode.Item(1);
-      const std::string text = value ? value->value : std::string();
+      const std::string text = !value              ? std::string()
+                               : variable.UseCodes ? value->code
+                                                   : value->value;
       for (std::int32_t row = doc.DataRow1; row < grid.rowCount(); ++row) {
         grid.setText(row, s, text);
       }

@@ -310,14 +310,15 @@ TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFile
     EXPECT_EQ(names(back.doc.Dimensions), names(t.doc.Dimensions));
     EXPECT_EQ(cells(back), before);
   }
-  // The keys form: a key column filled with the value, or a heading row; undone exactly.
+  // The keys form: a key column filled with the code (the variable uses codes), or a
+  // heading row; undone exactly.
   for (const std::int32_t side : {0, 1}) {
     Loaded keys(kKeys);
     AddOneValuedVariableCommand add(keys.doc, keys.grid, side, "unit", "P", "persons", false);
     checkStep(keys, add, [&] {
       EXPECT_EQ(keys.doc.Dimensions.Item(3)->name, "unit");
       if (side == 0) {
-        EXPECT_EQ(keys.grid.text(keys.doc.DataRow1, 3), "persons");
+        EXPECT_EQ(keys.grid.text(keys.doc.DataRow1, 3), "P");
       }
     });
   }

@@ -78,6 +78,10 @@ VariablesPage::VariablesPage(EditorContext& editor, QWidget* parent)
   ui_->optCodeVal->setId(ui_->optCodeVal_2, 2);
   ui_->sprValues->setModel(values_);
   ui_->sprValues->horizontalHeader()->setStretchLastSection(true);
+  // The tree keeps its width while a group node hides the variable's properties.
+  QSizePolicy keep = ui_->fraProperties->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  ui_->fraProperties->setSizePolicy(keep);
   ui_->fraProperties->hide();
   bindControls();
   bindValueGrid();
