@@ -20,27 +20,9 @@
 
 namespace {
 
-std::string writeTable(int rows, int cols) {
-  char path[] = "/tmp/zendra-bench-gui-XXXXXX";
-  close(mkstemp(path));
-  std::ofstream out(path, std::ios::binary);
-  out << "MATRIX=\"BENCH\";\r\nDECIMALS=1;\r\nSTUB=\"region\";\r\nHEADING=\"year\";\r\n";
-  out << "VALUES(\"region\")=";
-  for (int i = 0; i < rows; ++i) out << (i ? ",\"R" : "\"R") << i << "\"";
-  out << ";\r\nVALUES(\"year\")=";
-  for (int i = 0; i < cols; ++i) out << (i ? ",\"" : "\"") << 1000 + i << "\"";
-  out << ";\r\nDATA=\r\n";
-  for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < cols; ++c) out << (r * 7 + c) % 100000 << ".5 ";
-    out << "\r\n";
-  }
-  out << ";\r\n";
-  return path;
-}
-
 void BM_OpenInEditor(benchmark::State& state) {
   const std::string path =
-      writeTable(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+      writeBenchTable(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   zendra::AppContext ctx;
   zendra::ScriptedPrompt prompt(zendra::Prompt::Answer::No);  // load the large table
   ctx.prompt = &prompt;

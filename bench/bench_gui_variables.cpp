@@ -28,29 +28,9 @@ namespace {
 constexpr int kRegions = 10000;
 constexpr int kYears = 100;
 
-std::string writeTable() {
-  char path[] = "/tmp/zendra-bench-vars-XXXXXX";
-  close(mkstemp(path));
-  std::ofstream out(path, std::ios::binary);
-  out << "MATRIX=\"BENCH\";\r\nDECIMALS=1;\r\nSTUB=\"region\";\r\nHEADING=\"year\";\r\n";
-  out << "VALUES(\"region\")=";
-  for (int i = 0; i < kRegions; ++i) out << (i ? ",\"R" : "\"R") << i << "\"";
-  out << ";\r\nCODES(\"region\")=";
-  for (int i = 0; i < kRegions; ++i) out << (i ? ",\"" : "\"") << 100000 + i << "\"";
-  out << ";\r\nVALUES(\"year\")=";
-  for (int i = 0; i < kYears; ++i) out << (i ? ",\"" : "\"") << 1900 + i << "\"";
-  out << ";\r\nDATA=\r\n";
-  for (int r = 0; r < kRegions; ++r) {
-    for (int c = 0; c < kYears; ++c) out << (r * 7 + c) % 100000 << ".5 ";
-    out << "\r\n";
-  }
-  out << ";\r\n";
-  return path;
-}
-
 // One main window with the table open on its Variables page.
 struct Window {
-  std::string path = writeTable();
+  std::string path = writeBenchTable(kRegions, kYears, true);
   zendra::AppContext ctx;
   zendra::ScriptedPrompt prompt{zendra::Prompt::Answer::No};  // load the large table
   std::unique_ptr<zendra::MDIForm1> window;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QComboBox>
 #include <QListWidget>
 #include <QTest>
 #include <string>
@@ -22,6 +25,16 @@ inline void doubleClickRow(QListWidget* list, int row) {
   const QPoint at = list->visualItemRect(list->item(row)).center();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Chooses the entry with this text in a list box as a user does (the list's activated
+// signal runs).
+inline void chooseText(QComboBox* combo, const QString& text) {
+  ASSERT_TRUE(combo);
+  const int index = combo->findText(text);
+  ASSERT_GE(index, 0) << text.toStdString();
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
 }
 
 }  // namespace zendra::test

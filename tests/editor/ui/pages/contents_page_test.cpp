@@ -20,6 +20,7 @@
 #include "editor/ui/frm_create_vq.h"
 #include "format/reader.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"
 
@@ -110,11 +111,7 @@ struct Page : test::EditorWindowFrame {
     QTest::keyClicks(box, text);
   }
   void choose(const char* name, const QString& text) {
-    auto* combo = get<QComboBox>(name);
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    test::chooseText(get<QComboBox>(name), text);
   }
   void click(const char* name) { get<QCheckBox>(name)->click(); }
   QUndoStack* history() { return editor->undoStack(); }

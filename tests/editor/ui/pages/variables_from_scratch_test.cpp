@@ -24,6 +24,7 @@
 #include "editor/ui/data_grid_view.h"
 #include "format/reader.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/tables.h"
 
 using namespace zendra;
@@ -65,13 +66,7 @@ struct Scratch : test::EditorWindowFrame {
     QTest::keyClicks(box, text);
     box->clearFocus();
   }
-  void pick(const char* name, const QString& text) {
-    auto* combo = get<QComboBox>(name);
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-  }
+  void pick(const char* name, const QString& text) { test::chooseText(get<QComboBox>(name), text); }
   // "Add Stu&b" or "Add &Heading", answering the dialogs in turn.
   void add(const char* button, std::initializer_list<Answer> dialogs) {
     answers.insert(answers.end(), dialogs);

@@ -21,6 +21,7 @@
 #include "editor/ui/dimension_tree.h"
 #include "editor/ui/frm_create_vq.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 
 using namespace zendra;
 
@@ -109,13 +110,7 @@ struct Page : test::EditorWindowFrame {
     box->selectAll();
     QTest::keyClicks(box, text);
   }
-  void pick(const char* name, const QString& text) {
-    auto* combo = get<QComboBox>(name);
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-  }
+  void pick(const char* name, const QString& text) { test::chooseText(get<QComboBox>(name), text); }
   void click(const char* name) { get<QAbstractButton>(name)->click(); }
   QUndoStack* history() { return editor->undoStack(); }
   // The texts of the data grid's cells, row by row.
