@@ -22,7 +22,8 @@ struct Axis {
     for (std::int32_t i = variables.Count(); i >= 1; --i) {
       const DimensionData& v = *variables.Item(i);
       std::vector<std::string> values;
-      for (const auto& value : v.ValueCode) values.push_back(v.UseCodes ? value->code : value->value);
+      for (const auto& value : v.ValueCode)
+        values.push_back(v.UseCodes ? value->code : value->value);
       keys.insert(keys.begin(), std::move(values));
       spans.insert(spans.begin(), span);
       span *= std::max<std::int64_t>(1, v.ValueCode.Count());
@@ -53,8 +54,7 @@ bool nonZeroNumber(const CellGrid& grid, std::int32_t row, std::int32_t col) {
 }
 
 bool nonEmpty(const CellGrid& grid, std::int32_t row, std::int32_t col) {
-  return grid.kind(row, col) == CellKind::Number ||
-         !trimBlanks(grid.storedText(row, col)).empty();
+  return grid.kind(row, col) == CellKind::Number || !trimBlanks(grid.storedText(row, col)).empty();
 }
 
 bool rowHasNumber(const CellGrid& grid, const Block& area, std::int32_t row) {

@@ -112,7 +112,8 @@ TEST(ConvertToKeysCommand, KeepingTheHeadingKeepsRowsWithANumberOtherThanZero) {
     EXPECT_EQ(t.doc.Get_Dimension("region")->CodesAftes, 2);
     EXPECT_EQ(t.doc.Get_Dimension("age")->CodesAftes, 1);
     // The keys, the kept cells with their kinds, and the empty entry row last.
-    EXPECT_EQ(gridRows(t.grid, 2, -1, true), "region|age|men|women\n01|young|#5|#0\n02|old||#7\n|||\n");
+    EXPECT_EQ(gridRows(t.grid, 2, -1, true),
+              "region|age|men|women\n01|young|#5|#0\n02|old||#7\n|||\n");
     EXPECT_FALSE(t.grid.locked(4, 1));
     EXPECT_EQ(t.doc.NumRows, 3);
     // Both kept rows are saved: the entry row is the one the writer leaves out.
