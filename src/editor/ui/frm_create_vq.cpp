@@ -16,7 +16,10 @@
 #include <cerrno>
 
 #include "editor/cell_commands.h"
+#include "editor/fill_commands.h"
+#include "editor/keys_conversion.h"
 #include "editor/ui/data_grid_view.h"
+#include "editor/ui/dialogs/dlg_fill_empty.h"
 #include "editor/ui/editor_host.h"
 #include "editor/ui/pages/basic_structure_page.h"
 #include "editor/ui/pages/cell_notes_page.h"
@@ -177,14 +180,16 @@ void frmCreateVq::buildMenus() {
   menuItem(edit, "MnuEPaste", "&Paste", true);
   mnuClearAllData_ = menuItem(edit, "mnuClearAllData", "&Clear all data");
   connect(mnuClearAllData_, &QAction::triggered, this, &frmCreateVq::clearAllData);
-  mnuFillEmpty_ = menuItem(edit, "mnuFillEmpty", "Fill empty cells", true);
+  mnuFillEmpty_ = menuItem(edit, "mnuFillEmpty", "Fill empty cells");
+  connect(mnuFillEmpty_, &QAction::triggered, this, &frmCreateVq::fillEmptyCells);
   sepDeleteRow_ = edit->addSeparator();
   mnuDeleteRow_ = menuItem(edit, "mnuDeleteRow", "Delete current row");
   connect(mnuDeleteRow_, &QAction::triggered, this, &frmCreateVq::deleteCurrentRow);
   sepImport_ = edit->addSeparator();
   mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)", true);
   mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table", true);
-  mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format", true);
+  mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format");
+  connect(mnuConvertToKEys_, &QAction::triggered, this, &frmCreateVq::convertToKeys);
 
   auto* view = new QMenu("&View", this);
   view->setObjectName("mnuView");
@@ -484,6 +489,58 @@ void frmCreateVq::deleteCurrentRow() {
   if (doc_.FileWithKeys && row == grid_.rowCount()) return;
   push(std::make_unique<DeleteRowCommand>(doc_, grid_, row));
   refreshDataGrid();
+}
+
+void frmCreateVq::fillEmptyCells() {
+  commitEdit();
+  // The check finds the missing and invalid cells and paints the faulty ones.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  DataCheck check;
+  GetDataMod::BuildDataText(doc_, grid_, check);
+  QApplication::restoreOverrideCursor();
+  refreshDataGrid();
+  if (!check.DataMissing && !check.InvalidData) {
+    ctx_.prompt->message("All cells are filled", kProgramTitle, Prompt::Icon::Information);
+    return;
+  }
+  dlgFillEmpty dialog(check.DataMissing, check.InvalidData, this);
+  ctx_.runDialog(dialog);
+  if (dialog.RetCode != 1) return;
+  push(std::make_unique<FillEmptyCommand>(doc_, grid_, dialog.fillEmpty(), dialog.fillInvalid(),
+                                          dialog.Fill));
+  refreshDataGrid();
+}
+
+void frmCreateVq::convertToKeys() {
+  commitEdit();
+  if (doc_.FileWithKeys || !doc_.GridCreated) return;
+  const auto answer = ctx_.prompt->ask("Keep head dimensions", kProgramTitle,
+                                       Prompt::Buttons::YesNoCancel, Prompt::Icon::Question);
+  if (answer != Prompt::Answer::Yes && answer != Prompt::Answer::No) return;
+  const bool keepHeading = answer == Prompt::Answer::Yes;
+  // The keys form keeps only numbers other than 0: the user decides about the rest.
+  const std::int64_t dropped = CellsNotKeptByKeysConversion(doc_, grid_, keepHeading);
+  if (dropped > 0) {
+    const std::string count = dropped == 1 ? std::string("1 non-empty cell")
+                                           : std::to_string(dropped) + " non-empty cells";
+    const std::string why =
+        keepHeading ? "only the rows that hold a number other than 0 are kept."
+                    : "only numbers other than 0 are kept; zeros, symbols such as \"..\" and "
+                      "other texts are not.";
+    const std::string question =
+        count + " will" + " not be kept in the keys form: " + why + "\n\nConvert to Keys format?";
+    if (ctx_.prompt->ask(question, kProgramTitle, Prompt::Buttons::YesNo, Prompt::Icon::Question) !=
+        Prompt::Answer::Yes) {
+      return;
+    }
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  push(std::make_unique<ConvertToKeysCommand>(doc_, grid_, keepHeading, ctx_.ShowCodes));
+  QApplication::restoreOverrideCursor();
+  refreshDataGrid();
+  // The variable lists, the structure controls and the menus follow the keys form.
+  for (EditorPage* page : pages_) page->load();
+  onPageChanged(tabs_->currentIndex());
 }
 
 void frmCreateVq::onPageChanged(int index) {

@@ -105,6 +105,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   void setShowCodes(bool codes);
   void clearAllData();
   void deleteCurrentRow();
+  void fillEmptyCells();
+  void convertToKeys();
   void setCaptionFromFileName();
   void rebuildWindowList();
 

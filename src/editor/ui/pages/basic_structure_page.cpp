@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -304,6 +305,17 @@ void BasicStructurePage::arrangeStructure() {
   ui_->cmdAddDimension2->setVisible(data);
   ui_->cmdReorderStub->setEnabled(doc.colStub.Count() >= 2);
   ui_->cmdReorderHead->setEnabled(doc.colHeading.Count() >= 2);
+  // A keys-form table holding data (a converted one) is no longer shaped by its heading.
+  if (doc.FileWithKeys && data) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{ui_->lstHeading, ui_->lblHeading, ui_->cmdAddHead,
+                                         ui_->cmdRemoveHead, ui_->cmdAddDimension1}) {
+      control->setVisible(false);
+    }
+  } else {
+    ui_->lstHeading->setVisible(true);
+    ui_->lblHeading->setVisible(true);
+  }
 }
 
 bool BasicStructurePage::confirmDataLoss() {
