@@ -19,16 +19,6 @@ void CellNote::ReplaceValue(std::int32_t index, ValueRef value) {
   values_.Replace(index, std::move(value));
 }
 
-bool CellNote::SameAddress(const CellNote& other) const {
-  if (values_.Count() != other.values_.Count()) return false;
-  auto mine = values_.begin();
-  for (const auto& theirs : other.values_) {
-    if (!*mine || !theirs || (*mine)->UID != theirs->UID) return false;
-    ++mine;
-  }
-  return true;
-}
-
 namespace {
 
 bool anyQuote(const VacCollection& values) {
@@ -57,10 +47,14 @@ bool sameVstr(const CellNote& a, const CellNote& b) {
 
 }  // namespace
 
+bool CellNote::SameCell(const CellNote& other) const {
+  return sameVstr(*this, other);
+}
+
 CellNoteRef CellNoteColl::Add(CellNoteRef note) {
   if (!note) return nullptr;
   for (const auto& held : items_) {
-    if (sameVstr(*held, *note)) return held;
+    if (held->SameCell(*note)) return held;
   }
   items_.push_back(note);
   return note;
@@ -71,13 +65,25 @@ CellNoteRef CellNoteColl::Item(std::int32_t position) const {
   return items_[position - 1];
 }
 
+void CellNoteColl::Insert(std::int32_t position, CellNoteRef note) {
+  if (!note || position < 1 || position > Count() + 1) return;
+  items_.insert(items_.begin() + (position - 1), std::move(note));
+}
+
+std::int32_t CellNoteColl::IndexOf(const CellNote* note) const {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].get() == note) return static_cast<std::int32_t>(i + 1);
+  }
+  return -1;
+}
+
 void CellNoteColl::Remove(std::int32_t position) {
   if (position >= 1 && position <= Count()) items_.erase(items_.begin() + (position - 1));
 }
 
 std::int32_t CellNoteColl::find(const CellNote& note) const {
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i]->SameAddress(note)) return static_cast<std::int32_t>(i + 1);
+    if (items_[i]->SameCell(note)) return static_cast<std::int32_t>(i + 1);
   }
   return -1;
 }

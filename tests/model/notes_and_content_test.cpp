@@ -40,34 +40,51 @@ TEST(CellNote, VstrQuotesEveryEntryAndTheNoteHoldsTheValueObjects) {
   EXPECT_EQ(n->Vstr(), R"("South","2005")");
 }
 
-TEST(CellNoteColl, AddMergesByTextWhileFindAndRemoveMatchByIdentity) {
+TEST(CellNoteColl, AddFindAndRemoveShareOneRuleOfSamenessTheFilesOwn) {
   Table t;
   auto& notes = t.doc.Cellnotes;
   auto first = notes.Add(t.note({t.r(1), t.y(2)}, "ordinary"));
   // Same texts: the reader's CELLNOTEX lands on the note its CELLNOTE made.
   EXPECT_EQ(notes.Add(t.note({t.r(1), t.y(2)})), first);
-  // Other objects with equal texts: the same cell by text, not by identity.
+  // Other objects with equal texts name the same cell in a file: whatever Add merges,
+  // FindesCellNote finds and removeNote removes (the new-note dialog refuses it).
   auto lookalike = t.note({ValueAndCode::create("North"), t.y(2)});
   EXPECT_EQ(notes.Add(lookalike), first);
-  EXPECT_FALSE(notes.FindesCellNote(*lookalike));
-  notes.removeNote(*lookalike);
-  EXPECT_EQ(notes.Count(), 1);
-  // The joined text decides Add, even when a value holds quotes and commas.
-  auto quoted = t.note({ValueAndCode::create("a\",\"b")});
-  EXPECT_EQ(notes.Add(quoted), quoted);
-  EXPECT_EQ(notes.Add(t.note({ValueAndCode::create("a"), ValueAndCode::create("b")})), quoted);
-  notes.removeNote(*quoted);
-
-  EXPECT_TRUE(notes.FindesCellNote(*t.note({t.r(1), t.y(2)})));
+  EXPECT_TRUE(notes.FindesCellNote(*lookalike));
   EXPECT_FALSE(notes.FindesCellNote(*t.note({t.r(2), t.y(2)})));
   EXPECT_FALSE(notes.FindesCellNote(*t.note({t.r(1)})));  // another length never matches
-  notes.removeNote(*t.note({t.r(1), t.y(2)}));
+  notes.removeNote(*lookalike);
+  EXPECT_EQ(notes.Count(), 0);
+  // The joined text decides, even when a value holds quotes and commas.
+  auto quoted = t.note({ValueAndCode::create("a\",\"b")});
+  EXPECT_EQ(notes.Add(quoted), quoted);
+  auto split = t.note({ValueAndCode::create("a"), ValueAndCode::create("b")});
+  EXPECT_EQ(notes.Add(split), quoted);
+  EXPECT_TRUE(notes.FindesCellNote(*split));
+  notes.removeNote(*split);
   EXPECT_EQ(notes.Count(), 0);
 
   // All-"*" notes of one document share the "*" object, so they match too.
   notes.Add(t.note({t.all(), t.all()}, "everything"));
   EXPECT_TRUE(notes.FindesCellNote(*t.note({t.all(), t.all()})));
   EXPECT_EQ(notes.Add(t.note({t.all(), t.all()}))->Note, "everything");
+}
+
+TEST(CellNoteColl, InsertPutsANoteBackAtItsPosition) {
+  Table t;
+  auto& notes = t.doc.Cellnotes;
+  auto a = notes.Add(t.note({t.r(1), t.y(1)}, "a"));
+  auto b = notes.Add(t.note({t.r(1), t.y(2)}, "b"));
+  auto c = notes.Add(t.note({t.r(2), t.y(1)}, "c"));
+  EXPECT_EQ(notes.IndexOf(b.get()), 2);
+  notes.Remove(2);
+  EXPECT_EQ(notes.IndexOf(b.get()), -1);
+  notes.Insert(2, b);
+  EXPECT_EQ(notes.NewEnum(), (CellNoteColl::Items{a, b, c}));
+  notes.Insert(5, b);  // past the end: refused
+  notes.Insert(4, t.note({t.r(2), t.y(2)}, "d"));
+  EXPECT_EQ(notes.Count(), 4);
+  EXPECT_EQ(notes.Item(4)->Note, "d");
 }
 
 TEST(CellNoteColl, RemoveByUidDropsNotesOnTheValueAndKeepsStarNotes) {

@@ -1,22 +1,12 @@
 #include "editor/ui/pages/footnotes_page.h"
 
 #include "editor/field_commands.h"
+#include "editor/ui/pages/note_text.h"
 #include "gui/app_context.h"
 #include "model/vexa_mess.h"
 #include "ui_footnotes_page.h"
 
 namespace zendra {
-namespace {
-
-// A note holds its line breaks as CR LF; its box shows them as line breaks.
-QString noteForBox(const std::string& note) {
-  return qs(note).replace("\r\n", "\n");
-}
-std::string noteFromBox(const QString& text) {
-  return stdString(QString(text).replace('\n', "\r\n"));
-}
-
-}  // namespace
 
 FootnotesPage::FootnotesPage(EditorContext& editor, QWidget* parent)
     : EditorPage(editor, parent), ui_(std::make_unique<Ui::FootnotesPage>()) {
