@@ -138,6 +138,8 @@ void MDIForm1::buildToolbar() {
     action->setObjectName(b.key);
     action->setData(QString(b.tag));
     action->setToolTip(b.tip);
+    // A click leaves the focus where it is: Copy and Paste act on the focused control.
+    if (QWidget* button = toolbar_->widgetForAction(action)) button->setFocusPolicy(Qt::NoFocus);
   }
   // Copy, Paste and Save appear with the first editor window.
   setCopyPasteVisible(false);
@@ -156,8 +158,11 @@ void MDIForm1::onToolbar(QAction* action) {
     if (editor) editor->savefile(0);
   } else if (tag == "8") {
     showHelp();
+  } else if (tag == "2") {
+    if (editor) editor->DoCopy();
+  } else if (tag == "3") {
+    if (editor) editor->DoPaste();
   }
-  // Copy ("2") and Paste ("3") arrive with the clipboard work.
 }
 
 void MDIForm1::startUp(const QStringList& files) {

@@ -450,9 +450,10 @@ void ClearSelectionOrCurrent(CellGrid& grid) {
   }
 }
 
-bool AppendKeysRow(VexaMess& doc, CellGrid& grid) {
-  if (!grid.insertRows(grid.rowCount() + 1, 1)) return false;
-  formatNewCells(doc, grid, {grid.rowCount(), 1, grid.rowCount(), grid.colCount()});
+bool AppendKeysRow(VexaMess& doc, CellGrid& grid, std::int32_t count) {
+  const std::int32_t first = grid.rowCount() + 1;
+  if (count < 1 || !grid.insertRows(first, count)) return false;
+  formatNewCells(doc, grid, {first, 1, grid.rowCount(), grid.colCount()});
   doc.NumRows = grid.rowCount() - doc.DataRow1 + 1;
   return true;
 }

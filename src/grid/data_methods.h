@@ -89,8 +89,9 @@ void ConvertEditedCell(const VexaMess& doc, CellGrid& grid, std::int32_t row, st
 // direction. Locked cells of a protected grid are kept.
 void ClearSelectionOrCurrent(CellGrid& grid);
 
-// Keys form: adds one formatted row at the end of the grid and counts it in NumRows.
-bool AppendKeysRow(VexaMess& doc, CellGrid& grid);
+// Keys form: adds formatted rows (one unless told) at the end of the grid and counts
+// them in NumRows.
+bool AppendKeysRow(VexaMess& doc, CellGrid& grid, std::int32_t count = 1);
 
 // Keys form: an edit in the last grid row adds one row, so that an empty entry row
 // always stays below the keys. Returns true when a row was added.

@@ -18,6 +18,7 @@
 
 #include "editor/cell_commands.h"
 #include "editor/ui/grid_model.h"
+#include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "model/vexa_mess.h"
 
@@ -537,6 +538,25 @@ void DataGridView::openEditorOnCurrent() {
   GridTableView* main = pane(Pane::Main);
   const QModelIndex current = main->currentIndex();
   if (current.isValid() && !isEditing()) static_cast<QAbstractItemView*>(main)->edit(current);
+}
+
+Block DataGridView::selectedBlock() {
+  if (!grid_) return {1, 1, 0, 0};
+  const QModelIndex current = pane(Pane::Main)->currentIndex();
+  if (current.isValid()) grid_->setCurrent(current.row() + 1, current.column() + 1);
+  selectionToGrid();
+  return grid_->selection().value_or(
+      Block{grid_->currentRow(), grid_->currentCol(), grid_->currentRow(), grid_->currentCol()});
+}
+
+void DataGridView::pasteText(const std::string& text) {
+  if (!grid_) return;
+  commitEdit();
+  const Block block = selectedBlock();
+  const Block written =
+      WriteClipboardBlock(*grid_, block.row1, block.col1, ClipboardBlock::parse(text));
+  if (!written.empty()) model_->cellsChanged(written);
+  if (alwaysEditing_) openEditorOnCurrent();
 }
 
 void DataGridView::editEnded(const QModelIndex& index) {

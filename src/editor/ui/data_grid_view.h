@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "grid/cell_grid.h"
 
@@ -57,6 +58,12 @@ class DataGridView : public QWidget {
   void setAlwaysEditing(bool on);
   // Opens an editor on the current cell unless one is open.
   void openEditorOnCurrent();
+  // What Copy and Paste work on: the selected block (-1 bounds for whole rows or
+  // columns), or the current cell when no block is selected.
+  Block selectedBlock();
+  // The grid's own paste, for a free work sheet: a clipboard text written as it is from
+  // the current cell on, as far as the grid reaches.
+  void pasteText(const std::string& text);
 
  signals:
   // After an edit of a cell ended, whether or not its text changed (1-based).

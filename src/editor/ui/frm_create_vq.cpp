@@ -2,15 +2,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <cerrno>
@@ -18,6 +24,7 @@
 #include "editor/cell_commands.h"
 #include "editor/fill_commands.h"
 #include "editor/keys_conversion.h"
+#include "editor/paste_commands.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/dialogs/dlg_fill_empty.h"
 #include "editor/ui/editor_host.h"
@@ -35,6 +42,7 @@
 #include "format/completeness.h"
 #include "format/reader.h"
 #include "format/writer.h"
+#include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "gui/frm_progress.h"
 
@@ -77,6 +85,32 @@ bool isPathError(int code) {
     default:
       return false;
   }
+}
+
+// The controls Copy and Paste act on.
+enum class Focus { None, TextBox, DataGrid, ValueGrid, WorkGrid };
+
+// Which control the focused widget belongs to. A grid's cell editor is part of its grid,
+// but the value grid's cell editor is a text box: a paste there goes into the typed text.
+Focus focusOf(const QWidget* focused, const QWidget* data, const QWidget* work) {
+  if (!focused) return Focus::None;
+  for (const QWidget* w = focused; w; w = w->parentWidget()) {
+    if (w == data) return Focus::DataGrid;
+    if (w == work) return Focus::WorkGrid;
+  }
+  if (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QTextEdit*>(focused) ||
+      qobject_cast<const QPlainTextEdit*>(focused)) {
+    return Focus::TextBox;
+  }
+  if (focused->objectName() == "sprValues") return Focus::ValueGrid;
+  return Focus::None;
+}
+
+bool isReadOnlyBox(QWidget* box) {
+  if (auto* line = qobject_cast<QLineEdit*>(box)) return line->isReadOnly();
+  if (auto* text = qobject_cast<QTextEdit*>(box)) return text->isReadOnly();
+  if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) return plain->isReadOnly();
+  return true;
 }
 
 }  // namespace
@@ -176,8 +210,11 @@ void frmCreateVq::buildMenus() {
   edit->addAction(host_.undoAction());
   edit->addAction(host_.redoAction());
   edit->addSeparator();
-  menuItem(edit, "MnuECopy", "&Copy", true);
-  menuItem(edit, "MnuEPaste", "&Paste", true);
+  mnuECopy_ = menuItem(edit, "MnuECopy", "&Copy");
+  mnuEPaste_ = menuItem(edit, "MnuEPaste", "&Paste");
+  connect(mnuECopy_, &QAction::triggered, this, &frmCreateVq::DoCopy);
+  connect(mnuEPaste_, &QAction::triggered, this, &frmCreateVq::DoPaste);
+  connect(edit, &QMenu::aboutToShow, this, &frmCreateVq::enableCopyPaste);
   mnuClearAllData_ = menuItem(edit, "mnuClearAllData", "&Clear all data");
   connect(mnuClearAllData_, &QAction::triggered, this, &frmCreateVq::clearAllData);
   mnuFillEmpty_ = menuItem(edit, "mnuFillEmpty", "Fill empty cells");
@@ -579,6 +616,124 @@ void frmCreateVq::onPageChanged(int index) {
   mnuClearAllData_->setVisible(true);
   setEnabledIfReady(mnuClearAllData_, true);
   setEnabledIfReady(mnuGetExternal_, true);
+}
+
+QWidget* frmCreateVq::focusedControl() const {
+  QWidget* focused = QApplication::focusWidget();
+  return focused && isAncestorOf(focused) ? focused : nullptr;
+}
+
+void frmCreateVq::enableCopyPaste() {
+  QWidget* focused = focusedControl();
+  const Focus focus = focusOf(focused, SprData(), workPage_->grid());
+  mnuECopy_->setEnabled(focus != Focus::None);
+  // A read-only box (the file text, the test report) takes no paste.
+  mnuEPaste_->setEnabled(focus != Focus::None &&
+                         !(focus == Focus::TextBox && isReadOnlyBox(focused)));
+}
+
+void frmCreateVq::DoCopy() {
+  QWidget* focused = focusedControl();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const Focus focus = focusOf(focused, SprData(), workPage_->grid());
+  switch (focus) {
+    case Focus::TextBox:
+      if (auto* line = qobject_cast<QLineEdit*>(focused)) line->copy();
+      if (auto* text = qobject_cast<QTextEdit*>(focused)) text->copy();
+      if (auto* plain = qobject_cast<QPlainTextEdit*>(focused)) plain->copy();
+      break;
+    case Focus::DataGrid:
+    case Focus::WorkGrid: {
+      DataGridView* view = focus == Focus::DataGrid ? SprData() : workPage_->grid();
+      // A cell still being typed is copied as typed.
+      if (view == SprData()) commitEdit();
+      clipboard->setText(qs(FormatClipboardBlock(*view->grid(), view->selectedBlock())));
+      break;
+    }
+    case Focus::ValueGrid:
+      clipboard->setText(static_cast<VariablesPage*>(pages_[Variables])->copyValues());
+      break;
+    case Focus::None:
+      break;
+  }
+}
+
+void frmCreateVq::DoPaste() {
+  QWidget* focused = focusedControl();
+  const QString text = QGuiApplication::clipboard()->text();
+  switch (focusOf(focused, SprData(), workPage_->grid())) {
+    case Focus::TextBox:
+      // The box's own paste: its typing binding makes the step.
+      if (isReadOnlyBox(focused)) {
+        QApplication::beep();
+      } else if (auto* line = qobject_cast<QLineEdit*>(focused)) {
+        line->paste();
+      } else if (auto* rich = qobject_cast<QTextEdit*>(focused)) {
+        rich->paste();
+      } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focused)) {
+        plain->paste();
+      }
+      break;
+    case Focus::DataGrid:
+      pasteIntoDataGrid(text);
+      break;
+    case Focus::WorkGrid: {
+      DataGridView* work = workPage_->grid();
+      const Block selected = work->selectedBlock();
+      if (selected.row1 == -1 || selected.col1 == -1) {
+        QApplication::beep();
+      } else if (!text.isEmpty()) {
+        work->pasteText(text.toStdString());
+      }
+      break;
+    }
+    case Focus::ValueGrid:
+      static_cast<VariablesPage*>(pages_[Variables])->pasteValues(text);
+      break;
+    case Focus::None:
+      QApplication::beep();
+      break;
+  }
+}
+
+void frmCreateVq::pasteIntoDataGrid(const QString& text) {
+  DataGridView* view = SprData();
+  // A number still being typed is stored before the paste covers it.
+  commitEdit();
+  const Block selected = view->selectedBlock();
+  if (selected.row1 == -1 || selected.col1 == -1) {
+    QApplication::beep();
+    return;
+  }
+  ClipboardBlock block = ClipboardBlock::parse(text.toStdString());
+  if (block.empty()) return;
+  const std::int32_t rows = selected.row2 - selected.row1 + 1;
+  const std::int32_t cols = selected.col2 - selected.col1 + 1;
+  if (!(rows == 1 && cols == 1) && (rows != block.rows() || cols != block.columns())) {
+    const std::string question =
+        "Selected area does not fit clipboard \nSelected : " + std::to_string(rows) + " Rows " +
+        std::to_string(cols) + " Columns\nClipboard: " + std::to_string(block.rows()) + " Rows " +
+        std::to_string(block.columns()) + " Columns\nContinue?";
+    if (ctx_.prompt->ask(question, kProgramTitle, Prompt::Buttons::YesNo, Prompt::Icon::Question) !=
+        Prompt::Answer::Yes) {
+      return;
+    }
+  }
+  auto step = std::make_unique<PasteCellsCommand>(doc_, grid_, selected, std::move(block));
+  const std::int32_t leftOutRows = step->leftOutRows();
+  const std::int32_t leftOutCols = step->leftOutCols();
+  {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    push(std::move(step));
+    refreshDataGrid();
+    QApplication::restoreOverrideCursor();
+  }
+  if (leftOutRows > 0 || leftOutCols > 0) {
+    ctx_.prompt->message("Only data cells take a paste: " + std::to_string(leftOutRows) +
+                             " rows and " + std::to_string(leftOutCols) +
+                             " columns of the clipboard were left out.",
+                         kProgramTitle, Prompt::Icon::Information);
+  }
 }
 
 }  // namespace zendra

@@ -94,6 +94,11 @@ class frmCreateVq : public QWidget, public EditorContext {
   // Labels follow the program-wide show-codes flag.
   void applyShowCodes();
 
+  // Copy and Paste of the focused control (the Edit menu and the toolbar): a text box,
+  // the data grid, the value grid or the work sheet. A paste into the table is one step.
+  void DoCopy();
+  void DoPaste();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -109,6 +114,10 @@ class frmCreateVq : public QWidget, public EditorContext {
   void convertToKeys();
   void setCaptionFromFileName();
   void rebuildWindowList();
+  // The focused widget when it lies in this window.
+  QWidget* focusedControl() const;
+  void enableCopyPaste();
+  void pasteIntoDataGrid(const QString& text);
 
   AppContext& ctx_;
   EditorHost& host_;
@@ -128,6 +137,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   QList<QMenu*> menus_;
   QMenu* editMenu_ = nullptr;
   QMenu* windowsMenu_ = nullptr;
+  QAction* mnuECopy_ = nullptr;
+  QAction* mnuEPaste_ = nullptr;
   QAction* mnuShowValues_ = nullptr;
   QAction* mnuShowCodes_ = nullptr;
   QAction* mnuClearAllData_ = nullptr;

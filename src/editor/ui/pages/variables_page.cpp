@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/field_commands.h"
+#include "editor/paste_commands.h"
 #include "editor/step_group.h"
 #include "editor/ui/dialogs/dlg_new_value_order.h"
 #include "editor/ui/dialogs/dlg_rename_dim.h"
@@ -18,6 +19,7 @@
 #include "editor/value_commands.h"
 #include "editor/variable_commands.h"
 #include "format/reader.h"
+#include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "gui/app_context.h"
 #include "model/vexa_mess.h"
@@ -425,6 +427,68 @@ void VariablesPage::editValue(int row, ValueGridModel::Column column, const QStr
   editor_.refreshDataGrid();
   fillElimination();
   setCurrentRow(ui_->sprValues->currentIndex().row());
+}
+
+QTableView* VariablesPage::valueGrid() const {
+  return ui_->sprValues;
+}
+
+QString VariablesPage::copyValues() const {
+  const QModelIndex current = ui_->sprValues->currentIndex();
+  QModelIndexList rows = ui_->sprValues->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end());
+  const bool whole = !rows.empty();
+  const int count = whole ? static_cast<int>(rows.size()) : current.isValid() ? 1 : 0;
+  const int cols = whole ? values_->columnCount() : 1;
+  const std::string text =
+      FormatClipboardBlock(count, cols, [&](std::int32_t r, std::int32_t c, std::string& out) {
+        const QModelIndex cell = whole ? values_->index(rows[r].row(), c) : current;
+        out += cell.data(Qt::DisplayRole).toString().toStdString();
+      });
+  return QString::fromStdString(text);
+}
+
+void VariablesPage::pasteValues(const QString& text) {
+  if (!variable_) return;
+  const QModelIndex current = ui_->sprValues->currentIndex();
+  if (!current.isValid()) return;
+  const int row = current.row();
+  const int col = current.column();
+  const ClipboardBlock block = ClipboardBlock::parse(text.toStdString());
+  if (block.empty()) return;
+  std::vector<ValueField> columns;
+  for (int section = 0; section < values_->columnCount(); ++section) {
+    switch (values_->column(section)) {
+      case ValueGridModel::Column::Code:
+        columns.push_back(ValueField::Code);
+        break;
+      case ValueGridModel::Column::Value:
+        columns.push_back(ValueField::Value);
+        break;
+      case ValueGridModel::Column::TimeType:
+        columns.push_back(ValueField::TimeType);
+        break;
+      case ValueGridModel::Column::Time:
+        columns.push_back(ValueField::Time);
+        break;
+    }
+  }
+  ValuePaste paste = MakeValuePaste(editor_.document(), editor_.dataGrid(), variable_, columns, row,
+                                    col, block, editor_.app().ShowCodes);
+  if (!paste.fits) {
+    editor_.app().prompt->message("Contents of clipboard does not fit", kProgramTitle);
+    return;
+  }
+  if (!paste.step) return;
+  {
+    const WaitCursor wait;
+    push(std::move(paste.step));
+    values_->reload();
+    editor_.refreshDataGrid();
+  }
+  fillElimination();
+  ui_->sprValues->setCurrentIndex(values_->index(row, col));
+  setCurrentRow(row);
 }
 
 void VariablesPage::deleteValues() {

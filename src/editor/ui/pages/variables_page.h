@@ -9,6 +9,7 @@
 #include "model/dimension_data.h"
 #include "model/value_and_code.h"
 
+class QTableView;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -29,6 +30,12 @@ class VariablesPage : public EditorPage {
   // Refills the tree and keeps the variable (and value) shown before while it is still
   // in the table.
   void load() override;
+
+  // The clipboard commands of the value grid (sprValues): the selected rows (or the
+  // current cell) as a block, and a block pasted from the current cell as one step.
+  QTableView* valueGrid() const;
+  QString copyValues() const;
+  void pasteValues(const QString& text);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
