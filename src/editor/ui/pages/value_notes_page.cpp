@@ -5,6 +5,7 @@
 #include <QStyledItemDelegate>
 #include <QTextOption>
 #include <QTreeWidget>
+#include <algorithm>
 #include <initializer_list>
 #include <tuple>
 #include <utility>
@@ -39,8 +40,11 @@ class TabStopDelegate : public QStyledItemDelegate {
     const qreal unit = item.fontMetrics.averageCharWidth() / 4.0;
     QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
     layout.setWrapMode(QTextOption::NoWrap);
-    layout.setTabs({QTextOption::Tab(5 * unit, QTextOption::LeftTab),
-                    QTextOption::Tab(12 * unit, QTextOption::LeftTab)});
+    // The mark's column is at least a mark and a blank wide, so "*" never touches the code.
+    const qreal mark =
+        std::max(5 * unit, static_cast<qreal>(item.fontMetrics.horizontalAdvance("* ")));
+    layout.setTabs({QTextOption::Tab(mark, QTextOption::LeftTab),
+                    QTextOption::Tab(std::max(12 * unit, mark + 7 * unit), QTextOption::LeftTab)});
     painter->save();
     painter->setFont(item.font);
     painter->setPen(item.palette.color(
