@@ -112,6 +112,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   void deleteCurrentRow();
   void fillEmptyCells();
   void convertToKeys();
+  // "Get data from external file": a text file, then the import wizard.
+  void getExternalData();
   void setCaptionFromFileName();
   void rebuildWindowList();
   // The focused widget when it lies in this window.
