@@ -12,6 +12,7 @@ ImportTextCommand::ImportTextCommand(VexaMess& doc, CellGrid& grid, std::string 
     : doc_(doc), grid_(grid), bytes_(std::move(bytes)), settings_(std::move(settings)) {}
 
 void ImportTextCommand::keepRow(std::int32_t row) {
+  wrote_ = true;
   if (!undoable_) return;
   // The normal form writes only data cells; the keys form also its key columns.
   const Block block{row, doc_.FileWithKeys ? 1 : doc_.DataCol1, row, grid_.colCount()};
@@ -49,6 +50,8 @@ void ImportTextCommand::redo() {
   bytes_ = std::string();
   rowsAfter_ = grid_.rowCount();
   after_ = GridLayout::of(doc_);
+  if (addedRows() > 0) wrote_ = true;
+  if (finished) finished(result_);
   return;
 }
 if (!undoable_) return;

@@ -29,11 +29,14 @@ class ImportTextCommand : public Command {
   std::string text() const override { return "Import"; }
   std::size_t memoryBytes() const override;
   bool undoable() const override { return undoable_; }
-  bool changesNothing() const override { return rows_.empty() && addedRows() == 0; }
+  // Once done: true when the import wrote no cell.
+  bool changesNothing() const override { return done_ && !wrote_; }
 
   // Called during the first redo; false cancels the import (see TextImport::progress).
   std::function<bool(std::size_t done, std::size_t total)> progress;
-  // The import's log and counts, once done.
+  // Called once the first redo has run the import, with its log and counts (the history
+  // may let go of a step that wrote nothing right after it was done).
+  std::function<void(const TextImportResult&)> finished;
   const TextImportResult& result() const { return result_; }
 
  private:
@@ -47,6 +50,7 @@ class ImportTextCommand : public Command {
   TextImportSettings settings_;
   bool done_ = false;
   bool undoable_ = true;
+  bool wrote_ = false;
   TextImportResult result_;
   // The rows the import wrote into that were there before it: as they were while the
   // import is done, as the import left them while it is undone.

@@ -21,8 +21,10 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
+#include "base/file_io.h"
 #include "editor/cell_commands.h"
 #include "editor/fill_commands.h"
+#include "editor/import_command.h"
 #include "editor/keys_conversion.h"
 #include "editor/paste_commands.h"
 #include "editor/ui/data_grid_view.h"
@@ -45,6 +47,7 @@
 #include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "gui/frm_progress.h"
+#include "import/ui/dlg_csv_load.h"
 
 namespace zendra {
 namespace {
@@ -223,7 +226,8 @@ void frmCreateVq::buildMenus() {
   mnuDeleteRow_ = menuItem(edit, "mnuDeleteRow", "Delete current row");
   connect(mnuDeleteRow_, &QAction::triggered, this, &frmCreateVq::deleteCurrentRow);
   sepImport_ = edit->addSeparator();
-  mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)", true);
+  mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)");
+  connect(mnuLoadFromCSV_, &QAction::triggered, this, &frmCreateVq::loadFromCsv);
   mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table", true);
   mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format");
   connect(mnuConvertToKEys_, &QAction::triggered, this, &frmCreateVq::convertToKeys);
@@ -546,6 +550,53 @@ void frmCreateVq::fillEmptyCells() {
   push(std::make_unique<FillEmptyCommand>(doc_, grid_, dialog.fillEmpty(), dialog.fillInvalid(),
                                           dialog.Fill));
   refreshDataGrid();
+}
+
+void frmCreateVq::loadFromCsv() {
+  commitEdit();
+  if (!doc_.GridCreated) return;
+  FileChooser::Request request;
+  request.title = "Select text-file";
+  request.filter = "Text-files (*.txt *.csv);;All-files (*)";
+  request.mustExist = true;
+  request.folder = qs(ctx_.registry.readCsvLoad());
+  const QString path = ctx_.files->openFile(this, request);
+  if (path.isEmpty()) return;
+  ctx_.registry.writeCsvLoad(stdString(QFileInfo(path).absolutePath()));
+  FileBytes file = readFileBytes(stdString(path));
+  if (file.status != FileBytes::Status::Ok) {
+    ctx_.prompt->message(file.error, kProgramTitle, Prompt::Icon::Critical);
+    return;
+  }
+  dlgCSVLoad dialog(file.bytes, doc_, QLocale().decimalPoint(), this);
+  dialog.load = [this, &file](const TextImportSettings& settings) {
+    return importText(std::move(file.bytes), settings);
+  };
+  ctx_.runDialog(dialog);
+}
+
+TextImportResult frmCreateVq::importText(std::string bytes, TextImportSettings settings) {
+  commitEdit();
+  TextImportResult result;
+  if (!doc_.GridCreated) return result;
+  frmProgress progress(this);
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setMaximum(static_cast<qint64>(bytes.size()));
+  progress.show();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto step =
+      std::make_unique<ImportTextCommand>(doc_, grid_, std::move(bytes), std::move(settings));
+  step->progress = [&progress](std::size_t done, std::size_t) {
+    progress.TestNew(static_cast<qint64>(done));
+    QCoreApplication::processEvents();
+    return progress.cancel == 0;
+  };
+  step->finished = [&result](const TextImportResult& done) { result = done; };
+  push(std::move(step));
+  QApplication::restoreOverrideCursor();
+  progress.close();
+  refreshDataGrid();
+  return result;
 }
 
 void frmCreateVq::convertToKeys() {

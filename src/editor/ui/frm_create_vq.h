@@ -8,6 +8,7 @@
 #include "editor/ui/editor_context.h"
 #include "grid/cell_grid.h"
 #include "gui/app_context.h"
+#include "import/text_import.h"
 #include "model/vexa_mess.h"
 
 class QAction;
@@ -99,6 +100,11 @@ class frmCreateVq : public QWidget, public EditorContext {
   void DoCopy();
   void DoPaste();
 
+  // Imports a text file's cells (its bytes) into the data grid as one step of the history,
+  // with a progress window and Cancel; the log comes back. "Load data from .txt-file
+  // (csv)" and the import wizard both end here.
+  TextImportResult importText(std::string bytes, TextImportSettings settings);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -112,6 +118,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   void deleteCurrentRow();
   void fillEmptyCells();
   void convertToKeys();
+  void loadFromCsv();
   void setCaptionFromFileName();
   void rebuildWindowList();
   // The focused widget when it lies in this window.
