@@ -7,9 +7,12 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "base/file_io.h"
 #include "format/completeness.h"
 #include "format/reader.h"
 #include "format/writer.h"
+#include "grid/data_methods.h"
+#include "import/text_import.h"
 
 namespace zendra::cli {
 namespace {
@@ -117,6 +120,44 @@ int runConvert(const std::string& in, const std::string& outFile, bool oem, bool
     err << "zendra-cli: some characters are not in the code page and were written as '?'\n";
   }
   return kOk;
+}
+
+int runImport(const std::string& table, const std::string& data, const std::string& outFile,
+              const ImportOptions& options, std::ostream& err) {
+  Table t;
+  if (!load(table, false, t, err)) return kCannotRead;
+  printNotices(table, t.report, err);
+  FileBytes file = readFileBytes(data);
+  if (file.status != FileBytes::Status::Ok) {
+    err << "zendra-cli: " << file.error << "\n";
+    return kCannotRead;
+  }
+  if (!t.doc.GridCreated && !CreateGrid(t.doc, t.grid, true, false)) {
+    err << "zendra-cli: " << table << " has no cells to import into\n";
+    return kCannotRead;
+  }
+  TextImportSettings settings = SettingsFromSample(AnalyseText(file.bytes, t.doc), ".");
+  if (options.decimal) {
+    settings.decimalPoint = *options.decimal;
+    // No decimal point given: "." and the decimal comma both read.
+    if (options.decimal->empty()) settings.localeDecimal = ",";
+  }
+  if (options.separator) settings.separator = *options.separator;
+  if (options.textDelimiter) settings.textDelimiter = *options.textDelimiter;
+  if (options.multiple) settings.multipleValues = *options.multiple;
+  settings.skipFirst = options.skipFirst;
+  settings.fillMissing = options.fillMissing;
+
+  const TextImportResult result = TextImport(t.doc, t.grid, settings).run(std::move(file.bytes));
+  for (const std::string& line : result.log) err << line << "\n";
+  if (result.aborted) return kCannotRead;
+  WriteOptions writeOptions;
+  const WriteResult written = Write_To_File(t.doc, outFile, writeOptions);
+  if (!written.ok) {
+    err << "zendra-cli: " << written.error << "\n";
+    return kCannotRead;
+  }
+  return result.refused > 0 ? kIncomplete : kOk;
 }
 
 int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err) {

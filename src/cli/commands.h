@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,5 +26,22 @@ int runConvert(const std::string& in, const std::string& outFile, bool oem, bool
 
 // Prints one JSON object describing the table in file.
 int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err);
+
+// The import's settings as options; what is not given comes from the data file's first
+// lines, as the import dialog guesses it.
+struct ImportOptions {
+  std::optional<std::string> separator;  // "tab" in any letter case is a tab
+  std::optional<std::string> textDelimiter;
+  std::optional<std::string> decimal;  // "." when not given
+  bool skipFirst = false;
+  std::optional<bool> multiple;
+  bool fillMissing = false;
+};
+
+// Loads table, imports the cells of data into it and writes out; the import's log goes
+// to err. 0 when every line was loaded, 1 when some were refused (out written), 2 when
+// the import was aborted or a file cannot be read or written (out not written).
+int runImport(const std::string& table, const std::string& data, const std::string& outFile,
+              const ImportOptions& options, std::ostream& err);
 
 }  // namespace zendra::cli

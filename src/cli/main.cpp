@@ -33,6 +33,30 @@ int main(int argc, char** argv) {
   info->add_option("FILE", infoFile, "Table file")->required();
   info->add_flag("--values", values, "Include every variable's value texts and codes");
 
+  std::string table, data;
+  zendra::cli::ImportOptions importOptions;
+  bool single = false, multiple = false;
+  auto* import = app.add_subcommand(
+      "import",
+      "Fill TABLE's cells from the text file DATA and write OUT; the log goes to stderr "
+      "(exit 0 all lines loaded, 1 some refused, 2 aborted or a file cannot be read or written)");
+  import->add_option("TABLE", table, "Table file to fill")->required();
+  import->add_option("DATA", data, "Delimited text file, one cell or one row of cells a line")
+      ->required();
+  import->add_option("OUT", out, "Table file to write")->required();
+  import->add_option("--separator", importOptions.separator,
+                     "Field separator (\"tab\" for a tab; empty: one field a line)");
+  import->add_option("--text-delimiter", importOptions.textDelimiter,
+                     "Text delimiter (empty: no quoting)");
+  import->add_option("--decimal", importOptions.decimal,
+                     "The file's decimal point (default \".\"; empty: \".\" and \",\" both)");
+  import->add_flag("--skip-first", importOptions.skipFirst, "Skip the first line");
+  auto* multipleFlag =
+      import->add_flag("--multiple", multiple, "Each line holds one value per data column");
+  import->add_flag("--single", single, "Each line holds one value")->excludes(multipleFlag);
+  import->add_flag("--fill-missing", importOptions.fillMissing,
+                   "Keys form: a new row's cells start at 0");
+
   auto* demo = app.add_subcommand("demo", "Build a small example table in memory and print it");
 
   CLI11_PARSE(app, argc, argv);
@@ -40,6 +64,10 @@ int main(int argc, char** argv) {
   if (check->parsed()) return zendra::cli::runCheck(checkFiles, std::cout, std::cerr);
   if (convert->parsed()) return zendra::cli::runConvert(in, out, oem, metaOnly, std::cerr);
   if (info->parsed()) return zendra::cli::runInfo(infoFile, values, std::cout, std::cerr);
+  if (import->parsed()) {
+    if (multiple || single) importOptions.multiple = multiple;
+    return zendra::cli::runImport(table, data, out, importOptions, std::cerr);
+  }
   if (demo->parsed()) return zendra::cli::runDemo(std::cout);
   return 0;
 }

@@ -99,6 +99,10 @@ class CSVInFile {
   // Ends reading; Eof true.
   void CSVClose();
 
+  // Bytes of the file read so far and in all, for a progress bar.
+  std::size_t bytesRead() const { return position_; }
+  std::size_t byteCount() const { return bytes_.size(); }
+
  private:
   bool readLine();
   std::string splitField();

@@ -124,3 +124,39 @@ TEST(CliInfo, DescribesTheTableAsJson) {
   EXPECT_FALSE(keys["stub"][0].contains("values"));
   EXPECT_EQ(runInfo("/no/such/file.vq", false, out, err), kCannotRead);
 }
+
+TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
+  TempFolder dir;
+  const std::string keys = kData + "/keys_form.vq";
+  const std::string out = dir.file("out.vq");
+  std::ostringstream err;
+  // Guessed: a tab, one value a line.
+  const std::string good = dir.write("good.txt", "02\t0-19\tkvinnor\t8\n").string();
+  EXPECT_EQ(runImport(keys, good, out, {}, err), kOk);
+  EXPECT_EQ(err.str(), "1 records Processed\n");
+  EXPECT_NE(TempFolder::read(out).find("\"02\",\"0-19\",\"\",8;"), std::string::npos);
+
+  // Options: ";" with a header line, a decimal comma (1,5 is written with the table's
+  // no decimals), the row form; one line refused.
+  ImportOptions options;
+  options.separator = ";";
+  options.decimal = ",";
+  options.skipFirst = true;
+  options.multiple = true;
+  const std::string rows =
+      dir.write("rows.csv", "region;age;men;women\n02;20-64;1,5;2\n09;0-19;1;1\n").string();
+  err.str("");
+  EXPECT_EQ(runImport(keys, rows, out, options, err), kIncomplete);
+  EXPECT_EQ(err.str(), "Code: 09 in region is  invalid\n2 records Processed\n");
+  EXPECT_NE(TempFolder::read(out).find("\"02\",\"20-64\",2,2;"), std::string::npos);
+
+  // Aborted, or a file that cannot be read: OUT is not written.
+  const std::string bad = dir.write("bad.txt", "01\t0-19\tmän\t1\t2\n").string();
+  const std::string none = dir.file("none.vq");
+  err.str("");
+  EXPECT_EQ(runImport(keys, bad, none, {}, err), kCannotRead);
+  EXPECT_NE(err.str().find("Too many fields\nLoad aborted\n"), std::string::npos);
+  EXPECT_EQ(runImport(keys, dir.file("missing.txt"), none, {}, err), kCannotRead);
+  EXPECT_FALSE(std::filesystem::exists(none));
+  EXPECT_EQ(runImport(keys, good, dir.file("no/folder/x.vq"), {}, err), kCannotRead);
+}

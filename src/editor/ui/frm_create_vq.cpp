@@ -24,6 +24,7 @@
 #include "base/file_io.h"
 #include "editor/cell_commands.h"
 #include "editor/fill_commands.h"
+#include "editor/import_command.h"
 #include "editor/keys_conversion.h"
 #include "editor/paste_commands.h"
 #include "editor/ui/data_grid_view.h"
@@ -46,6 +47,7 @@
 #include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "gui/frm_progress.h"
+#include "import/ui/dlg_csv_load.h"
 #include "import/ui/dlg_data_file_format.h"
 
 namespace zendra {
@@ -226,7 +228,8 @@ void frmCreateVq::buildMenus() {
   mnuDeleteRow_ = menuItem(edit, "mnuDeleteRow", "Delete current row");
   connect(mnuDeleteRow_, &QAction::triggered, this, &frmCreateVq::deleteCurrentRow);
   sepImport_ = edit->addSeparator();
-  mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)", true);
+  mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)");
+  connect(mnuLoadFromCSV_, &QAction::triggered, this, &frmCreateVq::loadFromCsv);
   mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table", true);
   mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format");
   connect(mnuConvertToKEys_, &QAction::triggered, this, &frmCreateVq::convertToKeys);
@@ -551,6 +554,62 @@ void frmCreateVq::fillEmptyCells() {
   refreshDataGrid();
 }
 
+std::optional<frmCreateVq::TextFile> frmCreateVq::chooseTextFile() {
+  commitEdit();
+  if (!doc_.GridCreated) return std::nullopt;
+  FileChooser::Request request;
+  request.title = "Select text-file";
+  request.filter = qtFilter("Text-files|*.txt;*.csv|All-files|*.*");
+  request.mustExist = true;
+  request.folder = qs(ctx_.registry.readCsvLoad());
+  const QString path = ctx_.files->openFile(this, request);
+  if (path.isEmpty()) return std::nullopt;
+  FileBytes file = readFileBytes(stdString(path));
+  if (file.status != FileBytes::Status::Ok) {
+    ctx_.prompt->message(file.error, kProgramTitle, Prompt::Icon::Critical);
+    return std::nullopt;
+  }
+  // The next text file is looked for where this one was.
+  if (!ctx_.registry.writeCsvLoad(stdString(QFileInfo(path).absolutePath()))) {
+    ctx_.prompt->message(ctx_.registry.error(), kProgramTitle, Prompt::Icon::Exclamation);
+  }
+  return TextFile{path, std::move(file.bytes)};
+}
+
+void frmCreateVq::loadFromCsv() {
+  auto file = chooseTextFile();
+  if (!file) return;
+  dlgCSVLoad dialog(file->bytes, doc_, QLocale().decimalPoint(), this);
+  dialog.load = [this, &file](const TextImportSettings& settings) {
+    return importText(std::move(file->bytes), settings);
+  };
+  ctx_.runDialog(dialog);
+}
+
+TextImportResult frmCreateVq::importText(std::string bytes, TextImportSettings settings) {
+  commitEdit();
+  TextImportResult result;
+  if (!doc_.GridCreated) return result;
+  frmProgress progress(this);
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setMaximum(static_cast<qint64>(bytes.size()));
+  progress.show();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto step =
+      std::make_unique<ImportTextCommand>(doc_, grid_, std::move(bytes), std::move(settings));
+  step->progress = [&progress](std::size_t done, std::size_t) {
+    progress.TestNew(static_cast<qint64>(done));
+    QCoreApplication::processEvents();
+    return progress.cancel == 0;
+  };
+  step->finished = [&result](const TextImportResult& done) { result = done; };
+  push(std::move(step));
+  QApplication::restoreOverrideCursor();
+  progress.close();
+  refreshDataGrid();
+  return result;
+}
+
 void frmCreateVq::convertToKeys() {
   commitEdit();
   if (doc_.FileWithKeys || !doc_.GridCreated) return;
@@ -624,29 +683,30 @@ void frmCreateVq::onPageChanged(int index) {
 }
 
 void frmCreateVq::getExternalData() {
-  commitEdit();
-  FileChooser::Request request;
-  request.title = "Select text-file";
-  request.folder = qs(ctx_.registry.readCsvLoad());
-  request.filter = qtFilter("Text-files|*.txt;*.csv|All-files|*.*");
-  request.mustExist = true;
-  const QString path = ctx_.files->openFile(this, request);
-  if (path.isEmpty()) return;
-  FileBytes file = readFileBytes(stdString(path));
-  if (file.status != FileBytes::Status::Ok) {
-    ctx_.prompt->message(file.error, kProgramTitle, Prompt::Icon::Critical);
-    return;
+  auto file = chooseTextFile();
+  if (!file) return;
+  // The wizard looks only at the first lines: it gets at most the first megabyte, cut
+  // at a line end.
+  std::string head = file->bytes.substr(0, std::size_t{1} << 20);
+  if (head.size() < file->bytes.size() && head.rfind('\n') != std::string::npos) {
+    head.erase(head.rfind('\n') + 1);
   }
-  // The next text file is looked for where this one was.
-  if (!ctx_.registry.writeCsvLoad(stdString(QFileInfo(path).absolutePath()))) {
-    ctx_.prompt->message(ctx_.registry.error(), kProgramTitle, Prompt::Icon::Exclamation);
-  }
-  dlgDataFileFormat dialog(std::move(file.bytes), doc_, this);
-  ctx_.runDialog(dialog);
-  if (!dialog.format()) return;
-  // IMPORT ENGINE: the one call site of the import for the wizard's layout; it runs the
-  // import as one step with its log, as the text import does:
-  //   importText(path, *dialog.format());
+  dlgDataFileFormat wizard(std::move(head), doc_, this);
+  ctx_.runDialog(wizard);
+  if (!wizard.format()) return;
+  // The wizard's layout goes through the same import, and its log is shown as the text
+  // import shows it.
+  const TextFileFormat& format = *wizard.format();
+  TextImportSettings settings;
+  settings.separator = format.separator;
+  settings.textDelimiter = format.textDelimiter;
+  settings.decimalPoint = "";  // "." and the user's decimal separator both
+  settings.localeDecimal = stdString(QLocale().decimalPoint());
+  settings.layout = format.layout;
+  const TextImportResult result = importText(std::move(file->bytes), std::move(settings));
+  dlgCSVLoad log({}, doc_, QLocale().decimalPoint(), this);
+  log.showLog(result);
+  ctx_.runDialog(log);
 }
 
 QWidget* frmCreateVq::focusedControl() const {

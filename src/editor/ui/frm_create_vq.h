@@ -4,10 +4,12 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "editor/ui/editor_context.h"
 #include "grid/cell_grid.h"
 #include "gui/app_context.h"
+#include "import/text_import.h"
 #include "model/vexa_mess.h"
 
 class QAction;
@@ -99,6 +101,11 @@ class frmCreateVq : public QWidget, public EditorContext {
   void DoCopy();
   void DoPaste();
 
+  // Imports a text file's cells (its bytes) into the data grid as one step of the history,
+  // with a progress window and Cancel; the log comes back. "Load data from .txt-file
+  // (csv)" and the import wizard both end here.
+  TextImportResult importText(std::string bytes, TextImportSettings settings);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -112,6 +119,15 @@ class frmCreateVq : public QWidget, public EditorContext {
   void deleteCurrentRow();
   void fillEmptyCells();
   void convertToKeys();
+  // A text file to import, chosen in the folder of the last one and read whole; none when
+  // the user cancelled or the file could not be read (the user was told).
+  struct TextFile {
+    QString path;
+    std::string bytes;
+  };
+  std::optional<TextFile> chooseTextFile();
+  // "Load data from .txt-file (csv)": a text file, then dlgCSVLoad.
+  void loadFromCsv();
   // "Get data from external file": a text file, then the import wizard.
   void getExternalData();
   void setCaptionFromFileName();

@@ -1,0 +1,84 @@
+#include "editor/import_command.h"
+
+#include <new>
+#include <utility>
+
+#include "editor/history.h"
+
+namespace zendra {
+
+ImportTextCommand::ImportTextCommand(VexaMess& doc, CellGrid& grid, std::string bytes,
+                                     TextImportSettings settings)
+    : doc_(doc), grid_(grid), bytes_(std::move(bytes)), settings_(std::move(settings)) {}
+
+void ImportTextCommand::keepRow(std::int32_t row) {
+  wrote_ = true;
+  if (!undoable_) return;
+  // The normal form writes only data cells; the keys form also its key columns.
+  const Block block{row, doc_.FileWithKeys ? 1 : doc_.DataCol1, row, grid_.colCount()};
+  keptBytes_ += BlockSnapshot::minimumBytes(block) + sizeof(BlockSnapshot);
+  try {
+    if (keptBytes_ <= snapshotLimitBytes()) {
+      rows_.emplace_back(grid_, block);
+      return;
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  // Too much to keep: the import goes on without undo.
+  undoable_ = false;
+  std::vector<BlockSnapshot>().swap(rows_);
+}
+
+void ImportTextCommand::swapRows() {
+  for (BlockSnapshot& kept : rows_) {
+    BlockSnapshot now(grid_, kept.block());
+    kept.restore(grid_);
+    kept = std::move(now);
+  }
+}
+
+void ImportTextCommand::redo() {
+  if (!done_) {
+    done_ = true;
+    before_ = GridLayout::of(doc_);
+    rowsBefore_ = grid_.rowCount();
+    TextImport import(doc_, grid_, settings_);
+    import.progress = progress;
+    import.beforeRowWrite = [this](std::int32_t row) { keepRow(row);
+  };
+  result_ = import.run(std::move(bytes_));
+  bytes_ = std::string();
+  rowsAfter_ = grid_.rowCount();
+  after_ = GridLayout::of(doc_);
+  if (addedRows() > 0) wrote_ = true;
+  if (finished) finished(result_);
+  return;
+}
+if (!undoable_) return;
+swapRows();
+if (addedRows() > 0 && grid_.insertRows(rowsBefore_ + 1, addedRows())) {
+  added_.restore(grid_);
+}
+added_ = BlockSnapshot();
+after_.applyTo(doc_);
+}  // namespace zendra
+
+void ImportTextCommand::undo() {
+  if (!undoable_ || !done_) return;
+  if (addedRows() > 0) {
+    added_ = BlockSnapshot(grid_, {rowsBefore_ + 1, 1, rowsAfter_, grid_.colCount()});
+    grid_.deleteRows(rowsBefore_ + 1, addedRows());
+  }
+  swapRows();
+  before_.applyTo(doc_);
+}
+
+std::size_t ImportTextCommand::memoryBytes() const {
+  std::size_t bytes = sizeof(*this) + bytes_.capacity() + added_.memoryBytes();
+  bytes += (rows_.capacity() - rows_.size()) * sizeof(BlockSnapshot);
+  for (const BlockSnapshot& kept : rows_) bytes += kept.memoryBytes();
+  for (const std::string& line : result_.log) bytes += sizeof(line) + line.capacity();
+  return bytes;
+}
+
+}  // namespace zendra

@@ -1,0 +1,71 @@
+// A text import as one step: done, undone and done again with the grid and the saved file
+// compared.
+#include <gtest/gtest.h>
+
+#include "editor/import_command.h"
+#include "support/loaded_table.h"
+#include "support/step_checks.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+// ansi_months.vq: 4 months down, 2 goods across, data rows 3 to 6, columns 2 and 3.
+// keys_form.vq: key columns 1 and 2, data columns 3 and 4, rows 3 to 5 and the entry row 6.
+TextImportSettings tabs() {
+  TextImportSettings settings;
+  settings.separator = "Tab";
+  return settings;
+}
+
+}  // namespace
+
+TEST(ImportTextCommand, NormalFormImportIsOneStep) {
+  Loaded t("ansi_months.vq");
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  t.doc.GridHasData = false;
+  ImportTextCommand step(t.doc, t.grid, "dec 1999\tEnergi\t7\nfeb 2000\tLivsmedel\t..\n", tabs());
+  EXPECT_EQ(step.text(), "Import");
+  doUndoRedo(t, step, [&] {
+    EXPECT_EQ(gridRows(t.grid, 3, 6, true),
+              "nov 1999|#100|#200\ndec 1999|#101|#7\njan 2000|#102|#202\nfeb 2000|..|#203\n");
+    EXPECT_TRUE(t.doc.GridHasData);
+    EXPECT_EQ(step.result().log, std::vector<std::string>{"2 records Processed"});
+  });
+  EXPECT_TRUE(step.undoable());
+  EXPECT_FALSE(step.changesNothing());
+}
+
+TEST(ImportTextCommand, KeysFormUndoRemovesTheAddedRows) {
+  Loaded t("keys_form.vq");
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  ASSERT_EQ(t.grid.rowCount(), 6);
+  // A row continued after the existing last row, then a new row; a refused record.
+  ImportTextCommand step(t.doc, t.grid,
+                         "01\t20-64\tkvinnor\t9\n02\t0-19\tmän\t4\n03\t0-19\tmän\t1\n", tabs());
+  doUndoRedo(t, step, [&] {
+    EXPECT_EQ(gridRows(t.grid, 5, -1), "01|20-64|3|9\n02|0-19|4|\n|||\n");
+    EXPECT_EQ(t.doc.NumRows, 5);
+  });
+}
+
+TEST(ImportTextCommand, TooLargeToKeepIsDoneWithoutUndo) {
+  Loaded t("ansi_months.vq");
+  SnapshotLimit limit(40);
+  ImportTextCommand step(t.doc, t.grid, "nov 1999\tEnergi\t1\njan 2000\tEnergi\t2\n", tabs());
+  step.redo();
+  EXPECT_FALSE(step.undoable());
+  EXPECT_EQ(t.grid.text(5, 3), "2");
+  step.undo();
+  EXPECT_EQ(t.grid.text(5, 3), "2");
+}
+
+TEST(ImportTextCommand, NothingLoadedChangesNothing) {
+  Loaded t("ansi_months.vq");
+  ImportTextCommand step(t.doc, t.grid, "x\ty\t1\n", tabs());
+  EXPECT_FALSE(step.changesNothing());  // not known before it is done
+  step.redo();
+  EXPECT_TRUE(step.changesNothing());
+}
