@@ -21,6 +21,7 @@
 #include "editor/ui/frm_create_vq.h"
 #include "format/reader.h"
 #include "settings/ui/dlg_options.h"
+#include "settings/ui/frm_default_data.h"
 
 namespace zendra {
 MDIForm1::MDIForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), ctx_(context) {
@@ -95,8 +96,8 @@ void MDIForm1::buildMenus() {
   auto* view = new QMenu("View", this);
   connect(addMenuItem(view, "mnuOptions", "&Options"), &QAction::triggered, this,
           [this] { set_options(); });
-  // The default data window arrives with its own work; until then the item is off.
-  addMenuItem(view, "mnuEditDefault", "Edit &Default Data")->setEnabled(false);
+  connect(addMenuItem(view, "mnuEditDefault", "Edit &Default Data"), &QAction::triggered, this,
+          [this] { editDefaultData(); });
 
   windowsMenu_ = new QMenu("Windows", this);
   windowsMenu_->setObjectName("mnuWindows");
@@ -227,6 +228,11 @@ bool MDIForm1::openPath(const QString& path, bool metaOnly) {
 void MDIForm1::set_options() {
   dlgOptions dialog(ctx_, this);
   ctx_.runDialog(dialog);
+}
+
+void MDIForm1::editDefaultData() {
+  frmDefaultData window(ctx_, this);
+  ctx_.runDialog(window);
 }
 
 void MDIForm1::showAbout(bool modal) {

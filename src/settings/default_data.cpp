@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/numeric_text.h"
 #include "settings/ini_file.h"
 #include "settings/vq_vexa_data.h"
 
@@ -97,7 +98,10 @@ bool DefaultData::Load_data() {
 }
 
 bool DefaultData::save_data() {
-  const std::string& path = settings_.DefaultData;
+  return save_data(settings_.DefaultData);
+}
+
+bool DefaultData::save_data(const std::string& path) {
   if (path.empty()) {
     error_ = "No default data file is chosen";
     return false;
@@ -144,6 +148,37 @@ bool DefaultData::save_data() {
   ok = ok && ini.save();
   error_ = ok ? std::string() : ini.error();
   return ok;
+}
+
+void DefaultData::CopyFrom(const DefaultData& other) {
+  if (&other == this) return;
+  Contact = other.Contact;
+  Source = other.Source;
+  Database = other.Database;
+  Bytext = other.Bytext;
+  Andtext = other.Andtext;
+  Variable = other.Variable;
+  Units = other.Units;
+  Dimensions = DimensionDataColl();
+  for (const std::string& name : Variable) {
+    const DimensionRef source = other.Dimensions.Item(name);
+    if (!source) continue;
+    const DimensionRef copy = DimensionData::create();
+    copy->CopyDimdata(*source);
+    Dimensions.Add(copy, name);
+  }
+}
+
+std::string DefaultData::NewVariableProblem(std::string_view name) const {
+  name = trimBlanks(name);
+  if (name.empty()) return {};
+  if (Dimensions.Contains(name)) return kStandardNameInUse;
+  // The name is the key of the variable's values in the file.
+  if (name.find('=') != std::string_view::npos || name.starts_with('[') || name.starts_with(';') ||
+      name.find_first_of("\r\n") != std::string_view::npos) {
+    return kStandardNameNotKey;
+  }
+  return {};
 }
 
 DimensionRef DefaultData::GetDefaultVar(std::string_view name) const {

@@ -11,6 +11,10 @@ namespace zendra {
 
 class VqVexaData;
 
+inline constexpr const char* kStandardNameInUse = "Variable name in use";
+inline constexpr const char* kStandardNameNotKey =
+    "A variable name cannot hold \"=\" nor start with \"[\" or \";\"";
+
 // The metadata most tables of an office share, kept in the default data file named by
 // the settings: contact, source and database texts, the two connecting words of the
 // default title, standard unit texts and standard variables with their values.
@@ -47,6 +51,18 @@ class DefaultData {
   // as it was) when no file is named, the file cannot be read or written, or a name
   // cannot be stored as an INI key.
   bool save_data();
+  // The same into the file at path; the settings are not touched.
+  bool save_data(const std::string& path);
+
+  // Makes this a copy of other's content (the texts, the lists and the standard
+  // variables, not the file path nor the listeners). The variables and their values are
+  // copies of their own, so editing one object never changes the other.
+  void CopyFrom(const DefaultData& other);
+
+  // Why a new standard variable cannot be called name: kStandardNameInUse when a variable
+  // has that name (letter case and surrounding blanks aside), kStandardNameNotKey when the
+  // name could not be stored in the file; empty when it will do or is blank.
+  std::string NewVariableProblem(std::string_view name) const;
 
   // The standard variable of that name (letter case ignored), or none.
   DimensionRef GetDefaultVar(std::string_view name) const;

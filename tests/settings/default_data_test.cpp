@@ -130,3 +130,39 @@ TEST(DefaultData, WhatIsSavedLoadsBackTheSame) {
   EXPECT_EQ(f.values("Region"), (Texts{"-", "|Sweden, total", "|North"}));
   EXPECT_EQ(f.values("Sex"), (Texts{"+", "1|Men", "|no code, in a variable with codes"}));
 }
+
+TEST(DefaultData, ACopyIsIndependentAndNewNamesStayUniqueAndStorable) {
+  Fixture f;
+  f.file("[Constants]\nContact=Ann\n[Varreg]\nVar1=Sex\n[Units]\nU1=persons\n[Sex]\nSex1=1,Men\n");
+  ASSERT_TRUE(f.data.Load_data());
+  DefaultData copy(f.settings);
+  copy.CopyFrom(f.data);
+  EXPECT_EQ(copy.Contact + "/" + copy.Bytext, "Ann/by");
+  EXPECT_EQ(copy.Units, f.data.Units);
+  ASSERT_NE(copy.GetDefaultVar("sex"), nullptr);
+  EXPECT_NE(copy.GetDefaultVar("sex"), f.data.GetDefaultVar("sex"));
+  copy.GetDefaultVar("Sex")->ValueCode.Item(1)->value = "Males";
+  copy.GetDefaultVar("Sex")->addVal()->value = "Women";
+  copy.Units.push_back("SEK");
+  EXPECT_EQ(f.values("Sex"), (Texts{"+", "1|Men"}));
+  EXPECT_EQ(f.data.Units, (Texts{"persons"}));
+
+  // Saving the copy elsewhere writes that file only and leaves the settings alone.
+  const std::string elsewhere = f.dir.file("elsewhere.txt");
+  ASSERT_TRUE(copy.save_data(elsewhere)) << copy.error();
+  EXPECT_EQ(f.settings.DefaultData, f.dir.file("default.txt"));
+  EXPECT_NE(TempFolder::read(elsewhere).find("Sex2=,Women"), std::string::npos);
+  EXPECT_EQ(f.file().find("Women"), std::string::npos);
+
+  const std::pair<const char*, std::string> names[] = {{"Region", ""},
+                                                       {"  ", ""},
+                                                       {"SEX", kStandardNameInUse},
+                                                       {" sex ", kStandardNameInUse},
+                                                       {"a=b", kStandardNameNotKey},
+                                                       {"[x", kStandardNameNotKey},
+                                                       {";x", kStandardNameNotKey},
+                                                       {"a\nb", kStandardNameNotKey}};
+  for (const auto& [name, problem] : names) {
+    EXPECT_EQ(copy.NewVariableProblem(name), problem) << name;
+  }
+}
