@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QUndoStack>
 
 #include "import/ui/dlg_data_file_format.h"
 #include "support/editor_window_frame.h"
@@ -262,5 +263,46 @@ TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard
   action->trigger();
   EXPECT_EQ(frame.files.calls.back().request.folder.toStdString(), frame.home.file("data"));
   // The wizard only reads the table.
+  EXPECT_FALSE(editor->isChanged());
+}
+
+TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
+  EditorWindowFrame frame;
+  frmCreateVq* editor = frame.openText(
+      "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
+      "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
+      "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+      "DATA=\r\n1 2 3 4;\r\n");
+  ASSERT_NE(editor, nullptr);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  // Value first, then the heading code, then the stub code.
+  frame.files.script(QString::fromStdString(
+      frame.home.write("in.txt", "12.5;women;02\r\n7.5;men;01\r\n3;men;99\r\n").string()));
+  std::vector<std::string> log;
+  frame.answer = [&](QDialog& dialog) {
+    if (dialog.objectName() == "dlgDataFileFormat") {
+      button(dialog, "cmdNext")->click();  // delimited
+      button(dialog, "cmdNext")->click();  // the separator as guessed
+      assign(dialog, 0, 2);                // region's code: field 3
+      assign(dialog, 1, 1);                // sex's code: field 2
+      assign(dialog, 2, 0);                // the value: field 1
+      button(dialog, "cmdFinish")->click();
+      return;
+    }
+    // The log, as the text import shows it.
+    auto* list = child<QListWidget>(dialog, "lstLog");
+    for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
+    button(dialog, "cmdClose")->click();
+  };
+  editor->findChild<QAction*>("mnuGetExternal")->trigger();
+  const VexaMess& doc = editor->document();
+  const CellGrid& grid = editor->dataGrid();
+  EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 12.5);
+  EXPECT_EQ(grid.number(doc.DataRow1, doc.DataCol1), 7.5);
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"Code: 99 in region is  invalid", "3 records Processed"}));
+  EXPECT_EQ(editor->undoStack()->count(), 1);
+  editor->undoStack()->undo();
+  EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 4);
   EXPECT_FALSE(editor->isChanged());
 }
