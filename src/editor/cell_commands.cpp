@@ -57,7 +57,7 @@ ClearCellsCommand::ClearCellsCommand(VexaMess&, CellGrid& grid, Block block)
 void ClearCellsCommand::redo() {
   if (!done_) {
     done_ = true;
-    undoable_ = BlockSnapshot::minimumBytes(block_) <= snapshotLimitBytes();
+    undoable_ = BlockSnapshot::mostBytes(block_) <= snapshotLimitBytes();
     try {
       if (undoable_) before_ = BlockSnapshot(grid_, block_);
     } catch (const std::bad_alloc&) {

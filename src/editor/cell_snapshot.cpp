@@ -1,6 +1,9 @@
 #include "editor/cell_snapshot.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <limits>
 #include <new>
 
 #include "editor/history.h"
@@ -66,26 +69,43 @@ std::size_t gridBytes(const CellGrid& grid) {
   return bytes;
 }
 
+bool BlockSnapshot::Plain::sameCell(const Plain& other) const {
+  return std::bit_cast<std::uint64_t>(value) == std::bit_cast<std::uint64_t>(other.value) &&
+         kind == other.kind && decimals == other.decimals && align == other.align &&
+         locked == other.locked;
+}
+
 BlockSnapshot::BlockSnapshot(const CellGrid& grid, const Block& block) : block_(grid.clip(block)) {
-  cells_.reserve(cellCount(block_));
+  std::size_t index = 0;
   for (std::int32_t r = block_.row1; r <= block_.row2 && !block_.empty(); ++r) {
-    for (std::int32_t c = block_.col1; c <= block_.col2; ++c) {
+    for (std::int32_t c = block_.col1; c <= block_.col2; ++c, ++index) {
       CellState cell = readCell(grid, r, c);
-      cells_.push_back({cell.value, cell.kind, static_cast<std::uint8_t>(cell.decimals), cell.align,
-                        cell.locked});
+      const Plain plain{cell.value, cell.kind, static_cast<std::uint8_t>(cell.decimals), cell.align,
+                        cell.locked};
+      if (!cells_.empty() && cells_.back().sameCell(plain) &&
+          cells_.back().count < std::numeric_limits<std::uint32_t>::max()) {
+        ++cells_.back().count;
+      } else {
+        cells_.push_back(plain);
+      }
       if (!cell.text.empty() || cell.back || cell.fore) {
-        extras_.push_back({cells_.size() - 1, std::move(cell.text), cell.back, cell.fore});
+        extras_.push_back({index, std::move(cell.text), cell.back, cell.fore});
       }
     }
   }
+  cells_.shrink_to_fit();
 }
 
 void BlockSnapshot::restore(CellGrid& grid) const {
   std::size_t index = 0;
+  auto run = cells_.begin();
+  std::uint32_t left = run == cells_.end() ? 0 : run->count;
   auto extra = extras_.begin();
   for (std::int32_t r = block_.row1; r <= block_.row2 && !block_.empty(); ++r) {
     for (std::int32_t c = block_.col1; c <= block_.col2; ++c, ++index) {
-      const Plain& plain = cells_[index];
+      if (left == 0) left = (++run)->count;
+      --left;
+      const Plain& plain = *run;
       CellState cell{plain.kind, plain.value, plain.decimals, plain.align, plain.locked, {},
                      {},         {}};
       if (extra != extras_.end() && extra->index == index) {
@@ -106,7 +126,7 @@ std::size_t BlockSnapshot::memoryBytes() const {
   return bytes;
 }
 
-std::size_t BlockSnapshot::minimumBytes(const Block& block) {
+std::size_t BlockSnapshot::mostBytes(const Block& block) {
   return cellCount(block) * sizeof(Plain);
 }
 

@@ -44,16 +44,21 @@ class BlockSnapshot {
   // Writes every cell of the block back as it was copied.
   void restore(CellGrid& grid) const;
   std::size_t memoryBytes() const;
-  // What a copy of a block costs at least, known before copying it.
-  static std::size_t minimumBytes(const Block& block);
+  // The most a copy of a block costs (every cell unlike the one before it), known before
+  // copying it.
+  static std::size_t mostBytes(const Block& block);
 
  private:
+  // A run of count cells in a row (row by row through the block) that hold the same
+  // number, kind and format: a laid-out grid's empty cells take one run a row.
   struct Plain {
     double value = 0;
     CellKind kind = CellKind::Empty;
     std::uint8_t decimals = 0;
     HAlign align = HAlign::General;
     bool locked = false;
+    std::uint32_t count = 1;
+    bool sameCell(const Plain& other) const;
   };
   struct Extra {
     std::size_t index = 0;  // of the cell within the block, row by row

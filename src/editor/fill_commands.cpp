@@ -104,7 +104,7 @@ void FillEmptyCommand::redo() {
     done_ = true;
     hadData_ = doc_.GridHasData;
     survey();
-    undoable_ = BlockSnapshot::minimumBytes(changed_) <= snapshotLimitBytes();
+    undoable_ = BlockSnapshot::mostBytes(changed_) <= snapshotLimitBytes();
     try {
       if (undoable_) before_ = BlockSnapshot(grid_, changed_);
     } catch (const std::bad_alloc&) {

@@ -16,10 +16,12 @@ void ImportTextCommand::keepRow(std::int32_t row) {
   if (!undoable_) return;
   // The normal form writes only data cells; the keys form also its key columns.
   const Block block{row, doc_.FileWithKeys ? 1 : doc_.DataCol1, row, grid_.colCount()};
-  keptBytes_ += BlockSnapshot::minimumBytes(block) + sizeof(BlockSnapshot);
   try {
+    // A row that was empty costs little: its cells make one run.
+    BlockSnapshot kept(grid_, block);
+    keptBytes_ += kept.memoryBytes();
     if (keptBytes_ <= snapshotLimitBytes()) {
-      rows_.emplace_back(grid_, block);
+      rows_.push_back(std::move(kept));
       return;
     }
   } catch (const std::bad_alloc&) {

@@ -76,7 +76,7 @@ void PasteCellsCommand::prepare() {
   prepared_ = true;
   // What undo needs: the cells of the area the grid has now, and the document's counts.
   const Block existing = grid_.clip(area_);
-  undoable_ = BlockSnapshot::minimumBytes(existing) <= snapshotLimitBytes();
+  undoable_ = BlockSnapshot::mostBytes(existing) <= snapshotLimitBytes();
   try {
     if (undoable_) before_ = BlockSnapshot(grid_, existing);
   } catch (const std::bad_alloc&) {

@@ -101,7 +101,7 @@ void RemoveValuesCommand::redo() {
   std::size_t bytes = 0;
   for (const std::int32_t p : positions_) {
     for (const Block& b : ValueCells(doc_, grid_, *variable_, p)) {
-      bytes += BlockSnapshot::minimumBytes(b);
+      bytes += BlockSnapshot::mostBytes(b);
     }
   }
   undoable_ = bytes <= snapshotLimitBytes();

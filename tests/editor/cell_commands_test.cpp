@@ -144,7 +144,7 @@ TEST(WholeGridSteps, OverTheSnapshotLimitTheyAreDoneButNotUndoable) {
 
   // A block whose copy would pass the limit is cleared all the same.
   Loaded u(kNormal);
-  SnapshotLimit small(BlockSnapshot::minimumBytes({3, 2, 6, 3}) - 1);
+  SnapshotLimit small(BlockSnapshot::mostBytes({3, 2, 6, 3}) - 1);
   ClearCellsCommand data(u.doc, u.grid, {3, 2, 6, 3});
   data.redo();
   EXPECT_FALSE(data.undoable());
@@ -184,4 +184,31 @@ TEST(DeleteRowCommand, NormalFormRowComesBackWithItsLabel) {
     EXPECT_EQ(gridRows(t.grid, 3),
               "nov 1999|100.0|200.0\njan 2000|102.0|202.0\nfeb 2000|103.0|203.0\n");
   });
+}
+
+TEST(BlockSnapshot, RunsOfLikeCellsRestoreExactlyAndAnEmptyRowCostsLittle) {
+  CellGrid grid(3, 200);
+  grid.setBlockAlignment(grid.all(), HAlign::Right);
+  grid.setBlockDecimals({2, 1, 3, 200}, 2);
+  // Row 2: a run broken by a text, a colour, a number, a locked cell and a number
+  // that shows like its neighbours but is not the same.
+  grid.setText(2, 5, "..");
+  grid.setColours(2, 6, kRed, std::nullopt);
+  grid.setNumber(2, 7, 1.5, 2);
+  grid.setNumber(2, 8, 1.5, 2);
+  grid.setNumber(2, 9, 1.5000000001, 2);
+  grid.setLocked(2, 10, true);
+  const CellGrid before = grid;
+  const BlockSnapshot kept(grid, {1, 1, 3, 200});
+  grid.clearAll();
+  grid.setBlockDecimals(grid.all(), 0);
+  grid.setBlockAlignment(grid.all(), HAlign::Left);
+  kept.restore(grid);
+  for (std::int32_t r = 1; r <= 3; ++r) {
+    for (std::int32_t c = 1; c <= 200; ++c) {
+      ASSERT_EQ(readCell(grid, r, c), readCell(before, r, c)) << r << "," << c;
+    }
+  }
+  // An empty row of 200 cells is one run, not 200 copies.
+  EXPECT_LT(BlockSnapshot(before, {3, 1, 3, 200}).memoryBytes(), 200u);
 }
