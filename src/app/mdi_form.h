@@ -38,6 +38,8 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   void OpenFile(bool metaOnly) override;
   void set_options() override;
   void showAbout(bool modal) override;
+  // The default data window, modal; the default data changes only when it saves.
+  void editDefaultData() override;
   void exitProgram() override;
   void setCopyPasteVisible(bool visible) override;
   void setSaveVisible(bool visible) override;
@@ -49,8 +51,6 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   QUndoGroup* undoGroup() const { return undoGroup_; }
 
   void metaopen() { OpenFile(true); }
-  // The default data window, modal; the default data changes only when it saves.
-  void editDefaultData();
   // Opens a file in a new editor window; false when the load was cancelled or failed.
   bool openPath(const QString& path, bool metaOnly);
   void showHelp();

@@ -12,6 +12,8 @@ class EditorHost {
   virtual void file_new() = 0;
   virtual void OpenFile(bool metaOnly) = 0;
   virtual void set_options() = 0;
+  // The default data window.
+  virtual void editDefaultData() = 0;
   virtual void showAbout(bool modal) = 0;
   // Closes every editor window (each asks about its changes) and ends the program when
   // all of them closed.

@@ -247,6 +247,9 @@ void frmCreateVq::buildMenus() {
   view->addSeparator();
   connect(menuItem(view, "mnuOptions", "&Options"), &QAction::triggered, this,
           [this] { host_.set_options(); });
+  // The editor's menus take the place of the main window's, which hold this one too.
+  connect(menuItem(view, "mnuEditDefault", "Edit &Default Data"), &QAction::triggered, this,
+          [this] { host_.editDefaultData(); });
 
   windowsMenu_ = new QMenu("Windows", this);
   windowsMenu_->setObjectName("mnuWindows");

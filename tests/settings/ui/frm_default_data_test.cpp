@@ -469,7 +469,8 @@ TEST(DefaultDataWindow, OpenedFromTheFrameItsSaveReachesAnOpenEditorWindowAtOnce
     frame.files.script(QString::fromStdString(frame.ctx.settings.DefaultData));
     click(dialog, "cmdOK");
   };
-  auto* item = frame.window->findChild<QAction*>("mnuEditDefault");
+  // The editor's View menu holds the item too, as its menus take the frame's place.
+  auto* item = editor->findChild<QAction*>("mnuEditDefault");
   ASSERT_TRUE(item);
   EXPECT_EQ(item->text(), "Edit &Default Data");
   EXPECT_TRUE(item->isEnabled());
