@@ -7,7 +7,6 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
-#include "base/file_io.h"
 #include "format/completeness.h"
 #include "format/reader.h"
 #include "format/writer.h"
@@ -127,16 +126,17 @@ int runImport(const std::string& table, const std::string& data, const std::stri
   Table t;
   if (!load(table, false, t, err)) return kCannotRead;
   printNotices(table, t.report, err);
-  FileBytes file = readFileBytes(data);
-  if (file.status != FileBytes::Status::Ok) {
-    err << "zendra-cli: " << file.error << "\n";
+  // The guesses come from the first lines; the import reads the file as it goes.
+  const TextHead head = ReadTextHead(data);
+  if (!head.ok) {
+    err << "zendra-cli: " << head.error << "\n";
     return kCannotRead;
   }
   if (!t.doc.GridCreated && !CreateGrid(t.doc, t.grid, true, false)) {
     err << "zendra-cli: " << table << " has no cells to import into\n";
     return kCannotRead;
   }
-  TextImportSettings settings = SettingsFromSample(AnalyseText(file.bytes, t.doc), ".");
+  TextImportSettings settings = SettingsFromSample(AnalyseText(head.text, t.doc), ".");
   if (options.decimal) {
     settings.decimalPoint = *options.decimal;
     // No decimal point given: "." and the decimal comma both read.
@@ -148,7 +148,7 @@ int runImport(const std::string& table, const std::string& data, const std::stri
   settings.skipFirst = options.skipFirst;
   settings.fillMissing = options.fillMissing;
 
-  const TextImportResult result = TextImport(t.doc, t.grid, settings).run(std::move(file.bytes));
+  const TextImportResult result = TextImport(t.doc, t.grid, settings).runFile(data);
   for (const std::string& line : result.log) err << line << "\n";
   if (result.aborted) return kCannotRead;
   WriteOptions writeOptions;

@@ -7,9 +7,9 @@
 
 namespace zendra {
 
-ImportTextCommand::ImportTextCommand(VexaMess& doc, CellGrid& grid, std::string bytes,
+ImportTextCommand::ImportTextCommand(VexaMess& doc, CellGrid& grid, TextSource source,
                                      TextImportSettings settings)
-    : doc_(doc), grid_(grid), bytes_(std::move(bytes)), settings_(std::move(settings)) {}
+    : doc_(doc), grid_(grid), source_(std::move(source)), settings_(std::move(settings)) {}
 
 void ImportTextCommand::keepRow(std::int32_t row) {
   wrote_ = true;
@@ -44,26 +44,25 @@ void ImportTextCommand::redo() {
     done_ = true;
     before_ = GridLayout::of(doc_);
     rowsBefore_ = grid_.rowCount();
-    TextImport import(doc_, grid_, settings_);
-    import.progress = progress;
-    import.beforeRowWrite = [this](std::int32_t row) { keepRow(row);
-  };
-  result_ = import.run(std::move(bytes_));
-  bytes_ = std::string();
-  rowsAfter_ = grid_.rowCount();
-  after_ = GridLayout::of(doc_);
-  if (addedRows() > 0) wrote_ = true;
-  if (finished) finished(result_);
-  return;
+    TextImport importer(doc_, grid_, settings_);
+    importer.progress = progress;
+    importer.beforeRowWrite = [this](std::int32_t row) { keepRow(row); };
+    result_ = importer.run(std::move(source_));
+    source_ = TextSource();
+    rowsAfter_ = grid_.rowCount();
+    after_ = GridLayout::of(doc_);
+    if (addedRows() > 0) wrote_ = true;
+    if (finished) finished(result_);
+    return;
+  }
+  if (!undoable_) return;
+  swapRows();
+  if (addedRows() > 0 && grid_.insertRows(rowsBefore_ + 1, addedRows())) {
+    added_.restore(grid_);
+  }
+  added_ = BlockSnapshot();
+  after_.applyTo(doc_);
 }
-if (!undoable_) return;
-swapRows();
-if (addedRows() > 0 && grid_.insertRows(rowsBefore_ + 1, addedRows())) {
-  added_.restore(grid_);
-}
-added_ = BlockSnapshot();
-after_.applyTo(doc_);
-}  // namespace zendra
 
 void ImportTextCommand::undo() {
   if (!undoable_ || !done_) return;
@@ -76,7 +75,7 @@ void ImportTextCommand::undo() {
 }
 
 std::size_t ImportTextCommand::memoryBytes() const {
-  std::size_t bytes = sizeof(*this) + bytes_.capacity() + added_.memoryBytes();
+  std::size_t bytes = sizeof(*this) + source_.bytes.capacity() + added_.memoryBytes();
   bytes += (rows_.capacity() - rows_.size()) * sizeof(BlockSnapshot);
   for (const BlockSnapshot& kept : rows_) bytes += kept.memoryBytes();
   for (const std::string& line : result_.log) bytes += sizeof(line) + line.capacity();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/cell_commands.h"
@@ -23,7 +24,11 @@ namespace zendra {
 // is done without undo.
 class ImportTextCommand : public Command {
  public:
-  ImportTextCommand(VexaMess& doc, CellGrid& grid, std::string bytes, TextImportSettings settings);
+  // The text comes from source: a file is read as the import goes, and again by nothing
+  // else (undo and redo use the kept rows).
+  ImportTextCommand(VexaMess& doc, CellGrid& grid, TextSource source, TextImportSettings settings);
+  ImportTextCommand(VexaMess& doc, CellGrid& grid, std::string bytes, TextImportSettings settings)
+      : ImportTextCommand(doc, grid, TextSource::ofBytes(std::move(bytes)), std::move(settings)) {}
   void redo() override;
   void undo() override;
   std::string text() const override { return "Import"; }
@@ -46,7 +51,7 @@ class ImportTextCommand : public Command {
 
   VexaMess& doc_;
   CellGrid& grid_;
-  std::string bytes_;
+  TextSource source_;
   TextImportSettings settings_;
   bool done_ = false;
   bool undoable_ = true;

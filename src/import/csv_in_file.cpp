@@ -1,10 +1,15 @@
 #include "import/csv_in_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "encoding/codepage.h"
-#include "base/file_io.h"
 
 namespace zendra {
 namespace {
@@ -19,6 +24,18 @@ std::string trimSpaces(std::string_view s) {
 
 bool isLineEnd(char c) {
   return c == '\r' || c == '\n';
+}
+
+std::string describe(const char* what, const std::string& path, int err) {
+  return std::string(what) + " " + path + ": " + std::strerror(err);
+}
+
+// Reads up to n bytes, going on after interruptions; -1 (errno set) on failure.
+ssize_t readSome(int fd, char* to, std::size_t n) {
+  for (;;) {
+    const ssize_t got = ::read(fd, to, n);
+    if (got >= 0 || errno != EINTR) return got;
+  }
 }
 
 }  // namespace
@@ -46,6 +63,18 @@ void CSVInFile::CSVAddField(std::string name, std::int16_t fieldtype) {
   Fields.Add(std::move(field));
 }
 
+CSVInFile::Descriptor& CSVInFile::Descriptor::operator=(Descriptor&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+CSVInFile::Descriptor::~Descriptor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
 bool CSVInFile::CSVOpen() {
   fromMemory_ = false;
   Delimiter = ";";
@@ -57,13 +86,21 @@ void CSVInFile::openBytes(std::string bytes) {
   fromMemory_ = true;
   Delimiter = ";";
   QuotDelim = "\"";
-  bytes_ = std::move(bytes);
+  file_ = Descriptor();
+  buffer_ = std::move(bytes);
+  bufferStart_ = 0;
+  atEnd_ = true;
+  size_ = buffer_.size();
+  utf8_ = isValidUtf8(buffer_);
+  begin_ = utf8_ && std::string_view(buffer_).starts_with(kBom) ? kBom.size() : 0;
+  position_ = begin_;
   start();
 }
 
 void CSVInFile::CSVRewind() {
   if (!open_) return;
   if (fromMemory_) {
+    position_ = begin_;
     start();
   } else {
     load();  // the file may have changed since it was opened
@@ -71,21 +108,109 @@ void CSVInFile::CSVRewind() {
 }
 
 bool CSVInFile::load() {
-  FileBytes file = readFileBytes(FileName);
-  if (file.status != FileBytes::Status::Ok) {
+  buffer_.clear();
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
     CSVClose();
-    fail(8, std::move(file.error));
+    fail(8, describe("Cannot open", FileName, err));
     return false;
   }
-  bytes_ = std::move(file.bytes);
+  file_ = Descriptor(fd);
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  size_ = regular ? static_cast<std::size_t>(info.st_size) : 0;
+  if (!checkEncoding() || !toFirstLine()) {
+    std::string text = std::move(ErrorText);
+    CSVClose();
+    fail(8, std::move(text));
+    return false;
+  }
   start();
   return true;
 }
 
-void CSVInFile::start() {
-  utf8_ = isValidUtf8(bytes_);
-  begin_ = utf8_ && std::string_view(bytes_).starts_with(kBom) ? kBom.size() : 0;
+bool CSVInFile::checkEncoding() {
+  const std::size_t chunk = std::max<std::size_t>(csvReadTuning.chunkBytes, 1);
+  utf8_ = true;
+  buffer_.clear();
+  for (;;) {
+    // buffer_ starts with the last sequence of the chunk before, which may go on here.
+    const std::size_t kept = buffer_.size();
+    buffer_.resize(kept + chunk);
+    const ssize_t got = readSome(file_.get(), buffer_.data() + kept, chunk);
+    if (got < 0) {
+      fail(8, describe("Cannot read", FileName, errno));
+      return false;
+    }
+    const std::size_t have = kept + static_cast<std::size_t>(got);
+    buffer_.resize(have);
+    if (got == 0) {
+      utf8_ = isValidUtf8(buffer_);
+      break;
+    }
+    // Checked up to the last byte that starts a sequence within the last four: a sequence
+    // cut by the chunk's end is checked whole with the next chunk.
+    std::size_t cut = have;
+    for (std::size_t i = have; i-- > 0 && have - i <= 4;) {
+      if ((static_cast<unsigned char>(buffer_[i]) & 0xC0) != 0x80) {
+        cut = i;
+        break;
+      }
+    }
+    if (!isValidUtf8(std::string_view(buffer_).substr(0, cut))) {
+      utf8_ = false;  // the rest need not be read
+      break;
+    }
+    buffer_.erase(0, cut);
+  }
+  buffer_.clear();
+  return true;
+}
+
+bool CSVInFile::toFirstLine() {
+  buffer_.clear();
+  bufferStart_ = 0;
+  position_ = 0;
+  atEnd_ = false;
+  if (::lseek(file_.get(), 0, SEEK_SET) < 0) {
+    fail(8, describe("Cannot read", FileName, errno));
+    return false;
+  }
+  while (buffer_.size() < kBom.size() && !atEnd_) {
+    if (!fill()) return false;
+  }
+  begin_ = utf8_ && std::string_view(buffer_).starts_with(kBom) ? kBom.size() : 0;
   position_ = begin_;
+  return true;
+}
+
+bool CSVInFile::fill() {
+  // What was handed out goes first: the buffer holds the line being read and a chunk.
+  buffer_.erase(0, position_);
+  bufferStart_ += position_;
+  position_ = 0;
+  const std::size_t chunk = std::max<std::size_t>(csvReadTuning.chunkBytes, 1);
+  const std::size_t have = buffer_.size();
+  ssize_t got = -1;
+  int err = EIO;
+  if (bufferStart_ + have < csvReadTuning.failReadsFrom) {
+    buffer_.resize(have + chunk);
+    got = readSome(file_.get(), buffer_.data() + have, chunk);
+    err = errno;
+  }
+  if (got < 0) {
+    buffer_.clear();
+    atEnd_ = true;
+    fail(8, describe("Cannot read", FileName, err));
+    return false;
+  }
+  buffer_.resize(have + static_cast<std::size_t>(got));
+  if (got == 0) atEnd_ = true;
+  return true;
+}
+
+void CSVInFile::start() {
   cursor_ = 0;
   open_ = true;
   Eof = false;
@@ -96,8 +221,12 @@ void CSVInFile::start() {
 void CSVInFile::CSVClose() {
   open_ = false;
   Eof = true;
-  bytes_.clear();
-  bytes_.shrink_to_fit();
+  file_ = Descriptor();
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  bufferStart_ = 0;
+  position_ = 0;
+  atEnd_ = true;
 }
 
 void CSVInFile::fail(std::int16_t code, std::string text) {
@@ -111,13 +240,23 @@ bool CSVInFile::readLine() {
     fail(5, "Internal error, file not open");
     return false;
   }
-  if (position_ >= bytes_.size()) {
+  // The line end is known once the byte after a CR or LF is in the buffer (it may be the
+  // second of a pair) or the file has no more.
+  std::size_t scan = position_;
+  std::size_t end = std::string::npos;
+  for (;;) {
+    end = buffer_.find_first_of("\r\n", scan);
+    if (end != std::string::npos ? end + 1 < buffer_.size() || atEnd_ : atEnd_) break;
+    const std::size_t dropped = position_;
+    scan = (end == std::string::npos ? buffer_.size() : end) - dropped;
+    if (!fill()) return false;
+  }
+  if (position_ >= buffer_.size()) {
     Eof = true;
     return false;
   }
-  const std::string_view all = bytes_;
-  const auto end = all.find_first_of("\r\n", position_);
-  const std::string_view line = all.substr(position_, end - position_);
+  const std::string_view all = buffer_;
+  const std::string_view line = all.substr(position_, std::min(end, all.size()) - position_);
   std::size_t next = all.size();
   if (end != std::string_view::npos) {
     // A second CR or LF right behind the first belongs to the same line end.
@@ -207,7 +346,12 @@ bool CSVInFile::CSVGet() {
 
 void CSVInFile::CSVAnalyse() {
   const bool read = readLine();
-  position_ = begin_;
+  // Back to the first line, which is still in the buffer unless it was longer than a chunk.
+  if (open_ && bufferStart_ == 0) {
+    position_ = begin_;
+  } else if (open_ && !toFirstLine()) {
+    return;
+  }
   if (!read) return;
 
   // CR LF appended, so that every scan below meets a character that ends it.

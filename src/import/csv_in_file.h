@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zendra {
@@ -57,9 +58,11 @@ class CSVFieldsColl {
 //
 // A line ends at CR or LF; CR LF, LF CR, CR CR and LF LF each end one line, and a last
 // line without a line end is still a line. Lines are read whole, whatever their length.
-// The file is read into memory when opened; texts handed out are UTF-8: the file's own
-// bytes when the whole file is valid UTF-8 (a leading byte-order mark skipped), otherwise
-// decoded from Windows-1252.
+// A file is read through a buffer of csvReadTuning.chunkBytes (a line longer than that
+// grows it for as long as the line needs), so memory does not follow the file's size.
+// Texts handed out are UTF-8: the file's own bytes when the whole file is valid UTF-8 (a
+// leading byte-order mark skipped), otherwise decoded from Windows-1252. Opening a file
+// therefore reads it once through to tell which, before the first line is handed out.
 class CSVInFile {
  public:
   std::string FileName;          // the file to read; set before CSVOpen
@@ -76,8 +79,9 @@ class CSVInFile {
   // Appends a field with that name and tag and no value.
   void CSVAddField(std::string name, std::int16_t fieldtype);
 
-  // Reads FileName and starts at its first line: Eof false, no error, Delimiter ";",
-  // QuotDelim double quote. Returns false (Error 8) when the file cannot be read.
+  // Opens FileName and starts at its first line: Eof false, no error, Delimiter ";",
+  // QuotDelim double quote. Returns false (Error 8) when the file cannot be read. A read
+  // that fails later ends reading with Error 8 too.
   bool CSVOpen();
   // The same for bytes already in memory (a file's content), instead of FileName.
   void openBytes(std::string bytes);
@@ -100,25 +104,56 @@ class CSVInFile {
   void CSVClose();
 
   // Bytes of the file read so far and in all, for a progress bar.
-  std::size_t bytesRead() const { return position_; }
-  std::size_t byteCount() const { return bytes_.size(); }
+  std::size_t bytesRead() const { return bufferStart_ + position_; }
+  std::size_t byteCount() const { return size_; }
 
  private:
+  // An open file descriptor, closed when it goes.
+  class Descriptor {
+   public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    ~Descriptor();
+    int get() const { return fd_; }
+
+   private:
+    int fd_ = -1;
+  };
+
   bool readLine();
   std::string splitField();
   void fail(std::int16_t code, std::string text);
   bool load();
+  bool checkEncoding();
+  bool toFirstLine();
+  bool fill();
   void start();
 
   static constexpr std::size_t kAnalysisLimit = 1000;  // characters of the first line
 
-  std::string bytes_;        // the whole file
-  bool fromMemory_ = false;  // opened with openBytes: rewinding keeps bytes_
+  // The bytes of the file from offset bufferStart_ on that were read and not yet handed
+  // out (from position_ on); opened with openBytes, all of them.
+  std::string buffer_;
+  std::size_t bufferStart_ = 0;
+  bool atEnd_ = true;  // nothing of the file is left beyond buffer_
+  Descriptor file_;
+  std::size_t size_ = 0;
+  bool fromMemory_ = false;  // opened with openBytes: rewinding keeps buffer_
   bool open_ = false;
   bool utf8_ = false;
   std::size_t begin_ = 0;     // offset of the first line (past a byte-order mark)
-  std::size_t position_ = 0;  // 0-based byte offset of the next line in bytes_
+  std::size_t position_ = 0;  // 0-based byte offset of the next line in buffer_
   std::size_t cursor_ = 0;    // 0-based byte offset of the next field in CurrentRecord
 };
+
+// How files are read, changeable by tests: the buffer size, and a read error (EIO) for
+// every read that starts at or past failReadsFrom once the encoding is known.
+struct CSVReadTuning {
+  std::size_t chunkBytes = std::size_t{1} << 20;
+  std::size_t failReadsFrom = static_cast<std::size_t>(-1);
+};
+inline CSVReadTuning csvReadTuning;
 
 }  // namespace zendra

@@ -95,6 +95,35 @@ TextSample AnalyseText(const std::string& bytes, const VexaMess& doc) {
   return sample;
 }
 
+TextHead ReadTextHead(const std::string& path, std::size_t maxBytes) {
+  TextHead head;
+  CSVInFile reader;
+  reader.FileName = path;
+  if (!reader.CSVOpen()) {
+    head.error = reader.ErrorText;
+    return head;
+  }
+  while (reader.CSVGetLine()) {
+    const std::string& line = reader.CurrentRecord;
+    if (!head.text.empty() && head.text.size() + line.size() + 1 > maxBytes) break;
+    head.text += line;
+    head.text += '\n';
+    if (head.text.size() >= maxBytes) break;
+  }
+  if (reader.Error != 0) {
+    head.error = reader.ErrorText;
+    return head;
+  }
+  if (head.text.size() > maxBytes) {
+    // Only a first line longer than maxBytes gets here: cut it at a character's start.
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(head.text[cut]) & 0xC0) == 0x80) --cut;
+    head.text.resize(cut);
+  }
+  head.ok = true;
+  return head;
+}
+
 TextImportSettings SettingsFromSample(const TextSample& sample, std::string localeDecimal) {
   TextImportSettings settings;
   settings.separator = sample.separator;
@@ -131,15 +160,20 @@ class TextImport::Impl {
     }
   }
 
-  void run(std::string bytes, const std::function<bool(std::size_t, std::size_t)>& progress,
+  void run(TextSource source, const std::function<bool(std::size_t, std::size_t)>& progress,
            TextImportResult& out) {
     out_ = &out;
-    reader_.openBytes(std::move(bytes));
+    if (source.fromFile) {
+      reader_.FileName = std::move(source.path);
+      reader_.CSVOpen();
+    } else {
+      reader_.openBytes(std::move(source.bytes));
+    }
     reader_.Delimiter = SeparatorChar(s_.separator);
     reader_.QuotDelim = s_.textDelimiter;
     declareFields();
 
-    if (s_.skipFirst) readRecord();
+    if (s_.skipFirst && reader_.Error == 0) readRecord();
     while (!reader_.Eof && readRecord()) {
       ++out.records;
       if (items_.back().empty()) {
@@ -161,7 +195,8 @@ class TextImport::Impl {
       }
     }
     if (reader_.Error != 0) {
-      out.log.push_back(reader_.CurrentRecord);
+      // A file that cannot be read is named by the error; other errors are the line's.
+      if (reader_.Error != 8) out.log.push_back(reader_.CurrentRecord);
       out.log.push_back(reader_.ErrorText);
       out.log.push_back("Load aborted");
       out.aborted = true;
@@ -403,14 +438,14 @@ class TextImport::Impl {
   bool stopped_ = false;
 };
 
-TextImportResult TextImport::run(std::string bytes) {
+TextImportResult TextImport::run(TextSource source) {
   TextImportResult result;
   if (!doc_.GridCreated || doc_.DataRow1 < 1 || doc_.DataCol1 < 1) {
     result.log.push_back("0 records Processed");
     return result;
   }
   Impl impl(doc_, grid_, settings_, beforeRowWrite);
-  impl.run(std::move(bytes), progress, result);
+  impl.run(std::move(source), progress, result);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "grid/cell_grid.h"
@@ -46,12 +47,34 @@ struct TextSample {
 
 inline constexpr int kSampleLines = 5;
 
+// The first lines of a text file as the import reads them (decoded to UTF-8, each ended by
+// "\n"), as many whole lines as fit in maxBytes, and at least the first line (cut to
+// maxBytes). The dialogs show and analyse this instead of the whole file. Not ok (error
+// says why) when the file cannot be read.
+struct TextHead {
+  bool ok = false;
+  std::string text;
+  std::string error;
+};
+TextHead ReadTextHead(const std::string& path, std::size_t maxBytes = std::size_t{1} << 20);
+
 // Guesses the separator and text delimiter from the file's first line (";" and the double
 // quote when nothing can be told) and reads the sample.
 TextSample AnalyseText(const std::string& bytes, const VexaMess& doc);
 // The settings the guesses give (the dialog's first state, and the command line's without
 // options).
 TextImportSettings SettingsFromSample(const TextSample& sample, std::string localeDecimal);
+
+// Where an import's text comes from: bytes in memory, or a file read line by line as
+// the import goes (memory then does not follow the file's size).
+struct TextSource {
+  std::string bytes;
+  std::string path;
+  bool fromFile = false;
+
+  static TextSource ofBytes(std::string bytes) { return {std::move(bytes), {}, false}; }
+  static TextSource ofFile(std::string path) { return {{}, std::move(path), true}; }
+};
 
 struct TextImportResult {
   std::vector<std::string> log;  // every refused line and why, then the count
@@ -71,7 +94,8 @@ struct TextImportResult {
 // - A value: ".", "..", ... "......" and "-" are text; anything else must be a number
 //   with the file's decimal point and no grouping, else "Value not numeric" refuses the
 //   record (the cells it wrote before stay).
-// - The reader's errors end the load ("Load aborted"); so does the 31st refused record
+// - The reader's errors end the load ("Load aborted"), a file that cannot be read (at the
+//   start or midway) too; so does the 31st refused record
 //   ("Too many errors, Load aborted"). A line whose last field is empty is logged ("Too
 //   few values in line") and loaded all the same; that alone does not count as an error.
 class TextImport {
@@ -87,7 +111,9 @@ class TextImport {
   // keys form's added rows are not reported): an undo step keeps those rows.
   std::function<void(std::int32_t row)> beforeRowWrite;
 
-  TextImportResult run(std::string bytes);
+  TextImportResult run(TextSource source);
+  TextImportResult run(std::string bytes) { return run(TextSource::ofBytes(std::move(bytes))); }
+  TextImportResult runFile(std::string path) { return run(TextSource::ofFile(std::move(path))); }
 
  private:
   class Impl;

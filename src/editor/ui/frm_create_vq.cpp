@@ -21,7 +21,6 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "base/file_io.h"
 #include "editor/cell_commands.h"
 #include "editor/fill_commands.h"
 #include "editor/import_command.h"
@@ -567,39 +566,39 @@ std::optional<frmCreateVq::TextFile> frmCreateVq::chooseTextFile() {
   request.folder = qs(ctx_.registry.readCsvLoad());
   const QString path = ctx_.files->openFile(this, request);
   if (path.isEmpty()) return std::nullopt;
-  FileBytes file = readFileBytes(stdString(path));
-  if (file.status != FileBytes::Status::Ok) {
-    ctx_.prompt->message(file.error, kProgramTitle, Prompt::Icon::Critical);
+  TextHead head = ReadTextHead(stdString(path));
+  if (!head.ok) {
+    ctx_.prompt->message(head.error, kProgramTitle, Prompt::Icon::Critical);
     return std::nullopt;
   }
   // The next text file is looked for where this one was.
   if (!ctx_.registry.writeCsvLoad(stdString(QFileInfo(path).absolutePath()))) {
     ctx_.prompt->message(ctx_.registry.error(), kProgramTitle, Prompt::Icon::Exclamation);
   }
-  return TextFile{path, std::move(file.bytes)};
+  return TextFile{path, std::move(head.text)};
 }
 
 void frmCreateVq::loadFromCsv() {
   auto file = chooseTextFile();
   if (!file) return;
-  dlgCSVLoad dialog(file->bytes, doc_, QLocale().decimalPoint(), this);
+  dlgCSVLoad dialog(file->head, doc_, QLocale().decimalPoint(), this);
   dialog.load = [this, &file](const TextImportSettings& settings) {
-    return importText(std::move(file->bytes), settings);
+    return importText(file->path, settings);
   };
   ctx_.runDialog(dialog);
 }
 
-TextImportResult frmCreateVq::importText(std::string bytes, TextImportSettings settings) {
+TextImportResult frmCreateVq::importText(const QString& path, TextImportSettings settings) {
   commitEdit();
   TextImportResult result;
   if (!doc_.GridCreated) return result;
   frmProgress progress(this);
   progress.setWindowModality(Qt::ApplicationModal);
-  progress.setMaximum(static_cast<qint64>(bytes.size()));
+  progress.setMaximum(QFileInfo(path).size());
   progress.show();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  auto step =
-      std::make_unique<ImportTextCommand>(doc_, grid_, std::move(bytes), std::move(settings));
+  auto step = std::make_unique<ImportTextCommand>(doc_, grid_, TextSource::ofFile(stdString(path)),
+                                                  std::move(settings));
   step->progress = [&progress](std::size_t done, std::size_t) {
     progress.TestNew(static_cast<qint64>(done));
     QCoreApplication::processEvents();
@@ -688,13 +687,8 @@ void frmCreateVq::onPageChanged(int index) {
 void frmCreateVq::getExternalData() {
   auto file = chooseTextFile();
   if (!file) return;
-  // The wizard looks only at the first lines: it gets at most the first megabyte, cut
-  // at a line end.
-  std::string head = file->bytes.substr(0, std::size_t{1} << 20);
-  if (head.size() < file->bytes.size() && head.rfind('\n') != std::string::npos) {
-    head.erase(head.rfind('\n') + 1);
-  }
-  dlgDataFileFormat wizard(std::move(head), doc_, this);
+  // The wizard looks only at the first lines.
+  dlgDataFileFormat wizard(std::move(file->head), doc_, this);
   ctx_.runDialog(wizard);
   if (!wizard.format()) return;
   // The wizard's layout goes through the same import, and its log is shown as the text
@@ -706,7 +700,7 @@ void frmCreateVq::getExternalData() {
   settings.decimalPoint = "";  // "." and the user's decimal separator both
   settings.localeDecimal = stdString(QLocale().decimalPoint());
   settings.layout = format.layout;
-  const TextImportResult result = importText(std::move(file->bytes), std::move(settings));
+  const TextImportResult result = importText(file->path, std::move(settings));
   dlgCSVLoad log({}, doc_, QLocale().decimalPoint(), this);
   log.showLog(result);
   ctx_.runDialog(log);

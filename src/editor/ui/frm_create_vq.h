@@ -101,10 +101,10 @@ class frmCreateVq : public QWidget, public EditorContext {
   void DoCopy();
   void DoPaste();
 
-  // Imports a text file's cells (its bytes) into the data grid as one step of the history,
-  // with a progress window and Cancel; the log comes back. "Load data from .txt-file
-  // (csv)" and the import wizard both end here.
-  TextImportResult importText(std::string bytes, TextImportSettings settings);
+  // Imports a text file's cells into the data grid as one step of the history, reading the
+  // file as it goes, with a progress window and Cancel; the log comes back. "Load data
+  // from .txt-file (csv)" and the import wizard both end here.
+  TextImportResult importText(const QString& path, TextImportSettings settings);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -119,11 +119,12 @@ class frmCreateVq : public QWidget, public EditorContext {
   void deleteCurrentRow();
   void fillEmptyCells();
   void convertToKeys();
-  // A text file to import, chosen in the folder of the last one and read whole; none when
-  // the user cancelled or the file could not be read (the user was told).
+  // A text file to import, chosen in the folder of the last one, with its first lines
+  // (at most a megabyte) for the dialogs; none when the user cancelled or the file could
+  // not be read (the user was told).
   struct TextFile {
     QString path;
-    std::string bytes;
+    std::string head;
   };
   std::optional<TextFile> chooseTextFile();
   // "Load data from .txt-file (csv)": a text file, then dlgCSVLoad.
