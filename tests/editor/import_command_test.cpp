@@ -2,10 +2,13 @@
 // compared.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "editor/import_command.h"
 #include "support/loaded_table.h"
 #include "support/step_checks.h"
 #include "support/tables.h"
+#include "support/temp_folder.h"
 
 using namespace zendra;
 using namespace zendra::test;
@@ -68,4 +71,26 @@ TEST(ImportTextCommand, NothingLoadedChangesNothing) {
   EXPECT_FALSE(step.changesNothing());  // not known before it is done
   step.redo();
   EXPECT_TRUE(step.changesNothing());
+}
+
+TEST(ImportTextCommand, AFileIsReadOnceAndUndoNeedsItNoMore) {
+  Loaded t("ansi_months.vq");
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  TempFolder dir;
+  const auto path = dir.write("in.txt", "dec 1999\tEnergi\t7\r\nfeb 2000\tLivsmedel\t8");
+  ImportTextCommand step(t.doc, t.grid, TextSource::ofFile(path.string()), tabs());
+  step.redo();
+  std::filesystem::remove(path);
+  EXPECT_EQ(step.result().log, std::vector<std::string>{"2 records Processed"});
+  EXPECT_EQ(gridRows(t.grid, 4, 6, true),
+            "dec 1999|#101|#7\njan 2000|#102|#202\nfeb 2000|#8|#203\n");
+  step.undo();
+  EXPECT_EQ(t.grid.text(6, 2), "103");
+  step.redo();
+  EXPECT_EQ(t.grid.text(6, 2), "8");
+
+  ImportTextCommand missing(t.doc, t.grid, TextSource::ofFile(path.string()), tabs());
+  missing.redo();
+  EXPECT_TRUE(missing.result().aborted);
+  EXPECT_TRUE(missing.changesNothing());
 }

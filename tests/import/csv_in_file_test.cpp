@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "import/csv_in_file.h"
+#include "support/small_read_buffer.h"
 #include "support/temp_folder.h"
 
 using namespace zendra;
+using zendra::test::SmallBuffer;
 using zendra::test::TempFolder;
 
 namespace {
@@ -164,4 +166,107 @@ TEST(CSVInFile, OpensFilesAndReportsOnesThatCannotBeRead) {
   EXPECT_NE(csv.ErrorText.find("missing.csv"), std::string::npos);
   EXPECT_FALSE(csv.CSVGetLine());
   EXPECT_EQ(csv.Error, 5);
+}
+
+namespace {
+
+// The lines of a file read through a buffer of chunk bytes; the last entry tells the
+// state at the end and whether bytesRead reached byteCount.
+Strings fileLines(const std::string& bytes, std::size_t chunk) {
+  TempFolder dir;
+  SmallBuffer small(chunk);
+  CSVInFile csv;
+  csv.FileName = dir.write("in.txt", bytes).string();
+  if (!csv.CSVOpen()) return {state(csv)};
+  Strings out;
+  while (csv.CSVGetLine()) out.push_back(csv.CurrentRecord);
+  out.push_back(state(csv) + (csv.bytesRead() == csv.byteCount() ? " all" : " part"));
+  return out;
+}
+
+}  // namespace
+
+TEST(CSVInFile, FilesReadInChunksGiveTheSameLinesWhereverTheChunksEnd) {
+  // Windows-1252 bytes that happen to read as UTF-8 until the last line's lone byte.
+  std::string ansi;
+  for (int i = 0; i < 20; ++i) ansi += "\xC3\x85\n";
+  ansi += "\xC5";
+  const Strings ansiLines = [] {
+    Strings out(20, "Ã\u2026");
+    out.push_back("Å");
+    return out;
+  }();
+  const std::string longLine(37, 'x');
+  const struct {
+    const char* name;
+    std::string bytes;
+    Strings lines;
+  } cases[] = {
+      {"pairs of line ends", "a\r\nb\n\rc\r\rd\n\ne\r\n", {"a", "b", "c", "d", "e"}},
+      {"empty lines", "a\r\n\r\nb\n\n\nc", {"a", "", "b", "", "c"}},
+      {"no final line end", "1;2\r\nx", {"1;2", "x"}},
+      {"a line end alone", "\r\n", {""}},
+      {"empty file", "", {}},
+      {"a line longer than the buffer", longLine + "\r\n" + longLine, {longLine, longLine}},
+      {"UTF-8 with a byte-order mark",
+       "\xEF\xBB\xBF\xC3\x85r;\xE2\x82\xAC\n\xF0\x9F\x98\x80",
+       {"År;€", "\xF0\x9F\x98\x80"}},
+      {"a byte-order mark alone", "\xEF\xBB\xBF", {}},
+      {"Windows-1252 found at the end", ansi, ansiLines},
+      {"Windows-1252 with what looks like a byte-order mark", "\xEF\xBB\xBF\x80\n", {"ï»¿€"}},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t chunk : {1, 2, 3, 4, 5, 7, 1 << 20}) {
+      SCOPED_TRACE(std::string(c.name) + ", chunk " + std::to_string(chunk));
+      Strings expected = c.lines;
+      expected.push_back("0  (end) all");
+      EXPECT_EQ(fileLines(c.bytes, chunk), expected);
+    }
+  }
+}
+
+TEST(CSVInFile, AnalysisRewindAndProgressThroughASmallBuffer) {
+  TempFolder dir;
+  SmallBuffer small(3);
+  CSVInFile csv;
+  csv.FileName = dir.write("in.txt", "aaaa,bbbb\r\nsecond\r\nthird").string();
+  ASSERT_TRUE(csv.CSVOpen());
+  EXPECT_EQ(csv.byteCount(), 24u);
+  csv.CSVAnalyse();  // the first line is longer than the buffer
+  EXPECT_EQ(csv.Delimiter, ",");
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord, "aaaa,bbbb");
+  EXPECT_EQ(csv.bytesRead(), 11u);
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord, "third");
+  EXPECT_FALSE(csv.CSVGetLine());
+  csv.CSVRewind();
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord + csv.Delimiter, "aaaa,bbbb,");
+}
+
+TEST(CSVInFile, AFileThatCannotBeReadMidwayEndsReadingWithError8) {
+  TempFolder dir;
+  CSVInFile csv;
+  csv.FileName = dir.write("in.txt", "ab\ncd\nef\ngh\n").string();
+  {
+    SmallBuffer failing(2, 6);
+    ASSERT_TRUE(csv.CSVOpen());
+    EXPECT_TRUE(csv.CSVGetLine());
+    EXPECT_EQ(csv.CurrentRecord, "ab");
+    EXPECT_FALSE(csv.CSVGetLine());
+    EXPECT_EQ(state(csv), "8 Cannot read " + csv.FileName + ": Input/output error (end)");
+    EXPECT_FALSE(csv.CSVGetLine());
+    EXPECT_EQ(csv.Error, 8);  // the error stays; no line after it is handed out
+  }
+  csv.CSVRewind();
+  Strings all;
+  while (csv.CSVGetLine()) all.push_back(csv.CurrentRecord);
+  EXPECT_EQ(all, (Strings{"ab", "cd", "ef", "gh"}));
+
+  // A folder opens but cannot be read.
+  csv.FileName = dir.path().string();
+  EXPECT_FALSE(csv.CSVOpen());
+  EXPECT_EQ(csv.ErrorText, "Cannot read " + csv.FileName + ": Is a directory");
 }

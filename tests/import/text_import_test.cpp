@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "grid/data_methods.h"
+#include "support/small_read_buffer.h"
 #include "support/tables.h"
+#include "support/temp_folder.h"
 
 namespace zendra {
 namespace {
@@ -234,18 +236,71 @@ TEST(TextImport, CancelKeepsWhatWasLoaded) {
   std::string text;
   for (int i = 0; i < 10000; ++i) text += "01;men;2020;" + std::to_string(i) + "\n";
   text += "02;women;2021;7\n";
-  TextImport import(t.doc, t.grid, {});
+  TextImport importer(t.doc, t.grid, {});
   int calls = 0;
-  import.progress = [&](std::size_t done, std::size_t total) { EXPECT_LE(done, total);
-  return ++calls < 2;
-};
-const auto result = import.run(text);
-EXPECT_TRUE(result.cancelled);
-EXPECT_EQ(result.records, 8192);
-EXPECT_EQ(t.grid.text(t.doc.DataRow1, t.doc.DataCol1), "8191.0");
-EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 3, t.doc.DataCol1 + 1));
-EXPECT_EQ(result.log, (Log{"Load aborted", "8192 records Processed"}));
-}  // namespace
+  importer.progress = [&](std::size_t done, std::size_t total) {
+    EXPECT_LE(done, total);
+    return ++calls < 2;
+  };
+  const auto result = importer.run(text);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(result.records, 8192);
+  EXPECT_EQ(t.grid.text(t.doc.DataRow1, t.doc.DataCol1), "8191.0");
+  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 3, t.doc.DataCol1 + 1));
+  EXPECT_EQ(result.log, (Log{"Load aborted", "8192 records Processed"}));
+}
+
+TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
+  test::TempFolder dir;
+  // Refused, continued and repeated records, a decimal comma, a last line without an end.
+  const std::string text =
+      "region;year;value\r\n01;2020;1,5\r\n01;2021;2\r\n02;2020;x\r\n03;2020;1\r\n"
+      "02;2021;\"..\"\r\n01;2020;9";
+  const std::string path = dir.write("in.csv", text).string();
+  TextImportSettings settings;
+  settings.decimalPoint = ",";
+  settings.skipFirst = true;
+  for (const bool keys : {false, true}) {
+    SCOPED_TRACE(keys ? "keys form" : "cells form");
+    Table fromBytes(keys), fromFile(keys);
+    const TextImportResult expected = fromBytes.load(text, settings);
+    ASSERT_EQ(expected.records, 6);
+    test::SmallBuffer small(4);
+    const TextImportResult result = TextImport(fromFile.doc, fromFile.grid, settings).runFile(path);
+    EXPECT_EQ(fromFile.data(), fromBytes.data());
+    EXPECT_EQ(result.log, expected.log);
+    EXPECT_EQ(result.refused, expected.refused);
+  }
+
+  // The read that fails is the one that starts at byte 48, in the third record.
+  Table t;
+  {
+    test::SmallBuffer failing(8, 48);
+    const TextImportResult result = TextImport(t.doc, t.grid, settings).runFile(path);
+    EXPECT_TRUE(result.aborted);
+    EXPECT_EQ(result.log, (Log{"Cannot read " + path + ": Input/output error", "Load aborted",
+                               "2 records Processed"}));
+  }
+  EXPECT_EQ(t.data(), "1.5|2.0/|");  // what was loaded before stays
+
+  const std::string missing = dir.file("missing.csv");
+  const TextImportResult result = TextImport(t.doc, t.grid, settings).runFile(missing);
+  EXPECT_TRUE(result.aborted);
+  EXPECT_EQ(result.log, (Log{"Cannot open " + missing + ": No such file or directory",
+                             "Load aborted", "0 records Processed"}));
+}
+
+TEST(TextImport, TheHeadOfAFileHoldsWholeDecodedLinesUpToTheLimit) {
+  test::TempFolder dir;
+  const std::string path = dir.write("in.txt", "01;\xC5\r\n02;b\r\n03;c").string();
+  EXPECT_EQ(ReadTextHead(path).text, "01;Å\n02;b\n03;c\n");
+  EXPECT_EQ(ReadTextHead(path, 12).text, "01;Å\n02;b\n");
+  EXPECT_EQ(ReadTextHead(path, 4).text, "01;");  // a first line too long is cut whole characters
+  EXPECT_EQ(ReadTextHead(path, 5).text, "01;Å");
+  const TextHead folder = ReadTextHead(dir.path().string());
+  EXPECT_FALSE(folder.ok);
+  EXPECT_EQ(folder.error, "Cannot read " + dir.path().string() + ": Is a directory");
+}
 
 TEST(TextImport, SampleGuesses) {
   Table t;
@@ -263,5 +318,5 @@ TEST(TextImport, SampleGuesses) {
   EXPECT_EQ(AnalyseText("7\n", t.doc).width, 1);
 }
 
-}  // namespace zendra
+}  // namespace
 }  // namespace zendra
