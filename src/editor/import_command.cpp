@@ -28,7 +28,7 @@ void ImportTextCommand::keepRow(std::int32_t row) {
   }
   // Too much to keep: the import goes on without undo.
   undoable_ = false;
-  std::vector<BlockSnapshot>().swap(rows_);
+  std::deque<BlockSnapshot>().swap(rows_);
 }
 
 void ImportTextCommand::swapRows() {
@@ -76,7 +76,6 @@ void ImportTextCommand::undo() {
 
 std::size_t ImportTextCommand::memoryBytes() const {
   std::size_t bytes = sizeof(*this) + source_.bytes.capacity() + added_.memoryBytes();
-  bytes += (rows_.capacity() - rows_.size()) * sizeof(BlockSnapshot);
   for (const BlockSnapshot& kept : rows_) bytes += kept.memoryBytes();
   for (const std::string& line : result_.log) bytes += sizeof(line) + line.capacity();
   return bytes;

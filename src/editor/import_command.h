@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <utility>
@@ -59,7 +60,8 @@ class ImportTextCommand : public Command {
   TextImportResult result_;
   // The rows the import wrote into that were there before it: as they were while the
   // import is done, as the import left them while it is undone.
-  std::vector<BlockSnapshot> rows_;
+  // A deque: it grows without copying, so a long import never holds the list twice.
+  std::deque<BlockSnapshot> rows_;
   std::size_t keptBytes_ = 0;
   // The keys form's rows the import added, kept while it is undone.
   BlockSnapshot added_;
