@@ -264,6 +264,20 @@ TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard
   EXPECT_EQ(frame.files.calls.back().request.folder.toStdString(), frame.home.file("data"));
   // The wizard only reads the table.
   EXPECT_FALSE(editor->isChanged());
+
+  // The sample is the file's first lines decoded as the import decodes the whole file: here
+  // as Windows-1252, for a byte beyond the first megabyte that is not UTF-8.
+  std::string big = "North;\xC3\x85;1\r\n";
+  while (big.size() < (std::size_t{3} << 19)) big += "South;men;2\r\n";
+  big += "\xC5\r\n";
+  frame.files.script(QString::fromStdString(frame.home.write("data/big.txt", big).string()));
+  QString sample;
+  frame.answer = [&](QDialog& dialog) {
+    sample = dialog.findChild<QWidget*>("txtSample")->property("plainText").toString();
+    button(dialog, "cmdCancel")->click();
+  };
+  action->trigger();
+  EXPECT_EQ(sample.section('\n', 0, 0).toStdString(), "North;\xC3\x83\xE2\x80\xA6;1");
 }
 
 TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
