@@ -3,9 +3,13 @@
 // bytes choose the separator and the number of declared fields.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <string_view>
+
+#include <unistd.h>
 
 #include "encoding/codepage.h"
 #include "import/csv_in_file.h"
@@ -29,6 +33,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   csv.openBytes(std::string(bytes));
   csv.CSVAnalyse();
   check(zendra::isValidUtf8(csv.Delimiter) && zendra::isValidUtf8(csv.QuotDelim));
+
+  // The same bytes read from a file through a buffer of 1 to 8 bytes: the same lines and
+  // the same analysis, wherever the chunks end.
+  static const struct TempFile {
+    std::string path = "/tmp/zendra-fuzz-csv-" + std::to_string(::getpid()) + ".txt";
+    ~TempFile() { std::remove(path.c_str()); }
+  } temp;
+  const std::string& path = temp.path;
+  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+  zendra::csvReadTuning.chunkBytes = 1 + data[0] % 8;
+  zendra::CSVInFile file;
+  file.FileName = path;
+  check(file.CSVOpen());
+  file.CSVAnalyse();
+  check(file.Delimiter == csv.Delimiter && file.QuotDelim == csv.QuotDelim &&
+        file.Error == csv.Error);
+  file.CSVRewind();
+  csv.CSVRewind();
+  for (;;) {
+    const bool more = csv.CSVGetLine();
+    check(file.CSVGetLine() == more);
+    if (!more) break;
+    check(file.CurrentRecord == csv.CurrentRecord && file.bytesRead() == csv.bytesRead());
+  }
+  check(file.Error == 0 && file.bytesRead() == file.byteCount());
+  csv.CSVRewind();
+  csv.CSVAnalyse();
+
   std::size_t lines = 0;
   while (csv.CSVGetLine()) {
     check(++lines <= bytes.size());
