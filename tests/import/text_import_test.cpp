@@ -250,6 +250,31 @@ TEST(TextImport, CancelKeepsWhatWasLoaded) {
   EXPECT_EQ(result.log, (Log{"Load aborted", "8192 records Processed"}));
 }
 
+TEST(TextImport, EveryCodeOfAManyValuedVariableIsFoundAndTheFirstOfEqualCodesWins) {
+  VexaMess doc;
+  CellGrid grid;
+  test::Texts values, codes;
+  for (int i = 0; i < 1000; ++i) {
+    values.push_back("v" + std::to_string(i));
+    codes.push_back(std::to_string(i * 7));
+  }
+  codes[999] = codes[5];  // the last value repeats the code of the sixth
+  addVariable(doc, "region", 0, values, codes);
+  addVariable(doc, "year", 1, {"2020"});
+  doc.SprData = &grid;
+  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+  std::string text;
+  for (int i = 998; i >= 0; --i)
+    text += codes[static_cast<std::size_t>(i)] + ";2020;" + std::to_string(i) + "\n";
+  text += "6999;2020;1\n";  // not a code: 999 * 7 was replaced
+  const TextImportResult result = TextImport(doc, grid, {}).run(text);
+  EXPECT_EQ(result.log, (Log{"Code: 6999 in region is  invalid", "1000 records Processed"}));
+  for (int i = 0; i < 999; ++i) {
+    ASSERT_EQ(grid.text(doc.DataRow1 + i, doc.DataCol1), std::to_string(i)) << i;
+  }
+  EXPECT_TRUE(grid.isEmpty(doc.DataRow1 + 999, doc.DataCol1));
+}
+
 TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
   test::TempFolder dir;
   // Refused, continued and repeated records, a decimal comma, a last line without an end.
