@@ -1,5 +1,5 @@
 # The two entry points: `make run` starts the program, `make test` builds and runs every test.
-.PHONY: all run test deps build build-test bench fuzz clean
+.PHONY: all run test deps build build-test bench fuzz install clean
 
 JOBS ?= $(shell nproc)
 
@@ -19,6 +19,12 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/src/app/zendra $(FILES); \
 	else echo "no display: starting on a virtual X display (xvfb-run)"; \
 	  xvfb-run -a ./build/src/app/zendra $(FILES); fi
+
+# Installs the Release build under PREFIX (staged under DESTDIR when it is set):
+# e.g. `make install PREFIX=/usr DESTDIR=/tmp/stage`.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR=$(DESTDIR) cmake --install build --prefix $(PREFIX)
 
 # Debug build with AddressSanitizer and UBSan in build-test/; warnings are errors here.
 build-test: deps
