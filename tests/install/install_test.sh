@@ -3,11 +3,12 @@
 # the files in their places, a launcher entry that validates and names the installed
 # program, icon and file type, and a file type that the shared MIME database gives to
 # *.vq names and to files that begin as the program writes them.
-# Usage: install_test.sh BUILD_DIR TEST_DATA_DIR
+# Usage: install_test.sh BUILD_DIR TEST_DATA_DIR [CMAKE]
 set -euo pipefail
 
 build=$1
 data=$2
+cmake=${3:-cmake}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
@@ -18,7 +19,7 @@ fail() {
 }
 
 unset DESTDIR
-cmake --install "$build" --prefix "$prefix" >/dev/null
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
 
 # Everything installed, apart from the manual's own pages, is one of these.
 expected=(
