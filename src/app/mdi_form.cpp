@@ -198,7 +198,10 @@ void MDIForm1::dropEvent(QDropEvent* event) {
     paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
   }
   event->acceptProposedAction();
-  openDropped(paths);
+  // Loading (and its progress window and messages) waits until the drag has ended, so
+  // that the program the files came from is not held up meanwhile.
+  QMetaObject::invokeMethod(
+      this, [this, paths] { openDropped(paths); }, Qt::QueuedConnection);
 }
 
 void MDIForm1::openDropped(const QStringList& paths) {

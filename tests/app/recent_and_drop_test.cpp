@@ -54,8 +54,11 @@ struct Frame : test::EditorWindowFrame {
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &enter);
     ASSERT_TRUE(enter.isAccepted());
+    const auto editorsBefore = window->editors().size();
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(window->editors().size(), editorsBefore);  // nothing opens during the drag
+    QCoreApplication::sendPostedEvents();
   }
 };
 
