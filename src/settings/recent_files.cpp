@@ -1,6 +1,5 @@
 #include "settings/recent_files.h"
 
-#include <algorithm>
 #include <system_error>
 
 namespace zendra {
@@ -43,17 +42,6 @@ bool RecentFiles::remove(const std::filesystem::path& file) {
   if (at == files_.size()) return false;
   files_.erase(files_.begin() + static_cast<std::ptrdiff_t>(at));
   return true;
-}
-
-std::vector<std::string> RecentFiles::removeMissing(
-    const std::function<bool(const std::string&)>& exists) {
-  std::vector<std::string> gone;
-  std::erase_if(files_, [&](const std::string& file) {
-    if (exists(file)) return false;
-    gone.push_back(file);
-    return true;
-  });
-  return gone;
 }
 
 }  // namespace zendra

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +22,6 @@ class RecentFiles {
   void add(const std::filesystem::path& file);
   // False when the file is not in the list.
   bool remove(const std::filesystem::path& file);
-  // Drops every entry for which exists is false; returns the dropped entries.
-  std::vector<std::string> removeMissing(const std::function<bool(const std::string&)>& exists);
 
   const std::vector<std::string>& files() const { return files_; }
 
