@@ -5,11 +5,14 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStyle>
 #include <QToolBar>
 #include <QUndoGroup>
@@ -20,6 +23,7 @@
 #include "app/dlg_new_keys.h"
 #include "editor/ui/frm_create_vq.h"
 #include "format/reader.h"
+#include "settings/recent_files.h"
 #include "settings/ui/dlg_options.h"
 #include "settings/ui/frm_default_data.h"
 
@@ -33,9 +37,11 @@ MDIForm1::MDIForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), 
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
   buildUndoActions();
+  buildRecentActions();
   buildMenus();
   buildToolbar();
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MDIForm1::onSubWindowActivated);
+  setAcceptDrops(true);
   resize(1100, 750);
 }
 
@@ -85,6 +91,8 @@ void MDIForm1::buildMenus() {
           [this] { OpenFile(false); });
   connect(addMenuItem(file, "mnuOpenMetadata", "Open  &Metadata only"), &QAction::triggered, this,
           [this] { metaopen(); });
+  file->addActions(recentActions_);
+  file->addSeparator();
   connect(addMenuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
           [this] { exitProgram(); });
 
@@ -114,6 +122,102 @@ void MDIForm1::buildMenus() {
 
   frameMenus_ = {file, edit, view, windowsMenu_, help};
   for (QMenu* m : frameMenus_) menuBar()->addMenu(m);
+}
+
+void MDIForm1::buildRecentActions() {
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  recentActions_ << separator;
+  for (int i = 0; i < int(RecentFiles::kMax); ++i) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString("mnuRecent%1").arg(i + 1));
+    connect(action, &QAction::triggered, this, [this, i] { openRecent(i); });
+    recentActions_ << action;
+  }
+  showRecentFiles(ctx_.registry.readRecentFiles());
+}
+
+QList<QAction*> MDIForm1::recentFileActions() {
+  return recentActions_;
+}
+
+void MDIForm1::showRecentFiles(const std::vector<std::string>& files) {
+  const RecentFiles recent(files);
+  const auto& list = recent.files();
+  recentActions_.front()->setVisible(!list.empty());
+  for (int i = 1; i < recentActions_.size(); ++i) {
+    QAction* action = recentActions_[i];
+    const bool used = std::size_t(i) <= list.size();
+    action->setVisible(used);
+    const QString path = used ? qs(list[std::size_t(i - 1)]) : QString();
+    QString name = QFileInfo(path).fileName();
+    action->setText(QString("&%1 %2").arg(i).arg(name.replace("&", "&&")));
+    action->setData(path);
+    action->setStatusTip(path);
+    action->setToolTip(path);
+  }
+}
+
+void MDIForm1::storeRecentFiles(const std::vector<std::string>& files) {
+  if (!ctx_.registry.writeRecentFiles(files)) {
+    ctx_.prompt->message(ctx_.registry.error(), kProgramTitle, Prompt::Icon::Exclamation);
+  }
+  showRecentFiles(files);
+}
+
+void MDIForm1::rememberFile(const QString& path) {
+  // The store is read again first, so that another running program's entries are kept.
+  RecentFiles recent(ctx_.registry.readRecentFiles());
+  recent.add(stdString(path));
+  storeRecentFiles(recent.files());
+}
+
+void MDIForm1::openRecent(int index) {
+  const QString path = recentActions_.value(index + 1)->data().toString();
+  if (path.isEmpty()) return;
+  if (QFileInfo::exists(path)) {
+    openPath(path, false);
+    return;
+  }
+  RecentFiles recent(ctx_.registry.readRecentFiles());
+  recent.remove(stdString(path));
+  storeRecentFiles(recent.files());
+  ctx_.prompt->message("The file " + stdString(path) +
+                           " no longer exists. It is taken off the list of recent files.",
+                       kProgramTitle, Prompt::Icon::Exclamation);
+}
+
+void MDIForm1::dragEnterEvent(QDragEnterEvent* event) {
+  // Any list of files is taken, so that a drop of other files is told why nothing opened.
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MDIForm1::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+  }
+  event->acceptProposedAction();
+  // Loading (and its progress window and messages) waits until the drag has ended, so
+  // that the program the files came from is not held up meanwhile.
+  QMetaObject::invokeMethod(
+      this, [this, paths] { openDropped(paths); }, Qt::QueuedConnection);
+}
+
+void MDIForm1::openDropped(const QStringList& paths) {
+  QStringList refused;
+  for (const QString& path : paths) {
+    const QFileInfo file(path);
+    if (file.suffix().compare("vq", Qt::CaseInsensitive) == 0 && !path.contains("://")) {
+      openPath(path, false);
+    } else {
+      refused << file.fileName();
+    }
+  }
+  if (refused.isEmpty()) return;
+  ctx_.prompt->message(
+      stdString("Only VQ files (*.vq) can be opened. Not opened:\n" + refused.join("\n")),
+      kProgramTitle, Prompt::Icon::Exclamation);
 }
 
 void MDIForm1::buildToolbar() {
@@ -222,6 +326,7 @@ bool MDIForm1::openPath(const QString& path, bool metaOnly) {
     return false;
   }
   sub->showMaximized();
+  rememberFile(path);
   return true;
 }
 

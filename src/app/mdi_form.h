@@ -3,11 +3,15 @@
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 #include "editor/ui/editor_host.h"
 #include "gui/app_context.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -47,6 +51,8 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   QMdiArea* mdiArea() override { return mdi_; }
   QAction* undoAction() override { return undoAction_; }
   QAction* redoAction() override { return redoAction_; }
+  QList<QAction*> recentFileActions() override;
+  void rememberFile(const QString& path) override;
   // The undo group: its active stack is the active editor window's history.
   QUndoGroup* undoGroup() const { return undoGroup_; }
 
@@ -54,6 +60,12 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   // Opens a file in a new editor window; false when the load was cancelled or failed.
   bool openPath(const QString& path, bool metaOnly);
   void showHelp();
+  // Opens the recent file at index (0 is the newest); a file that is gone is taken off
+  // the list with a message.
+  void openRecent(int index);
+  // Opens the VQ files among paths, each in its own window, and names the others in
+  // one message.
+  void openDropped(const QStringList& paths);
 
   int documentCounter() const { return counter_; }
   frmCreateVq* activeEditor() const;
@@ -62,6 +74,8 @@ class MDIForm1 : public QMainWindow, public EditorHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenus();
@@ -69,6 +83,11 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   // A cell still being typed in the active window becomes a step before Undo or Redo.
   void commitActiveEdit();
   void buildToolbar();
+  void buildRecentActions();
+  // Shows the stored list in the recent-file entries.
+  void showRecentFiles(const std::vector<std::string>& files);
+  // Stores the list and shows it; a failed write is shown.
+  void storeRecentFiles(const std::vector<std::string>& files);
   void onSubWindowActivated(QMdiSubWindow* window);
   void onToolbar(QAction* action);
   frmCreateVq* addEditor();
@@ -84,6 +103,7 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   QUndoGroup* undoGroup_ = nullptr;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
+  QList<QAction*> recentActions_;  // the separator, then one entry per file
   int counter_ = 0;
 };
 

@@ -3,11 +3,13 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zendra {
 
 // The per-user store of the application "Zendra00": the folder of the last text file
-// chosen for import ("Paths"/"CSVload") and the show-codes flag ("View"/"ShowCodes").
+// chosen for import ("Paths"/"CSVload"), the show-codes flag ("View"/"ShowCodes") and the
+// recent files ("Recent"/"File1" to "File8", newest first).
 // Each call reads or writes the store file at once.
 class Registry {
  public:
@@ -24,6 +26,11 @@ class Registry {
   bool readShowCodes() const;
   // Stores the word True or False.
   bool writeShowCodes(bool showCodes);
+
+  // The stored recent files in the order of their keys, empty entries left out.
+  std::vector<std::string> readRecentFiles() const;
+  // Replaces the whole section with File1 to FileN.
+  bool writeRecentFiles(const std::vector<std::string>& files);
 
   const std::filesystem::path& file() const { return file_; }
   const std::string& error() const { return error_; }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
+
 class QAction;
 class QMdiArea;
+class QString;
 
 namespace zendra {
 
@@ -27,6 +30,11 @@ class EditorHost {
   // "&Undo" and "&Redo" of the active window's history, shared by every Edit menu.
   virtual QAction* undoAction() = 0;
   virtual QAction* redoAction() = 0;
+  // The recent-file entries of every File menu (a separator first), kept up to date by
+  // the main window.
+  virtual QList<QAction*> recentFileActions() = 0;
+  // A table was opened or saved under path: it goes to the top of the recent files.
+  virtual void rememberFile(const QString& path) = 0;
 };
 
 }  // namespace zendra

@@ -204,6 +204,8 @@ void frmCreateVq::buildMenus() {
   });
   mnuGetExternal_ = menuItem(file, "mnuGetExternal", "Get data from external file");
   connect(mnuGetExternal_, &QAction::triggered, this, &frmCreateVq::getExternalData);
+  file->addActions(host_.recentFileActions());
+  file->addSeparator();
   connect(menuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
           [this] { host_.exitProgram(); });
 
@@ -447,6 +449,7 @@ bool frmCreateVq::savefile(int saveAs) {
   }
   history_->stack()->setClean();
   setCaptionFromFileName();
+  host_.rememberFile(qs(doc_.VQfilename));
   return true;
 }
 
