@@ -21,7 +21,9 @@
 
 #include "app/dlg_about.h"
 #include "app/dlg_new_keys.h"
+#include "app/dlg_recover.h"
 #include "editor/ui/frm_create_vq.h"
+#include "editor/ui/recovery_copy.h"
 #include "format/reader.h"
 #include "settings/recent_files.h"
 #include "settings/ui/dlg_options.h"
@@ -280,7 +282,31 @@ void MDIForm1::startUp(const QStringList& files) {
                          Prompt::Icon::Information);
   }
   ctx_.subjectAreas.Load_data(ctx_.settings.VexaBase);
+  offerRecovery();
   for (const QString& path : files) openPath(path, false);
+}
+
+void MDIForm1::offerRecovery() {
+  for (const recovery::CopyInfo& copy : ctx_.recovery.leftBehind()) {
+    dlgRecover dialog(qs(copy.originalName.empty() ? copy.caption : copy.originalName), this);
+    ctx_.runDialog(dialog);
+    if (dialog.choice == dlgRecover::Choice::Recover) {
+      frmCreateVq* editor = addEditor();
+      auto* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+      if (!editor->recover(copy)) {
+        // Not loaded: the copy stays for the next start.
+        mdi_->removeSubWindow(sub);
+        delete sub;
+        continue;
+      }
+      sub->showMaximized();
+      // The window keeps a copy of its own from now on.
+      editor->recoveryCopy()->writeNow();
+      editor->recoveryCopy()->finishWriting();
+    }
+    if (dialog.choice != dlgRecover::Choice::Later) recovery::Session::discard(copy);
+  }
+  ctx_.recovery.release();
 }
 
 frmCreateVq* MDIForm1::addEditor() {

@@ -36,6 +36,9 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   // Start-up: settings, default data, subject areas (messages for the first two when
   // they cannot be loaded), then the files named on the command line.
   void startUp(const QStringList& files = {});
+  // Offers each recovery copy left behind by a program that ended: Recover, Discard or
+  // Later.
+  void offerRecovery();
 
   // EditorHost
   void file_new() override;

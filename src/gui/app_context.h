@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "format/recovery.h"
 #include "gui/gui_services.h"
 #include "model/vexa_mess.h"
 #include "settings/default_data.h"
@@ -38,6 +39,8 @@ struct AppContext {
   Registry registry;
   bool ShowCodes = false;  // labels show codes (View/Codes) or value texts (View/Values)
   VariableSources variableSources;
+  // This program's recovery copies, in the user's state folder.
+  recovery::Session recovery;
 
   Prompt* prompt = nullptr;
   FileChooser* files = nullptr;

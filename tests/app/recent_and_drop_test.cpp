@@ -128,7 +128,7 @@ ProgramRun runZendra(const QStringList& arguments, const test::TempFolder& folde
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
   env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder.file("config")));
   process.setProcessEnvironment(env);
-  process.start(ZENDRA_APP_BINARY, arguments);
+  process.start(ZENDRA_BINARY, arguments);
   ProgramRun run;
   if (!process.waitForFinished(-1)) return run;
   run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;

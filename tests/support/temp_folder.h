@@ -11,8 +11,8 @@
 namespace zendra::test {
 
 // A fresh temporary folder, removed at the end of the test. While it lives,
-// XDG_CONFIG_HOME points to its "config" and HOME to its "home" subfolder, so no test can
-// reach the real configuration or home folder.
+// XDG_CONFIG_HOME points to its "config", XDG_STATE_HOME to its "state" and HOME to its "home"
+// subfolder, so no test can reach the real configuration or home folder.
 class TempFolder {
  public:
   TempFolder() {
@@ -22,6 +22,7 @@ class TempFolder {
       if (const char* v = ::getenv(name)) value = v;
     }
     ::setenv("XDG_CONFIG_HOME", (path_ / "config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (path_ / "state").c_str(), 1);
     ::setenv("HOME", (path_ / "home").c_str(), 1);
   }
   ~TempFolder() {
@@ -52,7 +53,8 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
-  std::pair<const char*, std::string> saved_[2] = {{"XDG_CONFIG_HOME", {}}, {"HOME", {}}};
+  std::pair<const char*, std::string> saved_[3] = {
+      {"XDG_CONFIG_HOME", {}}, {"XDG_STATE_HOME", {}}, {"HOME", {}}};
 };
 
 }  // namespace zendra::test

@@ -39,6 +39,7 @@
 #include "editor/ui/pages/value_notes_page.h"
 #include "editor/ui/pages/variables_page.h"
 #include "editor/ui/pages/work_sheet_page.h"
+#include "editor/ui/recovery_copy.h"
 #include "editor/ui/undo_history.h"
 #include "format/completeness.h"
 #include "format/reader.h"
@@ -147,6 +148,7 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
     for (EditorPage* page : pages_) page->load();
     if (tabs_->currentIndex() == Data) onPageChanged(Data);
   });
+  recovery_ = std::make_unique<RecoveryCopy>(*this, ctx_.recovery);
   QApplication::restoreOverrideCursor();
 }
 
@@ -381,6 +383,19 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
     for (const auto& notice : notices) text += (text.empty() ? "" : "\n\n") + notice;
     ctx_.prompt->message(text, kProgramTitle, Prompt::Icon::Exclamation);
   }
+  return true;
+}
+
+bool frmCreateVq::recover(const recovery::CopyInfo& copy) {
+  if (!LoadFromFile(qs(copy.tableFile.string()), copy.metadataOnly)) return false;
+  doc_.VQfilename = copy.originalName;
+  if (copy.originalName.empty()) {
+    setWindowTitle(qs(copy.caption));
+  } else {
+    setCaptionFromFileName();
+  }
+  // Nothing of it is saved: closing asks, and the window keeps a copy of its own.
+  history_->stack()->resetClean();
   return true;
 }
 

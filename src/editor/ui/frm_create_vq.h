@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "editor/ui/editor_context.h"
+#include "format/recovery.h"
 #include "grid/cell_grid.h"
 #include "gui/app_context.h"
 #include "import/text_import.h"
@@ -24,6 +25,7 @@ class DataGridView;
 class DataPage;
 class EditorHost;
 class EditorPage;
+class RecoveryCopy;
 class UndoHistory;
 class WorkSheetPage;
 
@@ -57,6 +59,10 @@ class frmCreateVq : public QWidget, public EditorContext {
   // Loads a table file. Returns false when the window must not stay: the user cancelled
   // the load, or the file could not be read (the user was told).
   bool LoadFromFile(const QString& FileName, bool MetaOnly);
+  // Loads a recovery copy left behind by a program that ended: the window shows the
+  // table's own file name (or the new table's caption), saves to that file and counts as
+  // changed. False as for LoadFromFile.
+  bool recover(const recovery::CopyInfo& copy);
   // Fills every page from the document; a loaded or new document counts as unchanged.
   void Load_data(bool gridHasData);
   // Saves (saveAs 1: always asks for a name). Returns true when the file was written.
@@ -90,6 +96,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   QList<QMenu*> menus() const { return menus_; }
   QString caption() const { return windowTitle(); }
   QUndoStack* undoStack() const;
+  RecoveryCopy* recoveryCopy() const { return recovery_.get(); }
   // Stores a cell still being typed, so that an undo or a save sees it.
   void commitEdit();
 
@@ -169,6 +176,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   QAction* mnuCreateFromMDB_ = nullptr;
   QAction* mnuConvertToKEys_ = nullptr;
   QAction* mnuGetExternal_ = nullptr;
+  // Last, so that it goes first, while the window is still whole.
+  std::unique_ptr<RecoveryCopy> recovery_;
 };
 
 }  // namespace zendra
