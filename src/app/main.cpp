@@ -7,6 +7,7 @@
 #include "app/dlg_about.h"
 #include "app/mdi_form.h"
 #include "gui/app_context.h"
+#include "gui/help_window.h"
 
 namespace {
 
@@ -60,7 +61,8 @@ int main(int argc, char** argv) {
   zendra::QtFileChooser files;
   context.prompt = &prompt;
   context.files = &files;
-  context.programFolder = zendra::stdString(QCoreApplication::applicationDirPath());
+  context.manualFolder =
+      zendra::stdString(zendra::locateManual(QCoreApplication::applicationDirPath()));
 
   zendra::MDIForm1 window(context);
   prompt.setParent(&window);
