@@ -9,6 +9,7 @@
 #include "editor/cell_commands.h"
 #include "editor/ui/frm_create_vq.h"
 #include "gui/app_context.h"
+#include "gui/help_window.h"
 
 namespace {
 
@@ -82,7 +83,8 @@ int main(int argc, char** argv) {
   zendra::QtFileChooser files;
   context.prompt = testHook() ? static_cast<zendra::Prompt*>(&answerOk) : &prompt;
   context.files = &files;
-  context.programFolder = zendra::stdString(QCoreApplication::applicationDirPath());
+  context.manualFolder =
+      zendra::stdString(zendra::locateManual(QCoreApplication::applicationDirPath()));
 
   zendra::MDIForm1 window(context);
   prompt.setParent(&window);

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QUndoGroup>
 #include <QUndoStack>
@@ -22,6 +23,7 @@
 #include "app/dlg_about.h"
 #include "app/dlg_new_keys.h"
 #include "app/dlg_recover.h"
+#include "app/manual_page.h"
 #include "editor/ui/frm_create_vq.h"
 #include "editor/ui/recovery_copy.h"
 #include "format/reader.h"
@@ -56,6 +58,13 @@ void MDIForm1::buildUndoActions() {
   undoGroup_ = new QUndoGroup(this);
   // The texts follow the step at hand ("&Undo Typing"); a cell still being typed is
   // stored first, so that undo takes it back like any other step.
+  helpAction_ = new QAction("&Contents", this);
+  helpAction_->setObjectName("mnuHContents");
+  helpAction_->setShortcut(QKeySequence::HelpContents);
+  // F1 works in every window of the program, the help window too.
+  helpAction_->setShortcutContext(Qt::ApplicationShortcut);
+  addAction(helpAction_);
+  connect(helpAction_, &QAction::triggered, this, &MDIForm1::showHelp);
   undoAction_ = new QAction("&Undo", this);
   undoAction_->setObjectName("MnuEUndo");
   undoAction_->setShortcut(QKeySequence::Undo);
@@ -119,6 +128,7 @@ void MDIForm1::buildMenus() {
   });
 
   auto* help = new QMenu("&Help", this);
+  help->addAction(helpAction_);
   connect(addMenuItem(help, "mnuHSearch", "&About"), &QAction::triggered, this,
           [this] { showAbout(true); });
 
@@ -378,11 +388,25 @@ void MDIForm1::showAbout(bool modal) {
 }
 
 void MDIForm1::showHelp() {
-  const QString folder = qs(ctx_.programFolder);
-  const QString file = QDir(folder).filePath("VexZenb.hlp");
-  if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
-  ctx_.prompt->message("Helpfile was not found in " + ctx_.programFolder, kProgramTitle,
-                       Prompt::Icon::None);
+  const QString folder = qs(ctx_.manualFolder);
+  if (!QFileInfo::exists(QDir(folder).filePath("index.html"))) {
+    ctx_.prompt->message("Helpfile was not found in " + ctx_.manualFolder, kProgramTitle,
+                         Prompt::Icon::None);
+    return;
+  }
+  // The current window stays current while the help window has the focus, so F1 there
+  // follows the editor window last used.
+  QMdiSubWindow* sub = mdi_->currentSubWindow();
+  auto* editor = sub ? qobject_cast<frmCreateVq*>(sub->widget()) : nullptr;
+  const QString page = editor ? manualPageFor(editor->tabs()->currentIndex()) : "index.html";
+  if (!helpWindow_) {
+    helpWindow_ = new HelpWindow(this);
+    helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  helpWindow_->showPage(folder, page);
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
 }
 
 bool MDIForm1::closeAllEditors() {

@@ -2,12 +2,14 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <string>
 #include <vector>
 
 #include "editor/ui/editor_host.h"
 #include "gui/app_context.h"
+#include "gui/help_window.h"
 
 class QAction;
 class QDragEnterEvent;
@@ -56,12 +58,14 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   QAction* redoAction() override { return redoAction_; }
   QList<QAction*> recentFileActions() override;
   void rememberFile(const QString& path) override;
+  QAction* helpAction() override { return helpAction_; }
   // The undo group: its active stack is the active editor window's history.
   QUndoGroup* undoGroup() const { return undoGroup_; }
 
   void metaopen() { OpenFile(true); }
   // Opens a file in a new editor window; false when the load was cancelled or failed.
   bool openPath(const QString& path, bool metaOnly);
+  // The manual in the help window, at the page of the active editor window's page.
   void showHelp();
   // Opens the recent file at index (0 is the newest); a file that is gone is taken off
   // the list with a message.
@@ -69,6 +73,7 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   // Opens the VQ files among paths, each in its own window, and names the others in
   // one message.
   void openDropped(const QStringList& paths);
+  HelpWindow* helpWindow() const { return helpWindow_; }
 
   int documentCounter() const { return counter_; }
   frmCreateVq* activeEditor() const;
@@ -105,6 +110,8 @@ class MDIForm1 : public QMainWindow, public EditorHost {
   QMenu* windowsMenu_ = nullptr;
   QUndoGroup* undoGroup_ = nullptr;
   QAction* undoAction_ = nullptr;
+  QAction* helpAction_ = nullptr;
+  QPointer<HelpWindow> helpWindow_;
   QAction* redoAction_ = nullptr;
   QList<QAction*> recentActions_;  // the separator, then one entry per file
   int counter_ = 0;

@@ -47,7 +47,7 @@ struct AppContext {
   DialogRunner runDialog = execDialog;
   // Ends the program; the tests watch it instead.
   std::function<void()> quit = [] { QCoreApplication::quit(); };
-  std::string programFolder;  // where the help file is looked for
+  std::string manualFolder;  // the manual's folder (index.html and its pages)
 };
 
 }  // namespace zendra

@@ -35,6 +35,8 @@ class EditorHost {
   virtual QList<QAction*> recentFileActions() = 0;
   // A table was opened or saved under path: it goes to the top of the recent files.
   virtual void rememberFile(const QString& path) = 0;
+  // "&Contents" (F1 anywhere in the program): the manual, shared by every Help menu.
+  virtual QAction* helpAction() = 0;
 };
 
 }  // namespace zendra

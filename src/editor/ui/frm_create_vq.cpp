@@ -261,6 +261,7 @@ void frmCreateVq::buildMenus() {
 
   auto* help = new QMenu("Help", this);
   help->setObjectName("mnuHelp");
+  help->addAction(host_.helpAction());
   connect(menuItem(help, "mnuAbout", "About"), &QAction::triggered, this,
           [this] { host_.showAbout(false); });
 
