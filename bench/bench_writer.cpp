@@ -2,6 +2,7 @@
 // whole file written to disk.
 #include <benchmark/benchmark.h>
 
+#include "bench_number_table.h"
 #include "bench_util.h"
 
 #include <cstdio>
@@ -12,34 +13,8 @@
 
 namespace {
 
-struct Table {
-  zendra::VexaMess doc;
-  zendra::CellGrid grid;
-  Table(int rows, int cols) {
-    auto add = [this](const char* name, int side, int count) {
-      auto v = doc.addDimension(name, side);
-      for (int i = 0; i < count; ++i) v->addVal()->value = name + std::to_string(i);
-    };
-    add("region", 0, rows / 2);
-    add("sex", 0, 2);
-    add("year", 1, cols);
-    doc.Decimaler = 1;
-    doc.setSaveDecimals();
-    doc.SprData = &grid;
-    zendra::CreateGrid(doc, grid, true, false);
-    unsigned v = 12345;
-    for (int r = 0; r < doc.NumRows; ++r) {
-      for (int c = 0; c < doc.NumCols; ++c) {
-        v = v * 1103515245u + 12345u;
-        grid.setNumber(doc.DataRow1 + r, doc.DataCol1 + c, (v % 1000000) / 10.0, 1);
-      }
-    }
-    doc.GridHasData = true;
-  }
-};
-
 void BM_BuildDataText(benchmark::State& state) {
-  Table t(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  NumberTable t(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   std::size_t bytes = 0;
   for (auto _ : state) {
     zendra::DataCheck check;
@@ -55,7 +30,7 @@ BENCHMARK(BM_BuildDataText)->Args({1000, 1000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildDataText)->Args({10000, 1000})->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_WriteToFile(benchmark::State& state) {
-  Table t(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  NumberTable t(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::string path = "/tmp/zendra-bench-write.vq";
   zendra::WriteOptions options;
   options.ansi = state.range(2) != 0;
