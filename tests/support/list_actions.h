@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -35,6 +37,17 @@ inline void chooseText(QComboBox* combo, const QString& text) {
   ASSERT_GE(index, 0) << text.toStdString();
   combo->setCurrentIndex(index);
   emit combo->activated(index);
+}
+
+// Closes a dialog as a user who says no: its cancel button, or the Escape key.
+inline void decline(QDialog& dialog, const char* cancelButton, bool escape) {
+  if (escape) {
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+  } else {
+    auto* button = dialog.findChild<QPushButton*>(cancelButton);
+    ASSERT_TRUE(button) << cancelButton;
+    button->click();
+  }
 }
 
 }  // namespace zendra::test

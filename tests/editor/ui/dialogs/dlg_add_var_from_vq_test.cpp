@@ -83,10 +83,8 @@ TEST(DlgAddVarFromVq, OkCancelAndMessages) {
         dialog.findChild<QPushButton*>("cmdOK")->click();
         break;
       case Press::Cancel:
-        dialog.findChild<QPushButton*>("cmdCancel")->click();
-        break;
       case Press::Escape:
-        QTest::keyClick(&dialog, Qt::Key_Escape);
+        test::decline(dialog, "cmdCancel", c.press == Press::Escape);
         break;
       case Press::DoubleClick: {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));

@@ -102,11 +102,7 @@ TEST(DlgNewValueOrder, CancelReturnsNothingEvenAfterAnEarlierOk) {
   EXPECT_EQ(dialog.order, (Order{1, 2, 3, 4}));
   for (const bool escape : {false, true}) {
     dialog.show();
-    if (escape) {
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-    } else {
-      button(dialog, "cmdCancel")->click();
-    }
+    test::decline(dialog, "cmdCancel", escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(dialog.order.empty());
   }

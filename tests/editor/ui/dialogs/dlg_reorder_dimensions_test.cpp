@@ -99,11 +99,7 @@ TEST(DlgReorderDimensions, CancelReturnsNothingEvenAfterAnEarlierOk) {
 
   for (const bool escape : {false, true}) {
     dialog.show();
-    if (escape) {
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-    } else {
-      button(dialog, "cmdCancel")->click();
-    }
+    test::decline(dialog, "cmdCancel", escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(dialog.order.empty());
   }
