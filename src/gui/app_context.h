@@ -7,6 +7,7 @@
 
 #include "format/recovery.h"
 #include "gui/gui_services.h"
+#include "import/database/any_database.h"
 #include "model/vexa_mess.h"
 #include "settings/default_data.h"
 #include "settings/registry.h"
@@ -39,6 +40,8 @@ struct AppContext {
   Registry registry;
   bool ShowCodes = false;  // labels show codes (View/Codes) or value texts (View/Values)
   VariableSources variableSources;
+  // The program's database, made when a database is first chosen and kept open.
+  std::unique_ptr<clsAnyDatabase> database;
   // This program's recovery copies, in the user's state folder.
   recovery::Session recovery;
 

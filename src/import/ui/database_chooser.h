@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+
+namespace zendra {
+
+class clsAnyDatabase;
+struct AppContext;
+
+// Lets the user choose a database file ("Select Acces database") and opens it as the
+// program's database. The same file again keeps the open database unless the file was
+// changed on disk meanwhile, when it is opened anew. Returns the open database, or null
+// when the user cancelled or the file could not be opened (the user was told why; the
+// program's database is then the one it was before).
+clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent);
+
+}  // namespace zendra
