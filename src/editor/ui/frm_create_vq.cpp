@@ -22,6 +22,7 @@
 #include <cerrno>
 
 #include "editor/cell_commands.h"
+#include "editor/database_import_command.h"
 #include "editor/fill_commands.h"
 #include "editor/import_command.h"
 #include "editor/keys_conversion.h"
@@ -47,8 +48,10 @@
 #include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "gui/frm_progress.h"
+#include "import/ui/database_chooser.h"
 #include "import/ui/dlg_csv_load.h"
 #include "import/ui/dlg_data_file_format.h"
+#include "import/ui/dlg_make_table_from_mdb.h"
 
 namespace zendra {
 namespace {
@@ -233,7 +236,8 @@ void frmCreateVq::buildMenus() {
   sepImport_ = edit->addSeparator();
   mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)");
   connect(mnuLoadFromCSV_, &QAction::triggered, this, &frmCreateVq::loadFromCsv);
-  mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table", true);
+  mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table");
+  connect(mnuCreateFromMDB_, &QAction::triggered, this, &frmCreateVq::createFromMdb);
   mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format");
   connect(mnuConvertToKEys_, &QAction::triggered, this, &frmCreateVq::convertToKeys);
 
@@ -723,6 +727,57 @@ void frmCreateVq::getExternalData() {
   dlgCSVLoad log({}, doc_, QLocale().decimalPoint(), this);
   log.showLog(result);
   ctx_.runDialog(log);
+}
+
+namespace {
+
+// The engine's progress while it copies a big table: the progress window shows up only
+// once the engine reports some, so that a quick query does not flash it.
+class QueryProgressPrompt : public Prompt {
+ public:
+  QueryProgressPrompt(frmProgress& window, Prompt& questions)
+      : window_(window), inner_(window, questions) {}
+  Answer ask(std::string_view text, std::string_view title, Buttons buttons, Icon icon) override {
+    return inner_.ask(text, title, buttons, icon);
+  }
+  void progress(std::int64_t position, std::int64_t total) override {
+    if (!window_.isVisible()) window_.show();
+    inner_.progress(position, total);
+  }
+  void breathe() override { inner_.breathe(); }
+  bool cancelled() const override { return inner_.cancelled(); }
+
+ private:
+  frmProgress& window_;
+  ProgressPrompt inner_;
+};
+
+}  // namespace
+
+void frmCreateVq::createFromMdb() {
+  commitEdit();
+  if (!doc_.GridCreated) return;
+  clsAnyDatabase* db = chooseDatabase(ctx_, this);
+  if (!db) return;
+  dlgMakeTableFromMDB wizard(*db, doc_, grid_, *ctx_.prompt, this);
+  wizard.runQuery = [this, db](const std::string& sql, DbRows& out) {
+    frmProgress progress(this);
+    progress.setWindowModality(Qt::ApplicationModal);
+    QueryProgressPrompt prompt(progress, *ctx_.prompt);
+    db->setPrompt(&prompt);
+    const DbResult result = RunDbQuery(*db, sql, out);
+    db->setPrompt(ctx_.prompt);
+    progress.close();
+    return result;
+  };
+  wizard.finish = [this](DbPlacement placement) {
+    push(std::make_unique<DatabaseImportCommand>(doc_, grid_, std::move(placement)));
+    refreshDataGrid();
+  };
+  ctx_.runDialog(wizard);
+  // With data in the grid the menus and the structure controls change.
+  basicPage_->arrangeStructure();
+  onPageChanged(tabs_->currentIndex());
 }
 
 QWidget* frmCreateVq::focusedControl() const {

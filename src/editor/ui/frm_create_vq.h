@@ -138,6 +138,9 @@ class frmCreateVq : public QWidget, public EditorContext {
   void loadFromCsv();
   // "Get data from external file": a text file, then the import wizard.
   void getExternalData();
+  // "Create table from Acces-table": a database, then dlgMakeTableFromMDB; its Finish is
+  // one step of the history.
+  void createFromMdb();
   void setCaptionFromFileName();
   void rebuildWindowList();
   // The focused widget when it lies in this window.
