@@ -46,6 +46,8 @@ void DatabaseImportCommand::redo() {
     ApplyDbPlacement(doc_, grid_, placement_);
     rowsAfter_ = grid_.rowCount();
     after_ = GridLayout::of(doc_);
+    // An empty result still marks the grid as holding data.
+    if (!(after_ == before_)) wrote_ = true;
     placement_ = DbPlacement();  // undo and redo use the kept copies
     return;
   }

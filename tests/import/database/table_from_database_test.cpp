@@ -225,5 +225,15 @@ TEST_F(StatsTable, FinishIsOneStepInKeysForm) {
   checkOneStep();
 }
 
+TEST_F(StatsTable, AnEmptyResultIsStillAStep) {
+  build(0, 0);
+  DatabaseImportCommand step(doc, grid, place(count() + " HAVING count(*) > 1000"));
+  step.redo();
+  EXPECT_TRUE(doc.GridHasData);
+  EXPECT_FALSE(step.changesNothing());  // the history keeps it, so undo clears GridHasData
+  step.undo();
+  EXPECT_FALSE(doc.GridHasData);
+}
+
 }  // namespace
 }  // namespace zendra
