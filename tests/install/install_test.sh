@@ -25,6 +25,7 @@ unset DESTDIR
 expected=(
   bin/zendra
   bin/zendra-cli
+  libexec/zendra/zendra-mdb
   share/applications/zendra.desktop
   share/icons/hicolor/scalable/apps/zendra.svg
   share/mime/packages/zendra.xml
@@ -33,7 +34,7 @@ expected=(
 for f in "${expected[@]}"; do
   [ -f "$prefix/$f" ] || fail "$f is not installed"
 done
-for f in bin/zendra bin/zendra-cli; do
+for f in bin/zendra bin/zendra-cli libexec/zendra/zendra-mdb; do
   [ -x "$prefix/$f" ] || fail "$f is not executable"
 done
 while IFS= read -r f; do

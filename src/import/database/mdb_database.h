@@ -1,0 +1,42 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "import/database/mdb_stream.h"
+#include "import/database/sql_database.h"
+
+namespace zendra {
+
+// An Access (.mdb) file. A helper process (zendra-mdb) reads the file with libmdb, so
+// that a damaged file cannot bring the program down; the tables a statement needs are
+// copied into an in-memory SQLite database once per opening, and saved select queries
+// become views over them.
+class clsMDB : public SqlDatabase {
+ public:
+  // The statement of the query at a 0-based position, as the file's query rows give it.
+  std::string QuerySql(std::int32_t position) const;
+
+ protected:
+  DbResult openEngine(Catalog& catalog) override;
+  DbResult provide(const std::vector<std::string>& names) override;
+  std::vector<DbField> tableFields(std::size_t index) override;
+  void closeEngine() override;
+
+ private:
+  // Adds to tables and views (in the order they must be made) what names need.
+  void collect(const std::vector<std::string>& names, std::vector<std::size_t>& tables,
+               std::vector<std::size_t>& views, std::set<std::size_t>& visiting);
+  DbResult copyTables(const std::vector<std::size_t>& tables);
+
+  std::vector<std::vector<mdbstream::Kind>> kinds_;  // the column kinds of each table
+  std::set<std::size_t> copied_;                     // tables in the SQLite database
+  std::set<std::size_t> made_;                       // queries made into views
+};
+
+// The reader program: $ZENDRA_MDB_READER, else zendra-mdb beside the running program,
+// in ../libexec/zendra from it, in the installed libexec folder or in the build tree.
+std::string mdbReaderPath();
+
+}  // namespace zendra
