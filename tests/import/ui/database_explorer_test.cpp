@@ -102,6 +102,17 @@ struct Explorer {
     dialog->show();
   }
   bool shows(const char* name) const { return child(*dialog, name)->isVisible(); }
+  // The buttons shown, the default one marked with "*".
+  std::string buttons() const {
+    std::string shown;
+    for (const char* name : {"cmdBack", "cmdNext", "cmdFinish", "cmdCancel"}) {
+      const auto* button = child<QPushButton>(*dialog, name);
+      if (!button->isVisible()) continue;
+      if (!shown.empty()) shown += ' ';
+      shown += button->text().toStdString() + (button->isDefault() ? "*" : "");
+    }
+    return shown;
+  }
   Lines values() const { return test::listTexts(child<QListWidget>(*dialog, "lstValueCode")); }
   Lines told() const {
     Lines all;
@@ -124,60 +135,48 @@ TEST(DatabaseExplorer, WalksItsFourPagesAndBuildsAVariableWithCodes) {
   EXPECT_EQ(d.windowTitle(), "Select values and code from database");
   for (auto [name, text] : {std::pair{"lblTable", "Select the table containing values and codes"},
                             {"lblCodeField", "Select the field holding codes"},
+                            {"chkNocodes", "No codes to be included"},
                             {"lblValueField", "Select the field holding values (text)"},
                             {"lblConfirm", "Confirm to use codelist"},
-                            {"lblVarName", "Enter name of variable"}}) {
-    EXPECT_EQ(child<QLabel>(d, name)->text(), text) << name;
-  }
-  for (auto [name, text] : {std::pair{"cmdBack", "Back"},
+                            {"lblVarName", "Enter name of variable"},
+                            {"cmdBack", "Back"},
                             {"cmdNext", "Next"},
                             {"cmdFinish", "Finish"},
                             {"cmdCancel", "Cancel"}}) {
-    EXPECT_EQ(child<QPushButton>(d, name)->text(), text) << name;
+    EXPECT_EQ(child(d, name)->property("text").toString(), text) << name;
   }
-  EXPECT_EQ(child<QCheckBox>(d, "chkNocodes")->text(), "No codes to be included");
 
-  // Page 0: the user tables, the first selected; no Back, no Finish.
+  // Page 0: the user tables, the first selected.
   EXPECT_EQ(test::listTexts(child<QListWidget>(d, "lstTables")),
             (Lines{"Table1", "Table2", "Table3", "Regions", "Sexes", "Years", "Municipalities",
                    "Persons", "PersonsDirty"}));
   EXPECT_EQ(child<QListWidget>(d, "lstTables")->currentRow(), 0);
-  EXPECT_TRUE(e.shows("lstTables"));
-  EXPECT_FALSE(e.shows("cmdBack"));
-  EXPECT_FALSE(e.shows("cmdFinish"));
-  EXPECT_TRUE(child<QPushButton>(d, "cmdNext")->isDefault());
+  EXPECT_EQ(e.buttons(), "Next* Cancel");
   d.grab().save("/tmp/dlgExploreDatabase-0.png");
 
   select(d, "lstTables", "Regions");
   press(d, "cmdNext");
-  EXPECT_EQ(d.page(), 1);
   EXPECT_TRUE(e.shows("lstFields1"));
   EXPECT_FALSE(e.shows("lstTables"));
-  EXPECT_TRUE(e.shows("cmdBack"));
+  EXPECT_EQ(e.buttons(), "Back Next* Cancel");
   EXPECT_EQ(test::listTexts(child<QListWidget>(d, "lstFields1")), (Lines{"Code", "Name"}));
-  EXPECT_EQ(test::listTexts(child<QListWidget>(d, "lstFields2")), (Lines{"Code", "Name"}));
   EXPECT_EQ(child<QListWidget>(d, "lstFields1")->currentRow(), 0);
   d.grab().save("/tmp/dlgExploreDatabase-1.png");
 
   press(d, "cmdNext");
-  EXPECT_EQ(d.page(), 2);
   EXPECT_TRUE(e.shows("lstFields2"));
   d.grab().save("/tmp/dlgExploreDatabase-2.png");
   select(d, "lstFields2", "Name");
   press(d, "cmdNext");
   EXPECT_EQ(d.page(), 3);
-  EXPECT_FALSE(e.shows("cmdNext"));
-  EXPECT_TRUE(e.shows("cmdFinish"));
-  EXPECT_TRUE(child<QPushButton>(d, "cmdFinish")->isDefault());
+  EXPECT_EQ(e.buttons(), "Back Finish* Cancel");
   EXPECT_EQ(child<QLabel>(d, "lblSelected")->text(), "Table: Regions Code: Code Value: Name");
   EXPECT_EQ(e.values(), kRegions);
   d.grab().save("/tmp/dlgExploreDatabase-3.png");
 
   // Back to the value field and on again reads the values anew, without the old ones.
   press(d, "cmdBack");
-  EXPECT_EQ(d.page(), 2);
-  EXPECT_TRUE(e.shows("cmdNext"));
-  EXPECT_FALSE(e.shows("cmdFinish"));
+  EXPECT_EQ(e.buttons(), "Back Next* Cancel");
   press(d, "cmdNext");
   EXPECT_EQ(e.values(), kRegions);
   EXPECT_EQ(d.NewDim->ValueCode.Count(), 4);
@@ -222,8 +221,7 @@ TEST(DatabaseExplorer, EachPageSaysWhatIsMissingAndStays) {
   // Back to the first page hides Back again.
   press(d, "cmdBack");
   press(d, "cmdBack");
-  EXPECT_EQ(d.page(), 0);
-  EXPECT_FALSE(e.shows("cmdBack"));
+  EXPECT_EQ(e.buttons(), "Next* Cancel");
 
   press(d, "cmdCancel");
   EXPECT_EQ(d.result(), QDialog::Rejected);
