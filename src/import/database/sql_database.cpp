@@ -353,6 +353,7 @@ void SqlDatabase::CloseRecordSet() {
 std::int32_t SqlDatabase::RecordCount() {
   while (stepRow()) {
   }
+  position_ = 0;
   return static_cast<std::int32_t>(rows_.size());
 }
 

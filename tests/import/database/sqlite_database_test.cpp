@@ -171,6 +171,13 @@ TEST(SqliteDatabase, CatalogFieldsRelationsAndValues) {
   EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Date);
   EXPECT_EQ(db.Field(3).kind, DbValue::Kind::Real);
 
+  // Text columns compare without case, as in an Access file; a view over them too.
+  ASSERT_TRUE(db.OpenRecordSet(
+      "SELECT COUNT(*) FROM Regions WHERE Name = 'ÖSTERGÖTLAND' OR Code IN ('01', 'x')"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Rich WHERE Region = '01'"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"1"});
+
   // Null in a sum counts as nothing; a Null group comes back as Null.
   ASSERT_TRUE(
       db.OpenRecordSet("SELECT Region, SUM(Kids) FROM Persons GROUP BY Region ORDER BY Region"));
@@ -249,10 +256,13 @@ TEST(SqliteDatabase, AwkwardNamesNameThemselves) {
 TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
   TempFolder folder;
   const std::string path = folder.file("t.db");
-  makeSqlite(path, "CREATE TABLE t (a);");
+  makeSqlite(path, "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
+                   "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
   clsSQLiteDb db;
   db.setDbName(path);
   ASSERT_TRUE(db.OpenDB());
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*), SUM(n) FROM t GROUP BY a ORDER BY a"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2|7", "1|5", "2|3"}));
   ASSERT_TRUE(db.OpenRecordSet(
       "SELECT MIN(x), COUNT(*) FROM (SELECT 'Öster' AS x UNION ALL SELECT 'öSTER' UNION ALL "
       "SELECT 'Ä' UNION ALL SELECT 'Łódź' UNION ALL SELECT 'łÓDŹ' UNION ALL SELECT 'b' UNION ALL "
