@@ -261,13 +261,15 @@ TEST(DatabaseExplorer, WithoutCodesTakesTextsOnlyAndANullCodeShowsAsNull) {
 TEST(DatabaseExplorer, AValueQueryThatFailsIsToldAndStaysOnTheValueField) {
   test::TempFolder folder;
   const std::string path = folder.file("broken.sqlite");
-  // Reading the computed column fails: the absolute value of the smallest integer overflows.
-  writeSqlite(path,
-              "CREATE TABLE Codes(Code TEXT, n INTEGER);"
-              "INSERT INTO Codes VALUES ('1', -9223372036854775807 - 1);"
-              "ALTER TABLE Codes ADD COLUMN Name TEXT GENERATED ALWAYS AS (abs(n)) VIRTUAL;");
+  writeSqlite(path, "CREATE TABLE Codes(Code TEXT, Name TEXT); INSERT INTO Codes VALUES (1, 'a');");
   Explorer e(path);
-  walk(*e.dialog, "Codes", "Code", "Name");
+  select(*e.dialog, "lstTables", "Codes");
+  press(*e.dialog, "cmdNext");
+  press(*e.dialog, "cmdNext");
+  // Another program removes the table while the explorer shows its fields.
+  writeSqlite(path, "DROP TABLE Codes;");
+  select(*e.dialog, "lstFields2", "Name");
+  press(*e.dialog, "cmdNext");
   EXPECT_EQ(e.dialog->page(), 2);
   ASSERT_EQ(e.prompt.asked.size(), 1u);
   EXPECT_TRUE(e.prompt.asked[0].text.starts_with("The values could not be read\n"));
