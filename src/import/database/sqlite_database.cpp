@@ -102,10 +102,10 @@ DbResult clsSQLiteDb::openEngine(Catalog& catalog) {
   for (const TableInfo& table : catalog.tables) {
     if (table.system) continue;
     std::string columns;
-    for (const auto& column :
-         rowsOf(connection_, "SELECT name, type FROM pragma_table_info(" + quoted(table.name) +
-                                 ")")) {
-      // Text affinity: a declared type naming CHAR, CLOB or TEXT.
+    for (const auto& column : rowsOf(connection_, "SELECT name, type FROM pragma_table_xinfo(" +
+                                                      quoted(table.name) + ") WHERE hidden <> 1")) {
+      // Every column the table lists, generated ones included (table_info leaves them
+      // out). Text affinity: a declared type naming CHAR, CLOB or TEXT.
       std::string type = column[1];
       for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       const bool text = type.find("CHAR") != std::string::npos ||
@@ -116,8 +116,8 @@ DbResult clsSQLiteDb::openEngine(Catalog& catalog) {
                  quotedName(column[0]);
     }
     if (columns.empty()) continue;
-    execute("CREATE TEMP VIEW " + quotedName(table.name) + " AS SELECT " + columns +
-            " FROM main." + quotedName(table.name));
+    execute("CREATE TEMP VIEW " + quotedName(table.name) + " AS SELECT " + columns + " FROM main." +
+            quotedName(table.name));
   }
   return DbResult::success();
 }

@@ -253,11 +253,34 @@ TEST(SqliteDatabase, AwkwardNamesNameThemselves) {
   EXPECT_EQ(rowsOf(db), std::vector<std::string>{"9"});
 }
 
+TEST(SqliteDatabase, EveryListedFieldReadsAndUnknownNamesFail) {
+  TempFolder folder;
+  const std::string path = folder.file("generated.sqlite");
+  makeSqlite(path, R"(
+    CREATE TABLE t (a INTEGER, b TEXT, twice INTEGER GENERATED ALWAYS AS (a * 2));
+    INSERT INTO t (a, b) VALUES (1, 'x'), (2, 'y');
+  )");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  db.SelectTable(1);
+  ASSERT_EQ(db.ListBoxFields().size(), 3u);
+  ASSERT_TRUE(db.OpenRecordSet("SELECT " + db.SelectFieldname(2) + " FROM " + db.SelectTableName() +
+                               " ORDER BY 1"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2", "4"}));
+  // A misspelt bracketed name is an error, never its own text as every value.
+  EXPECT_FALSE(db.OpenRecordSet("SELECT [nope] FROM [t]"));
+  // Double-quoted texts stay texts, as Access reads them.
+  ASSERT_TRUE(db.OpenRecordSet("SELECT \"b\" FROM [t] WHERE [b] = \"y\""));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"b"});
+}
+
 TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
   TempFolder folder;
   const std::string path = folder.file("t.db");
-  makeSqlite(path, "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
-                   "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
+  makeSqlite(path,
+             "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
+             "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
   clsSQLiteDb db;
   db.setDbName(path);
   ASSERT_TRUE(db.OpenDB());
