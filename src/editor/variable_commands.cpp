@@ -142,6 +142,13 @@ AddVariableCommand::AddVariableCommand(VexaMess& doc, CellGrid& grid, std::int32
   refusal_ = VariableNameProblem(doc, variable_->name);
 }
 
+AddVariableCommand::AddVariableCommand(VexaMess& doc, CellGrid& grid, std::int32_t side,
+                                       DimensionRef variable, bool showCodes)
+    : StructureCommand(doc, grid, showCodes), side_(side), variable_(std::move(variable)) {
+  variable_->name = std::string(trimBlanks(variable_->name));
+  refusal_ = VariableNameProblem(doc, variable_->name);
+}
+
 void AddVariableCommand::change() {
   doc_.insertDimension(variable_, side_);
 }

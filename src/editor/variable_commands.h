@@ -81,14 +81,18 @@ class StructureCommand : public Command {
 };
 
 // Adds a variable at the end of the stub (side 0) or the heading. What is placed is
-// always a new variable or a copy (CopyDimdata) of the one given, so that a variable of
-// another table or of the default data is never shared: editing it here changes only
-// this table.
+// always a new variable, a copy (CopyDimdata) of the one given, or one made for this table
+// alone, so that a variable of another table or of the default data is never shared:
+// editing it here changes only this table.
 class AddVariableCommand : public StructureCommand {
  public:
   AddVariableCommand(VexaMess& doc, CellGrid& grid, std::int32_t side, std::string name,
                      bool showCodes);
   AddVariableCommand(VexaMess& doc, CellGrid& grid, std::int32_t side, const DimensionData& source,
+                     bool showCodes);
+  // Places variable itself: one made for this table alone (read from a database), which
+  // keeps what it records of its source (dbName, TableName, CodeField).
+  AddVariableCommand(VexaMess& doc, CellGrid& grid, std::int32_t side, DimensionRef variable,
                      bool showCodes);
   std::string text() const override { return "Add Variable"; }
   // The variable placed in the table.

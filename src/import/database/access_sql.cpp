@@ -68,7 +68,7 @@ std::string isoFromAccessDate(std::string_view literal) {
     return {};
   }
   if (month < 1 || month > 12 || day < 1 || day > 31 || year < 100 || year > 9999) return {};
-  char buffer[32];
+  char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
   std::string out = buffer;
   if (timePart.empty()) return out;
@@ -84,7 +84,10 @@ std::string isoFromAccessDate(std::string_view literal) {
   int hour = t[0];
   if (pm && hour < 12) hour += 12;
   if (am && hour == 12) hour = 0;
-  if (hour > 23 || t[1] > 59 || (t.size() == 3 && t[2] > 59)) return {};
+  if (hour < 0 || hour > 23 || t[1] < 0 || t[1] > 59 ||
+      (t.size() == 3 && (t[2] < 0 || t[2] > 59))) {
+    return {};
+  }
   std::snprintf(buffer, sizeof buffer, " %02d:%02d:%02d", hour, t[1], t.size() == 3 ? t[2] : 0);
   return out + buffer;
 }

@@ -51,6 +51,9 @@ const char* declaredType(mdbstream::Kind kind) {
   }
 }
 
+// A minute without a byte from the reader (polls of 100 ms).
+constexpr int kQuietPollLimit = 600;
+
 const DbResult kDamaged = DbResult::failure("The file is damaged: its contents cannot be read");
 
 // Runs the reader program with args and hands what it writes to consume, which takes
@@ -88,15 +91,20 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
 
   std::string buffer, messages;
   std::string chunk(1 << 20, '\0');
-  bool outOpen = true, errOpen = true, stopped = false, cancelled = false;
-  while ((outOpen || errOpen) && !stopped && !cancelled) {
+  bool outOpen = true, errOpen = true, stopped = false, cancelled = false, silent = false;
+  int quietPolls = 0;  // a reader caught in a loop on a damaged file writes nothing
+  while ((outOpen || errOpen) && !stopped && !cancelled && !silent) {
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     const int ready = ::poll(fds, 2, 100);
     if (prompt) {
       prompt->breathe();
       if (prompt->cancelled()) cancelled = true;
     }
-    if (ready <= 0) continue;
+    if (ready <= 0) {
+      silent = ++quietPolls >= kQuietPollLimit;
+      continue;
+    }
+    quietPolls = 0;
     for (int k = 0; k < 2; ++k) {
       if (!(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       const ssize_t n = ::read(fds[k].fd, chunk.data(), chunk.size());
@@ -113,7 +121,7 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
       if (!consume(buffer)) stopped = true;
     }
   }
-  if (stopped || cancelled) ::kill(pid, SIGKILL);
+  if (stopped || cancelled || silent) ::kill(pid, SIGKILL);
   ::close(out[0]);
   ::close(err[0]);
   int status = 0;
@@ -121,6 +129,7 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
   }
   if (cancelled) return DbResult::cancel();
   if (stopped) return kDamaged;
+  if (silent) return DbResult::failure("The file is damaged: the Access reader stopped answering");
   if (WIFSIGNALED(status)) {
     return DbResult::failure("The file is damaged: the Access reader stopped on signal " +
                              std::to_string(WTERMSIG(status)));

@@ -191,6 +191,10 @@ DbResult SqlDatabase::OpenDB() {
   // No other database can be attached, whatever a statement tries.
   sqlite3_limit(connection_, SQLITE_LIMIT_ATTACHED, 0);
   sqlite3_db_config(connection_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  // A bracketed name that names no field must fail, not turn into a text literal:
+  // statements reach SQLite with every name in double quotes (string literals of the
+  // user's text are single-quoted by then), so the legacy fallback is off.
+  sqlite3_db_config(connection_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_set_authorizer(connection_, &SqlDatabase::authorize, this);
   catalog_ = std::move(catalog);
   wanted_ = true;
@@ -353,6 +357,7 @@ void SqlDatabase::CloseRecordSet() {
 std::int32_t SqlDatabase::RecordCount() {
   while (stepRow()) {
   }
+  position_ = 0;
   return static_cast<std::int32_t>(rows_.size());
 }
 

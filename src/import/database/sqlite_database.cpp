@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <map>
 
 namespace zendra {
@@ -34,6 +35,15 @@ std::vector<std::vector<std::string>> rowsOf(sqlite3* connection, const std::str
   if (rc != SQLITE_DONE && error) *error = sqlite3_errmsg(connection);
   sqlite3_finalize(statement);
   return rows;
+}
+
+std::string quotedName(const std::string& name) {
+  std::string out = "\"";
+  for (const char c : name) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + '"';
 }
 
 std::string quoted(const std::string& text) {
@@ -88,7 +98,33 @@ DbResult clsSQLiteDb::openEngine(Catalog& catalog) {
       catalog.relations.push_back({key[1], primaryField, table.name, key[2], fieldsPerKey[key[0]]});
     }
   }
+  addCaseFreeCollation(connection_);
+  for (const TableInfo& table : catalog.tables) {
+    if (table.system) continue;
+    std::string columns;
+    for (const auto& column : rowsOf(connection_, "SELECT name, type FROM pragma_table_xinfo(" +
+                                                      quoted(table.name) + ") WHERE hidden <> 1")) {
+      // Every column the table lists, generated ones included (table_info leaves them
+      // out). Text affinity: a declared type naming CHAR, CLOB or TEXT.
+      std::string type = column[1];
+      for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const bool text = type.find("CHAR") != std::string::npos ||
+                        type.find("CLOB") != std::string::npos ||
+                        type.find("TEXT") != std::string::npos;
+      columns += (columns.empty() ? "" : ", ") + quotedName(column[0]) +
+                 (text ? std::string(" COLLATE ") + kCaseFreeCollation : "") + " AS " +
+                 quotedName(column[0]);
+    }
+    if (columns.empty()) continue;
+    execute("CREATE TEMP VIEW " + quotedName(table.name) + " AS SELECT " + columns + " FROM main." +
+            quotedName(table.name));
+  }
   return DbResult::success();
+}
+
+std::vector<DbField> clsSQLiteDb::tableFields(std::size_t index) {
+  // The table itself, not its case-free view, knows where its columns come from.
+  return statementFields("SELECT * FROM main." + quotedName(catalog_.tables[index].name));
 }
 
 }  // namespace zendra

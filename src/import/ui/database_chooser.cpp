@@ -23,25 +23,10 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-}  // namespace
-
-clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent) {
+// Opens path with a new object that replaces the program's database only once the file
+// is open, so a failed open leaves no half-set name behind; the user is told why it failed.
+clsAnyDatabase* openAsProgramDatabase(AppContext& app, const std::string& path) {
   clsAnyDatabase* current = app.database.get();
-  FileChooser::Request request;
-  request.title = "Select Acces database";
-  request.filter = qtFilter(kDatabaseFilter);
-  request.folder = qs(current ? current->DBPath() : app.settings.MDBBase);
-  request.fileName = qs(current ? current->dbName() : std::string());
-  request.mustExist = true;
-  const std::string path = stdString(app.files->openFile(parent, request));
-  if (path.empty()) return nullptr;
-
-  if (current && current->isOpen() && path == current->dbName() && !current->fileChanged()) {
-    return current;
-  }
-
-  // A new object opens the file; it replaces the program's database only once the file
-  // is open, so a failed open leaves no half-set name behind.
   auto opened = makeDatabase(databaseKindOf(path));
   opened->setDBPath(current ? current->DBPath() : app.settings.MDBBase);
   opened->setDbName(path);
@@ -62,6 +47,33 @@ clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent) {
   app.settings.MDBBase = app.database->DBPath();
   app.variableSources.lastDatabaseName = app.database->DBFile();
   return app.database.get();
+}
+
+}  // namespace
+
+clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent) {
+  clsAnyDatabase* current = app.database.get();
+  FileChooser::Request request;
+  request.title = "Select Acces database";
+  request.filter = qtFilter(kDatabaseFilter);
+  request.folder = qs(current ? current->DBPath() : app.settings.MDBBase);
+  request.fileName = qs(current ? current->dbName() : std::string());
+  request.mustExist = true;
+  const std::string path = stdString(app.files->openFile(parent, request));
+  if (path.empty()) return nullptr;
+
+  if (current && current->isOpen() && path == current->dbName() && !current->fileChanged()) {
+    return current;
+  }
+  return openAsProgramDatabase(app, path);
+}
+
+clsAnyDatabase* lastDatabase(AppContext& app) {
+  clsAnyDatabase* current = app.database.get();
+  if (!current) return nullptr;
+  if (current->isOpen() && !current->fileChanged()) return current;
+  // The file may even have been replaced by a database of the other kind.
+  return openAsProgramDatabase(app, current->dbName());
 }
 
 }  // namespace zendra

@@ -14,4 +14,9 @@ struct AppContext;
 // program's database is then the one it was before).
 clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent);
 
+// The program's database, for another use without choosing it again: as it is, or opened
+// anew when its file changed on disk meanwhile. Null when there is none or it cannot be
+// opened again (the user was told why, as by chooseDatabase).
+clsAnyDatabase* lastDatabase(AppContext& app);
+
 }  // namespace zendra

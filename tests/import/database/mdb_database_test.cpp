@@ -121,6 +121,9 @@ TEST_F(Stats, FieldsAndRelationsOfTablesAndQueries) {
 
 TEST_F(Stats, ValuesOfEveryKind) {
   ASSERT_TRUE(db.OpenRecordSet("SELECT Code, Name FROM [Municipalities]"));
+  db.MoveNext();
+  EXPECT_EQ(db.RecordCount(), 4);  // and back at the first record
+  EXPECT_EQ(dbValueText(db.Field(0)), "114");
   EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"114|Upplands Väsby", "180|Stockholm",
                                                   "380|Uppsala", "'Null'|Unknown"}));
   ASSERT_TRUE(db.OpenRecordSet("SELECT * FROM PersonsDirty"));
@@ -220,14 +223,34 @@ TEST(MdbDatabase, DamagedFilesAreNotReadable) {
   EXPECT_FALSE(missing.OpenDB());
 }
 
-TEST(MdbDatabase, WithoutTheReaderNothingOpens) {
-  ::setenv("ZENDRA_MDB_READER", "/nonexistent/zendra-mdb", 1);
+// Opens stats.mdb with the reader program replaced by a shell script.
+DbResult openWithReader(const std::string& script) {
+  TempFolder folder;
+  const auto reader = folder.write("reader", "#!/bin/sh\n" + script);
+  fs::permissions(reader, fs::perms::owner_all);
+  ::setenv("ZENDRA_MDB_READER", reader.c_str(), 1);
   clsMDB db;
   db.setDbName(fixture("stats.mdb"));
   const DbResult result = db.OpenDB();
   ::unsetenv("ZENDRA_MDB_READER");
-  EXPECT_FALSE(result);
-  EXPECT_NE(result.error.find("reader"), std::string::npos);
+  EXPECT_FALSE(db.isOpen());
+  return result;
+}
+
+TEST(MdbDatabase, AReaderThatFailsMakesTheFileUnreadable) {
+  EXPECT_NE(openWithReader("kill -SEGV $$\n").error.find("signal 11"), std::string::npos);
+  EXPECT_EQ(openWithReader("echo first >&2; echo 'Bad page' >&2; exit 3\n").error, "Bad page");
+  EXPECT_EQ(openWithReader("printf 'garbage of some length'\n").error,
+            "The file is damaged: its contents cannot be read");
+  // A stream that stops in the middle of a record.
+  EXPECT_EQ(openWithReader("printf '\\006\\0\\0\\0ZMDB1\\nT\\011\\0\\0'\n").error,
+            "The file is damaged: its contents cannot be read");
+  EXPECT_NE(openWithReader("exec /nonexistent/zendra-mdb\n").error, "");
+  ::setenv("ZENDRA_MDB_READER", "/nonexistent/zendra-mdb", 1);
+  clsMDB db;
+  db.setDbName(fixture("stats.mdb"));
+  EXPECT_FALSE(db.OpenDB());
+  ::unsetenv("ZENDRA_MDB_READER");
 }
 
 TEST(MdbDatabase, ReopensAFileReplacedOnDisk) {

@@ -171,6 +171,13 @@ TEST(SqliteDatabase, CatalogFieldsRelationsAndValues) {
   EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Date);
   EXPECT_EQ(db.Field(3).kind, DbValue::Kind::Real);
 
+  // Text columns compare without case, as in an Access file; a view over them too.
+  ASSERT_TRUE(db.OpenRecordSet(
+      "SELECT COUNT(*) FROM Regions WHERE Name = 'ÖSTERGÖTLAND' OR Code IN ('01', 'x')"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Rich WHERE Region = '01'"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"1"});
+
   // Null in a sum counts as nothing; a Null group comes back as Null.
   ASSERT_TRUE(
       db.OpenRecordSet("SELECT Region, SUM(Kids) FROM Persons GROUP BY Region ORDER BY Region"));
@@ -246,13 +253,39 @@ TEST(SqliteDatabase, AwkwardNamesNameThemselves) {
   EXPECT_EQ(rowsOf(db), std::vector<std::string>{"9"});
 }
 
-TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
+TEST(SqliteDatabase, EveryListedFieldReadsAndUnknownNamesFail) {
   TempFolder folder;
-  const std::string path = folder.file("t.db");
-  makeSqlite(path, "CREATE TABLE t (a);");
+  const std::string path = folder.file("generated.sqlite");
+  makeSqlite(path, R"(
+    CREATE TABLE t (a INTEGER, b TEXT, twice INTEGER GENERATED ALWAYS AS (a * 2));
+    INSERT INTO t (a, b) VALUES (1, 'x'), (2, 'y');
+  )");
   clsSQLiteDb db;
   db.setDbName(path);
   ASSERT_TRUE(db.OpenDB());
+  db.SelectTable(1);
+  ASSERT_EQ(db.ListBoxFields().size(), 3u);
+  ASSERT_TRUE(db.OpenRecordSet("SELECT " + db.SelectFieldname(2) + " FROM " + db.SelectTableName() +
+                               " ORDER BY 1"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2", "4"}));
+  // A misspelt bracketed name is an error, never its own text as every value.
+  EXPECT_FALSE(db.OpenRecordSet("SELECT [nope] FROM [t]"));
+  // Double-quoted texts stay texts, as Access reads them.
+  ASSERT_TRUE(db.OpenRecordSet("SELECT \"b\" FROM [t] WHERE [b] = \"y\""));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"b"});
+}
+
+TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
+  TempFolder folder;
+  const std::string path = folder.file("t.db");
+  makeSqlite(path,
+             "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
+             "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*), SUM(n) FROM t GROUP BY a ORDER BY a"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2|7", "1|5", "2|3"}));
   ASSERT_TRUE(db.OpenRecordSet(
       "SELECT MIN(x), COUNT(*) FROM (SELECT 'Öster' AS x UNION ALL SELECT 'öSTER' UNION ALL "
       "SELECT 'Ä' UNION ALL SELECT 'Łódź' UNION ALL SELECT 'łÓDŹ' UNION ALL SELECT 'b' UNION ALL "

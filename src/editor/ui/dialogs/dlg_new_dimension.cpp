@@ -65,7 +65,6 @@ void dlgNewDimension::reset() {
   options_->setExclusive(true);
   ui_->Text1->clear();
   ui_->Text1->hide();
-  ui_->Option1_1->setVisible(sources_.databaseAvailable);
   ui_->Option1_2->setVisible(sources_.hasStandardVariables);
   ui_->Option1_4->setText("From " + qs(sources_.lastFileName));
   ui_->Option1_4->setVisible(!sources_.lastFileName.empty());

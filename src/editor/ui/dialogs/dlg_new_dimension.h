@@ -37,12 +37,11 @@ class dlgNewDimension : public QDialog {
   static constexpr std::int16_t kFromSourceTable = 5;
   static constexpr std::int16_t kFromLastDatabase = 6;
 
-  // What the program offers besides a file and a new name. An option without its source
-  // is hidden.
+  // What the program offers besides a file, a database and a new name. An option without
+  // its source is hidden.
   struct Sources {
-    std::string lastFileName;      // of the table a variable was last copied from
-    std::string lastDatabaseName;  // of the database a variable was last taken from
-    bool databaseAvailable = false;
+    std::string lastFileName;           // of the table a variable was last copied from
+    std::string lastDatabaseName;       // of the database a variable was last taken from
     bool hasStandardVariables = false;  // the default data holds at least one
   };
 

@@ -19,6 +19,8 @@
 #include "format/reader.h"
 #include "gui/app_context.h"
 #include "gui/frm_progress.h"
+#include "import/ui/database_chooser.h"
+#include "import/ui/dlg_explore_database.h"
 #include "model/vexa_mess.h"
 #include "settings/ui/dlg_get_subarea.h"
 #include "ui_basic_structure_page.h"
@@ -347,7 +349,6 @@ void BasicStructurePage::addVariable(std::int32_t side) {
   dlgNewDimension::Sources offered;
   offered.lastFileName = app.variableSources.lastFileName;
   offered.lastDatabaseName = app.variableSources.lastDatabaseName;
-  offered.databaseAvailable = false;  // the database source is not offered yet
   offered.hasStandardVariables = app.defaultData.Dimensions.Count() > 0;
   std::int16_t source = dlgNewDimension::kCancelled;
   std::string name;
@@ -373,7 +374,13 @@ void BasicStructurePage::addVariable(std::int32_t side) {
     case dlgNewDimension::kFromDefaultData:
       copyStandardVariable(side);
       break;
-    default:  // Cancel; the database sources are never offered here yet
+    case dlgNewDimension::kFromDatabase:
+      takeFromDatabase(side, chooseDatabase(app, this));
+      break;
+    case dlgNewDimension::kFromLastDatabase:
+      takeFromDatabase(side, lastDatabase(app));
+      break;
+    default:  // Cancel
       break;
   }
 }
@@ -428,6 +435,20 @@ void BasicStructurePage::copyStandardVariable(std::int32_t side) {
   dlgGetStandardVar dialog(app.defaultData.Dimensions, editor_.document(), *app.prompt, this);
   app.runDialog(dialog);
   if (dialog.Dimdata) placeCopy(side, *dialog.Dimdata);
+}
+
+void BasicStructurePage::takeFromDatabase(std::int32_t side, clsAnyDatabase* db) {
+  if (!db) return;
+  AppContext& app = editor_.app();
+  DimensionRef variable;
+  {
+    dlgExploreDatabase dialog(*db, editor_.document(), *app.prompt, this);
+    app.runDialog(dialog);
+    variable = dialog.NewDim;
+  }
+  if (!variable) return;
+  pushStructureStep(std::make_unique<AddVariableCommand>(editor_.document(), editor_.dataGrid(),
+                                                         side, variable, app.ShowCodes));
 }
 
 void BasicStructurePage::placeCopy(std::int32_t side, const DimensionData& source) {

@@ -17,6 +17,7 @@ class BasicStructurePage;
 namespace zendra {
 
 class DimensionData;
+class clsAnyDatabase;
 class SubjectAreas;
 
 // "Bas&ic structure": the table's names, subject area, contents, language, decimals,
@@ -66,6 +67,8 @@ class BasicStructurePage : public EditorPage {
   bool readSourceTable();
   void copyFromSourceTable(std::int32_t side);
   void copyStandardVariable(std::int32_t side);
+  // Builds a variable from a code table of db (none: nothing happens) and places it.
+  void takeFromDatabase(std::int32_t side, clsAnyDatabase* db);
   // Pushes a step that changes the stub or heading, or tells its refusal; then refills.
   template <typename Step>
   void pushStructureStep(std::unique_ptr<Step> step);

@@ -18,7 +18,7 @@ namespace {
 
 using Sources = dlgNewDimension::Sources;
 
-const Sources kAllSources = {"people.vq", "Census", true, true};
+const Sources kAllSources = {"people.vq", "Census", true};
 
 QRadioButton* option(dlgNewDimension& dialog, int index) {
   return dialog.findChild<QRadioButton*>("Option1_" + QString::number(index));
@@ -44,9 +44,10 @@ TEST(DlgNewDimension, ShowsAnOptionOnlyWhenItsSourceIsThere) {
     QString fileCaption, databaseCaption;
   };
   const Case cases[] = {
-      {{}, {true, false, false, true, false, false}, "", ""},
+      // A database can always be chosen.
+      {{}, {true, true, false, true, false, false}, "", ""},
       {kAllSources, {true, true, true, true, true, true}, "From people.vq", "From Census"},
-      {{"a.vq", "", false, true}, {true, false, true, true, true, false}, "From a.vq", ""},
+      {{"a.vq", "", true}, {true, true, true, true, true, false}, "From a.vq", ""},
   };
   for (const Case& c : cases) {
     Table table;
