@@ -11,7 +11,10 @@
 #include "format/reader.h"
 #include "format/writer.h"
 #include "grid/data_methods.h"
+#include "import/database/any_database.h"
+#include "import/database/table_from_database.h"
 #include "import/text_import.h"
+#include "model/text_compare.h"
 
 namespace zendra::cli {
 namespace {
@@ -158,6 +161,121 @@ int runImport(const std::string& table, const std::string& data, const std::stri
     return kCannotRead;
   }
   return result.refused > 0 ? kIncomplete : kOk;
+}
+
+namespace {
+
+// Makes the table or select query called name the database's current one (letter case
+// aside, tables first, as the wizard's two tabs offer them) and returns its own spelling
+// of the name; empty when the database has neither.
+std::string selectSource(clsAnyDatabase& db, const std::string& name) {
+  for (const ListEntry& table : db.ListBoxTables()) {
+    if (equalsIgnoringCase(table.text, name)) {
+      db.SelectTable(table.itemData);
+      return db.TableName();
+    }
+  }
+  for (const ListEntry& query : db.ListBoxViews()) {
+    if (equalsIgnoringCase(query.text, name)) {
+      db.SelectView(query.itemData);
+      return db.ViewName();
+    }
+  }
+  return {};
+}
+
+// The current source's own spelling of a field name; empty when it has no such field.
+std::string sourceField(clsAnyDatabase& db, const std::string& name) {
+  for (const ListEntry& field : db.ListBoxFields()) {
+    if (equalsIgnoringCase(field.text, name)) return field.text;
+  }
+  return {};
+}
+
+}  // namespace
+
+int runDbImport(const std::string& table, const std::string& database, const std::string& outFile,
+                const DbImportOptions& options, std::ostream& err) {
+  Table t;
+  if (!load(table, false, t, err)) return kCannotRead;
+  printNotices(table, t.report, err);
+  if (!t.doc.GridCreated && !CreateGrid(t.doc, t.grid, true, false)) {
+    err << "zendra-cli: " << table << " has no cells to import into\n";
+    return kCannotRead;
+  }
+
+  const int probe = ::open(database.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (probe < 0) {
+    err << "zendra-cli: cannot read " << database << ": " << std::strerror(errno) << "\n";
+    return kCannotRead;
+  }
+  ::close(probe);
+  auto db = makeDatabase(databaseKindOf(database));
+  db->setDbName(database);
+  if (const DbResult opened = db->OpenDB(); !opened) {
+    err << "zendra-cli: " << database
+        << ": Not a microsoft access db (or too high a version): " << opened.error << "\n";
+    return kCannotRead;
+  }
+
+  const std::string source = selectSource(*db, options.source);
+  if (source.empty()) {
+    err << "zendra-cli: " << database << " has no table or select query named " << options.source
+        << "\n";
+    return kCannotRead;
+  }
+  const std::int32_t variables = t.doc.Dimensions.Count();
+  if (static_cast<std::int32_t>(options.fields.size()) != variables) {
+    err << "zendra-cli: You must select " << variables << " variable for stub (--fields gives "
+        << options.fields.size() << ")\n";
+    return kCannotRead;
+  }
+  std::vector<std::string> fields;
+  for (const std::string& wanted : options.fields) {
+    fields.push_back(sourceField(*db, wanted));
+    if (fields.back().empty()) {
+      err << "zendra-cli: " << options.source << " has no field named " << wanted << "\n";
+      return kCannotRead;
+    }
+  }
+  std::string sql;
+  if (options.sql) {
+    sql = *options.sql;
+  } else if (options.sumField.empty()) {
+    sql = CountSql(fields, source);
+  } else {
+    const std::string sumField = sourceField(*db, options.sumField);
+    if (sumField.empty()) {
+      err << "zendra-cli: " << options.source << " has no field named " << options.sumField << "\n";
+      return kCannotRead;
+    }
+    sql = SumSql(fields, sumField, source);
+  }
+  err << sql << "\n";
+
+  DbRows rows;
+  if (const DbResult ran = RunDbQuery(*db, sql, rows); !ran) {
+    err << "zendra-cli: Sql failed to run: " << ran.error << "\n";
+    return kCannotRead;
+  }
+  if (const std::string shape = DbShapeError(t.doc, rows); !shape.empty()) {
+    err << "zendra-cli: " << shape << "\n";
+    return kCannotRead;
+  }
+  const DbPlacement placement = PlaceDbRows(t.doc, t.grid, rows);
+  for (const std::string& line : placement.errors) err << line << "\n";
+  if (!placement.ok()) return kIncomplete;
+  if (!ApplyDbPlacement(t.doc, t.grid, placement)) {
+    err << "zendra-cli: not enough memory for the rows of " << options.source << "\n";
+    return kCannotRead;
+  }
+  WriteOptions writeOptions;
+  const WriteResult written = Write_To_File(t.doc, outFile, writeOptions);
+  if (!written.ok) {
+    err << "zendra-cli: " << written.error << "\n";
+    return kCannotRead;
+  }
+  return kOk;
 }
 
 int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err) {

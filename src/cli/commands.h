@@ -44,4 +44,19 @@ struct ImportOptions {
 int runImport(const std::string& table, const std::string& data, const std::string& outFile,
               const ImportOptions& options, std::ostream& err);
 
+// Fills table's cells from a table or saved select query of a database (Access or SQLite)
+// as the table-from-database wizard does, and writes out. fields name the source's
+// fields in the order of the table's variables; sumField empty counts the rows; sql, when
+// given, replaces the generated statement. The statement run and every refused value go to
+// err. 0 when every value was placed, 1 when some were refused (out not written), 2 when
+// there is no database, the statement fails, or a file cannot be read or written.
+struct DbImportOptions {
+  std::string source;
+  std::vector<std::string> fields;
+  std::string sumField;
+  std::optional<std::string> sql;
+};
+int runDbImport(const std::string& table, const std::string& database, const std::string& outFile,
+                const DbImportOptions& options, std::ostream& err);
+
 }  // namespace zendra::cli

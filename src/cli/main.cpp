@@ -57,6 +57,33 @@ int main(int argc, char** argv) {
   import->add_flag("--fill-missing", importOptions.fillMissing,
                    "Keys form: a new row's cells start at 0");
 
+  std::string database;
+  zendra::cli::DbImportOptions dbOptions;
+  bool count = false;
+  std::string dbSql;
+  auto* dbimport = app.add_subcommand(
+      "dbimport",
+      "Fill TABLE's cells with counts or sums grouped from a table or select query of DATABASE "
+      "(Access .mdb or SQLite) and write OUT; the statement run and refused values go to stderr "
+      "(exit 0 all placed, 1 values refused and OUT not written, 2 no database, bad SQL or a "
+      "file cannot be read or written)");
+  dbimport->add_option("TABLE", table, "Table file to fill")->required();
+  dbimport->add_option("DATABASE", database, "Access (.mdb) or SQLite database file")->required();
+  dbimport->add_option("OUT", out, "Table file to write")->required();
+  dbimport->add_option("--source", dbOptions.source, "Table or select query to summarize")
+      ->required();
+  dbimport
+      ->add_option("--fields", dbOptions.fields,
+                   "Fields holding each variable's codes, in the order of the table's variables")
+      ->delimiter(',')
+      ->required();
+  auto* countFlag = dbimport->add_flag("--count", count, "Count the rows of each combination");
+  auto* sumOption =
+      dbimport->add_option("--sum", dbOptions.sumField, "Sum this field for each combination");
+  countFlag->excludes(sumOption);
+  auto* sqlOption =
+      dbimport->add_option("--sql", dbSql, "Run this statement instead of the generated one");
+
   auto* demo = app.add_subcommand("demo", "Build a small example table in memory and print it");
 
   CLI11_PARSE(app, argc, argv);
@@ -67,6 +94,14 @@ int main(int argc, char** argv) {
   if (import->parsed()) {
     if (multiple || single) importOptions.multiple = multiple;
     return zendra::cli::runImport(table, data, out, importOptions, std::cerr);
+  }
+  if (dbimport->parsed()) {
+    if (!count && dbOptions.sumField.empty()) {
+      std::cerr << "dbimport: one of --count and --sum FIELD is required\n";
+      return zendra::cli::kCannotRead;
+    }
+    if (sqlOption->count() > 0) dbOptions.sql = dbSql;
+    return zendra::cli::runDbImport(table, database, out, dbOptions, std::cerr);
   }
   if (demo->parsed()) return zendra::cli::runDemo(std::cout);
   return 0;

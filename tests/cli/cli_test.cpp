@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <utility>
 
 #include "cli/commands.h"
+#include "format/reader.h"
+#include "grid/cell_grid.h"
+#include "model/prompt.h"
 #include "support/temp_folder.h"
 
 using namespace zendra::cli;
@@ -159,4 +163,112 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
   EXPECT_EQ(runImport(keys, dir.file("missing.txt"), none, {}, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(none));
   EXPECT_EQ(runImport(keys, good, dir.file("no/folder/x.vq"), {}, err), kCannotRead);
+}
+
+namespace {
+
+const std::string kDatabases = ZENDRA_DATABASES;
+
+// Region and Sex down the side, Year across, with the codes Persons uses.
+const char* kPersonsTable =
+    "MATRIX=\"P\";DECIMALS=2;SUBJECT-AREA=\"A\";SUBJECT-CODE=\"S\";CONTENTS=\"C\";UNITS=\"u\";"
+    "STUB=\"Region\",\"Sex\";HEADING=\"Year\";"
+    "VALUES(\"Region\")=\"Stockholm\",\"Uppsala\",\"Sodermanland\",\"Ostergotland\";"
+    "CODES(\"Region\")=\"01\",\"03\",\"04\",\"05\";"
+    "VALUES(\"Sex\")=\"men\",\"women\";CODES(\"Sex\")=\"1\",\"2\";"
+    "VALUES(\"Year\")=\"2021\",\"2022\",\"2023\";"
+    "DATA=\n";
+
+// Reads a written table back and checks every cell against what the fixture's rows of
+// Persons give for region r, sex s and year y: their count, or the sum of their income.
+void expectPersonsCells(const std::string& file, bool sum) {
+  zendra::VexaMess doc;
+  zendra::CellGrid grid;
+  zendra::ScriptedPrompt prompt;
+  doc.VQfilename = file;
+  ASSERT_EQ(zendra::Load_From_File(doc, false, &grid, prompt, false), zendra::LoadResult::Loaded);
+  for (int r = 0; r < 4; ++r) {
+    for (int s = 0; s < 2; ++s) {
+      for (int y = 0; y < 3; ++y) {
+        const int c = (r + 1) * (s + 1) + y;
+        const double income = c * (1000.0 * (r + 1) + 100 * s + 10 * y + 0.25) + c * (c - 1) / 2;
+        EXPECT_DOUBLE_EQ(grid.number(doc.DataRow1 + r * 2 + s, doc.DataCol1 + y), sum ? income : c)
+            << "region " << r << " sex " << s << " year " << y;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(CliDbImport, CountsAndSumsReachTheFile) {
+  TempFolder dir;
+  std::string table = kPersonsTable;
+  for (int i = 0; i < 24; ++i) table += "\"..\" ";
+  table += ";";
+  const std::string in = dir.write("persons.vq", table).string();
+  const std::string out = dir.file("out.vq");
+  std::ostringstream err;
+  DbImportOptions options{"persons", {"region", "Sex", "Year"}, "", std::nullopt};
+  ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
+  // The statement run is printed; names are taken in the database's own spelling.
+  EXPECT_EQ(err.str(),
+            "Select [Region], [Sex], [Year], count(*) as CountOf  From [Persons] GROUP BY "
+            "[Region], [Sex], [Year]\n");
+  expectPersonsCells(out, false);
+
+  options.sumField = "Income";
+  err.str("");
+  ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
+  expectPersonsCells(out, true);
+}
+
+TEST(CliDbImport, ExitCodes) {
+  TempFolder dir;
+  std::string table = kPersonsTable;
+  table += ";";
+  const std::string in = dir.write("persons.vq", table).string();
+  const std::string out = dir.file("out.vq");
+  const std::string stats = kDatabases + "/stats.mdb";
+  std::ostringstream err;
+  DbImportOptions options{"PersonsDirty", {"Region", "Sex", "Year"}, "Income", std::nullopt};
+
+  // Refused values are listed and OUT is not written.
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kIncomplete);
+  EXPECT_NE(err.str().find("Code: 99 in Region is  invalid\n"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("Code: 'Null' in Region is  invalid\n"), std::string::npos);
+  EXPECT_NE(err.str().find("Code: 3 in Sex is  invalid\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out));
+
+  // A statement that writes is refused; so are a wrong field count, unknown names, no
+  // database and a file that is not a database.
+  options.source = "Persons";
+  options.sql = "DELETE FROM [Persons]";
+  err.str("");
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  EXPECT_NE(err.str().find("Sql failed to run"), std::string::npos) << err.str();
+  options.sql.reset();
+  options.fields = {"Region", "Sex"};
+  err.str("");
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  EXPECT_NE(err.str().find("You must select 3 variable for stub"), std::string::npos);
+  options.fields = {"Region", "Sex", "Nope"};
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  options.fields = {"Region", "Sex", "Year"};
+  options.source = "Nowhere";
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  options.source = "Persons";
+  EXPECT_EQ(runDbImport(in, dir.file("none.mdb"), out, options, err), kCannotRead);
+  const std::string text = dir.write("text.mdb", "not a database\n").string();
+  err.str("");
+  EXPECT_EQ(runDbImport(in, text, out, options, err), kCannotRead);
+  EXPECT_NE(err.str().find("Not a microsoft access db (or too high a version)"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out));
+
+  // An edited statement of the right shape runs as given.
+  options.sql = "SELECT Region, Sex, Year, 1 FROM Persons GROUP BY Region, Sex, Year";
+  err.str("");
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kOk) << err.str();
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 1.00 1.00 \r\n"), std::string::npos)
+      << TempFolder::read(out);
 }
