@@ -88,8 +88,10 @@ std::string isoFromAccessDate(std::string_view literal) {
       (t.size() == 3 && (t[2] < 0 || t[2] > 59))) {
     return {};
   }
-  std::snprintf(buffer, sizeof buffer, " %02d:%02d:%02d", hour, t[1], t.size() == 3 ? t[2] : 0);
-  return out + buffer;
+  // Each part is checked to be 0..59 (hours 0..23) above, so two digits hold it.
+  const auto twoDigits = [](int v) { return std::string{char('0' + v / 10), char('0' + v % 10)}; };
+  return out + " " + twoDigits(hour) + ":" + twoDigits(t[1]) + ":" +
+         twoDigits(t.size() == 3 ? t[2] : 0);
 }
 
 TranslatedSql translateAccessSql(std::string_view sql) {
