@@ -97,7 +97,6 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   // The first page offers only Next (and Cancel).
   EXPECT_EQ(page(dialog), 0);
   EXPECT_EQ(buttons(dialog), "N");
-  dialog.grab().save("/tmp/dlg_data_file_format_format.png");
 
   button(dialog, "cmdNext")->click();
   EXPECT_EQ(page(dialog), 1);
@@ -108,7 +107,6 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   auto* preview = child<QTableWidget>(dialog, "grdPreview");
   EXPECT_EQ(preview->columnCount(), 4);
   EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"value", "12,5", "7"}));
-  dialog.grab().save("/tmp/dlg_data_file_format_delimiters.png");
   // The preview follows the separator: "," cuts "12,5", "Other" left empty keeps lines whole.
   child<QRadioButton>(dialog, "optComma")->click();
   EXPECT_EQ(preview->columnCount(), 2);
@@ -153,7 +151,6 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   EXPECT_EQ(page(dialog), 1);
   button(dialog, "cmdNext")->click();
   EXPECT_EQ(buttons(dialog), "BF");
-  dialog.grab().save("/tmp/dlg_data_file_format_order.png");
 
   button(dialog, "cmdFinish")->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -186,7 +183,6 @@ TEST(DlgDataFileFormat, FixedWidthsCutThePreviewAndGiveTheFieldPositions) {
   ASSERT_EQ(preview->columnCount(), 4);
   EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"young", "old"}));
   EXPECT_EQ(column(preview, 3), (std::vector<std::string>{"12.5", "7"}));
-  dialog.grab().save("/tmp/dlg_data_file_format_fixed.png");
 
   button(dialog, "cmdNext")->click();
   EXPECT_EQ(child<QListWidget>(dialog, "lstFields")->item(2)->text(), "Field 3: men");

@@ -119,7 +119,6 @@ TEST_F(Wizard, OpensOnTheSourcePage) {
   EXPECT_FALSE(shown("cmdBack"));
   EXPECT_FALSE(shown("cmdFinish"));
   EXPECT_TRUE(shown("cmdNext"));
-  dialog->grab().save("/tmp/dlgMakeTableFromMDB_0.png");
 
   click(*dialog, "cmdNext");
   EXPECT_EQ(said(), "You must select a table");
@@ -161,7 +160,6 @@ TEST_F(Wizard, StubFieldsRelatedFirstThenEveryUnassignedField) {
   EXPECT_EQ(child<QLabel>(*dialog, "lblSetStub")->text(), "Pres next to continue");
   EXPECT_TRUE(child<QPushButton>(*dialog, "cmdNext")->isEnabled());
   EXPECT_FALSE(child<QPushButton>(*dialog, "cmdStubSel")->isEnabled());
-  dialog->grab().save("/tmp/dlgMakeTableFromMDB_1.png");
 
   click(*dialog, "cmdStubBack");
   EXPECT_EQ(child<QListWidget>(*dialog, "lstStub")->count(), 0);
@@ -201,7 +199,6 @@ TEST_F(Wizard, StatementTextsAndRunQuery) {
   EXPECT_TRUE(shown("cmdFinish"));
   EXPECT_FALSE(shown("cmdRun"));
   QCoreApplication::processEvents();
-  dialog->grab().save("/tmp/dlgMakeTableFromMDB_3.png");
 
   // An edited text: one the engine refuses, one that writes, one of the wrong shape.
   const auto asked = prompt.asked.size();
@@ -321,7 +318,6 @@ TEST(CreateTableFromAccess, RefusedCodesAreListedAndTheGridStays) {
     errors = items(child<QListWidget>(dialog, "lsterror"));
     finishShown = child<QPushButton>(dialog, "cmdFinish")->isVisible();
     EXPECT_TRUE(child<QListWidget>(dialog, "lsterror")->isVisible());
-    dialog.grab().save("/tmp/dlgMakeTableFromMDB_errors.png");
   });
   EXPECT_EQ(errors, (QStringList{"Code: 'Null' in Region is  invalid", "Code: 3 in Sex is  invalid",
                                  "Code: 99 in Region is  invalid"}));
