@@ -245,7 +245,8 @@ bool dlgMakeTableFromMDB::runShown() {
     result = runQuery(sql, rows);
   }
   if (!result) {
-    if (!result.cancelled) message("Sql failed to run", Prompt::Icon::Critical);
+    // The engine's reason follows on a line of its own: the user may have edited the text.
+    if (!result.cancelled) message("Sql failed to run\n" + result.error, Prompt::Icon::Critical);
     return false;
   }
   const std::string shape = DbShapeError(doc_, rows);
