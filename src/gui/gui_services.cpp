@@ -1,6 +1,7 @@
 #include "gui/gui_services.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMenu>
@@ -8,6 +9,13 @@
 #include <QStringList>
 
 namespace zendra {
+
+WaitCursor::WaitCursor() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+WaitCursor::~WaitCursor() {
+  QApplication::restoreOverrideCursor();
+}
 
 QString qtFilter(const QString& pipeFilter) {
   const QStringList parts = pipeFilter.split('|');

@@ -60,6 +60,15 @@ QString qtFilter(const QString& pipeFilter);
 // Adds an item to a menu under its control name.
 QAction* addMenuItem(QMenu* menu, const char* name, const char* text);
 
+// The wait cursor for as long as the object lives, also when the work ends early.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 inline QString qs(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

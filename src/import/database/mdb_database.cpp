@@ -25,15 +25,6 @@ namespace {
 
 using mdbstream::Cursor;
 
-std::string quotedName(std::string_view name) {
-  std::string out = "\"";
-  for (const char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + '"';
-}
-
 const char* declaredType(mdbstream::Kind kind) {
   switch (kind) {
     case mdbstream::Text:

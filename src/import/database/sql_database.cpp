@@ -109,6 +109,8 @@ DbValue::Kind kindOfDeclared(const char* declared) {
   return DbValue::Kind::Text;
 }
 
+}  // namespace
+
 std::string quotedName(const std::string& name) {
   std::string out = "\"";
   for (const char c : name) {
@@ -117,8 +119,6 @@ std::string quotedName(const std::string& name) {
   }
   return out + '"';
 }
-
-}  // namespace
 
 int addCaseFreeCollation(sqlite3* connection) {
   return sqlite3_create_collation_v2(connection, kCaseFreeCollation, SQLITE_UTF8, nullptr,

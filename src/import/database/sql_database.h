@@ -18,6 +18,8 @@ namespace zendra {
 inline constexpr const char* kCaseFreeCollation = "CASEFREE";
 // Adds that collation to a connection; SQLite's result code.
 int addCaseFreeCollation(sqlite3* connection);
+// A name in SQLite's double quotes ("" for a quote inside), whatever it holds.
+std::string quotedName(const std::string& name);
 
 // The part of every database that SQLite serves: the database's catalog, the current table
 // or query and its fields, relations and the one read-only recordset. A subclass opens

@@ -37,15 +37,6 @@ std::vector<std::vector<std::string>> rowsOf(sqlite3* connection, const std::str
   return rows;
 }
 
-std::string quotedName(const std::string& name) {
-  std::string out = "\"";
-  for (const char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + '"';
-}
-
 std::string quoted(const std::string& text) {
   std::string out = "'";
   for (const char c : text) {

@@ -15,14 +15,6 @@ namespace {
 constexpr const char* kDatabaseFilter =
     "Microsoft Accees database |*.mdb|SQLite database|*.sqlite;*.sqlite3;*.db|All-files|*.*";
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // Opens path with a new object that replaces the program's database only once the file
 // is open, so a failed open leaves no half-set name behind; the user is told why it failed.
 clsAnyDatabase* openAsProgramDatabase(AppContext& app, const std::string& path) {

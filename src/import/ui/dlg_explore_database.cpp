@@ -40,14 +40,6 @@ std::optional<std::int32_t> selectedData(const QListWidget* list) {
   return selected.front()->data(Qt::UserRole).toInt();
 }
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace
 
 dlgExploreDatabase::dlgExploreDatabase(clsAnyDatabase& db, const VexaMess& doc, Prompt& prompt,

@@ -13,14 +13,6 @@ namespace {
 enum Page { SourcePage = 0, StubPage = 1, AggregatePage = 2, SqlPage = 3 };
 constexpr const char* kSeparator = "-----------";
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 void addEntry(QListWidget* list, const std::string& text, std::int32_t data) {
   auto* item = new QListWidgetItem(qs(text), list);
   item->setData(Qt::UserRole, data);

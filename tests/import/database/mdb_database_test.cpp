@@ -10,28 +10,18 @@
 
 #include "model/dimension_data.h"
 #include "model/prompt.h"
+#include "support/database_rows.h"
 #include "support/temp_folder.h"
 
 namespace zendra {
 namespace {
 
+using test::rowsOf;
 using test::TempFolder;
 namespace fs = std::filesystem;
 
 std::string fixture(const char* name) {
   return std::string(ZENDRA_DATABASES) + "/" + name;
-}
-
-std::vector<std::string> rowsOf(clsAnyDatabase& db) {
-  std::vector<std::string> rows;
-  for (db.MoveFirst(); !db.AtEOF(); db.MoveNext()) {
-    std::string row;
-    for (std::int32_t c = 0; c < db.FieldCount(); ++c) {
-      row += (c ? "|" : "") + dbValueText(db.Field(c));
-    }
-    rows.push_back(row);
-  }
-  return rows;
 }
 
 std::vector<std::string> names(const std::vector<ListEntry>& list) {

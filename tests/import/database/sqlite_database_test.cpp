@@ -8,11 +8,13 @@
 
 #include "import/database/access_sql.h"
 #include "model/dimension_data.h"
+#include "support/database_rows.h"
 #include "support/temp_folder.h"
 
 namespace zendra {
 namespace {
 
+using test::rowsOf;
 using test::TempFolder;
 
 // Builds a SQLite file from statements.
@@ -24,19 +26,6 @@ void makeSqlite(const std::string& path, const std::string& sql) {
       << (error ? error : "");
   sqlite3_free(error);
   sqlite3_close(db);
-}
-
-// The rows of a recordset, values joined by "|" as codes are matched against them.
-std::vector<std::string> rowsOf(clsAnyDatabase& db) {
-  std::vector<std::string> rows;
-  for (db.MoveFirst(); !db.AtEOF(); db.MoveNext()) {
-    std::string row;
-    for (std::int32_t c = 0; c < db.FieldCount(); ++c) {
-      row += (c ? "|" : "") + dbValueText(db.Field(c));
-    }
-    rows.push_back(row);
-  }
-  return rows;
 }
 
 const char* const kRegionsDb = R"(

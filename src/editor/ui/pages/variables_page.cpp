@@ -60,14 +60,6 @@ class SetPrecisionCommand : public SetTextCommand {
   std::int16_t decimalsBefore_ = 0;
 };
 
-// The wait cursor while a long change runs.
-struct WaitCursor {
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace
 
 VariablesPage::VariablesPage(EditorContext& editor, QWidget* parent)
