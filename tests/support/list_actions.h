@@ -6,12 +6,28 @@
 #include <QDialog>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStringList>
 #include <QTest>
 #include <string>
 #include <vector>
 
 // What widget tests do with lists as a user does, and read back from them.
 namespace zendra::test {
+
+// A control of a window or dialog by its name; a missing one fails the test.
+template <typename T = QWidget>
+T* child(const QWidget& parent, const char* name) {
+  T* widget = parent.findChild<T*>(name);
+  EXPECT_TRUE(widget) << name;
+  return widget;
+}
+
+// The texts of a list's entries, in order, as Qt strings.
+inline QStringList items(const QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
 
 // The texts of a list's entries, in order.
 inline std::vector<std::string> listTexts(const QListWidget* list) {

@@ -13,9 +13,13 @@
 
 #include "import/ui/dlg_csv_load.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/tables.h"
 
 using namespace zendra;
+
+using zendra::test::child;
+using zendra::test::items;
 
 namespace {
 
@@ -25,19 +29,6 @@ constexpr const char* kTable =
     "CONTENTS=\"People\";\r\nUNITS=\"number\";\r\nDECIMALS=0;\r\nSTUB=\"region\";\r\n"
     "HEADING=\"year\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
     "VALUES(\"year\")=\"2020\",\"2021\";\r\nDATA=\r\n1 2\r\n3 4;\r\n";
-
-template <typename T>
-T* child(QWidget& parent, const char* name) {
-  T* widget = parent.findChild<T*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
-
-QStringList items(QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out;
-}
 
 }  // namespace
 

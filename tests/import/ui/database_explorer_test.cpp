@@ -30,6 +30,9 @@
 using namespace zendra;
 namespace fs = std::filesystem;
 
+using zendra::test::child;
+using zendra::test::items;
+
 namespace {
 
 const std::string kDatabases = std::string(ZENDRA_TEST_DATA) + "/databases/";
@@ -52,13 +55,6 @@ void writeSqlite(const std::string& path, const char* sql) {
   EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
   sqlite3_free(error);
   sqlite3_close(db);
-}
-
-template <typename T = QWidget>
-T* child(const QWidget& parent, const char* name) {
-  T* widget = parent.findChild<T*>(name);
-  EXPECT_TRUE(widget) << name;
-  return widget;
 }
 
 void press(QDialog& dialog, const char* button) {

@@ -14,26 +14,17 @@
 #include "format/reader.h"
 #include "import/ui/dlg_make_table_from_mdb.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/tables.h"
 
 using namespace zendra;
 
+using zendra::test::child;
+using zendra::test::items;
+
 namespace {
 
 const std::string kStats = std::string(ZENDRA_TEST_DATA) + "/databases/stats.mdb";
-
-template <typename T = QWidget>
-T* child(QWidget& parent, const char* name) {
-  T* widget = parent.findChild<T*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
-
-QStringList items(QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out;
-}
 
 void click(QWidget& dialog, const char* button) {
   child<QPushButton>(dialog, button)->click();
