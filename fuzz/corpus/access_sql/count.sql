@@ -1,0 +1,1 @@
+Select [Region], [Sex], count(*) as CountOf  From [Persons] GROUP BY [Region], [Sex]

@@ -1,0 +1,1 @@
+SELECT DISTINCT Table1.*,Table2.col1 FROM [Table1],[Table2] WHERE (((Table2.col2)="foo" Or (Table2.col2) In ("buzz","bazz"))) ORDER BY Table2.col1
