@@ -10,6 +10,7 @@
 #include "editor/ui/frm_create_vq.h"
 #include "gui/app_context.h"
 #include "gui/help_window.h"
+#include "gui/shipped_data.h"
 
 namespace {
 
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
   context.files = &files;
   context.manualFolder =
       zendra::stdString(zendra::locateManual(QCoreApplication::applicationDirPath()));
+  zendra::useShippedData(context,
+                         zendra::locateShippedData(QCoreApplication::applicationDirPath()));
 
   zendra::MDIForm1 window(context);
   prompt.setParent(&window);

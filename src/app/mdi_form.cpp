@@ -1,5 +1,7 @@
 #include "app/mdi_form.h"
 
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -286,8 +288,16 @@ void MDIForm1::startUp(const QStringList& files) {
   if (!ctx_.settings.Load_data()) {
     ctx_.prompt->message("ZENDRA002: NO INI-file is found", kProgramTitle,
                          Prompt::Icon::Information);
+    // Written at once, so that the next start finds it even if this one never ends
+    // through Exit. A settings file that exists but cannot be read is left alone.
+    if (!std::filesystem::exists(ctx_.settings.iniFile())) ctx_.settings.save_ini();
   }
-  if (!ctx_.defaultData.Load_data()) {
+  // A file of the user's own that is gone is told (the shipped default data is used only
+  // while the settings name no file); the path stays for when the file is back.
+  std::error_code error;
+  const bool ownMissing = !ctx_.settings.DefaultData.empty() &&
+                          !std::filesystem::exists(ctx_.settings.DefaultData, error);
+  if (!ctx_.defaultData.Load_data() || ownMissing) {
     ctx_.prompt->message("ZENDRA003: No default data found", kProgramTitle,
                          Prompt::Icon::Information);
   }

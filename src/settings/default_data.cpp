@@ -1,5 +1,6 @@
 #include "settings/default_data.h"
 
+#include <filesystem>
 #include <string>
 
 #include "model/numeric_text.h"
@@ -61,8 +62,9 @@ bool DefaultData::Load_data() {
   Dimensions = DimensionDataColl();
   error_.clear();
 
-  IniFile ini(settings_.DefaultData);
-  if (!settings_.DefaultData.empty() && ini.load() == IniFile::Status::Failed) {
+  const std::string path = settings_.defaultDataPath();
+  IniFile ini(path);
+  if (!path.empty() && ini.load() == IniFile::Status::Failed) {
     error_ = ini.error();
   }
   const bool fileRead = error_.empty();
@@ -78,7 +80,7 @@ bool DefaultData::Load_data() {
   for (const std::string& name : readList(ini, kVarreg, "Var")) {
     if (Dimensions.Contains(name)) {
       if (error_.empty()) {
-        error_ = "The variable \"" + name + "\" is listed twice in " + settings_.DefaultData;
+        error_ = "The variable \"" + name + "\" is listed twice in " + path;
       }
       continue;
     }
@@ -97,6 +99,13 @@ bool DefaultData::Load_data() {
   return ok;
 }
 
+bool DefaultData::isShippedFile(const std::string& path) const {
+  const std::string& shipped = settings_.shippedDefaultData;
+  if (shipped.empty() || path.empty()) return false;
+  std::error_code error;
+  return path == shipped || std::filesystem::equivalent(path, shipped, error);
+}
+
 bool DefaultData::save_data() {
   return save_data(settings_.DefaultData);
 }
@@ -104,6 +113,10 @@ bool DefaultData::save_data() {
 bool DefaultData::save_data(const std::string& path) {
   if (path.empty()) {
     error_ = "No default data file is chosen";
+    return false;
+  }
+  if (isShippedFile(path)) {
+    error_ = "The default data that comes with Zendra is never changed; save to a file of your own";
     return false;
   }
   IniFile ini(path);

@@ -38,7 +38,8 @@ class DefaultData {
   std::vector<std::string> Units;     // standard unit texts, in order
   DimensionDataColl Dimensions;       // one variable per name in Variable, keyed by it
 
-  // Replaces everything with the content of the file and raises NewDefaultData. A
+  // Replaces everything with the content of the file (the settings' DefaultData, else the
+  // default data shipped with the program) and raises NewDefaultData. A
   // missing file (or no file named) is not a failure: it gives empty lists and the words
   // "by" and "and". On failure (the file cannot be read, or a name is listed twice)
   // clears the settings' DefaultData path and returns false; what was read stays, and
@@ -49,10 +50,12 @@ class DefaultData {
   // emptied first so that a shorter list leaves no stale entries. A variable's UseCodes
   // becomes true when any of its values has a code. Returns false (the old file stays
   // as it was) when no file is named, the file cannot be read or written, or a name
-  // cannot be stored as an INI key.
+  // cannot be stored as an INI key. The shipped default data file is never written.
   bool save_data();
   // The same into the file at path; the settings are not touched.
   bool save_data(const std::string& path);
+  // True when path is the default data file shipped with the program.
+  bool isShippedFile(const std::string& path) const;
 
   // Makes this a copy of other's content (the texts, the lists and the standard
   // variables, not the file path nor the listeners). The variables and their values are

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/file_io.h"
 #include "encoding/codepage.h"
 #include "model/text_compare.h"
-#include "base/file_io.h"
 
 namespace zendra {
 namespace {
@@ -30,20 +30,26 @@ std::filesystem::path subjectFile(const std::filesystem::path& folder) {
 }  // namespace
 
 bool SubjectAreas::Load_data(const std::string& path) {
-  if (path == VexaBase) return false;
+  if (loaded_ && path == VexaBase) return false;
   return reload(path);
 }
 
 bool SubjectAreas::reload(const std::string& path) {
+  loaded_ = true;
   VexaBase = path;
   SubjectArea.clear();
-  // No folder chosen: "Amnomr.dat" would otherwise be looked for in the working folder.
-  if (path.empty()) return false;
+  // No folder chosen, or one without a library: the shipped library, if any. (Without a
+  // folder, "Amnomr.dat" would otherwise be looked for in the working folder.)
+  std::filesystem::path file = SubjectFromDB ? subjectFile(path) : std::filesystem::path(path);
+  std::error_code error;
+  if (SubjectFromDB && (path.empty() || !std::filesystem::exists(file, error))) {
+    file = shippedLibrary;
+  }
+  if (file.empty()) return false;
 
-  const FileBytes file =
-      readFileBytes(SubjectFromDB ? subjectFile(path) : std::filesystem::path(path));
-  if (file.status != FileBytes::Status::Ok) return false;
-  const std::string text = decode(file.bytes, SubjectFromDB ? CodePage::Oem : CodePage::Ansi);
+  const FileBytes bytes = readFileBytes(file);
+  if (bytes.status != FileBytes::Status::Ok) return false;
+  const std::string text = decode(bytes.bytes, SubjectFromDB ? CodePage::Oem : CodePage::Ansi);
 
   // Lines end at CR LF, LF or CR.
   std::string_view rest = text;

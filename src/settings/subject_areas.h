@@ -23,11 +23,15 @@ class SubjectAreas {
   // True: VexaBase is a folder holding "Amnomr.dat" in the OEM code page (IBM 850).
   // False: VexaBase is the file itself, in the ANSI code page (Windows-1252).
   bool SubjectFromDB = true;
+  // The library shipped with the program ("Amnomr.dat", name TAB code); empty when none
+  // was found. It is read when the folder holds no library of its own.
+  std::string shippedLibrary;
 
   // Loads the list from path, unless path is the one last loaded from. VexaBase takes
   // the path and the list is emptied first. A file that cannot be read leaves the list
   // empty and raises nothing; a completed load raises NewSubjectAreas. Returns whether
-  // a list was read. An empty path names no file: the list stays empty.
+  // a list was read. A folder without "Amnomr.dat" (or no folder) gives the shipped
+  // library when there is one.
   bool Load_data(const std::string& path);
 
   // Loads the list from path like Load_data, also when path is the one last loaded
@@ -35,6 +39,9 @@ class SubjectAreas {
   bool reload(const std::string& path);
 
   Signal<> NewSubjectAreas;
+
+ private:
+  bool loaded_ = false;  // Load_data ran once: the same path again changes nothing
 };
 
 }  // namespace zendra

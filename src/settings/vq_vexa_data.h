@@ -20,6 +20,14 @@ class VqVexaData {
   std::string MDBBase;      // initial folder for Access databases
   std::string DefaultData;  // full path of the default data file
 
+  // The default data file that ships with the program; empty when none was found. It is
+  // read when DefaultData names no file, and never written.
+  std::string shippedDefaultData;
+  // The default data file to read: the user's own, else the shipped one.
+  const std::string& defaultDataPath() const {
+    return DefaultData.empty() ? shippedDefaultData : DefaultData;
+  }
+
   // Reads the five properties; an empty OpenBase, MDBBase or Savebase takes VexaBase.
   // Returns false when the file is missing or cannot be read (error() tells which); the
   // properties are then set as from an empty file.

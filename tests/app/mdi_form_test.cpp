@@ -26,6 +26,8 @@
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/frm_create_vq.h"
 #include "gui/frm_progress.h"
+#include "gui/shipped_data.h"
+#include "settings/ui/dlg_options.h"
 #include "support/editor_window_frame.h"
 #include "support/scripted_file_chooser.h"
 #include "support/tables.h"
@@ -99,6 +101,64 @@ TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
   EXPECT_TRUE(f.window->close());
   EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));
   EXPECT_TRUE(VqVexaData(f.ctx.settings.iniFile()).Load_data());
+}
+
+TEST(MainWindow, AFirstStartHasTheShippedDataAfterOneMessageAndTheNextAsksNothing) {
+  // Found beside the build: the source tree's data folder.
+  const QString shipped = locateShippedData("/nowhere/bin");
+  ASSERT_EQ(shipped.toStdString(), ZENDRA_SHIPPED_DATA);
+  const std::string defaults = test::TempFolder::read(shipped.toStdString() + "/default_data.ini");
+  const std::string library = test::TempFolder::read(shipped.toStdString() + "/Amnomr.dat");
+
+  Frame f;
+  useShippedData(f.ctx, shipped);
+  f.window->startUp();
+  ASSERT_EQ(f.prompt.asked.size(), 1u);
+  EXPECT_EQ(f.prompt.asked[0].text, "ZENDRA002: NO INI-file is found");
+  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));  // written at once
+  EXPECT_GT(f.ctx.defaultData.Units.size(), 10u);
+  EXPECT_EQ(f.ctx.defaultData.Dimensions.Count(), 5);
+  ASSERT_FALSE(f.ctx.subjectAreas.SubjectArea.empty());
+  EXPECT_EQ(f.ctx.subjectAreas.SubjectArea[0].name, "Population");
+
+  // The Options dialog names the file in use, and confirming it keeps no path.
+  {
+    dlgOptions options(f.ctx);
+    EXPECT_EQ(options.findChild<QLineEdit*>("txtDefaultData")->text().toStdString(),
+              f.ctx.settings.shippedDefaultData);
+    options.findChild<QPushButton*>("cmdOK")->click();
+  }
+  EXPECT_EQ(f.ctx.settings.DefaultData, "");
+
+  // The next start, in the same configuration folder, asks nothing.
+  const auto start = [&](ScriptedPrompt& prompt) {
+    auto ctx = std::make_unique<AppContext>();
+    ctx->prompt = &prompt;
+    ctx->files = &f.files;
+    useShippedData(*ctx, shipped);
+    MDIForm1 window(*ctx);
+    window.startUp();
+    return ctx;
+  };
+  ScriptedPrompt second;
+  EXPECT_EQ(start(second)->defaultData.Dimensions.Count(), 5);
+  EXPECT_TRUE(second.asked.empty());
+
+  // A default data file of the user's own wins; a missing one is still reported.
+  f.ctx.settings.DefaultData = f.home.write("mine.ini", "[Units]\nU1=cows\n").string();
+  ASSERT_TRUE(f.ctx.settings.save_ini());
+  ScriptedPrompt third;
+  EXPECT_EQ(start(third)->defaultData.Units, std::vector<std::string>{"cows"});
+  EXPECT_TRUE(third.asked.empty());
+  f.ctx.settings.DefaultData = f.home.file("gone.ini");
+  ASSERT_TRUE(f.ctx.settings.save_ini());
+  ScriptedPrompt fourth;
+  start(fourth);
+  ASSERT_EQ(fourth.asked.size(), 1u);
+  EXPECT_EQ(fourth.asked[0].text.rfind("ZENDRA003: No default data found", 0), 0u);
+
+  EXPECT_EQ(test::TempFolder::read(shipped.toStdString() + "/default_data.ini"), defaults);
+  EXPECT_EQ(test::TempFolder::read(shipped.toStdString() + "/Amnomr.dat"), library);
 }
 
 TEST(MainWindow, NewTablesAreNumberedCancelCreatesNothingAndCopyNeedsTwoWindows) {

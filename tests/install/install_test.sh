@@ -30,6 +30,8 @@ expected=(
   share/icons/hicolor/scalable/apps/zendra.svg
   share/mime/packages/zendra.xml
   share/zendra/manual/index.html
+  share/zendra/default_data.ini
+  share/zendra/Amnomr.dat
 )
 for f in "${expected[@]}"; do
   [ -f "$prefix/$f" ] || fail "$f is not installed"

@@ -2,6 +2,9 @@
 // stale entries or lost values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "settings/default_data.h"
 #include "settings/vq_vexa_data.h"
 #include "support/tables.h"
@@ -165,4 +168,44 @@ TEST(DefaultData, ACopyIsIndependentAndNewNamesStayUniqueAndStorable) {
   for (const auto& [name, problem] : names) {
     EXPECT_EQ(copy.NewVariableProblem(name), problem) << name;
   }
+}
+
+TEST(DefaultData, TheShippedFileLoadsCleanlyAndIsNeverWritten) {
+  Fixture f;
+  const std::string shipped = std::string(ZENDRA_SHIPPED_DATA) + "/default_data.ini";
+  const std::string bytes = TempFolder::read(shipped);
+  f.settings.shippedDefaultData = shipped;
+  f.settings.DefaultData.clear();
+  ASSERT_TRUE(f.data.Load_data()) << f.data.error();
+  EXPECT_EQ(f.data.error(), "");
+  EXPECT_EQ(f.data.Contact + f.data.Source + f.data.Database, "");
+  EXPECT_EQ(f.data.Bytext + "/" + f.data.Andtext, "by/and");
+  for (const char* unit :
+       {"persons", "households", "number", "percent", "per mille", "index", "EUR", "thousands",
+        "millions", "hectares", "square kilometres", "tonnes", "hours"}) {
+    EXPECT_NE(std::find(f.data.Units.begin(), f.data.Units.end(), unit), f.data.Units.end())
+        << unit;
+  }
+  EXPECT_EQ(f.data.Variable, (Texts{"sex", "age", "response", "quarter", "month"}));
+  EXPECT_EQ(f.values("sex"), (Texts{"+", "1|men", "2|women", "T|total"}));
+  const Texts age = f.values("age");
+  ASSERT_EQ(age.size(), 20u);  // the mark, 17 five-year classes to 80-84, 85 and older, total
+  EXPECT_EQ(age[1], "00-04|0-4 years");
+  EXPECT_EQ(age[18], "85+|85 years or older");
+  EXPECT_EQ(f.data.GetDefaultVar("month")->ValueCode.Count(), 12);
+  EXPECT_EQ(f.data.GetDefaultVar("quarter")->ValueCode.Count(), 4);
+
+  // Saving to it, by its name or by another path to it, is refused and leaves it as it was.
+  EXPECT_FALSE(f.data.save_data(shipped));
+  EXPECT_NE(f.data.error().find("save to a file of your own"), std::string::npos);
+  std::filesystem::create_symlink(shipped, f.dir / "link.ini");
+  EXPECT_FALSE(f.data.save_data(f.dir.file("link.ini")));
+  EXPECT_EQ(TempFolder::read(shipped), bytes);
+
+  // A file of the user's own wins.
+  f.file("[Units]\nU1=cows\n");
+  f.settings.DefaultData = f.dir.file("default.txt");
+  ASSERT_TRUE(f.data.Load_data());
+  EXPECT_EQ(f.data.Units, Texts{"cows"});
+  EXPECT_TRUE(f.data.save_data());
 }

@@ -90,3 +90,16 @@ TEST(SubjectAreas, ACarriageReturnNeverBecomesPartOfANameOrACode) {
   ASSERT_TRUE(f.load("areas.txt"));
   EXPECT_EQ(f.list(), "Hushåll=HH;");  // the CR LF of the empty line ends the list
 }
+
+TEST(SubjectAreas, TheShippedLibraryStandsInForAFolderWithoutOne) {
+  Fixture f;
+  f.areas.shippedLibrary = f.dir.write("shipped/Amnomr.dat", "Population\tBE\r\n").string();
+  EXPECT_TRUE(f.areas.Load_data(""));  // a fresh start names no folder
+  EXPECT_EQ(f.list(), "Population=BE;");
+  EXPECT_TRUE(f.load("empty"));  // a folder without a library
+  EXPECT_EQ(f.list(), "Population=BE;");
+  f.dir.write("vexa/Amnomr.dat", "Arbete\tAM\r\n");
+  EXPECT_TRUE(f.load("vexa"));  // the folder's own library wins
+  EXPECT_EQ(f.list(), "Arbete=AM;");
+  EXPECT_EQ(f.events, 3);
+}

@@ -22,13 +22,14 @@ dlgOptions::dlgOptions(AppContext& context, QWidget* parent)
     const std::string& value;
     void (dlgOptions::*browse)();
   };
-  for (const Row& row : {Row{ui_->txtOpenVq, ui_->cmdOpenVq, s.OpenBase, &dlgOptions::browseOpenVq},
-                         Row{ui_->txtSaveVq, ui_->cmdSaveVq, s.Savebase, &dlgOptions::browseSaveVq},
-                         Row{ui_->txtOpenDb, ui_->cmdOpenDb, s.VexaBase, &dlgOptions::browseOpenDb},
-                         Row{ui_->txtAccesDb, ui_->cmdAccesDb, s.MDBBase,
-                             &dlgOptions::browseAccesDb},
-                         Row{ui_->txtDefaultData, ui_->cmdDefaultData, s.DefaultData,
-                             &dlgOptions::browseDefaultData}}) {
+  for (const Row& row :
+       {Row{ui_->txtOpenVq, ui_->cmdOpenVq, s.OpenBase, &dlgOptions::browseOpenVq},
+        Row{ui_->txtSaveVq, ui_->cmdSaveVq, s.Savebase, &dlgOptions::browseSaveVq},
+        Row{ui_->txtOpenDb, ui_->cmdOpenDb, s.VexaBase, &dlgOptions::browseOpenDb},
+        Row{ui_->txtAccesDb, ui_->cmdAccesDb, s.MDBBase, &dlgOptions::browseAccesDb},
+        // The file in use: the user's own, else the shipped one.
+        Row{ui_->txtDefaultData, ui_->cmdDefaultData, s.defaultDataPath(),
+            &dlgOptions::browseDefaultData}}) {
     row.box->setText(qs(row.value));
     connect(row.button, &QPushButton::clicked, this, row.browse);
   }
@@ -84,8 +85,10 @@ void dlgOptions::confirm() {
   s.MDBBase = stdString(ui_->txtAccesDb->text());
 
   const std::string defaultData = stdString(ui_->txtDefaultData->text());
-  if (defaultData != s.DefaultData) {
-    s.DefaultData = defaultData;
+  if (defaultData != s.defaultDataPath()) {
+    // The shipped file named again, or no file, means the shipped default data: the
+    // settings then keep no path, so they follow the program to wherever it is installed.
+    s.DefaultData = context_.defaultData.isShippedFile(defaultData) ? std::string() : defaultData;
     // A file that cannot be read is not kept in the settings (the load clears the
     // path); for any failure the user is told which file and why.
     if (!context_.defaultData.Load_data()) {

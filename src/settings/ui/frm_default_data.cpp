@@ -11,6 +11,7 @@
 #include "editor/ui/dialogs/dlg_new_value_order.h"
 #include "format/reader.h"
 #include "gui/app_context.h"
+#include "settings/config_folder.h"
 #include "settings/ui/dlg_new_default_var.h"
 #include "ui_frm_default_data.h"
 
@@ -199,10 +200,15 @@ void frmDefaultData::save() {
   FileChooser::Request request;
   request.title = "Select file containing default data";
   request.filter = qtFilter("Text-files|*.txt|All-files|*.*");
-  const QString current = qs(ctx_.settings.DefaultData);
-  request.fileName = current;
-  if (!current.isEmpty()) request.folder = QFileInfo(current).absolutePath();
   // A new file name is accepted: the default data may go to a file of the user's own.
+  // While the shipped default data is in use, the chooser offers a file of that name in
+  // the user's configuration folder instead, since the shipped file is never written.
+  QString current = qs(ctx_.settings.DefaultData);
+  if (current.isEmpty()) {
+    current = qs((configFolder() / "default_data.ini").string());
+  }
+  request.fileName = current;
+  request.folder = QFileInfo(current).absolutePath();
   request.mustExist = false;
   const std::string path = stdString(files().openFile(this, request));
   if (path.empty()) return;  // the user cancelled: nothing is written, the window stays

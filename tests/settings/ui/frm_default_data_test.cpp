@@ -18,6 +18,7 @@
 
 #include "editor/ui/frm_create_vq.h"
 #include "gui/app_context.h"
+#include "settings/config_folder.h"
 #include "settings/ui/dlg_new_default_var.h"
 #include "settings/ui/frm_default_data.h"
 #include "support/editor_window_frame.h"
@@ -480,4 +481,31 @@ TEST(DefaultDataWindow, OpenedFromTheFrameItsSaveReachesAnOpenEditorWindowAtOnce
   EXPECT_EQ(units->itemText(2), "pieces");
   EXPECT_EQ(units->currentText(), "tonnes");  // the table's own unit stays
   EXPECT_FALSE(editor->isChanged());
+}
+
+TEST(DefaultDataWindow, WithTheShippedDefaultDataSaveOffersAFileOfTheUsersOwn) {
+  Fixture f;
+  // The shipped file is a copy here; the program never writes it, whatever is chosen.
+  const std::string shipped = f.dir.write("share/default_data.ini", kFile).string();
+  f.ctx.settings.shippedDefaultData = shipped;
+  f.ctx.settings.DefaultData.clear();
+  ASSERT_TRUE(f.ctx.defaultData.Load_data());
+  frmDefaultData w(f.ctx);
+  w.show();
+  type(w, "txtContact", "Bo");
+
+  f.files.script(QString::fromStdString(shipped));
+  click(w, "cmdOK");
+  const auto& request = f.files.calls.back().request;
+  EXPECT_EQ(request.fileName.toStdString(), (configFolder() / "default_data.ini").string());
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(f.asked("The default data could not be saved to " + shipped));
+  EXPECT_EQ(test::TempFolder::read(shipped), kFile);
+
+  const std::string mine = (configFolder() / "default_data.ini").string();
+  f.files.script(QString::fromStdString(mine));
+  click(w, "cmdOK");
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(f.ctx.settings.DefaultData, mine);
+  EXPECT_NE(test::TempFolder::read(mine).find("Contact=Bo"), std::string::npos);
 }
