@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -209,7 +210,14 @@ int runDbImport(const std::string& table, const std::string& database, const std
     err << "zendra-cli: cannot read " << database << ": " << std::strerror(errno) << "\n";
     return kCannotRead;
   }
+  struct stat info {};
+  const bool regular = ::fstat(probe, &info) == 0 && S_ISREG(info.st_mode);
   ::close(probe);
+  // A pipe or a device would keep the reader waiting for bytes that never come.
+  if (!regular) {
+    err << "zendra-cli: " << database << " is not a database file\n";
+    return kCannotRead;
+  }
   auto db = makeDatabase(databaseKindOf(database));
   db->setDbName(database);
   if (const DbResult opened = db->OpenDB(); !opened) {

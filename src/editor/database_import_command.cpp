@@ -43,7 +43,14 @@ void DatabaseImportCommand::redo() {
     } catch (const std::bad_alloc&) {
       undoable_ = false;
     }
-    ApplyDbPlacement(doc_, grid_, placement_);
+    if (!ApplyDbPlacement(doc_, grid_, placement_)) {
+      // The keys form's rows could not be added: nothing was written, and the step
+      // changes nothing (the caller sees the grid still without data and says so).
+      wrote_ = false;
+      kept_ = BlockSnapshot();
+      placement_ = DbPlacement();
+      return;
+    }
     rowsAfter_ = grid_.rowCount();
     after_ = GridLayout::of(doc_);
     // An empty result still marks the grid as holding data.
@@ -52,7 +59,10 @@ void DatabaseImportCommand::redo() {
     return;
   }
   if (!undoable_) return;
-  if (rowsAfter_ > rowsBefore_ && grid_.insertRows(rowsBefore_ + 1, rowsAfter_ - rowsBefore_)) {
+  if (rowsAfter_ > rowsBefore_) {
+    // Without room for the rows again the grid stays as undone, whole, rather than half
+    // laid out.
+    if (!grid_.insertRows(rowsBefore_ + 1, rowsAfter_ - rowsBefore_)) return;
     added_.restore(grid_);
   }
   added_ = BlockSnapshot();

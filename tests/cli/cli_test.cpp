@@ -259,6 +259,8 @@ TEST(CliDbImport, ExitCodes) {
   EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
   options.source = "Persons";
   EXPECT_EQ(runDbImport(in, dir.file("none.mdb"), out, options, err), kCannotRead);
+  ASSERT_EQ(::mkfifo(dir.file("fifo.mdb").c_str(), 0600), 0);  // refused at once, not waited on
+  EXPECT_EQ(runDbImport(in, dir.file("fifo.mdb"), out, options, err), kCannotRead);
   const std::string text = dir.write("text.mdb", "not a database\n").string();
   err.str("");
   EXPECT_EQ(runDbImport(in, text, out, options, err), kCannotRead);

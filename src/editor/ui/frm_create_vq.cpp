@@ -760,19 +760,37 @@ void frmCreateVq::createFromMdb() {
   clsAnyDatabase* db = chooseDatabase(ctx_, this);
   if (!db) return;
   dlgMakeTableFromMDB wizard(*db, doc_, grid_, *ctx_.prompt, this);
-  wizard.runQuery = [this, db](const std::string& sql, DbRows& out) {
+  wizard.runQuery = [this, db, &wizard](const std::string& sql, DbRows& out) {
     frmProgress progress(this);
     progress.setWindowModality(Qt::ApplicationModal);
     QueryProgressPrompt prompt(progress, *ctx_.prompt);
+    // While the engine reads, the event loop runs (repaints, Cancel); the wizard takes no
+    // clicks meanwhile, so no second statement can start on top of the first. The
+    // database's prompt goes back however the query ends.
+    struct Running {
+      QWidget& wizard;
+      clsAnyDatabase& db;
+      Prompt* after;
+      ~Running() {
+        db.setPrompt(after);
+        wizard.setEnabled(true);
+      }
+    } running{wizard, *db, ctx_.prompt};
+    wizard.setEnabled(false);
     db->setPrompt(&prompt);
     const DbResult result = RunDbQuery(*db, sql, out);
-    db->setPrompt(ctx_.prompt);
     progress.close();
     return result;
   };
   wizard.finish = [this](DbPlacement placement) {
+    const bool keysRows = placement.keysForm && placement.filledRows > 0;
     push(std::make_unique<DatabaseImportCommand>(doc_, grid_, std::move(placement)));
     refreshDataGrid();
+    // Only the keys form's new rows can fail (memory); then nothing was placed.
+    if (keysRows && !doc_.GridHasData) {
+      ctx_.prompt->message("Not enough memory for the rows of the query; nothing was placed",
+                           kProgramTitle, Prompt::Icon::Exclamation);
+    }
   };
   ctx_.runDialog(wizard);
   // With data in the grid the menus and the structure controls change.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 #include "import/database/mdb_database.h"
@@ -66,10 +67,15 @@ bool endsWithNoCase(const std::string& text, std::string_view suffix) {
 
 DatabaseKind databaseKindOf(const std::string& path) {
   static constexpr std::string_view kHeader{"SQLite format 3\0", 16};
-  std::ifstream in(path, std::ios::binary);
-  std::array<char, 16> head{};
-  if (in.read(head.data(), head.size()) && std::string_view(head.data(), head.size()) == kHeader) {
-    return DatabaseKind::SQLite;
+  // Only a regular file is read for its header: a pipe would wait for a writer forever.
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    std::ifstream in(path, std::ios::binary);
+    std::array<char, 16> head{};
+    if (in.read(head.data(), head.size()) &&
+        std::string_view(head.data(), head.size()) == kHeader) {
+      return DatabaseKind::SQLite;
+    }
   }
   for (const std::string_view suffix : {".sqlite", ".sqlite3", ".db"}) {
     if (endsWithNoCase(path, suffix)) return DatabaseKind::SQLite;

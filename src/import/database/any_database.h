@@ -137,6 +137,10 @@ class clsAnyDatabase {
   virtual void MoveFirst() = 0;
   virtual void MoveNext() = 0;
   virtual bool AtEOF() const = 0;  // the recordset's end-of-file flag ("EOF" is a C macro)
+  // Why the rows ended before the statement was done (the engine failed while reading
+  // them); empty when they ended cleanly. Readers check it once they reach the end, so a
+  // failure midway is never taken for the whole result.
+  virtual std::string RecordsetError() const = 0;
   virtual std::int32_t FieldCount() const = 0;  // columns of the open recordset
   // The value of a column (0-based) of the current record.
   virtual DbValue Field(std::int32_t position) const = 0;

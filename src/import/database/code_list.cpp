@@ -25,7 +25,13 @@ DbResult readCodeList(clsAnyDatabase& db, std::int32_t codeField, std::int32_t v
     if (useCodes) value->code = dbValueText(db.Field(0));
     value->value = dbValueText(db.Field(1));
   }
+  const std::string error = db.RecordsetError();
   db.CloseRecordSet();
+  if (!error.empty()) {
+    // A list cut short would pass for the whole code table.
+    variable.ValueCode = VacCollection();
+    return DbResult::failure(error);
+  }
   return DbResult::success();
 }
 

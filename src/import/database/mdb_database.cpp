@@ -66,12 +66,25 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  // The reader takes no input, and starts with the default signal handling whatever the
+  // program has set (an ignored SIGPIPE, say).
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   ::close(out[1]);
   ::close(err[1]);
   if (spawned != 0) {
@@ -85,7 +98,8 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
   bool outOpen = true, errOpen = true, stopped = false, cancelled = false, silent = false;
   int quietPolls = 0;  // a reader caught in a loop on a damaged file writes nothing
   while ((outOpen || errOpen) && !stopped && !cancelled && !silent) {
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    // A pipe that has ended is left out (fd -1), or poll would report it at once forever.
+    pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
     const int ready = ::poll(fds, 2, 100);
     if (prompt) {
       prompt->breathe();

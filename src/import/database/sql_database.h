@@ -62,6 +62,7 @@ class SqlDatabase : public clsAnyDatabase {
   void MoveFirst() override { position_ = 0; }
   void MoveNext() override;
   bool AtEOF() const override { return position_ >= rows_.size(); }
+  std::string RecordsetError() const override { return stepError_; }
   std::int32_t FieldCount() const override { return static_cast<std::int32_t>(kinds_.size()); }
   DbValue Field(std::int32_t position) const override;
 

@@ -1,6 +1,7 @@
 #include "import/database/table_from_database.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "grid/data_methods.h"
 #include "model/text_compare.h"
@@ -115,18 +116,40 @@ bool aggregateOf(const std::vector<DbValue>& row, std::size_t variables,
   return false;
 }
 
+// Remembers the cells a placement writes a value to. A second value for one cell (an
+// edited statement that does not group, or texts that group apart but match one value) is
+// an error line: the last one would silently win otherwise.
+class CellsWritten {
+ public:
+  bool first(std::int32_t row, std::int32_t col, const std::vector<DbValue>& values,
+             std::size_t variables, std::vector<std::string>& errors) {
+    const auto key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
+                     static_cast<std::uint32_t>(col);
+    if (seen_.insert(key).second) return true;
+    errors.push_back("Value for " + codesOf(values, variables) + " is given more than once");
+    return false;
+  }
+
+ private:
+  std::unordered_set<std::uint64_t> seen_;
+};
+
 void placeCells(const VexaMess& doc, const DbRows& result, DbPlacement& out) {
   const Radix stub = radixOf(doc, false);
   const Radix heading = radixOf(doc, true);
   const std::size_t variables = stub.vars.size() + heading.vars.size();
   std::optional<double> number;
+  CellsWritten written;
   for (const auto& row : result.rows) {
     const std::int64_t rowOffset = offsetOf(stub, row, 0, out.errors);
     if (rowOffset < 0) continue;
     const std::int64_t colOffset = offsetOf(heading, row, stub.vars.size(), out.errors);
     if (colOffset < 0 || !aggregateOf(row, variables, number, out.errors)) continue;
-    out.writes.push_back({static_cast<std::int32_t>(doc.DataRow1 + rowOffset),
-                          static_cast<std::int32_t>(doc.DataCol1 + colOffset),
+    const auto gridRow = static_cast<std::int32_t>(doc.DataRow1 + rowOffset);
+    const auto gridCol = static_cast<std::int32_t>(doc.DataCol1 + colOffset);
+    if (!written.first(gridRow, gridCol, row, variables, out.errors)) continue;
+    out.writes.push_back({gridRow,
+                          gridCol,
                           number ? DbCellWrite::Kind::Number : DbCellWrite::Kind::Clear,
                           number.value_or(0),
                           {}});
@@ -136,9 +159,10 @@ void placeCells(const VexaMess& doc, const DbRows& result, DbPlacement& out) {
 std::string foldedKeys(const std::vector<DbValue>& row, std::size_t count) {
   std::string keys;
   for (std::size_t i = 0; i < count; ++i) {
-    // Null apart from every text, "\n" apart from the key after it.
-    keys += row[i].isNull() ? std::string("\x01") : foldCase(dbValueText(row[i]));
-    keys += '\n';
+    // Each key with its length before it, so that no two lists of keys join alike; a
+    // Null apart from every text.
+    const std::string key = row[i].isNull() ? std::string("\x01") : foldCase(dbValueText(row[i]));
+    keys += std::to_string(key.size()) + ':' + key;
   }
   return keys;
 }
@@ -151,6 +175,7 @@ void placeKeys(const VexaMess& doc, const CellGrid& grid, const DbRows& result, 
   // With heading variables one grid row holds the values of every heading column.
   std::unordered_map<std::string, std::int32_t> rowOfKeys;
   std::optional<double> number;
+  CellsWritten written;
   for (const auto& row : result.rows) {
     const std::int64_t colOffset = offsetOf(heading, row, keys, out.errors);
     if (colOffset < 0 || !aggregateOf(row, variables, number, out.errors)) continue;
@@ -160,6 +185,10 @@ void placeKeys(const VexaMess& doc, const CellGrid& grid, const DbRows& result, 
       const auto [it, inserted] = rowOfKeys.emplace(foldedKeys(row, keys), gridRow);
       gridRow = it->second;
       newRow = inserted;
+      if (!written.first(gridRow, static_cast<std::int32_t>(doc.DataCol1 + colOffset), row,
+                         variables, out.errors)) {
+        continue;
+      }
     }
     if (newRow) {
       ++out.filledRows;
@@ -213,7 +242,12 @@ DbResult RunDbQuery(clsAnyDatabase& db, const std::string& sql, DbRows& out) {
   DbResult opened = db.OpenRecordSet(sql);
   if (!opened) return opened;
   out = ReadDbRows(db);
+  const std::string error = db.RecordsetError();
   db.CloseRecordSet();
+  if (!error.empty()) {
+    out = {};
+    return DbResult::failure(error);
+  }
   return DbResult::success();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "import/database/access_sql.h"
+#include "import/database/table_from_database.h"
 #include "model/dimension_data.h"
 #include "support/database_rows.h"
 #include "support/temp_folder.h"
@@ -262,6 +263,24 @@ TEST(SqliteDatabase, EveryListedFieldReadsAndUnknownNamesFail) {
   // Double-quoted texts stay texts, as Access reads them.
   ASSERT_TRUE(db.OpenRecordSet("SELECT \"b\" FROM [t] WHERE [b] = \"y\""));
   EXPECT_EQ(rowsOf(db), std::vector<std::string>{"b"});
+}
+
+TEST(SqliteDatabase, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
+  TempFolder folder;
+  const std::string path = folder.file("overflow.sqlite");
+  // The sum of "b" overflows only once the first group was returned.
+  makeSqlite(path, R"(
+    CREATE TABLE t (g TEXT, x INTEGER);
+    INSERT INTO t VALUES ('a', 1), ('b', 9223372036854775807), ('b', 1);
+  )");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  DbRows rows;
+  const DbResult ran = RunDbQuery(db, "SELECT g, sum(x) FROM t GROUP BY g", rows);
+  EXPECT_FALSE(ran);
+  EXPECT_NE(ran.error.find("overflow"), std::string::npos) << ran.error;
+  EXPECT_TRUE(rows.rows.empty());
 }
 
 TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {

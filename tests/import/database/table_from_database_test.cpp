@@ -215,6 +215,23 @@ TEST_F(StatsTable, EditedStatementsOfTheWrongShape) {
                                                    "Value: many for 05 2 2023 is not a number"}));
 }
 
+// An edited statement that does not group: Stockholm's men of 2022 have two rows.
+const char* const kUngrouped =
+    "SELECT Region, Sex, Year, Income FROM Persons WHERE Region = '01' AND Sex = '1' AND "
+    "Year IN ('2021', '2022')";
+
+TEST_F(StatsTable, RowsThatMeetInOneCellAreRefused) {
+  build(0, 1);
+  EXPECT_EQ(place(kUngrouped).errors,
+            std::vector<std::string>{"Value for 01 1 2022 is given more than once"});
+}
+
+TEST_F(StatsTable, RowsThatMeetInOneKeysRowCellAreRefused) {
+  build(0, 1, true);
+  EXPECT_EQ(place(kUngrouped).errors,
+            std::vector<std::string>{"Value for 01 1 2022 is given more than once"});
+}
+
 TEST_F(StatsTable, FinishIsOneStepInCellsForm) {
   build(0, 1);
   checkOneStep();
@@ -233,6 +250,18 @@ TEST_F(StatsTable, AnEmptyResultIsStillAStep) {
   EXPECT_FALSE(step.changesNothing());  // the history keeps it, so undo clears GridHasData
   step.undo();
   EXPECT_FALSE(doc.GridHasData);
+}
+
+TEST_F(StatsTable, KeysRowsWithoutRoomPlaceNothing) {
+  build(0, 0, true);
+  const std::string before = gridRows(grid, 1, -1, true);
+  const DbPlacement placement = place(count());
+  grid.setMemoryBudget(static_cast<std::size_t>(grid.rowCount()) * grid.colCount() * 16);
+  DatabaseImportCommand step(doc, grid, placement);
+  step.redo();
+  EXPECT_TRUE(step.changesNothing());  // the history drops it
+  EXPECT_FALSE(doc.GridHasData);
+  EXPECT_EQ(gridRows(grid, 1, -1, true), before);
 }
 
 }  // namespace

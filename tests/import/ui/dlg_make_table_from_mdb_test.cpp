@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUndoStack>
 
 #include "format/reader.h"
@@ -266,9 +267,20 @@ TEST(CreateTableFromAccess, FinishIsOneStepAndReachesTheFile) {
   const std::string before = test::gridRows(w.grid(), 1, -1, true);
   const int steps = w.editor->undoStack()->count();
   bool accepted = false;
+  int ticks = 0;
+  bool enabledWhileRunning = true;
   w.run([&](QDialog& dialog) {
-    // Edited after Run: Finish places the rows of the text shown.
+    // The first Run copies Persons and lets events through meanwhile: the wizard takes no
+    // clicks then, so no second statement can start on top of it.
+    QTimer::singleShot(0, &dialog, [&] {
+      ++ticks;
+      enabledWhileRunning = dialog.isEnabled();
+    });
     click(dialog, "cmdRun");
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(enabledWhileRunning);
+    EXPECT_TRUE(dialog.isEnabled());
+    // Edited after Run: Finish places the rows of the text shown.
     child<QPlainTextEdit>(dialog, "txtSQL")
         ->setPlainText(
             "Select [Region], [Sex], [Year], count(*) * 10 From [Persons] GROUP BY [Region], "
