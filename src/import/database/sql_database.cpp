@@ -393,22 +393,41 @@ std::vector<ListEntry> SqlDatabase::ListBoxViews() {
   return list;
 }
 
+// The position is one of the list the user chose from, made from the catalog as it is
+// before refresh(); when the file changed since, the entry is found again by its name in
+// the new catalog (or not at all), never taken to be whatever now stands at that position.
+namespace {
+
+template <typename Entry>
+std::int32_t findAgain(const std::vector<Entry>& now, const std::string& name) {
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    if (now[i].name == name) return static_cast<std::int32_t>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
 void SqlDatabase::SelectTable(std::int32_t position) {
   fields_.clear();
   currentTable_ = -1;
-  if (!refresh()) return;
   if (position < 1 || position > static_cast<std::int32_t>(catalog_.tables.size())) return;
-  currentTable_ = position - 1;
+  const std::string chosen = catalog_.tables[static_cast<std::size_t>(position - 1)].name;
+  if (!refresh()) return;
+  currentTable_ = findAgain(catalog_.tables, chosen);
+  if (currentTable_ < 0) return;
   fields_ = tableFields(static_cast<std::size_t>(currentTable_));
 }
 
 void SqlDatabase::SelectView(std::int32_t position) {
   fields_.clear();
   currentQuery_ = -1;
-  if (!refresh()) return;
   if (position < 0 || position >= static_cast<std::int32_t>(catalog_.queries.size())) return;
-  currentQuery_ = position;
-  const std::string& name = catalog_.queries[static_cast<std::size_t>(position)].name;
+  const std::string chosen = catalog_.queries[static_cast<std::size_t>(position)].name;
+  if (!refresh()) return;
+  currentQuery_ = findAgain(catalog_.queries, chosen);
+  if (currentQuery_ < 0) return;
+  const std::string& name = catalog_.queries[static_cast<std::size_t>(currentQuery_)].name;
   if (!provide({name})) return;
   fields_ = statementFields("SELECT * FROM " + quotedName(name));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -281,6 +282,25 @@ TEST(SqliteDatabase, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
   EXPECT_FALSE(ran);
   EXPECT_NE(ran.error.find("overflow"), std::string::npos) << ran.error;
   EXPECT_TRUE(rows.rows.empty());
+}
+
+TEST(SqliteDatabase, AChoiceFromAListMadeBeforeTheFileChangedFindsItsTableByName) {
+  TempFolder folder;
+  const std::string path = folder.file("moving.sqlite");
+  makeSqlite(path, "CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  const std::vector<ListEntry> tables = db.ListBoxTables();
+  ASSERT_EQ(tables.size(), 2u);
+  // Replaced meanwhile by a file where another table stands first.
+  std::filesystem::remove(path);
+  makeSqlite(path,
+             "CREATE TABLE c (z INTEGER); CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
+  db.SelectTable(tables[1].itemData);
+  EXPECT_EQ(db.TableName(), "b");
+  ASSERT_EQ(db.ListBoxFields().size(), 1u);
+  EXPECT_EQ(db.ListBoxFields()[0].text, "y");
 }
 
 TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
