@@ -18,10 +18,13 @@
 
 #include "import/ui/dlg_data_file_format.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/tables.h"
 
 using namespace zendra;
 using namespace zendra::test;
+
+using zendra::test::child;
 
 namespace {
 
@@ -33,13 +36,6 @@ struct Document : VexaMess {
     addVariable(*this, "sex", 1, {"men", "women"});
   }
 };
-
-template <typename T>
-T* child(QDialog& dialog, const char* name) {
-  T* widget = dialog.findChild<T*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
 
 QPushButton* button(QDialog& dialog, const char* name) {
   return child<QPushButton>(dialog, name);

@@ -94,9 +94,7 @@ struct Fixture {
 
 template <typename T>
 T* get(QWidget& window, const char* name) {
-  T* control = window.findChild<T*>(name);
-  EXPECT_TRUE(control) << name;
-  return control;
+  return test::child<T>(window, name);
 }
 
 void type(QWidget& window, const char* box, const QString& text) {

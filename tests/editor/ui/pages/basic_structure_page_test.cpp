@@ -21,6 +21,7 @@
 #include "format/reader.h"
 #include "settings/ui/dlg_get_subarea.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"
 
@@ -67,9 +68,7 @@ struct Frame : test::EditorWindowFrame {
 
 template <typename T>
 T* control(frmCreateVq* editor, const char* name) {
-  T* widget = editor->findChild<T*>(name);
-  EXPECT_TRUE(widget) << name;
-  return widget;
+  return test::child<T>(*editor, name);
 }
 
 // What a control shows, as text.

@@ -86,9 +86,7 @@ struct Page : test::EditorWindowFrame {
   ContentData& milk() { return *doc().Get_Dimension("product")->ValueCode.Item(1)->ContentData; }
   template <typename T>
   T* get(const char* name) {
-    T* control = editor->findChild<T*>(name);
-    EXPECT_TRUE(control) << name;
-    return control;
+    return test::child<T>(*editor, name);
   }
   QLineEdit* line(const char* name) {
     QComboBox* combo = editor->findChild<QComboBox*>(name);

@@ -61,9 +61,7 @@ struct Page : EditorWindowFrame {
   QUndoStack* history() { return editor->undoStack(); }
   template <typename T>
   T* get(const char* name) {
-    T* control = editor->findChild<T*>(name);
-    EXPECT_TRUE(control) << name;
-    return control;
+    return test::child<T>(*editor, name);
   }
   bool shown(const char* name) { return get<QWidget>(name)->isVisibleTo(editor); }
   QString text(const char* box) { return get<QPlainTextEdit>(box)->toPlainText(); }

@@ -131,9 +131,7 @@ struct Frame : test::EditorWindowFrame {
 
 template <typename T = QPushButton>
 T* control(frmCreateVq* editor, const char* name) {
-  T* widget = editor->findChild<T*>(name);
-  EXPECT_TRUE(widget) << name;
-  return widget;
+  return test::child<T>(*editor, name);
 }
 
 void click(frmCreateVq* editor, const char* button) {

@@ -54,9 +54,7 @@ struct Scratch : test::EditorWindowFrame {
   }
   template <typename T = QWidget>
   T* get(const char* name) {
-    T* control = editor->findChild<T*>(name);
-    EXPECT_TRUE(control) << name;
-    return control;
+    return test::child<T>(*editor, name);
   }
   void page(int index) { editor->tabs()->setCurrentIndex(index); }
   void click(const char* name) { get<QAbstractButton>(name)->click(); }

@@ -64,9 +64,7 @@ struct Page : test::EditorWindowFrame {
   }
   template <typename T>
   T* get(const char* name) {
-    T* control = editor->findChild<T*>(name);
-    EXPECT_TRUE(control) << name;
-    return control;
+    return test::child<T>(*editor, name);
   }
   bool shown(const char* name) { return get<QWidget>(name)->isVisibleTo(editor); }
   QTreeWidget* tree() { return get<QTreeWidget>("VarTree"); }
