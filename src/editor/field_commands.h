@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/command.h"
+#include "model/vexa_mess.h"
 
 namespace zendra {
 
@@ -98,5 +99,27 @@ using SetTextCommand = SetFieldsCommand<std::string>;
 
 // A new typing session: steps of one session in one box merge into one.
 std::uint64_t newTypingSession();
+
+// The largest PRECISION of any value; 0 when none is set. A text that is not a number
+// counts as no precision, as in VexaMess::setSaveDecimals.
+int highestPrecision(const VexaMess& doc);
+
+// DECIMALS chosen in the list: never fewer than the highest PRECISION. None when that
+// is what the table has already.
+std::unique_ptr<Command> makeDecimalsCommand(VexaMess& doc, int chosen);
+
+// A value's PRECISION: DECIMALS follows the highest precision upwards; undo gives
+// DECIMALS back as it was. The decimals the cells are stored with follow as part of the
+// step (see SettledStep).
+class SetPrecisionCommand : public SetTextCommand {
+ public:
+  SetPrecisionCommand(VexaMess& doc, const ValueRef& value, std::string precision);
+  void redo() override;
+  void undo() override;
+
+ private:
+  VexaMess& doc_;
+  std::int16_t decimalsBefore_ = 0;
+};
 
 }  // namespace zendra

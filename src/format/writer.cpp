@@ -198,9 +198,9 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   }
   if (!doc.AutoOpen.empty()) statement(out, "AUTOOPEN=" + q(doc.AutoOpen));
   if (!doc.AggregAllowed.empty()) statement(out, "AGGREGALLOWED=" + q(doc.AggregAllowed));
-  doc.setSaveDecimals();
-  doc.Decimaler = doc.SaveDecimals;
-  statement(out, "DECIMALS=" + std::to_string(doc.Decimaler));
+  // DECIMALS is written as the decimals the cells are stored with: the larger of the
+  // table's DECIMALS and every PRECISION. Writing leaves the table as it is.
+  statement(out, "DECIMALS=" + std::to_string(doc.storedDecimals()));
   if (!doc.ShowDecimals.empty()) statement(out, "SHOWDECIMALS=" + u(doc.ShowDecimals));
 
   for (const auto* side : {&doc.colStub, &doc.colHeading}) {

@@ -22,7 +22,8 @@ void title_mod(VexaMess& doc, const std::string& byWord, const std::string& andW
 
 // Builds the metadata text of the file (every statement before DATA), in UTF-8, in the
 // program's fixed order. Changes the document as a save does: the title is rebuilt
-// when there is no description, DECIMALS becomes SaveDecimals, and ContData exists.
+// when there is no description, and ContData exists. DECIMALS is written as the
+// decimals the cells are stored with; the table's own DECIMALS stays as it is.
 std::string make_vqstring(VexaMess& doc, const WriteOptions& options);
 
 // Wraps a long text into quoted pieces of about 70 characters joined by CR LF, broken

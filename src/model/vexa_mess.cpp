@@ -152,6 +152,10 @@ DimensionRef VexaMess::Get_Dimension(std::string_view name) const {
 }
 
 void VexaMess::setSaveDecimals() {
+  SaveDecimals = storedDecimals();
+}
+
+std::int16_t VexaMess::storedDecimals() const {
   std::int16_t m = Decimaler;
   for (const auto& variable : Dimensions) {
     for (const auto& value : variable->ValueCode) {
@@ -159,7 +163,7 @@ void VexaMess::setSaveDecimals() {
       if (!value->Precision.empty() && parseInt16(value->Precision, p) && p > m) m = p;
     }
   }
-  SaveDecimals = m;
+  return m;
 }
 
 std::shared_ptr<zendra::ContentData> VexaMess::GetContdataKey(std::string_view key) {

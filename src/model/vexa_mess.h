@@ -114,6 +114,8 @@ class VexaMess {
   // Sets SaveDecimals to the larger of Decimaler and the largest PRECISION of any
   // value. A PRECISION text that is not a number counts as no precision.
   void setSaveDecimals();
+  // What setSaveDecimals would set, without setting it.
+  std::int16_t storedDecimals() const;
   // The content metadata of the content variable's value whose text is key, created on
   // first use; none when there is no content variable or no such value.
   std::shared_ptr<zendra::ContentData> GetContdataKey(std::string_view key);

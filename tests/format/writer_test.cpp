@@ -112,9 +112,10 @@ TEST(Writer, SmallTableInTheFixedOrder) {
             "SOURCE=\"Office \";\r\n"
             "NOTE=\"Table note \";\r\n"
             "NOTE(\"year\")=\"On years \";\r\n");
-  // Writing changed the document as a save does.
+  // Writing rebuilt the title, as a save does, and wrote DECIMALS as the decimals the
+  // cells are stored with without changing the table's own.
   EXPECT_EQ(doc.Title, "Population by region and year.");
-  EXPECT_EQ(doc.Decimaler, 2);
+  EXPECT_EQ(doc.Decimaler, 1);
   doc.ContVariable = "gone";  // names no variable: no per-value lines
   EXPECT_EQ(statement(doc, "UNITS(\"North\")"), "");
 }

@@ -27,6 +27,7 @@
 #include "editor/import_command.h"
 #include "editor/keys_conversion.h"
 #include "editor/paste_commands.h"
+#include "editor/settled_step.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/dialogs/dlg_fill_empty.h"
 #include "editor/ui/editor_host.h"
@@ -137,8 +138,6 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   host_.setCopyPasteVisible(true);
   host_.setSaveVisible(true);
 
-  dimensionConnection_ = doc_.DimensionChanged.connect(
-      [this](std::int16_t type, std::int16_t dimtype) { onDimensionChanged(type, dimtype); });
   // An undo or redo may change any part of the grid, its layout included.
   connect(history_, &UndoHistory::tableRestored, this, [this] {
     // A grid put back from before a change of the view carries the other labels.
@@ -155,9 +154,7 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   QApplication::restoreOverrideCursor();
 }
 
-frmCreateVq::~frmCreateVq() {
-  doc_.DimensionChanged.disconnect(dimensionConnection_);
-}
+frmCreateVq::~frmCreateVq() = default;
 
 void frmCreateVq::buildPages() {
   auto* layout = new QVBoxLayout(this);
@@ -302,7 +299,9 @@ QUndoStack* frmCreateVq::undoStack() const {
 }
 
 void frmCreateVq::push(std::unique_ptr<Command> command) {
-  if (!history_->push(std::move(command))) {
+  // Every step brings the grid in step with the table as part of itself, so that the
+  // grid and its layout change only inside the history.
+  if (!history_->push(settled(std::move(command), doc_, grid_, ctx_.ShowCodes))) {
     ctx_.prompt->message(
         "The table is too large to keep a copy for undoing this step. It cannot be undone, "
         "and the steps before it can no longer be undone either.",
@@ -375,7 +374,6 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
     ctx_.prompt->message("Cannot read " + doc_.VQfilename, kProgramTitle, Prompt::Icon::Critical);
     return false;
   }
-  SprData()->refresh();
   Load_data(doc_.GridHasData);
   tabs_->setCurrentIndex(Variables);
   tabs_->setCurrentIndex(BasicStructure);
@@ -406,6 +404,10 @@ bool frmCreateVq::recover(const recovery::CopyInfo& copy) {
 
 void frmCreateVq::Load_data(bool gridHasData) {
   doc_.GridHasData = gridHasData;
+  // A table read or made is laid out before its history starts (a table whose every
+  // variable has values but no DATA gets its empty grid here, not when a page shows).
+  SettleGrid(doc_, grid_, ctx_.ShowCodes);
+  SprData()->refresh();
   for (EditorPage* page : pages_) page->load();
   // A new or freshly loaded table starts a history of its own, unchanged.
   history_->stack()->clear();
@@ -512,13 +514,6 @@ void frmCreateVq::closeEvent(QCloseEvent* event) {
   // The window goes: the toolbar's Copy and Paste go with it (Save stays).
   host_.setCopyPasteVisible(false);
   event->accept();
-}
-
-void frmCreateVq::onDimensionChanged(std::int16_t eventType, std::int16_t /*dimtype*/) {
-  if (eventType == 1 || eventType == 2) {
-    doc_.GridCreated = false;
-    doc_.GridHasData = false;
-  }
 }
 
 void frmCreateVq::setShowCodes(bool codes) {

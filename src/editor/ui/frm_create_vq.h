@@ -120,7 +120,6 @@ class frmCreateVq : public QWidget, public EditorContext {
   void buildPages();
   void buildMenus();
   void onPageChanged(int index);
-  void onDimensionChanged(std::int16_t eventType, std::int16_t dimtype);
   void setShowCodes(bool codes);
   void clearAllData();
   void deleteCurrentRow();
@@ -155,7 +154,6 @@ class frmCreateVq : public QWidget, public EditorContext {
   UndoHistory* history_ = nullptr;
   int lastPage_ = -1;
   bool loading_ = false;  // a file is being read: the window must not go meanwhile
-  std::size_t dimensionConnection_ = 0;
 
   QTabWidget* tabs_ = nullptr;
   QList<EditorPage*> pages_;

@@ -32,21 +32,6 @@ constexpr int kMaxDecimals = 15;
 constexpr int kMaxShowDecimals = 6;
 constexpr const char* kLongContentsStyle = "QLineEdit { background-color: #ffd59e; }";
 
-// The largest PRECISION of any value; 0 when none is set. A text that is not a number
-// counts as no precision, as in VexaMess::setSaveDecimals.
-int highestPrecision(const VexaMess& doc) {
-  int highest = 0;
-  for (const auto& variable : doc.Dimensions) {
-    for (const auto& value : variable->ValueCode) {
-      std::int16_t p = 0;
-      if (!value->Precision.empty() && parseInt16(value->Precision, p)) {
-        highest = std::max<int>(highest, p);
-      }
-    }
-  }
-  return highest;
-}
-
 // Fills a list with its fixed items and selects text. A text that is not one of them
 // (a number out of range read from a file) is added as an item of its own, so that the
 // list shows what the table holds and keeps it until the user chooses another.
@@ -228,18 +213,12 @@ void BasicStructurePage::fillShowDecimals() {
 void BasicStructurePage::chooseDecimals(int index) {
   VexaMess& doc = editor_.document();
   const int chosen = ui_->cmbDecimals->itemText(index).toInt();
-  const auto decimals = static_cast<std::int16_t>(std::max(chosen, highestPrecision(doc)));
-  if (decimals != doc.Decimaler) {
-    push(std::make_unique<SetFieldsCommand<std::int16_t>>(
-        "Decimals",
-        std::vector<SetFieldsCommand<std::int16_t>::Change>{{{}, &doc.Decimaler, decimals}}, 0,
-        [&doc] { doc.setSaveDecimals(); }));
-  }
+  if (auto step = makeDecimalsCommand(doc, chosen)) push(std::move(step));
   {
     const LoadGuard guard(*this);
     fillDecimals();
   }
-  if (chosen < decimals) {
+  if (chosen < highestPrecision(doc)) {
     editor_.app().prompt->message("Decimals must not be lower than precision", kProgramTitle);
   }
 }

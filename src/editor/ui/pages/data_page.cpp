@@ -2,7 +2,6 @@
 
 #include "editor/ui/data_grid_view.h"
 #include "format/completeness.h"
-#include "grid/data_methods.h"
 #include "gui/app_context.h"
 #include "ui_data_page.h"
 
@@ -22,23 +21,13 @@ DataGridView* DataPage::grid() const {
 }
 
 void DataPage::shown() {
-  VexaMess& doc = editor_.document();
-  CellGrid& cells = editor_.dataGrid();
-  const bool complete = StructureComplete(doc);
-  if (complete) {
-    // Laying the grid out and showing the table's decimals are views of the table, not
-    // changes to it.
-    if (!doc.GridCreated) {
-      CreateGrid(doc, cells, true, editor_.app().ShowCodes);
-      ui_->SprData->refresh();
-    }
-    if (doc.GridHasData && doc.GridDecimals != doc.SaveDecimals) {
-      SetCellDecimals(doc, cells);
-      ui_->SprData->refresh();
-    }
-  }
-  ui_->SprData->setVisible(complete);
-  ui_->txtUncomplete->setVisible(!complete);
+  // The steps keep the grid laid out and its cells' decimals in step with the table;
+  // showing the page only shows it.
+  const VexaMess& doc = editor_.document();
+  const bool shown = StructureComplete(doc) && doc.GridCreated;
+  if (shown) ui_->SprData->refresh();
+  ui_->SprData->setVisible(shown);
+  ui_->txtUncomplete->setVisible(!shown);
 }
 
 }  // namespace zendra

@@ -36,30 +36,6 @@ void setBoxText(QLineEdit* box, const QString& text) {
   if (box->text() != text) box->setText(text);  // keeps the cursor of a box being typed in
 }
 
-// A precision step: the decimals the table is saved with follow the highest precision,
-// and DECIMALS with them; undo gives DECIMALS back as it was.
-class SetPrecisionCommand : public SetTextCommand {
- public:
-  SetPrecisionCommand(VexaMess& doc, const ValueRef& value, std::string precision)
-      : SetTextCommand("Precision", {{value, &value->Precision, std::move(precision)}}),
-        doc_(doc) {}
-  void redo() override {
-    decimalsBefore_ = doc_.Decimaler;
-    SetTextCommand::redo();
-    doc_.setSaveDecimals();
-    doc_.Decimaler = doc_.SaveDecimals;
-  }
-  void undo() override {
-    SetTextCommand::undo();
-    doc_.Decimaler = decimalsBefore_;
-    doc_.setSaveDecimals();
-  }
-
- private:
-  VexaMess& doc_;
-  std::int16_t decimalsBefore_ = 0;
-};
-
 }  // namespace
 
 VariablesPage::VariablesPage(EditorContext& editor, QWidget* parent)

@@ -1,0 +1,121 @@
+// The grid and its layout change only inside steps: showing the Data page between steps
+// and undoing across it keeps every cell, and a change of the decimals reaches the cells
+// as part of its own step.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <string>
+
+#include "support/editor_window_frame.h"
+#include "support/list_actions.h"
+
+using namespace zendra;
+
+namespace {
+
+std::string dataOf(const std::string& file) {
+  const std::string bytes = test::TempFolder::read(file);
+  const auto at = bytes.find("DATA=");
+  return at == std::string::npos ? bytes : bytes.substr(at);
+}
+
+void deleteEveryValueOf(frmCreateVq* editor, const char* variable) {
+  editor->tabs()->setCurrentIndex(frmCreateVq::Variables);
+  auto* tree = test::child<QTreeWidget>(*editor, "VarTree");
+  const auto found = tree->findItems(QString::fromUtf8(variable), Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(found.size(), 1);
+  tree->setCurrentItem(found.front());
+  auto* values = test::child<QTableView>(*editor, "sprValues");
+  values->selectAll();
+  test::child<QPushButton>(*editor, "cmdVarDropIncl")->click();
+}
+
+void removeStubVariable(frmCreateVq* editor, const char* variable) {
+  editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+  auto* stub = test::child<QListWidget>(*editor, "lstStub");
+  const auto found = stub->findItems(QString::fromUtf8(variable), Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  stub->clearSelection();
+  found.front()->setSelected(true);
+  stub->setCurrentItem(found.front());
+  test::child<QPushButton>(*editor, "cmdRemoveStub")->click();
+}
+
+TEST(UndoLayout, ShowingTheDataPageBetweenStepsLosesNoCellOnUndo) {
+  // The keys form and the normal form: delete every value of a variable, remove the
+  // variable, show the Data page (which once laid the grid out outside the history),
+  // undo both steps and save.
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* variable;
+  };
+  const Case cases[] = {
+      {"keys",
+       "CHARSET=\"ANSI\";\r\nMATRIX=\"K\";\r\nCONTENTS=\"c\";\r\nDECIMALS=0;\r\n"
+       "STUB=\"region\",\"\xE5lder\";\r\nHEADING=\"k\xF6n\";\r\n"
+       "VALUES(\"region\")=\"Norr\",\"Syd\";\r\nCODES(\"region\")=\"01\",\"02\";\r\n"
+       "VALUES(\"\xE5lder\")=\"0-19\",\"20-64\",\"65+\";\r\n"
+       "VALUES(\"k\xF6n\")=\"m\xE4n\",\"kvinnor\";\r\nKEYS(\"region\")=CODES;\r\n"
+       "KEYS(\"\xE5lder\")=VALUES;\r\nDATA=\r\n\"01\",\"0-19\",0,5\r\n\"02\",\"65+\",7,0\r\n"
+       "\"01\",\"20-64\",3,\"..\";\r\n",
+       "\xC3\xA5lder"},
+      {"normal",
+       "MATRIX=\"N\";\r\nCONTENTS=\"c\";\r\nDECIMALS=0;\r\nSTUB=\"region\",\"age\";\r\n"
+       "HEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
+       "VALUES(\"age\")=\"young\",\"old\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+       "DATA=\r\n1 2\r\n3 4\r\n5 6\r\n7 8;\r\n",
+       "age"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EditorWindowFrame f;
+    frmCreateVq* editor = f.openText(c.text);
+    ASSERT_TRUE(editor);
+    // Saving the keys form sorts its rows as a step of its own.
+    const std::string original = dataOf(f.saveAs(editor, "before.vq"));
+    const int saved = editor->undoStack()->index();
+    deleteEveryValueOf(editor, c.variable);
+    removeStubVariable(editor, c.variable);
+    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+    ASSERT_EQ(editor->undoStack()->index(), saved + 2);
+    editor->undoStack()->undo();
+    editor->undoStack()->undo();
+    EXPECT_EQ(dataOf(f.saveAs(editor, "after.vq")), original);
+    // Redo across the page's showing comes back to the same table too.
+    editor->undoStack()->redo();
+    editor->undoStack()->redo();
+    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+    editor->undoStack()->undo();
+    editor->undoStack()->undo();
+    EXPECT_EQ(dataOf(f.saveAs(editor, "again.vq")), original);
+    test::EditorWindowFrame::close(editor);
+  }
+}
+
+TEST(UndoLayout, DecimalsReachTheCellsInTheirOwnStep) {
+  test::EditorWindowFrame f;
+  frmCreateVq* editor = f.openText(
+      "MATRIX=\"D\";\r\nCONTENTS=\"c\";\r\nDECIMALS=2;\r\nSTUB=\"r\";\r\nHEADING=\"s\";\r\n"
+      "VALUES(\"r\")=\"a\",\"b\";\r\nVALUES(\"s\")=\"x\";\r\nDATA=\r\n1.25\r\n4325.76;\r\n");
+  ASSERT_TRUE(editor);
+  // Never showing the Data page: the first save after the change already writes the
+  // cells with the new decimals, and a second save writes the same.
+  editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+  test::chooseText(test::child<QComboBox>(*editor, "cmbDecimals"), "1");
+  const std::string once = dataOf(f.saveAs(editor, "one.vq"));
+  EXPECT_EQ(once, "DATA=\r\n1.3 \r\n4325.8 ;");
+  EXPECT_EQ(dataOf(f.saveAs(editor, "two.vq")), once);
+  editor->undoStack()->undo();
+  EXPECT_EQ(dataOf(f.saveAs(editor, "three.vq")), "DATA=\r\n1.25 \r\n4325.76 ;");
+  test::EditorWindowFrame::close(editor);
+}
+
+}  // namespace
