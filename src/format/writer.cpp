@@ -234,12 +234,14 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
     if (!v->UseTimeVal || v->ValueCode.Count() == 0) continue;
     ListLine list(out, variablePart("TIMEVAL", *v));
     // The list opens with the first value's scale and names every change of scale,
-    // a change to none ("TLIST()") too, so that no value takes the scale before it.
+    // a change to none ("TLIST()") too, so that no value takes the scale before it. A
+    // scale holding a blank, a comma, a parenthesis or the like is quoted, as the reader
+    // would otherwise end it there and take the rest of the file for the list.
     const std::string* lastCode = nullptr;
     for (const auto& value : v->ValueCode) {
       if (!lastCode || value->TimeCode != *lastCode) {
         lastCode = &value->TimeCode;
-        list.addToken("TLIST(" + *lastCode + ")");
+        list.addToken("TLIST(" + u(*lastCode) + ")");
       }
       list.addQuoted(value->TimeVal);
     }

@@ -4,6 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "format/writer.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -256,6 +259,35 @@ TEST(Writer, DoubleQuotesAreWrittenAsApostrophesAndReadBackSo) {
   EXPECT_EQ(variable->ValueCode.Item(1)->value + "|" + variable->Note, "say 'hi'|quoted 'note' ");
   ASSERT_EQ(back.Cellnotes.Count(), 1);
   EXPECT_EQ(back.Cellnotes.Item(1)->Note, "cell 'note' ");
+}
+
+TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
+  // The variable's flags, then each value's fields that statements name it in.
+  auto fields = [](const DimensionData& v) {
+    std::string out = std::to_string(v.UseCodes) + std::to_string(v.UseTimeVal);
+    for (const auto& x : v.ValueCode) {
+      const ContentData c = x->ContentData ? *x->ContentData : ContentData{};
+      out += " " + x->value + "|" + x->TimeCode + "|" + x->Precision + "|" + x->Note + "|" +
+             c.Units + "|" + c.DayAdj;
+    }
+    return out;
+  };
+  const std::vector<std::function<void(DimensionData&)>> cases = {
+      [](DimensionData& v) {  // time scales that the syntax would end early
+        v.UseTimeVal = true;
+        for (const char* scale : {"A 1", "Q1,", "(M1)", "\"", ""}) v.addVal()->TimeCode = scale;
+      },
+  };
+  for (const auto& build : cases) {
+    VexaMess doc, back;
+    doc.FileWithKeys = true;
+    build(*addVariable(doc, "v", 0, {}));
+    doc.ContVariable = "v";
+    readBack(doc, back);
+    std::string expected = fields(*doc.Get_Dimension("v"));
+    std::replace(expected.begin(), expected.end(), '"', '\'');  // as every text is written
+    EXPECT_EQ(fields(*back.Get_Dimension("v")), expected);
+  }
 }
 
 TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
