@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "format/writer.h"
 #include "grid/data_methods.h"
@@ -273,9 +274,19 @@ TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
     return out;
   };
   const std::vector<std::function<void(DimensionData&)>> cases = {
+      [](DimensionData& v) { v.UseCodes = true; },  // no values left: still keyed by codes
+      [](DimensionData& v) { v.UseTimeVal = true; },
       [](DimensionData& v) {  // time scales that the syntax would end early
         v.UseTimeVal = true;
         for (const char* scale : {"A 1", "Q1,", "(M1)", "\"", ""}) v.addVal()->TimeCode = scale;
+      },
+      [](DimensionData& v) {  // values sharing a text, the empty text too
+        for (const char* text : {"", "", "a", "b", "a", "a"}) v.addVal()->value = text;
+        v.ValueCode.Item(2)->Precision = "2";
+        v.ValueCode.Item(3)->Note = "first ";
+        v.ValueCode.Item(5)->Note = "third ";
+        (v.ValueCode.Item(2)->ContentData = std::make_shared<ContentData>())->DayAdj = "NO";
+        (v.ValueCode.Item(5)->ContentData = std::make_shared<ContentData>())->Units = "u";
       },
   };
   for (const auto& build : cases) {
@@ -288,6 +299,24 @@ TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
     std::replace(expected.begin(), expected.end(), '"', '\'');  // as every text is written
     EXPECT_EQ(fields(*back.Get_Dimension("v")), expected);
   }
+}
+
+TEST(RoundTrip, CellNotesOnOneCellAreWrittenAsOneWithTheirTextsJoined) {
+  VexaMess doc, back;
+  auto v = addVariable(doc, "v", 0, {"a", "b"});
+  // Notes on one cell, as a removed variable leaves them; a text is not repeated, and a
+  // note without text is kept.
+  for (const auto& [value, note, notex] :
+       {std::tuple{1, "one", ""}, {2, "", ""}, {1, "two", "x"}, {1, "one", ""}}) {
+    auto n = std::make_shared<CellNote>();
+    n->Values().Add(v->ValueCode.Item(value));
+    n->Note = note, n->Notex = notex;
+    doc.Cellnotes.Insert(doc.Cellnotes.Count() + 1, n);
+  }
+  readBack(doc, back);
+  ASSERT_EQ(back.Cellnotes.Count(), 2);
+  EXPECT_EQ(back.Cellnotes.Item(1)->Note + "|" + back.Cellnotes.Item(1)->Notex, "one \r\ntwo |x ");
+  EXPECT_EQ(back.Cellnotes.Item(2)->Vstr() + back.Cellnotes.Item(2)->Note, "\"b\"");
 }
 
 TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
