@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "encoding/codepage.h"
 #include "encoding/utf8.h"
+#include "model/text_compare.h"
 
 namespace zendra {
 namespace {
@@ -463,8 +464,53 @@ std::string BuildFileBytes(VexaMess& doc, const WriteOptions& options, WriteResu
   return text;
 }
 
+std::string WriteRefusal(const VexaMess& doc) {
+  if (doc.FileWithKeys && doc.colStub.Count() == 0) {
+    return "The table cannot be saved: it is in the keys form but has no stub variable. A file "
+           "marks the keys form by its stub variables, so it would read back in the normal "
+           "form. Add a stub variable first.";
+  }
+  // The reader refuses a second variable under a name it already has; names compare
+  // as the variable keys do, and a double quote is written as an apostrophe.
+  std::unordered_map<std::string, const DimensionData*> names;
+  for (const auto& v : doc.Dimensions) {
+    const auto [held, fresh] = names.emplace(foldCase(writtenText(v->name)), v.get());
+    if (!fresh) {
+      return "The table cannot be saved: the variables \"" + held->second->name + "\" and \"" +
+             v->name +
+             "\" would be saved under one name (a double quote is saved as an "
+             "apostrophe), and the second would be lost. Rename one of them first.";
+    }
+  }
+  // A cell note is read back only when every entry of its address is "*" or the text of
+  // a value of the variable at that place.
+  if (doc.Cellnotes.Count() == 0) return {};
+  std::vector<std::unordered_set<std::string>> texts;
+  for (const auto& v : doc.Dimensions) {
+    auto& held = texts.emplace_back();
+    for (const auto& value : v->ValueCode) held.insert(writtenText(value->value));
+  }
+  for (const auto& note : doc.Cellnotes) {
+    bool placed = note->Values().Count() == doc.Dimensions.Count();
+    for (std::size_t i = 0; placed && i < texts.size(); ++i) {
+      const ValueRef value = note->Values().Item(static_cast<std::int32_t>(i) + 1);
+      const std::string text = writtenText(value ? value->value : std::string());
+      placed = text == "*" || texts[i].contains(text);
+    }
+    if (!placed) {
+      return "The table cannot be saved: the cell note on " + address(*note) +
+             " does not name a value of each variable of the table, so it would be lost. "
+             "Delete the note first.";
+    }
+  }
+  return {};
+}
+
 WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const WriteOptions& options) {
   WriteResult result;
+  // A table whose file would read back as another table is not written at all.
+  result.error = WriteRefusal(doc);
+  if (!result.error.empty()) return result;
   const std::string bytes = BuildFileBytes(doc, options, result);
   // Written beside the target and renamed over it, so that the old file stays whole
   // until the new one is complete; a folder that does not exist is the user's to make.

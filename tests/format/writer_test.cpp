@@ -319,6 +319,18 @@ TEST(RoundTrip, CellNotesOnOneCellAreWrittenAsOneWithTheirTextsJoined) {
   EXPECT_EQ(back.Cellnotes.Item(2)->Vstr() + back.Cellnotes.Item(2)->Note, "\"b\"");
 }
 
+TEST(WriteRefusal, NamesWhatWouldReadBackAsAnotherTable) {
+  VexaMess keys, names, note;
+  addVariable(keys, "h", 1, {"a"}), keys.FileWithKeys = true;
+  addVariable(names, "a\"b", 0, {}), addVariable(names, "A'b", 1, {});
+  addVariable(note, "v", 0, {"a"});
+  note.Cellnotes.Add(std::make_shared<CellNote>())->Values().Add(ValueAndCode::create("gone"));
+  const auto npos = std::string::npos;
+  EXPECT_NE(WriteRefusal(keys).find("keys form but has no stub variable"), npos);
+  EXPECT_NE(WriteRefusal(names).find("\"a\"b\" and \"A'b\" would be saved under one name"), npos);
+  EXPECT_NE(WriteRefusal(note).find("cell note on \"gone\" does not name a value"), npos);
+}
+
 TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
   VexaMess doc;
   CellGrid grid;
