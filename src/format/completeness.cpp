@@ -32,6 +32,10 @@ bool timeValueValid(const std::string& code, const std::string& text) {
 
 }  // namespace
 
+bool IsTimeScale(std::string_view code) {
+  return code == "A1" || code == "H1" || code == "Q1" || code == "M1" || code == "W1";
+}
+
 bool StructureComplete(const VexaMess& doc) {
   if (doc.Dimensions.Count() == 0) return false;
   for (const auto& v : doc.Dimensions) {
@@ -86,7 +90,7 @@ Completeness test_file_complete(VexaMess& doc, CellGrid* grid) {
     if (!v->UseTimeVal) continue;
     for (const auto& value : v->ValueCode) {
       const std::string& c = value->TimeCode;
-      if (c != "A1" && c != "H1" && c != "Q1" && c != "M1" && c != "W1") {
+      if (!IsTimeScale(c)) {
         fail("Invalide Code for Timeval " + v->name + " (" + c + ")");
       } else if (!timeValueValid(c, value->TimeVal)) {
         fail("Timeval and Code don't match " + v->name + " (" + c + "/" + value->TimeVal + ")");

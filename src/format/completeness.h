@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "format/data_builder.h"
 #include "grid/cell_grid.h"
@@ -25,6 +26,10 @@ Completeness test_file_complete(VexaMess& doc, CellGrid* grid);
 // The text the test page shows: the message lines, or "VQ file is complete " (with a
 // remark when a cell holds "-").
 std::string Test_Complete(VexaMess& doc, CellGrid* grid);
+
+// True when code is one of the time scales a time value can have: A1 (years), H1
+// (half-years), Q1 (quarters), M1 (months) or W1 (weeks).
+bool IsTimeScale(std::string_view code);
 
 // True when the table has a variable and every variable has a value: the grid can be
 // laid out.

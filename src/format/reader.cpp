@@ -1,5 +1,6 @@
 #include "format/reader.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <new>
@@ -92,11 +93,16 @@ constexpr const char* kKeptAsRead =
     "; its data are kept as they were read and written back unchanged, and cannot be edited "
     "here.";
 
-// The first value of each text of one variable, extended as values are added, so that
-// files with a statement per value (PRECISION, VALUENOTE, cell notes) load in linear time.
+// The values of one variable by their text, extended as values are added, so that files
+// with a statement per value (PRECISION, VALUENOTE, cell notes) load in linear time.
 struct ValueIndex {
+  struct Text {
+    std::vector<ValueRef> values;  // every value with the text, in order
+    // For each keyword, how many of its statements named the text so far.
+    std::vector<std::pair<std::string, std::size_t>> named;
+  };
   std::int32_t counted = 0;
-  std::unordered_map<std::string, ValueRef> byText;
+  std::unordered_map<std::string, Text> byText;
 };
 
 class Reader {
@@ -128,8 +134,15 @@ class Reader {
       file_.GetToken();
     }
   }
+  // The values of variable whose text is text, or none.
+  ValueIndex::Text* valuesByText(const DimensionData& variable, const std::string& text);
   // The first value of variable whose text is text, or none.
   ValueRef valueByText(const DimensionData& variable, const std::string& text);
+  // The value a statement of keyword naming text is for. Values may share a text (an
+  // incomplete table): the statements of one keyword that name it go to those values in
+  // turn, as the writer writes them, and any past the last value to the last.
+  ValueRef nextValueByText(const DimensionData& variable, const std::string& text,
+                           const std::string& keyword);
 
   void tableStatement(const std::string& keyword);
   void argumentStatement(const std::string& keyword);
@@ -156,14 +169,31 @@ class Reader {
   LoadReport report_;
 };
 
-ValueRef Reader::valueByText(const DimensionData& variable, const std::string& text) {
+ValueIndex::Text* Reader::valuesByText(const DimensionData& variable, const std::string& text) {
   ValueIndex& index = valueIndex_[&variable];
   while (index.counted < variable.ValueCode.Count()) {
     auto value = variable.ValueCode.Item(++index.counted);
-    index.byText.emplace(value->value, value);  // a later value of the same text stays out
+    index.byText[value->value].values.push_back(value);
   }
   const auto found = index.byText.find(text);
-  return found == index.byText.end() ? nullptr : found->second;
+  return found == index.byText.end() ? nullptr : &found->second;
+}
+
+ValueRef Reader::valueByText(const DimensionData& variable, const std::string& text) {
+  const ValueIndex::Text* found = valuesByText(variable, text);
+  return found ? found->values.front() : nullptr;
+}
+
+ValueRef Reader::nextValueByText(const DimensionData& variable, const std::string& text,
+                                 const std::string& keyword) {
+  ValueIndex::Text* found = valuesByText(variable, text);
+  if (!found) return nullptr;
+  if (found->values.size() == 1) return found->values.front();
+  auto named = std::find_if(found->named.begin(), found->named.end(),
+                            [&](const auto& entry) { return entry.first == keyword; });
+  if (named == found->named.end()) named = found->named.insert(named, {keyword, 0});
+  const std::size_t turn = std::min(named->second++, found->values.size() - 1);
+  return found->values[turn];
 }
 
 LoadResult Reader::run(bool metaOnly) {
@@ -225,9 +255,13 @@ void Reader::argumentStatement(const std::string& keyword) {
 
   if (const auto* content = findField(kContentFields, keyword)) {
     if (file_.EndChar != ')') return;
-    const auto target = doc_.GetContdataKey(argument);
-    if (!next(keyword == "CONTACT") || !target) return;
-    (*target).*(content->field) = file_.Token;
+    // The argument names a value of the content variable.
+    const auto variable =
+        doc_.ContVariable.empty() ? nullptr : doc_.Get_Dimension(doc_.ContVariable);
+    const auto value = variable ? nextValueByText(*variable, argument, keyword) : nullptr;
+    if (!next(keyword == "CONTACT") || !value) return;
+    if (!value->ContentData) value->ContentData = std::make_shared<ContentData>();
+    (*value->ContentData).*(content->field) = file_.Token;
     return;
   }
 
@@ -238,8 +272,9 @@ void Reader::argumentStatement(const std::string& keyword) {
   if (keyword == "PRECISION" || keyword == "VALUENOTE" || keyword == "VALUENOTEX") {
     if (file_.EndChar != ',') return;
     file_.GetToken();
-    const auto value = valueByText(v, file_.Token);
-    if (!value || file_.EndChar != ')') return;
+    if (file_.EndChar != ')') return;
+    const auto value = nextValueByText(v, file_.Token, keyword);
+    if (!value) return;
     if (!next(keyword != "PRECISION")) return;
     if (keyword == "PRECISION") {
       value->Precision = file_.Token;  // SaveDecimals follows once, at DATA or the end

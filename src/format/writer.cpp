@@ -1,10 +1,16 @@
 #include "format/writer.h"
 
+#include <algorithm>
+#include <array>
 #include <ctime>
+#include <functional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/file_io.h"
 #include "encoding/codepage.h"
 #include "encoding/utf8.h"
+#include "model/text_compare.h"
 
 namespace zendra {
 namespace {
@@ -65,22 +71,91 @@ std::string valuePart(const char* keyword, const DimensionData& v, const ValueAn
   return std::string(keyword) + "(" + q(v.name) + "," + q(value.value) + ")=";
 }
 
-// The content lines of the table (suffix "=") or of one value of the content variable
-// (suffix "(\"text\")="). A value whose text is empty keeps its argument, "(\"\")=", so
-// that its lines never read back as the table's own.
-void contentLines(std::string& out, const ContentData& cd, const std::string& suffix) {
-  auto line = [&](const char* keyword, const std::string& field, std::string value) {
-    if (!field.empty()) statement(out, keyword + suffix + value);
+// The text a value is named by in the file: what q() writes between the quotes.
+std::string writtenText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c == '"') c = '\'';
+  }
+  return out;
+}
+
+// Which values of a variable write a statement keyed by their text (PRECISION, VALUENOTE,
+// the content lines): each value whose field is set and, where values share a text, every
+// earlier value of that text as well, with an empty field. The reader gives the statements
+// that name a shared text to its values in turn, so the n-th such statement must be the
+// n-th value's. Without shared texts this is exactly the values whose field is set.
+std::vector<bool> keyedValues(const DimensionData& v,
+                              const std::function<bool(const ValueAndCode&)>& isSet) {
+  const auto& values = v.ValueCode.NewEnum();
+  std::vector<bool> out(values.size(), false);
+  std::unordered_set<std::string> later;  // texts of later values whose field is set
+  for (std::size_t i = values.size(); i-- > 0;) {
+    const ValueAndCode& value = *values[i];
+    const bool set = isSet(value);
+    if (set) {
+      out[i] = true;
+      later.insert(writtenText(value.value));
+    } else if (!later.empty()) {
+      out[i] = later.contains(writtenText(value.value));
+    }
+  }
+  return out;
+}
+
+// The content lines in their order, each with the way its value is written.
+enum class Form { Quoted, Bare, Wrapped };
+struct ContentLine {
+  const char* keyword;
+  std::string ContentData::*field;
+  Form form;
+};
+constexpr std::array kContentLines = {
+    ContentLine{"UNITS", &ContentData::Units, Form::Quoted},
+    ContentLine{"DAYADJ", &ContentData::DayAdj, Form::Bare},
+    ContentLine{"SEASADJ", &ContentData::SeasAdj, Form::Bare},
+    ContentLine{"STOCKFA", &ContentData::StockFA, Form::Quoted},
+    ContentLine{"CFPRICES", &ContentData::CFPrices, Form::Quoted},
+    ContentLine{"LAST-UPDATED", &ContentData::LastUpdated, Form::Quoted},
+    ContentLine{"REFPERIOD", &ContentData::Refperiod, Form::Quoted},
+    ContentLine{"BASEPERIOD", &ContentData::Baseperiod, Form::Quoted},
+    ContentLine{"CONTACT", &ContentData::Contact, Form::Wrapped},
+};
+
+// One content line: keyword, suffix ("=" for the table's own, "(\"text\")=" for a value
+// of the content variable) and the field. An empty field is written as "", which keeps
+// the place of a shared text's value.
+void contentLine(std::string& out, const ContentLine& line, const std::string& text,
+                 const std::string& suffix) {
+  std::string value = text.empty()                 ? q("")
+                      : line.form == Form::Bare    ? u(text)
+                      : line.form == Form::Wrapped ? wrapText(text, true)
+                                                   : q(text);
+  statement(out, line.keyword + suffix + value);
+}
+
+// The per-value content lines of the content variable: value by value, the lines of the
+// fields it has set. A value whose text is empty keeps its argument, "(\"\")=", so that
+// its lines never read back as the table's own.
+void contentValueLines(std::string& out, const DimensionData& content) {
+  static const ContentData kNone;
+  auto of = [](const ValueAndCode& value) -> const ContentData& {
+    return value.ContentData ? *value.ContentData : kNone;
   };
-  line("UNITS", cd.Units, q(cd.Units));
-  line("DAYADJ", cd.DayAdj, u(cd.DayAdj));
-  line("SEASADJ", cd.SeasAdj, u(cd.SeasAdj));
-  line("STOCKFA", cd.StockFA, q(cd.StockFA));
-  line("CFPRICES", cd.CFPrices, q(cd.CFPrices));
-  line("LAST-UPDATED", cd.LastUpdated, q(cd.LastUpdated));
-  line("REFPERIOD", cd.Refperiod, q(cd.Refperiod));
-  line("BASEPERIOD", cd.Baseperiod, q(cd.Baseperiod));
-  line("CONTACT", cd.Contact, wrapText(cd.Contact, true));
+  std::vector<std::vector<bool>> keyed;
+  for (const auto& line : kContentLines) {
+    keyed.push_back(keyedValues(
+        content, [&](const ValueAndCode& value) { return !(of(value).*line.field).empty(); }));
+  }
+  std::size_t i = 0;
+  for (const auto& value : content.ValueCode) {
+    const std::string suffix = "(" + q(value->value) + ")=";
+    for (std::size_t l = 0; l < kContentLines.size(); ++l) {
+      if (keyed[l][i])
+        contentLine(out, kContentLines[l], of(*value).*kContentLines[l].field, suffix);
+    }
+    ++i;
+  }
 }
 
 // The cell note's address as the CELLNOTE arguments: Vstr with every text quoted the
@@ -92,6 +167,46 @@ std::string address(const CellNote& note) {
     appendQuoted(value ? std::string_view(value->value) : std::string_view(), out);
   }
   return out;
+}
+
+// The cell notes as the file gives them back. Notes whose addresses are written alike
+// (two notes that fell on one cell when a variable was removed) are one note when read,
+// so they are written as one: the texts of each kind joined in the collection's order,
+// one per line, a text that is already there not repeated. A note without any text is
+// written with an empty CELLNOTE, so that it is kept.
+void cellNoteLines(std::string& out, const CellNoteColl& notes) {
+  struct Joined {
+    std::string address;
+    std::vector<std::string> note, notex;
+  };
+  std::vector<Joined> joined;
+  std::unordered_map<std::string, std::size_t> byAddress;
+  auto add = [](std::vector<std::string>& texts, const std::string& text) {
+    if (!text.empty() && std::find(texts.begin(), texts.end(), text) == texts.end()) {
+      texts.push_back(text);
+    }
+  };
+  for (const auto& note : notes) {
+    std::string at = address(*note);
+    const auto [found, fresh] = byAddress.emplace(at, joined.size());
+    if (fresh) joined.push_back({std::move(at), {}, {}});
+    Joined& j = joined[found->second];
+    add(j.note, note->Note);
+    add(j.notex, note->Notex);
+  }
+  auto text = [](const std::vector<std::string>& texts) {
+    std::string all;
+    for (const auto& t : texts) all += (all.empty() ? "" : "\r\n") + t;
+    return all;
+  };
+  for (const auto& j : joined) {
+    if (!j.note.empty() || j.notex.empty()) {
+      statement(out, "CELLNOTE(" + j.address + ")=" + wrapText(text(j.note), true));
+    }
+    if (!j.notex.empty()) {
+      statement(out, "CELLNOTEX(" + j.address + ")=" + wrapText(text(j.notex), true));
+    }
+  }
 }
 
 }  // namespace
@@ -216,7 +331,10 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   }
 
   if (!doc.ContData) doc.ContData = std::make_shared<ContentData>();
-  contentLines(out, *doc.ContData, "=");
+  for (const auto& line : kContentLines) {
+    const std::string& text = (*doc.ContData).*line.field;
+    if (!text.empty()) contentLine(out, line, text, "=");
+  }
 
   for (const auto& v : variables) {
     if (v->ValueCode.Count() == 0) continue;
@@ -224,22 +342,26 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
     for (const auto& value : v->ValueCode) list.addQuoted(value->value);
     list.finish();
   }
+  // A variable without values still writes its (empty) CODES and TIMEVAL lists: they are
+  // what keeps it one with codes (and the keys form keyed by codes) or a time variable.
   for (const auto& v : variables) {
-    if (!v->UseCodes || v->ValueCode.Count() == 0) continue;
+    if (!v->UseCodes) continue;
     ListLine list(out, variablePart("CODES", *v));
     for (const auto& value : v->ValueCode) list.addQuoted(value->code);
     list.finish();
   }
   for (const auto& v : variables) {
-    if (!v->UseTimeVal || v->ValueCode.Count() == 0) continue;
+    if (!v->UseTimeVal) continue;
     ListLine list(out, variablePart("TIMEVAL", *v));
     // The list opens with the first value's scale and names every change of scale,
-    // a change to none ("TLIST()") too, so that no value takes the scale before it.
+    // a change to none ("TLIST()") too, so that no value takes the scale before it. A
+    // scale holding a blank, a comma, a parenthesis or the like is quoted, as the reader
+    // would otherwise end it there and take the rest of the file for the list.
     const std::string* lastCode = nullptr;
     for (const auto& value : v->ValueCode) {
       if (!lastCode || value->TimeCode != *lastCode) {
         lastCode = &value->TimeCode;
-        list.addToken("TLIST(" + *lastCode + ")");
+        list.addToken("TLIST(" + u(*lastCode) + ")");
       }
       list.addQuoted(value->TimeVal);
     }
@@ -265,13 +387,20 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
       statement(out, variablePart("PRESTEXT", *v) + q(v->Prestext));
     }
   }
-  for (const auto& v : variables) {
-    for (const auto& value : v->ValueCode) {
-      if (!value->Precision.empty()) {
-        statement(out, valuePart("PRECISION", *v, *value) + u(value->Precision));
+  // PRECISION, VALUENOTEX and VALUENOTE name their value by its text; see keyedValues.
+  auto keyedLines = [&](const char* keyword, std::string ValueAndCode::*field,
+                        const std::function<std::string(const std::string&)>& written) {
+    for (const auto& v : variables) {
+      const std::vector<bool> keyed =
+          keyedValues(*v, [&](const ValueAndCode& value) { return !(value.*field).empty(); });
+      std::size_t i = 0;
+      for (const auto& value : v->ValueCode) {
+        if (keyed[i++]) statement(out, valuePart(keyword, *v, *value) + written((*value).*field));
       }
     }
-  }
+  };
+  keyedLines("PRECISION", &ValueAndCode::Precision,
+             [](const std::string& text) { return text.empty() ? q("") : u(text); });
   for (const auto& v : variables) {
     if (!v->Domain.empty()) statement(out, variablePart("DOMAIN", *v) + q(v->Domain));
   }
@@ -281,13 +410,7 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   if (!doc.Infofile.empty()) statement(out, "INFOFILE=" + q(doc.Infofile));
   if (!doc.ContVariable.empty()) {
     statement(out, "CONTVARIABLE=" + q(doc.ContVariable));
-    if (const auto content = doc.Get_Dimension(doc.ContVariable)) {
-      for (const auto& value : content->ValueCode) {
-        if (value->ContentData) {
-          contentLines(out, *value->ContentData, "(" + q(value->value) + ")=");
-        }
-      }
-    }
+    if (const auto content = doc.Get_Dimension(doc.ContVariable)) contentValueLines(out, *content);
   }
   if (!doc.Source.empty()) statement(out, "SOURCE=" + wrapText(doc.Source, false));
   if (!doc.Copyright.empty()) statement(out, "COPYRIGHT=" + u(doc.Copyright));
@@ -300,28 +423,10 @@ std::string make_vqstring(VexaMess& doc, const WriteOptions& options) {
   for (const auto& v : variables) {
     if (!v->Note.empty()) statement(out, variablePart("NOTE", *v) + wrapText(v->Note, true));
   }
-  for (const auto& v : variables) {
-    for (const auto& value : v->ValueCode) {
-      if (!value->Notex.empty()) {
-        statement(out, valuePart("VALUENOTEX", *v, *value) + wrapText(value->Notex, true));
-      }
-    }
-  }
-  for (const auto& v : variables) {
-    for (const auto& value : v->ValueCode) {
-      if (!value->Note.empty()) {
-        statement(out, valuePart("VALUENOTE", *v, *value) + wrapText(value->Note, true));
-      }
-    }
-  }
-  for (const auto& note : doc.Cellnotes) {
-    if (!note->Note.empty()) {
-      statement(out, "CELLNOTE(" + address(*note) + ")=" + wrapText(note->Note, true));
-    }
-    if (!note->Notex.empty()) {
-      statement(out, "CELLNOTEX(" + address(*note) + ")=" + wrapText(note->Notex, true));
-    }
-  }
+  auto wrapped = [](const std::string& text) { return wrapText(text, true); };
+  keyedLines("VALUENOTEX", &ValueAndCode::Notex, wrapped);
+  keyedLines("VALUENOTE", &ValueAndCode::Note, wrapped);
+  cellNoteLines(out, doc.Cellnotes);
   if (doc.FileWithKeys) {
     for (const auto& v : doc.colStub) {
       statement(out, variablePart("KEYS", *v) + (v->UseCodes ? "CODES" : "VALUES"));
@@ -359,8 +464,53 @@ std::string BuildFileBytes(VexaMess& doc, const WriteOptions& options, WriteResu
   return text;
 }
 
+std::string WriteRefusal(const VexaMess& doc) {
+  if (doc.FileWithKeys && doc.colStub.Count() == 0) {
+    return "The table cannot be saved: it is in the keys form but has no stub variable. A file "
+           "marks the keys form by its stub variables, so it would read back in the normal "
+           "form. Add a stub variable first.";
+  }
+  // The reader refuses a second variable under a name it already has; names compare
+  // as the variable keys do, and a double quote is written as an apostrophe.
+  std::unordered_map<std::string, const DimensionData*> names;
+  for (const auto& v : doc.Dimensions) {
+    const auto [held, fresh] = names.emplace(foldCase(writtenText(v->name)), v.get());
+    if (!fresh) {
+      return "The table cannot be saved: the variables \"" + held->second->name + "\" and \"" +
+             v->name +
+             "\" would be saved under one name (a double quote is saved as an "
+             "apostrophe), and the second would be lost. Rename one of them first.";
+    }
+  }
+  // A cell note is read back only when every entry of its address is "*" or the text of
+  // a value of the variable at that place.
+  if (doc.Cellnotes.Count() == 0) return {};
+  std::vector<std::unordered_set<std::string>> texts;
+  for (const auto& v : doc.Dimensions) {
+    auto& held = texts.emplace_back();
+    for (const auto& value : v->ValueCode) held.insert(writtenText(value->value));
+  }
+  for (const auto& note : doc.Cellnotes) {
+    bool placed = note->Values().Count() == doc.Dimensions.Count();
+    for (std::size_t i = 0; placed && i < texts.size(); ++i) {
+      const ValueRef value = note->Values().Item(static_cast<std::int32_t>(i) + 1);
+      const std::string text = writtenText(value ? value->value : std::string());
+      placed = text == "*" || texts[i].contains(text);
+    }
+    if (!placed) {
+      return "The table cannot be saved: the cell note on " + address(*note) +
+             " does not name a value of each variable of the table, so it would be lost. "
+             "Delete the note first.";
+    }
+  }
+  return {};
+}
+
 WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const WriteOptions& options) {
   WriteResult result;
+  // A table whose file would read back as another table is not written at all.
+  result.error = WriteRefusal(doc);
+  if (!result.error.empty()) return result;
   const std::string bytes = BuildFileBytes(doc, options, result);
   // Written beside the target and renamed over it, so that the old file stays whole
   // until the new one is complete; a folder that does not exist is the user's to make.

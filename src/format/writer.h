@@ -38,13 +38,21 @@ struct WriteResult {
   DataCheck check;     // the cell checks of the DATA build, when one ran
 };
 
+// Why the table cannot be written so that reading its file gives the same table back
+// (the keys form without a stub variable, two variable names written alike, a cell note
+// whose address names no value of the table); empty when it can. Write_To_File refuses
+// such a table with this text as its error and writes nothing.
+std::string WriteRefusal(const VexaMess& doc);
+
 // Builds the whole file (metadata, then the DATA section from the grid or, for a table
 // loaded as metadata only, the DATA bytes it was read with) in one code page and writes
 // it in one piece: into a temporary file in the same folder, renamed over FileName
-// when complete. On any failure the old file is untouched and the result says why.
+// when complete. On any failure the old file is untouched and the result says why; a
+// table that WriteRefusal refuses is not written, and its reason is the error.
 WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const WriteOptions& options);
 
-// The same text as bytes, without writing: what Write_To_File would store.
+// The same text as bytes, without writing: what Write_To_File would store (it does not
+// ask WriteRefusal).
 std::string BuildFileBytes(VexaMess& doc, const WriteOptions& options, WriteResult& result);
 
 // The local time as "yyyymmdd hh:mm".

@@ -25,6 +25,7 @@
 #include "editor/command.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/frm_create_vq.h"
+#include "format/writer.h"
 #include "gui/frm_progress.h"
 #include "gui/shipped_data.h"
 #include "settings/ui/dlg_options.h"
@@ -271,6 +272,12 @@ TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
   EXPECT_EQ(editor->caption(), "table.vq");
   EXPECT_FALSE(editor->isChanged());
   EXPECT_TRUE(f.home.read(f.home / "table.vq").starts_with("VEXA-VERSION=\"2000\";"));
+
+  // A table whose file would read back as another is refused before a file is chosen.
+  editor->document().FileWithKeys = true;  // without a stub variable
+  EXPECT_FALSE(editor->savefile(1));
+  EXPECT_TRUE(f.asked(WriteRefusal(editor->document())));
+  EXPECT_EQ(f.files.calls.size(), 2u);
 }
 
 TEST(EditorWindow, EditedCellsAreCommittedBeforeASaveAndWritten) {

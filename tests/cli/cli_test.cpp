@@ -101,6 +101,14 @@ TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
   EXPECT_NE(meta.find("MATRIX=\"BE0101\x99\""), std::string::npos);  // Ö in 850
   EXPECT_NE(meta.find("DATA=\r\n1 2.5 \"..\" 4\r\n"), std::string::npos);
 
+  // A table whose file would read back as another one is not written: KEYS on a heading
+  // variable alone makes the keys form, which a file without stub variables cannot keep.
+  const auto keyed = dir.write("h.vq", "HEADING=\"h\";VALUES(\"h\")=\"a\";KEYS(\"h\")=VALUES;");
+  EXPECT_EQ(runConvert(keyed.string(), dir.file("h2.vq"), false, false, err), kCannotRead);
+  EXPECT_NE(err.str().find("zendra-cli: The table cannot be saved: it is in the keys form"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "h2.vq"));
+
   EXPECT_EQ(runConvert(dir.file("none.vq"), dir.file("x.vq"), false, false, err), kCannotRead);
   EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("no/folder/x.vq"), false, false, err),
             kCannotRead);

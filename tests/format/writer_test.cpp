@@ -4,6 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
 #include "format/writer.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -257,6 +261,75 @@ TEST(Writer, DoubleQuotesAreWrittenAsApostrophesAndReadBackSo) {
   EXPECT_EQ(variable->ValueCode.Item(1)->value + "|" + variable->Note, "say 'hi'|quoted 'note' ");
   ASSERT_EQ(back.Cellnotes.Count(), 1);
   EXPECT_EQ(back.Cellnotes.Item(1)->Note, "cell 'note' ");
+}
+
+TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
+  // The variable's flags, then each value's fields that statements name it in.
+  auto fields = [](const DimensionData& v) {
+    std::string out = std::to_string(v.UseCodes) + std::to_string(v.UseTimeVal);
+    for (const auto& x : v.ValueCode) {
+      const ContentData c = x->ContentData ? *x->ContentData : ContentData{};
+      out += " " + x->value + "|" + x->TimeCode + "|" + x->Precision + "|" + x->Note + "|" +
+             c.Units + "|" + c.DayAdj;
+    }
+    return out;
+  };
+  const std::vector<std::function<void(DimensionData&)>> cases = {
+      [](DimensionData& v) { v.UseCodes = true; },  // no values left: still keyed by codes
+      [](DimensionData& v) { v.UseTimeVal = true; },
+      [](DimensionData& v) {  // time scales that the syntax would end early
+        v.UseTimeVal = true;
+        for (const char* scale : {"A 1", "Q1,", "(M1)", "\"", ""}) v.addVal()->TimeCode = scale;
+      },
+      [](DimensionData& v) {  // values sharing a text, the empty text too
+        for (const char* text : {"", "", "a", "b", "a", "a"}) v.addVal()->value = text;
+        v.ValueCode.Item(2)->Precision = "2";
+        v.ValueCode.Item(3)->Note = "first ";
+        v.ValueCode.Item(5)->Note = "third ";
+        (v.ValueCode.Item(2)->ContentData = std::make_shared<ContentData>())->DayAdj = "NO";
+        (v.ValueCode.Item(5)->ContentData = std::make_shared<ContentData>())->Units = "u";
+      },
+  };
+  for (const auto& build : cases) {
+    VexaMess doc, back;
+    doc.FileWithKeys = true;
+    build(*addVariable(doc, "v", 0, {}));
+    doc.ContVariable = "v";
+    readBack(doc, back);
+    std::string expected = fields(*doc.Get_Dimension("v"));
+    std::replace(expected.begin(), expected.end(), '"', '\'');  // as every text is written
+    EXPECT_EQ(fields(*back.Get_Dimension("v")), expected);
+  }
+}
+
+TEST(RoundTrip, CellNotesOnOneCellAreWrittenAsOneWithTheirTextsJoined) {
+  VexaMess doc, back;
+  auto v = addVariable(doc, "v", 0, {"a", "b"});
+  // Notes on one cell, as a removed variable leaves them; a text is not repeated, and a
+  // note without text is kept.
+  for (const auto& [value, note, notex] :
+       {std::tuple{1, "one", ""}, {2, "", ""}, {1, "two", "x"}, {1, "one", ""}}) {
+    auto n = std::make_shared<CellNote>();
+    n->Values().Add(v->ValueCode.Item(value));
+    n->Note = note, n->Notex = notex;
+    doc.Cellnotes.Insert(doc.Cellnotes.Count() + 1, n);
+  }
+  readBack(doc, back);
+  ASSERT_EQ(back.Cellnotes.Count(), 2);
+  EXPECT_EQ(back.Cellnotes.Item(1)->Note + "|" + back.Cellnotes.Item(1)->Notex, "one \r\ntwo |x ");
+  EXPECT_EQ(back.Cellnotes.Item(2)->Vstr() + back.Cellnotes.Item(2)->Note, "\"b\"");
+}
+
+TEST(WriteRefusal, NamesWhatWouldReadBackAsAnotherTable) {
+  VexaMess keys, names, note;
+  addVariable(keys, "h", 1, {"a"}), keys.FileWithKeys = true;
+  addVariable(names, "a\"b", 0, {}), addVariable(names, "A'b", 1, {});
+  addVariable(note, "v", 0, {"a"});
+  note.Cellnotes.Add(std::make_shared<CellNote>())->Values().Add(ValueAndCode::create("gone"));
+  const auto npos = std::string::npos;
+  EXPECT_NE(WriteRefusal(keys).find("keys form but has no stub variable"), npos);
+  EXPECT_NE(WriteRefusal(names).find("\"a\"b\" and \"A'b\" would be saved under one name"), npos);
+  EXPECT_NE(WriteRefusal(note).find("cell note on \"gone\" does not name a value"), npos);
 }
 
 TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {

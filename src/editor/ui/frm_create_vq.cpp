@@ -420,6 +420,12 @@ void frmCreateVq::setCaptionFromFileName() {
 bool frmCreateVq::savefile(int saveAs) {
   if (tabs_->currentIndex() == Data) commitEdit();
   sortKeysRows();
+  // A table whose file would read back as another table is not saved at all; the user
+  // learns why before choosing a file.
+  if (const std::string refusal = WriteRefusal(doc_); !refusal.empty()) {
+    ctx_.prompt->message(refusal, "Problem", Prompt::Icon::Critical);
+    return false;
+  }
   const bool complete = test_file_complete(doc_, &grid_).complete;
   refreshDataGrid();  // the test sorts keys-form rows and paints faulty cells
   if (!complete) {

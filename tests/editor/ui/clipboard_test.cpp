@@ -247,6 +247,23 @@ TEST(Clipboard, TheValueGridTakesAColumnOfNewValuesAndTurnsAWideLine) {
   EXPECT_FALSE(w.editor->isChanged());
 }
 
+TEST(Clipboard, TheValueGridTakesOnlyTimeScalesIntoItsTimeTypeColumn) {
+  Window w;
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::Variables);
+  auto* tree = w.editor->findChild<QTreeWidget*>("VarTree");
+  tree->setCurrentItem(tree->findItems("year", Qt::MatchExactly | Qt::MatchRecursive).front());
+  w.editor->findChild<QCheckBox*>("chkTimeVal")->click();  // Value, TimeType, Time
+  auto* values = w.editor->findChild<QTableView*>("sprValues");
+  values->setFocus();
+  values->setCurrentIndex(values->model()->index(0, 1));
+  w.paste("Q1\t20201\nQ 1\t20211\n");  // a line a row
+  w.paste("A1\tx\ty\n");               // turned: down the TimeType column
+  ASSERT_EQ(w.prompt.asked.size(), 2u);
+  EXPECT_EQ(w.prompt.asked[0].text.rfind("\"Q 1\" is no time type.", 0), 0u);
+  EXPECT_EQ(w.prompt.asked[1].text.rfind("\"x\" is no time type.", 0), 0u);
+  EXPECT_EQ(w.editor->document().Get_Dimension("year")->ValueCode.Item(1)->TimeCode, "");
+}
+
 TEST(Clipboard, TheWorkSheetTakesAPasteThatIsNoChangeOfTheTable) {
   Window w;
   w.editor->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);

@@ -326,6 +326,13 @@ TEST(VariablesPage, TheValueGridMakesAValueFromTheEmptyRowAndEditsFollowInTheDat
   p.choose("year");
   p.typeCell(1, 1, "M1");
   EXPECT_EQ(p.value("year", 2).TimeCode, "M1");
+  // The TimeType column takes time scales only: no change, and no value from the empty row.
+  p.typeCell(1, 1, "Q(1");
+  p.typeCell(2, 1, "A 1");
+  EXPECT_TRUE(
+      p.asked("\"Q(1\" is no time type. TimeType takes A1 (years), H1 (half-years), "
+              "Q1 (quarters), M1 (months) or W1 (weeks)."));
+  EXPECT_EQ(p.value("year", 2).TimeCode + std::to_string(p.var("year").ValueCode.Count()), "M12");
   const int before = p.history()->count();
   p.typeCell(2, 2, "2022");
   EXPECT_EQ(p.history()->count(), before + 1);
