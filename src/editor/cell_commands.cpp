@@ -35,7 +35,9 @@ void EditCellCommand::redo() {
   grid_.setText(row_, col_, typed_);
   ConvertEditedCell(doc_, grid_, row_, col_);
   grewRow_ = GrowKeysEntryRow(doc_, grid_, row_);
-  doc_.GridHasData = true;
+  // A grid that is not laid out (a variable without values, none at all) holds no data
+  // of the table: what is typed there goes with the next layout and is never saved.
+  if (doc_.GridCreated) doc_.GridHasData = true;
 }
 
 void EditCellCommand::undo() {

@@ -12,7 +12,6 @@ ImportTextCommand::ImportTextCommand(VexaMess& doc, CellGrid& grid, TextSource s
     : doc_(doc), grid_(grid), source_(std::move(source)), settings_(std::move(settings)) {}
 
 void ImportTextCommand::keepRow(std::int32_t row) {
-  wrote_ = true;
   if (!undoable_) return;
   // The normal form writes only data cells; the keys form also its key columns.
   const Block block{row, doc_.FileWithKeys ? 1 : doc_.DataCol1, row, grid_.colCount()};
@@ -51,7 +50,8 @@ void ImportTextCommand::redo() {
     source_ = TextSource();
     rowsAfter_ = grid_.rowCount();
     after_ = GridLayout::of(doc_);
-    if (addedRows() > 0) wrote_ = true;
+    // A row the import looked at but wrote nothing into (its record refused) is no change.
+    wrote_ = result_.wrote || addedRows() > 0;
     if (finished) finished(result_);
     return;
   }

@@ -202,8 +202,10 @@ void ReorderValuesCommand::apply(const std::vector<std::int32_t>& order) {
       grid_.permuteRows({first.row1, 1, first.row1 + count * span - 1, grid_.colCount()}, lines);
       continue;
     }
+    // Row 1 holds the description, no value's label: in a table without stub variables
+    // it lies over the data columns and stays where it is.
     std::vector<CellState> row(lines.size());
-    for (std::int32_t r = 1; r <= grid_.rowCount(); ++r) {
+    for (std::int32_t r = 2; r <= grid_.rowCount(); ++r) {
       for (std::size_t i = 0; i < lines.size(); ++i) {
         row[i] = readCell(grid_, r, first.col1 + static_cast<std::int32_t>(i));
       }

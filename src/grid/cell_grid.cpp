@@ -371,9 +371,11 @@ bool CellGrid::insertCols(std::int32_t before, std::int32_t count) {
   } catch (const std::bad_alloc&) {
     return false;  // nothing has changed yet
   }
+  // Through data(): a grid whose every column was deleted has rows but no cells.
   for (std::int32_t r = 0; r < rows_; ++r) {
-    const Cell* from = &cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_)];
-    Cell* to = &resized[static_cast<std::size_t>(r) * static_cast<std::size_t>(newCols)];
+    const Cell* from =
+        cells_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_);
+    Cell* to = resized.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(newCols);
     std::copy(from, from + (before - 1), to);
     std::copy(from + (before - 1), from + cols_, to + (before - 1) + count);
   }

@@ -386,7 +386,10 @@ bool AddOneValuedVariable(VexaMess& doc, CellGrid& grid, const DimensionData& va
       for (std::int32_t row = doc.DataRow1; row < grid.rowCount(); ++row) {
         grid.setText(row, s, text);
       }
+      // The heading's first label row is the header row: its labels come after the
+      // header, as in every layout, so that a later relabelling changes nothing.
       WriteKeysHeader(doc, grid);
+      WriteHeadingLabels(doc, grid, showCodes);
     } else {
       WriteStubLabels(doc, grid, showCodes);
     }

@@ -211,7 +211,9 @@ class TextImport::Impl {
     }
     reader_.CSVClose();
     out.log.push_back(std::to_string(out.records) + " records Processed");
-    if (out.records > 0) doc_.GridHasData = true;
+    // Only cells written make the grid one that holds data: an import whose every line
+    // was refused leaves the table as it was.
+    if (out.wrote) doc_.GridHasData = true;
   }
 
  private:
@@ -304,6 +306,7 @@ class TextImport::Impl {
   bool writeValue(std::int32_t row, std::int32_t col, std::string_view text) {
     if (isSymbol(text)) {
       grid_.setText(row, col, text);
+      out_->wrote = true;
       return true;
     }
     double value = 0;
@@ -316,6 +319,7 @@ class TextImport::Impl {
       return false;
     }
     grid_.setNumber(row, col, value, doc_.SaveDecimals);
+    out_->wrote = true;
     return true;
   }
 

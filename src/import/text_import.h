@@ -82,6 +82,7 @@ struct TextImportResult {
   std::int32_t refused = 0;      // records refused, wholly or in part
   bool aborted = false;          // the load stopped early: file error, errors, Cancel
   bool cancelled = false;        // the stop was the user's Cancel
+  bool wrote = false;            // some cell took a value: the grid now holds data
 };
 
 // One import into the document's laid-out grid. The rules:

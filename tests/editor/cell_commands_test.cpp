@@ -4,6 +4,7 @@
 
 #include "editor/cell_commands.h"
 #include "editor/history.h"
+#include "editor/variable_commands.h"
 #include "format/writer.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -50,6 +51,19 @@ TEST(EditCellCommand, NumberTypedIntoATextCellAndTextIntoANumberCell) {
   EXPECT_FALSE(number.mergeWith(text));
   // A cell edit keeps the cell, never a copy of the grid.
   EXPECT_LT(text.memoryBytes(), 1024u);
+}
+
+TEST(EditCellCommand, AGridNotLaidOutTakesNoData) {
+  // Every variable removed: the grid keeps its size but is no layout of the table, and a
+  // DATA section written from it would not read back.
+  Loaded t(kNormal);
+  for (int side : {0, 1}) {
+    const auto name = (side == 0 ? t.doc.colStub : t.doc.colHeading).Item(1)->name;
+    RemoveVariableCommand(t.doc, t.grid, side, name, false).redo();
+  }
+  ASSERT_FALSE(t.doc.GridCreated);
+  EditCellCommand(t.doc, t.grid, 3, 2, "1").redo();
+  EXPECT_FALSE(t.doc.GridHasData);
 }
 
 TEST(EditCellCommand, KeysFormEntryRowAddedByAnEditGoesWithItsUndo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/history.h"
+#include "editor/settled_step.h"
 #include "editor/value_commands.h"
 #include "editor/variable_commands.h"
 #include "format/writer.h"
@@ -282,6 +283,16 @@ TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
       ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 1}, false).valid());
   EXPECT_TRUE(ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 2}, false)
                   .changesNothing());
+
+  // Without stub variables the description lies over the data columns and stays put.
+  Loaded heading(
+      Loaded::Text{"DESCRIPTION=\"Desc\";\nHEADING=\"h\";\nVALUES(\"h\")=\"a\",\"b\";\n"});
+  SettleGrid(heading.doc, heading.grid, false);
+  ASSERT_TRUE(heading.doc.GridCreated);
+  ReorderValuesCommand moved(heading.doc, heading.grid, heading.doc.Get_Dimension("h"), {2, 1},
+                             false);
+  checkStep(heading, moved,
+            [&] { EXPECT_EQ(heading.grid.text(1, 1) + "|" + heading.grid.text(2, 1), "Desc|b"); });
 }
 
 TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFileReadsBack) {

@@ -66,6 +66,19 @@ TEST(CellGrid, WidthOfTheLongestTextCountsCharacters) {
   EXPECT_EQ(g.maxTextWidth(1, 2, 2), 9);
 }
 
+TEST(CellGrid, ColumnsComeBackIntoAGridThatLostThemAll) {
+  // Undoing the removal of a heading variable's every value.
+  CellGrid grid(2, 2);
+  grid.setText(2, 1, "a");
+  grid.deleteCols(1, 2);
+  ASSERT_EQ(grid.colCount(), 0);
+  CellGrid kept = grid;  // a copy, as steps keep grids, holds no storage for cells at all
+  EXPECT_TRUE(kept.insertCols(1, 2));
+  EXPECT_EQ((std::vector<std::int32_t>{kept.rowCount(), kept.colCount()}),
+            (std::vector<std::int32_t>{2, 2}));
+  EXPECT_TRUE(kept.isEmpty(2, 1));
+}
+
 TEST(CellGrid, AFailedAllocationLeavesTheGridAsItWas) {
   CellGrid grid(3, 4);
   grid.setText(2, 2, "kept");

@@ -243,6 +243,19 @@ TEST(DataGridOneValued, NewVariablesAddALabelRowOrColumnAndKeepCells) {
   AddOneValuedVariable(keys.doc, keys.grid, *keys.doc.addTimeDimension("year", 0, "2020", "2020"),
                        false);
   EXPECT_EQ(gridRows(keys.grid, 2), "region|year|Cell Value\nNorth|2020|7\n||\n");
+
+  // With a heading, the header row is also its first label row; the labels come last,
+  // as in every layout, so relabelling later changes nothing.
+  KeysTable heading;
+  heading.add("region", 0, {"North"});
+  heading.add("sex", 1, {"men", "women"});
+  ASSERT_TRUE(CreateGrid(heading.doc, heading.grid, true, false));
+  AddOneValuedVariable(heading.doc, heading.grid,
+                       *heading.doc.addTimeDimension("year", 0, "2020", "2020"), false);
+  const std::string added = gridRows(heading.grid);
+  EXPECT_EQ(gridRows(heading.grid, 2, 2), "region|year|men|women\n");
+  RelabelGrid(heading.doc, heading.grid, false);
+  EXPECT_EQ(gridRows(heading.grid), added);
 }
 
 TEST(DataGridEditing, EditedCellsBecomeNumbersOnlyWhenNumericAndInTheDataArea) {

@@ -37,6 +37,15 @@ struct Loaded {
     doc.GridHasData = doc.HasData;
   }
 
+  // A new table, as File/New makes one: no variables, normal or keys form.
+  struct New {
+    bool keys = false;
+  };
+  explicit Loaded(New table) : result(LoadResult::Loaded) {
+    doc.SprData = &grid;
+    doc.FileWithKeys = table.keys;
+  }
+
   // A cell of the data area, counted from 0.
   std::string cell(std::int32_t r, std::int32_t c) const {
     return grid.text(doc.DataRow1 + r, doc.DataCol1 + c);

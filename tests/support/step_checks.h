@@ -20,9 +20,28 @@ inline std::string colour(std::optional<Colour> c) {
   return c ? std::to_string(*c) : "-";
 }
 
+// The file a save would write, with a fixed creation date. The writer paints the cells
+// it checks and rebuilds the title, so it writes from a copy of the grid and the
+// document is left as it was.
+inline std::string writtenFile(Loaded& t) {
+  CellGrid copy = t.grid;
+  t.doc.SprData = &copy;
+  WriteOptions options;
+  options.creationDate = "20240101 12:00";
+  WriteResult result;
+  const std::string title = t.doc.Title;
+  const auto contents = t.doc.ContData;
+  std::string bytes = BuildFileBytes(t.doc, options, result);
+  t.doc.Title = title;
+  t.doc.ContData = contents;
+  t.doc.SprData = &t.grid;
+  return bytes;
+}
+
 // What a step may change in the cells, as text: the grid's size, frozen lines and
-// protection, every cell with all it has, the document's layout fields, and the saved file.
-inline std::string gridAndFile(Loaded& t) {
+// protection, every cell with all it has (its colours unless left out: checks paint
+// them outside any step), the document's layout fields and decimals, and the saved file.
+inline std::string tableState(Loaded& t, bool withColours) {
   const CellGrid& g = t.grid;
   std::string out = std::to_string(g.rowCount()) + "x" + std::to_string(g.colCount()) + " frozen " +
                     std::to_string(g.frozenRows()) + "," + std::to_string(g.frozenCols()) +
@@ -32,7 +51,8 @@ inline std::string gridAndFile(Loaded& t) {
       out += std::to_string(static_cast<int>(g.kind(r, c))) + "'" + g.text(r, c) + "' d" +
              std::to_string(g.decimals(r, c)) + " a" +
              std::to_string(static_cast<int>(g.alignment(r, c))) + (g.locked(r, c) ? " L " : " ") +
-             colour(g.backColour(r, c)) + "/" + colour(g.foreColour(r, c)) + " | ";
+             (withColours ? colour(g.backColour(r, c)) + "/" + colour(g.foreColour(r, c)) : "") +
+             " | ";
     }
     out += "\n";
   }
@@ -40,16 +60,13 @@ inline std::string gridAndFile(Loaded& t) {
   out += "created " + std::to_string(d.GridCreated) + " data " + std::to_string(d.GridHasData) +
          " decimals " + std::to_string(d.GridDecimals) + " at " + std::to_string(d.DataRow1) + "," +
          std::to_string(d.DataCol1) + " size " + std::to_string(d.NumRows) + "x" +
-         std::to_string(d.NumCols) + "\n";
-  // The writer paints the cells it checks, so it writes from a copy of the grid.
-  CellGrid copy = t.grid;
-  t.doc.SprData = &copy;
-  WriteOptions options;
-  options.creationDate = "20240101 12:00";
-  WriteResult result;
-  out += BuildFileBytes(t.doc, options, result);
-  t.doc.SprData = &t.grid;
-  return out;
+         std::to_string(d.NumCols) + " save " + std::to_string(d.SaveDecimals) + " of " +
+         std::to_string(d.Decimaler) + "\n";
+  return out + writtenFile(t);
+}
+
+inline std::string gridAndFile(Loaded& t) {
+  return tableState(t, true);
 }
 
 // Does the step and runs check, undoes it expecting everything as before, and does it
