@@ -485,6 +485,10 @@ std::string WriteRefusal(const VexaMess& doc) {
   // A cell note is read back only when every entry of its address is "*" or the text of
   // a value of the variable at that place.
   if (doc.Cellnotes.Count() == 0) return {};
+  if (doc.Dimensions.Count() == 0) {
+    return "The table cannot be saved: it has cell notes but no variables, so the notes would "
+           "be lost. Add the variables again (Undo) or delete the notes first.";
+  }
   std::vector<std::unordered_set<std::string>> texts;
   for (const auto& v : doc.Dimensions) {
     auto& held = texts.emplace_back();

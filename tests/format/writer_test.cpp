@@ -321,12 +321,16 @@ TEST(RoundTrip, CellNotesOnOneCellAreWrittenAsOneWithTheirTextsJoined) {
 }
 
 TEST(WriteRefusal, NamesWhatWouldReadBackAsAnotherTable) {
-  VexaMess keys, names, note;
+  VexaMess keys, names, note, bare;
   addVariable(keys, "h", 1, {"a"}), keys.FileWithKeys = true;
   addVariable(names, "a\"b", 0, {}), addVariable(names, "A'b", 1, {});
   addVariable(note, "v", 0, {"a"});
   note.Cellnotes.Add(std::make_shared<CellNote>())->Values().Add(ValueAndCode::create("gone"));
+  // The last variable removed: the note's address is empty, and CELLNOTE() reads back as
+  // nothing.
+  bare.Cellnotes.Add(std::make_shared<CellNote>());
   const auto npos = std::string::npos;
+  EXPECT_NE(WriteRefusal(bare).find("cell notes but no variables"), npos);
   EXPECT_NE(WriteRefusal(keys).find("keys form but has no stub variable"), npos);
   EXPECT_NE(WriteRefusal(names).find("\"a\"b\" and \"A'b\" would be saved under one name"), npos);
   EXPECT_NE(WriteRefusal(note).find("cell note on \"gone\" does not name a value"), npos);
