@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "editor/field_commands.h"
 #include "editor/history.h"
+#include "editor/step_group.h"
 #include "grid/data_methods.h"
 
 namespace zendra {
@@ -230,6 +232,26 @@ void ReorderValuesCommand::undo() {
 
 std::size_t ReorderValuesCommand::memoryBytes() const {
   return sizeof(*this) + (order_.capacity() + back_.capacity()) * sizeof(std::int32_t);
+}
+
+std::unique_ptr<Command> makeCodesChoiceCommand(VexaMess& doc, CellGrid& grid,
+                                                DimensionRef variable, int index, bool showCodes) {
+  // The data grid's labels show codes only for a variable that has them.
+  auto relabel = [&doc, &grid, showCodes] {
+    if (!doc.GridCreated) return;
+    WriteStubLabels(doc, grid, showCodes);
+    WriteHeadingLabels(doc, grid, showCodes);
+  };
+  std::vector<SetTextCommand::Change> texts = {
+      {variable, &variable->DoubleColumn, index == 2 ? "YES" : ""}};
+  if (index == 0) texts.push_back({variable, &variable->Prestext, ""});
+  std::vector<std::unique_ptr<Command>> steps;
+  steps.push_back(std::make_unique<SetFieldsCommand<bool>>(
+      "Codes",
+      std::vector<SetFieldsCommand<bool>::Change>{{variable, &variable->UseCodes, index != 0}}, 0,
+      relabel));
+  steps.push_back(std::make_unique<SetTextCommand>("Codes", std::move(texts)));
+  return std::make_unique<StepGroup>("Codes and values", std::move(steps));
 }
 
 }  // namespace zendra

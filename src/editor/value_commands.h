@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -127,5 +128,11 @@ class ReorderValuesCommand : public Command {
   bool valid_ = false;
   bool identity_ = true;
 };
+
+// The Values / Codes / Codes and values choice of a variable (index 0, 1 or 2): whether it
+// uses codes, DOUBLECOLUMN, and (for values only) no PRESTEXT, as one step. The data
+// grid's labels follow.
+std::unique_ptr<Command> makeCodesChoiceCommand(VexaMess& doc, CellGrid& grid,
+                                                DimensionRef variable, int index, bool showCodes);
 
 }  // namespace zendra

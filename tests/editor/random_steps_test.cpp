@@ -656,24 +656,8 @@ const std::vector<std::pair<int, Maker>>& makers() {
          const DimensionRef v = w.anyVariable(rng);
          if (!v) return {};
          const int index = below(rng, 3);
-         VexaMess& doc = w.doc();
-         CellGrid& grid = w.grid();
-         const bool showCodes = w.showCodes;
-         auto relabel = [&doc, &grid, showCodes] {
-           if (!doc.GridCreated) return;
-           WriteStubLabels(doc, grid, showCodes);
-           WriteHeadingLabels(doc, grid, showCodes);
-         };
-         std::vector<SetTextCommand::Change> texts = {
-             {v, &v->DoubleColumn, index == 2 ? "YES" : ""}};
-         if (index == 0) texts.push_back({v, &v->Prestext, ""});
-         std::vector<std::unique_ptr<Command>> steps;
-         steps.push_back(std::make_unique<SetFieldsCommand<bool>>(
-             "Codes", std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseCodes, index != 0}}, 0,
-             relabel));
-         steps.push_back(std::make_unique<SetTextCommand>("Codes", std::move(texts)));
          return {"codes choice " + std::to_string(index) + " for " + v->name,
-                 std::make_unique<StepGroup>("Codes and values", std::move(steps))};
+                 makeCodesChoiceCommand(w.doc(), w.grid(), v, index, w.showCodes)};
        }},
       {1,
        [](World& w, Rng& rng) -> Action {  // Timeval

@@ -354,25 +354,8 @@ void VariablesPage::setField(T DimensionData::*field, T to, const char* name,
 
 void VariablesPage::chooseCodeVal(int index) {
   if (loading() || !variable_) return;
-  VexaMess& doc = editor_.document();
-  CellGrid& grid = editor_.dataGrid();
-  const bool showCodes = editor_.app().ShowCodes;
-  const auto owner = variable_;
-  // The data grid's labels show codes only for a variable that has them.
-  auto relabel = [&doc, &grid, showCodes] {
-    if (!doc.GridCreated) return;
-    WriteStubLabels(doc, grid, showCodes);
-    WriteHeadingLabels(doc, grid, showCodes);
-  };
-  std::vector<SetTextCommand::Change> texts = {
-      {owner, &owner->DoubleColumn, index == 2 ? "YES" : ""}};
-  if (index == 0) texts.push_back({owner, &owner->Prestext, ""});
-  std::vector<std::unique_ptr<Command>> steps;
-  steps.push_back(std::make_unique<SetFieldsCommand<bool>>(
-      "Codes", std::vector<SetFieldsCommand<bool>::Change>{{owner, &owner->UseCodes, index != 0}},
-      0, relabel));
-  steps.push_back(std::make_unique<SetTextCommand>("Codes", std::move(texts)));
-  push(std::make_unique<StepGroup>("Codes and values", std::move(steps)));
+  push(makeCodesChoiceCommand(editor_.document(), editor_.dataGrid(), variable_, index,
+                              editor_.app().ShowCodes));
   showCodeVal();
   values_->reload();
   setCurrentRow(-1);
