@@ -9,6 +9,7 @@
 #include "editor/history.h"
 #include "editor/step_group.h"
 #include "editor/value_commands.h"
+#include "format/completeness.h"
 #include "grid/data_methods.h"
 
 namespace zendra {
@@ -217,6 +218,30 @@ ValuePaste MakeValuePaste(VexaMess& doc, CellGrid& grid, const DimensionRef& var
   }
   if (!steps.empty()) out.step = std::make_unique<StepGroup>("Paste", std::move(steps));
   return out;
+}
+
+bool TimeTypeAccepted(std::string_view text) {
+  return text.empty() || IsTimeScale(text);
+}
+
+std::string TimeTypeRefusal(std::string_view text) {
+  return "\"" + std::string(text) +
+         "\" is no time type. TimeType takes A1 (years), H1 (half-years), Q1 (quarters), M1 "
+         "(months) or W1 (weeks).";
+}
+
+std::optional<std::string> RefusedTimeType(const ClipboardBlock& block, bool turned,
+                                           std::int32_t col,
+                                           const std::vector<ValueField>& columns) {
+  for (std::int32_t line = 0; line < block.rows(); ++line) {
+    for (std::int32_t at = 0; at < block.fields(line); ++at) {
+      const auto section = static_cast<std::size_t>(col + (turned ? line : at));
+      if (section >= columns.size() || columns[section] != ValueField::TimeType) continue;
+      const std::string_view text = block.cell(line, at);
+      if (!TimeTypeAccepted(text)) return std::string(text);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace zendra

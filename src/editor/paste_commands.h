@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/cell_commands.h"
@@ -87,5 +89,17 @@ struct ValuePaste {
 ValuePaste MakeValuePaste(VexaMess& doc, CellGrid& grid, const DimensionRef& variable,
                           const std::vector<ValueField>& columns, std::int32_t row,
                           std::int32_t col, const ClipboardBlock& block, bool showCodes);
+
+// The value grid's TimeType column takes a time scale (A1, H1, Q1, M1, W1) or nothing: what
+// the completeness check knows, and what the file's TLIST carries as it is.
+bool TimeTypeAccepted(std::string_view text);
+// What the user is told when a text is refused there.
+std::string TimeTypeRefusal(std::string_view text);
+// The first text of a paste that would land in a TimeType column and is no time type; none
+// when every one is. The block lands as MakeValuePaste places it from section col: a line
+// per grid row, or, turned, a line per grid column.
+std::optional<std::string> RefusedTimeType(const ClipboardBlock& block, bool turned,
+                                           std::int32_t col,
+                                           const std::vector<ValueField>& columns);
 
 }  // namespace zendra

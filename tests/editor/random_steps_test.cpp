@@ -43,7 +43,6 @@
 #include "editor/step_group.h"
 #include "editor/value_commands.h"
 #include "editor/variable_commands.h"
-#include "format/completeness.h"
 #include "format/data_builder.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -282,25 +281,6 @@ std::vector<ValueField> valueColumns(const DimensionData& v) {
   return out;
 }
 
-// The Variables page takes only a time scale, or nothing, into the TimeType column, typed
-// or pasted (a paste lands from section col, turned or not, as MakeValuePaste places it).
-bool timeTypeAccepted(std::string_view text) {
-  return text.empty() || IsTimeScale(text);
-}
-bool timeTypesAccepted(const ClipboardBlock& block, bool turned, int col,
-                       const std::vector<ValueField>& columns) {
-  for (std::int32_t line = 0; line < block.rows(); ++line) {
-    for (std::int32_t at = 0; at < block.fields(line); ++at) {
-      const auto section = static_cast<std::size_t>(col + (turned ? line : at));
-      if (section < columns.size() && columns[section] == ValueField::TimeType &&
-          !timeTypeAccepted(block.cell(line, at))) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
 // A clipboard block as a spreadsheet copies one: tabs between cells, a line a row.
 std::string clipboard(int rows, int cols, const std::function<std::string()>& text) {
   std::string out;
@@ -433,7 +413,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
          ValuePaste paste =
              MakeValuePaste(w.doc(), w.grid(), v, columns, row, col, block, w.showCodes);
          if (!paste.fits || !paste.step) return {"a value paste that does not fit"};
-         if (!timeTypesAccepted(block, paste.turned, col, columns)) return {"no time type"};
+         if (RefusedTimeType(block, paste.turned, col, columns)) return {"no time type"};
          return {"paste " + std::to_string(rows) + "x" + std::to_string(cols) +
                      " into the values of " + v->name + " at " + w.where(row, col),
                  std::move(paste.step)};
@@ -577,7 +557,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
          const ValueField column = columns[below(rng, static_cast<int>(columns.size()))];
          std::string text = chance(rng, 60) ? "n" + std::to_string(below(rng, 9)) : anyText(rng);
          if (column == ValueField::TimeType) text = anyTime(rng);
-         if (column == ValueField::TimeType && !timeTypeAccepted(text)) return {"no time type"};
+         if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {"no time type"};
          const bool isText = column == ValueField::Value, isCode = column == ValueField::Code;
          auto add = std::make_unique<AddValueCommand>(w.doc(), w.grid(), v, isText ? text : "",
                                                       isCode ? text : "", w.showCodes);
@@ -604,7 +584,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
                                 ? v->ValueCode.Item(1 + below(rng, v->ValueCode.Count()))->value
                                 : anyText(rng);
          if (column == ValueField::TimeType || column == ValueField::Time) text = anyTime(rng);
-         if (column == ValueField::TimeType && !timeTypeAccepted(text)) return {"no time type"};
+         if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {"no time type"};
          const std::string what = "set column " + std::to_string(static_cast<int>(column)) +
                                   " of " + v->name + " " + std::to_string(position) + " to '" +
                                   text + "'";

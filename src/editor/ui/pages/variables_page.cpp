@@ -20,7 +20,6 @@
 #include "editor/ui/dimension_tree.h"
 #include "editor/value_commands.h"
 #include "editor/variable_commands.h"
-#include "format/completeness.h"
 #include "format/reader.h"
 #include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
@@ -37,35 +36,6 @@ QString qs(const std::string& text) {
 
 void setBoxText(QLineEdit* box, const QString& text) {
   if (box->text() != text) box->setText(text);  // keeps the cursor of a box being typed in
-}
-
-// The TimeType column takes a time scale or nothing: what the completeness check knows,
-// and what the file's TLIST can carry as it is.
-bool timeTypeAccepted(std::string_view text) {
-  return text.empty() || IsTimeScale(text);
-}
-
-std::string timeTypeRefusal(std::string_view text) {
-  return "\"" + std::string(text) +
-         "\" is no time type. TimeType takes A1 (years), H1 (half-years), Q1 (quarters), M1 "
-         "(months) or W1 (weeks).";
-}
-
-// The first cell of a paste that lands in the TimeType column (section timeType) and is no
-// time type; none when every one is. The block lands as MakeValuePaste placed it from
-// section col: a line per grid row, or, turned, a line per grid column.
-std::optional<std::string> refusedTimeType(const ClipboardBlock& block, bool turned, int col,
-                                           int timeType) {
-  const int field = timeType - col;
-  if (timeType < 0 || field < 0) return std::nullopt;
-  for (std::int32_t line = 0; line < block.rows(); ++line) {
-    for (std::int32_t at = 0; at < block.fields(line); ++at) {
-      if ((turned ? line : at) != field) continue;
-      const std::string_view text = block.cell(line, at);
-      if (!timeTypeAccepted(text)) return std::string(text);
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace
@@ -374,8 +344,8 @@ void VariablesPage::editValue(int row, ValueGridModel::Column column, const QStr
   CellGrid& grid = editor_.dataGrid();
   const bool showCodes = editor_.app().ShowCodes;
   const std::string text = typed.toStdString();
-  if (column == Column::TimeType && !timeTypeAccepted(text)) {
-    editor_.app().prompt->message(timeTypeRefusal(text), kProgramTitle, Prompt::Icon::Exclamation);
+  if (column == Column::TimeType && !TimeTypeAccepted(text)) {
+    editor_.app().prompt->message(TimeTypeRefusal(text), kProgramTitle, Prompt::Icon::Exclamation);
     return;
   }
   auto timeField = [column](const ValueRef& value) {
@@ -466,9 +436,8 @@ void VariablesPage::pasteValues(const QString& text) {
     editor_.app().prompt->message("Contents of clipboard does not fit", kProgramTitle);
     return;
   }
-  if (const auto refused = refusedTimeType(block, paste.turned, col,
-                                           values_->section(ValueGridModel::Column::TimeType))) {
-    editor_.app().prompt->message(timeTypeRefusal(*refused), kProgramTitle,
+  if (const auto refused = RefusedTimeType(block, paste.turned, col, columns)) {
+    editor_.app().prompt->message(TimeTypeRefusal(*refused), kProgramTitle,
                                   Prompt::Icon::Exclamation);
     return;
   }
