@@ -103,7 +103,8 @@ void SettledStep::settle() {
   if (due.layout) {
     // The grid as the step left it (empty, or the cells of a layout that no longer
     // holds) is kept for undo while a new one is laid out.
-    undoable_ = unlaid_.take(grid_);
+    const bool kept = unlaid_.take(grid_);
+    undoable_ = kept;
     bool laid = false;
     try {
       laid = CreateGrid(doc_, grid_, true, showCodes_);
@@ -113,10 +114,10 @@ void SettledStep::settle() {
       doc_.GridHasData = false;
       relaid_ = true;
     } else {
-      // Too large for a grid, or no memory: the table stays without one, as it was.
-      if (undoable_) unlaid_.swapWith(grid_);
+      // Too large for a grid, or no memory: the table stays without one, as it was (when
+      // no copy could be kept, the step cannot be undone).
+      if (kept) unlaid_.swapWith(grid_);
       unlaid_ = GridCopy();
-      undoable_ = true;
       layoutStepped_.applyTo(doc_);
     }
   } else if (due.decimals) {
