@@ -26,6 +26,8 @@ class EditorContext {
   virtual void push(std::unique_ptr<Command> command) = 0;
   // How the table is written now: code page and the default data's title words.
   virtual WriteOptions writeOptions() const = 0;
+  // Stores a cell of the data grid still being typed, so that a step sees it.
+  virtual void commitEdit() = 0;
   // The data grid's cells changed outside its view (a check painted them).
   virtual void refreshDataGrid() = 0;
   // Sorts the keys form's rows, as the completeness test does, as a step of the history

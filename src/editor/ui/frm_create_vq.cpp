@@ -2,35 +2,29 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTextEdit>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <cerrno>
 
 #include "editor/cell_commands.h"
-#include "editor/database_import_command.h"
 #include "editor/fill_commands.h"
-#include "editor/import_command.h"
 #include "editor/keys_conversion.h"
-#include "editor/paste_commands.h"
 #include "editor/settled_step.h"
+#include "editor/ui/clipboard_flow.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/dialogs/dlg_fill_empty.h"
 #include "editor/ui/editor_host.h"
+#include "editor/ui/import_flow.h"
 #include "editor/ui/pages/basic_structure_page.h"
 #include "editor/ui/pages/cell_notes_page.h"
 #include "editor/ui/pages/contents_page.h"
@@ -46,13 +40,8 @@
 #include "format/completeness.h"
 #include "format/reader.h"
 #include "format/writer.h"
-#include "grid/clipboard_block.h"
 #include "grid/data_methods.h"
 #include "gui/frm_progress.h"
-#include "import/ui/database_chooser.h"
-#include "import/ui/dlg_csv_load.h"
-#include "import/ui/dlg_data_file_format.h"
-#include "import/ui/dlg_make_table_from_mdb.h"
 
 namespace zendra {
 namespace {
@@ -95,32 +84,6 @@ bool isPathError(int code) {
   }
 }
 
-// The controls Copy and Paste act on.
-enum class Focus { None, TextBox, DataGrid, ValueGrid, WorkGrid };
-
-// Which control the focused widget belongs to. A grid's cell editor is part of its grid,
-// but the value grid's cell editor is a text box: a paste there goes into the typed text.
-Focus focusOf(const QWidget* focused, const QWidget* data, const QWidget* work) {
-  if (!focused) return Focus::None;
-  for (const QWidget* w = focused; w; w = w->parentWidget()) {
-    if (w == data) return Focus::DataGrid;
-    if (w == work) return Focus::WorkGrid;
-  }
-  if (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QTextEdit*>(focused) ||
-      qobject_cast<const QPlainTextEdit*>(focused)) {
-    return Focus::TextBox;
-  }
-  if (focused->objectName() == "sprValues") return Focus::ValueGrid;
-  return Focus::None;
-}
-
-bool isReadOnlyBox(QWidget* box) {
-  if (auto* line = qobject_cast<QLineEdit*>(box)) return line->isReadOnly();
-  if (auto* text = qobject_cast<QTextEdit*>(box)) return text->isReadOnly();
-  if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) return plain->isReadOnly();
-  return true;
-}
-
 }  // namespace
 
 frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
@@ -134,6 +97,9 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   grid_.setDecimalChar(QLocale().decimalPoint().toStdString());
   doc_.SprData = &grid_;
   buildPages();
+  import_ = std::make_unique<ImportFlow>(*this, *this);
+  clipboard_ = std::make_unique<ClipboardFlow>(*this, *this, *SprData(), *workPage_->grid(),
+                                               *static_cast<VariablesPage*>(pages_[Variables]));
   buildMenus();
   host_.setCopyPasteVisible(true);
   host_.setSaveVisible(true);
@@ -205,7 +171,7 @@ void frmCreateVq::buildMenus() {
     }
   });
   mnuGetExternal_ = menuItem(file, "mnuGetExternal", "Get data from external file");
-  connect(mnuGetExternal_, &QAction::triggered, this, &frmCreateVq::getExternalData);
+  connect(mnuGetExternal_, &QAction::triggered, this, [this] { import_->getExternalData(); });
   file->addActions(host_.recentFileActions());
   file->addSeparator();
   connect(menuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
@@ -222,7 +188,10 @@ void frmCreateVq::buildMenus() {
   mnuEPaste_ = menuItem(edit, "MnuEPaste", "&Paste");
   connect(mnuECopy_, &QAction::triggered, this, &frmCreateVq::DoCopy);
   connect(mnuEPaste_, &QAction::triggered, this, &frmCreateVq::DoPaste);
-  connect(edit, &QMenu::aboutToShow, this, &frmCreateVq::enableCopyPaste);
+  connect(edit, &QMenu::aboutToShow, this, [this] {
+    mnuECopy_->setEnabled(clipboard_->canCopy());
+    mnuEPaste_->setEnabled(clipboard_->canPaste());
+  });
   mnuClearAllData_ = menuItem(edit, "mnuClearAllData", "&Clear all data");
   connect(mnuClearAllData_, &QAction::triggered, this, &frmCreateVq::clearAllData);
   mnuFillEmpty_ = menuItem(edit, "mnuFillEmpty", "Fill empty cells");
@@ -232,7 +201,7 @@ void frmCreateVq::buildMenus() {
   connect(mnuDeleteRow_, &QAction::triggered, this, &frmCreateVq::deleteCurrentRow);
   sepImport_ = edit->addSeparator();
   mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)");
-  connect(mnuLoadFromCSV_, &QAction::triggered, this, &frmCreateVq::loadFromCsv);
+  connect(mnuLoadFromCSV_, &QAction::triggered, this, [this] { import_->loadFromCsv(); });
   mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table");
   connect(mnuCreateFromMDB_, &QAction::triggered, this, &frmCreateVq::createFromMdb);
   mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format");
@@ -580,62 +549,6 @@ void frmCreateVq::fillEmptyCells() {
   refreshDataGrid();
 }
 
-std::optional<frmCreateVq::TextFile> frmCreateVq::chooseTextFile() {
-  commitEdit();
-  if (!doc_.GridCreated) return std::nullopt;
-  FileChooser::Request request;
-  request.title = "Select text-file";
-  request.filter = qtFilter("Text-files|*.txt;*.csv|All-files|*.*");
-  request.mustExist = true;
-  request.folder = qs(ctx_.registry.readCsvLoad());
-  const QString path = ctx_.files->openFile(this, request);
-  if (path.isEmpty()) return std::nullopt;
-  TextHead head = ReadTextHead(stdString(path));
-  if (!head.ok) {
-    ctx_.prompt->message(head.error, kProgramTitle, Prompt::Icon::Critical);
-    return std::nullopt;
-  }
-  // The next text file is looked for where this one was.
-  if (!ctx_.registry.writeCsvLoad(stdString(QFileInfo(path).absolutePath()))) {
-    ctx_.prompt->message(ctx_.registry.error(), kProgramTitle, Prompt::Icon::Exclamation);
-  }
-  return TextFile{path, std::move(head.text)};
-}
-
-void frmCreateVq::loadFromCsv() {
-  auto file = chooseTextFile();
-  if (!file) return;
-  dlgCSVLoad dialog(file->head, doc_, QLocale().decimalPoint(), this);
-  dialog.load = [this, &file](const TextImportSettings& settings) {
-    return importText(file->path, settings);
-  };
-  ctx_.runDialog(dialog);
-}
-
-TextImportResult frmCreateVq::importText(const QString& path, TextImportSettings settings) {
-  commitEdit();
-  TextImportResult result;
-  if (!doc_.GridCreated) return result;
-  frmProgress progress(this);
-  progress.setWindowModality(Qt::ApplicationModal);
-  progress.setMaximum(QFileInfo(path).size());
-  progress.show();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  auto step = std::make_unique<ImportTextCommand>(doc_, grid_, TextSource::ofFile(stdString(path)),
-                                                  std::move(settings));
-  step->progress = [&progress](std::size_t done, std::size_t) {
-    progress.TestNew(static_cast<qint64>(done));
-    QCoreApplication::processEvents();
-    return progress.cancel == 0;
-  };
-  step->finished = [&result](const TextImportResult& done) { result = done; };
-  push(std::move(step));
-  QApplication::restoreOverrideCursor();
-  progress.close();
-  refreshDataGrid();
-  return result;
-}
-
 void frmCreateVq::convertToKeys() {
   commitEdit();
   if (doc_.FileWithKeys || !doc_.GridCreated) return;
@@ -708,213 +621,22 @@ void frmCreateVq::onPageChanged(int index) {
   setEnabledIfReady(mnuGetExternal_, true);
 }
 
-void frmCreateVq::getExternalData() {
-  auto file = chooseTextFile();
-  if (!file) return;
-  // The wizard looks only at the first lines.
-  dlgDataFileFormat wizard(std::move(file->head), doc_, this);
-  ctx_.runDialog(wizard);
-  if (!wizard.format()) return;
-  // The wizard's layout goes through the same import, and its log is shown as the text
-  // import shows it.
-  const TextFileFormat& format = *wizard.format();
-  TextImportSettings settings;
-  settings.separator = format.separator;
-  settings.textDelimiter = format.textDelimiter;
-  settings.decimalPoint = "";  // "." and the user's decimal separator both
-  settings.localeDecimal = stdString(QLocale().decimalPoint());
-  settings.layout = format.layout;
-  const TextImportResult result = importText(file->path, std::move(settings));
-  dlgCSVLoad log({}, doc_, QLocale().decimalPoint(), this);
-  log.showLog(result);
-  ctx_.runDialog(log);
-}
-
-namespace {
-
-// The engine's progress while it copies a big table: the progress window shows up only
-// once the engine reports some, so that a quick query does not flash it.
-class QueryProgressPrompt : public Prompt {
- public:
-  QueryProgressPrompt(frmProgress& window, Prompt& questions)
-      : window_(window), inner_(window, questions) {}
-  Answer ask(std::string_view text, std::string_view title, Buttons buttons, Icon icon) override {
-    return inner_.ask(text, title, buttons, icon);
-  }
-  void progress(std::int64_t position, std::int64_t total) override {
-    if (!window_.isVisible()) window_.show();
-    inner_.progress(position, total);
-  }
-  void breathe() override { inner_.breathe(); }
-  bool cancelled() const override { return inner_.cancelled(); }
-
- private:
-  frmProgress& window_;
-  ProgressPrompt inner_;
-};
-
-}  // namespace
-
 void frmCreateVq::createFromMdb() {
-  commitEdit();
-  if (!doc_.GridCreated) return;
-  clsAnyDatabase* db = chooseDatabase(ctx_, this);
-  if (!db) return;
-  dlgMakeTableFromMDB wizard(*db, doc_, grid_, *ctx_.prompt, this);
-  wizard.runQuery = [this, db, &wizard](const std::string& sql, DbRows& out) {
-    frmProgress progress(this);
-    progress.setWindowModality(Qt::ApplicationModal);
-    QueryProgressPrompt prompt(progress, *ctx_.prompt);
-    // While the engine reads, the event loop runs (repaints, Cancel); the wizard takes no
-    // clicks meanwhile, so no second statement can start on top of the first. The
-    // database's prompt goes back however the query ends.
-    struct Running {
-      QWidget& wizard;
-      clsAnyDatabase& db;
-      Prompt* after;
-      ~Running() {
-        db.setPrompt(after);
-        wizard.setEnabled(true);
-      }
-    } running{wizard, *db, ctx_.prompt};
-    wizard.setEnabled(false);
-    db->setPrompt(&prompt);
-    const DbResult result = RunDbQuery(*db, sql, out);
-    progress.close();
-    return result;
-  };
-  wizard.finish = [this](DbPlacement placement) {
-    const bool keysRows = placement.keysForm && placement.filledRows > 0;
-    push(std::make_unique<DatabaseImportCommand>(doc_, grid_, std::move(placement)));
-    refreshDataGrid();
-    // Only the keys form's new rows can fail (memory); then nothing was placed.
-    if (keysRows && !doc_.GridHasData) {
-      ctx_.prompt->message("Not enough memory for the rows of the query; nothing was placed",
-                           kProgramTitle, Prompt::Icon::Exclamation);
-    }
-  };
-  ctx_.runDialog(wizard);
-  // With data in the grid the menus and the structure controls change.
+  import_->createFromMdb();
   basicPage_->arrangeStructure();
   onPageChanged(tabs_->currentIndex());
 }
 
-QWidget* frmCreateVq::focusedControl() const {
-  QWidget* focused = QApplication::focusWidget();
-  return focused && isAncestorOf(focused) ? focused : nullptr;
-}
-
-void frmCreateVq::enableCopyPaste() {
-  QWidget* focused = focusedControl();
-  const Focus focus = focusOf(focused, SprData(), workPage_->grid());
-  mnuECopy_->setEnabled(focus != Focus::None);
-  // A read-only box (the file text, the test report) takes no paste.
-  mnuEPaste_->setEnabled(focus != Focus::None &&
-                         !(focus == Focus::TextBox && isReadOnlyBox(focused)));
-}
-
 void frmCreateVq::DoCopy() {
-  QWidget* focused = focusedControl();
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  const Focus focus = focusOf(focused, SprData(), workPage_->grid());
-  switch (focus) {
-    case Focus::TextBox:
-      if (auto* line = qobject_cast<QLineEdit*>(focused)) line->copy();
-      if (auto* text = qobject_cast<QTextEdit*>(focused)) text->copy();
-      if (auto* plain = qobject_cast<QPlainTextEdit*>(focused)) plain->copy();
-      break;
-    case Focus::DataGrid:
-    case Focus::WorkGrid: {
-      DataGridView* view = focus == Focus::DataGrid ? SprData() : workPage_->grid();
-      // A cell still being typed is copied as typed.
-      if (view == SprData()) commitEdit();
-      clipboard->setText(qs(FormatClipboardBlock(*view->grid(), view->selectedBlock())));
-      break;
-    }
-    case Focus::ValueGrid:
-      clipboard->setText(static_cast<VariablesPage*>(pages_[Variables])->copyValues());
-      break;
-    case Focus::None:
-      break;
-  }
+  clipboard_->copy();
 }
 
 void frmCreateVq::DoPaste() {
-  QWidget* focused = focusedControl();
-  const QString text = QGuiApplication::clipboard()->text();
-  switch (focusOf(focused, SprData(), workPage_->grid())) {
-    case Focus::TextBox:
-      // The box's own paste: its typing binding makes the step.
-      if (isReadOnlyBox(focused)) {
-        QApplication::beep();
-      } else if (auto* line = qobject_cast<QLineEdit*>(focused)) {
-        line->paste();
-      } else if (auto* rich = qobject_cast<QTextEdit*>(focused)) {
-        rich->paste();
-      } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focused)) {
-        plain->paste();
-      }
-      break;
-    case Focus::DataGrid:
-      pasteIntoDataGrid(text);
-      break;
-    case Focus::WorkGrid: {
-      DataGridView* work = workPage_->grid();
-      const Block selected = work->selectedBlock();
-      if (selected.row1 == -1 || selected.col1 == -1) {
-        QApplication::beep();
-      } else if (!text.isEmpty()) {
-        work->pasteText(text.toStdString());
-      }
-      break;
-    }
-    case Focus::ValueGrid:
-      static_cast<VariablesPage*>(pages_[Variables])->pasteValues(text);
-      break;
-    case Focus::None:
-      QApplication::beep();
-      break;
-  }
+  clipboard_->paste();
 }
 
-void frmCreateVq::pasteIntoDataGrid(const QString& text) {
-  DataGridView* view = SprData();
-  // A number still being typed is stored before the paste covers it.
-  commitEdit();
-  const Block selected = view->selectedBlock();
-  if (selected.row1 == -1 || selected.col1 == -1) {
-    QApplication::beep();
-    return;
-  }
-  ClipboardBlock block = ClipboardBlock::parse(text.toStdString());
-  if (block.empty()) return;
-  const std::int32_t rows = selected.row2 - selected.row1 + 1;
-  const std::int32_t cols = selected.col2 - selected.col1 + 1;
-  if (!(rows == 1 && cols == 1) && (rows != block.rows() || cols != block.columns())) {
-    const std::string question =
-        "Selected area does not fit clipboard \nSelected : " + std::to_string(rows) + " Rows " +
-        std::to_string(cols) + " Columns\nClipboard: " + std::to_string(block.rows()) + " Rows " +
-        std::to_string(block.columns()) + " Columns\nContinue?";
-    if (ctx_.prompt->ask(question, kProgramTitle, Prompt::Buttons::YesNo, Prompt::Icon::Question) !=
-        Prompt::Answer::Yes) {
-      return;
-    }
-  }
-  auto step = std::make_unique<PasteCellsCommand>(doc_, grid_, selected, std::move(block));
-  const std::int32_t leftOutRows = step->leftOutRows();
-  const std::int32_t leftOutCols = step->leftOutCols();
-  {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    push(std::move(step));
-    refreshDataGrid();
-    QApplication::restoreOverrideCursor();
-  }
-  if (leftOutRows > 0 || leftOutCols > 0) {
-    ctx_.prompt->message("Only data cells take a paste: " + std::to_string(leftOutRows) +
-                             " rows and " + std::to_string(leftOutCols) +
-                             " columns of the clipboard were left out.",
-                         kProgramTitle, Prompt::Icon::Information);
-  }
+TextImportResult frmCreateVq::importText(const QString& path, TextImportSettings settings) {
+  return import_->importText(path, std::move(settings));
 }
 
 }  // namespace zendra

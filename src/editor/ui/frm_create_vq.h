@@ -21,10 +21,12 @@ class QUndoStack;
 namespace zendra {
 
 class BasicStructurePage;
+class ClipboardFlow;
 class DataGridView;
 class DataPage;
 class EditorHost;
 class EditorPage;
+class ImportFlow;
 class RecoveryCopy;
 class UndoHistory;
 class WorkSheetPage;
@@ -98,7 +100,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   QUndoStack* undoStack() const;
   RecoveryCopy* recoveryCopy() const { return recovery_.get(); }
   // Stores a cell still being typed, so that an undo or a save sees it.
-  void commitEdit();
+  void commitEdit() override;
 
   // Labels follow the program-wide show-codes flag.
   void applyShowCodes();
@@ -125,27 +127,11 @@ class frmCreateVq : public QWidget, public EditorContext {
   void deleteCurrentRow();
   void fillEmptyCells();
   void convertToKeys();
-  // A text file to import, chosen in the folder of the last one, with its first lines
-  // (at most a megabyte) for the dialogs; none when the user cancelled or the file could
-  // not be read (the user was told).
-  struct TextFile {
-    QString path;
-    std::string head;
-  };
-  std::optional<TextFile> chooseTextFile();
-  // "Load data from .txt-file (csv)": a text file, then dlgCSVLoad.
-  void loadFromCsv();
-  // "Get data from external file": a text file, then the import wizard.
-  void getExternalData();
-  // "Create table from Acces-table": a database, then dlgMakeTableFromMDB; its Finish is
-  // one step of the history.
-  void createFromMdb();
   void setCaptionFromFileName();
   void rebuildWindowList();
-  // The focused widget when it lies in this window.
-  QWidget* focusedControl() const;
-  void enableCopyPaste();
-  void pasteIntoDataGrid(const QString& text);
+  // "Create table from Acces-table"; with data in the grid the menus and the structure
+  // controls change.
+  void createFromMdb();
 
   AppContext& ctx_;
   EditorHost& host_;
@@ -177,6 +163,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   QAction* mnuCreateFromMDB_ = nullptr;
   QAction* mnuConvertToKEys_ = nullptr;
   QAction* mnuGetExternal_ = nullptr;
+  std::unique_ptr<ImportFlow> import_;
+  std::unique_ptr<ClipboardFlow> clipboard_;
   // Last, so that it goes first, while the window is still whole.
   std::unique_ptr<RecoveryCopy> recovery_;
 };
