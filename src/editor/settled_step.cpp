@@ -3,21 +3,20 @@
 #include <new>
 #include <utility>
 
+#include "format/completeness.h"
 #include "grid/data_methods.h"
 
 namespace zendra {
 namespace {
 
-bool structureComplete(const VexaMess& doc) {
-  if (doc.Dimensions.Count() == 0) return false;
-  for (const auto& variable : doc.Dimensions) {
-    if (variable->ValueCode.Count() == 0) return false;
+// Lays the grid out, with every data cell given SaveDecimals decimals. False when the
+// table is too large for a grid or the memory cannot be had.
+bool layOut(VexaMess& doc, CellGrid& grid, bool showCodes) {
+  try {
+    return CreateGrid(doc, grid, true, showCodes);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  return true;
-}
-
-Block dataCells(const VexaMess& doc, const CellGrid& grid) {
-  return {doc.DataRow1, doc.DataCol1, grid.rowCount(), grid.colCount()};
 }
 
 }  // namespace
@@ -25,7 +24,7 @@ Block dataCells(const VexaMess& doc, const CellGrid& grid) {
 GridDue gridDue(VexaMess& doc) {
   doc.setSaveDecimals();
   GridDue due;
-  due.layout = !doc.GridCreated && !doc.MetadataOnly && structureComplete(doc);
+  due.layout = !doc.GridCreated && !doc.MetadataOnly && StructureComplete(doc);
   due.decimals = doc.GridCreated && doc.GridDecimals != doc.SaveDecimals;
   return due;
 }
@@ -33,12 +32,7 @@ GridDue gridDue(VexaMess& doc) {
 void SettleGrid(VexaMess& doc, CellGrid& grid, bool showCodes) {
   const GridDue due = gridDue(doc);
   if (due.layout) {
-    bool laid = false;
-    try {
-      laid = CreateGrid(doc, grid, true, showCodes);
-    } catch (const std::bad_alloc&) {
-    }
-    if (!laid) {
+    if (!layOut(doc, grid, showCodes)) {
       grid.clear();
       doc.GridCreated = false;
     }
@@ -82,7 +76,7 @@ void SettledStep::redo() {
   if (done_) {
     step_->redo();
     if (relaid_) unlaid_.swapWith(grid_);
-    if (redecimalled_) grid_.setBlockDecimals(dataCells(doc_, grid_), saveAfter_);
+    if (redecimalled_) grid_.setBlockDecimals(DataArea(doc_, grid_), saveAfter_);
     layoutAfter_.applyTo(doc_);
     doc_.SaveDecimals = saveAfter_;
     return;
@@ -105,12 +99,7 @@ void SettledStep::settle() {
     // holds) is kept for undo while a new one is laid out.
     const bool kept = unlaid_.take(grid_);
     undoable_ = kept;
-    bool laid = false;
-    try {
-      laid = CreateGrid(doc_, grid_, true, showCodes_);
-    } catch (const std::bad_alloc&) {
-    }
-    if (laid) {
+    if (layOut(doc_, grid_, showCodes_)) {
       doc_.GridHasData = false;
       relaid_ = true;
     } else {
@@ -121,7 +110,7 @@ void SettledStep::settle() {
       layoutStepped_.applyTo(doc_);
     }
   } else if (due.decimals) {
-    decimals_ = DecimalsSnapshot(grid_, dataCells(doc_, grid_));
+    decimals_ = DecimalsSnapshot(grid_, DataArea(doc_, grid_));
     SetCellDecimals(doc_, grid_);
     redecimalled_ = true;
   }

@@ -37,9 +37,6 @@ Block labelCols(const VexaMess& doc, const CellGrid& grid) {
   return {1, 1, lastRow(grid), doc.DataCol1 - 1};
 }
 
-Block dataArea(const VexaMess& doc, const CellGrid& grid) {
-  return {doc.DataRow1, doc.DataCol1, lastRow(grid), lastCol(grid)};
-}
 
 void writeCorner(const VexaMess& doc, CellGrid& grid) {
   grid.setText(1, 1, doc.Description.empty() ? doc.Title : doc.Description);
@@ -123,6 +120,10 @@ std::optional<Spread> spreadOf(const std::vector<DimensionRef>& variables,
 }
 
 }  // namespace
+
+Block DataArea(const VexaMess& doc, const CellGrid& grid) {
+  return {doc.DataRow1, doc.DataCol1, lastRow(grid), lastCol(grid)};
+}
 
 bool SizeGrid(VexaMess& doc, CellGrid& grid) {
   for (const auto& v : doc.Dimensions) {
@@ -236,7 +237,7 @@ void WriteStubLabels(const VexaMess& doc, CellGrid& grid, bool showCodes) {
 }
 
 void SetCellDecimals(VexaMess& doc, CellGrid& grid) {
-  grid.setBlockDecimals(dataArea(doc, grid), doc.SaveDecimals);
+  grid.setBlockDecimals(DataArea(doc, grid), doc.SaveDecimals);
   doc.GridDecimals = doc.SaveDecimals;
 }
 

@@ -55,6 +55,9 @@ void UpdateForValueChange(VexaMess& doc, CellGrid& grid, const DimensionData& va
 std::vector<Block> ValueCells(const VexaMess& doc, const CellGrid& grid,
                               const DimensionData& variable, std::int32_t position);
 
+// The data cells: from (DataRow1, DataCol1) to the grid's last row and column.
+Block DataArea(const VexaMess& doc, const CellGrid& grid);
+
 // Gives every data cell SaveDecimals decimals and sets GridDecimals to SaveDecimals.
 void SetCellDecimals(VexaMess& doc, CellGrid& grid);
 

@@ -43,6 +43,7 @@
 #include "editor/step_group.h"
 #include "editor/value_commands.h"
 #include "editor/variable_commands.h"
+#include "format/completeness.h"
 #include "format/data_builder.h"
 #include "grid/data_methods.h"
 #include "support/loaded_table.h"
@@ -261,14 +262,6 @@ struct World {
   }
 };
 
-bool structureComplete(const VexaMess& doc) {
-  if (doc.Dimensions.Count() == 0) return false;
-  for (const auto& v : doc.Dimensions) {
-    if (v->ValueCode.Count() == 0) return false;
-  }
-  return true;
-}
-
 // The value grid's columns for a variable, as the Variables page shows them.
 std::vector<ValueField> valueColumns(const DimensionData& v) {
   std::vector<ValueField> out;
@@ -354,14 +347,14 @@ const std::vector<std::pair<int, Maker>>& makers() {
        }},
       {1,
        [](World& w, Rng&) -> Action {
-         if (!structureComplete(w.doc())) return {};
+         if (!StructureComplete(w.doc())) return {};
          return {"Clear all data",
                  std::make_unique<ClearAllDataCommand>(w.doc(), w.grid(), w.showCodes)};
        }},
       {2,
        [](World& w, Rng& rng) -> Action {  // Delete current row: keys form with data
          CellGrid& g = w.grid();
-         if (!w.doc().FileWithKeys || !w.doc().GridHasData || !structureComplete(w.doc()))
+         if (!w.doc().FileWithKeys || !w.doc().GridHasData || !StructureComplete(w.doc()))
            return {};
          const std::int32_t row = 1 + below(rng, g.rowCount());
          if (row < w.doc().DataRow1 || (w.doc().FileWithKeys && row == g.rowCount())) return {};
@@ -432,7 +425,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
       {1,
        [](World& w, Rng& rng) -> Action {  // Convert to Keys format
          if (w.doc().FileWithKeys || !w.doc().GridCreated || !w.doc().GridHasData ||
-             !structureComplete(w.doc())) {
+             !StructureComplete(w.doc())) {
            return {};
          }
          const bool keep = chance(rng, 50);
@@ -445,7 +438,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
        }},
       {3,
        [](World& w, Rng& rng) -> Action {  // a text import
-         if (!w.doc().GridCreated || !structureComplete(w.doc())) return {};
+         if (!w.doc().GridCreated || !StructureComplete(w.doc())) return {};
          TextImportSettings s;
          s.separator = chance(rng, 50) ? "Tab" : ";";
          s.multipleValues = chance(rng, 30);
@@ -732,7 +725,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
        }},
       {2,
        [](World& w, Rng& rng) -> Action {  // a new cell note
-         if (!structureComplete(w.doc())) return {};
+         if (!StructureComplete(w.doc())) return {};
          auto note = std::make_shared<CellNote>();
          for (const auto& v : w.doc().Dimensions) {
            note->Values().Add(chance(rng, 40)
@@ -745,7 +738,7 @@ const std::vector<std::pair<int, Maker>>& makers() {
        }},
       {2,
        [](World& w, Rng& rng) -> Action {  // a cell note's texts, or deleting it
-         if (!structureComplete(w.doc()) || w.doc().Cellnotes.Count() == 0) return {};
+         if (!StructureComplete(w.doc()) || w.doc().Cellnotes.Count() == 0) return {};
          const CellNoteRef note = w.doc().Cellnotes.Item(1 + below(rng, w.doc().Cellnotes.Count()));
          if (chance(rng, 40)) {
            return {"delete cell note " + note->Vstr(),
