@@ -51,6 +51,24 @@ std::string bracketName(std::string_view name) {
   return out;
 }
 
+std::string DamageReport(const std::vector<ReadWarning>& warnings, std::size_t first) {
+  std::string report;
+  for (std::size_t i = first; i < warnings.size(); ++i) {
+    const ReadWarning& w = warnings[i];
+    if (!report.empty()) report += '\n';
+    report += "the file may be damaged: " + std::to_string(w.count) +
+              (w.count == 1 ? " warning" : " warnings") + " while reading " +
+              (w.source.empty() ? std::string("the list of tables") : w.source);
+    for (const std::string& line : w.lines) report += "\n  " + line;
+  }
+  return report;
+}
+
+const char* OpenFailureText(DatabaseKind kind) {
+  return kind == DatabaseKind::SQLite ? "Not a SQLite database, or a damaged one"
+                                      : "Not a microsoft access db (or too high a version)";
+}
+
 namespace {
 
 bool endsWithNoCase(const std::string& text, std::string_view suffix) {

@@ -92,6 +92,19 @@ struct DbResult {
   static DbResult cancel() { return {false, true, "Cancelled"}; }
 };
 
+// What the engine warned about while it read a table (or the catalog, source empty):
+// signs of a damaged file. The rows read may then be fewer than the file once held.
+struct ReadWarning {
+  std::string source;
+  std::uint32_t count = 0;
+  std::vector<std::string> lines;  // the first few warnings
+  bool operator==(const ReadWarning&) const = default;
+};
+
+// "the file may be damaged: N warnings while reading TABLE" for each warning from the
+// index first on, each followed by its first lines; empty when there are none.
+std::string DamageReport(const std::vector<ReadWarning>& warnings, std::size_t first = 0);
+
 // One database, opened read-only: its tables, select queries, fields and relations,
 // and one read-only query at a time whose rows are walked forward. The editor reaches
 // every database through this interface; `makeDatabase` picks the implementation.
@@ -164,6 +177,12 @@ class clsAnyDatabase {
   // foreign side.
   virtual bool TestRelations(std::int32_t fieldPosition) const = 0;
 
+  // Every warning the engine gave since the database was opened, in the order read.
+  virtual const std::vector<ReadWarning>& ReadWarnings() const = 0;
+  // The type of a column (0-based) of the open recordset: "text", "integer", "real",
+  // "date", "boolean" or "other".
+  virtual std::string FieldType(std::int32_t position) const = 0;
+
   // Where progress of long copies goes and where Cancel is read; may be null.
   virtual void setPrompt(Prompt* prompt) = 0;
 };
@@ -172,6 +191,8 @@ class clsAnyDatabase {
 // extensions .sqlite, .sqlite3, .db) or Access files (everything else).
 enum class DatabaseKind { Access, SQLite };
 DatabaseKind databaseKindOf(const std::string& path);
+// What is said when a file of that kind cannot be opened; the engine's reason follows.
+const char* OpenFailureText(DatabaseKind kind);
 // A new, unopened database object of the kind that reads path.
 std::unique_ptr<clsAnyDatabase> makeDatabase(DatabaseKind kind);
 

@@ -5,11 +5,15 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -18,6 +22,17 @@
 #include "model/prompt.h"
 
 extern char** environ;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZENDRA_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZENDRA_UNDER_SANITIZER 1
+#endif
+#endif
+#ifndef ZENDRA_UNDER_SANITIZER
+#define ZENDRA_UNDER_SANITIZER 0
+#endif
 
 namespace zendra {
 
@@ -42,16 +57,58 @@ const char* declaredType(mdbstream::Kind kind) {
   }
 }
 
-// A minute without a byte from the reader (polls of 100 ms).
-constexpr int kQuietPollLimit = 600;
-
 const DbResult kDamaged = DbResult::failure("The file is damaged: its contents cannot be read");
 
+std::string megabytes(std::uint64_t bytes) {
+  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+// The reader's resident memory, from /proc; 0 when it cannot be read.
+std::uint64_t residentBytes(pid_t pid) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/statm";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char text[128] = {};
+  const ssize_t n = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  if (n <= 0) return 0;
+  unsigned long long size = 0, resident = 0;
+  if (std::sscanf(text, "%llu %llu", &size, &resident) != 2) return 0;
+  return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// Why the reader ended as it did, for a reader that did not exit cleanly with 0.
+std::string endedText(int status, const rusage& usage, const ReaderLimits& limits,
+                      const std::string& lastLine) {
+  const std::uint64_t peak = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+  const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  char reached[160];
+  std::snprintf(reached, sizeof reached, " (after %s of memory and %.1f s of processor time)",
+                megabytes(peak).c_str(), cpu);
+  if (WIFSIGNALED(status)) {
+    const int signal = WTERMSIG(status);
+    if (signal == SIGXCPU) {
+      return "The file is damaged: the Access reader used up its " +
+             std::to_string(limits.cpuSeconds) + " s of processor time" + reached;
+    }
+    if (lastLine.rfind("The file is damaged", 0) == 0) return lastLine + reached;
+    const char* name = ::strsignal(signal);
+    return "The file is damaged: the Access reader stopped on signal " + std::to_string(signal) +
+           (name ? std::string(" (") + name + ")" : std::string()) + reached;
+  }
+  if (!lastLine.empty()) return lastLine;
+  return "The file cannot be read as an Access database";
+}
+
 // Runs the reader program with args and hands what it writes to consume, which takes
-// the complete records from the front of the buffer. The prompt breathes meanwhile and
-// may cancel (the reader is then killed).
-DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
-                   const std::function<bool(std::string& buffer)>& consume) {
+// the complete records from the front of the buffer. The reader runs within limits: its
+// address space and processor time are capped, and it is stopped when it delivers nothing
+// for limits.stallSeconds, grows past the memory limit or floods its messages. Progress is
+// what it delivers, never what it complains about. The prompt breathes meanwhile and may
+// cancel (the reader is then killed at once).
+DbResult runReader(const std::vector<std::string>& args, const ReaderLimits& limits,
+                   Prompt* prompt, const std::function<bool(std::string& buffer)>& consume) {
   const std::string program = mdbReaderPath();
   if (program.empty()) return DbResult::failure("The Access reader zendra-mdb is not installed");
   int out[2], err[2];
@@ -92,25 +149,47 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
     ::close(err[0]);
     return DbResult::failure("Cannot start the Access reader " + program);
   }
+  // Limits no file can pass. Processor time: the soft limit sends SIGXCPU, the hard one
+  // a second later SIGKILL. The address space is capped where the reader is a plain
+  // program; a sanitizer's shadow memory needs far more address space than it uses, so
+  // there only the resident memory is watched (below), as it is everywhere.
+  const rlimit cpu{static_cast<rlim_t>(limits.cpuSeconds),
+                   static_cast<rlim_t>(limits.cpuSeconds) + 1};
+  ::prlimit(pid, RLIMIT_CPU, &cpu, nullptr);
+#if !ZENDRA_UNDER_SANITIZER
+  const rlim_t space = static_cast<rlim_t>(limits.memoryBytes);
+  const rlimit memory{space, space};
+  ::prlimit(pid, RLIMIT_AS, &memory, nullptr);
+#endif
 
   std::string buffer, messages;
   std::string chunk(1 << 20, '\0');
-  bool outOpen = true, errOpen = true, stopped = false, cancelled = false, silent = false;
-  int quietPolls = 0;  // a reader caught in a loop on a damaged file writes nothing
-  while ((outOpen || errOpen) && !stopped && !cancelled && !silent) {
+  std::uint64_t messageBytes = 0;
+  bool outOpen = true, errOpen = true, stopped = false, cancelled = false;
+  std::string killedFor;  // why the watchdog stopped the reader
+  auto lastProgress = std::chrono::steady_clock::now();
+  auto lastMemoryCheck = lastProgress;
+  while ((outOpen || errOpen) && !stopped && !cancelled && killedFor.empty()) {
     // A pipe that has ended is left out (fd -1), or poll would report it at once forever.
     pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
-    const int ready = ::poll(fds, 2, 100);
+    const int ready = ::poll(fds, 2, 50);
     if (prompt) {
       prompt->breathe();
       if (prompt->cancelled()) cancelled = true;
     }
-    if (ready <= 0) {
-      silent = ++quietPolls >= kQuietPollLimit;
-      continue;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastMemoryCheck >= std::chrono::milliseconds(100)) {
+      lastMemoryCheck = now;
+      if (residentBytes(pid) > limits.memoryBytes) {
+        killedFor = "The file is damaged: the Access reader went past its memory limit of " +
+                    megabytes(limits.memoryBytes);
+      }
     }
-    quietPolls = 0;
-    for (int k = 0; k < 2; ++k) {
+    if (now - lastProgress >= std::chrono::seconds(limits.stallSeconds)) {
+      killedFor = "The file is damaged: the Access reader delivered nothing for " +
+                  std::to_string(limits.stallSeconds) + " s";
+    }
+    for (int k = 0; ready > 0 && k < 2; ++k) {
       if (!(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       const ssize_t n = ::read(fds[k].fd, chunk.data(), chunk.size());
       if (n < 0 && errno == EINTR) continue;
@@ -119,36 +198,53 @@ DbResult runReader(const std::vector<std::string>& args, Prompt* prompt,
         continue;
       }
       if (k == 1) {
+        messageBytes += static_cast<std::uint64_t>(n);
         if (messages.size() < 4096) messages.append(chunk.data(), static_cast<std::size_t>(n));
+        if (messageBytes > limits.messageBytes) {
+          killedFor = "The file is damaged: the Access reader wrote more than " +
+                      std::to_string(limits.messageBytes / 1024) + " KB of messages";
+        }
         continue;
       }
+      lastProgress = now;
       buffer.append(chunk.data(), static_cast<std::size_t>(n));
       if (!consume(buffer)) stopped = true;
     }
   }
-  if (stopped || cancelled || silent) ::kill(pid, SIGKILL);
+  if (stopped || cancelled || !killedFor.empty()) ::kill(pid, SIGKILL);
   ::close(out[0]);
   ::close(err[0]);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  rusage usage{};
+  while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   if (cancelled) return DbResult::cancel();
+  if (!killedFor.empty()) return DbResult::failure(killedFor);
   if (stopped) return kDamaged;
-  if (silent) return DbResult::failure("The file is damaged: the Access reader stopped answering");
-  if (WIFSIGNALED(status)) {
-    return DbResult::failure("The file is damaged: the Access reader stopped on signal " +
-                             std::to_string(WTERMSIG(status)));
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return DbResult::success();
+  while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r')) {
+    messages.pop_back();
   }
-  if (WEXITSTATUS(status) != 0) {
-    while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r')) {
-      messages.pop_back();
-    }
-    const std::size_t lastLine = messages.rfind('\n');
-    if (lastLine != std::string::npos) messages.erase(0, lastLine + 1);
-    return DbResult::failure(messages.empty() ? "The file cannot be read as an Access database"
-                                              : messages);
+  const std::size_t lastLine = messages.rfind('\n');
+  if (lastLine != std::string::npos) messages.erase(0, lastLine + 1);
+  return DbResult::failure(endedText(status, usage, limits, messages));
+}
+
+// Reads a 'W' record (the tag taken) into warnings; false when it is not complete yet.
+bool takeWarning(Cursor& cursor, std::vector<ReadWarning>& warnings) {
+  ReadWarning warning;
+  warning.source = cursor.text();
+  warning.count = cursor.u32();
+  const std::string_view lines = cursor.text();
+  if (!cursor.ok()) return false;
+  std::size_t start = 0;
+  while (start < lines.size()) {
+    const std::size_t end = std::min(lines.find('\n', start), lines.size());
+    warning.lines.emplace_back(lines.substr(start, end - start));
+    start = end + 1;
   }
-  return DbResult::success();
+  warnings.push_back(std::move(warning));
+  return true;
 }
 
 // Checks and removes the stream's opening; false when it is not there (yet).
@@ -174,6 +270,25 @@ bool executable(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+ReaderLimits ReaderLimits::forFile(std::uint64_t fileBytes) {
+  ReaderLimits limits;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  const std::uint64_t physical =
+      pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * pageSize : 0;
+  limits.memoryBytes = std::max<std::uint64_t>(std::uint64_t{1} << 30, physical / 4);
+  // A minute, and a second more for every 4 MB: reading a healthy 2 GB file takes far less.
+  limits.cpuSeconds = 60 + static_cast<int>(fileBytes >> 22);
+  return limits;
+}
+
+ReaderLimits clsMDB::limits() const {
+  if (limits_) return *limits_;
+  std::error_code error;
+  const auto size = std::filesystem::file_size(dbName(), error);
+  return ReaderLimits::forFile(error ? 0 : size);
+}
 
 std::string mdbReaderPath() {
   if (const char* env = std::getenv("ZENDRA_MDB_READER"); env && *env) return env;
@@ -238,6 +353,8 @@ DbResult clsMDB::openEngine(Catalog& catalog) {
         relation.fieldCount = static_cast<std::int32_t>(cursor.u32());
         if (!cursor.ok()) break;
         catalog.relations.push_back(std::move(relation));
+      } else if (tag == 'W') {
+        if (!takeWarning(cursor, warnings_)) break;
       } else if (tag == 'Z') {
         ended = true;
       } else {
@@ -249,7 +366,7 @@ DbResult clsMDB::openEngine(Catalog& catalog) {
     buffer.erase(0, static_cast<std::size_t>(done - buffer.data()));
     return !bad;
   };
-  DbResult result = runReader({"catalog", dbName()}, prompt_, consume);
+  DbResult result = runReader({"catalog", dbName()}, limits(), prompt_, consume);
   if (!result) return result;
   if (!ended || bad) return kDamaged;
   if (sqlite3_open_v2(":memory:", &connection_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -315,7 +432,15 @@ DbResult clsMDB::provide(const std::vector<std::string>& names) {
     // A query whose statement SQLite cannot take stays missing: the statement naming
     // it then fails with SQLite's description.
     if (query.sql.empty()) continue;
-    execute("CREATE VIEW " + quotedName(query.name) + " AS " + translateAccessSql(query.sql).sql);
+    // A stored text is the file's, not the program's: it passes the rules a typed
+    // statement passes (one statement that only reads) before it becomes a view.
+    const std::string sql = translateAccessSql(query.sql).sql;
+    sqlite3_stmt* statement = nullptr;
+    if (DbResult r = prepareReading(sql, statement); !r) {
+      return DbResult::failure("The query " + query.name + " cannot run: " + r.error);
+    }
+    sqlite3_finalize(statement);
+    execute("CREATE VIEW " + quotedName(query.name) + " AS " + sql);
     made_.insert(index);
   }
   return DbResult::success();
@@ -414,6 +539,8 @@ DbResult clsMDB::copyTables(const std::vector<std::size_t>& tables) {
         insert = nullptr;
         if (current >= 0) done.insert(static_cast<std::size_t>(current));
         current = -1;
+      } else if (tag == 'W') {
+        if (!takeWarning(cursor, warnings_)) break;
       } else if (tag == 'Z') {
         ended = true;
       } else {
@@ -426,7 +553,7 @@ DbResult clsMDB::copyTables(const std::vector<std::size_t>& tables) {
     buffer.erase(0, static_cast<std::size_t>(consumed - buffer.data()));
     return !bad;
   };
-  DbResult result = runReader(args, prompt_, consume);
+  DbResult result = runReader(args, limits(), prompt_, consume);
   sqlite3_finalize(insert);
   if (result && (bad || !ended || done.size() != tables.size())) result = kDamaged;
   execute(result ? "COMMIT" : "ROLLBACK");

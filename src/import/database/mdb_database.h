@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,18 @@
 
 namespace zendra {
 
+// What one run of the Access reader may use before the file is taken for damaged.
+struct ReaderLimits {
+  std::uint64_t memoryBytes = std::uint64_t{1} << 30;  // resident, and address space
+  int cpuSeconds = 60;                                  // processor time of one request
+  int stallSeconds = 10;                 // longest time without a record delivered
+  std::uint64_t messageBytes = 1 << 20;  // the most its standard error may carry
+
+  // A quarter of physical memory and at least 1 GB; a minute of processor time and a
+  // second more for every 4 MB of the file.
+  static ReaderLimits forFile(std::uint64_t fileBytes);
+};
+
 // An Access (.mdb) file. A helper process (zendra-mdb) reads the file with libmdb, so
 // that a damaged file cannot bring the program down; the tables a statement needs are
 // copied into an in-memory SQLite database once per opening, and saved select queries
@@ -17,6 +30,9 @@ class clsMDB : public SqlDatabase {
  public:
   // The statement of the query at a 0-based position, as the file's query rows give it.
   std::string QuerySql(std::int32_t position) const;
+  // Replaces the limits worked out from the file (tests make them small).
+  void setLimits(const ReaderLimits& limits) { limits_ = limits; }
+  ReaderLimits limits() const;
 
  protected:
   DbResult openEngine(Catalog& catalog) override;
@@ -33,6 +49,7 @@ class clsMDB : public SqlDatabase {
   std::vector<std::vector<mdbstream::Kind>> kinds_;  // the column kinds of each table
   std::set<std::size_t> copied_;                     // tables in the SQLite database
   std::set<std::size_t> made_;                       // queries made into views
+  std::optional<ReaderLimits> limits_;
 };
 
 // The reader program: $ZENDRA_MDB_READER, else zendra-mdb beside the running program,

@@ -1,398 +1,84 @@
 // zendra-mdb: reads an Access file with libmdb and writes its catalog or the rows of
 // some tables to standard output as the stream of mdb_stream.h. It runs as a process of
-// its own because libmdb may crash on a damaged file; the program then reports the file
-// as not readable instead of going down with it.
+// its own because libmdb may crash, loop or take all memory on a damaged file; the program
+// sets this process's limits, watches its progress and reports the file as damaged
+// instead of going down with it.
 //
 //   zendra-mdb catalog FILE
 //   zendra-mdb tables FILE NAME...
+//
+// Its own messages (a reason for failing) go to standard error; what libmdb prints is
+// counted and sent in the stream as warnings ('W' records).
 
 // glib comes first: mdbtools.h includes it inside extern "C", where its C++ parts fail.
 #include <glib.h>
-#include <iconv.h>
 #include <mdbtools.h>
+#include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <map>
+#include <new>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "import/database/mdb_reader.h"
 #include "import/database/mdb_stream.h"
 
 namespace {
 
-using namespace zendra::mdbstream;
+// Standard error as it was before libmdb's output was taken over.
+int messages = 2;
 
-[[noreturn]] void fail(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
-  std::exit(1);
+void say(std::string_view message) {
+  std::string line(message);
+  line += '\n';
+  [[maybe_unused]] const ssize_t written = ::write(messages, line.data(), line.size());
 }
 
-Kind kindOf(int type) {
-  switch (type) {
-    case MDB_TEXT:
-    case MDB_MEMO:
-    case MDB_REPID:
-      return Text;
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-    case MDB_COMPLEX:
-      return Integer;
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_MONEY:
-    case MDB_NUMERIC:
-      return Real;
-    case MDB_DATETIME:
-      return Date;
-    case MDB_BOOL:
-      return Boolean;
-    default:
-      return Other;
-  }
+[[noreturn]] void fail(std::string_view message) {
+  say(message);
+  std::_Exit(1);
 }
 
-// An Access date (days since 1899-12-30, the fraction the time of day) as ISO text.
-std::string isoDate(double value) {
-  const double whole = std::trunc(value);
-  long long seconds = std::llround(std::fabs(value - whole) * 86400.0);
-  long long days = static_cast<long long>(whole);
-  if (seconds >= 86400) {
-    seconds -= 86400;
-    ++days;
+// glib ends the process when memory runs out (the limit the program set): say so first.
+void onGlibError(const gchar*, GLogLevelFlags level, const gchar* text, gpointer) {
+  if (level & (G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL)) {
+    say(std::string("The file is damaged: the Access reader failed: ") + (text ? text : ""));
   }
-  // Days since 1970-01-01, then the civil date (Howard Hinnant's algorithm).
-  long long z = days - 25569 + 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long long doe = z - era * 146097;
-  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long long mp = (5 * doy + 2) / 153;
-  const long long d = doy - (153 * mp + 2) / 5 + 1;
-  const long long m = mp < 10 ? mp + 3 : mp - 9;
-  const long long y = yoe + era * 400 + (m <= 2);
-  char buffer[160];
-  if (seconds == 0) {
-    std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld", y, m, d);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", y, m, d,
-                  seconds / 3600, seconds / 60 % 60, seconds % 60);
-  }
-  return buffer;
-}
-
-// A table opened for reading row by row. Texts, memos, numerics and booleans are bound
-// (libmdb converts them); numbers and dates are read from the row's bytes.
-class TableReader {
- public:
-  TableReader(MdbHandle* mdb, MdbCatalogEntry* entry) : mdb_(mdb) {
-    table_ = mdb_read_table(entry);
-    if (!table_) fail(std::string("The table ") + entry->object_name + " cannot be read");
-    mdb_read_columns(table_);
-    mdb_rewind_table(table_);
-    const std::size_t count = table_->num_cols;
-    buffers_.resize(count);
-    lengths_.assign(count, 0);
-    for (std::size_t i = 0; i < count; ++i) {
-      auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i));
-      columns_.push_back(column);
-      kinds_.push_back(kindOf(column->col_type));
-      if (bound(column->col_type)) {
-        buffers_[i].assign(mdb->bind_size + 1, '\0');
-        mdb_bind_column(table_, static_cast<int>(i + 1), buffers_[i].data(), &lengths_[i]);
-      }
-    }
-  }
-  ~TableReader() {
-    if (table_) mdb_free_tabledef(table_);
-  }
-  TableReader(const TableReader&) = delete;
-  TableReader& operator=(const TableReader&) = delete;
-
-  std::size_t columnCount() const { return columns_.size(); }
-  const MdbColumn& column(std::size_t i) const { return *columns_[i]; }
-  Kind kind(std::size_t i) const { return kinds_[i]; }
-  unsigned rowCount() const { return table_->num_rows; }
-  bool next() { return mdb_fetch_row(table_) != 0; }
-
-  // The value of column i of the current row: its kind (Null when empty) and, for bound
-  // columns and dates, its text; numbers in the out parameters.
-  Kind value(std::size_t i, std::string_view& text, long long& integer, double& real) {
-    const MdbColumn& c = *columns_[i];
-    const int type = c.col_type;
-    if (bound(type)) {
-      if (lengths_[i] == 0 && type != MDB_BOOL) return Null;
-      text = std::string_view(buffers_[i].data(), static_cast<std::size_t>(lengths_[i]));
-      if (type == MDB_BOOL) {
-        integer = text == "1";
-        return Boolean;
-      }
-      if (type == MDB_NUMERIC) {
-        real = std::strtod(buffers_[i].data(), nullptr);
-        return Real;
-      }
-      return Text;
-    }
-    if (c.cur_value_len == 0) return Null;
-    const unsigned char* row = mdb_->pg_buf;
-    const int start = c.cur_value_start;
-    switch (type) {
-      case MDB_BYTE:
-        integer = row[start];
-        return Integer;
-      case MDB_INT:
-        integer = static_cast<std::int16_t>(mdb_get_int16(mdb_->pg_buf, start));
-        return Integer;
-      case MDB_LONGINT:
-      case MDB_COMPLEX:
-        integer = static_cast<std::int32_t>(mdb_get_int32(mdb_->pg_buf, start));
-        return Integer;
-      case MDB_FLOAT:
-        real = mdb_get_single(mdb_->pg_buf, start);
-        return Real;
-      case MDB_DOUBLE:
-        real = mdb_get_double(mdb_->pg_buf, start);
-        return Real;
-      case MDB_MONEY: {
-        std::int64_t cents = 0;
-        std::memcpy(&cents, row + start, 8);
-        real = static_cast<double>(cents) / 10000.0;
-        return Real;
-      }
-      case MDB_DATETIME:
-        date_ = isoDate(mdb_get_double(mdb_->pg_buf, start));
-        text = date_;
-        return Date;
-      default:
-        return Null;
-    }
-  }
-
- private:
-  static bool bound(int type) {
-    return type == MDB_TEXT || type == MDB_MEMO || type == MDB_REPID || type == MDB_NUMERIC ||
-           type == MDB_BOOL;
-  }
-  MdbHandle* mdb_;
-  MdbTableDef* table_ = nullptr;
-  std::vector<MdbColumn*> columns_;
-  std::vector<Kind> kinds_;
-  std::vector<std::vector<char>> buffers_;
-  std::vector<int> lengths_;
-  std::string date_;
-};
-
-// A value of the current row as text (empty for Null), for the system tables.
-std::string textOf(TableReader& reader, std::size_t i) {
-  std::string_view text;
-  long long integer = 0;
-  double real = 0;
-  switch (reader.value(i, text, integer, real)) {
-    case Text:
-    case Date:
-      return std::string(text);
-    case Integer:
-    case Boolean:
-      return std::to_string(integer);
-    case Real:
-      return std::to_string(real);
-    default:
-      return {};
-  }
-}
-
-MdbCatalogEntry* findEntry(MdbHandle* mdb, std::string_view name, int type) {
-  for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-    if (entry->object_type == type && name == entry->object_name) return entry;
-  }
-  return nullptr;
-}
-
-// The rows of a system table as texts by column name.
-std::vector<std::map<std::string, std::string>> systemRows(MdbHandle* mdb, const char* name) {
-  std::vector<std::map<std::string, std::string>> rows;
-  MdbCatalogEntry* entry = findEntry(mdb, name, MDB_TABLE);
-  if (!entry) return rows;
-  TableReader reader(mdb, entry);
-  while (reader.next()) {
-    std::map<std::string, std::string> row;
-    for (std::size_t i = 0; i < reader.columnCount(); ++i) {
-      row[reader.column(i).name] = textOf(reader, i);
-    }
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-// The statement of each select query, rebuilt from the rows of MSysQueries: kind 5 the
-// tables, 6 the columns, 8 WHERE, 9 GROUP BY, 10 HAVING, 11 ORDER BY, 3 DISTINCT.
-std::map<std::string, std::string> querySql(MdbHandle* mdb) {
-  struct Parts {
-    bool distinct = false;
-    std::vector<std::string> columns, tables, groups, orders;
-    std::string where, having;
-  };
-  std::map<std::string, Parts> byId;
-  for (auto& row : systemRows(mdb, "MSysQueries")) {
-    Parts& parts = byId[row["ObjectId"]];
-    const int attribute = std::atoi(row["Attribute"].c_str());
-    const std::string& expression = row["Expression"];
-    const std::string& name1 = row["Name1"];
-    const std::string& name2 = row["Name2"];
-    switch (attribute) {
-      case 3:
-        parts.distinct = (std::atoi(row["Flag"].c_str()) & 2) != 0;
-        break;
-      case 5:
-        if (!name1.empty())
-          parts.tables.push_back("[" + name1 + "]" + (name2.empty() ? "" : " AS [" + name2 + "]"));
-        break;
-      case 6:
-        parts.columns.push_back(expression + (name1.empty() ? "" : " AS [" + name1 + "]"));
-        break;
-      case 8:
-        parts.where = expression;
-        break;
-      case 9:
-        parts.groups.push_back(expression);
-        break;
-      case 10:
-        parts.having = expression;
-        break;
-      case 11:
-        parts.orders.push_back(expression + (name1 == "D" ? " DESC" : ""));
-        break;
-      default:
-        break;
-    }
-  }
-  auto join = [](const std::vector<std::string>& items) {
-    std::string out;
-    for (const auto& item : items) out += (out.empty() ? "" : ",") + item;
-    return out;
-  };
-  std::map<std::string, std::string> sql;
-  for (auto& [id, parts] : byId) {
-    std::string text = std::string("SELECT ") + (parts.distinct ? "DISTINCT " : "") +
-                       (parts.columns.empty() ? "*" : join(parts.columns));
-    if (!parts.tables.empty()) text += " FROM " + join(parts.tables);
-    if (!parts.where.empty()) text += " WHERE " + parts.where;
-    if (!parts.groups.empty()) text += " GROUP BY " + join(parts.groups);
-    if (!parts.having.empty()) text += " HAVING " + parts.having;
-    if (!parts.orders.empty()) text += " ORDER BY " + join(parts.orders);
-    sql[id] = text;
-  }
-  return sql;
-}
-
-void writeCatalog(MdbHandle* mdb, Writer& out) {
-  std::map<std::string, std::string> queryIds;  // name -> MSysObjects Id
-  for (auto& row : systemRows(mdb, "MSysObjects")) {
-    if (row["Type"] == "5") queryIds[row["Name"]] = row["Id"];
-  }
-  const auto sql = querySql(mdb);
-  for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-    if (entry->object_type == MDB_TABLE) {
-      TableReader reader(mdb, entry);
-      out.tag('T');
-      out.text(entry->object_name);
-      out.u32(static_cast<std::uint32_t>(entry->flags));
-      out.u64(reader.rowCount());
-      out.u32(static_cast<std::uint32_t>(reader.columnCount()));
-      for (std::size_t c = 0; c < reader.columnCount(); ++c) {
-        out.text(reader.column(c).name);
-        out.u8(reader.kind(c));
-      }
-    } else if (entry->object_type == MDB_QUERY) {
-      const auto id = queryIds.find(entry->object_name);
-      const auto text = id == queryIds.end() ? sql.end() : sql.find(id->second);
-      out.tag('Q');
-      out.text(entry->object_name);
-      out.u32(static_cast<std::uint32_t>(entry->flags));
-      out.text(text == sql.end() ? std::string_view{} : std::string_view(text->second));
-    }
-    out.endRecord();
-  }
-  for (auto& row : systemRows(mdb, "MSysRelationships")) {
-    out.tag('R');
-    out.text(row["szReferencedObject"]);
-    out.text(row["szReferencedColumn"]);
-    out.text(row["szObject"]);
-    out.text(row["szColumn"]);
-    out.u32(static_cast<std::uint32_t>(std::atoi(row["ccolumn"].c_str())));
-  }
-  out.tag('Z');
-}
-
-void writeRows(MdbHandle* mdb, const char* name, Writer& out) {
-  MdbCatalogEntry* entry = findEntry(mdb, name, MDB_TABLE);
-  if (!entry) fail(std::string("There is no table ") + name);
-  TableReader reader(mdb, entry);
-  const std::size_t columns = reader.columnCount();
-  out.tag('H');
-  out.text(name);
-  out.u32(static_cast<std::uint32_t>(columns));
-  for (std::size_t c = 0; c < columns; ++c) out.u8(reader.kind(c));
-  std::uint64_t rows = 0;
-  std::string_view text;
-  long long integer = 0;
-  double real = 0;
-  while (reader.next()) {
-    out.tag('r');
-    for (std::size_t c = 0; c < columns; ++c) {
-      const Kind kind = reader.value(c, text, integer, real);
-      out.u8(kind);
-      switch (kind) {
-        case Text:
-        case Date:
-          out.text(text);
-          break;
-        case Integer:
-          out.u64(static_cast<std::uint64_t>(integer));
-          break;
-        case Boolean:
-          out.u8(integer != 0);
-          break;
-        case Real:
-          out.f64(real);
-          break;
-        default:
-          break;
-      }
-    }
-    out.endRecord();
-    ++rows;
-  }
-  out.tag('z');
-  out.u64(rows);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) fail("usage: zendra-mdb catalog FILE | tables FILE NAME...");
+  g_log_set_default_handler(&onGlibError, nullptr);
+  g_log_set_handler("GLib", static_cast<GLogLevelFlags>(G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL),
+                    &onGlibError, nullptr);
+  messages = ::dup(2);
+  if (messages < 0) messages = 2;
   const std::string_view command = argv[1];
-  MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
-  if (!mdb) fail("The file cannot be opened as an Access database");
-  if (!mdb_read_catalog(mdb, MDB_ANY)) fail("The database's catalog cannot be read");
-  mdb_set_boolean_fmt_numbers(mdb);
-  Writer out(1);
-  out.text(kMagic);
-  if (command == "catalog") {
-    writeCatalog(mdb, out);
-  } else if (command == "tables") {
-    for (int i = 3; i < argc; ++i) writeRows(mdb, argv[i], out);
-    out.tag('Z');
-  } else {
-    fail("unknown command");
+  try {
+    zendra::mdbreader::WarningCounter warnings;
+    warnings.exitWhenRunaway = true;
+    MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
+    if (!mdb) fail("The file cannot be opened as an Access database");
+    if (!mdb_read_catalog(mdb, MDB_ANY)) fail("The database's catalog cannot be read");
+    mdb_set_boolean_fmt_numbers(mdb);
+    zendra::mdbstream::Writer out(1);
+    out.text(zendra::mdbstream::kMagic);
+    if (command == "catalog") {
+      zendra::mdbreader::writeCatalog(mdb, out, warnings);
+    } else if (command == "tables") {
+      for (int i = 3; i < argc; ++i) zendra::mdbreader::writeRows(mdb, argv[i], out, warnings);
+      out.tag('Z');
+    } else {
+      fail("unknown command");
+    }
+    const bool written = out.flush();
+    mdb_close(mdb);
+    return written ? 0 : 1;
+  } catch (const zendra::mdbreader::ReaderError& error) {
+    fail(error.what());
+  } catch (const std::bad_alloc&) {
+    fail("The file is damaged: the Access reader ran out of memory");
   }
-  const bool written = out.flush();
-  mdb_close(mdb);
-  return written ? 0 : 1;
 }

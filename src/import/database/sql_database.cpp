@@ -203,6 +203,7 @@ DbResult SqlDatabase::OpenDB() {
 
 void SqlDatabase::CloseDB() {
   CloseRecordSet();
+  warnings_.clear();
   closeEngine();
   catalog_ = {};
   currentTable_ = currentQuery_ = -1;
@@ -231,7 +232,8 @@ DbResult SqlDatabase::refresh() {
 
 int SqlDatabase::authorize(void* self, int action, const char*, const char*, const char*,
                            const char*) {
-  if (static_cast<SqlDatabase*>(self)->internal_) return SQLITE_OK;
+  auto* db = static_cast<SqlDatabase*>(self);
+  if (db->internal_) return SQLITE_OK;
   switch (action) {
     case SQLITE_SELECT:
     case SQLITE_READ:
@@ -239,6 +241,7 @@ int SqlDatabase::authorize(void* self, int action, const char*, const char*, con
     case SQLITE_RECURSIVE:
       return SQLITE_OK;
     default:
+      if (db->denied_ < 0) db->denied_ = action;
       return SQLITE_DENY;
   }
 }
@@ -265,21 +268,77 @@ std::int32_t SqlDatabase::queryIndex(const std::string& name) const {
   return -1;
 }
 
-DbResult SqlDatabase::OpenRecordSet(const std::string& sql) {
-  CloseRecordSet();
-  if (DbResult r = refresh(); !r) return r;
-  const TranslatedSql translated = translateAccessSql(sql);
-  if (DbResult r = provide(translated.names); !r) return r;
+namespace {
 
+// What an authorizer action does, for the message that refuses it.
+const char* actionName(int action) {
+  switch (action) {
+    case SQLITE_INSERT:
+      return "INSERT";
+    case SQLITE_UPDATE:
+      return "UPDATE";
+    case SQLITE_DELETE:
+      return "DELETE";
+    case SQLITE_PRAGMA:
+      return "PRAGMA";
+    case SQLITE_ATTACH:
+      return "ATTACH";
+    case SQLITE_DETACH:
+      return "DETACH";
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+      return "a transaction";
+    case SQLITE_ANALYZE:
+      return "ANALYZE";
+    case SQLITE_REINDEX:
+      return "REINDEX";
+    case SQLITE_ALTER_TABLE:
+      return "ALTER TABLE";
+    case SQLITE_CREATE_INDEX:
+    case SQLITE_CREATE_TABLE:
+    case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_CREATE_TEMP_TABLE:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_CREATE_TRIGGER:
+    case SQLITE_CREATE_VIEW:
+    case SQLITE_CREATE_VTABLE:
+      return "CREATE";
+    case SQLITE_DROP_INDEX:
+    case SQLITE_DROP_TABLE:
+    case SQLITE_DROP_TEMP_INDEX:
+    case SQLITE_DROP_TEMP_TABLE:
+    case SQLITE_DROP_TEMP_TRIGGER:
+    case SQLITE_DROP_TEMP_VIEW:
+    case SQLITE_DROP_TRIGGER:
+    case SQLITE_DROP_VIEW:
+    case SQLITE_DROP_VTABLE:
+      return "DROP";
+    default:
+      return "a statement that changes the database";
+  }
+}
+
+}  // namespace
+
+DbResult SqlDatabase::prepareReading(const std::string& sql, sqlite3_stmt*& prepared) {
+  prepared = nullptr;
   const char* tail = nullptr;
   sqlite3_stmt* statement = nullptr;
+  const bool was = internal_;
   internal_ = false;
-  const int rc = sqlite3_prepare_v2(connection_, translated.sql.c_str(),
-                                    static_cast<int>(translated.sql.size()), &statement, &tail);
+  denied_ = -1;
+  const int rc = sqlite3_prepare_v2(connection_, sql.c_str(), static_cast<int>(sql.size()),
+                                    &statement, &tail);
+  internal_ = was;
   if (rc != SQLITE_OK || !statement) {
     sqlite3_finalize(statement);
-    return DbResult::failure(rc == SQLITE_OK ? "The statement is empty"
-                                             : sqlite3_errmsg(connection_));
+    if (rc == SQLITE_OK) return DbResult::failure("The statement is empty");
+    if (rc == SQLITE_AUTH && denied_ >= 0) {
+      return DbResult::failure(std::string("not authorized: ") + actionName(denied_) +
+                               " is refused, only statements that read rows can run");
+    }
+    return DbResult::failure(sqlite3_errmsg(connection_));
   }
   for (const char* t = tail; t && *t; ++t) {
     if (*t != ';' && *t != ' ' && *t != '\t' && *t != '\n' && *t != '\r') {
@@ -291,10 +350,24 @@ DbResult SqlDatabase::OpenRecordSet(const std::string& sql) {
     sqlite3_finalize(statement);
     return DbResult::failure("Only a statement that reads rows can run");
   }
+  prepared = statement;
+  return DbResult::success();
+}
+
+DbResult SqlDatabase::OpenRecordSet(const std::string& sql) {
+  CloseRecordSet();
+  if (DbResult r = refresh(); !r) return r;
+  const TranslatedSql translated = translateAccessSql(sql);
+  if (DbResult r = provide(translated.names); !r) return r;
+
+  sqlite3_stmt* statement = nullptr;
+  if (DbResult r = prepareReading(translated.sql, statement); !r) return r;
   statement_ = statement;
   const int columns = sqlite3_column_count(statement);
   for (int c = 0; c < columns; ++c) {
-    kinds_.push_back(kindOfDeclared(sqlite3_column_decltype(statement, c)));
+    const char* declared = sqlite3_column_decltype(statement, c);
+    kinds_.push_back(kindOfDeclared(declared));
+    declared_.push_back(declared ? declared : "");
   }
   stepRow();
   if (!stepError_.empty()) {
@@ -349,6 +422,7 @@ void SqlDatabase::CloseRecordSet() {
   if (statement_) sqlite3_finalize(statement_);
   statement_ = nullptr;
   kinds_.clear();
+  declared_.clear();
   rows_.clear();
   stepError_.clear();
   position_ = 0;
@@ -430,6 +504,21 @@ void SqlDatabase::SelectView(std::int32_t position) {
   const std::string& name = catalog_.queries[static_cast<std::size_t>(currentQuery_)].name;
   if (!provide({name})) return;
   fields_ = statementFields("SELECT * FROM " + quotedName(name));
+}
+
+std::string SqlDatabase::FieldType(std::int32_t position) const {
+  if (position < 0 || position >= static_cast<std::int32_t>(declared_.size())) return {};
+  const std::string type = upper(declared_[static_cast<std::size_t>(position)].c_str());
+  auto has = [&type](const char* part) { return type.find(part) != std::string::npos; };
+  if (has("BOOL") || type == "BIT" || type == "YESNO") return "boolean";
+  if (has("DATE") || has("TIME")) return "date";
+  if (has("INT")) return "integer";
+  if (has("CHAR") || has("CLOB") || has("TEXT")) return "text";
+  if (has("REAL") || has("FLOA") || has("DOUB") || has("NUMERIC") || has("DECIMAL") ||
+      has("MONEY") || has("CURRENCY")) {
+    return "real";
+  }
+  return "other";
 }
 
 std::vector<DbField> SqlDatabase::tableFields(std::size_t index) {

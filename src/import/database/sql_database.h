@@ -63,6 +63,8 @@ class SqlDatabase : public clsAnyDatabase {
   void MoveNext() override;
   bool AtEOF() const override { return position_ >= rows_.size(); }
   std::string RecordsetError() const override { return stepError_; }
+  std::string FieldType(std::int32_t position) const override;
+  const std::vector<ReadWarning>& ReadWarnings() const override { return warnings_; }
   std::int32_t FieldCount() const override { return static_cast<std::int32_t>(kinds_.size()); }
   DbValue Field(std::int32_t position) const override;
 
@@ -118,6 +120,9 @@ class SqlDatabase : public clsAnyDatabase {
 
   // Runs internal SQL (not the user's) on the connection; false on error.
   bool execute(const std::string& sql);
+  // Prepares sql as the user's statements are: one statement that only reads rows, under
+  // the authorizer. On failure the reason says what was refused.
+  DbResult prepareReading(const std::string& sql, sqlite3_stmt*& prepared);
   // The columns of a statement's result with the table and field each comes from.
   std::vector<DbField> statementFields(const std::string& sql);
   // The index of the table or query called name (names compare without case), or -1.
@@ -128,6 +133,7 @@ class SqlDatabase : public clsAnyDatabase {
   Prompt* prompt_ = nullptr;
   Catalog catalog_;
   bool internal_ = false;  // while true the authorizer lets everything through
+  std::vector<ReadWarning> warnings_;
 
  private:
   struct FileIdentity {
@@ -157,6 +163,8 @@ class SqlDatabase : public clsAnyDatabase {
 
   sqlite3_stmt* statement_ = nullptr;
   std::vector<DbValue::Kind> kinds_;  // what each column's declared type makes of its values
+  std::vector<std::string> declared_;  // each column's declared type
+  int denied_ = -1;                    // the first action the authorizer refused
   std::vector<std::vector<DbValue>> rows_;
   std::size_t position_ = 0;
   std::string stepError_;  // why the statement stopped early, if it did
