@@ -193,7 +193,96 @@ std::string sourceField(clsAnyDatabase& db, const std::string& name) {
   return {};
 }
 
+// Opens a database file for reading; null with the reason on err when it cannot be.
+std::unique_ptr<clsAnyDatabase> openDatabase(const std::string& database, std::ostream& err) {
+  const int probe = ::open(database.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (probe < 0) {
+    err << "zendra-cli: cannot read " << database << ": " << std::strerror(errno) << "\n";
+    return nullptr;
+  }
+  struct stat info {};
+  const bool regular = ::fstat(probe, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(probe);
+  // A pipe or a device would keep the reader waiting for bytes that never come.
+  if (!regular) {
+    err << "zendra-cli: " << database << " is not a database file\n";
+    return nullptr;
+  }
+  const DatabaseKind kind = databaseKindOf(database);
+  auto db = makeDatabase(kind);
+  db->setDbName(database);
+  if (const DbResult opened = db->OpenDB(); !opened) {
+    err << "zendra-cli: " << database << ": " << OpenFailureText(kind) << ": " << opened.error
+        << "\n";
+    return nullptr;
+  }
+  return db;
+}
+
+// Prints what the engine warned about while reading; true when it warned.
+bool printDamage(const std::string& database, const clsAnyDatabase& db, std::ostream& err) {
+  const std::string report = DamageReport(db.ReadWarnings());
+  if (report.empty()) return false;
+  std::size_t start = 0;
+  while (start < report.size()) {
+    std::size_t end = report.find('\n', start);
+    if (end == std::string::npos) end = report.size();
+    const std::string line = report.substr(start, end - start);
+    err << (line.rfind("  ", 0) == 0 ? line : "zendra-cli: " + database + ": " + line) << "\n";
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
+
+int runDbInfo(const std::string& database, bool fields, std::ostream& out, std::ostream& err) {
+  auto db = openDatabase(database, err);
+  if (!db) return kCannotRead;
+  nlohmann::ordered_json info{{"kind", databaseKindOf(database) == DatabaseKind::SQLite ? "sqlite"
+                                                                                : "access"},
+                      {"tables", nlohmann::ordered_json::array()},
+                      {"queries", nlohmann::ordered_json::array()}};
+  // Each table or query with its fields and the rows it gives, read from the rows.
+  auto describe = [&](const std::string& name, nlohmann::ordered_json& entry) -> bool {
+    if (!fields) return true;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    const std::string from = " FROM " + bracketName(name);
+    if (const DbResult r = db->OpenRecordSet("SELECT *" + from + " WHERE 1 = 0"); !r) {
+      err << "zendra-cli: " << database << ": " << name << ": " << r.error << "\n";
+      return false;
+    }
+    std::vector<std::string> types;
+    for (std::int32_t c = 0; c < db->FieldCount(); ++c) types.push_back(db->FieldType(c));
+    const auto names = db->ListBoxFields();
+    for (std::size_t c = 0; c < names.size(); ++c) {
+      list.push_back({{"name", names[c].text}, {"type", c < types.size() ? types[c] : "other"}});
+    }
+    entry["fields"] = std::move(list);
+    DbRows rows;
+    if (const DbResult r = RunDbQuery(*db, "SELECT COUNT(*)" + from, rows);
+        !r || rows.rows.size() != 1) {
+      err << "zendra-cli: " << database << ": " << name << ": " << r.error << "\n";
+      return false;
+    }
+    entry["rows"] = rows.rows[0][0].integer;
+    return true;
+  };
+  for (const ListEntry& table : db->ListBoxTables()) {
+    nlohmann::ordered_json entry{{"name", table.text}};
+    db->SelectTable(table.itemData);
+    if (!describe(table.text, entry)) return kCannotRead;
+    info["tables"].push_back(std::move(entry));
+  }
+  for (const ListEntry& query : db->ListBoxViews()) {
+    nlohmann::ordered_json entry{{"name", query.text}};
+    db->SelectView(query.itemData);
+    if (!describe(query.text, entry)) return kCannotRead;
+    info["queries"].push_back(std::move(entry));
+  }
+  out << info.dump(2) << "\n";
+  return printDamage(database, *db, err) ? kIncomplete : kOk;
+}
 
 int runDbImport(const std::string& table, const std::string& database, const std::string& outFile,
                 const DbImportOptions& options, std::ostream& err) {
@@ -205,26 +294,8 @@ int runDbImport(const std::string& table, const std::string& database, const std
     return kCannotRead;
   }
 
-  const int probe = ::open(database.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (probe < 0) {
-    err << "zendra-cli: cannot read " << database << ": " << std::strerror(errno) << "\n";
-    return kCannotRead;
-  }
-  struct stat info {};
-  const bool regular = ::fstat(probe, &info) == 0 && S_ISREG(info.st_mode);
-  ::close(probe);
-  // A pipe or a device would keep the reader waiting for bytes that never come.
-  if (!regular) {
-    err << "zendra-cli: " << database << " is not a database file\n";
-    return kCannotRead;
-  }
-  auto db = makeDatabase(databaseKindOf(database));
-  db->setDbName(database);
-  if (const DbResult opened = db->OpenDB(); !opened) {
-    err << "zendra-cli: " << database
-        << ": Not a microsoft access db (or too high a version): " << opened.error << "\n";
-    return kCannotRead;
-  }
+  auto db = openDatabase(database, err);
+  if (!db) return kCannotRead;
 
   const std::string source = selectSource(*db, options.source);
   if (source.empty()) {
@@ -270,9 +341,15 @@ int runDbImport(const std::string& table, const std::string& database, const std
     err << "zendra-cli: " << shape << "\n";
     return kCannotRead;
   }
+  // Rows read while the engine warned may be fewer than the file once held.
+  const bool damaged = printDamage(database, *db, err);
   const DbPlacement placement = PlaceDbRows(t.doc, t.grid, rows);
   for (const std::string& line : placement.errors) err << line << "\n";
   if (!placement.ok()) return kIncomplete;
+  if (damaged && !options.allowDamaged) {
+    err << "zendra-cli: " << outFile << " not written (--allow-damaged writes it all the same)\n";
+    return kIncomplete;
+  }
   if (!ApplyDbPlacement(t.doc, t.grid, placement)) {
     err << "zendra-cli: not enough memory for the rows of " << options.source << "\n";
     return kCannotRead;

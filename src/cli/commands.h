@@ -55,7 +55,13 @@ struct DbImportOptions {
   std::vector<std::string> fields;
   std::string sumField;
   std::optional<std::string> sql;
+  bool allowDamaged = false;  // write OUT although the engine warned while reading
 };
+// Prints one JSON object with the user tables and select queries of database; with fields
+// each also has its fields (name and type) and the rows it gives. 0, 1 when the engine
+// warned while reading (the warnings go to err), 2 when the database cannot be read.
+int runDbInfo(const std::string& database, bool fields, std::ostream& out, std::ostream& err);
+
 int runDbImport(const std::string& table, const std::string& database, const std::string& outFile,
                 const DbImportOptions& options, std::ostream& err);
 

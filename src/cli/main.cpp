@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
       "dbimport",
       "Fill TABLE's cells with counts or sums grouped from a table or select query of DATABASE "
       "(Access .mdb or SQLite) and write OUT; the statement run and refused values go to stderr "
-      "(exit 0 all placed, 1 values refused and OUT not written, 2 no database, bad SQL or a "
-      "file cannot be read or written)");
+      "(exit 0 all placed, 1 values refused or the database read with warnings, and OUT not "
+      "written, 2 no database, bad SQL or a file cannot be read or written)");
   dbimport->add_option("TABLE", table, "Table file to fill")->required();
   dbimport->add_option("DATABASE", database, "Access (.mdb) or SQLite database file")->required();
   dbimport->add_option("OUT", out, "Table file to write")->required();
@@ -83,6 +83,16 @@ int main(int argc, char** argv) {
   countFlag->excludes(sumOption);
   auto* sqlOption =
       dbimport->add_option("--sql", dbSql, "Run this statement instead of the generated one");
+  dbimport->add_flag("--allow-damaged", dbOptions.allowDamaged,
+                     "Write OUT although the database was read with warnings");
+
+  bool dbFields = false;
+  auto* dbinfo = app.add_subcommand(
+      "dbinfo",
+      "Print the user tables and select queries of DATABASE as one JSON object (exit 0, 1 read "
+      "with warnings, which go to stderr, 2 the database cannot be read)");
+  dbinfo->add_option("DATABASE", database, "Access (.mdb) or SQLite database file")->required();
+  dbinfo->add_flag("--fields", dbFields, "Give each table's and query's fields and rows");
 
   auto* demo = app.add_subcommand("demo", "Build a small example table in memory and print it");
 
@@ -103,6 +113,7 @@ int main(int argc, char** argv) {
     if (sqlOption->count() > 0) dbOptions.sql = dbSql;
     return zendra::cli::runDbImport(table, database, out, dbOptions, std::cerr);
   }
+  if (dbinfo->parsed()) return zendra::cli::runDbInfo(database, dbFields, std::cout, std::cerr);
   if (demo->parsed()) return zendra::cli::runDemo(std::cout);
   return 0;
 }

@@ -282,3 +282,62 @@ TEST(CliDbImport, ExitCodes) {
   EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 1.00 1.00 \r\n"), std::string::npos)
       << TempFolder::read(out);
 }
+
+namespace {
+
+// stats.mdb with bytes of a page that maps Persons garbled: libmdb warns while reading it,
+// and reads every row all the same.
+std::string damagedStats(const TempFolder& dir) {
+  std::string bytes = TempFolder::read(kDatabases + "/stats.mdb");
+  for (int k = 0; k < 8; ++k) bytes[85 * 4096 + 200 + k * 5] ^= 0x55;
+  return dir.write("damaged.mdb", bytes).string();
+}
+
+}  // namespace
+
+TEST(CliDbImport, ADatabaseReadWithWarningsIsToldAndOutWrittenOnlyWhenAllowed) {
+  TempFolder dir;
+  const std::string in = dir.write("persons.vq", std::string(kPersonsTable) + ";").string();
+  const std::string out = dir.file("out.vq");
+  const std::string damaged = damagedStats(dir);
+  std::ostringstream err;
+  DbImportOptions options{"Persons", {"Region", "Sex", "Year"}, "", std::nullopt};
+  EXPECT_EQ(runDbImport(in, damaged, out, options, err), kIncomplete);
+  EXPECT_NE(err.str().find(damaged + ": the file may be damaged: 2 warnings while reading Persons\n"
+                                     "  offset 6422528 is beyond EOF\n"),
+            std::string::npos)
+      << err.str();
+  EXPECT_FALSE(std::filesystem::exists(out));
+  options.allowDamaged = true;
+  EXPECT_EQ(runDbImport(in, damaged, out, options, err), kOk) << err.str();
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 2.00 3.00 \r\n"), std::string::npos);
+}
+
+TEST(CliDbInfo, ListsTablesAndQueriesWithFieldsAndRowsAndExitsByWhatWasRead) {
+  TempFolder dir;
+  std::ostringstream out, err;
+  ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", false, out, err), kOk) << err.str();
+  const json plain = json::parse(out.str());
+  EXPECT_EQ(plain["kind"], "access");
+  EXPECT_EQ(plain["tables"].size(), 9u);
+  EXPECT_EQ(plain["tables"][0], json({{"name", "Table1"}}));
+  EXPECT_EQ(plain["queries"], json::parse(R"([{"name":"SelectQuery"},{"name":"PersonsSince2022"}])"));
+
+  out.str("");
+  ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", true, out, err), kOk) << err.str();
+  const json full = json::parse(out.str());
+  EXPECT_EQ(full["tables"][6], json::parse(R"({"name":"Municipalities","fields":[
+      {"name":"Code","type":"integer"},{"name":"Name","type":"text"}],"rows":4})"));
+  EXPECT_EQ(full["tables"][7]["rows"], 114);
+  EXPECT_EQ(full["queries"][1]["rows"], 84);  // the persons of 2022 and 2023
+  EXPECT_EQ(full["queries"][1]["fields"][3], json::parse(R"({"name":"Income","type":"real"})"));
+
+  out.str("");
+  EXPECT_EQ(runDbInfo(damagedStats(dir), true, out, err), kIncomplete);
+  EXPECT_FALSE(json::parse(out.str())["tables"].empty());
+  const std::string broken = dir.write("broken.sqlite", "SQLite format 3\0 and then nothing").string();
+  err.str("");
+  EXPECT_EQ(runDbInfo(broken, false, out, err), kCannotRead);
+  EXPECT_NE(err.str().find("Not a SQLite database, or a damaged one: "), std::string::npos)
+      << err.str();
+}
