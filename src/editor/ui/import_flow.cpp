@@ -20,30 +20,6 @@
 #include "model/vexa_mess.h"
 
 namespace zendra {
-namespace {
-
-// The engine's progress while it copies a big table: the progress window shows up only
-// once the engine reports some, so that a quick query does not flash it.
-class QueryProgressPrompt : public Prompt {
- public:
-  QueryProgressPrompt(frmProgress& window, Prompt& questions)
-      : window_(window), inner_(window, questions) {}
-  Answer ask(std::string_view text, std::string_view title, Buttons buttons, Icon icon) override {
-    return inner_.ask(text, title, buttons, icon);
-  }
-  void progress(std::int64_t position, std::int64_t total) override {
-    if (!window_.isVisible()) window_.show();
-    inner_.progress(position, total);
-  }
-  void breathe() override { inner_.breathe(); }
-  bool cancelled() const override { return inner_.cancelled(); }
-
- private:
-  frmProgress& window_;
-  ProgressPrompt inner_;
-};
-
-}  // namespace
 
 std::optional<ImportFlow::TextFile> ImportFlow::chooseTextFile() {
   editor_.commitEdit();
@@ -133,28 +109,6 @@ void ImportFlow::createFromMdb() {
   clsAnyDatabase* db = chooseDatabase(ctx, &window_);
   if (!db) return;
   dlgMakeTableFromMDB wizard(*db, doc, editor_.dataGrid(), *ctx.prompt, &window_);
-  wizard.runQuery = [this, &ctx, db, &wizard](const std::string& sql, DbRows& out) {
-    frmProgress progress(&window_);
-    progress.setWindowModality(Qt::ApplicationModal);
-    QueryProgressPrompt prompt(progress, *ctx.prompt);
-    // While the engine reads, the event loop runs (repaints, Cancel); the wizard takes no
-    // clicks meanwhile, so no second statement can start on top of the first. The
-    // database's prompt goes back however the query ends.
-    struct Running {
-      QWidget& wizard;
-      clsAnyDatabase& db;
-      Prompt* after;
-      ~Running() {
-        db.setPrompt(after);
-        wizard.setEnabled(true);
-      }
-    } running{wizard, *db, ctx.prompt};
-    wizard.setEnabled(false);
-    db->setPrompt(&prompt);
-    const DbResult result = RunDbQuery(*db, sql, out);
-    progress.close();
-    return result;
-  };
   wizard.finish = [this, &doc, &ctx](DbPlacement placement) {
     const bool keysRows = placement.keysForm && placement.filledRows > 0;
     editor_.push(

@@ -49,7 +49,7 @@ void WarningCounter::take(std::string_view text) {
     ++total_;
     ++count_;
     // libmdb may print without end inside one call, where no row check is reached.
-    if (exitWhenRunaway && total_ > 10 * limit_) {
+    if (exitWhenRunaway && total_ > 2 * limit_) {
       static constexpr std::string_view kRunaway =
           "The file is damaged: the Access library printed warnings without end\n";
       [[maybe_unused]] const ssize_t written = ::write(2, kRunaway.data(), kRunaway.size());

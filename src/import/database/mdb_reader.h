@@ -43,8 +43,8 @@ class WarningCounter {
   // catalog) when libmdb printed anything since the last one.
   void endSection(std::string_view source, mdbstream::Writer& out);
   std::uint64_t total() const { return total_; }
-  // In the reader process: end the process when libmdb prints ten times the limit, which
-  // only a loop inside one libmdb call does (the row loop checks the limit itself).
+  // In the reader process: end the process when libmdb prints twice the limit, which only
+  // a loop inside one libmdb call does (the row loop stops at the limit itself).
   bool exitWhenRunaway = false;
   bool overLimit() const { return total_ > limit_; }
 

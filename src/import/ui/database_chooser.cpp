@@ -4,6 +4,7 @@
 
 #include "format/reader.h"
 #include "gui/app_context.h"
+#include "gui/background_task.h"
 #include "gui/gui_services.h"
 #include "import/database/any_database.h"
 
@@ -17,23 +18,26 @@ constexpr const char* kDatabaseFilter =
 
 // Opens path with a new object that replaces the program's database only once the file
 // is open, so a failed open leaves no half-set name behind; the user is told why it failed.
-clsAnyDatabase* openAsProgramDatabase(AppContext& app, const std::string& path) {
+// The catalog is read off the GUI thread, with the progress window and its Cancel.
+clsAnyDatabase* openAsProgramDatabase(AppContext& app, const std::string& path, QWidget* parent) {
   clsAnyDatabase* current = app.database.get();
-  auto opened = makeDatabase(databaseKindOf(path));
+  const DatabaseKind kind = databaseKindOf(path);
+  auto opened = makeDatabase(kind);
   opened->setDBPath(current ? current->DBPath() : app.settings.MDBBase);
   opened->setDbName(path);
   opened->setPrompt(app.prompt);
-  DbResult result;
-  {
-    const WaitCursor wait;
-    result = opened->OpenDB();
-  }
+  const DbResult result =
+      RunOnDatabase(parent, *app.prompt, *opened, [&opened] { return opened->OpenDB(); });
   if (!result) {
     app.variableSources.lastDatabaseName.clear();
-    app.prompt->message("Not a microsoft access db (or too high a version)\n" + result.error,
-                        kProgramTitle, Prompt::Icon::Critical);
+    if (!result.cancelled) {
+      app.prompt->message(std::string(OpenFailureText(kind)) + "\n" + result.error,
+                          kProgramTitle, Prompt::Icon::Critical);
+    }
     return nullptr;
   }
+  std::size_t shown = 0;
+  TellDamage(*app.prompt, *opened, shown);
   if (current) current->CloseDB();
   app.database = std::move(opened);
   app.settings.MDBBase = app.database->DBPath();
@@ -57,15 +61,15 @@ clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent) {
   if (current && current->isOpen() && path == current->dbName() && !current->fileChanged()) {
     return current;
   }
-  return openAsProgramDatabase(app, path);
+  return openAsProgramDatabase(app, path, parent);
 }
 
-clsAnyDatabase* lastDatabase(AppContext& app) {
+clsAnyDatabase* lastDatabase(AppContext& app, QWidget* parent) {
   clsAnyDatabase* current = app.database.get();
   if (!current) return nullptr;
   if (current->isOpen() && !current->fileChanged()) return current;
   // The file may even have been replaced by a database of the other kind.
-  return openAsProgramDatabase(app, current->dbName());
+  return openAsProgramDatabase(app, current->dbName(), parent);
 }
 
 }  // namespace zendra

@@ -17,6 +17,6 @@ clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent);
 // The program's database, for another use without choosing it again: as it is, or opened
 // anew when its file changed on disk meanwhile. Null when there is none or it cannot be
 // opened again (the user was told why, as by chooseDatabase).
-clsAnyDatabase* lastDatabase(AppContext& app);
+clsAnyDatabase* lastDatabase(AppContext& app, QWidget* parent = nullptr);
 
 }  // namespace zendra

@@ -8,6 +8,7 @@
 
 #include "editor/variable_commands.h"
 #include "format/reader.h"
+#include "gui/background_task.h"
 #include "gui/gui_services.h"
 #include "import/database/any_database.h"
 #include "import/database/code_list.h"
@@ -57,6 +58,7 @@ dlgExploreDatabase::dlgExploreDatabase(clsAnyDatabase& db, const VexaMess& doc, 
   connect(ui_->cmdFinish, &QPushButton::clicked, this, &dlgExploreDatabase::finish);
   connect(ui_->cmdCancel, &QPushButton::clicked, this, &dlgExploreDatabase::reject);
   fill(ui_->lstTables, db_.ListBoxTables());
+  warningsShown_ = db_.ReadWarnings().size();
   showPage(0);
 }
 
@@ -119,11 +121,11 @@ bool dlgExploreDatabase::takeValueField() {
   ui_->lblSelected->setText(
       qs("Table: " + db_.TableName() + code + " Value: " + db_.Fieldname(valueField_)));
   ui_->lstValueCode->clear();
-  DbResult read;
-  {
-    const WaitCursor wait;
-    read = readCodeList(db_, codeField_, valueField_, *NewDim);
-  }
+  // The values are read off the GUI thread, with the progress window and its Cancel.
+  const DbResult read = RunOnDatabase(
+      this, prompt_, db_, [&] { return readCodeList(db_, codeField_, valueField_, *NewDim); });
+  TellDamage(prompt_, db_, warningsShown_);
+  if (read.cancelled) return false;
   if (!read) {
     prompt_.message("The values could not be read\n" + read.error, kProgramTitle,
                     Prompt::Icon::Exclamation);

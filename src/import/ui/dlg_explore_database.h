@@ -59,6 +59,7 @@ class dlgExploreDatabase : public QDialog {
   const VexaMess& doc_;
   Prompt& prompt_;
   int page_ = 0;
+  std::size_t warningsShown_ = 0;  // the database's warnings already told
   std::int32_t codeField_ = -1;  // -1: no codes
   std::int32_t valueField_ = 0;
 };

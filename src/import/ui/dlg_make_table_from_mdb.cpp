@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "format/reader.h"
+#include "gui/background_task.h"
 #include "gui/gui_services.h"
 #include "ui_dlg_make_table_from_mdb.h"
 
@@ -40,7 +41,11 @@ dlgMakeTableFromMDB::dlgMakeTableFromMDB(clsAnyDatabase& db, const VexaMess& doc
       grid_(grid),
       prompt_(prompt) {
   ui_->setupUi(this);
-  runQuery = [this](const std::string& sql, DbRows& out) { return RunDbQuery(db_, sql, out); };
+  // Statements run off the GUI thread, with the progress window and its Cancel.
+  runQuery = [this](const std::string& sql, DbRows& out) {
+    return RunOnDatabase(this, prompt_, db_, [&] { return RunDbQuery(db_, sql, out); });
+  };
+  warningsShown_ = db_.ReadWarnings().size();
   fill(ui_->lstTables, db_.ListBoxTables());
   fill(ui_->lstQueries, db_.ListBoxViews());
   ui_->OptSumOrCount_0->setChecked(true);
@@ -121,7 +126,11 @@ bool dlgMakeTableFromMDB::nextFromSource() {
       message("You must select a query");
       return false;
     }
-    db_.SelectView(query);
+    // A query's fields may need the tables it reads, which are read first.
+    RunOnDatabase(this, prompt_, db_, [&] {
+      db_.SelectView(query);
+      return DbResult::success();
+    });
     source_ = db_.ViewName();
   }
   fields_ = db_.makeFelter();
@@ -231,11 +240,8 @@ void dlgMakeTableFromMDB::cmdStubBack_Click() {
 bool dlgMakeTableFromMDB::runShown() {
   const std::string sql = stdString(ui_->txtSQL->toPlainText());
   DbRows rows;
-  DbResult result;
-  {
-    const WaitCursor wait;
-    result = runQuery(sql, rows);
-  }
+  const DbResult result = runQuery(sql, rows);
+  TellDamage(prompt_, db_, warningsShown_);
   if (!result) {
     // The engine's reason follows on a line of its own: the user may have edited the text.
     if (!result.cancelled) message("Sql failed to run\n" + result.error, Prompt::Icon::Critical);

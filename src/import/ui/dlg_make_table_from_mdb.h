@@ -31,8 +31,8 @@ class dlgMakeTableFromMDB : public QDialog {
                       QWidget* parent = nullptr);
   ~dlgMakeTableFromMDB() override;
 
-  // Runs a statement and reads its rows (the editor shows progress meanwhile); by
-  // default straight on the database.
+  // Runs a statement and reads its rows; by default off the GUI thread, with the progress
+  // window and its Cancel.
   std::function<DbResult(const std::string& sql, DbRows& out)> runQuery;
   // Places a result free of refused values.
   std::function<void(DbPlacement)> finish;
@@ -62,6 +62,7 @@ class dlgMakeTableFromMDB : public QDialog {
   const CellGrid& grid_;
   Prompt& prompt_;
   std::string source_;  // the chosen table or query, bare
+  std::size_t warningsShown_ = 0;  // the database's warnings already told
   dbFelter fields_;
   std::string ranSql_;  // the text whose rows result_ holds
   bool ran_ = false;

@@ -5,6 +5,9 @@
 #include <sqlite3.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,7 @@
 #include "import/database/any_database.h"
 #include "import/ui/database_chooser.h"
 #include "import/ui/dlg_explore_database.h"
+#include "import/ui/dlg_make_table_from_mdb.h"
 #include "model/prompt.h"
 #include "model/vexa_mess.h"
 #include "support/editor_window_frame.h"
@@ -444,4 +448,86 @@ TEST(AddDimensionFromDatabase, WorksTheSameOnASqliteFile) {
   EXPECT_EQ(placed->ValueCode.Item(3)->code, "'Null'");
   EXPECT_EQ(f.ctx.variableSources.lastDatabaseName, "codes.db");
   EXPECT_EQ(editor->undoStack()->count(), 1);
+}
+
+namespace {
+
+// Clicks Cancel in the progress window once it shows, and counts its own ticks meanwhile,
+// which come only while the GUI thread's event loop runs.
+struct CancelWhenShown {
+  QTimer timer;
+  int ticks = 0;
+  bool clicked = false;
+  CancelWhenShown() {
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      ++ticks;
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() != "frmProgress" || !window->isVisible() || clicked) continue;
+        clicked = true;
+        child<QPushButton>(*window, "cmdCancel")->click();
+      }
+    });
+    timer.start();
+  }
+};
+
+// Runs the Access reader stand-in that never answers while it lives.
+struct HangingReader {
+  HangingReader() {
+    ::setenv("ZENDRA_MDB_READER", ZENDRA_MISBEHAVING_READER, 1);
+    ::setenv("ZENDRA_FAKE_READER", "hang", 1);
+  }
+  ~HangingReader() {
+    ::unsetenv("ZENDRA_MDB_READER");
+    ::unsetenv("ZENDRA_FAKE_READER");
+  }
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(DatabaseInBackground, AHangingReaderLeavesTheProgramAliveAndCancelStopsItAtOnce) {
+  Frame f;
+  std::unique_ptr<clsAnyDatabase> db = openDatabase(kDatabases + "stats.mdb");
+  const HangingReader hanging;
+  const auto start = std::chrono::steady_clock::now();
+  {
+    // Opening: the catalog is read off the GUI thread.
+    f.files.script(QString::fromStdString(kDatabases + "stats.mdb"));
+    CancelWhenShown cancel;
+    EXPECT_EQ(chooseDatabase(f.ctx, nullptr), nullptr);
+    EXPECT_TRUE(cancel.clicked);
+    EXPECT_GT(cancel.ticks, 10);
+    EXPECT_TRUE(f.prompt.asked.empty());  // a cancel is no failure to tell
+  }
+  {
+    // A statement of the table-from-database wizard, whose tables are read first.
+    VexaMess doc;
+    CellGrid grid;
+    ScriptedPrompt prompt;
+    dlgMakeTableFromMDB wizard(*db, doc, grid, prompt);
+    DbRows rows;
+    CancelWhenShown cancel;
+    EXPECT_TRUE(wizard.runQuery("SELECT COUNT(*) FROM Persons", rows).cancelled);
+    EXPECT_TRUE(cancel.clicked);
+    EXPECT_GT(cancel.ticks, 10);
+  }
+  EXPECT_LT(secondsSince(start), 5.0);
+}
+
+TEST(DatabaseExplorer, TellsThatTheFileMayBeDamagedWhenTheEngineWarned) {
+  // A page that maps Persons garbled: libmdb warns, and reads the rows all the same.
+  test::TempFolder folder;
+  std::string bytes = test::TempFolder::read(kDatabases + "stats.mdb");
+  for (int k = 0; k < 8; ++k) bytes[85 * 4096 + 200 + k * 5] ^= 0x55;
+  Explorer e(folder.write("damaged.mdb", bytes).string());
+  walk(*e.dialog, "Persons", "Region", "Sex");
+  EXPECT_EQ(e.told(), Lines{"damaged.mdb: the file may be damaged: 2 warnings while reading "
+                            "Persons\n  offset 6422528 is beyond EOF\n  error: reading page "
+                            "1568 failed."});
+  EXPECT_EQ(e.values().size(), 114u);
 }

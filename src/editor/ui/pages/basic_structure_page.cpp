@@ -357,7 +357,7 @@ void BasicStructurePage::addVariable(std::int32_t side) {
       takeFromDatabase(side, chooseDatabase(app, this));
       break;
     case dlgNewDimension::kFromLastDatabase:
-      takeFromDatabase(side, lastDatabase(app));
+      takeFromDatabase(side, lastDatabase(app, this));
       break;
     default:  // Cancel
       break;
