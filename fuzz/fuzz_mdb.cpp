@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (mdb_read_catalog(mdb, MDB_ANY)) {
         mdb_set_boolean_fmt_numbers(mdb);
         std::vector<std::string> tables;
-        for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-          auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        for (MdbCatalogEntry* entry : zendra::mdbreader::catalogEntries(mdb)) {
           if (entry->object_type == MDB_TABLE) tables.emplace_back(entry->object_name);
         }
         zendra::mdbstream::Writer out(nowhere());

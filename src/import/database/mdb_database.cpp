@@ -180,9 +180,9 @@ DbResult runReader(const std::vector<std::string>& args, const ReaderLimits& lim
     const auto now = std::chrono::steady_clock::now();
     if (now - lastMemoryCheck >= std::chrono::milliseconds(100)) {
       lastMemoryCheck = now;
-      if (residentBytes(pid) > limits.memoryBytes) {
+      if (const std::uint64_t resident = residentBytes(pid); resident > limits.memoryBytes) {
         killedFor = "The file is damaged: the Access reader went past its memory limit of " +
-                    megabytes(limits.memoryBytes);
+                    megabytes(limits.memoryBytes) + " (it held " + megabytes(resident) + ")";
       }
     }
     if (now - lastProgress >= std::chrono::seconds(limits.stallSeconds)) {

@@ -75,6 +75,18 @@ void WarningCounter::endSection(std::string_view source, Writer& out) {
   lines_.clear();
 }
 
+std::vector<MdbCatalogEntry*> catalogEntries(MdbHandle* mdb) {
+  std::vector<MdbCatalogEntry*> entries;
+  if (!mdb->catalog) return entries;
+  // The count libmdb keeps and the array's own length agree in a healthy file only.
+  const unsigned count = std::min<unsigned>(mdb->num_catalog, mdb->catalog->len);
+  for (unsigned i = 0; i < count; ++i) {
+    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+    if (entry) entries.push_back(entry);
+  }
+  return entries;
+}
+
 namespace {
 
 // The most rows any table of the file can hold: every row takes at least two bytes of a
@@ -325,8 +337,7 @@ std::string textOf(TableReader& reader, std::size_t i) {
 }
 
 MdbCatalogEntry* findEntry(MdbHandle* mdb, std::string_view name, int type) {
-  for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+  for (MdbCatalogEntry* entry : catalogEntries(mdb)) {
     if (entry->object_type == type && name == entry->object_name) return entry;
   }
   return nullptr;
@@ -418,8 +429,7 @@ void writeCatalog(MdbHandle* mdb, Writer& out, WarningCounter& warnings) {
     if (row["Type"] == "5") queryIds[row["Name"]] = row["Id"];
   }
   const auto sql = querySql(mdb, warnings);
-  for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+  for (MdbCatalogEntry* entry : catalogEntries(mdb)) {
     if (entry->object_type == MDB_TABLE) {
       TableReader reader(mdb, entry, rowBound(mdb), warnings);
       out.tag('T');

@@ -62,6 +62,9 @@ class WarningCounter {
   FILE* savedErr_ = nullptr;
 };
 
+// The entries of the file's catalog that are there (a damaged catalog may count more).
+std::vector<MdbCatalogEntry*> catalogEntries(MdbHandle* mdb);
+
 // Writes the catalog: tables with their columns, select queries with their statements and
 // relations, then 'Z'.
 void writeCatalog(MdbHandle* mdb, mdbstream::Writer& out, WarningCounter& warnings);

@@ -230,7 +230,7 @@ DbResult SqlDatabase::refresh() {
   return result;
 }
 
-int SqlDatabase::authorize(void* self, int action, const char*, const char*, const char*,
+int SqlDatabase::authorize(void* self, int action, const char* object, const char*, const char*,
                            const char*) {
   auto* db = static_cast<SqlDatabase*>(self);
   if (db->internal_) return SQLITE_OK;
@@ -240,9 +240,18 @@ int SqlDatabase::authorize(void* self, int action, const char*, const char*, con
     case SQLITE_FUNCTION:
     case SQLITE_RECURSIVE:
       return SQLITE_OK;
-    default:
-      if (db->denied_ < 0) db->denied_ = action;
+    default: {
+      // CREATE and DROP come as a write to the schema table first, which names them.
+      const bool schema = object && std::string_view(object).ends_with("_master");
+      if (db->denied_ < 0) {
+        db->denied_ = !schema                     ? action
+                      : action == SQLITE_INSERT   ? SQLITE_CREATE_TABLE
+                      : action == SQLITE_DELETE   ? SQLITE_DROP_TABLE
+                      : action == SQLITE_UPDATE   ? SQLITE_ALTER_TABLE
+                                                  : action;
+      }
       return SQLITE_DENY;
+    }
   }
 }
 

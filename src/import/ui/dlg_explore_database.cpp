@@ -86,7 +86,11 @@ bool dlgExploreDatabase::takeTable() {
     message("You must select a table");
     return false;
   }
-  db_.SelectTable(*table);
+  // A file changed on disk is read again first: off the GUI thread.
+  RunOnDatabase(this, prompt_, db_, [&] {
+    db_.SelectTable(*table);
+    return DbResult::success();
+  });
   const std::vector<ListEntry> fields = db_.ListBoxFields();
   fill(ui_->lstFields1, fields);
   fill(ui_->lstFields2, fields);

@@ -118,7 +118,11 @@ bool dlgMakeTableFromMDB::nextFromSource() {
       message("You must select a table");
       return false;
     }
-    db_.SelectTable(table);
+    // A file changed on disk is read again first: off the GUI thread.
+    RunOnDatabase(this, prompt_, db_, [&] {
+      db_.SelectTable(table);
+      return DbResult::success();
+    });
     source_ = db_.TableName();
   } else {
     const std::int32_t query = selectedData(ui_->lstQueries);

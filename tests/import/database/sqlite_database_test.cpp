@@ -183,23 +183,27 @@ TEST(SqliteDatabase, RunsOneReadingStatementOnly) {
   clsSQLiteDb db;
   db.setDbName(path);
   ASSERT_TRUE(db.OpenDB());
-  const std::string refused[] = {
-      "ATTACH DATABASE '" + folder.file("x.db") + "' AS x",
-      "VACUUM INTO '" + folder.file("copy.db") + "'",
-      "SELECT 1; SELECT 2",
-      "SELECT 1; DROP TABLE Regions",
-      "UPDATE Regions SET Name = 'x'",
-      "PRAGMA user_version = 5",
-      "PRAGMA table_info(Regions)",
-      "WITH x AS (SELECT 1) DELETE FROM Regions",
-      "SELECT * FROM Regions WHERE Code IN (SELECT 1 FROM nowhere)",
-      "",
-      "  ;",
+  // Each refusal says why; one of the authorizer names the kind of statement refused.
+  const std::pair<std::string, std::string> refused[] = {
+      {"ATTACH DATABASE '" + folder.file("x.db") + "' AS x", "not authorized: ATTACH is refused"},
+      {"VACUUM INTO '" + folder.file("copy.db") + "'", "Only a statement that reads rows"},
+      {"SELECT 1; SELECT 2", "Only one statement can run at a time"},
+      {"SELECT 1; DROP TABLE Regions", "Only one statement can run at a time"},
+      {"UPDATE main.Regions SET Name = 'x'", "not authorized: UPDATE is refused"},
+      {"UPDATE Regions SET Name = 'x'", "cannot modify Regions because it is a view"},
+      {"PRAGMA user_version = 5", "not authorized: PRAGMA is refused"},
+      {"PRAGMA table_info(Regions)", "not authorized: PRAGMA is refused"},
+      {"WITH x AS (SELECT 1) DELETE FROM main.Regions", "not authorized: DELETE is refused"},
+      {"DROP TABLE main.Regions", "not authorized: DROP is refused"},
+      {"CREATE TABLE n (a)", "not authorized: CREATE is refused"},
+      {"SELECT * FROM Regions WHERE Code IN (SELECT 1 FROM nowhere)", "no such table"},
+      {"", "The statement is empty"},
+      {"  ;", "The statement is empty"},
   };
-  for (const std::string& sql : refused) {
+  for (const auto& [sql, why] : refused) {
     const DbResult result = db.OpenRecordSet(sql);
     EXPECT_FALSE(result) << sql;
-    EXPECT_FALSE(result.error.empty()) << sql;
+    EXPECT_NE(result.error.find(why), std::string::npos) << sql << ": " << result.error;
     EXPECT_TRUE(db.AtEOF());
   }
   EXPECT_FALSE(std::filesystem::exists(folder.file("x.db")));
