@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "import/database/access_sql.h"
 #include "model/dimension_data.h"
