@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "import/database/mdb_reader.h"
 
@@ -29,35 +28,10 @@ int nowhere() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const int file = ::memfd_create("fuzz.mdb", MFD_CLOEXEC);
   if (file < 0) return 0;
-  if (::write(file, data, size) != static_cast<ssize_t>(size)) {
-    ::close(file);
-    return 0;
-  }
-  const std::string path = "/proc/self/fd/" + std::to_string(file);
-  {
+  if (::write(file, data, size) == static_cast<ssize_t>(size)) {
     zendra::mdbreader::WarningCounter warnings(2000);
-    MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-    if (mdb) {
-      if (mdb_read_catalog(mdb, MDB_ANY)) {
-        mdb_set_boolean_fmt_numbers(mdb);
-        std::vector<std::string> tables;
-        for (MdbCatalogEntry* entry : zendra::mdbreader::catalogEntries(mdb)) {
-          if (entry->object_type == MDB_TABLE) tables.emplace_back(entry->object_name);
-        }
-        zendra::mdbstream::Writer out(nowhere());
-        try {
-          zendra::mdbreader::writeCatalog(mdb, out, warnings);
-        } catch (const zendra::mdbreader::ReaderError&) {
-        }
-        for (const std::string& table : tables) {
-          try {
-            zendra::mdbreader::writeRows(mdb, table.c_str(), out, warnings);
-          } catch (const zendra::mdbreader::ReaderError&) {
-          }
-        }
-      }
-      mdb_close(mdb);
-    }
+    zendra::mdbstream::Writer out(nowhere());
+    zendra::mdbreader::readAll(("/proc/self/fd/" + std::to_string(file)).c_str(), out, warnings);
   }
   ::close(file);
   return 0;

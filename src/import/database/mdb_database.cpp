@@ -137,9 +137,25 @@ DbResult runReader(const std::vector<std::string>& args, const ReaderLimits& lim
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // Under a sanitizer a crash ends the reader with exit code 1 and the sanitizer's last
+  // words; abort_on_error makes it end by a signal, as a plain reader does.
+  std::vector<std::string> settings;
+  for (char** e = environ; *e; ++e) settings.emplace_back(*e);
+#if ZENDRA_UNDER_SANITIZER
+  auto asan = std::find_if(settings.begin(), settings.end(),
+                           [](const std::string& e) { return e.rfind("ASAN_OPTIONS=", 0) == 0; });
+  if (asan == settings.end()) {
+    settings.emplace_back("ASAN_OPTIONS=abort_on_error=1");
+  } else {
+    *asan += ":abort_on_error=1";
+  }
+#endif
+  std::vector<char*> envp;
+  for (std::string& e : settings) envp.push_back(e.data());
+  envp.push_back(nullptr);
   pid_t pid = 0;
   const int spawned =
-      posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+      posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   ::close(out[1]);

@@ -272,10 +272,14 @@ class TableReader {
         real = static_cast<double>(cents) / 10000.0;
         return Real;
       }
-      case MDB_DATETIME:
-        date_ = isoDate(mdb_get_double(mdb_->pg_buf, start));
+      case MDB_DATETIME: {
+        // Access keeps dates from the year 100 to 9999; anything else is a damaged value.
+        const double days = mdb_get_double(mdb_->pg_buf, start);
+        if (!std::isfinite(days) || days < -657435.0 || days > 2958466.0) return Null;
+        date_ = isoDate(days);
         text = date_;
         return Date;
+      }
       default:
         return Null;
     }
@@ -507,5 +511,28 @@ void writeRows(MdbHandle* mdb, const char* name, Writer& out, WarningCounter& wa
   warnings.endSection(name, out);
 }
 
+
+void readAll(const char* path, Writer& out, WarningCounter& warnings) {
+  MdbHandle* mdb = mdb_open(path, MDB_NOFLAGS);
+  if (!mdb) return;
+  if (mdb_read_catalog(mdb, MDB_ANY)) {
+    mdb_set_boolean_fmt_numbers(mdb);
+    std::vector<std::string> tables;
+    for (MdbCatalogEntry* entry : catalogEntries(mdb)) {
+      if (entry->object_type == MDB_TABLE) tables.emplace_back(entry->object_name);
+    }
+    try {
+      writeCatalog(mdb, out, warnings);
+    } catch (const ReaderError&) {
+    }
+    for (const std::string& table : tables) {
+      try {
+        writeRows(mdb, table.c_str(), out, warnings);
+      } catch (const ReaderError&) {
+      }
+    }
+  }
+  mdb_close(mdb);
+}
 
 }  // namespace zendra::mdbreader

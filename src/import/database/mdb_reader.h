@@ -73,4 +73,9 @@ void writeCatalog(MdbHandle* mdb, mdbstream::Writer& out, WarningCounter& warnin
 // file has bytes: a damaged page chain could otherwise hand out the same rows forever.
 void writeRows(MdbHandle* mdb, const char* name, mdbstream::Writer& out, WarningCounter& warnings);
 
+// Reads everything of the file at path that the program could ask for (the catalog, then
+// every table's rows, each after a failed one too) into the stream out; the fuzz target and
+// the regression test of its findings run the reader's code this way in-process.
+void readAll(const char* path, mdbstream::Writer& out, WarningCounter& warnings);
+
 }  // namespace zendra::mdbreader

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <array>
+#include <cstdlib>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "import/database/mdb_database.h"
+#include "import/database/mdb_reader.h"
 #include "model/prompt.h"
 #include "support/database_rows.h"
 #include "support/temp_folder.h"
@@ -272,6 +274,65 @@ TEST(DamagedAccessFiles, AStoredQueryThatWritesIsRefusedAndChangesNothing) {
             "The query PersonsSince2022 cannot run: Only one statement can run at a time");
   ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Persons"));
   EXPECT_EQ(rowsOf(db), std::vector<std::string>{"114"});
+}
+
+}  // namespace
+}  // namespace zendra
+
+namespace zendra {
+namespace {
+
+// The files of a folder of gzipped findings, unpacked into folder.
+std::vector<std::string> unpacked(const std::string& from, const TempFolder& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(from)) {
+    if (entry.path().extension() != ".gz") continue;
+    const std::string target = folder.file(entry.path().stem().string());
+    const std::string command = "gzip -dc '" + entry.path().string() + "' > '" + target + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    files.push_back(target);
+  }
+  EXPECT_FALSE(files.empty()) << from;
+  return files;
+}
+
+TEST(MdbReaderFindings, KeptFuzzInputsReadInProcessWithoutFault) {
+  // Faults the fuzz target found in the reader's own code, run as the target runs them,
+  // under the sanitizers of the test build.
+  TempFolder folder;
+  FILE* nowhere = std::fopen("/dev/null", "w");
+  ASSERT_NE(nowhere, nullptr);
+  for (const std::string& file : unpacked(ZENDRA_FUZZ_CORPUS, folder)) {
+    SCOPED_TRACE(file);
+    mdbreader::WarningCounter warnings(2000);
+    mdbstream::Writer out(fileno(nowhere));
+    mdbreader::readAll(file.c_str(), out, warnings);
+  }
+  std::fclose(nowhere);
+}
+
+TEST(DamagedAccessFiles, FindingsInsideLibmdbEndAsADamagedFileInBoundedTime) {
+  // What the fuzz target found inside libmdb (a crash, memory without end, a loop): the
+  // reader's process and its limits turn each into a report.
+  TempFolder folder;
+  ReaderLimits limits = ReaderLimits::forFile(0);
+  limits.stallSeconds = 5;
+  for (const std::string& file : unpacked(ZENDRA_DAMAGED_DATABASES, folder)) {
+    SCOPED_TRACE(file);
+    const auto start = Clock::now();
+    clsMDB db;
+    db.setDbName(file);
+    db.setLimits(limits);
+    DbResult result = db.OpenDB();
+    for (const ListEntry& table : result ? db.ListBoxTables() : std::vector<ListEntry>{}) {
+      result = db.OpenRecordSet("SELECT COUNT(*) FROM " + bracketName(table.text));
+      if (!result) break;
+    }
+    EXPECT_LT(secondsSince(start), 30.0);
+    if (!result) {
+      EXPECT_EQ(result.error.rfind("The file is damaged", 0), 0u) << result.error;
+    }
+  }
 }
 
 }  // namespace
