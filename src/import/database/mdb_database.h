@@ -6,21 +6,10 @@
 #include <vector>
 
 #include "import/database/mdb_stream.h"
+#include "import/database/reader_process.h"
 #include "import/database/sql_database.h"
 
 namespace zendra {
-
-// What one run of the Access reader may use before the file is taken for damaged.
-struct ReaderLimits {
-  std::uint64_t memoryBytes = std::uint64_t{1} << 30;  // resident, and address space
-  int cpuSeconds = 60;                                  // processor time of one request
-  int stallSeconds = 10;                 // longest time without a record delivered
-  std::uint64_t messageBytes = 1 << 20;  // the most its standard error may carry
-
-  // A quarter of physical memory and at least 1 GB; a minute of processor time and a
-  // second more for every 4 MB of the file.
-  static ReaderLimits forFile(std::uint64_t fileBytes);
-};
 
 // An Access (.mdb) file. A helper process (zendra-mdb) reads the file with libmdb, so
 // that a damaged file cannot bring the program down; the tables a statement needs are
@@ -51,9 +40,5 @@ class clsMDB : public SqlDatabase {
   std::set<std::size_t> made_;                       // queries made into views
   std::optional<ReaderLimits> limits_;
 };
-
-// The reader program: $ZENDRA_MDB_READER, else zendra-mdb beside the running program,
-// in ../libexec/zendra from it, in the installed libexec folder or in the build tree.
-std::string mdbReaderPath();
 
 }  // namespace zendra
