@@ -57,7 +57,13 @@ dlgExploreDatabase::dlgExploreDatabase(clsAnyDatabase& db, const VexaMess& doc, 
   connect(ui_->cmdBack, &QPushButton::clicked, this, &dlgExploreDatabase::back);
   connect(ui_->cmdFinish, &QPushButton::clicked, this, &dlgExploreDatabase::finish);
   connect(ui_->cmdCancel, &QPushButton::clicked, this, &dlgExploreDatabase::reject);
-  fill(ui_->lstTables, db_.ListBoxTables());
+  // Listing reads the file again when it changed on disk: off the GUI thread.
+  std::vector<ListEntry> tables;
+  RunOnDatabase(this, prompt_, db_, [&] {
+    tables = db_.ListBoxTables();
+    return DbResult::success();
+  });
+  fill(ui_->lstTables, tables);
   warningsShown_ = db_.ReadWarnings().size();
   showPage(0);
 }

@@ -46,8 +46,15 @@ dlgMakeTableFromMDB::dlgMakeTableFromMDB(clsAnyDatabase& db, const VexaMess& doc
     return RunOnDatabase(this, prompt_, db_, [&] { return RunDbQuery(db_, sql, out); });
   };
   warningsShown_ = db_.ReadWarnings().size();
-  fill(ui_->lstTables, db_.ListBoxTables());
-  fill(ui_->lstQueries, db_.ListBoxViews());
+  // Listing reads the file again when it changed on disk: off the GUI thread.
+  std::vector<ListEntry> tables, queries;
+  RunOnDatabase(this, prompt_, db_, [&] {
+    tables = db_.ListBoxTables();
+    queries = db_.ListBoxViews();
+    return DbResult::success();
+  });
+  fill(ui_->lstTables, tables);
+  fill(ui_->lstQueries, queries);
   ui_->OptSumOrCount_0->setChecked(true);
   ui_->SSTab1->setCurrentIndex(0);
   showPage(SourcePage);
