@@ -81,6 +81,51 @@ bool executable(const std::filesystem::path& path) {
   return ::access(path.c_str(), X_OK) == 0 && !std::filesystem::is_directory(path);
 }
 
+// Starts the reader with its standard output and error on out and err; -1 when it cannot.
+pid_t spawnReader(const std::string& program, const std::vector<std::string>& args, int out,
+                  int err) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out, 1);
+  posix_spawn_file_actions_adddup2(&actions, err, 2);
+  // The reader takes no input, and starts with the default signal handling whatever the
+  // program has set (an ignored SIGPIPE, say).
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  // Under a sanitizer a crash ends the reader with exit code 1 and the sanitizer's last
+  // words; abort_on_error makes it end by a signal, as a plain reader does.
+  std::vector<std::string> settings;
+  for (char** e = environ; *e; ++e) settings.emplace_back(*e);
+#if ZENDRA_UNDER_SANITIZER
+  auto asan = std::find_if(settings.begin(), settings.end(),
+                           [](const std::string& e) { return e.rfind("ASAN_OPTIONS=", 0) == 0; });
+  if (asan == settings.end()) {
+    settings.emplace_back("ASAN_OPTIONS=abort_on_error=1");
+  } else {
+    *asan += ":abort_on_error=1";
+  }
+#endif
+  std::vector<char*> envp;
+  for (std::string& e : settings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return spawned == 0 ? pid : -1;
+}
+
 }  // namespace
 
 ReaderLimits ReaderLimits::forFile(std::uint64_t fileBytes) {
@@ -132,48 +177,10 @@ DbResult runReader(const std::vector<std::string>& args, const ReaderLimits& lim
     return DbResult::failure("Cannot start the Access reader");
   }
   ::fcntl(out[0], F_SETPIPE_SZ, 1 << 20);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  // The reader takes no input, and starts with the default signal handling whatever the
-  // program has set (an ignored SIGPIPE, say).
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &all);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  // Under a sanitizer a crash ends the reader with exit code 1 and the sanitizer's last
-  // words; abort_on_error makes it end by a signal, as a plain reader does.
-  std::vector<std::string> settings;
-  for (char** e = environ; *e; ++e) settings.emplace_back(*e);
-#if ZENDRA_UNDER_SANITIZER
-  auto asan = std::find_if(settings.begin(), settings.end(),
-                           [](const std::string& e) { return e.rfind("ASAN_OPTIONS=", 0) == 0; });
-  if (asan == settings.end()) {
-    settings.emplace_back("ASAN_OPTIONS=abort_on_error=1");
-  } else {
-    *asan += ":abort_on_error=1";
-  }
-#endif
-  std::vector<char*> envp;
-  for (std::string& e : settings) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned =
-      posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
+  const pid_t pid = spawnReader(program, args, out[1], err[1]);
   ::close(out[1]);
   ::close(err[1]);
-  if (spawned != 0) {
+  if (pid < 0) {
     ::close(out[0]);
     ::close(err[0]);
     return DbResult::failure("Cannot start the Access reader " + program);
