@@ -13,6 +13,7 @@
 // glib comes first: mdbtools.h includes it inside extern "C", where its C++ parts fail.
 #include <glib.h>
 #include <mdbtools.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -39,17 +40,43 @@ void say(std::string_view message) {
   std::_Exit(1);
 }
 
-// glib ends the process when memory runs out (the limit the program set): say so first.
-void onGlibError(const gchar*, GLogLevelFlags level, const gchar* text, gpointer) {
-  if (level & (G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL)) {
-    say(std::string("The file is damaged: the Access reader failed: ") + (text ? text : ""));
+// glib ends the process when memory runs out (the address space the program allows the
+// reader): say so first, with the limit that was reached.
+void sayFatal(const char* text) {
+  const std::string_view what = text ? text : "";
+  rlimit space{};
+  if (what.find("failed to allocate") != std::string_view::npos &&
+      ::getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY) {
+    say("The file is damaged: the Access reader reached its memory limit of " +
+        std::to_string((space.rlim_cur + (1u << 20) - 1) >> 20) + " MB");
+    return;
   }
+  say("The file is damaged: the Access reader failed: " + std::string(what));
+}
+
+void onGlibError(const gchar*, GLogLevelFlags level, const gchar* text, gpointer) {
+  if (level & (G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL)) sayFatal(text);
+}
+
+// glib's own messages take the structured way.
+GLogWriterOutput onGlibMessage(GLogLevelFlags level, const GLogField* fields, gsize count,
+                               gpointer) {
+  if (!(level & (G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL))) return G_LOG_WRITER_HANDLED;
+  for (gsize i = 0; i < count; ++i) {
+    if (std::string_view(fields[i].key) == "MESSAGE" && fields[i].length < 0) {
+      sayFatal(static_cast<const char*>(fields[i].value));
+      return G_LOG_WRITER_HANDLED;
+    }
+  }
+  sayFatal(nullptr);
+  return G_LOG_WRITER_HANDLED;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) fail("usage: zendra-mdb catalog FILE | tables FILE NAME...");
+  g_log_set_writer_func(&onGlibMessage, nullptr, nullptr);
   g_log_set_default_handler(&onGlibError, nullptr);
   g_log_set_handler("GLib", static_cast<GLogLevelFlags>(G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL),
                     &onGlibError, nullptr);

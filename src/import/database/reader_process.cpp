@@ -69,6 +69,11 @@ std::string endedText(int status, const rusage& usage, const ReaderLimits& limit
              std::to_string(limits.cpuSeconds) + " s of processor time" + reached;
     }
     if (lastLine.rfind("The file is damaged", 0) == 0) return lastLine + reached;
+    // Allocators that give up at the address-space limit abort without a word.
+    if (peak >= limits.memoryBytes / 10 * 9) {
+      return "The file is damaged: the Access reader reached its memory limit of " +
+             megabytes(limits.memoryBytes) + reached;
+    }
     const char* name = ::strsignal(signal);
     return "The file is damaged: the Access reader stopped on signal " + std::to_string(signal) +
            (name ? std::string(" (") + name + ")" : std::string()) + reached;

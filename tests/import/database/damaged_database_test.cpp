@@ -317,6 +317,7 @@ TEST(DamagedAccessFiles, FindingsInsideLibmdbEndAsADamagedFileInBoundedTime) {
   TempFolder folder;
   ReaderLimits limits = ReaderLimits::forFile(0);
   limits.stallSeconds = 5;
+  limits.memoryBytes = std::uint64_t{1} << 30;
   for (const std::string& file : unpacked(ZENDRA_DAMAGED_DATABASES, folder)) {
     SCOPED_TRACE(file);
     const auto start = Clock::now();
