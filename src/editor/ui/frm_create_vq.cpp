@@ -188,9 +188,22 @@ void frmCreateVq::buildMenus() {
   mnuEPaste_ = menuItem(edit, "MnuEPaste", "&Paste");
   connect(mnuECopy_, &QAction::triggered, this, &frmCreateVq::DoCopy);
   connect(mnuEPaste_, &QAction::triggered, this, &frmCreateVq::DoPaste);
+  // Ctrl+C and Ctrl+V run the same Copy and Paste wherever the focus is in this window (a
+  // text box takes its own keys first, which copy and paste alike): the grids' block rules
+  // and questions, one undo step. The items are off only while the menu shows them off.
+  mnuECopy_->setShortcut(QKeySequence::Copy);
+  mnuEPaste_->setShortcut(QKeySequence::Paste);
+  for (QAction* action : {mnuECopy_, mnuEPaste_}) {
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(action);
+  }
   connect(edit, &QMenu::aboutToShow, this, [this] {
     mnuECopy_->setEnabled(clipboard_->canCopy());
     mnuEPaste_->setEnabled(clipboard_->canPaste());
+  });
+  connect(edit, &QMenu::aboutToHide, this, [this] {
+    mnuECopy_->setEnabled(true);
+    mnuEPaste_->setEnabled(true);
   });
   mnuClearAllData_ = menuItem(edit, "mnuClearAllData", "&Clear all data");
   connect(mnuClearAllData_, &QAction::triggered, this, &frmCreateVq::clearAllData);

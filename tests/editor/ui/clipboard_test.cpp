@@ -278,3 +278,49 @@ TEST(Clipboard, TheWorkSheetTakesAPasteThatIsNoChangeOfTheTable) {
   w.action("MnuECopy")->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "a\tb\nc\t1\n");
 }
+
+TEST(Clipboard, CtrlCAndCtrlVRunTheMenusCopyAndPasteInEveryGrid) {
+  Window w;
+  EXPECT_EQ(w.action("MnuECopy")->shortcut(), QKeySequence(QKeySequence::Copy));
+  EXPECT_EQ(w.action("MnuEPaste")->shortcut(), QKeySequence(QKeySequence::Paste));
+  // The data grid: the whole block, then a paste that asks as the menu's does, one step.
+  QTableView* data = w.dataGrid(3, 2, 4, 4)->mainView();
+  QTest::keyClick(data, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "men\t1\t2\nwomen\t3\t4\n");
+  w.dataGrid(5, 3, 5, 3);
+  QGuiApplication::clipboard()->setText("21\t22\n23\t24\n");
+  QTest::keyClick(data, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(w.data(5, 6), "South|men|#21|#22\nSouth|women|#23|#24\n");
+  EXPECT_EQ(w.editor->undoStack()->count(), 1);
+  w.dataGrid(3, 3, 4, 4);
+  w.prompt.script(Prompt::Answer::No);
+  QGuiApplication::clipboard()->setText("1\t2\t3\n");
+  QTest::keyClick(data, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_TRUE(w.asked(
+      "Selected area does not fit clipboard \nSelected : 2 Rows 2 Columns\nClipboard: 1 Rows 3 "
+      "Columns\nContinue?"));
+  EXPECT_EQ(w.editor->undoStack()->count(), 1);
+
+  // The value grid: the keys copy and paste its values as the menu does.
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::Variables);
+  auto* tree = w.editor->findChild<QTreeWidget*>("VarTree");
+  tree->setCurrentItem(tree->findItems("year", Qt::MatchExactly | Qt::MatchRecursive).front());
+  auto* values = w.editor->findChild<QTableView*>("sprValues");
+  values->setFocus();
+  values->setCurrentIndex(values->model()->index(1, 0));
+  w.action("MnuECopy")->trigger();
+  const QString byMenu = QGuiApplication::clipboard()->text();
+  EXPECT_FALSE(byMenu.isEmpty());
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(values, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), byMenu);
+  values->setCurrentIndex(values->model()->index(2, 0));
+  QGuiApplication::clipboard()->setText("2022\n");
+  QTest::keyClick(values, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(w.editor->document().Get_Dimension("year")->ValueCode.Count(), 3);
+  // An opened menu that showed the items off leaves the keys working.
+  emit w.editor->editMenu()->aboutToShow();
+  emit w.editor->editMenu()->aboutToHide();
+  QTest::keyClick(data, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(w.action("MnuECopy")->isEnabled());
+}
