@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "base/counted.h"
 #include "editor/paste_commands.h"
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/editor_context.h"
@@ -164,9 +165,15 @@ void ClipboardFlow::pasteIntoDataGrid(const QString& text) {
     QApplication::restoreOverrideCursor();
   }
   if (leftOutRows > 0 || leftOutCols > 0) {
-    editor_.app().prompt->message("Only data cells take a paste: " + std::to_string(leftOutRows) +
-                                      " rows and " + std::to_string(leftOutCols) +
-                                      " columns of the clipboard were left out.",
+    // Only what was left out is named, each count with its noun in its number.
+    std::string leftOut;
+    if (leftOutRows > 0) leftOut = Counted(leftOutRows, "row", "rows");
+    if (leftOutCols > 0) {
+      leftOut += (leftOut.empty() ? "" : " and ") + Counted(leftOutCols, "column", "columns");
+    }
+    const bool one = (leftOutRows == 0 || leftOutCols == 0) && leftOutRows + leftOutCols == 1;
+    editor_.app().prompt->message("Only data cells take a paste: " + leftOut +
+                                      " of the clipboard " + (one ? "was" : "were") + " left out.",
                                   kProgramTitle, Prompt::Icon::Information);
   }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/counted.h"
 #include "import/database/mdb_database.h"
 #include "import/database/sqlite_database.h"
 
@@ -56,8 +57,8 @@ std::string DamageReport(const std::vector<ReadWarning>& warnings, std::size_t f
   for (std::size_t i = first; i < warnings.size(); ++i) {
     const ReadWarning& w = warnings[i];
     if (!report.empty()) report += '\n';
-    report += "the file may be damaged: " + std::to_string(w.count) +
-              (w.count == 1 ? " warning" : " warnings") + " while reading " +
+    report += "the file may be damaged: " + Counted(w.count, "warning", "warnings") +
+              " while reading " +
               (w.source.empty() ? std::string("the list of tables") : w.source);
     for (const std::string& line : w.lines) report += "\n  " + line;
   }

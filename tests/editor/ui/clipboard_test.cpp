@@ -123,7 +123,16 @@ TEST(Clipboard, LabelCellsTakeNoPasteAndTheLeftOutPartIsTold) {
   EXPECT_EQ(w.data(1, 2), labels);
   EXPECT_EQ(w.data(3, 3), "North|men|#31|#32\n");
   EXPECT_TRUE(w.asked(
-      "Only data cells take a paste: 1 rows and 1 columns of the clipboard were left out."));
+      "Only data cells take a paste: 1 row and 1 column of the clipboard were left out."));
+  // Only what was left out is named, in its number.
+  for (const auto& [column, told] :
+       {std::pair{2, "Only data cells take a paste: 1 column of the clipboard was left out."},
+        std::pair{1, "Only data cells take a paste: 2 columns of the clipboard were left out."}}) {
+    w.dataGrid(4, column, 4, column);
+    w.paste(column == 2 ? "x\t41\t42\n" : "x\ty\t41\t42\n");
+    EXPECT_EQ(w.prompt.asked.back().text, told);
+    EXPECT_EQ(w.data(4, 4), "North|women|#41|#42\n");
+  }
 
   // Whole columns selected: a beep, nothing pasted, nothing asked.
   const std::string now = w.data(1, 8);
