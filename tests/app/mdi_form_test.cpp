@@ -260,7 +260,15 @@ TEST(EditorWindow, WhatALoadLeavesOutOrKeepsAsTextIsToldOnceTheFileIsOpen) {
 TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
   Frame f;
   frmCreateVq* editor = f.newTable();
+  EXPECT_FALSE(editor->isWindowModified());
   Frame::change(editor);
+  // The caption and the Windows menu mark the unsaved change.
+  EXPECT_TRUE(editor->isWindowModified());
+  EXPECT_EQ(editor->windowTitle(), "File01.vq[*]");
+  auto* windows = editor->findChild<QMenu*>("mnuWindows");
+  ASSERT_NE(windows, nullptr);
+  emit windows->aboutToShow();
+  EXPECT_EQ(windows->actions().back()->text(), "&1 File01.vq*");
   // The first folder cannot be written: the user is told and chooses again.
   f.files.script(f.out("no/such/t.vq"));
   f.files.script(f.out("table.vq"));
@@ -271,6 +279,7 @@ TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
   EXPECT_EQ(f.files.calls[0].request.title, "Save VQ-file as");
   EXPECT_EQ(editor->caption(), "table.vq");
   EXPECT_FALSE(editor->isChanged());
+  EXPECT_FALSE(editor->isWindowModified());
   EXPECT_TRUE(f.home.read(f.home / "table.vq").starts_with("VEXA-VERSION=\"2000\";"));
 
   // A table whose file would read back as another is refused before a file is chosen.

@@ -83,7 +83,7 @@ TEST(RecentFiles, OpenedAndSavedFilesListedNewestFirstAcrossAStart) {
   EXPECT_EQ(f.recentTexts(), QStringList({"&1 saved.vq", "&2 b && c.vq", "&3 a.vq"}));
   f.recent(3)->trigger();
   ASSERT_EQ(f.window->editors().size(), 1);
-  EXPECT_EQ(f.window->editors().front()->windowTitle(), "a.vq");
+  EXPECT_EQ(f.window->editors().front()->caption(), "a.vq");
   EXPECT_EQ(f.recentTexts(), QStringList({"&1 a.vq", "&2 saved.vq", "&3 b && c.vq"}));
 
   // A file that is gone is taken off the list with a message and opens nothing.
@@ -102,7 +102,7 @@ TEST(DropFiles, VqFilesOpenEachInAWindowOthersAreNamedInOneMessage) {
   const QString upper = f.copy("keys_form.vq", "UPPER.VQ");
   f.drop({a, upper});
   ASSERT_EQ(f.window->editors().size(), 2);
-  EXPECT_EQ(f.window->editors()[1]->windowTitle(), "UPPER.VQ");
+  EXPECT_EQ(f.window->editors()[1]->caption(), "UPPER.VQ");
   EXPECT_TRUE(f.prompt.asked.empty());
 
   // A file already open opens again, as with File/Open; the other files are refused.

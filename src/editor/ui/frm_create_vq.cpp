@@ -104,6 +104,9 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   host_.setCopyPasteVisible(true);
   host_.setSaveVisible(true);
 
+  // The caption's "*" follows the history: shown while the table differs from its file.
+  connect(history_->stack(), &QUndoStack::cleanChanged, this,
+          [this](bool clean) { setWindowModified(!clean); });
   // An undo or redo may change any part of the grid, its layout included.
   connect(history_, &UndoHistory::tableRestored, this, [this] {
     // A grid put back from before a change of the view carries the other labels.
@@ -263,7 +266,9 @@ void frmCreateVq::rebuildWindowList() {
   windowsMenu_->addSeparator();
   int n = 0;
   for (QMdiSubWindow* sub : area->subWindowList()) {
-    QAction* entry = windowsMenu_->addAction(QString("&%1 %2").arg(++n).arg(sub->windowTitle()));
+    QString title = sub->windowTitle();
+    title.replace("[*]", sub->widget() && sub->widget()->isWindowModified() ? "*" : "");
+    QAction* entry = windowsMenu_->addAction(QString("&%1 %2").arg(++n).arg(title));
     entry->setCheckable(true);
     entry->setChecked(sub == area->activeSubWindow());
     connect(entry, &QAction::triggered, area, [area, sub = QPointer<QMdiSubWindow>(sub)] {
@@ -327,7 +332,7 @@ void frmCreateVq::makeNew(bool FileWithKeys, int fileno) {
   Load_data(false);
   tabs_->setCurrentIndex(Variables);
   tabs_->setCurrentIndex(BasicStructure);
-  setWindowTitle(QString("File%1.vq").arg(fileno, 2, 10, QChar('0')));
+  setCaption(QString("File%1.vq").arg(fileno, 2, 10, QChar('0')));
 }
 
 bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
@@ -375,7 +380,7 @@ bool frmCreateVq::recover(const recovery::CopyInfo& copy) {
   if (!LoadFromFile(qs(copy.tableFile.string()), copy.metadataOnly)) return false;
   doc_.VQfilename = copy.originalName;
   if (copy.originalName.empty()) {
-    setWindowTitle(qs(copy.caption));
+    setCaption(qs(copy.caption));
   } else {
     setCaptionFromFileName();
   }
@@ -396,7 +401,19 @@ void frmCreateVq::Load_data(bool gridHasData) {
 }
 
 void frmCreateVq::setCaptionFromFileName() {
-  setWindowTitle(QFileInfo(qs(doc_.VQfilename)).fileName());
+  setCaption(QFileInfo(qs(doc_.VQfilename)).fileName());
+}
+
+void frmCreateVq::setCaption(const QString& name) {
+  // "[*]" is where Qt shows "*" while the window is modified: in the window's own title,
+  // the frame's caption when the window is maximized, and the Windows menu.
+  setWindowTitle(name + "[*]");
+}
+
+QString frmCreateVq::caption() const {
+  QString title = windowTitle();
+  title.remove("[*]");
+  return title;
 }
 
 bool frmCreateVq::savefile(int saveAs) {

@@ -96,7 +96,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   DataGridView* SprData() const;
   QTabWidget* tabs() const { return tabs_; }
   QList<QMenu*> menus() const { return menus_; }
-  QString caption() const { return windowTitle(); }
+  // The window's name without the modified marker.
+  QString caption() const;
   QUndoStack* undoStack() const;
   RecoveryCopy* recoveryCopy() const { return recovery_.get(); }
   // Stores a cell still being typed, so that an undo or a save sees it.
@@ -128,6 +129,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   void fillEmptyCells();
   void convertToKeys();
   void setCaptionFromFileName();
+  void setCaption(const QString& name);
   void rebuildWindowList();
   // "Create table from Acces-table"; with data in the grid the menus and the structure
   // controls change.
