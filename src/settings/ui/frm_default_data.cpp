@@ -199,18 +199,20 @@ void frmDefaultData::newOrder() {
 void frmDefaultData::save() {
   FileChooser::Request request;
   request.title = "Select file containing default data";
-  request.filter = qtFilter("Text-files|*.txt|All-files|*.*");
-  // A new file name is accepted: the default data may go to a file of the user's own.
-  // While the shipped default data is in use, the chooser offers a file of that name in
-  // the user's configuration folder instead, since the shipped file is never written.
+  // A save dialog: the default data may go to a new file of the user's own. While the
+  // shipped default data is in use, it offers a file of that name in the user's
+  // configuration folder instead, since the shipped file is never written. The filter is
+  // that of the file offered.
   QString current = qs(ctx_.settings.DefaultData);
   if (current.isEmpty()) {
     current = qs((configFolder() / "default_data.ini").string());
   }
+  const QString suffix = QFileInfo(current).suffix();
+  request.filter = qtFilter(suffix.isEmpty() ? QString("All-files|*.*")
+                                             : "Default data|*." + suffix + "|All-files|*.*");
   request.fileName = current;
   request.folder = QFileInfo(current).absolutePath();
-  request.mustExist = false;
-  const std::string path = stdString(files().openFile(this, request));
+  const std::string path = stdString(files().saveFile(this, request));
   if (path.empty()) return;  // the user cancelled: nothing is written, the window stays
 
   QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -338,11 +338,11 @@ TEST(DefaultDataWindow, SaveWritesAFileThatReadsBackAndHandsTheCopyToTheProgram)
 
   ASSERT_EQ(f.files.calls.size(), 1u);
   const auto& request = f.files.calls[0].request;
-  EXPECT_EQ(f.files.calls[0].kind, test::ScriptedFileChooser::Kind::Open);
+  // A save dialog with the filter of the file it offers (a file of the user's own may be new).
+  EXPECT_EQ(f.files.calls[0].kind, test::ScriptedFileChooser::Kind::Save);
   EXPECT_EQ(request.title, "Select file containing default data");
-  EXPECT_EQ(request.filter, qtFilter("Text-files|*.txt|All-files|*.*"));
+  EXPECT_EQ(request.filter, qtFilter("Default data|*.txt|All-files|*.*"));
   EXPECT_EQ(request.fileName, QString::fromStdString(f.dir.file("default.txt")));
-  EXPECT_FALSE(request.mustExist);  // a file of the user's own may be new
 
   EXPECT_EQ(w.result(), QDialog::Accepted);
   EXPECT_TRUE(f.prompt.asked.empty());
@@ -496,6 +496,7 @@ TEST(DefaultDataWindow, WithTheShippedDefaultDataSaveOffersAFileOfTheUsersOwn) {
   click(w, "cmdOK");
   const auto& request = f.files.calls.back().request;
   EXPECT_EQ(request.fileName.toStdString(), (configFolder() / "default_data.ini").string());
+  EXPECT_EQ(request.filter, qtFilter("Default data|*.ini|All-files|*.*"));
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(f.asked("The default data could not be saved to " + shipped));
   EXPECT_EQ(test::TempFolder::read(shipped), kFile);
