@@ -58,7 +58,11 @@ bool load(const std::string& file, bool metaOnly, Table& t, std::ostream& err) {
   t.doc.SprData = &t.grid;
   if (Load_From_File(t.doc, metaOnly, &t.grid, prompt, false, {}, &t.report) !=
       LoadResult::Loaded) {
-    err << "zendra-cli: cannot read " << file << "\n";
+    if (t.report.readError.empty()) {
+      err << "zendra-cli: cannot read " << file << "\n";
+    } else {
+      err << "zendra-cli: " << t.report.readError << "\n";
+    }
     return false;
   }
   t.doc.GridHasData = t.doc.HasData;

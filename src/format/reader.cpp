@@ -615,9 +615,15 @@ LoadResult Load_From_File(VexaMess& doc, bool MetaOnly, CellGrid* grid, Prompt& 
   doc.MetadataOnly = MetaOnly;
   Reader reader(doc, grid, prompt, showCodes, limits);
   try {
-    if (!reader.file().OpenFile(doc.VQfilename)) return LoadResult::CannotRead;
+    if (!reader.file().OpenFile(doc.VQfilename)) {
+      if (report) report->readError = reader.file().openError();
+      return LoadResult::CannotRead;
+    }
   } catch (const std::bad_alloc&) {
-    return LoadResult::CannotRead;  // a file larger than the memory to hold it
+    if (report) {
+      report->readError = "Cannot read " + doc.VQfilename + ": there is not memory enough for it";
+    }
+    return LoadResult::CannotRead;
   }
   return readAndReport(reader, MetaOnly, report);
 }

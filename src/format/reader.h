@@ -31,6 +31,8 @@ struct LoadReport {
   std::string keptAsText;
   // DATA elements of a normal-form table past its last cell, left out.
   std::int64_t surplusElements = 0;
+  // Why the file could not be read ("Cannot read PATH: " and the reason), when it could not.
+  std::string readError;
   // The lines to show the user (empty when there is nothing to say).
   std::vector<std::string> notices() const;
 };

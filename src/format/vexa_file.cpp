@@ -40,14 +40,21 @@ namespace {
 // Reads a whole plain file into out with read(2). The file is read once into memory the
 // reader owns, so a file that another program shortens while it is read gives the bytes
 // read up to the end then found, never a fault: the text cannot change under the
-// tokenizer. A FIFO or a folder is refused without waiting for a writer.
-bool readWholeFile(const std::string& fileName, std::string& out) {
+// tokenizer. A FIFO or a folder is refused without waiting for a writer. On failure,
+// error says why, with the system's reason.
+bool readWholeFile(const std::string& fileName, std::string& out, std::string& error) {
   out.clear();
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    error = "Cannot read " + fileName + ": " + std::strerror(errno);
+    return false;
+  }
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok) {
+  if (!ok) {
+    error = "Cannot read " + fileName + ": " +
+            (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "it is not a regular file");
+  } else {
     // One byte more than the size, so that the read that meets the end needs no growth.
     out.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;
@@ -57,6 +64,7 @@ bool readWholeFile(const std::string& fileName, std::string& out) {
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         ok = n == 0;
+        if (!ok) error = "Cannot read " + fileName + ": " + std::strerror(errno);
         break;
       }
       got += static_cast<std::size_t>(n);
@@ -70,7 +78,8 @@ bool readWholeFile(const std::string& fileName, std::string& out) {
 }  // namespace
 
 bool VexaFile::OpenFile(const std::string& fileName) {
-  const bool ok = readWholeFile(fileName, owned_);
+  openError_.clear();
+  const bool ok = readWholeFile(fileName, owned_, openError_);
   text_ = owned_;
   ansi_ = ok && declaresAnsi(text_);
   start();

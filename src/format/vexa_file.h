@@ -27,6 +27,8 @@ class VexaFile {
   // Reads the whole file into memory once. Returns false, and reports the end of the
   // text at once, when the file cannot be opened or read or is not a plain file.
   bool OpenFile(const std::string& fileName);
+  // Why OpenFile failed: "Cannot read PATH: " and the system's reason.
+  const std::string& openError() const { return openError_; }
   // The same for a file's bytes already in memory.
   void OpenText(std::string bytes);
 
@@ -66,6 +68,7 @@ class VexaFile {
 
   Prompt* prompt_;
   std::string owned_;      // the whole file
+  std::string openError_;
   std::string_view text_;  // owned_
   std::size_t pos_ = 0;
   bool ansi_ = false;

@@ -205,7 +205,10 @@ TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow
   // A cancelled choice opens nothing; an unreadable file is reported and leaves nothing.
   f.window->OpenFile(false);
   EXPECT_FALSE(f.window->openPath(kData + "/missing.vq", false));
-  EXPECT_TRUE(f.asked("Cannot read " + (kData + "/missing.vq").toStdString()));
+  EXPECT_TRUE(f.asked("Cannot read " + (kData + "/missing.vq").toStdString() +
+                      ": No such file or directory"));
+  EXPECT_FALSE(f.window->openPath(kData, false));
+  EXPECT_TRUE(f.asked("Cannot read " + kData.toStdString() + ": Is a directory"));
   QTimer::singleShot(0, [] {  // a cancelled load leaves no window
     for (QWidget* w : QApplication::topLevelWidgets()) {
       if (auto* progress = qobject_cast<frmProgress*>(w)) {

@@ -42,7 +42,13 @@ TEST(CliCheck, ExitCodesFollowTheWorstFile) {
   EXPECT_EQ(out.str().find('\r'), std::string::npos);
 
   EXPECT_EQ(runCheck({keys, dir.file("missing.vq")}, out, err), kCannotRead);
-  EXPECT_NE(err.str().find("cannot read " + dir.file("missing.vq")), std::string::npos);
+  EXPECT_NE(err.str().find("cannot read " + dir.file("missing.vq") + ": No such file or directory"),
+            std::string::npos);
+  // A folder says so.
+  EXPECT_EQ(runCheck({dir.path().string()}, out, err), kCannotRead);
+  EXPECT_NE(err.str().find("Cannot read " + dir.path().string() + ": Is a directory"),
+            std::string::npos)
+      << err.str();
   // A FIFO is refused at once instead of waiting for a writer.
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
   EXPECT_EQ(runCheck({dir.file("fifo")}, out, err), kCannotRead);

@@ -358,7 +358,10 @@ bool frmCreateVq::LoadFromFile(const QString& FileName, bool MetaOnly) {
   doc_.GridHasData = doc_.HasData;
   if (cancelled) return false;
   if (result == LoadResult::CannotRead) {
-    ctx_.prompt->message("Cannot read " + doc_.VQfilename, kProgramTitle, Prompt::Icon::Critical);
+    // With the system's reason (no such file, permission denied, a folder).
+    ctx_.prompt->message(report.readError.empty() ? "Cannot read " + doc_.VQfilename
+                                                  : report.readError,
+                         kProgramTitle, Prompt::Icon::Critical);
     return false;
   }
   Load_data(doc_.GridHasData);

@@ -381,14 +381,17 @@ bool BasicStructurePage::readSourceTable() {
   progress.show();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ProgressPrompt prompt(progress, *app.prompt);
-  const LoadResult result = Load_From_File(*table, true, nullptr, prompt, app.ShowCodes);
+  LoadReport report;
+  const LoadResult result =
+      Load_From_File(*table, true, nullptr, prompt, app.ShowCodes, {}, &report);
   QApplication::restoreOverrideCursor();
   progress.close();
   if (result != LoadResult::Loaded) {
     // The table read before stays the source, under its own name.
     if (result == LoadResult::CannotRead) {
-      app.prompt->message("Cannot read " + table->VQfilename, kProgramTitle,
-                          Prompt::Icon::Critical);
+      app.prompt->message(
+          report.readError.empty() ? "Cannot read " + table->VQfilename : report.readError,
+          kProgramTitle, Prompt::Icon::Critical);
     }
     return false;
   }
