@@ -564,6 +564,14 @@ void frmCreateVq::deleteCurrentRow() {
 
 void frmCreateVq::fillEmptyCells() {
   commitEdit();
+  // Without a laid-out grid there are no cells to fill: the user is told what the table
+  // still lacks, as the Test page tells it, instead of a dialog whose OK could do nothing.
+  if (!doc_.GridCreated) {
+    QString missing = qs(Test_Complete(doc_, &grid_));
+    ctx_.prompt->message(stdString(missing.remove('\r')), kProgramTitle,
+                         Prompt::Icon::Exclamation);
+    return;
+  }
   // The check finds the missing and invalid cells and paints the faulty ones.
   QApplication::setOverrideCursor(Qt::WaitCursor);
   DataCheck check;

@@ -15,6 +15,7 @@
 
 #include "editor/ui/data_grid_view.h"
 #include "editor/ui/dialogs/dlg_fill_empty.h"
+#include "format/completeness.h"
 #include "support/editor_window_frame.h"
 #include "support/tables.h"
 
@@ -64,6 +65,21 @@ TEST(FillEmptyCells, AllFilledIsToldWithoutTheDialog) {
   EXPECT_TRUE(f.asked("All cells are filled"));
   EXPECT_EQ(f.dialogs, 0);
   EXPECT_FALSE(f.editor->isChanged());
+}
+
+TEST(FillEmptyCells, AnUnfinishedTableIsToldWhatItLacksWithoutTheDialog) {
+  EditorWindowFrame f;
+  int dialogs = 0;
+  f.answer = [&dialogs](QDialog&) { ++dialogs; };
+  frmCreateVq* editor = f.openText("MATRIX=\"T1\";\r\nSTUB=\"region\";\r\n");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_FALSE(editor->document().GridCreated);
+  editor->findChild<QAction*>("mnuFillEmpty")->trigger();
+  EXPECT_EQ(dialogs, 0);
+  ASSERT_EQ(f.prompt.asked.size(), 1u);
+  QString lacks = QString::fromStdString(Test_Complete(editor->document(), &editor->dataGrid()));
+  EXPECT_EQ(f.prompt.asked[0].text, lacks.remove('\r').toStdString());
+  EXPECT_FALSE(editor->isChanged());
 }
 
 TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
