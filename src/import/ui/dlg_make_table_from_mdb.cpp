@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "base/counted.h"
 #include "format/reader.h"
 #include "gui/background_task.h"
 #include "gui/gui_services.h"
@@ -296,6 +297,11 @@ void dlgMakeTableFromMDB::cmdFinish_Click() {
     placement = PlaceDbRows(doc_, grid_, result_);
   }
   if (!placement.ok()) {
+    // The line above the list says what came of the values read.
+    ui_->Label6->setText(qs("Read " + Counted(static_cast<std::int64_t>(result_.rows.size()),
+                                              "value", "values") +
+                            ", " + std::to_string(placement.errors.size()) +
+                            " refused: nothing was placed"));
     for (const auto& line : placement.errors) ui_->lsterror->addItem(qs(line));
     ui_->lsterror->show();
     ui_->cmdFinish->hide();

@@ -319,6 +319,8 @@ TEST(CreateTableFromAccess, RefusedCodesAreListedAndTheGridStays) {
     click(dialog, "cmdFinish");
     errors = items(child<QListWidget>(dialog, "lsterror"));
     finishShown = child<QPushButton>(dialog, "cmdFinish")->isVisible();
+    EXPECT_EQ(child<QLabel>(dialog, "Label6")->text(),
+              "Read 5 values, 3 refused: nothing was placed");
     EXPECT_TRUE(child<QListWidget>(dialog, "lsterror")->isVisible());
   });
   EXPECT_EQ(errors, (QStringList{"Code: 'Null' in Region is  invalid", "Code: 3 in Sex is  invalid",
