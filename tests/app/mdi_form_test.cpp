@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QUndoStack>
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
@@ -569,6 +570,21 @@ TEST(EditorWindow, DataPageMenusFollowTheStructure) {
   // A step of the history: closing asks before the cleared data are lost.
   EXPECT_EQ(f.window->undoAction()->text(), "&Undo Clear All Data");
   EXPECT_EQ(keys->dataGrid().text(keys->document().DataRow1, 3), "");
+
+  // The menu follows the table when it opens: after Clear all data and after its undo.
+  frmCreateVq* normal = f.open("ansi_months.vq");
+  normal->tabs()->setCurrentIndex(frmCreateVq::Data);
+  QAction* convert = Frame::action(normal, 1, "mnuConvertToKEys");
+  QAction* fromAccess = Frame::action(normal, 1, "mnuCreateFromMDB");
+  ASSERT_TRUE(convert->isVisible());
+  Frame::action(normal, 1, "mnuClearAllData")->trigger();
+  emit normal->editMenu()->aboutToShow();
+  EXPECT_FALSE(convert->isVisible());
+  EXPECT_TRUE(fromAccess->isVisible());
+  normal->undoStack()->undo();
+  emit normal->editMenu()->aboutToShow();
+  EXPECT_TRUE(convert->isVisible());
+  EXPECT_FALSE(fromAccess->isVisible());
 }
 
 TEST(MainWindow, TheFrameCannotCloseUnderALoadingWindow) {

@@ -200,7 +200,10 @@ void frmCreateVq::buildMenus() {
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(action);
   }
+  // Every item is worked out from the table as it is when the menu opens (a step, an undo
+  // or a redo may have changed what it offers since the page showed).
   connect(edit, &QMenu::aboutToShow, this, [this] {
+    arrangeEditMenu();
     mnuECopy_->setEnabled(clipboard_->canCopy());
     mnuEPaste_->setEnabled(clipboard_->canPaste());
   });
@@ -549,7 +552,7 @@ void frmCreateVq::clearAllData() {
   refreshDataGrid();
   // Without data the structure can be changed again.
   basicPage_->arrangeStructure();
-  mnuCreateFromMDB_->setVisible(true);
+  arrangeEditMenu();
 }
 
 void frmCreateVq::deleteCurrentRow() {
@@ -623,19 +626,24 @@ void frmCreateVq::convertToKeys() {
 }
 
 void frmCreateVq::onPageChanged(int index) {
+  if (lastPage_ == Data && index != Data) commitEdit();
+  lastPage_ = index;
+  if (index >= 0 && index < pages_.size()) {
+    pages_[index]->load();
+    pages_[index]->shown();
+    // The structure buttons follow the grid's data on the Variables page too.
+    if (index == Variables) basicPage_->arrangeStructure();
+  }
+  arrangeEditMenu();
+}
+
+void frmCreateVq::arrangeEditMenu() {
   for (QAction* a :
        {mnuFillEmpty_, mnuClearAllData_, mnuGetExternal_, mnuCreateFromMDB_, mnuLoadFromCSV_,
         mnuConvertToKEys_, mnuDeleteRow_, sepImport_, sepDeleteRow_}) {
     a->setVisible(false);
   }
-  if (lastPage_ == Data && index != Data) commitEdit();
-  lastPage_ = index;
-  if (index < 0 || index >= pages_.size()) return;
-  pages_[index]->load();
-  pages_[index]->shown();
-  // The structure buttons follow the grid's data on the Variables page too.
-  if (index == Variables) basicPage_->arrangeStructure();
-  if (index != Data) return;
+  if (tabs_->currentIndex() != Data) return;
 
   mnuFillEmpty_->setVisible(true);
   // The import wizard is offered on this page, for a table whose variables are complete.

@@ -130,6 +130,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   void convertToKeys();
   void setCaptionFromFileName();
   void setCaption(const QString& name);
+  // Shows the Edit menu's table items that the current page and the table call for.
+  void arrangeEditMenu();
   void rebuildWindowList();
   // "Create table from Acces-table"; with data in the grid the menus and the structure
   // controls change.
