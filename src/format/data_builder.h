@@ -35,6 +35,11 @@ void AppendDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check, std::
 // InvalidData, both invalid.
 bool CheckSymbol(std::string_view text, DataCheck& check);
 
+// True when a cell holds a text that is neither a number (with "." or the grid's decimal
+// character) nor one of the format's symbols: a cell the check finds invalid. The file
+// may hold such a cell; the table is not complete with it.
+bool InvalidCellText(const CellGrid& grid, std::int32_t row, std::int32_t col);
+
 }  // namespace GetDataMod
 
 // True when code names a value of the variable at this 1-based position of Dimensions:

@@ -367,6 +367,7 @@ DataGridView::~DataGridView() {
 void DataGridView::setGrid(CellGrid* grid, VexaMess* doc) {
   grid_ = grid;
   doc_ = doc;
+  model_->setDocument(doc);
   model_->setGrid(grid);
   rebuild();
 }

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <string>
 
+#include "format/data_builder.h"
+#include "model/vexa_mess.h"
+
 namespace zendra {
 namespace {
 
@@ -107,14 +110,27 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(alignmentOf(*grid_, row, col));
     case Qt::BackgroundRole:
+      if (invalidText(row, col)) return QBrush(toQColor(kRed));
       if (const auto back = grid_->backColour(row, col)) return QBrush(toQColor(*back));
       return {};
     case Qt::ForegroundRole:
+      if (invalidText(row, col)) return QBrush(toQColor(kYellow));
       if (const auto fore = grid_->foreColour(row, col)) return QBrush(toQColor(*fore));
+      return {};
+    case Qt::ToolTipRole:
+      if (invalidText(row, col)) {
+        return QString("Not a number nor one of the symbols . .. ... .... ..... ...... -: the "
+                       "table is not complete with this cell");
+      }
       return {};
     default:
       return {};
   }
+}
+
+bool GridModel::invalidText(std::int32_t row, std::int32_t col) const {
+  return doc_ && doc_->GridCreated && row >= doc_->DataRow1 && col >= doc_->DataCol1 &&
+         GetDataMod::InvalidCellText(*grid_, row, col);
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -7,6 +7,8 @@
 
 namespace zendra {
 
+class VexaMess;
+
 // Shows a CellGrid to Qt's item views without copying a cell: every role is read from
 // the grid when a view asks for it, so only the cells on screen are ever formatted.
 // Qt's rows and columns count from 0, the grid's from 1.
@@ -21,6 +23,9 @@ class GridModel : public QAbstractTableModel {
 
   // Shows another grid (or none) and resets the views.
   void setGrid(CellGrid* grid);
+  // The table whose data cells the grid holds (none for a free sheet): a data cell holding
+  // a text that is neither a number nor a symbol shows the invalid colours and says why.
+  void setDocument(const VexaMess* doc) { doc_ = doc; }
   CellGrid* grid() const { return grid_; }
 
   // The grid changed outside the model (layout, load, sort, rows or columns inserted):
@@ -42,7 +47,10 @@ class GridModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
+  bool invalidText(std::int32_t row, std::int32_t col) const;
+
   CellGrid* grid_ = nullptr;
+  const VexaMess* doc_ = nullptr;
   int rows_ = 0;
   int cols_ = 0;
 };

@@ -315,3 +315,40 @@ TEST(DataGridViewFrozenPanes, OverlaysCoverFrozenCellsAndFollowScrolling) {
   view.setGrid(&plain, nullptr);
   for (QTableView* o : overlays) EXPECT_FALSE(o->isVisible());
 }
+
+TEST(DataGridViewModel, ATextThatIsNoNumberNorSymbolIsMarkedAsSoonAsItIsTyped) {
+  // Typed and stored texts alike; labels, numbers, symbols, the keys form's keys and a
+  // free sheet (no table) are never marked.
+  for (const bool keysForm : {false, true}) {
+    Table t(keysForm);
+    const int row = t.doc.DataRow1;
+    const int col = t.doc.DataCol1;
+    t.enter(row, col, "abc");
+    if (!keysForm) {
+      t.grid.setDecimalChar(",");
+      t.grid.setText(row, col + 1, "..");
+      t.grid.setText(row + 1, col, "1,5");
+    }
+    const auto marked = [&](int r, int c) {
+      const QModelIndex cell = t.main()->model()->index(r - 1, c - 1);
+      const QVariant back = cell.data(Qt::BackgroundRole);
+      const bool red = back.isValid() && back.value<QBrush>().color() == QColor(Qt::red);
+      EXPECT_EQ(red, cell.data(Qt::ToolTipRole).isValid()) << r << "," << c;
+      return red;
+    };
+    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
+    EXPECT_EQ(t.grid.text(row, col), "abc");  // the cell keeps what was typed
+    EXPECT_TRUE(marked(row, col));
+    if (!keysForm) {
+      EXPECT_FALSE(marked(row, col + 1));
+      EXPECT_FALSE(marked(row + 1, col));
+      EXPECT_FALSE(marked(1, 1));
+    } else {
+      t.enter(row, 1, "Elsewhere");  // a key: a text by nature
+      EXPECT_FALSE(marked(row, 1));
+    }
+    GridModel sheet;
+    sheet.setGrid(&t.grid);
+    EXPECT_FALSE(sheet.index(row - 1, col - 1).data(Qt::BackgroundRole).isValid());
+  }
+}
