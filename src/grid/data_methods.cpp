@@ -125,6 +125,19 @@ Block DataArea(const VexaMess& doc, const CellGrid& grid) {
   return {doc.DataRow1, doc.DataCol1, lastRow(grid), lastCol(grid)};
 }
 
+void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid) {
+  if (!doc.GridCreated) return;
+  Block data = DataArea(doc, grid);
+  // The keys form's key columns are typed into as well.
+  if (doc.FileWithKeys) data.col1 = 1;
+  if (data.row1 < 1 || data.row1 > data.row2 || data.col1 > data.col2) return;
+  const std::int32_t row = grid.currentRow();
+  const std::int32_t col = grid.currentCol();
+  if (row >= data.row1 && row <= data.row2 && col >= data.col1 && col <= data.col2) return;
+  grid.setCurrent(data.row1, data.col1);
+  grid.setSelection(Block{data.row1, data.col1, data.row1, data.col1});
+}
+
 bool SizeGrid(VexaMess& doc, CellGrid& grid) {
   for (const auto& v : doc.Dimensions) {
     if (v->ValueCode.Count() == 0) return false;

@@ -58,6 +58,11 @@ std::vector<Block> ValueCells(const VexaMess& doc, const CellGrid& grid,
 // The data cells: from (DataRow1, DataCol1) to the grid's last row and column.
 Block DataArea(const VexaMess& doc, const CellGrid& grid);
 
+// Keeps the current cell on a data cell of a laid-out grid (in the keys form, a key cell
+// too): when a new layout left it on a label (or outside the grid), it goes to the first
+// data cell and the selection to that cell; typing then always reaches the table.
+void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid);
+
 // Gives every data cell SaveDecimals decimals and sets GridDecimals to SaveDecimals.
 void SetCellDecimals(VexaMess& doc, CellGrid& grid);
 

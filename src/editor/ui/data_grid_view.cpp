@@ -475,6 +475,8 @@ void DataGridView::followScrolling() {
 
 void DataGridView::showCurrentFromGrid() {
   if (!grid_) return;
+  // A new layout may have left the current cell on a label, where typing goes nowhere.
+  if (doc_) KeepCurrentOnData(*doc_, *grid_);
   const auto wanted = grid_->selection();  // the view's selection replaces it below
   QItemSelectionModel* selection = pane(Pane::Main)->selectionModel();
   const QModelIndex current = model_->index(grid_->currentRow() - 1, grid_->currentCol() - 1);

@@ -352,3 +352,21 @@ TEST(DataGridViewModel, ATextThatIsNoNumberNorSymbolIsMarkedAsSoonAsItIsTyped) {
     EXPECT_FALSE(sheet.index(row - 1, col - 1).data(Qt::BackgroundRole).isValid());
   }
 }
+
+TEST(DataGridViewNavigation, ALayoutThatLeavesTheCurrentCellOnALabelMovesItToTheData) {
+  for (const bool keysForm : {false, true}) {
+    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
+    Table t(keysForm);
+    const int row = t.doc.DataRow1;
+    t.go(row, keysForm ? 1 : t.doc.DataCol1 + 1);  // a data cell (a key) stays current
+    const auto kept = t.at();
+    t.view.refresh();
+    EXPECT_EQ(t.at(), kept);
+    t.grid.setCurrent(1, 1);  // where a new layout may leave it: the title cell
+    t.view.refresh();
+    EXPECT_EQ(t.at(), std::make_pair(row, keysForm ? 1 : t.doc.DataCol1));
+    t.type(t.at().first, t.at().second, "7");  // typing reaches the table
+    QTest::keyClick(t.editor(), Qt::Key_Return);
+    EXPECT_EQ(t.grid.text(row, keysForm ? 1 : t.doc.DataCol1), keysForm ? "7" : "7.00");
+  }
+}
