@@ -73,4 +73,24 @@ std::string asciiUpper(std::string_view text) {
   return out;
 }
 
+std::string printableText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const std::size_t length = nextUtf8Char(text, i, c);
+    if (length > 0 && (c >= 0x20 || c == '\t') && c != 0x7F) {
+      out.append(text.substr(i, length));
+      i += length;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(text[i++]);
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+  }
+  return out;
+}
+
 }  // namespace zendra

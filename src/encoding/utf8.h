@@ -17,6 +17,10 @@ void appendUtf8(char32_t c, std::string& out);
 // The number of characters (code points) of a UTF-8 text: what widths count.
 std::size_t utf8Length(std::string_view text);
 
+// The text safe to show on a terminal or in a list: valid UTF-8 stays, a control byte
+// (a tab aside) and every byte of an invalid sequence become "\xHH".
+std::string printableText(std::string_view text);
+
 // True when every byte is ASCII: such text is the same in UTF-8 and in both code pages.
 bool isAscii(std::string_view bytes);
 

@@ -182,6 +182,8 @@ bool CSVInFile::toFirstLine() {
   }
   begin_ = utf8_ && std::string_view(buffer_).starts_with(kBom) ? kBom.size() : 0;
   position_ = begin_;
+  lineNumber_ = 0;
+  nextLine_ = 1;
   return true;
 }
 
@@ -264,6 +266,13 @@ bool CSVInFile::readLine() {
     if (next < all.size() && isLineEnd(all[next])) ++next;
   }
   CurrentRecord = utf8_ ? std::string(line) : decode(line, CodePage::Ansi);
+  // Lines as an editor numbers them: every LF ends one (an empty line between two is
+  // part of this line end), and a line end of CRs only ends one.
+  lineNumber_ = nextLine_;
+  if (end != std::string_view::npos) {
+    const std::string_view ending = all.substr(end, next - end);
+    nextLine_ += std::max<std::int64_t>(1, std::count(ending.begin(), ending.end(), '\n'));
+  }
   position_ = next;
   cursor_ = 0;
   return true;

@@ -75,6 +75,8 @@ class CSVInFile {
   std::int16_t Error = 0;
   std::string ErrorText;
   std::string CurrentRecord;  // the last line read, without its line end
+  // The 1-based number of that line in the file, as an editor counts lines.
+  std::int64_t lineNumber() const { return lineNumber_; }
 
   // Appends a field with that name and tag and no value.
   void CSVAddField(std::string name, std::int16_t fieldtype);
@@ -145,6 +147,8 @@ class CSVInFile {
   bool utf8_ = false;
   std::size_t begin_ = 0;     // offset of the first line (past a byte-order mark)
   std::size_t position_ = 0;  // 0-based byte offset of the next line in buffer_
+  std::int64_t lineNumber_ = 0;  // of CurrentRecord
+  std::int64_t nextLine_ = 1;    // of the line read next
   std::size_t cursor_ = 0;    // 0-based byte offset of the next field in CurrentRecord
 };
 

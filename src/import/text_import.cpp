@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "encoding/utf8.h"
 #include "grid/data_methods.h"
 #include "import/csv_in_file.h"
 #include "model/numeric_text.h"
@@ -185,7 +186,7 @@ class TextImport::Impl {
     while (!reader_.Eof && readRecord()) {
       ++out.records;
       if (items_.back().empty()) {
-        out.log.push_back(reader_.CurrentRecord);
+        out.log.push_back(lineOf(reader_.CurrentRecord));
         out.log.push_back("Too few values in line");
       }
       if (!place()) ++out.refused;
@@ -204,7 +205,7 @@ class TextImport::Impl {
     }
     if (reader_.Error != 0) {
       // A file that cannot be read is named by the error; other errors are the line's.
-      if (reader_.Error != 8) out.log.push_back(reader_.CurrentRecord);
+      if (reader_.Error != 8) out.log.push_back(lineOf(reader_.CurrentRecord));
       out.log.push_back(reader_.ErrorText);
       out.log.push_back("Load aborted");
       out.aborted = true;
@@ -217,6 +218,12 @@ class TextImport::Impl {
   }
 
  private:
+  // A log line about the line just read: its number in the file, then the text, with
+  // the bytes of a binary file escaped.
+  std::string lineOf(std::string_view text) const {
+    return "Line " + std::to_string(reader_.lineNumber()) + ": " + printableText(text);
+  }
+
   template <typename Index>
   static std::vector<std::int64_t> weights(const std::vector<Index>& vars,
                                            const std::vector<bool>& counted) {
@@ -277,7 +284,8 @@ class TextImport::Impl {
   }
 
   void refuseCode(const CodeIndex& index, std::string_view code) {
-    out_->log.push_back("Code: " + std::string(code) + " in " + index.name() + " is  invalid");
+    out_->log.push_back(lineOf("Code: " + std::string(code) + " in " + index.name() +
+                               " is  invalid"));
   }
 
   // The offset of the codes from item first on within their variables' mixed-radix
@@ -314,7 +322,7 @@ class TextImport::Impl {
                                                   parseNumeric(text, s_.localeDecimal, value)
                                             : parseNumeric(text, s_.decimalPoint, value);
     if (!ok) {
-      out_->log.push_back(reader_.CurrentRecord);
+      out_->log.push_back(lineOf(reader_.CurrentRecord));
       out_->log.push_back("Value not numeric");
       return false;
     }
@@ -399,7 +407,7 @@ class TextImport::Impl {
     touch(row);
     std::string keys = keysOfRecord();
     if (!keysSeen_.insert(keys).second) {
-      out_->log.push_back(reader_.CurrentRecord);
+      out_->log.push_back(lineOf(reader_.CurrentRecord));
       out_->log.push_back("Keys of an earlier row, a new row started");
     }
     for (std::size_t i = 0; i < stub_.size(); ++i) {

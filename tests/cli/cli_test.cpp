@@ -165,7 +165,7 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
       dir.write("rows.csv", "region;age;men;women\n02;20-64;1,5;2\n09;0-19;1;1\n").string();
   err.str("");
   EXPECT_EQ(runImport(keys, rows, out, options, err), kIncomplete);
-  EXPECT_EQ(err.str(), "Code: 09 in region is  invalid\n2 records Processed\n");
+  EXPECT_EQ(err.str(), "Line 3: Code: 09 in region is  invalid\n2 records Processed\n");
   EXPECT_NE(TempFolder::read(out).find("\"02\",\"20-64\",2,2;"), std::string::npos);
 
   // Aborted, or a file that cannot be read: OUT is not written.

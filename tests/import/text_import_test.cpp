@@ -83,34 +83,34 @@ TEST(TextImport, CellsFormCases) {
            "03;2020;1\n",
            {},
            "|/|",
-           {"Code: 03 in region is  invalid", "1 records Processed"}},
+           {"Line 1: Code: 03 in region is  invalid", "1 records Processed"}},
           {"unknown heading code",
            "01;1999;1\n",
            {},
            "|/|",
-           {"Code: 1999 in year is  invalid", "1 records Processed"}},
+           {"Line 1: Code: 1999 in year is  invalid", "1 records Processed"}},
           {"codes match exactly",
            "North;2020;1\n",
            {},
            "|/|",
-           {"Code: North in region is  invalid", "1 records Processed"}},
+           {"Line 1: Code: North in region is  invalid", "1 records Processed"}},
           {"empty last field: too few values, then not numeric",
            "01;2020;\n",
            {},
            "|/|",
-           {"01;2020;", "Too few values in line", "01;2020;", "Value not numeric",
+           {"Line 1: 01;2020;", "Too few values in line", "Line 1: 01;2020;", "Value not numeric",
             "1 records Processed"}},
           {"an empty separator makes the line one field",
            "01;2020;1\n",
            [](auto& s) { s.separator = ""; },
            "|/|",
-           {"01;2020;1", "Too few values in line", "Code: 01;2020;1 in region is  invalid",
+           {"Line 1: 01;2020;1", "Too few values in line", "Line 1: Code: 01;2020;1 in region is  invalid",
             "1 records Processed"}},
           {"grouping with the separator tab",
            "01\t2020\t2,500\n",
            [](auto& s) { s.separator = "tab"; },
            "|/|",
-           {"01\t2020\t2,500", "Value not numeric", "1 records Processed"}},
+           {"Line 1: 01\t2020\t2,500", "Value not numeric", "1 records Processed"}},
           {"the file's decimal comma",
            "01\t2020\t2,5\n",
            [](auto& s) {
@@ -137,27 +137,27 @@ TEST(TextImport, CellsFormCases) {
            "region;year;value;x\n01;2021;4\n",
            [](auto& s) { s.skipFirst = true; },
            "|/|",
-           {"region;year;value;x", "Too many fields", "Load aborted", "0 records Processed"}},
+           {"Line 1: region;year;value;x", "Too many fields", "Load aborted", "0 records Processed"}},
           {"quoted codes, then a syntax error ends the load",
            "\"01\";\"2020\";3\nx\"02\";2020;4\n01;2021;5\n",
            {},
            "3.0|/|",
-           {"x\"02\";2020;4", "Syntax error", "Load aborted", "1 records Processed"}},
+           {"Line 2: x\"02\";2020;4", "Syntax error", "Load aborted", "1 records Processed"}},
           {"no text delimiter: quotes are text",
            "\"01\";2020;3\n",
            [](auto& s) { s.textDelimiter = ""; },
            "|/|",
-           {"Code: \"01\" in region is  invalid", "1 records Processed"}},
+           {"Line 1: Code: \"01\" in region is  invalid", "1 records Processed"}},
           {"multiple values",
            "01;1;2\n02;3;x\n",
            multiple,
            "1.0|2.0/3.0|",
-           {"02;3;x", "Value not numeric", "2 records Processed"}},
+           {"Line 2: 02;3;x", "Value not numeric", "2 records Processed"}},
           {"multiple values, a line too long aborts",
            "01;1;2;3\n",
            multiple,
            "|/|",
-           {"01;1;2;3", "Too many fields", "Load aborted", "0 records Processed"}},
+           {"Line 1: 01;1;2;3", "Too many fields", "Load aborted", "0 records Processed"}},
       });
 }
 
@@ -174,7 +174,7 @@ TEST(TextImport, KeysFormCases) {
                 "01;2020;1\n02;2020;2\n01;2021;3\n",
                 {},
                 "01|1.0|/02|2.0|/01||3.0/||",
-                {"01;2021;3", "Keys of an earlier row, a new row started", "3 records Processed"}},
+                {"Line 3: 01;2021;3", "Keys of an earlier row, a new row started", "3 records Processed"}},
                {"fill missing cells with 0",
                 "02;2021;5\n",
                 [](auto& s) { s.fillMissing = true; },
@@ -184,7 +184,7 @@ TEST(TextImport, KeysFormCases) {
                 "01;2020;x\n02;1999;1\n",
                 [](auto& s) { s.fillMissing = true; },
                 "||",
-                {"01;2020;x", "Value not numeric", "Code: 1999 in year is  invalid",
+                {"Line 1: 01;2020;x", "Value not numeric", "Line 2: Code: 1999 in year is  invalid",
                  "2 records Processed"}},
                {"multiple values: one row a line",
                 "01;1;2\n02;3;4\n",
@@ -195,12 +195,12 @@ TEST(TextImport, KeysFormCases) {
                 "01;1;x\n",
                 multiple,
                 "||",
-                {"01;1;x", "Value not numeric", "1 records Processed"}},
+                {"Line 1: 01;1;x", "Value not numeric", "1 records Processed"}},
                {"multiple values: more values than columns write nothing past the last",
                 "01;1;2;3\n",
                 multiple,
                 "||",
-                {"01;1;2;3", "Too many fields", "Load aborted", "0 records Processed"}},
+                {"Line 1: 01;1;2;3", "Too many fields", "Load aborted", "0 records Processed"}},
            });
 }
 
@@ -228,7 +228,7 @@ TEST(TextImport, FieldLayoutOrderAndFixedPositions) {
   settings.layout = FieldLayout{FieldLayout::Kind::Fixed, {{1, 4}, {5, 2}, {8, 6}}, {2, 1, 3}};
   result = f.load("202001x  1.25\n2021ä2  9\n", settings);
   EXPECT_EQ(f.data(), "1.3|/|");
-  EXPECT_EQ(result.log, (Log{"Code: ä2 in region is  invalid", "2 records Processed"}));
+  EXPECT_EQ(result.log, (Log{"Line 2: Code: ä2 in region is  invalid", "2 records Processed"}));
 }
 
 TEST(TextImport, CancelKeepsWhatWasLoaded) {
@@ -268,7 +268,7 @@ TEST(TextImport, EveryCodeOfAManyValuedVariableIsFoundAndTheFirstOfEqualCodesWin
     text += codes[static_cast<std::size_t>(i)] + ";2020;" + std::to_string(i) + "\n";
   text += "6999;2020;1\n";  // not a code: 999 * 7 was replaced
   const TextImportResult result = TextImport(doc, grid, {}).run(text);
-  EXPECT_EQ(result.log, (Log{"Code: 6999 in region is  invalid", "1000 records Processed"}));
+  EXPECT_EQ(result.log, (Log{"Line 1000: Code: 6999 in region is  invalid", "1000 records Processed"}));
   for (int i = 0; i < 999; ++i) {
     ASSERT_EQ(grid.text(doc.DataRow1 + i, doc.DataCol1), std::to_string(i)) << i;
   }
@@ -341,6 +341,18 @@ TEST(TextImport, SampleGuesses) {
   EXPECT_TRUE(sample.multipleValues);
   // One field a line fails the guess but still counts its field.
   EXPECT_EQ(AnalyseText("7\n", t.doc).width, 1);
+}
+
+TEST(TextImport, RefusalsNameTheirLineAsAnEditorCountsItAndEscapeBinaryBytes) {
+  // CR LF, a lone LF, an empty line and a CR line end; a line with a control byte (escaped)
+  // and a byte that is no UTF-8 (the file is then read as Windows-1252).
+  Table t;
+  const TextImportResult result =
+      t.load("01;2020;1\r\n02;2020;x\n\n03;2020;2\r02;2021;\x01\xff\n", {});
+  EXPECT_EQ(result.log, (Log{"Line 2: 02;2020;x", "Value not numeric",
+                             "Line 4: Code: 03 in region is  invalid",
+                             "Line 5: 02;2021;\\x01ÿ", "Value not numeric",
+                             "4 records Processed"}));
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ TEST(LoadFromCsv, ChosenFileImportsAsOneStepAndTheFolderIsRemembered) {
   EXPECT_TRUE(request.mustExist);
   EXPECT_EQ(request.folder.toStdString(), f.home.file("start"));
   EXPECT_EQ(f.ctx.registry.readCsvLoad(), f.home.file("in"));
-  EXPECT_EQ(log, (QStringList{"Code: 1999 in year is  invalid", "2 records Processed"}));
+  EXPECT_EQ(log, (QStringList{"Line 2: Code: 1999 in year is  invalid", "2 records Processed"}));
 
   CellGrid& grid = editor->dataGrid();
   EXPECT_EQ(grid.text(4, 3), "40");

@@ -306,7 +306,7 @@ TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
   EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 12.5);
   EXPECT_EQ(grid.number(doc.DataRow1, doc.DataCol1), 7.5);
   EXPECT_EQ(log,
-            (std::vector<std::string>{"Code: 99 in region is  invalid", "3 records Processed"}));
+            (std::vector<std::string>{"Line 3: Code: 99 in region is  invalid", "3 records Processed"}));
   EXPECT_EQ(editor->undoStack()->count(), 1);
   editor->undoStack()->undo();
   EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 4);
