@@ -83,7 +83,8 @@ void ImportFlow::getExternalData() {
   auto file = chooseTextFile();
   if (!file) return;
   // The wizard looks only at the first lines.
-  dlgDataFileFormat wizard(std::move(file->head), editor_.document(), &window_);
+  dlgDataFileFormat wizard(std::move(file->head), editor_.document(), &window_,
+                           QLocale().decimalPoint());
   editor_.app().runDialog(wizard);
   if (!wizard.format()) return;
   // The wizard's layout goes through the same import, and its log is shown as the text
@@ -92,8 +93,10 @@ void ImportFlow::getExternalData() {
   TextImportSettings settings;
   settings.separator = format.separator;
   settings.textDelimiter = format.textDelimiter;
-  settings.decimalPoint = "";  // "." and the user's decimal separator both
+  // The decimal point and the first line as chosen, as "Import data from textfile" takes them.
+  settings.decimalPoint = wizard.decimalPoint();
   settings.localeDecimal = QString(QLocale().decimalPoint()).toStdString();
+  settings.skipFirst = wizard.skipFirst();
   settings.layout = format.layout;
   const TextImportResult result = importText(file->path, std::move(settings));
   dlgCSVLoad log({}, editor_.document(), QLocale().decimalPoint(), &window_);

@@ -32,7 +32,8 @@ QString ruler(std::size_t length) {
 
 }  // namespace
 
-dlgDataFileFormat::dlgDataFileFormat(std::string bytes, const VexaMess& document, QWidget* parent)
+dlgDataFileFormat::dlgDataFileFormat(std::string bytes, const VexaMess& document, QWidget* parent,
+                                     const QString& localeDecimal)
     : QDialog(parent), ui_(std::make_unique<Ui::dlgDataFileFormat>()) {
   ui_->setupUi(this);
   const QFont monospace = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -51,6 +52,7 @@ dlgDataFileFormat::dlgDataFileFormat(std::string bytes, const VexaMess& document
   QStringList lines;
   for (const std::string& line : sample_) lines.push_back(qs(line));
   ui_->txtSample->setPlainText(lines.join('\n'));
+  ui_->txtDecimalPoint->setText(localeDecimal.left(1));
 
   if (reader.Delimiter == "\t") {
     ui_->optTab->setChecked(true);
@@ -157,6 +159,14 @@ void dlgDataFileFormat::finish() {
 void dlgDataFileFormat::reject() {
   result_.reset();
   QDialog::reject();
+}
+
+std::string dlgDataFileFormat::decimalPoint() const {
+  return stdString(ui_->txtDecimalPoint->text());
+}
+
+bool dlgDataFileFormat::skipFirst() const {
+  return ui_->chkSkipFirst->isChecked();
 }
 
 bool dlgDataFileFormat::fixedKind() const {

@@ -38,12 +38,19 @@ class dlgDataFileFormat : public QDialog {
   // bytes: the file's content (any line ends; UTF-8 or Windows-1252, as the reader takes
   // it). The separator and text delimiter start as the reader guesses them from the first
   // line.
-  dlgDataFileFormat(std::string bytes, const VexaMess& document, QWidget* parent = nullptr);
+  // The decimal point starts as localeDecimal and "Skip first line" unchecked, as in
+  // "Import data from textfile".
+  dlgDataFileFormat(std::string bytes, const VexaMess& document, QWidget* parent = nullptr,
+                    const QString& localeDecimal = ".");
   ~dlgDataFileFormat() override;
 
   // The user's choice after Finish: the layout (its order has one field per item, 1-based)
   // with the separator and text delimiter. None after Cancel, Escape or the close box.
   const std::optional<TextFileFormat>& format() const { return result_; }
+  // The file's decimal point (empty: "." and the user's own both) and whether its first
+  // line is skipped, as chosen on the first page.
+  std::string decimalPoint() const;
+  bool skipFirst() const;
 
   void reject() override;
 

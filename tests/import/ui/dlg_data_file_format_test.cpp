@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -311,4 +313,41 @@ TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
   editor->undoStack()->undo();
   EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 4);
   EXPECT_FALSE(editor->isChanged());
+}
+
+TEST(DlgDataFileFormat, AFileWithCommaDecimalsAndAHeaderImportsWithTheWizardsOptions) {
+  EditorWindowFrame frame;
+  frmCreateVq* editor = frame.openText(
+      "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
+      "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
+      "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+      "DATA=\r\n1 2 3 4;\r\n");
+  ASSERT_NE(editor, nullptr);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  frame.files.script(QString::fromStdString(
+      frame.home.write("in.txt", "region;sex;value\r\n02;women;12,5\r\n01;men;7,5\r\n").string()));
+  std::vector<std::string> log;
+  QString guessed;
+  frame.answer = [&](QDialog& dialog) {
+    if (dialog.objectName() == "dlgDataFileFormat") {
+      // The decimal point starts as the user's own, as in "Import data from textfile".
+      guessed = child<QLineEdit>(dialog, "txtDecimalPoint")->text();
+      child<QLineEdit>(dialog, "txtDecimalPoint")->setText(",");
+      child<QCheckBox>(dialog, "chkSkipFirst")->setChecked(true);
+      button(dialog, "cmdNext")->click();
+      button(dialog, "cmdNext")->click();
+      for (int item = 0; item < 3; ++item) assign(dialog, item, item);
+      button(dialog, "cmdFinish")->click();
+      return;
+    }
+    auto* list = child<QListWidget>(dialog, "lstLog");
+    for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
+    button(dialog, "cmdClose")->click();
+  };
+  editor->findChild<QAction*>("mnuGetExternal")->trigger();
+  EXPECT_EQ(guessed, QString(QLocale().decimalPoint()));
+  const VexaMess& doc = editor->document();
+  EXPECT_EQ(editor->dataGrid().number(doc.DataRow1 + 1, doc.DataCol1 + 1), 12.5);
+  EXPECT_EQ(editor->dataGrid().number(doc.DataRow1, doc.DataCol1), 7.5);
+  EXPECT_EQ(log, (std::vector<std::string>{"2 records Processed"}));
 }
