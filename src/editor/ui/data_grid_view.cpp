@@ -383,9 +383,22 @@ void DataGridView::refresh() {
 
 void DataGridView::rebuild() {
   applySizes();
+  spanTitle();
   for (GridTableView* view : views_) view->doItemsLayout();
   placeOverlays();
   showCurrentFromGrid();
+}
+
+void DataGridView::spanTitle() {
+  // The title runs across the empty cells to its right, as a spreadsheet shows a long text.
+  int cells = 1;
+  if (grid_ && doc_ && doc_->GridCreated) {
+    while (cells < grid_->colCount() && grid_->isEmpty(1, cells + 1)) ++cells;
+  }
+  for (GridTableView* view : views_) {
+    view->clearSpans();
+    if (cells > 1) view->setSpan(0, 0, 1, cells);
+  }
 }
 
 void DataGridView::commitEdit() {

@@ -84,6 +84,7 @@ class DataGridView : public QWidget {
   int frozenCols() const;
 
   void rebuild();
+  void spanTitle();
   void applySizes();
   void placeOverlays();
   void followScrolling();

@@ -95,6 +95,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!grid_ || !index.isValid()) return {};
   const std::int32_t row = index.row() + 1;
   const std::int32_t col = index.column() + 1;
+  // The title cell shows the table's title as it is now (a new title or description
+  // shows at once), and the whole of it as a tool tip.
+  if (row == 1 && col == 1 && doc_ && doc_->GridCreated &&
+      (role == Qt::DisplayRole || role == Qt::ToolTipRole)) {
+    return fromUtf8(doc_->Description.empty() ? doc_->Title : doc_->Description);
+  }
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:

@@ -342,7 +342,7 @@ TEST(DataGridViewModel, ATextThatIsNoNumberNorSymbolIsMarkedAsSoonAsItIsTyped) {
     if (!keysForm) {
       EXPECT_FALSE(marked(row, col + 1));
       EXPECT_FALSE(marked(row + 1, col));
-      EXPECT_FALSE(marked(1, 1));
+      EXPECT_FALSE(marked(row, 1));  // a label
     } else {
       t.enter(row, 1, "Elsewhere");  // a key: a text by nature
       EXPECT_FALSE(marked(row, 1));
@@ -369,4 +369,26 @@ TEST(DataGridViewNavigation, ALayoutThatLeavesTheCurrentCellOnALabelMovesItToThe
     QTest::keyClick(t.editor(), Qt::Key_Return);
     EXPECT_EQ(t.grid.text(row, keysForm ? 1 : t.doc.DataCol1), keysForm ? "7" : "7.00");
   }
+}
+
+TEST(DataGridViewModel, TheTitleCellShowsTheTitleAsItIsRunsAcrossEmptyCellsAndTellsItAll) {
+  Table t;
+  t.doc.Title = "Population by region, sex and year, a title far longer than its cell";
+  t.view.refresh();
+  const QModelIndex title = t.main()->model()->index(0, 0);
+  EXPECT_EQ(title.data().toString().toStdString(), t.doc.Title);
+  EXPECT_EQ(title.data(Qt::ToolTipRole).toString().toStdString(), t.doc.Title);
+  t.doc.Description = "People";  // a description goes before the title, and back
+  EXPECT_EQ(title.data().toString(), "People");
+  t.doc.Description.clear();
+  EXPECT_EQ(title.data().toString().toStdString(), t.doc.Title);
+  // It runs to the first cell of row 1 that holds something.
+  int empty = 1;
+  while (empty < t.grid.colCount() && t.grid.isEmpty(1, empty + 1)) ++empty;
+  ASSERT_GT(empty, 1) << gridRows(t.grid, 1, 1, true);
+  EXPECT_EQ(t.main()->columnSpan(0, 0), empty);
+  // A free sheet has no title cell.
+  GridModel sheet;
+  sheet.setGrid(&t.grid);
+  EXPECT_FALSE(sheet.index(0, 0).data(Qt::ToolTipRole).isValid());
 }
