@@ -29,6 +29,7 @@
 #include "editor/ui/frm_create_vq.h"
 #include "editor/ui/recovery_copy.h"
 #include "format/reader.h"
+#include "gui/toolbar_icons.h"
 #include "settings/recent_files.h"
 #include "settings/ui/dlg_options.h"
 #include "settings/ui/frm_default_data.h"
@@ -242,18 +243,18 @@ void MDIForm1::buildToolbar() {
     const char* key;
     const char* tag;
     const char* tip;
-    QStyle::StandardPixmap icon;
+    const char* icon;  // the freedesktop icon name
   };
   const Button buttons[] = {
-      {"MnuFNew", "1", "New VQ-File", QStyle::SP_FileIcon},
-      {"MnuFOpen", "5", "Open VQ-File", QStyle::SP_DialogOpenButton},
-      {"Copy", "2", "Copy", QStyle::SP_FileDialogDetailedView},
-      {"Paste", "3", "Paste", QStyle::SP_FileDialogContentsView},
-      {"Save", "4", "Save VQ-File", QStyle::SP_DialogSaveButton},
-      {"MnuHelp", "8", "Help", QStyle::SP_DialogHelpButton},
+      {"MnuFNew", "1", "New VQ-File", "document-new"},
+      {"MnuFOpen", "5", "Open VQ-File", "document-open"},
+      {"Copy", "2", "Copy", "edit-copy"},
+      {"Paste", "3", "Paste", "edit-paste"},
+      {"Save", "4", "Save VQ-File", "document-save"},
+      {"MnuHelp", "8", "Help", "help-contents"},
   };
   for (const Button& b : buttons) {
-    QAction* action = toolbar_->addAction(style()->standardIcon(b.icon), b.tip);
+    QAction* action = toolbar_->addAction(toolbarIcon(b.icon), b.tip);
     action->setObjectName(b.key);
     action->setData(QString(b.tag));
     action->setToolTip(b.tip);

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QLocale>
@@ -98,6 +100,16 @@ TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
   EXPECT_FALSE(f.visible("Save"));
   f.window->toolbar()->findChild<QAction*>("Save")->trigger();  // nothing to act on
   f.window->toolbar()->findChild<QAction*>("Copy")->trigger();
+  // Every button has an icon of its own (the icon theme's, else the program's drawing).
+  std::vector<QImage> icons;
+  for (const char* name : {"MnuFNew", "MnuFOpen", "Copy", "Paste", "Save", "MnuHelp"}) {
+    const QIcon icon = f.window->toolbar()->findChild<QAction*>(name)->icon();
+    ASSERT_FALSE(icon.isNull()) << name;
+    icons.push_back(icon.pixmap(24, 24).toImage());
+    for (std::size_t other = 0; other + 1 < icons.size(); ++other) {
+      EXPECT_NE(icons[other], icons.back()) << name;
+    }
+  }
 
   // The close box writes the settings file, so the next start finds one.
   EXPECT_TRUE(f.window->close());
