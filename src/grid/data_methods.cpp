@@ -125,6 +125,76 @@ Block DataArea(const VexaMess& doc, const CellGrid& grid) {
   return {doc.DataRow1, doc.DataCol1, lastRow(grid), lastCol(grid)};
 }
 
+namespace {
+
+// The spans of a side's variables: a value of variable k covers the product of the value
+// counts of the variables after it.
+std::vector<std::int64_t> sideSpans(const DimensionDataColl& side) {
+  std::vector<std::int64_t> spans(static_cast<std::size_t>(side.Count()), 1);
+  for (std::int32_t k = side.Count() - 1; k >= 1; --k) {
+    spans[static_cast<std::size_t>(k - 1)] =
+        spans[static_cast<std::size_t>(k)] * std::max(1, side.Item(k + 1)->ValueCode.Count());
+  }
+  return spans;
+}
+
+bool addressSide(const DimensionDataColl& side, std::int64_t offset, CellAddress& address) {
+  const std::vector<std::int64_t> spans = sideSpans(side);
+  for (std::int32_t k = 1; k <= side.Count(); ++k) {
+    const DimensionRef variable = side.Item(k);
+    const std::int64_t index = offset / spans[static_cast<std::size_t>(k - 1)];
+    offset %= spans[static_cast<std::size_t>(k - 1)];
+    if (index >= variable->ValueCode.Count()) return false;
+    address.values.emplace_back(variable.get(),
+                                variable->ValueCode.Item(static_cast<std::int32_t>(index) + 1).get());
+  }
+  return true;
+}
+
+// The offset along a side of the values of address; -1 when one is gone.
+std::int64_t findSide(const DimensionDataColl& side, const CellAddress& address) {
+  const std::vector<std::int64_t> spans = sideSpans(side);
+  std::int64_t offset = 0;
+  for (std::int32_t k = 1; k <= side.Count(); ++k) {
+    const DimensionRef variable = side.Item(k);
+    const auto known = std::find_if(address.values.begin(), address.values.end(),
+                                    [&](const auto& v) { return v.first == variable.get(); });
+    if (known == address.values.end()) continue;  // a new variable: its first value
+    std::int32_t index = -1;
+    for (std::int32_t i = 1; i <= variable->ValueCode.Count(); ++i) {
+      if (variable->ValueCode.Item(i).get() == known->second) index = i - 1;
+    }
+    if (index < 0) return -1;
+    offset += index * spans[static_cast<std::size_t>(k - 1)];
+  }
+  return offset;
+}
+
+}  // namespace
+
+CellAddress AddressOf(const VexaMess& doc, std::int32_t row, std::int32_t col) {
+  CellAddress address;
+  if (!doc.GridCreated || doc.FileWithKeys || row < doc.DataRow1 || col < doc.DataCol1) {
+    return address;
+  }
+  if (!addressSide(doc.colStub, row - doc.DataRow1, address) ||
+      !addressSide(doc.colHeading, col - doc.DataCol1, address)) {
+    address.values.clear();
+  }
+  return address;
+}
+
+bool FindAddress(const VexaMess& doc, const CellAddress& address, std::int32_t& row,
+                 std::int32_t& col) {
+  if (address.empty() || !doc.GridCreated || doc.FileWithKeys) return false;
+  const std::int64_t down = findSide(doc.colStub, address);
+  const std::int64_t across = findSide(doc.colHeading, address);
+  if (down < 0 || across < 0) return false;
+  row = doc.DataRow1 + static_cast<std::int32_t>(down);
+  col = doc.DataCol1 + static_cast<std::int32_t>(across);
+  return true;
+}
+
 void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid) {
   if (!doc.GridCreated) return;
   Block data = DataArea(doc, grid);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "grid/cell_grid.h"
@@ -57,6 +58,19 @@ std::vector<Block> ValueCells(const VexaMess& doc, const CellGrid& grid,
 
 // The data cells: from (DataRow1, DataCol1) to the grid's last row and column.
 Block DataArea(const VexaMess& doc, const CellGrid& grid);
+
+// A data cell of the normal form named by what it stands for: the value of every variable
+// (the objects themselves, so that a cell is found again after values or variables were
+// added, removed or reordered). Empty for a cell that is no data cell.
+struct CellAddress {
+  std::vector<std::pair<const DimensionData*, const ValueAndCode*>> values;
+  bool empty() const { return values.empty(); }
+};
+CellAddress AddressOf(const VexaMess& doc, std::int32_t row, std::int32_t col);
+// Where the cell of address stands in the grid laid out now: a variable that is new goes to
+// its first value. False when a value of the address is gone or the grid is not laid out.
+bool FindAddress(const VexaMess& doc, const CellAddress& address, std::int32_t& row,
+                 std::int32_t& col);
 
 // Keeps the current cell on a data cell of a laid-out grid (in the keys form, a key cell
 // too): when a new layout left it on a label (or outside the grid), it goes to the first

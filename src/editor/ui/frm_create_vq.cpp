@@ -289,9 +289,19 @@ QUndoStack* frmCreateVq::undoStack() const {
 }
 
 void frmCreateVq::push(std::unique_ptr<Command> command) {
+  // The current data cell is found again by its values after a step that lays the grid
+  // out anew (a value or variable added, removed or moved).
+  const CellAddress current = AddressOf(doc_, grid_.currentRow(), grid_.currentCol());
   // Every step brings the grid in step with the table as part of itself, so that the
   // grid and its layout change only inside the history.
-  if (!history_->push(settled(std::move(command), doc_, grid_, ctx_.ShowCodes))) {
+  const bool kept = history_->push(settled(std::move(command), doc_, grid_, ctx_.ShowCodes));
+  std::int32_t row = 0, col = 0;
+  if (FindAddress(doc_, current, row, col) && grid_.contains(row, col) &&
+      (row != grid_.currentRow() || col != grid_.currentCol())) {
+    grid_.setCurrent(row, col);
+    grid_.setSelection(Block{row, col, row, col});
+  }
+  if (!kept) {
     ctx_.prompt->message(
         "The table is too large to keep a copy for undoing this step. It cannot be undone, "
         "and the steps before it can no longer be undone either.",

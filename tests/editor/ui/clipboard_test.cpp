@@ -19,6 +19,7 @@
 #include <QUndoStack>
 
 #include "editor/ui/data_grid_view.h"
+#include "editor/variable_commands.h"
 #include "support/editor_window_frame.h"
 #include "support/tables.h"
 
@@ -332,4 +333,25 @@ TEST(Clipboard, CtrlCAndCtrlVRunTheMenusCopyAndPasteInEveryGrid) {
   emit w.editor->editMenu()->aboutToHide();
   QTest::keyClick(data, Qt::Key_C, Qt::ControlModifier);
   EXPECT_TRUE(w.action("MnuECopy")->isEnabled());
+}
+
+TEST(EditorWindowLayout, AStepThatLaysTheGridOutAnewKeepsTheCurrentCellOnItsValues) {
+  Window w;
+  // South, women, 2021: data row 3 + (1 * 2 + 1), column 3 + 1.
+  w.dataGrid(6, 4, 6, 4);
+  ASSERT_EQ(w.grid().currentRow(), 6);
+  // A stub variable added at the end splits every row: the cell moves with its values.
+  w.editor->push(std::make_unique<AddVariableCommand>(
+      w.editor->document(), w.grid(), 0, *test::variableWith({"young", "old"}, "age"), false));
+  w.editor->refreshDataGrid();
+  const VexaMess& doc = w.editor->document();
+  EXPECT_EQ(w.grid().currentRow(), doc.DataRow1 + 6);
+  EXPECT_EQ(w.grid().currentCol(), doc.DataCol1 + 1);
+  const QModelIndex shown = w.editor->SprData()->mainView()->currentIndex();
+  EXPECT_EQ(shown.row() + 1, doc.DataRow1 + 6);
+  EXPECT_EQ(shown.column() + 1, doc.DataCol1 + 1);
+  // Its undo puts the grid back; the current cell stays on the data.
+  w.editor->undoStack()->undo();
+  EXPECT_GE(w.grid().currentRow(), w.editor->document().DataRow1);
+  EXPECT_GE(w.grid().currentCol(), w.editor->document().DataCol1);
 }
