@@ -9,6 +9,7 @@
 #include "editor/ui/editor_context.h"
 #include "format/recovery.h"
 #include "grid/cell_grid.h"
+#include "grid/data_methods.h"
 #include "gui/app_context.h"
 #include "import/text_import.h"
 #include "model/vexa_mess.h"
@@ -132,6 +133,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   void setCaption(const QString& name);
   // Shows the Edit menu's table items that the current page and the table call for.
   void arrangeEditMenu();
+  // Makes the data cell of current's values the current cell, when it is still there.
+  void followCurrent(const CellAddress& current);
   void rebuildWindowList();
   // "Create table from Acces-table"; with data in the grid the menus and the structure
   // controls change.
@@ -143,6 +146,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   CellGrid grid_;
   UndoHistory* history_ = nullptr;
   int lastPage_ = -1;
+  CellAddress restoring_;  // the current cell's values before an undo or redo
   bool loading_ = false;  // a file is being read: the window must not go meanwhile
 
   QTabWidget* tabs_ = nullptr;

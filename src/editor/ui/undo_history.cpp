@@ -15,10 +15,14 @@ class UndoHistory::Step : public QUndoCommand {
   }
 
   void redo() override {
-    if (!history_.rebuilding_) command_->redo();
+    if (history_.rebuilding_) return;
+    if (!history_.pushing_ && history_.beforeRestore) history_.beforeRestore();
+    command_->redo();
   }
   void undo() override {
-    if (!history_.rebuilding_) command_->undo();
+    if (history_.rebuilding_) return;
+    if (history_.beforeRestore) history_.beforeRestore();
+    command_->undo();
   }
   int id() const override { return command_->id(); }
   bool mergeWith(const QUndoCommand* other) override {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <cstddef>
 #include <memory>
 
@@ -29,6 +30,9 @@ class UndoHistory : public QObject {
   bool push(std::unique_ptr<Command> command);
   // Bytes the kept commands hold.
   std::size_t bytes() const;
+
+  // Called just before an undo or redo changes the table (the window notes what it shows).
+  std::function<void()> beforeRestore;
 
  signals:
   // An undo or redo changed the table (not a push: its caller knows what it did).

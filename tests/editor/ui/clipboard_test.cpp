@@ -350,8 +350,11 @@ TEST(EditorWindowLayout, AStepThatLaysTheGridOutAnewKeepsTheCurrentCellOnItsValu
   const QModelIndex shown = w.editor->SprData()->mainView()->currentIndex();
   EXPECT_EQ(shown.row() + 1, doc.DataRow1 + 6);
   EXPECT_EQ(shown.column() + 1, doc.DataCol1 + 1);
-  // Its undo puts the grid back; the current cell stays on the data.
+  // Its undo and redo move it back and forth with the layout.
   w.editor->undoStack()->undo();
-  EXPECT_GE(w.grid().currentRow(), w.editor->document().DataRow1);
-  EXPECT_GE(w.grid().currentCol(), w.editor->document().DataCol1);
+  EXPECT_EQ(w.grid().currentRow(), 6);
+  EXPECT_EQ(w.grid().currentCol(), 4);
+  w.editor->undoStack()->redo();
+  EXPECT_EQ(w.grid().currentRow(), doc.DataRow1 + 6);
+  EXPECT_EQ(w.grid().currentCol(), doc.DataCol1 + 1);
 }
