@@ -22,6 +22,7 @@
 #include "editor/settled_step.h"
 #include "editor/ui/clipboard_flow.h"
 #include "editor/ui/data_grid_view.h"
+#include "editor/ui/edit_menu.h"
 #include "editor/ui/dialogs/dlg_fill_empty.h"
 #include "editor/ui/editor_host.h"
 #include "editor/ui/import_flow.h"
@@ -50,21 +51,8 @@ constexpr const char* kPageCaptions[] = {
     "Bas&ic structure", "V&ariables", "&Contents",       "&Data", "Foot&notes",
     "Va&lueNotes",      "CellN&otes", "Actual &VQ-File", "&Test", "&Work sheet"};
 
-// Commands whose work arrives later carry this property and stay disabled whatever
-// the page rules say.
-constexpr const char* kPending = "zendraPending";
-
-void setEnabledIfReady(QAction* action, bool enabled) {
-  action->setEnabled(enabled && !action->property(kPending).toBool());
-}
-
-QAction* menuItem(QMenu* menu, const char* name, const char* text, bool pending = false) {
-  QAction* action = addMenuItem(menu, name, text);
-  if (pending) {
-    action->setProperty(kPending, true);
-    action->setEnabled(false);
-  }
-  return action;
+QAction* menuItem(QMenu* menu, const char* name, const char* text) {
+  return addMenuItem(menu, name, text);
 }
 
 // A failure to reach or write the chosen path: the user is asked for another folder.
@@ -185,51 +173,20 @@ void frmCreateVq::buildMenus() {
   connect(menuItem(file, "MnuFExit", "E&xit"), &QAction::triggered, this,
           [this] { host_.exitProgram(); });
 
-  editMenu_ = new QMenu("&Edit", this);
-  QMenu* edit = editMenu_;
-  edit->setObjectName("mnuEdit");
-  // Undo and Redo act on the active window's history (the frame's undo group).
-  edit->addAction(host_.undoAction());
-  edit->addAction(host_.redoAction());
-  edit->addSeparator();
-  mnuECopy_ = menuItem(edit, "MnuECopy", "&Copy");
-  mnuEPaste_ = menuItem(edit, "MnuEPaste", "&Paste");
-  connect(mnuECopy_, &QAction::triggered, this, &frmCreateVq::DoCopy);
-  connect(mnuEPaste_, &QAction::triggered, this, &frmCreateVq::DoPaste);
-  // Ctrl+C and Ctrl+V run the same Copy and Paste wherever the focus is in this window (a
-  // text box takes its own keys first, which copy and paste alike): the grids' block rules
-  // and questions, one undo step. The items are off only while the menu shows them off.
-  mnuECopy_->setShortcut(QKeySequence::Copy);
-  mnuEPaste_->setShortcut(QKeySequence::Paste);
-  for (QAction* action : {mnuECopy_, mnuEPaste_}) {
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(action);
-  }
-  // Every item is worked out from the table as it is when the menu opens (a step, an undo
-  // or a redo may have changed what it offers since the page showed).
-  connect(edit, &QMenu::aboutToShow, this, [this] {
-    arrangeEditMenu();
-    mnuECopy_->setEnabled(clipboard_->canCopy());
-    mnuEPaste_->setEnabled(clipboard_->canPaste());
-  });
-  connect(edit, &QMenu::aboutToHide, this, [this] {
-    mnuECopy_->setEnabled(true);
-    mnuEPaste_->setEnabled(true);
-  });
-  mnuClearAllData_ = menuItem(edit, "mnuClearAllData", "&Clear all data");
-  connect(mnuClearAllData_, &QAction::triggered, this, &frmCreateVq::clearAllData);
-  mnuFillEmpty_ = menuItem(edit, "mnuFillEmpty", "Fill empty cells");
-  connect(mnuFillEmpty_, &QAction::triggered, this, &frmCreateVq::fillEmptyCells);
-  sepDeleteRow_ = edit->addSeparator();
-  mnuDeleteRow_ = menuItem(edit, "mnuDeleteRow", "Delete current row");
-  connect(mnuDeleteRow_, &QAction::triggered, this, &frmCreateVq::deleteCurrentRow);
-  sepImport_ = edit->addSeparator();
-  mnuLoadFromCSV_ = menuItem(edit, "mnuLoadFromCSV", "Load data from .txt-file (csv)");
-  connect(mnuLoadFromCSV_, &QAction::triggered, this, [this] { import_->loadFromCsv(); });
-  mnuCreateFromMDB_ = menuItem(edit, "mnuCreateFromMDB", "Create table from Acces-table");
-  connect(mnuCreateFromMDB_, &QAction::triggered, this, &frmCreateVq::createFromMdb);
-  mnuConvertToKEys_ = menuItem(edit, "mnuConvertToKEys", "Convert to Keys format");
-  connect(mnuConvertToKEys_, &QAction::triggered, this, &frmCreateVq::convertToKeys);
+  EditMenu::Commands commands;
+  commands.copy = [this] { DoCopy(); };
+  commands.paste = [this] { DoPaste(); };
+  commands.clearAllData = [this] { clearAllData(); };
+  commands.fillEmpty = [this] { fillEmptyCells(); };
+  commands.deleteRow = [this] { deleteCurrentRow(); };
+  commands.loadFromCsv = [this] { import_->loadFromCsv(); };
+  commands.createFromMdb = [this] { createFromMdb(); };
+  commands.convertToKeys = [this] { convertToKeys(); };
+  commands.canCopy = [this] { return clipboard_->canCopy(); };
+  commands.canPaste = [this] { return clipboard_->canPaste(); };
+  commands.onDataPage = [this] { return tabs_->currentIndex() == Data; };
+  edit_ = new EditMenu(*this, host_, doc_, *mnuGetExternal_, std::move(commands));
+  QMenu* edit = edit_->menu();
 
   auto* view = new QMenu("&View", this);
   view->setObjectName("mnuView");
@@ -283,6 +240,10 @@ void frmCreateVq::rebuildWindowList() {
       if (sub) area->setActiveSubWindow(sub);
     });
   }
+}
+
+QMenu* frmCreateVq::editMenu() const {
+  return edit_->menu();
 }
 
 DataGridView* frmCreateVq::SprData() const {
@@ -657,36 +618,7 @@ void frmCreateVq::onPageChanged(int index) {
 }
 
 void frmCreateVq::arrangeEditMenu() {
-  for (QAction* a :
-       {mnuFillEmpty_, mnuClearAllData_, mnuGetExternal_, mnuCreateFromMDB_, mnuLoadFromCSV_,
-        mnuConvertToKEys_, mnuDeleteRow_, sepImport_, sepDeleteRow_}) {
-    a->setVisible(false);
-  }
-  if (tabs_->currentIndex() != Data) return;
-
-  mnuFillEmpty_->setVisible(true);
-  // The import wizard is offered on this page, for a table whose variables are complete.
-  mnuGetExternal_->setVisible(true);
-  if (!StructureComplete(doc_)) {
-    setEnabledIfReady(mnuGetExternal_, false);
-    return;
-  }
-  if (doc_.GridHasData) {
-    if (doc_.FileWithKeys) {
-      mnuDeleteRow_->setVisible(true);
-      sepDeleteRow_->setVisible(true);
-    } else {
-      mnuConvertToKEys_->setVisible(true);
-    }
-  } else {
-    mnuCreateFromMDB_->setVisible(true);
-  }
-  sepImport_->setVisible(true);
-  mnuLoadFromCSV_->setVisible(true);
-  setEnabledIfReady(mnuLoadFromCSV_, true);
-  mnuClearAllData_->setVisible(true);
-  setEnabledIfReady(mnuClearAllData_, true);
-  setEnabledIfReady(mnuGetExternal_, true);
+  edit_->arrange();
 }
 
 void frmCreateVq::createFromMdb() {

@@ -21,6 +21,8 @@ class QUndoStack;
 
 namespace zendra {
 
+class EditMenu;
+
 class BasicStructurePage;
 class ClipboardFlow;
 class DataGridView;
@@ -92,7 +94,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   WriteOptions writeOptions() const override;
   void refreshDataGrid() override;
   void sortKeysRows() override;
-  QMenu* editMenu() const override { return editMenu_; }
+  QMenu* editMenu() const override;
 
   DataGridView* SprData() const;
   QTabWidget* tabs() const { return tabs_; }
@@ -156,20 +158,10 @@ class frmCreateVq : public QWidget, public EditorContext {
   WorkSheetPage* workPage_ = nullptr;
 
   QList<QMenu*> menus_;
-  QMenu* editMenu_ = nullptr;
+  EditMenu* edit_ = nullptr;
   QMenu* windowsMenu_ = nullptr;
-  QAction* mnuECopy_ = nullptr;
-  QAction* mnuEPaste_ = nullptr;
   QAction* mnuShowValues_ = nullptr;
   QAction* mnuShowCodes_ = nullptr;
-  QAction* mnuClearAllData_ = nullptr;
-  QAction* mnuFillEmpty_ = nullptr;
-  QAction* mnuDeleteRow_ = nullptr;
-  QAction* sepDeleteRow_ = nullptr;
-  QAction* sepImport_ = nullptr;
-  QAction* mnuLoadFromCSV_ = nullptr;
-  QAction* mnuCreateFromMDB_ = nullptr;
-  QAction* mnuConvertToKEys_ = nullptr;
   QAction* mnuGetExternal_ = nullptr;
   std::unique_ptr<ImportFlow> import_;
   std::unique_ptr<ClipboardFlow> clipboard_;
