@@ -32,6 +32,7 @@
 #include "gui/frm_progress.h"
 #include "gui/shipped_data.h"
 #include "settings/ui/dlg_options.h"
+#include "gui/toolbar_icons.h"
 #include "support/editor_window_frame.h"
 #include "support/scripted_file_chooser.h"
 #include "support/tables.h"
@@ -100,12 +101,17 @@ TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
   EXPECT_FALSE(f.visible("Save"));
   f.window->toolbar()->findChild<QAction*>("Save")->trigger();  // nothing to act on
   f.window->toolbar()->findChild<QAction*>("Copy")->trigger();
-  // Every button has an icon of its own (the icon theme's, else the program's drawing).
+  // Every button has the standard icon of what it does (the icon theme's, else the
+  // program's drawing), each its own.
   std::vector<QImage> icons;
-  for (const char* name : {"MnuFNew", "MnuFOpen", "Copy", "Paste", "Save", "MnuHelp"}) {
+  for (const auto& [name, standard] : {std::pair{"MnuFNew", "document-new"},
+                                       {"MnuFOpen", "document-open"}, {"Copy", "edit-copy"},
+                                       {"Paste", "edit-paste"}, {"Save", "document-save"},
+                                       {"MnuHelp", "help-contents"}}) {
     const QIcon icon = f.window->toolbar()->findChild<QAction*>(name)->icon();
     ASSERT_FALSE(icon.isNull()) << name;
     icons.push_back(icon.pixmap(24, 24).toImage());
+    EXPECT_EQ(icons.back(), toolbarIcon(standard).pixmap(24, 24).toImage()) << name;
     for (std::size_t other = 0; other + 1 < icons.size(); ++other) {
       EXPECT_NE(icons[other], icons.back()) << name;
     }
