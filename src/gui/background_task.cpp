@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -104,8 +105,14 @@ void RunInBackground(QWidget* parent, Prompt& questions, const QString& caption,
   QEventLoop loop;
   std::atomic<bool> done{false};
   QApplication::setOverrideCursor(Qt::BusyCursor);
+  // What the work throws reaches the caller as from a call on its own thread.
+  std::exception_ptr thrown;
   std::thread worker([&] {
-    work(prompt);
+    try {
+      work(prompt);
+    } catch (...) {
+      thrown = std::current_exception();
+    }
     done.store(true);
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
@@ -130,6 +137,7 @@ void RunInBackground(QWidget* parent, Prompt& questions, const QString& caption,
   look.stop();
   window.close();
   QApplication::restoreOverrideCursor();
+  if (thrown) std::rethrow_exception(thrown);
 }
 
 DbResult RunOnDatabase(QWidget* parent, Prompt& questions, clsAnyDatabase& db,
