@@ -12,9 +12,6 @@
 namespace zendra {
 namespace {
 
-std::string describe(const std::string& what, const std::filesystem::path& path, int err) {
-  return what + " " + path.string() + ": " + std::strerror(err);
-}
 
 // Writes all of bytes to fd, going on after short writes and interruptions.
 bool writeAll(int fd, std::string_view bytes) {
@@ -49,7 +46,7 @@ FileBytes readFileBytes(const std::filesystem::path& path) {
     const int err = errno;
     result.status =
         (err == ENOENT || err == ENOTDIR) ? FileBytes::Status::Missing : FileBytes::Status::Failed;
-    result.error = describe("Cannot open", path, err);
+    result.error = describeFileError("Cannot open", path, err);
     return result;
   }
   struct stat info {};
@@ -63,7 +60,7 @@ FileBytes readFileBytes(const std::filesystem::path& path) {
     if (n < 0) {
       if (errno == EINTR) continue;
       result.status = FileBytes::Status::Failed;
-      result.error = describe("Cannot read", path, errno);
+      result.error = describeFileError("Cannot read", path, errno);
       result.bytes.clear();
       ::close(fd);
       return result;
@@ -73,6 +70,10 @@ FileBytes readFileBytes(const std::filesystem::path& path) {
   ::close(fd);
   result.status = FileBytes::Status::Ok;
   return result;
+}
+
+std::string describeFileError(const std::string& what, const std::filesystem::path& path, int err) {
+  return what + " " + path.string() + ": " + std::strerror(err);
 }
 
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
@@ -112,14 +113,14 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
   if (replacing && ::access(path.c_str(), W_OK) != 0) {
     // A file the user may not write is not replaced behind its back.
     const int err = errno;
-    error = describe("Cannot write", path, err);
+    error = describeFileError("Cannot write", path, err);
     return failed(err);
   }
   std::string tempName;
   const int fd = createTemporary(path, replacing ? (old.st_mode & 07777) : 0666, tempName);
   if (fd < 0) {
     const int err = errno;
-    error = describe("Cannot create a temporary file beside", path, err);
+    error = describeFileError("Cannot create a temporary file beside", path, err);
     return failed(err);
   }
   if (replacing) ::fchmod(fd, old.st_mode & 07777);
@@ -129,13 +130,13 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
   const bool closed = ::close(fd) == 0;
   if (!written || !closed) {
     const int err = written ? errno : writeErr;
-    error = describe("Cannot write", path, err);
+    error = describeFileError("Cannot write", path, err);
     ::unlink(tempName.c_str());
     return failed(err);
   }
   if (::rename(tempName.c_str(), path.c_str()) != 0) {
     const int err = errno;
-    error = describe("Cannot replace", path, err);
+    error = describeFileError("Cannot replace", path, err);
     ::unlink(tempName.c_str());
     return failed(err);
   }

@@ -18,6 +18,9 @@ struct FileBytes {
   std::string error;  // a sentence naming the path and the cause, when not Ok
 };
 
+// "WHAT PATH: " and the system's reason for err, the sentence every file failure is told in.
+std::string describeFileError(const std::string& what, const std::filesystem::path& path, int err);
+
 // Reads a whole file into memory.
 FileBytes readFileBytes(const std::filesystem::path& path);
 

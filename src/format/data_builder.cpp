@@ -1,8 +1,5 @@
 #include "format/data_builder.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "grid/numeric.h"
 
 namespace zendra {
@@ -82,7 +79,8 @@ bool InvalidCellText(const CellGrid& grid, std::int32_t row, std::int32_t col) {
   if (grid.kind(row, col) != CellKind::Text) return false;
   const std::string_view text = trimBlanks(grid.storedText(row, col));
   if (text.empty() || isNumeric(text, ".") || isNumeric(text, grid.decimalChar())) return false;
-  return std::find(std::begin(kSymbols), std::end(kSymbols), text) == std::end(kSymbols);
+  DataCheck ignored;
+  return !CheckSymbol(text, ignored);
 }
 
 std::string BuildDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/file_io.h"
 #include "encoding/utf8.h"
 #include "model/prompt.h"
 
@@ -46,14 +47,14 @@ bool readWholeFile(const std::string& fileName, std::string& out, std::string& e
   out.clear();
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    error = "Cannot read " + fileName + ": " + std::strerror(errno);
+    error = describeFileError("Cannot read", fileName, errno);
     return false;
   }
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (!ok) {
-    error = "Cannot read " + fileName + ": " +
-            (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "it is not a regular file");
+    error = S_ISDIR(st.st_mode) ? describeFileError("Cannot read", fileName, EISDIR)
+                                : "Cannot read " + fileName + ": it is not a regular file";
   } else {
     // One byte more than the size, so that the read that meets the end needs no growth.
     out.resize(static_cast<std::size_t>(st.st_size) + 1);
@@ -64,7 +65,7 @@ bool readWholeFile(const std::string& fileName, std::string& out, std::string& e
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         ok = n == 0;
-        if (!ok) error = "Cannot read " + fileName + ": " + std::strerror(errno);
+        if (!ok) error = describeFileError("Cannot read", fileName, errno);
         break;
       }
       got += static_cast<std::size_t>(n);

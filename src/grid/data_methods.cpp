@@ -195,8 +195,16 @@ bool FindAddress(const VexaMess& doc, const CellAddress& address, std::int32_t& 
   return true;
 }
 
-void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid) {
+void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid, const CellAddress& was) {
   if (!doc.GridCreated) return;
+  std::int32_t foundRow = 0, foundCol = 0;
+  if (FindAddress(doc, was, foundRow, foundCol) && grid.contains(foundRow, foundCol)) {
+    if (foundRow != grid.currentRow() || foundCol != grid.currentCol()) {
+      grid.setCurrent(foundRow, foundCol);
+      grid.setSelection(Block{foundRow, foundCol, foundRow, foundCol});
+    }
+    return;
+  }
   Block data = DataArea(doc, grid);
   // The keys form's key columns are typed into as well.
   if (doc.FileWithKeys) data.col1 = 1;

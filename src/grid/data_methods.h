@@ -73,9 +73,10 @@ bool FindAddress(const VexaMess& doc, const CellAddress& address, std::int32_t& 
                  std::int32_t& col);
 
 // Keeps the current cell on a data cell of a laid-out grid (in the keys form, a key cell
-// too): when a new layout left it on a label (or outside the grid), it goes to the first
-// data cell and the selection to that cell; typing then always reaches the table.
-void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid);
+// too): the cell of the values it had (was, taken before a new layout) when they are still
+// there, else the cell it is on when that is a data cell, else the first data cell. The
+// selection becomes that one cell when it moves; typing then always reaches the table.
+void KeepCurrentOnData(const VexaMess& doc, CellGrid& grid, const CellAddress& was = {});
 
 // Gives every data cell SaveDecimals decimals and sets GridDecimals to SaveDecimals.
 void SetCellDecimals(VexaMess& doc, CellGrid& grid);

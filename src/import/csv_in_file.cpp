@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/file_io.h"
 #include "encoding/codepage.h"
 
 namespace zendra {
@@ -24,10 +25,6 @@ std::string trimSpaces(std::string_view s) {
 
 bool isLineEnd(char c) {
   return c == '\r' || c == '\n';
-}
-
-std::string describe(const char* what, const std::string& path, int err) {
-  return std::string(what) + " " + path + ": " + std::strerror(err);
 }
 
 // Reads up to n bytes, going on after interruptions; -1 (errno set) on failure.
@@ -113,7 +110,7 @@ bool CSVInFile::load() {
   if (fd < 0) {
     const int err = errno;
     CSVClose();
-    fail(8, describe("Cannot open", FileName, err));
+    fail(8, describeFileError("Cannot open", FileName, err));
     return false;
   }
   file_ = Descriptor(fd);
@@ -140,7 +137,7 @@ bool CSVInFile::checkEncoding() {
     buffer_.resize(kept + chunk);
     const ssize_t got = readSome(file_.get(), buffer_.data() + kept, chunk);
     if (got < 0) {
-      fail(8, describe("Cannot read", FileName, errno));
+      fail(8, describeFileError("Cannot read", FileName, errno));
       return false;
     }
     const std::size_t have = kept + static_cast<std::size_t>(got);
@@ -174,7 +171,7 @@ bool CSVInFile::toFirstLine() {
   position_ = 0;
   atEnd_ = false;
   if (::lseek(file_.get(), 0, SEEK_SET) < 0) {
-    fail(8, describe("Cannot read", FileName, errno));
+    fail(8, describeFileError("Cannot read", FileName, errno));
     return false;
   }
   while (buffer_.size() < kBom.size() && !atEnd_) {
@@ -204,7 +201,7 @@ bool CSVInFile::fill() {
   if (got < 0) {
     buffer_.clear();
     atEnd_ = true;
-    fail(8, describe("Cannot read", FileName, err));
+    fail(8, describeFileError("Cannot read", FileName, err));
     return false;
   }
   buffer_.resize(have + static_cast<std::size_t>(got));

@@ -101,7 +101,7 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
     restoring_ = AddressOf(doc_, grid_.currentRow(), grid_.currentCol());
   };
   connect(history_, &UndoHistory::tableRestored, this, [this] {
-    followCurrent(restoring_);
+    KeepCurrentOnData(doc_, grid_, restoring_);
     // A grid put back from before a change of the view carries the other labels.
     if (doc_.GridCreated) {
       WriteStubLabels(doc_, grid_, ctx_.ShowCodes);
@@ -261,21 +261,12 @@ void frmCreateVq::push(std::unique_ptr<Command> command) {
   // Every step brings the grid in step with the table as part of itself, so that the
   // grid and its layout change only inside the history.
   const bool kept = history_->push(settled(std::move(command), doc_, grid_, ctx_.ShowCodes));
-  followCurrent(current);
+  KeepCurrentOnData(doc_, grid_, current);
   if (!kept) {
     ctx_.prompt->message(
         "The table is too large to keep a copy for undoing this step. It cannot be undone, "
         "and the steps before it can no longer be undone either.",
         kProgramTitle, Prompt::Icon::Information);
-  }
-}
-
-void frmCreateVq::followCurrent(const CellAddress& current) {
-  std::int32_t row = 0, col = 0;
-  if (FindAddress(doc_, current, row, col) && grid_.contains(row, col) &&
-      (row != grid_.currentRow() || col != grid_.currentCol())) {
-    grid_.setCurrent(row, col);
-    grid_.setSelection(Block{row, col, row, col});
   }
 }
 

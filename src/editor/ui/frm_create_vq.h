@@ -135,8 +135,6 @@ class frmCreateVq : public QWidget, public EditorContext {
   void setCaption(const QString& name);
   // Shows the Edit menu's table items that the current page and the table call for.
   void arrangeEditMenu();
-  // Makes the data cell of current's values the current cell, when it is still there.
-  void followCurrent(const CellAddress& current);
   void rebuildWindowList();
   // "Create table from Acces-table"; with data in the grid the menus and the structure
   // controls change.

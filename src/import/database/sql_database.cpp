@@ -99,14 +99,28 @@ std::string upper(const char* text) {
   return out;
 }
 
-DbValue::Kind kindOfDeclared(const char* declared) {
+// What a declared column type holds: "boolean", "date", "integer", "text", "real" or
+// "other" (SQLite's affinity rules, with Access's YESNO and the date and time types).
+std::string declaredTypeName(const char* declared) {
   const std::string type = upper(declared);
-  if (type.find("BOOL") != std::string::npos || type == "BIT" || type == "YESNO") {
-    return DbValue::Kind::Boolean;
+  auto has = [&type](const char* part) { return type.find(part) != std::string::npos; };
+  if (has("BOOL") || type == "BIT" || type == "YESNO") return "boolean";
+  if (has("DATE") || has("TIME")) return "date";
+  if (has("INT")) return "integer";
+  if (has("CHAR") || has("CLOB") || has("TEXT")) return "text";
+  if (has("REAL") || has("FLOA") || has("DOUB") || has("NUMERIC") || has("DECIMAL") ||
+      has("MONEY") || has("CURRENCY")) {
+    return "real";
   }
-  if (type.find("DATE") != std::string::npos || type.find("TIME") != std::string::npos) {
-    return DbValue::Kind::Date;
-  }
+  return "other";
+}
+
+// What a column's values become: booleans and dates by their declared type, the rest as
+// SQLite gives them.
+DbValue::Kind kindOfDeclared(const char* declared) {
+  const std::string name = declaredTypeName(declared);
+  if (name == "boolean") return DbValue::Kind::Boolean;
+  if (name == "date") return DbValue::Kind::Date;
   return DbValue::Kind::Text;
 }
 
@@ -518,17 +532,7 @@ void SqlDatabase::SelectView(std::int32_t position) {
 
 std::string SqlDatabase::FieldType(std::int32_t position) const {
   if (position < 0 || position >= static_cast<std::int32_t>(declared_.size())) return {};
-  const std::string type = upper(declared_[static_cast<std::size_t>(position)].c_str());
-  auto has = [&type](const char* part) { return type.find(part) != std::string::npos; };
-  if (has("BOOL") || type == "BIT" || type == "YESNO") return "boolean";
-  if (has("DATE") || has("TIME")) return "date";
-  if (has("INT")) return "integer";
-  if (has("CHAR") || has("CLOB") || has("TEXT")) return "text";
-  if (has("REAL") || has("FLOA") || has("DOUB") || has("NUMERIC") || has("DECIMAL") ||
-      has("MONEY") || has("CURRENCY")) {
-    return "real";
-  }
-  return "other";
+  return declaredTypeName(declared_[static_cast<std::size_t>(position)].c_str());
 }
 
 std::vector<DbField> SqlDatabase::tableFields(std::size_t index) {

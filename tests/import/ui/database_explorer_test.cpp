@@ -29,6 +29,7 @@
 #include "model/vexa_mess.h"
 #include "support/editor_window_frame.h"
 #include "support/list_actions.h"
+#include "support/scoped_env.h"
 #include "support/tables.h"
 
 using namespace zendra;
@@ -474,14 +475,8 @@ struct CancelWhenShown {
 
 // Runs the Access reader stand-in that never answers while it lives.
 struct HangingReader {
-  HangingReader() {
-    ::setenv("ZENDRA_MDB_READER", ZENDRA_MISBEHAVING_READER, 1);
-    ::setenv("ZENDRA_FAKE_READER", "hang", 1);
-  }
-  ~HangingReader() {
-    ::unsetenv("ZENDRA_MDB_READER");
-    ::unsetenv("ZENDRA_FAKE_READER");
-  }
+  test::ScopedEnv reader{"ZENDRA_MDB_READER", ZENDRA_MISBEHAVING_READER};
+  test::ScopedEnv mode{"ZENDRA_FAKE_READER", "hang"};
 };
 
 double secondsSince(std::chrono::steady_clock::time_point start) {

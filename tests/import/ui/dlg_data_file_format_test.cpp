@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <functional>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -274,80 +275,81 @@ TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard
   EXPECT_EQ(sample.section('\n', 0, 0).toStdString(), "North;\xC3\x83\xE2\x80\xA6;1");
 }
 
-TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
-  EditorWindowFrame frame;
-  frmCreateVq* editor = frame.openText(
-      "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
-      "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
-      "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
-      "DATA=\r\n1 2 3 4;\r\n");
-  ASSERT_NE(editor, nullptr);
-  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-  // Value first, then the heading code, then the stub code.
-  frame.files.script(QString::fromStdString(
-      frame.home.write("in.txt", "12.5;women;02\r\n7.5;men;01\r\n3;men;99\r\n").string()));
+namespace {
+
+// A region (with codes) by sex table on its Data page, and "Get data from external file" run
+// on a text file: firstPage sets the wizard's first page, the two Next clicks take delimited
+// fields with the guessed separator, order[i] is the field (0-based) of item i, and the log
+// the import then shows is kept.
+struct WizardImport : EditorWindowFrame {
+  frmCreateVq* editor = nullptr;
   std::vector<std::string> log;
-  frame.answer = [&](QDialog& dialog) {
-    if (dialog.objectName() == "dlgDataFileFormat") {
-      button(dialog, "cmdNext")->click();  // delimited
-      button(dialog, "cmdNext")->click();  // the separator as guessed
-      assign(dialog, 0, 2);                // region's code: field 3
-      assign(dialog, 1, 1);                // sex's code: field 2
-      assign(dialog, 2, 0);                // the value: field 1
-      button(dialog, "cmdFinish")->click();
-      return;
-    }
-    // The log, as the text import shows it.
-    auto* list = child<QListWidget>(dialog, "lstLog");
-    for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
-    button(dialog, "cmdClose")->click();
-  };
-  editor->findChild<QAction*>("mnuGetExternal")->trigger();
-  const VexaMess& doc = editor->document();
-  const CellGrid& grid = editor->dataGrid();
-  EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 12.5);
-  EXPECT_EQ(grid.number(doc.DataRow1, doc.DataCol1), 7.5);
-  EXPECT_EQ(log,
-            (std::vector<std::string>{"Line 3: Code: 99 in region is  invalid", "3 records Processed"}));
-  EXPECT_EQ(editor->undoStack()->count(), 1);
-  editor->undoStack()->undo();
-  EXPECT_EQ(grid.number(doc.DataRow1 + 1, doc.DataCol1 + 1), 4);
-  EXPECT_FALSE(editor->isChanged());
+
+  WizardImport() {
+    editor = openText(
+        "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
+        "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
+        "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+        "DATA=\r\n1 2 3 4;\r\n");
+    EXPECT_NE(editor, nullptr);
+    if (editor) editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  }
+  void run(const std::string& text, const std::vector<int>& order,
+           const std::function<void(QDialog&)>& firstPage = {}) {
+    files.script(QString::fromStdString(home.write("in.txt", text).string()));
+    answer = [&](QDialog& dialog) {
+      if (dialog.objectName() == "dlgDataFileFormat") {
+        if (firstPage) firstPage(dialog);
+        button(dialog, "cmdNext")->click();  // delimited
+        button(dialog, "cmdNext")->click();  // the separator as guessed
+        for (int item = 0; item < static_cast<int>(order.size()); ++item) {
+          assign(dialog, item, order[static_cast<std::size_t>(item)]);
+        }
+        button(dialog, "cmdFinish")->click();
+        return;
+      }
+      // The log, as the text import shows it.
+      auto* list = child<QListWidget>(dialog, "lstLog");
+      for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
+      button(dialog, "cmdClose")->click();
+    };
+    editor->findChild<QAction*>("mnuGetExternal")->trigger();
+  }
+  double cell(int row, int col) const {
+    const VexaMess& doc = editor->document();
+    return editor->dataGrid().number(doc.DataRow1 + row, doc.DataCol1 + col);
+  }
+};
+
+}  // namespace
+
+TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
+  WizardImport w;
+  ASSERT_NE(w.editor, nullptr);
+  // Value first, then the heading code, then the stub code.
+  w.run("12.5;women;02\r\n7.5;men;01\r\n3;men;99\r\n", {2, 1, 0});
+  EXPECT_EQ(w.cell(1, 1), 12.5);
+  EXPECT_EQ(w.cell(0, 0), 7.5);
+  EXPECT_EQ(w.log, (std::vector<std::string>{"Line 3: Code: 99 in region is  invalid",
+                                             "3 records Processed"}));
+  EXPECT_EQ(w.editor->undoStack()->count(), 1);
+  w.editor->undoStack()->undo();
+  EXPECT_EQ(w.cell(1, 1), 4);
+  EXPECT_FALSE(w.editor->isChanged());
 }
 
 TEST(DlgDataFileFormat, AFileWithCommaDecimalsAndAHeaderImportsWithTheWizardsOptions) {
-  EditorWindowFrame frame;
-  frmCreateVq* editor = frame.openText(
-      "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
-      "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
-      "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
-      "DATA=\r\n1 2 3 4;\r\n");
-  ASSERT_NE(editor, nullptr);
-  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-  frame.files.script(QString::fromStdString(
-      frame.home.write("in.txt", "region;sex;value\r\n02;women;12,5\r\n01;men;7,5\r\n").string()));
-  std::vector<std::string> log;
+  WizardImport w;
+  ASSERT_NE(w.editor, nullptr);
   QString guessed;
-  frame.answer = [&](QDialog& dialog) {
-    if (dialog.objectName() == "dlgDataFileFormat") {
-      // The decimal point starts as the user's own, as in "Import data from textfile".
-      guessed = child<QLineEdit>(dialog, "txtDecimalPoint")->text();
-      child<QLineEdit>(dialog, "txtDecimalPoint")->setText(",");
-      child<QCheckBox>(dialog, "chkSkipFirst")->setChecked(true);
-      button(dialog, "cmdNext")->click();
-      button(dialog, "cmdNext")->click();
-      for (int item = 0; item < 3; ++item) assign(dialog, item, item);
-      button(dialog, "cmdFinish")->click();
-      return;
-    }
-    auto* list = child<QListWidget>(dialog, "lstLog");
-    for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
-    button(dialog, "cmdClose")->click();
-  };
-  editor->findChild<QAction*>("mnuGetExternal")->trigger();
+  w.run("region;sex;value\r\n02;women;12,5\r\n01;men;7,5\r\n", {0, 1, 2}, [&](QDialog& dialog) {
+    // The decimal point starts as the user's own, as in "Import data from textfile".
+    guessed = child<QLineEdit>(dialog, "txtDecimalPoint")->text();
+    child<QLineEdit>(dialog, "txtDecimalPoint")->setText(",");
+    child<QCheckBox>(dialog, "chkSkipFirst")->setChecked(true);
+  });
   EXPECT_EQ(guessed, QString(QLocale().decimalPoint()));
-  const VexaMess& doc = editor->document();
-  EXPECT_EQ(editor->dataGrid().number(doc.DataRow1 + 1, doc.DataCol1 + 1), 12.5);
-  EXPECT_EQ(editor->dataGrid().number(doc.DataRow1, doc.DataCol1), 7.5);
-  EXPECT_EQ(log, (std::vector<std::string>{"2 records Processed"}));
+  EXPECT_EQ(w.cell(1, 1), 12.5);
+  EXPECT_EQ(w.cell(0, 0), 7.5);
+  EXPECT_EQ(w.log, (std::vector<std::string>{"2 records Processed"}));
 }
