@@ -16,9 +16,9 @@ build: deps
 # Starts the desktop program. Without a display (no DISPLAY or WAYLAND_DISPLAY) it runs
 # on a virtual one (xvfb-run); files named in FILES open at start.
 run: build
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/src/app/zendra $(FILES); \
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./build/src/gui/zendra $(FILES); \
 	else echo "no display: starting on a virtual X display (xvfb-run)"; \
-	  xvfb-run -a ./build/src/app/zendra $(FILES); fi
+	  xvfb-run -a ./build/src/gui/zendra $(FILES); fi
 
 # Installs the Release build under PREFIX (staged under DESTDIR when it is set):
 # e.g. `make install PREFIX=/usr DESTDIR=/tmp/stage`.

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "bench_util.h"
-#include "editor/paste_commands.h"
-#include "grid/clipboard_block.h"
-#include "grid/data_methods.h"
+#include "core/editor/paste_commands.h"
+#include "core/grid/clipboard_block.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/cell_commands.h"
-#include "editor/value_commands.h"
-#include "grid/data_methods.h"
+#include "core/editor/cell_commands.h"
+#include "core/editor/value_commands.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

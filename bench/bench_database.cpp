@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <string>
 
-#include "import/database/mdb_database.h"
-#include "import/database/sqlite_database.h"
+#include "core/database/mdb_database.h"
+#include "core/database/sqlite_database.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "bench_util.h"
-#include "editor/fill_commands.h"
-#include "editor/keys_conversion.h"
-#include "grid/data_methods.h"
+#include "core/editor/fill_commands.h"
+#include "core/editor/keys_conversion.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench_util.h"
-#include "grid/data_methods.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

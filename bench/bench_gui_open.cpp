@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/mdi_form.h"
-#include "editor/ui/frm_create_vq.h"
-#include "settings/ui/dlg_get_subarea.h"
+#include "gui/app/mdi_form.h"
+#include "gui/editor/frm_create_vq.h"
+#include "gui/settings/dlg_get_subarea.h"
 
 namespace {
 

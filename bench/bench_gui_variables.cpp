@@ -18,10 +18,10 @@
 #include <memory>
 #include <string>
 
-#include "app/mdi_form.h"
+#include "gui/app/mdi_form.h"
 #include "bench_util.h"
-#include "editor/ui/frm_create_vq.h"
-#include "gui/gui_services.h"
+#include "gui/editor/frm_create_vq.h"
+#include "gui/shared/gui_services.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "base/file_io.h"
-#include "editor/import_command.h"
-#include "grid/data_methods.h"
+#include "core/base/file_io.h"
+#include "core/editor/import_command.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

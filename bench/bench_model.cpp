@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/vexa_mess.h"
+#include "core/model/vexa_mess.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "grid/data_methods.h"
-#include "model/vexa_mess.h"
+#include "core/grid/data_methods.h"
+#include "core/model/vexa_mess.h"
 
 // A laid-out table of rows x cols number cells (region and sex down, year across), every
 // cell holding a pseudo-random number with one decimal, for the benchmarks that write or

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "format/reader.h"
+#include "core/format/reader.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "format/recovery.h"
-#include "grid/data_methods.h"
+#include "core/format/recovery.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

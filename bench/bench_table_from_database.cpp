@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "editor/database_import_command.h"
-#include "grid/data_methods.h"
-#include "import/database/table_from_database.h"
+#include "core/editor/database_import_command.h"
+#include "core/grid/data_methods.h"
+#include "core/database/table_from_database.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "format/writer.h"
-#include "grid/data_methods.h"
+#include "core/format/writer.h"
+#include "core/grid/data_methods.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/clipboard_block.h"
+#include "core/grid/clipboard_block.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include <unistd.h>
 
-#include "encoding/codepage.h"
-#include "import/csv_in_file.h"
+#include "core/encoding/codepage.h"
+#include "core/import/csv_in_file.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "encoding/codepage.h"
-#include "model/text_compare.h"
+#include "core/encoding/codepage.h"
+#include "core/model/text_compare.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "import/database/mdb_reader.h"
+#include "core/database/mdb_reader.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "import/database/any_database.h"
+#include "core/database/any_database.h"
 
 namespace zendra::test {
 

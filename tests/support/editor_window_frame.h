@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/mdi_form.h"
-#include "editor/ui/frm_create_vq.h"
-#include "gui/app_context.h"
+#include "gui/app/mdi_form.h"
+#include "gui/editor/frm_create_vq.h"
+#include "gui/shared/app_context.h"
 #include "support/scripted_file_chooser.h"
 #include "support/temp_folder.h"
 

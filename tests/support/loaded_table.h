@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "format/reader.h"
+#include "core/format/reader.h"
 
 // A table read the way the editor reads one: the document, its grid and the prompt
 // that answered the questions (No, unless the test scripts otherwise).

@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "gui/gui_services.h"
+#include "gui/shared/gui_services.h"
 
 namespace zendra::test {
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "import/csv_in_file.h"
+#include "core/import/csv_in_file.h"
 
 namespace zendra::test {
 

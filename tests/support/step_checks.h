@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "editor/command.h"
-#include "editor/history.h"
-#include "format/writer.h"
+#include "core/editor/command.h"
+#include "core/editor/history.h"
+#include "core/format/writer.h"
 #include "support/loaded_table.h"
 
 // Checks of undoable steps on a loaded table: the state a step may change, as text, and

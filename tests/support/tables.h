@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "grid/cell_grid.h"
-#include "model/vexa_mess.h"
+#include "core/grid/cell_grid.h"
+#include "core/model/vexa_mess.h"
 
 // Building small tables for the tests, and showing documents and grids as text so
 // that a test can compare a whole structure at once.

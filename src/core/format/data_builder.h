@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/grid/cell_grid.h"
+#include "core/model/vexa_mess.h"
+
+namespace zendra {
+
+// What the last DATA build found in the cells. Kept by whoever ran the build and
+// passed on: the completeness test reads it, so do the fill command and the preview.
+struct DataCheck {
+  bool DataMissing = false;  // an empty data cell, or no data area at all
+  bool InvalidData = false;  // a cell that is neither a number nor an accepted symbol
+  bool InvalidCode = false;  // keys form: a key that names no value of its variable
+  bool DashFound = false;    // a cell holding "-"
+};
+
+// The DATA builder: reads the cells out of the grid, checks them and writes the DATA
+// section.
+namespace GetDataMod {
+
+// Builds the DATA text ("DATA=" and the cells, without the closing ";") from the grid,
+// sets the flags of check (cleared first) and paints faulty cells yellow on red and
+// valid symbol cells (and passing keys) black on white. Normal form: one line per grid
+// row, cells separated by a space, numbers as they are and everything else quoted.
+// Keys form: the rows that have any content, keys and data separated by ",".
+std::string BuildDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check);
+// The same, appended to out.
+void AppendDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check, std::string& out);
+
+// Checks a trimmed non-numeric cell text: the symbols ".", "..", ... "......" and "-"
+// are valid ("-" sets DashFound); an empty text sets DataMissing and anything else
+// InvalidData, both invalid.
+bool CheckSymbol(std::string_view text, DataCheck& check);
+
+// True when a cell holds a text that is neither a number (with "." or the grid's decimal
+// character) nor one of the format's symbols: a cell the check finds invalid. The file
+// may hold such a cell; the table is not complete with it.
+bool InvalidCellText(const CellGrid& grid, std::int32_t row, std::int32_t col);
+
+}  // namespace GetDataMod
+
+// True when code names a value of the variable at this 1-based position of Dimensions:
+// its code when the variable uses codes, its text otherwise; exact comparison.
+bool TestCodeOK(const VexaMess& doc, std::string_view code, std::int32_t index);
+
+// code enclosed in double quotes. The format has no escape for a double quote, so one
+// inside the text is written as an apostrophe: the file then reads back as written.
+void appendQuoted(std::string_view text, std::string& out);
+std::string q(std::string_view text);
+
+}  // namespace zendra

@@ -1,0 +1,349 @@
+// The command-line companion: exit codes and output of check, convert and info.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <utility>
+
+#include "core/cli/commands.h"
+#include "core/format/reader.h"
+#include "core/grid/cell_grid.h"
+#include "core/model/prompt.h"
+#include "support/temp_folder.h"
+
+using namespace zendra::cli;
+using nlohmann::json;
+using zendra::test::TempFolder;
+
+namespace {
+
+const std::string kData = ZENDRA_TEST_DATA;
+
+const char* kComplete =
+    "MATRIX=\"M\";SUBJECT-AREA=\"A\";SUBJECT-CODE=\"S\";CONTENTS=\"C\";UNITS=\"u\";"
+    "STUB=\"r\";VALUES(\"r\")=\"a\",\"b\";DATA=1 -;";
+
+}  // namespace
+
+TEST(CliCheck, ExitCodesFollowTheWorstFile) {
+  TempFolder dir;
+  const std::string complete = dir.write("ok.vq", kComplete).string();
+  const std::string keys = kData + "/keys_form.vq";
+  std::ostringstream out, err;
+  EXPECT_EQ(runCheck({complete}, out, err), kOk);
+  EXPECT_EQ(out.str(), complete + "\nVQ file is complete, one ore more cell contains '-' \n");
+
+  out.str("");
+  EXPECT_EQ(runCheck({complete, keys}, out, err), kIncomplete);
+  EXPECT_NE(out.str().find(keys + "\nSUBJECT-Code is missing\n"), std::string::npos);
+  EXPECT_EQ(out.str().find('\r'), std::string::npos);
+
+  EXPECT_EQ(runCheck({keys, dir.file("missing.vq")}, out, err), kCannotRead);
+  EXPECT_NE(err.str().find("cannot read " + dir.file("missing.vq") + ": No such file or directory"),
+            std::string::npos);
+  // A folder says so.
+  EXPECT_EQ(runCheck({dir.path().string()}, out, err), kCannotRead);
+  EXPECT_NE(err.str().find("Cannot read " + dir.path().string() + ": Is a directory"),
+            std::string::npos)
+      << err.str();
+  // A FIFO is refused at once instead of waiting for a writer.
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(runCheck({dir.file("fifo")}, out, err), kCannotRead);
+}
+
+TEST(CliCheck, SurplusElementsMakeAFileIncomplete) {
+  TempFolder dir;
+  std::string text = kComplete;
+  text.replace(text.find("DATA=1 -;"), 9, "DATA=1 - 3 4 5;");
+  const std::string file = dir.write("surplus.vq", text).string();
+  std::ostringstream out, err;
+  EXPECT_EQ(runCheck({file}, out, err), kIncomplete);
+  EXPECT_EQ(out.str(), file +
+                           "\nVQ file is complete, one ore more cell contains '-' \n"
+                           "The data have 3 elements more than the table has cells; they were "
+                           "left out.\n");
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
+  // 2000 x 2000 x 200 cells: far past what a grid may hold, in a file of some 30 KB.
+  std::string text = "MATRIX=\"M\";STUB=\"a\",\"b\";HEADING=\"c\";";
+  for (const auto& [name, count] : {std::pair{"a", 2000}, {"b", 2000}, {"c", 200}}) {
+    text += std::string("VALUES(\"") + name + "\")=";
+    for (int i = 0; i < count; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+    text += ";";
+  }
+  TempFolder dir;
+  const std::string in = dir.write("large.vq", text + "DATA=1 2 3;").string();
+  std::ostringstream err;
+  EXPECT_EQ(runConvert(in, dir.file("out.vq"), false, false, err), kOk);
+  EXPECT_NE(err.str().find("zendra-cli: " + in +
+                           ": The table has 800 000 000 cells, more than the grid can hold"),
+            std::string::npos)
+      << err.str();
+  EXPECT_NE(TempFolder::read(dir / "out.vq").find("DATA=1 2 3;"), std::string::npos);
+}
+
+TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
+  TempFolder dir;
+  std::ostringstream err;
+  EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("keys.vq"), false, false, err), kOk);
+  EXPECT_NE(err.str().find("keys_form.vq is not complete:\nSUBJECT-Code"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir / "keys.vq"));  // written all the same
+
+  err.str("");
+  EXPECT_EQ(runConvert(kData + "/oem_full.vq", dir.file("ansi.vq"), false, false, err), kOk);
+  EXPECT_EQ(err.str(), "");
+  const std::string ansi = TempFolder::read(dir / "ansi.vq");
+  EXPECT_NE(ansi.find("CHARSET=\"ANSI\";\r\n"), std::string::npos);
+  EXPECT_NE(ansi.find("MATRIX=\"BE0101\xD6\""), std::string::npos);  // Ö in 1252
+
+  EXPECT_EQ(runConvert(kData + "/oem_full.vq", dir.file("meta.vq"), true, true, err), kOk);
+  const std::string meta = TempFolder::read(dir / "meta.vq");
+  EXPECT_EQ(meta.find("CHARSET"), std::string::npos);
+  EXPECT_NE(meta.find("MATRIX=\"BE0101\x99\""), std::string::npos);  // Ö in 850
+  EXPECT_NE(meta.find("DATA=\r\n1 2.5 \"..\" 4\r\n"), std::string::npos);
+
+  // A table whose file would read back as another one is not written: KEYS on a heading
+  // variable alone makes the keys form, which a file without stub variables cannot keep.
+  const auto keyed = dir.write("h.vq", "HEADING=\"h\";VALUES(\"h\")=\"a\";KEYS(\"h\")=VALUES;");
+  EXPECT_EQ(runConvert(keyed.string(), dir.file("h2.vq"), false, false, err), kCannotRead);
+  EXPECT_NE(err.str().find("zendra-cli: The table cannot be saved: it is in the keys form"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "h2.vq"));
+
+  EXPECT_EQ(runConvert(dir.file("none.vq"), dir.file("x.vq"), false, false, err), kCannotRead);
+  EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("no/folder/x.vq"), false, false, err),
+            kCannotRead);
+}
+
+TEST(CliInfo, DescribesTheTableAsJson) {
+  std::ostringstream out, err;
+  ASSERT_EQ(runInfo(kData + "/oem_full.vq", true, out, err), kOk);
+  json info = json::parse(out.str());
+  EXPECT_EQ(info["stub"][0], json::parse(R"({"name": "Region", "valueCount": 3, "codes": true,
+      "time": false, "values": [{"value": "Åre", "code": "2321"},
+      {"value": "Östersund", "code": "2380"}, {"value": "Malmö", "code": "1280"}]})"));
+  EXPECT_EQ(info["heading"][1]["time"], true);
+  info.erase("stub");
+  info.erase("heading");
+  EXPECT_EQ(info, json::parse(R"({"file": ")" + kData + R"(/oem_full.vq", "matrix": "BE0101Ö",
+      "contents": "Folkmängd", "title": "Folkmängd efter region, kön och år", "decimals": 1,
+      "keysForm": false, "contVariable": "", "rows": 3, "columns": 4, "cells": 12,
+      "cellNotes": 2})"));
+
+  out.str("");
+  ASSERT_EQ(runInfo(kData + "/keys_form.vq", false, out, err), kOk);
+  const json keys = json::parse(out.str());
+  EXPECT_EQ(keys["keysForm"], true);
+  EXPECT_FALSE(keys["stub"][0].contains("values"));
+  EXPECT_EQ(runInfo("/no/such/file.vq", false, out, err), kCannotRead);
+}
+
+TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
+  TempFolder dir;
+  const std::string keys = kData + "/keys_form.vq";
+  const std::string out = dir.file("out.vq");
+  std::ostringstream err;
+  // Guessed: a tab, one value a line.
+  const std::string good = dir.write("good.txt", "02\t0-19\tkvinnor\t8\n").string();
+  EXPECT_EQ(runImport(keys, good, out, {}, err), kOk);
+  EXPECT_EQ(err.str(), "1 records Processed\n");
+  EXPECT_NE(TempFolder::read(out).find("\"02\",\"0-19\",\"\",8;"), std::string::npos);
+
+  // Options: ";" with a header line, a decimal comma (1,5 is written with the table's
+  // no decimals), the row form; one line refused.
+  ImportOptions options;
+  options.separator = ";";
+  options.decimal = ",";
+  options.skipFirst = true;
+  options.multiple = true;
+  const std::string rows =
+      dir.write("rows.csv", "region;age;men;women\n02;20-64;1,5;2\n09;0-19;1;1\n").string();
+  err.str("");
+  EXPECT_EQ(runImport(keys, rows, out, options, err), kIncomplete);
+  EXPECT_EQ(err.str(), "Line 3: Code: 09 in region is  invalid\n2 records Processed\n");
+  EXPECT_NE(TempFolder::read(out).find("\"02\",\"20-64\",2,2;"), std::string::npos);
+
+  // Aborted, or a file that cannot be read: OUT is not written.
+  const std::string bad = dir.write("bad.txt", "01\t0-19\tmän\t1\t2\n").string();
+  const std::string none = dir.file("none.vq");
+  err.str("");
+  EXPECT_EQ(runImport(keys, bad, none, {}, err), kCannotRead);
+  EXPECT_NE(err.str().find("Too many fields\nLoad aborted\n"), std::string::npos);
+  EXPECT_EQ(runImport(keys, dir.file("missing.txt"), none, {}, err), kCannotRead);
+  EXPECT_FALSE(std::filesystem::exists(none));
+  EXPECT_EQ(runImport(keys, good, dir.file("no/folder/x.vq"), {}, err), kCannotRead);
+}
+
+namespace {
+
+const std::string kDatabases = ZENDRA_DATABASES;
+
+// Region and Sex down the side, Year across, with the codes Persons uses.
+const char* kPersonsTable =
+    "MATRIX=\"P\";DECIMALS=2;SUBJECT-AREA=\"A\";SUBJECT-CODE=\"S\";CONTENTS=\"C\";UNITS=\"u\";"
+    "STUB=\"Region\",\"Sex\";HEADING=\"Year\";"
+    "VALUES(\"Region\")=\"Stockholm\",\"Uppsala\",\"Sodermanland\",\"Ostergotland\";"
+    "CODES(\"Region\")=\"01\",\"03\",\"04\",\"05\";"
+    "VALUES(\"Sex\")=\"men\",\"women\";CODES(\"Sex\")=\"1\",\"2\";"
+    "VALUES(\"Year\")=\"2021\",\"2022\",\"2023\";"
+    "DATA=\n";
+
+// Reads a written table back and checks every cell against what the fixture's rows of
+// Persons give for region r, sex s and year y: their count, or the sum of their income.
+void expectPersonsCells(const std::string& file, bool sum) {
+  zendra::VexaMess doc;
+  zendra::CellGrid grid;
+  zendra::ScriptedPrompt prompt;
+  doc.VQfilename = file;
+  ASSERT_EQ(zendra::Load_From_File(doc, false, &grid, prompt, false), zendra::LoadResult::Loaded);
+  for (int r = 0; r < 4; ++r) {
+    for (int s = 0; s < 2; ++s) {
+      for (int y = 0; y < 3; ++y) {
+        const int c = (r + 1) * (s + 1) + y;
+        const double income = c * (1000.0 * (r + 1) + 100 * s + 10 * y + 0.25) + c * (c - 1) / 2;
+        EXPECT_DOUBLE_EQ(grid.number(doc.DataRow1 + r * 2 + s, doc.DataCol1 + y), sum ? income : c)
+            << "region " << r << " sex " << s << " year " << y;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(CliDbImport, CountsAndSumsReachTheFile) {
+  TempFolder dir;
+  std::string table = kPersonsTable;
+  for (int i = 0; i < 24; ++i) table += "\"..\" ";
+  table += ";";
+  const std::string in = dir.write("persons.vq", table).string();
+  const std::string out = dir.file("out.vq");
+  std::ostringstream err;
+  DbImportOptions options{"persons", {"region", "Sex", "Year"}, "", std::nullopt};
+  ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
+  // The statement run is printed; names are taken in the database's own spelling.
+  EXPECT_EQ(err.str(),
+            "Select [Region], [Sex], [Year], count(*) as CountOf  From [Persons] GROUP BY "
+            "[Region], [Sex], [Year]\n");
+  expectPersonsCells(out, false);
+
+  options.sumField = "Income";
+  err.str("");
+  ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
+  expectPersonsCells(out, true);
+}
+
+TEST(CliDbImport, ExitCodes) {
+  TempFolder dir;
+  std::string table = kPersonsTable;
+  table += ";";
+  const std::string in = dir.write("persons.vq", table).string();
+  const std::string out = dir.file("out.vq");
+  const std::string stats = kDatabases + "/stats.mdb";
+  std::ostringstream err;
+  DbImportOptions options{"PersonsDirty", {"Region", "Sex", "Year"}, "Income", std::nullopt};
+
+  // Refused values are listed and OUT is not written.
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kIncomplete);
+  EXPECT_NE(err.str().find("Code: 99 in Region is  invalid\n"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("Code: 'Null' in Region is  invalid\n"), std::string::npos);
+  EXPECT_NE(err.str().find("Code: 3 in Sex is  invalid\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out));
+
+  // A statement that writes is refused; so are a wrong field count, unknown names, no
+  // database and a file that is not a database.
+  options.source = "Persons";
+  options.sql = "DELETE FROM [Persons]";
+  err.str("");
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  EXPECT_NE(err.str().find("Sql failed to run"), std::string::npos) << err.str();
+  options.sql.reset();
+  options.fields = {"Region", "Sex"};
+  err.str("");
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  EXPECT_NE(err.str().find("You must select 3 variable for stub"), std::string::npos);
+  options.fields = {"Region", "Sex", "Nope"};
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  options.fields = {"Region", "Sex", "Year"};
+  options.source = "Nowhere";
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
+  options.source = "Persons";
+  EXPECT_EQ(runDbImport(in, dir.file("none.mdb"), out, options, err), kCannotRead);
+  ASSERT_EQ(::mkfifo(dir.file("fifo.mdb").c_str(), 0600), 0);  // refused at once, not waited on
+  EXPECT_EQ(runDbImport(in, dir.file("fifo.mdb"), out, options, err), kCannotRead);
+  const std::string text = dir.write("text.mdb", "not a database\n").string();
+  err.str("");
+  EXPECT_EQ(runDbImport(in, text, out, options, err), kCannotRead);
+  EXPECT_NE(err.str().find("Not a microsoft access db (or too high a version)"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out));
+
+  // An edited statement of the right shape runs as given.
+  options.sql = "SELECT Region, Sex, Year, 1 FROM Persons GROUP BY Region, Sex, Year";
+  err.str("");
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kOk) << err.str();
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 1.00 1.00 \r\n"), std::string::npos)
+      << TempFolder::read(out);
+}
+
+namespace {
+
+// stats.mdb with bytes of a page that maps Persons garbled: libmdb warns while reading it,
+// and reads every row all the same.
+std::string damagedStats(const TempFolder& dir) {
+  std::string bytes = TempFolder::read(kDatabases + "/stats.mdb");
+  for (int k = 0; k < 8; ++k) bytes[85 * 4096 + 200 + k * 5] ^= 0x55;
+  return dir.write("damaged.mdb", bytes).string();
+}
+
+}  // namespace
+
+TEST(CliDbImport, ADatabaseReadWithWarningsIsToldAndOutWrittenOnlyWhenAllowed) {
+  TempFolder dir;
+  const std::string in = dir.write("persons.vq", std::string(kPersonsTable) + ";").string();
+  const std::string out = dir.file("out.vq");
+  const std::string damaged = damagedStats(dir);
+  std::ostringstream err;
+  DbImportOptions options{"Persons", {"Region", "Sex", "Year"}, "", std::nullopt};
+  EXPECT_EQ(runDbImport(in, damaged, out, options, err), kIncomplete);
+  EXPECT_NE(err.str().find(damaged + ": the file may be damaged: 2 warnings while reading Persons\n"
+                                     "  offset 6422528 is beyond EOF\n"),
+            std::string::npos)
+      << err.str();
+  EXPECT_FALSE(std::filesystem::exists(out));
+  options.allowDamaged = true;
+  EXPECT_EQ(runDbImport(in, damaged, out, options, err), kOk) << err.str();
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 2.00 3.00 \r\n"), std::string::npos);
+}
+
+TEST(CliDbInfo, ListsTablesAndQueriesWithFieldsAndRowsAndExitsByWhatWasRead) {
+  TempFolder dir;
+  std::ostringstream out, err;
+  ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", false, out, err), kOk) << err.str();
+  const json plain = json::parse(out.str());
+  EXPECT_EQ(plain["kind"], "access");
+  EXPECT_EQ(plain["tables"].size(), 9u);
+  EXPECT_EQ(plain["tables"][0], json({{"name", "Table1"}}));
+  EXPECT_EQ(plain["queries"], json::parse(R"([{"name":"SelectQuery"},{"name":"PersonsSince2022"}])"));
+
+  out.str("");
+  ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", true, out, err), kOk) << err.str();
+  const json full = json::parse(out.str());
+  EXPECT_EQ(full["tables"][6], json::parse(R"({"name":"Municipalities","fields":[
+      {"name":"Code","type":"integer"},{"name":"Name","type":"text"}],"rows":4})"));
+  EXPECT_EQ(full["tables"][7]["rows"], 114);
+  EXPECT_EQ(full["queries"][1]["rows"], 84);  // the persons of 2022 and 2023
+  EXPECT_EQ(full["queries"][1]["fields"][3], json::parse(R"({"name":"Income","type":"real"})"));
+
+  out.str("");
+  EXPECT_EQ(runDbInfo(damagedStats(dir), true, out, err), kIncomplete);
+  EXPECT_FALSE(json::parse(out.str())["tables"].empty());
+  const std::string broken = dir.write("broken.sqlite", "SQLite format 3\0 and then nothing").string();
+  err.str("");
+  EXPECT_EQ(runDbInfo(broken, false, out, err), kCannotRead);
+  EXPECT_NE(err.str().find("Not a SQLite database, or a damaged one: "), std::string::npos)
+      << err.str();
+}

@@ -1,0 +1,329 @@
+// Damaged Access files and readers that misbehave: every run ends in bounded time, with
+// the rows libmdb reads or a clear report that the file is damaged.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <cstdlib>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/database/mdb_database.h"
+#include "core/database/mdb_reader.h"
+#include "core/model/prompt.h"
+#include "support/database_rows.h"
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
+
+namespace zendra {
+namespace {
+
+using test::rowsOf;
+using test::ScopedEnv;
+using test::TempFolder;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+std::string fixture(const char* name) {
+  return std::string(ZENDRA_DATABASES) + "/" + name;
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Opens an Access file within limits and counts the rows of each of its user tables in one
+// statement, whose one row then holds the counts in the order of tables.
+DbResult countTables(clsMDB& db, const std::string& path, const ReaderLimits& limits,
+                     std::vector<std::string>& tables) {
+  db.setDbName(path);
+  db.setLimits(limits);
+  DbResult result = db.OpenDB();
+  if (!result) return result;
+  std::string sql;
+  for (const ListEntry& table : db.ListBoxTables()) {
+    tables.push_back(table.text);
+    sql += (sql.empty() ? "SELECT " : ", ") + std::string("(SELECT COUNT(*) FROM ") +
+           bracketName(table.text) + ")";
+  }
+  return sql.empty() ? result : db.OpenRecordSet(sql);
+}
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+TEST(MisbehavingReader, IsStoppedWithinItsLimitsAndSaysWhy) {
+  struct Case {
+    const char* mode;
+    ReaderLimits limits;
+    const char* says;
+  };
+  ReaderLimits quick;
+  quick.stallSeconds = 2;
+  quick.memoryBytes = 256u << 20;
+  ReaderLimits busy = quick;  // silent but busy: the processor limit comes first
+  busy.stallSeconds = 30;
+  busy.cpuSeconds = 1;
+  const Case cases[] = {
+      {"hang", quick, "delivered nothing for 2 s"},
+      {"spam", quick, "KB of messages"},
+      {"grow", quick, "memory"},
+      {"spin", busy, "processor time"},
+  };
+  const ScopedEnv reader("ZENDRA_MDB_READER", ZENDRA_MISBEHAVING_READER);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    const ScopedEnv mode("ZENDRA_FAKE_READER", c.mode);
+    clsMDB db;
+    db.setDbName(fixture("stats.mdb"));
+    db.setLimits(c.limits);
+    const auto start = Clock::now();
+    const DbResult opened = db.OpenDB();
+    EXPECT_LT(secondsSince(start), 10.0);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.error.rfind("The file is damaged", 0), 0u) << opened.error;
+    EXPECT_NE(opened.error.find(c.says), std::string::npos) << opened.error;
+  }
+}
+
+TEST(MisbehavingReader, CancelStopsAHangingReaderAtOnce) {
+  const ScopedEnv reader("ZENDRA_MDB_READER", ZENDRA_MISBEHAVING_READER);
+  const ScopedEnv mode("ZENDRA_FAKE_READER", "hang");
+  clsMDB db;
+  db.setDbName(fixture("stats.mdb"));
+  ScriptedPrompt prompt;
+  prompt.cancelAfterBreaths = 3;
+  db.setPrompt(&prompt);
+  const auto start = Clock::now();
+  const DbResult opened = db.OpenDB();
+  EXPECT_TRUE(opened.cancelled);
+  EXPECT_LT(secondsSince(start), 1.0);
+}
+
+// Rows of a table as mdb-export reads them with libmdb; -1 when it fails or runs on (it
+// loops on some damaged files).
+long libmdbRows(const std::string& file, const std::string& table) {
+  constexpr std::string_view kRowEnd = "@@row-end@@";
+  const std::string command = "timeout 1 mdb-export -H -R '" + std::string(kRowEnd) + "' '" +
+                              file + "' '" + table + "' 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  std::string out;
+  std::array<char, 65536> chunk{};
+  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) {
+    out.append(chunk.data(), n);
+  }
+  if (::pclose(pipe) != 0) return -1;
+  long rows = 0;
+  for (std::size_t at = 0; (at = out.find(kRowEnd, at)) != std::string::npos; at += kRowEnd.size()) {
+    ++rows;
+  }
+  return rows;
+}
+
+// A damaged copy of a file: bytes overwritten, cut short, a page zeroed or bits flipped,
+// past the first page (a file whose header is gone is not taken for an Access file).
+std::string damaged(const std::string& bytes, int kind, std::mt19937& random) {
+  std::string out = bytes;
+  auto at = [&](std::size_t from) {
+    return std::uniform_int_distribution<std::size_t>(from, out.size() - 1)(random);
+  };
+  switch (kind) {
+    case 0:
+      for (int i = 0; i < 200; ++i) out[at(4096)] = static_cast<char>(random());
+      break;
+    case 1:
+      out.resize(at(4096));
+      break;
+    case 2: {
+      const std::size_t page = at(4096) / 4096 * 4096;
+      std::fill(out.begin() + page, out.begin() + std::min(page + 4096, out.size()), '\0');
+      break;
+    }
+    default:
+      for (int i = 0; i < 40; ++i) out[at(4096)] ^= static_cast<char>(1 << (random() % 8));
+      break;
+  }
+  return out;
+}
+
+// A sanitizer report about the reader's own code (not about libmdb, whose crashes the
+// process boundary contains), read from the log files the readers wrote.
+std::string ownFaults(const fs::path& logs) {
+  std::string found;
+  const std::regex frame(R"(#\d+ 0x[0-9a-f]+ in (\S+) (\S+))");
+  for (const auto& entry : fs::directory_iterator(logs)) {
+    const std::string report = bytesOf(entry.path().string());
+    if (report.find("runtime error") != std::string::npos) {
+      found += report;
+      continue;
+    }
+    for (std::sregex_iterator m(report.begin(), report.end(), frame), end; m != end; ++m) {
+      const std::string where = (*m)[1].str() + " " + (*m)[2].str();
+      if (where.find("asan") != std::string::npos || where.find("interceptor") != std::string::npos) {
+        continue;
+      }
+      if (where.find("/src/") != std::string::npos) found += report;
+      break;
+    }
+  }
+  return found;
+}
+
+TEST(DamagedAccessFiles, EveryVariantEndsWithTheRowsLibmdbReadsOrADamagedReport) {
+  TempFolder folder;
+  const fs::path logs = folder / "logs";
+  fs::create_directories(logs);
+  const ScopedEnv asan("ASAN_OPTIONS", "detect_leaks=0:log_path=" + (logs / "asan").string());
+  const ScopedEnv ubsan("UBSAN_OPTIONS", "print_stacktrace=1:log_path=" + (logs / "ubsan").string());
+  struct Source {
+    const char* name;
+    int variants;
+  };
+  const Source sources[] = {{"stats.mdb", 180}, {"systemonly.mdb", 24}, {"facts100k.mdb", 8}};
+  std::mt19937 random(20261207);
+  ReaderLimits limits = ReaderLimits::forFile(0);
+  limits.stallSeconds = 5;
+  limits.cpuSeconds = 25;
+  int refused = 0, withWarnings = 0, compared = 0, unread = 0;
+  std::string report;
+  for (const Source& source : sources) {
+    const std::string original = bytesOf(fixture(source.name));
+    const auto sourceStart = Clock::now();
+    for (int v = 0; v < source.variants; ++v) {
+      const std::string path = folder.file(std::string("v") + std::to_string(v) + source.name);
+      write(path, damaged(original, v % 4, random));
+      SCOPED_TRACE(path);
+      const auto start = Clock::now();
+      clsMDB db;
+      std::vector<std::string> tables;
+      const DbResult result = countTables(db, path, limits, tables);
+      EXPECT_LT(secondsSince(start), 30.0);
+      if (!result) {
+        ++refused;
+        EXPECT_FALSE(result.error.empty());
+        continue;
+      }
+      if (!db.ReadWarnings().empty()) {
+        ++withWarnings;
+        if (report.empty()) report = DamageReport(db.ReadWarnings());
+      }
+      for (std::size_t t = 0; t < tables.size(); ++t) {
+        const long expected = libmdbRows(path, tables[t]);
+        if (expected < 0) {
+          ++unread;
+          continue;
+        }
+        ++compared;
+        EXPECT_EQ(db.Field(static_cast<std::int32_t>(t)).integer, expected) << tables[t];
+      }
+    }
+    std::printf("%s: %.1f s\n", source.name, secondsSince(sourceStart));
+  }
+  std::printf(
+      "variants: %d refused as damaged, %d read with warnings, %d table counts compared, %d "
+      "tables mdb-export could not read\n",
+      refused, withWarnings, compared, unread);
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(withWarnings, 0);
+  EXPECT_GT(compared, 500);
+  EXPECT_EQ(report.rfind("the file may be damaged: ", 0), 0u) << report;
+  EXPECT_EQ(ownFaults(logs), "");
+}
+
+TEST(DamagedAccessFiles, AStoredQueryThatWritesIsRefusedAndChangesNothing) {
+  // The stored WHERE of PersonsSince2022 (UTF-16 in the file) becomes a second statement
+  // of the same length.
+  std::string bytes = bytesOf(fixture("stats.mdb"));
+  auto utf16 = [](std::string_view text) {
+    std::string out;
+    for (const char c : text) out += {c, '\0'};
+    return out;
+  };
+  const std::size_t at = bytes.find(utf16(R"((((Persons.Year)>="2022")))"));
+  ASSERT_NE(at, std::string::npos);
+  const std::string hostile = utf16("1;DELETE FROM Persons     ");
+  bytes.replace(at, hostile.size(), hostile);
+  TempFolder folder;
+  write(folder.file("hostile.mdb"), bytes);
+  clsMDB db;
+  db.setDbName(folder.file("hostile.mdb"));
+  ASSERT_TRUE(db.OpenDB());
+  const DbResult ran = db.OpenRecordSet("SELECT COUNT(*) FROM [PersonsSince2022]");
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(ran.error,
+            "The query PersonsSince2022 cannot run: Only one statement can run at a time");
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Persons"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"114"});
+}
+
+}  // namespace
+}  // namespace zendra
+
+namespace zendra {
+namespace {
+
+// The files of a folder of gzipped findings, unpacked into folder.
+std::vector<std::string> unpacked(const std::string& from, const TempFolder& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(from)) {
+    if (entry.path().extension() != ".gz") continue;
+    const std::string target = folder.file(entry.path().stem().string());
+    const std::string command = "gzip -dc '" + entry.path().string() + "' > '" + target + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    files.push_back(target);
+  }
+  EXPECT_FALSE(files.empty()) << from;
+  return files;
+}
+
+TEST(MdbReaderFindings, KeptFuzzInputsReadInProcessWithoutFault) {
+  // Faults the fuzz target found in the reader's own code, run as the target runs them,
+  // under the sanitizers of the test build.
+  TempFolder folder;
+  FILE* nowhere = std::fopen("/dev/null", "w");
+  ASSERT_NE(nowhere, nullptr);
+  for (const std::string& file : unpacked(ZENDRA_FUZZ_CORPUS, folder)) {
+    SCOPED_TRACE(file);
+    mdbreader::WarningCounter warnings(2000);
+    mdbstream::Writer out(fileno(nowhere));
+    mdbreader::readAll(file.c_str(), out, warnings);
+  }
+  std::fclose(nowhere);
+}
+
+TEST(DamagedAccessFiles, FindingsInsideLibmdbEndAsADamagedFileInBoundedTime) {
+  // What the fuzz target found inside libmdb (a crash, memory without end, a loop): the
+  // reader's process and its limits turn each into a report.
+  TempFolder folder;
+  ReaderLimits limits = ReaderLimits::forFile(0);
+  limits.stallSeconds = 5;
+  limits.memoryBytes = std::uint64_t{1} << 30;
+  for (const std::string& file : unpacked(ZENDRA_DAMAGED_DATABASES, folder)) {
+    SCOPED_TRACE(file);
+    const auto start = Clock::now();
+    clsMDB db;
+    std::vector<std::string> tables;
+    const DbResult result = countTables(db, file, limits, tables);
+    EXPECT_LT(secondsSince(start), 30.0);
+    if (!result) {
+      EXPECT_EQ(result.error.rfind("The file is damaged", 0), 0u) << result.error;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zendra

@@ -1,0 +1,368 @@
+#include "core/database/sqlite_database.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/database/access_sql.h"
+#include "core/database/table_from_database.h"
+#include "core/model/dimension_data.h"
+#include "support/database_rows.h"
+#include "support/temp_folder.h"
+
+namespace zendra {
+namespace {
+
+using test::rowsOf;
+using test::TempFolder;
+
+// Builds a SQLite file from statements.
+void makeSqlite(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+      << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+const char* const kRegionsDb = R"(
+  CREATE TABLE Regions (Code TEXT PRIMARY KEY, Name TEXT);
+  CREATE TABLE Counter (id INTEGER PRIMARY KEY AUTOINCREMENT, v INTEGER);
+  CREATE TABLE Persons (Region TEXT REFERENCES Regions(Code), Born DATE, Paid BOOLEAN,
+                        Income REAL, Kids INTEGER, Sex TEXT REFERENCES Sexes);
+  CREATE TABLE Sexes (Code TEXT PRIMARY KEY, Name TEXT);
+  CREATE VIEW Rich AS SELECT Region, Income FROM Persons WHERE Income > 100;
+  INSERT INTO Regions VALUES ('01', 'Stockholm'), ('05', 'Östergötland');
+  INSERT INTO Counter (v) VALUES (1);
+  INSERT INTO Persons VALUES ('01', '2021-03-04', 1, 1000.25, 2, '1'),
+                             ('05', '2020-01-02', 0, 0.1, NULL, '2'),
+                             (NULL, NULL, NULL, NULL, 3, '1');
+)";
+
+TEST(DatabaseValues, TextsNamesKindsAndPaths) {
+  auto value = [](DbValue::Kind kind, std::int64_t i, double r, std::string t) {
+    DbValue v;
+    v.kind = kind;
+    v.integer = i;
+    v.real = r;
+    v.text = std::move(t);
+    return v;
+  };
+  using K = DbValue::Kind;
+  EXPECT_EQ(dbValueText(value(K::Null, 0, 0, "")), "'Null'");
+  EXPECT_EQ(dbValueText(value(K::Integer, -114, 0, "")), "-114");
+  EXPECT_EQ(dbValueText(value(K::Real, 0, 1000.25, "")), "1000.25");
+  EXPECT_EQ(dbValueText(value(K::Real, 0, 2, "")), "2");
+  EXPECT_EQ(dbValueText(value(K::Real, 0, 0.1, "")), "0.1");
+  EXPECT_EQ(dbValueText(value(K::Boolean, 1, 0, "")), "True");
+  EXPECT_EQ(dbValueText(value(K::Boolean, 0, 0, "")), "False");
+  EXPECT_EQ(dbValueText(value(K::Date, 0, 0, "2021-03-04")), "2021-03-04");
+  EXPECT_EQ(value(K::Text, 0, 0, "7").number(), std::nullopt);
+  EXPECT_EQ(value(K::Integer, 7, 0, "").number(), 7.0);
+
+  EXPECT_EQ(bracketName("a]b"), "[a]]b]");
+  EXPECT_EQ(bracketName("[x]"), "[[x]]]");
+
+  TempFolder folder;
+  makeSqlite(folder.file("plain.bin"), "CREATE TABLE t (a);");
+  EXPECT_EQ(databaseKindOf(folder.file("plain.bin")), DatabaseKind::SQLite);
+  EXPECT_EQ(databaseKindOf(folder.file("missing.DB")), DatabaseKind::SQLite);
+  EXPECT_EQ(databaseKindOf(folder.file("missing.mdb")), DatabaseKind::Access);
+
+  clsSQLiteDb db;
+  db.setDBPath("/start");
+  db.setDbName("nofolder.db");
+  EXPECT_EQ(db.DBPath(), "/start");
+  EXPECT_EQ(db.DBFile(), "");
+  db.setDbName("/data/x/stats.mdb");
+  EXPECT_EQ(db.DBPath(), "/data/x");
+  EXPECT_EQ(db.DBFile(), "stats.mdb");
+}
+
+TEST(AccessSql, TranslatesWhatUsersCommonlyWrite) {
+  struct Case {
+    const char* access;
+    const char* sqlite;
+  };
+  const Case cases[] = {
+      {R"(SELECT [a]]b].[sp ace] FROM [a]]b])", R"(SELECT "a]b"."sp ace" FROM "a]b")"},
+      {R"(WHERE x="it's ""so""")", R"(WHERE x='it''s "so"')"},
+      {"SELECT a & 'b' & \"c\"", "SELECT a || 'b' || 'c'"},
+      {"WHERE d >= #3/4/2021# AND e < #2021-12-31 10:30 PM#",
+       "WHERE d >= '2021-03-04' AND e < '2021-12-31 22:30:00'"},
+      {"SELECT '#1/2/2020#', '[x]' -- [y]", "SELECT '#1/2/2020#', '[x]' -- [y]"},
+      {"SELECT a # b", "SELECT a # b"},
+      {"SELECT [open", "SELECT [open"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(translateAccessSql(c.access).sql, c.sqlite) << c.access;
+  EXPECT_EQ(
+      translateAccessSql("SELECT T.x FROM [My Table] AS T, Ö2 WHERE 'Hidden'=1").names,
+      (std::vector<std::string>{"SELECT", "T", "x", "FROM", "My Table", "AS", "T", "Ö2", "WHERE"}));
+}
+
+TEST(SqliteDatabase, CatalogFieldsRelationsAndValues) {
+  TempFolder folder;
+  const std::string path = folder.file("regions.sqlite");
+  makeSqlite(path, kRegionsDb);
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  // sqlite_sequence (the fourth table made) is SQLite's own and not listed.
+  EXPECT_EQ(db.ListBoxTables(),
+            (std::vector<ListEntry>{{"Regions", 1}, {"Counter", 2}, {"Persons", 4}, {"Sexes", 5}}));
+  EXPECT_EQ(db.ListBoxViews(), (std::vector<ListEntry>{{"Rich", 0}}));
+
+  db.SelectTable(4);
+  EXPECT_EQ(db.TableName(), "Persons");
+  EXPECT_EQ(db.SelectTableName(), "[Persons]");
+  EXPECT_EQ(db.ListBoxFields().size(), 6u);
+  EXPECT_EQ(db.Fieldname(3), "Income");
+  EXPECT_EQ(db.Fieldname("income"), "Income");
+  EXPECT_EQ(db.SelectFieldname(0), "[Region]");
+  const dbFelter felter = db.makeFelter();
+  ASSERT_EQ(felter.Count(), 6);
+  EXPECT_EQ(felter.Item(6).felt.sourceField, "Sex");
+  EXPECT_EQ(felter.Item(6).Index, 5);
+
+  auto variable = DimensionData::create("region");
+  variable->dbName = path;
+  variable->TableName = "Regions";
+  variable->CodeField = "Code";
+  db.PrepareRelations(*variable);
+  EXPECT_TRUE(db.TestRelations(0));
+  EXPECT_FALSE(db.TestRelations(5));
+  variable->TableName = "Sexes";  // the key names no field: the primary key is meant
+  db.PrepareRelations(*variable);
+  EXPECT_TRUE(db.TestRelations(5));
+  variable->dbName = folder.file("other.sqlite");
+  db.PrepareRelations(*variable);
+  EXPECT_FALSE(db.TestRelations(5));
+
+  db.SelectView(0);
+  EXPECT_EQ(db.ViewName(), "Rich");
+  ASSERT_EQ(db.makeFelter().Count(), 2);
+  EXPECT_EQ(db.makeFelter().Item(1).felt.sourceTable, "Persons");
+  variable->dbName = path;
+  variable->TableName = "Regions";
+  db.PrepareRelations(*variable);
+  EXPECT_TRUE(db.TestRelations(0));  // a view's field follows its table's relation
+
+  ASSERT_TRUE(db.OpenRecordSet("SELECT Region, Born, Paid, Income, Kids FROM [Persons]"));
+  EXPECT_EQ(db.RecordCount(), 3);
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"01|2021-03-04|True|1000.25|2",
+                                                  "05|2020-01-02|False|0.1|'Null'",
+                                                  "'Null'|'Null'|'Null'|'Null'|3"}));
+  EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Null);  // past the end
+  db.MoveFirst();
+  EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Date);
+  EXPECT_EQ(db.Field(3).kind, DbValue::Kind::Real);
+
+  // Text columns compare without case, as in an Access file; a view over them too.
+  ASSERT_TRUE(db.OpenRecordSet(
+      "SELECT COUNT(*) FROM Regions WHERE Name = 'ÖSTERGÖTLAND' OR Code IN ('01', 'x')"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Rich WHERE Region = '01'"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"1"});
+
+  // Null in a sum counts as nothing; a Null group comes back as Null.
+  ASSERT_TRUE(
+      db.OpenRecordSet("SELECT Region, SUM(Kids) FROM Persons GROUP BY Region ORDER BY Region"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"'Null'|3", "01|2", "05|'Null'"}));
+}
+
+TEST(SqliteDatabase, RunsOneReadingStatementOnly) {
+  TempFolder folder;
+  const std::string path = folder.file("regions.db");
+  makeSqlite(path, kRegionsDb);
+  const std::string before = TempFolder::read(path);
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  // Each refusal says why; one of the authorizer names the kind of statement refused.
+  const std::pair<std::string, std::string> refused[] = {
+      {"ATTACH DATABASE '" + folder.file("x.db") + "' AS x", "not authorized: ATTACH is refused"},
+      {"VACUUM INTO '" + folder.file("copy.db") + "'", "Only a statement that reads rows"},
+      {"SELECT 1; SELECT 2", "Only one statement can run at a time"},
+      {"SELECT 1; DROP TABLE Regions", "Only one statement can run at a time"},
+      {"UPDATE main.Regions SET Name = 'x'", "not authorized: UPDATE is refused"},
+      {"UPDATE Regions SET Name = 'x'", "cannot modify Regions because it is a view"},
+      {"PRAGMA user_version = 5", "not authorized: PRAGMA is refused"},
+      {"PRAGMA table_info(Regions)", "not authorized: PRAGMA is refused"},
+      {"WITH x AS (SELECT 1) DELETE FROM main.Regions", "not authorized: DELETE is refused"},
+      {"DROP TABLE main.Regions", "not authorized: DROP is refused"},
+      {"CREATE TABLE n (a)", "not authorized: CREATE is refused"},
+      {"SELECT * FROM Regions WHERE Code IN (SELECT 1 FROM nowhere)", "no such table"},
+      {"", "The statement is empty"},
+      {"  ;", "The statement is empty"},
+  };
+  for (const auto& [sql, why] : refused) {
+    const DbResult result = db.OpenRecordSet(sql);
+    EXPECT_FALSE(result) << sql;
+    EXPECT_NE(result.error.find(why), std::string::npos) << sql << ": " << result.error;
+    EXPECT_TRUE(db.AtEOF());
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.file("x.db")));
+  EXPECT_FALSE(std::filesystem::exists(folder.file("copy.db")));
+  EXPECT_EQ(TempFolder::read(path), before);
+  EXPECT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Regions; ;\n"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
+  EXPECT_TRUE(
+      db.OpenRecordSet("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                       "WHERE i < 3) SELECT SUM(i) FROM n"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"6"});
+}
+
+TEST(SqliteDatabase, AwkwardNamesNameThemselves) {
+  TempFolder folder;
+  const std::string path = folder.file("awkward.sqlite");
+  makeSqlite(path, R"(
+    CREATE TABLE "a]b" ("[x]" TEXT, "sp ace" INTEGER, "q""uote" TEXT);
+    CREATE TABLE "[x]" ("a]b" INTEGER);
+    CREATE TABLE "sp ace" (v INTEGER);
+    INSERT INTO "a]b" VALUES ('one', 1, 'q'), ('two', 2, 'q');
+    INSERT INTO "[x]" VALUES (7);
+    INSERT INTO "sp ace" VALUES (9);
+  )");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  ASSERT_EQ(db.ListBoxTables().size(), 3u);
+  db.SelectTable(1);
+  ASSERT_EQ(db.makeFelter().Count(), 3);
+  const std::string sql = "SELECT " + db.SelectFieldname(0) + ", SUM(" + db.SelectFieldname(1) +
+                          ") FROM " + db.SelectTableName() + " GROUP BY " + db.SelectFieldname(2) +
+                          ", " + db.SelectFieldname(0) + " ORDER BY 1";
+  ASSERT_TRUE(db.OpenRecordSet(sql)) << sql;
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"one|1", "two|2"}));
+  db.SelectTable(2);
+  ASSERT_TRUE(
+      db.OpenRecordSet("SELECT " + db.SelectFieldname(0) + " FROM " + db.SelectTableName()));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"7"});
+  db.SelectTable(3);
+  ASSERT_TRUE(db.OpenRecordSet("SELECT v FROM " + db.SelectTableName()));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"9"});
+}
+
+TEST(SqliteDatabase, EveryListedFieldReadsAndUnknownNamesFail) {
+  TempFolder folder;
+  const std::string path = folder.file("generated.sqlite");
+  makeSqlite(path, R"(
+    CREATE TABLE t (a INTEGER, b TEXT, twice INTEGER GENERATED ALWAYS AS (a * 2));
+    INSERT INTO t (a, b) VALUES (1, 'x'), (2, 'y');
+  )");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  db.SelectTable(1);
+  ASSERT_EQ(db.ListBoxFields().size(), 3u);
+  ASSERT_TRUE(db.OpenRecordSet("SELECT " + db.SelectFieldname(2) + " FROM " + db.SelectTableName() +
+                               " ORDER BY 1"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2", "4"}));
+  // A misspelt bracketed name is an error, never its own text as every value.
+  EXPECT_FALSE(db.OpenRecordSet("SELECT [nope] FROM [t]"));
+  // Double-quoted texts stay texts, as Access reads them.
+  ASSERT_TRUE(db.OpenRecordSet("SELECT \"b\" FROM [t] WHERE [b] = \"y\""));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"b"});
+}
+
+TEST(SqliteDatabase, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
+  TempFolder folder;
+  const std::string path = folder.file("overflow.sqlite");
+  // The sum of "b" overflows only once the first group was returned.
+  makeSqlite(path, R"(
+    CREATE TABLE t (g TEXT, x INTEGER);
+    INSERT INTO t VALUES ('a', 1), ('b', 9223372036854775807), ('b', 1);
+  )");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  DbRows rows;
+  const DbResult ran = RunDbQuery(db, "SELECT g, sum(x) FROM t GROUP BY g", rows);
+  EXPECT_FALSE(ran);
+  EXPECT_NE(ran.error.find("overflow"), std::string::npos) << ran.error;
+  EXPECT_TRUE(rows.rows.empty());
+}
+
+TEST(SqliteDatabase, AChoiceFromAListMadeBeforeTheFileChangedFindsItsTableByName) {
+  TempFolder folder;
+  const std::string path = folder.file("moving.sqlite");
+  makeSqlite(path, "CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  const std::vector<ListEntry> tables = db.ListBoxTables();
+  ASSERT_EQ(tables.size(), 2u);
+  // Replaced meanwhile by a file where another table stands first.
+  std::filesystem::remove(path);
+  makeSqlite(path,
+             "CREATE TABLE c (z INTEGER); CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
+  db.SelectTable(tables[1].itemData);
+  EXPECT_EQ(db.TableName(), "b");
+  ASSERT_EQ(db.ListBoxFields().size(), 1u);
+  EXPECT_EQ(db.ListBoxFields()[0].text, "y");
+}
+
+TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
+  TempFolder folder;
+  const std::string path = folder.file("t.db");
+  makeSqlite(path,
+             "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
+             "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*), SUM(n) FROM t GROUP BY a ORDER BY a"));
+  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2|7", "1|5", "2|3"}));
+  ASSERT_TRUE(db.OpenRecordSet(
+      "SELECT MIN(x), COUNT(*) FROM (SELECT 'Öster' AS x UNION ALL SELECT 'öSTER' UNION ALL "
+      "SELECT 'Ä' UNION ALL SELECT 'Łódź' UNION ALL SELECT 'łÓDŹ' UNION ALL SELECT 'b' UNION ALL "
+      "SELECT 'B') GROUP BY x COLLATE CASEFREE ORDER BY x COLLATE CASEFREE"));
+  std::vector<std::string> counts;
+  for (const std::string& row : rowsOf(db)) counts.push_back(row.substr(row.find('|') + 1));
+  EXPECT_EQ(counts, (std::vector<std::string>{"2", "1", "2", "2"}));
+}
+
+TEST(SqliteDatabase, BrokenAndMissingFilesFailToOpen) {
+  TempFolder folder;
+  const auto text = folder.write("notes.db", "just some words, not a database at all\n");
+  clsSQLiteDb db;
+  db.setDbName(text.string());
+  const DbResult result = db.OpenDB();
+  EXPECT_FALSE(result);
+  EXPECT_FALSE(result.error.empty());
+  EXPECT_FALSE(db.isOpen());
+  db.setDbName(folder.file("missing.db"));
+  EXPECT_FALSE(db.OpenDB());
+  EXPECT_FALSE(db.OpenRecordSet("SELECT 1"));
+  EXPECT_TRUE(db.ListBoxTables().empty());
+}
+
+TEST(SqliteDatabase, ReopensAFileReplacedOnDisk) {
+  TempFolder folder;
+  const std::string path = folder.file("live.db");
+  makeSqlite(path, "CREATE TABLE First (a); INSERT INTO First VALUES (1);");
+  makeSqlite(folder.file("next.db"), "CREATE TABLE Second (b); INSERT INTO Second VALUES (2);");
+  clsSQLiteDb db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  db.SelectTable(1);
+  EXPECT_FALSE(db.fileChanged());
+  std::filesystem::rename(folder.file("next.db"), path);
+  EXPECT_TRUE(db.fileChanged());
+  EXPECT_TRUE(db.ListBoxFields().empty());  // the old table's fields are gone
+  EXPECT_EQ(db.ListBoxTables(), (std::vector<ListEntry>{{"Second", 1}}));
+  EXPECT_FALSE(db.OpenRecordSet("SELECT a FROM First"));
+  ASSERT_TRUE(db.OpenRecordSet("SELECT b FROM Second"));
+  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
+  std::filesystem::remove(path);
+  EXPECT_FALSE(db.OpenRecordSet("SELECT b FROM Second"));
+  EXPECT_TRUE(db.ListBoxTables().empty());
+}
+
+}  // namespace
+}  // namespace zendra

@@ -1,0 +1,346 @@
+// The variable and value steps: each done, undone and done again on real tables, with
+// the variables, the cell notes, the grid and the saved file compared byte for byte.
+#include <gtest/gtest.h>
+
+#include "core/editor/history.h"
+#include "core/editor/settled_step.h"
+#include "core/editor/value_commands.h"
+#include "core/editor/variable_commands.h"
+#include "core/format/writer.h"
+#include "core/grid/data_methods.h"
+#include "support/loaded_table.h"
+#include "support/step_checks.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+// oem_full.vq: stub Region (Åre, Östersund, Malmö), heading kön (män, kvinnor) and år
+// (2022, 2023), ELIMINATION("kön")="män", cell notes "*,kvinnor,2023" and
+// "Malmö,män,*"; 3 x 4 cells from row 4, column 2.
+// ansi_months.vq: stub månad (4 months), heading varugrupp (2), the content variable.
+constexpr const char* kFull = "oem_full.vq";
+constexpr const char* kMonths = "ansi_months.vq";
+constexpr const char* kKeys = "keys_form.vq";  // keys region and ålder, kön across
+
+std::string names(const DimensionDataColl& variables) {
+  std::string out;
+  for (const auto& v : variables) out += v->name + ";";
+  return out;
+}
+
+std::string values(const DimensionData& variable) {
+  std::string out;
+  for (const auto& v : variable.ValueCode) out += v->value + ";";
+  return out;
+}
+
+// A cell note's address as the texts of its entries.
+std::string address(const CellNote& note) {
+  std::string out;
+  for (const auto& v : note.Values()) out += (v ? v->value : "?") + ";";
+  return out;
+}
+
+// Everything a step may change: the variables with their values (by identity), the
+// content variable, the cell notes' addresses, the grid with every cell, the layout
+// fields and the saved file.
+std::string everything(Loaded& t) {
+  const VexaMess& d = t.doc;
+  std::string out = "stub " + names(d.colStub) + " heading " + names(d.colHeading) + " all " +
+                    names(d.Dimensions) + " content " + d.ContVariable + "\n";
+  for (const auto& v : d.Dimensions) {
+    out += v->name + " elim " + v->Elimination + ":";
+    for (const auto& value : v->ValueCode) {
+      out += " " + std::to_string(value->UID) + "=" + value->code + "/" + value->value;
+    }
+    out += "\n";
+  }
+  for (const auto& note : d.Cellnotes) {
+    out += "note " + note->Note + ":";
+    for (const auto& v : note->Values()) out += " " + std::to_string(v ? v->UID : 0);
+    out += "\n";
+  }
+  return out + gridAndFile(t);
+}
+
+// A step done, undone and done again, with everything above compared.
+template <typename Check>
+void checkStep(Loaded& t, Command& step, Check check) {
+  doUndoRedo(t, step, check, everything);
+}
+
+// The data area's cells as rows of "|"-separated texts.
+std::string cells(const Loaded& t) {
+  std::string out;
+  for (std::int32_t r = 0; r < t.doc.NumRows; ++r) {
+    for (std::int32_t c = 0; c < t.doc.NumCols; ++c) out += (c ? "|" : "") + t.cell(r, c);
+    out += "\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(VariableNames, CheckedWithoutLetterCaseAndBlanksAndRefusedStepsChangeNothing) {
+  Loaded t(kFull);
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  const std::string before = everything(t);
+  for (const char* name : {"REGION", "KÖN", " år "}) {
+    AddVariableCommand add(t.doc, t.grid, 0, name, false);
+    EXPECT_EQ(add.refusal(), kNameInUse) << name;
+    EXPECT_TRUE(add.changesNothing());
+    add.redo();
+  }
+  for (const char* name : {"", "   "}) {
+    AddVariableCommand add(t.doc, t.grid, 1, name, false);
+    EXPECT_EQ(add.refusal(), kNameMissing);
+    add.redo();
+    RenameVariableCommand rename(t.doc, t.grid, "Region", name);
+    EXPECT_EQ(rename.refusal(), kNameMissing);
+    rename.redo();
+  }
+  RenameVariableCommand taken(t.doc, t.grid, "Region", "KÖN");
+  EXPECT_EQ(taken.refusal(), kNameInUse);
+  taken.redo();
+  EXPECT_EQ(everything(t), before);
+
+  // A rename may change only the letter case; blanks around a name are not kept.
+  RenameVariableCommand caseOnly(t.doc, t.grid, "Region", " REGION ");
+  EXPECT_EQ(caseOnly.refusal(), "");
+  checkStep(t, caseOnly, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "REGION;kön;år;");
+    EXPECT_EQ(names(t.doc.colStub), "REGION;");
+  });
+  RenameVariableCommand same(t.doc, t.grid, "region", "REGION");
+  EXPECT_TRUE(same.changesNothing());
+}
+
+TEST(RenameVariableCommand, ContentVariableFollowsAndCellsStay) {
+  Loaded t(kMonths);
+  RenameVariableCommand rename(t.doc, t.grid, "varugrupp", "Varugrupper");
+  checkStep(t, rename, [&] {
+    EXPECT_EQ(t.doc.ContVariable, "Varugrupper");
+    EXPECT_EQ(t.cell(3, 1), "203");
+    EXPECT_TRUE(t.doc.GridHasData);
+  });
+}
+
+TEST(RenameVariableCommand, KeysFormHeaderRowShowsTheNewName) {
+  Loaded t(kKeys);
+  ASSERT_EQ(t.grid.text(2, 1), "region");
+  RenameVariableCommand rename(t.doc, t.grid, "region", "Län");
+  checkStep(t, rename, [&] {
+    EXPECT_EQ(t.grid.text(2, 1), "Län");
+    EXPECT_EQ(t.grid.text(3, 1), "01");
+  });
+}
+
+TEST(AddVariableCommand, NewVariableGetsAStarInEveryCellNoteAndEmptiesTheGrid) {
+  Loaded t(kFull);
+  AddVariableCommand add(t.doc, t.grid, 0, "Län", false);
+  EXPECT_EQ(add.text(), "Add Variable");
+  checkStep(t, add, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "Region;Län;kön;år;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;*;kvinnor;2023;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
+    // A variable without values cannot be laid out: nothing of the old cells is kept.
+    EXPECT_FALSE(t.doc.GridCreated);
+    EXPECT_FALSE(t.doc.GridHasData);
+    EXPECT_EQ(t.grid.text(4, 2), "");
+  });
+  EXPECT_TRUE(add.undoable());
+}
+
+TEST(AddVariableCommand, PlacesACopySoTheSourceNeverChanges) {
+  Loaded t(kFull);
+  // A standard variable of the default data.
+  auto standard = DimensionData::create("Ålder");
+  standard->addVal()->value = "0-19";
+  standard->addVal()->value = "20-";
+  AddVariableCommand add(t.doc, t.grid, 1, *standard, false);
+  checkStep(t, add, [&] {
+    EXPECT_EQ(names(t.doc.colHeading), "kön;år;Ålder;");
+    EXPECT_NE(t.doc.Get_Dimension("Ålder"), standard);
+    EXPECT_TRUE(t.doc.GridCreated);
+    EXPECT_EQ(t.doc.NumCols, 8);
+    EXPECT_EQ(t.grid.text(4, 2), "0-19");
+    EXPECT_EQ(t.cell(0, 0), "");
+  });
+  t.doc.Get_Dimension("Ålder")->ValueCode.Item(1)->value = "0-17";
+  EXPECT_EQ(values(*standard), "0-19;20-;");
+  // Taken a second time it is in use.
+  EXPECT_EQ(AddVariableCommand(t.doc, t.grid, 0, *standard, false).refusal(), kNameInUse);
+}
+
+TEST(RemoveVariableCommand, DropsTheNoteEntryAndClearsTheContentVariable) {
+  Loaded t(kFull);
+  RemoveVariableCommand remove(t.doc, t.grid, 1, "KÖN", false);
+  checkStep(t, remove, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "Region;år;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;");
+    EXPECT_EQ(t.doc.NumCols, 2);
+  });
+  EXPECT_EQ(RemoveVariableCommand(t.doc, t.grid, 0, "kön", false).refusal(), "No such variable");
+
+  Loaded m(kMonths);
+  RemoveVariableCommand content(m.doc, m.grid, 1, "varugrupp", false);
+  checkStep(m, content, [&] { EXPECT_EQ(m.doc.ContVariable, ""); });
+}
+
+TEST(ReorderVariablesCommand, PermutesTheNoteAddressesAndRefusesAnIncompleteOrder) {
+  Loaded t(kFull);
+  ReorderVariablesCommand reorder(t.doc, t.grid, 1, {"år", "KÖN"}, false);
+  checkStep(t, reorder, [&] {
+    EXPECT_EQ(names(t.doc.Dimensions), "Region;år;kön;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;kvinnor;");
+    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;");
+    EXPECT_EQ(t.grid.text(2, 2), "2022");
+  });
+  EXPECT_TRUE(ReorderVariablesCommand(t.doc, t.grid, 1, {"år", "kön"}, false).changesNothing());
+  for (const auto& order :
+       std::vector<std::vector<std::string>>{{"år"}, {"år", "år"}, {"år", "x"}}) {
+    ReorderVariablesCommand bad(t.doc, t.grid, 1, order, false);
+    EXPECT_NE(bad.refusal(), "");
+  }
+}
+
+TEST(StructureCommand, TableOverTheSnapshotLimitIsChangedWithoutUndo) {
+  Loaded t(kFull);
+  SnapshotLimit limit(16);
+  RemoveVariableCommand remove(t.doc, t.grid, 1, "år", false);
+  remove.redo();
+  EXPECT_FALSE(remove.undoable());
+  EXPECT_EQ(names(t.doc.Dimensions), "Region;kön;");
+}
+
+TEST(AddValueCommand, GridGainsEmptyColumnsAndKeepsEveryCell) {
+  Loaded t(kFull);
+  const std::string old = cells(t);
+  ASSERT_EQ(old, "1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n9.50|10.00|11.00|12.00\n");
+  AddValueCommand add(t.doc, t.grid, t.doc.Get_Dimension("kön"), "alla", "3", false);
+  checkStep(t, add, [&] {
+    EXPECT_EQ(cells(t), "1.00|2.50|..|4.00||\n5.00|6.00|-|8.00||\n9.50|10.00|11.00|12.00||\n");
+    EXPECT_EQ(t.grid.text(2, 6), "alla");
+  });
+}
+
+TEST(SetValueCommand, LabelsFollowAndEliminationKeepsItsValue) {
+  Loaded t(kFull);
+  const auto sex = t.doc.Get_Dimension("kön");
+  SetValueCommand rename(t.doc, t.grid, sex, 1, SetValueCommand::Field::Text, "Män", false);
+  checkStep(t, rename, [&] {
+    EXPECT_EQ(sex->Elimination, "Män");
+    EXPECT_EQ(t.grid.text(2, 2), "Män");
+    EXPECT_EQ(t.cell(0, 0), "1.00");
+  });
+  SetValueCommand code(t.doc, t.grid, t.doc.Get_Dimension("Region"), 3,
+                       SetValueCommand::Field::Code, "9999", false);
+  checkStep(t, code, [&] { EXPECT_EQ(t.value("Region", 3)->code, "9999"); });
+}
+
+TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
+  Loaded t(kFull);
+  RemoveValuesCommand rows(t.doc, t.grid, t.doc.Get_Dimension("Region"), {3, 1, 7, 3}, false);
+  checkStep(t, rows, [&] {
+    EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Östersund;");
+    EXPECT_EQ(cells(t), "5.00|6.00|-|8.00\n");
+    // The note on Malmö went with it; the one with "*" for Region stays.
+    EXPECT_EQ(t.doc.Cellnotes.Count(), 1);
+  });
+
+  const auto sex = t.doc.Get_Dimension("kön");
+  RemoveValuesCommand cols(t.doc, t.grid, sex, {1}, false);
+  checkStep(t, cols, [&] {
+    EXPECT_TRUE(cols.removesEliminationValue());
+    EXPECT_EQ(sex->Elimination, "YES");  // it named the removed value
+    EXPECT_EQ(cells(t), "-|8.00\n");
+  });
+
+  // The last value gone, nothing is left to lay out.
+  RemoveValuesCommand all(t.doc, t.grid, sex, {1, 2}, false);
+  checkStep(t, all, [&] {
+    EXPECT_FALSE(t.doc.GridCreated);
+    EXPECT_FALSE(t.doc.GridHasData);
+  });
+}
+
+TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
+  Loaded t(kFull);
+  ReorderValuesCommand rows(t.doc, t.grid, t.doc.Get_Dimension("Region"), {3, 1, 2}, false);
+  checkStep(t, rows, [&] {
+    EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Malmö;Åre;Östersund;");
+    EXPECT_EQ(cells(t), "9.50|10.00|11.00|12.00\n1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n");
+  });
+  ReorderValuesCommand cols(t.doc, t.grid, t.doc.Get_Dimension("år"), {2, 1}, false);
+  checkStep(t, cols, [&] {
+    EXPECT_EQ(cells(t), "10.00|9.50|12.00|11.00\n2.50|1.00|4.00|..\n6.00|5.00|8.00|-\n");
+    EXPECT_EQ(t.grid.text(3, 2), "2023");
+  });
+  EXPECT_FALSE(
+      ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 1}, false).valid());
+  EXPECT_TRUE(ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 2}, false)
+                  .changesNothing());
+
+  // Without stub variables the description lies over the data columns and stays put.
+  Loaded heading(
+      Loaded::Text{"DESCRIPTION=\"Desc\";\nHEADING=\"h\";\nVALUES(\"h\")=\"a\",\"b\";\n"});
+  SettleGrid(heading.doc, heading.grid, false);
+  ASSERT_TRUE(heading.doc.GridCreated);
+  ReorderValuesCommand moved(heading.doc, heading.grid, heading.doc.Get_Dimension("h"), {2, 1},
+                             false);
+  checkStep(heading, moved,
+            [&] { EXPECT_EQ(heading.grid.text(1, 1) + "|" + heading.grid.text(2, 1), "Desc|b"); });
+}
+
+TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFileReadsBack) {
+  for (const std::int32_t side : {0, 1}) {
+    SCOPED_TRACE(side);
+    Loaded t(kFull);
+    const std::string before = cells(t);
+    AddOneValuedVariableCommand add(t.doc, t.grid, side, " Enhet ", "P", "personer", false);
+    ASSERT_TRUE(add.refusal().empty());
+    checkStep(t, add, [&] {
+      EXPECT_EQ(names(t.doc.Dimensions), "Region;Enhet;kön;år;");
+      EXPECT_EQ(names(side == 0 ? t.doc.colStub : t.doc.colHeading),
+                side == 0 ? "Region;Enhet;" : "Enhet;kön;år;");
+      EXPECT_EQ(t.doc.DataRow1, side == 0 ? 4 : 5);
+      EXPECT_EQ(t.doc.DataCol1, side == 0 ? 3 : 2);
+      EXPECT_EQ(cells(t), before);
+      EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
+    });
+    // The saved file holds every cell under the new variable.
+    CellGrid copy = t.grid;
+    t.doc.SprData = &copy;
+    WriteResult written;
+    Loaded back(Loaded::Text{BuildFileBytes(t.doc, WriteOptions{}, written)});
+    t.doc.SprData = &t.grid;
+    ASSERT_EQ(back.result, LoadResult::Loaded);
+    EXPECT_EQ(names(back.doc.Dimensions), names(t.doc.Dimensions));
+    EXPECT_EQ(cells(back), before);
+  }
+  // The keys form: a key column filled with the code (the variable uses codes), or a
+  // heading row; undone exactly.
+  for (const std::int32_t side : {0, 1}) {
+    Loaded keys(kKeys);
+    AddOneValuedVariableCommand add(keys.doc, keys.grid, side, "unit", "P", "persons", false);
+    checkStep(keys, add, [&] {
+      EXPECT_EQ(keys.doc.Dimensions.Item(3)->name, "unit");
+      if (side == 0) {
+        EXPECT_EQ(keys.grid.text(keys.doc.DataRow1, 3), "P");
+      }
+    });
+  }
+}
+
+TEST(AddOneValuedVariableCommand, RefusesANameInUseOrABlankValue) {
+  Loaded t(kFull);
+  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 0, "KÖN", "1", "x", false).refusal(),
+            kNameInUse);
+  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, "unit", "1", "  ", false).refusal(),
+            kValueMissing);
+  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, " ", "1", "x", false).refusal(),
+            kNameMissing);
+}

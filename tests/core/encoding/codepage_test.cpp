@@ -1,0 +1,91 @@
+// Code page conversion: every byte decodes, round trips are exact, losses are reported.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <string>
+
+#include "core/encoding/codepage.h"
+
+using namespace zendra;
+
+TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItself) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  for (CodePage page : {CodePage::Ansi, CodePage::Oem}) {
+    const std::string text = decode(all, page);
+    ASSERT_TRUE(isValidUtf8(text));
+    const Encoded back = encode(text, page);
+    EXPECT_FALSE(back.lossy);
+    EXPECT_EQ(back.bytes, all);
+  }
+  // Å, ä, ö and the euro sign in Windows-1252; the same letters in IBM 850.
+  EXPECT_EQ(decode("\xC5\xE4\xF6\x80", CodePage::Ansi), "Åäö€");
+  EXPECT_EQ(decode("\x8F\x84\x94", CodePage::Oem), "Åäö");
+  // Undefined in Windows-1252: kept as the control character of the same number.
+  EXPECT_EQ(decode("\x81\x8D\x8F\x90\x9D", CodePage::Ansi), "\u0081\u008D\u008F\u0090\u009D");
+}
+
+TEST(CodePage, CharactersThePageLacksBecomeQuestionMarksInPlaceToo) {
+  const struct {
+    const char* text;
+    CodePage page;
+    const char* bytes;
+    bool lossy;
+  } cases[] = {{"Åäö", CodePage::Oem, "\x8F\x84\x94", false},
+               {"5 €", CodePage::Oem, "5 ?", true},
+               {"a\u4E2Db", CodePage::Ansi, "a?b", true},
+               {"x\xC3", CodePage::Ansi, "x?", true},  // cut-off UTF-8
+               {"plain", CodePage::Ansi, "plain", false},
+               {"Åre € \u4E2D", CodePage::Ansi, "\xC5re \x80 ?", true}};
+  for (const auto& c : cases) {
+    const Encoded copy = encode(c.text, c.page);
+    EXPECT_EQ(copy.bytes, c.bytes) << c.text;
+    EXPECT_EQ(copy.lossy, c.lossy) << c.text;
+    std::string inPlace = c.text;
+    EXPECT_EQ(encodeInPlace(inPlace, c.page), c.lossy) << c.text;
+    EXPECT_EQ(inPlace, c.bytes) << c.text;
+  }
+}
+
+TEST(CodePage, UndeclaredTextIsUtf8WhenValidOtherwiseAnsi) {
+  bool utf8 = false;
+  EXPECT_EQ(decodeUtf8OrAnsi("\xEF\xBB\xBFÅr", &utf8), "År");
+  EXPECT_TRUE(utf8);
+  EXPECT_EQ(decodeUtf8OrAnsi("\xC5r", &utf8), "År");
+  EXPECT_FALSE(utf8);
+  EXPECT_FALSE(isValidUtf8("\xC0\x80"));      // overlong
+  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));
+  EXPECT_TRUE(isValidUtf8("\xF4\x8F\xBF\xBF"));
+}
+
+// The tables are built into the program; where the system's iconv has the page, they
+// must agree with it byte for byte. Bytes iconv leaves undefined stand for the control
+// character of their number.
+TEST(CodePage, BuiltInTablesAgreeWithIconv) {
+  const struct {
+    CodePage page;
+    const char* name;
+  } pages[] = {{CodePage::Ansi, "WINDOWS-1252"}, {CodePage::Oem, "IBM850"}};
+  for (const auto& p : pages) {
+    iconv_t cd = iconv_open("UTF-8", p.name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) GTEST_SKIP() << "iconv lacks " << p.name;
+    for (int b = 0x80; b < 0x100; ++b) {
+      char in[1] = {static_cast<char>(b)};
+      char out[8] = {};
+      char* inPtr = in;
+      char* outPtr = out;
+      std::size_t inLeft = 1, outLeft = sizeof out;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      std::string expected;
+      if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+        expected = {static_cast<char>(0xC2), static_cast<char>(b)};  // U+0080..U+009F
+      } else {
+        expected.assign(out, sizeof out - outLeft);
+      }
+      EXPECT_EQ(decode(std::string(1, static_cast<char>(b)), p.page), expected)
+          << p.name << " byte " << b;
+    }
+    iconv_close(cd);
+  }
+}

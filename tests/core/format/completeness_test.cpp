@@ -1,0 +1,127 @@
+// The completeness rules, their messages and their order.
+#include <gtest/gtest.h>
+
+#include "core/format/completeness.h"
+#include "core/grid/data_methods.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+// A complete one-by-one table whose single cell the tests fill.
+struct Complete {
+  VexaMess doc;
+  CellGrid grid;
+  Complete() {
+    doc.Matrix = "M";
+    doc.SubjectCode = "S";
+    doc.SubjectArea = "Area";
+    doc.Contents = "C";
+    doc.ContData->Units = "u";
+    addVariable(doc, "region", 0, {"North"});
+    doc.SprData = &grid;
+    CreateGrid(doc, grid, true, false);
+  }
+  void cell(const char* text) { grid.setText(doc.DataRow1, doc.DataCol1, text); }
+};
+
+}  // namespace
+
+TEST(Completeness, AnEmptyDocumentListsTheRulesInOrder) {
+  VexaMess doc;
+  const auto result = test_file_complete(doc, nullptr);
+  EXPECT_FALSE(result.complete);
+  EXPECT_EQ(result.messages,
+            "MATRIX is missing\r\n"
+            "SUBJECT-Code is missing\r\n"
+            "SUBJECT-AREA is missing\r\n"
+            "CONTENTS is missing\r\n"
+            "No STUB or HEADING is defined \r\n"
+            "UNITS is missing\r\n"
+            "DATA is missing for one or more cells\r\n");
+  EXPECT_EQ(Test_Complete(doc, nullptr), result.messages);
+}
+
+TEST(Completeness, VariablesValuesMapsAndUnits) {
+  VexaMess doc;
+  doc.Matrix = doc.SubjectCode = doc.SubjectArea = doc.Contents = "x";
+  auto region = addVariable(doc, "region", 0, {"North", "South", "north", "NORTH"});
+  region->Map = "map";
+  addVariable(doc, "empty", 1, {});
+  auto measure = addVariable(doc, "measure", 1, {"Income", "", "Tax"});
+  doc.ContVariable = "measure";
+  doc.GetContdataKey("Income")->Units = "SEK";
+  doc.MetadataOnly = true;  // no cell test
+  EXPECT_EQ(test_file_complete(doc, nullptr).messages,
+            "No VALUEs are defined for empty\r\n"
+            "Map( region) requires CODES\r\n"
+            "UNITS is missing\r\n"
+            "UNITS(\"\") is missing\r\n"
+            "UNITS(\"Tax\") is missing\r\n"
+            "Dublicate values for region (north)\r\n"
+            "Code (Value) is null in measure\r\n");
+  EXPECT_FALSE(StructureComplete(doc));
+  doc.RemoveDimension(1, "empty");
+  EXPECT_TRUE(StructureComplete(doc));
+  EXPECT_FALSE(StructureComplete(VexaMess()));
+}
+
+TEST(Completeness, TimeValuesByTheirScale) {
+  VexaMess doc;
+  doc.MetadataOnly = true;
+  auto t = addVariable(doc, "time", 0, {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"});
+  t->UseTimeVal = true;
+  // Lengths and positions count characters: "199é" has four.
+  const char* cases[][2] = {{"M1", "200412"}, {"M1", "200413"}, {"W1", "200453"}, {"W1", "200454"},
+                            {"Q1", "20044"},  {"Q1", "20045"},  {"A1", "04"},     {"D1", "2004"},
+                            {"H1", "20042"},  {"A1", "199é"},   {"Q1", "Å0041"}};
+  for (int i = 0; i < 11; ++i) {
+    t->ValueCode.Item(i + 1)->TimeCode = cases[i][0];
+    t->ValueCode.Item(i + 1)->TimeVal = cases[i][1];
+  }
+  const std::string m = test_file_complete(doc, nullptr).messages;
+  EXPECT_TRUE(
+      m.ends_with("Timeval and Code don't match time (M1/200413)\r\n"
+                  "Timeval and Code don't match time (W1/200454)\r\n"
+                  "Timeval and Code don't match time (Q1/20045)\r\n"
+                  "Timeval and Code don't match time (A1/04)\r\n"
+                  "Invalide Code for Timeval time (D1)\r\n"))
+      << m;
+}
+
+TEST(Completeness, CellsDecideTheCompleteText) {
+  Complete t;
+  t.cell("..");
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete ");
+  t.cell("-");
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete, one ore more cell contains '-' ");
+  t.cell("x");
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "One or more cells contains invalid data\r\n");
+  EXPECT_EQ(t.grid.backColour(t.doc.DataRow1, t.doc.DataCol1), kRed);
+  t.cell("");
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "DATA is missing for one or more cells\r\n");
+  t.doc.MetadataOnly = true;  // cells are not examined, and a dash would not count
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete ");
+}
+
+TEST(Completeness, KeysFormRowsAreSortedAndKeysChecked) {
+  Complete t;
+  t.doc.FileWithKeys = true;
+  auto region = t.doc.Get_Dimension("region");
+  region->addVal()->value = "South";
+  ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
+  t.grid.setText(3, 1, "South");
+  t.grid.setNumber(3, 2, 2, 0);
+  AppendKeysRow(t.doc, t.grid);
+  t.grid.setText(4, 1, "North");
+  t.grid.setNumber(4, 2, 1, 0);
+  AppendKeysRow(t.doc, t.grid);
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete ");
+  EXPECT_EQ(t.grid.text(3, 1), "North");
+  EXPECT_EQ(t.grid.text(3, 2), "1");
+
+  t.grid.setText(4, 1, "West");
+  EXPECT_EQ(Test_Complete(t.doc, &t.grid), "One or more Codes contains invalid data\r\n");
+}

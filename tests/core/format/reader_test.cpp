@@ -1,0 +1,297 @@
+// Reading table files into a document and its grid.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/format/writer.h"
+#include "support/loaded_table.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+// "TimeCode:TimeVal" of every value of a variable.
+Texts timeCodes(const DimensionData& v) {
+  Texts out;
+  for (const auto& value : v.ValueCode) out.push_back(value->TimeCode + ":" + value->TimeVal);
+  return out;
+}
+
+// A table r by c with these value counts, optionally keyed, with a DATA section.
+std::string table(int rows, int cols, bool keys, const std::string& data) {
+  auto values = [](const char* name, int count) {
+    std::string out = std::string("VALUES(\"") + name + "\")=";
+    for (int i = 0; i < count; ++i) out += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+    return out + ";";
+  };
+  return "STUB=\"r\";HEADING=\"c\";" + values("r", rows) + values("c", cols) +
+         (keys ? "KEYS(\"r\")=VALUES;" : "") + "DATA=" + data + ";";
+}
+
+}  // namespace
+
+TEST(Reader, OemFileGivesEveryStatementToItsField) {
+  Loaded t("oem_full.vq");
+  ASSERT_EQ(t.result, LoadResult::Loaded);
+  const VexaMess& d = t.doc;
+  // Keywords in lower case count, title pieces are joined and "#" breaks notes.
+  EXPECT_EQ((Texts{d.CreationDate, d.Language, d.Matrix, d.Title, d.Contents, d.DescriptionDefault,
+                   d.AutoOpen, d.AggregAllowed, d.ShowDecimals, d.Infofile, d.Source, d.Copyright,
+                   d.Database, d.Notex, d.Note}),
+            (Texts{"20240115 09:30", "sv", "BE0101Ö", "Folkmängd efter region, kön och år",
+                   "Folkmängd", "NO", "YES", "NO", "1", "BE0101", "Statistikbyrån", "YES",
+                   "Regionaldata", "Tabellnot\r\nandra raden", "Vanlig not"}));
+  EXPECT_EQ(d.Decimaler, 1);
+  EXPECT_EQ(*d.ContData, (ContentData{.Units = "antal",
+                                      .CFPrices = "C",
+                                      .StockFA = "S",
+                                      .Contact = "Anna Andersson\r\ntel 010-123",
+                                      .Baseperiod = "2000",
+                                      .Refperiod = "31 dec",
+                                      .SeasAdj = "NO",
+                                      .DayAdj = "NO",
+                                      .LastUpdated = "20240115 09:00"}));
+}
+
+TEST(Reader, OemFileBuildsVariablesValuesAndTheirProperties) {
+  Loaded t("oem_full.vq");
+  const VexaMess& d = t.doc;
+  EXPECT_EQ(names(d.colStub), Texts{"Region"});
+  EXPECT_EQ(names(d.colHeading), (Texts{"kön", "år"}));
+  const auto& region = *d.Get_Dimension("Region");
+  // The language-suffixed VALUES statement added nothing.
+  EXPECT_EQ(texts(region.ValueCode), (Texts{"Åre", "Östersund", "Malmö"}));
+  EXPECT_TRUE(region.UseCodes);
+  EXPECT_TRUE(region.IsPartitioned);
+  EXPECT_EQ(region.PartNumber, 2);
+  // PRESTEXT's value is ended by its line and the next statement is still read; "#"
+  // breaks a variable's note as it breaks the table's.
+  EXPECT_EQ((Texts{region.ValueCode.Item(3)->code, region.Elimination, region.DoubleColumn,
+                   region.Prestext, region.Domain, region.Map, region.PartName1, region.PartName2,
+                   region.Note, region.ValueCode.Item(1)->Note}),
+            (Texts{"1280", "YES", "YES", "2", "kommun", "sverige_kommun", "Norr", "Syd",
+                   "Gränser\r\n2023", "Rad ett\r\nRad två"}));
+  EXPECT_EQ(d.Get_Dimension("kön")->Elimination + "|" + d.Get_Dimension("kön")->Notex,
+            "män|Obligatorisk");
+  EXPECT_EQ(t.value("år", 2)->Notex + "|" + t.value("år", 2)->Precision, "Preliminär|2");
+  EXPECT_EQ(d.SaveDecimals, 2);  // PRECISION 2 beats DECIMALS 1
+  EXPECT_TRUE(d.Get_Dimension("år")->UseTimeVal);
+  EXPECT_EQ(timeCodes(*d.Get_Dimension("år")), (Texts{"A1:2022", "A1:2023"}));
+
+  // Cell notes: CELLNOTEX lands on its CELLNOTE's note, "*" is the shared value, and a
+  // note on an unknown value has no effect.
+  ASSERT_EQ(d.Cellnotes.Count(), 2);
+  const auto first = d.Cellnotes.Item(1);
+  EXPECT_EQ(first->Vstr(), R"("*","kvinnor","2023")");
+  EXPECT_EQ(first->Note + "|" + first->Notex, "Cellnot\r\nrad två|Obligatorisk cellnot");
+  EXPECT_EQ(d.Cellnotes.Item(2)->Note, "Malmö män");
+}
+
+TEST(Reader, LineFeedFilesDecimalPointCountsAndVariableNoteBreaks) {
+  // Lines end with a line feed alone, as files edited on Linux do.
+  Loaded t(Loaded::Text{
+      "DECIMALS=1.0;\nSTUB=\"a\";\nVALUES(\"a\")=\"x\",\"y\";\nPRECISION(\"a\",\"y\")=2.0;\n"
+      "PARTITIONED(\"a\")=\"p\",1,\"2.0\";\nPRESTEXT(\"a\")=2\nMATRIX=\"m\";\n"
+      "NOTE(\"a\")=\"Line1#Line2\";NOTEX(\"a\")=\"A#B\";\nDATA=1.234 5;"});
+  const auto& a = *t.doc.Get_Dimension("a");
+  EXPECT_EQ((std::vector<int>{t.doc.Decimaler, t.doc.SaveDecimals, a.PartNumber}),
+            (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(a.Prestext + "|" + t.doc.Matrix, "2|m");
+  EXPECT_EQ(a.Note + "|" + a.Notex, "Line1\r\nLine2|A\r\nB");
+  EXPECT_EQ(t.cell(0, 0), "1.23");  // two decimals kept, not rounded to a whole number
+}
+
+TEST(Reader, NormalFormCellsBecomeNumbersOrTexts) {
+  Loaded t("oem_full.vq");
+  ASSERT_TRUE(t.doc.HasData);
+  EXPECT_EQ(t.doc.GridDecimals, 2);
+  // A quoted number is taken unchanged and is numeric; labels come from the values.
+  EXPECT_EQ(gridRows(t.grid, t.doc.DataRow1, -1, true),
+            "Åre|#1.00|#2.50|..|#4.00\nÖstersund|#5.00|#6.00|-|#8.00\n"
+            "Malmö|#9.50|#10.00|#11.00|#12.00\n");
+  EXPECT_EQ((std::pair{t.grid.currentRow(), t.grid.currentCol()}),
+            (std::pair{t.doc.DataRow1, t.doc.DataCol1}));
+
+  // In a comma locale file numbers become numbers shown with the comma, quoted or not (as
+  // in every other locale), and symbols stay as written.
+  VexaMess doc;
+  CellGrid grid;
+  grid.setDecimalChar(",");
+  ScriptedPrompt prompt;
+  Load_From_Text(doc, "STUB=\"a\";VALUES(\"a\")=\"x\",\"y\",\"z\";DECIMALS=1;DATA=12.5 \"3.5\" ..;",
+                 false, &grid, prompt);
+  EXPECT_EQ(gridRows(grid, 2, -1, true), "x|#12,5\ny|#3,5\nz|..\n");
+}
+
+TEST(Reader, AnsiFileWithTimeRangeAcrossAYearEndAndContentMetadata) {
+  Loaded t("ansi_months.vq");
+  EXPECT_EQ(t.doc.Matrix, "PR0101€");
+  const auto month = t.doc.Get_Dimension("MÅNAD");  // keys ignore case
+  ASSERT_TRUE(month);
+  EXPECT_EQ(timeCodes(*month), (Texts{"M1:199911", "M1:199912", "M1:200001", "M1:200002"}));
+  EXPECT_EQ(t.doc.ContVariable, "varugrupp");
+  EXPECT_EQ(t.value("varugrupp", 1)->ContentData->Units, "index");
+  const auto& energy = *t.value("varugrupp", 2)->ContentData;
+  EXPECT_EQ(energy.Units + "|" + energy.Contact, "index 1980=100|Bo Ek\r\ntel 1");
+  EXPECT_EQ(t.cell(3, 1), "203");  // the ";" right after the last element ends the data
+}
+
+TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
+  const struct {
+    const char* timeval;
+    int values;
+    Texts expected;
+  } cases[] = {
+      // A second TLIST group changes the scale where the first stopped.
+      {"TLIST(A1),\"1999\",TLIST(Q1),\"20001\"", 2, {"A1:1999", "Q1:20001"}},
+      {"TLIST(Q1, \"19993-20001\")", 4, {"Q1:19993", "Q1:19994", "Q1:20001", ":"}},
+      {"TLIST(W1, \"199951-200002\")",
+       5,
+       {"W1:199951", "W1:199952", "W1:200001", "W1:200002", ":"}},
+      {"TLIST(A1, \"1990-2020\")", 2, {"A1:1990", "A1:1991"}},  // only the values get codes
+      {"TLIST(A1, \"1998-1999\"),TLIST(H1, \"20002-20011\")",
+       4,
+       {"A1:1998", "A1:1999", "H1:20002", "H1:20011"}},
+      // Too short, not numbers, unknown scale, huge end: less effect, no hang.
+      {"TLIST(M1, \"1999\")", 1, {":"}},
+      {"TLIST(D7, \"1999-2000\")", 1, {":"}},
+      {"TLIST(A1, \"0001-9999\")", 2, {"A1:1", "A1:2"}},
+      {"NOTLIST", 1, {":"}},
+  };
+  for (const auto& c : cases) {
+    std::string text = "STUB=\"t\";VALUES(\"t\")=";
+    for (int i = 0; i < c.values; ++i) text += (i ? ",\"v" : "\"v") + std::to_string(i) + "\"";
+    Loaded t(Loaded::Text{text + ";TIMEVAL(\"t\")=" + c.timeval + ";"}, true);
+    EXPECT_EQ(timeCodes(*t.doc.Get_Dimension("t")), c.expected) << c.timeval;
+  }
+}
+
+TEST(Reader, KeysFormLoadsZeroAsANumberAndKeepsAnEntryRow) {
+  Loaded t("keys_form.vq");
+  ASSERT_TRUE(t.doc.FileWithKeys);
+  EXPECT_EQ(t.doc.Get_Dimension("region")->Keytype, 1);
+  EXPECT_EQ(t.doc.Get_Dimension("ålder")->Keytype, 2);
+  const std::int32_t r = t.doc.DataRow1;
+  // Three rows and the empty entry row; keys stay texts.
+  EXPECT_EQ(gridRows(t.grid, r, -1, true), "01|0-19|#0|#5\n02|65+|#7|#0\n01|20-64|#3|..\n|||\n");
+  EXPECT_EQ(t.grid.currentCol(), 1);
+
+  // A last line shorter than a row is a row all the same, with the entry row below it.
+  Loaded shortLast(
+      Loaded::Text{"STUB=\"r\";HEADING=\"c\";VALUES(\"r\")=\"a\",\"b\";"
+                   "VALUES(\"c\")=\"x\",\"y\";KEYS(\"r\")=VALUES;"
+                   "DATA=\"a\",1,2\r\n\"b\",3;"});
+  EXPECT_EQ(gridRows(shortLast.grid, shortLast.doc.DataRow1), "a|1|2\nb|3|\n||\n");
+}
+
+TEST(Reader, MetadataOnlyKeepsTheDataBytesUnparsed) {
+  Loaded t("oem_full.vq", true);
+  EXPECT_TRUE(t.doc.MetadataOnly);
+  EXPECT_FALSE(t.doc.HasData);
+  EXPECT_EQ(t.grid.rowCount(), 0);
+  EXPECT_EQ(t.doc.RawDataText(), "\r\n1 2.5 \"..\" 4\r\n5 6 - 8\r\n\"9.5\" 10,11 12\r\n;\r\n");
+}
+
+TEST(Reader, LargeTablesAskWhetherToLoadMetadataOnly) {
+  Loaded atLimit(Loaded::Text{table(51200, 2, false, "1 2 3")});  // 102400 cells
+  EXPECT_TRUE(atLimit.prompt.asked.empty());
+  EXPECT_EQ(atLimit.cell(1, 0), "3");
+
+  Loaded overLimit(Loaded::Text{table(1, 102401, false, "1")});
+  ASSERT_EQ(overLimit.prompt.asked.size(), 1u);
+  EXPECT_EQ(overLimit.prompt.asked[0].text,
+            "Large table\n102401 cells, 1 rows, 102401 colums\nLoad metadata only");
+  EXPECT_TRUE(overLimit.doc.HasData);  // answered No: the cells are loaded
+
+  EXPECT_EQ(Loaded(Loaded::Text{table(51201, 1, false, "1")}).prompt.asked.size(), 1u);  // rows
+
+  Loaded yes(Loaded::Text{table(200, 600, false, "1 2")}, false, {}, Prompt::Answer::Yes);
+  EXPECT_TRUE(yes.doc.MetadataOnly);
+  EXPECT_EQ(yes.doc.RawDataText(), "1 2;");
+  EXPECT_EQ(yes.grid.rowCount(), 0);
+
+  // A keys-form file with little data loads without a question, whatever its size.
+  Loaded keys(Loaded::Text{table(200, 600, true, "\"7\",1")});
+  EXPECT_TRUE(keys.prompt.asked.empty());
+  EXPECT_TRUE(keys.doc.HasData);
+}
+
+TEST(Reader, TablesTheGridCannotHoldKeepTheirDataAsReadAndSayWhy) {
+  const std::string data = "1 2 3 4 5 6";
+  const struct {
+    bool keys;
+    std::function<void(CellGrid&)> limit;
+    const char* why;
+  } cases[] = {
+      // The layout needs 5 x 3 cells.
+      {false, [](CellGrid& g) { g.setMaxCells(10); }, "The table has 6 cells, more than the grid"},
+      // The keys form lays out 3 x 3 cells, then outgrows the cap with its second row.
+      {true, [](CellGrid& g) { g.setMaxCells(12); }, "data rows need more cells than the grid"},
+      {false, [](CellGrid& g) { g.setMemoryBudget(10 * 16); }, "not enough memory to load the 6"},
+      {true, [](CellGrid& g) { g.setMemoryBudget(10 * 16); }, "not enough memory to load the data"},
+  };
+  for (const auto& c : cases) {
+    VexaMess doc;
+    CellGrid grid;
+    c.limit(grid);
+    ScriptedPrompt prompt;
+    LoadReport report;
+    doc.SprData = &grid;
+    EXPECT_EQ(
+        Load_From_Text(doc, table(3, 2, c.keys, data), false, &grid, prompt, false, {}, &report),
+        LoadResult::Loaded);
+    // Nothing half-loaded stays, and the next save writes the DATA section back.
+    EXPECT_TRUE(doc.MetadataOnly && !doc.HasData && !doc.GridCreated) << c.why;
+    EXPECT_EQ(grid.rowCount(), 0) << c.why;
+    EXPECT_EQ(doc.RawDataText(), data + ";");
+    WriteResult written;
+    EXPECT_NE(BuildFileBytes(doc, {}, written).find("DATA=" + data + ";"), std::string::npos);
+    EXPECT_NE(report.keptAsText.find(c.why), std::string::npos) << report.keptAsText;
+    EXPECT_EQ(report.notices(), Texts{report.keptAsText});
+  }
+}
+
+TEST(Reader, SurplusElementsAreLeftOutAndCounted) {
+  Loaded t(Loaded::Text{table(1, 2, false, "1 2 3 \"x\"\r\n5")});
+  EXPECT_EQ(t.cell(0, 0) + "|" + t.cell(0, 1), "1|2");
+  EXPECT_EQ(t.report.surplusElements, 3);
+  EXPECT_EQ(t.report.notices(),
+            Texts{"The data have 3 elements more than the table has cells; they were left out."});
+  EXPECT_TRUE(Loaded(Loaded::Text{table(1, 2, false, "1 2")}).report.notices().empty());
+}
+
+TEST(Reader, BrokenStatementsArePassedOverAndReadingGoesOn) {
+  Loaded t(Loaded::Text{
+      "STUB=\"a\",\"a\",\"b\";VALUES(\"a\")=\"x\",\"y\";VALUES(\"nothing\")=\"q\";"
+      "CODES(\"a\")=\"1\",\"2\",\"3\";PRECISION(\"a\")=2;PRECISION(\"a\",\"zz\")=3;"
+      "DECIMALS=many;VALUES(\"b\")=\"only\";CELLNOTE(\"x\")=\"wrong count\";"
+      "CELLNOTE(\"x\",\"missing\")=\"no such value\";UNITS(\"x\")=\"no content variable\";"
+      "MATRIX=\"kept\";DATA=1 2"});
+  EXPECT_EQ(t.doc.Dimensions.Count(), 2);
+  EXPECT_EQ(t.value("a", 2)->code, "2");
+  EXPECT_EQ(t.value("a", 1)->Precision, "");
+  EXPECT_EQ(t.doc.Decimaler, 0);
+  EXPECT_EQ(t.doc.Cellnotes.Count(), 0);
+  EXPECT_EQ(t.doc.Matrix, "kept");
+  EXPECT_EQ(t.cell(1, 0), "2");  // the last element has no ";" after it and is kept
+}
+
+TEST(Reader, MissingFilesCancellationAndCodeLabels) {
+  EXPECT_EQ(Loaded("no-such-file.vq").result, LoadResult::CannotRead);
+
+  VexaMess doc;
+  CellGrid grid;
+  ScriptedPrompt prompt, fresh;
+  prompt.cancelAfterBreaths = 2;
+  EXPECT_EQ(Load_From_Text(doc, "STUB=\"r\";VALUES(\"r\")=\"1\",\"2\",\"3\",\"4\";DATA=1 2 3 4;",
+                           false, &grid, prompt),
+            LoadResult::Cancelled);
+  EXPECT_FALSE(doc.HasData);
+
+  VexaMess coded;  // labels showing codes
+  Load_From_Text(coded, "STUB=\"r\";VALUES(\"r\")=\"North\";CODES(\"r\")=\"01\";DATA=5;", false,
+                 &grid, fresh, true);
+  EXPECT_EQ(grid.text(coded.DataRow1, 1), "01");
+}

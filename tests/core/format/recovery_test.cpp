@@ -1,0 +1,107 @@
+// Recovery copies: their bytes are a save's, their info reads back, and only copies of
+// programs that no longer run are offered.
+#include "core/format/recovery.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/loaded_table.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+using namespace zendra::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+WriteOptions fixedDate(bool ansi) {
+  WriteOptions o;
+  o.ansi = ansi;
+  o.creationDate = "20240101 12:00";
+  return o;
+}
+
+std::string saved(VexaMess& doc, bool ansi) {
+  WriteResult result;
+  return BuildFileBytes(doc, fixedDate(ansi), result);
+}
+
+}  // namespace
+
+TEST(RecoverySnapshot, GivesTheBytesOfASaveInEitherCodePage) {
+  for (const char* file : {"ansi_months.vq", "keys_form.vq", "oem_full.vq"}) {
+    for (const bool metaOnly : {false, true}) {
+      for (const bool ansi : {true, false}) {
+        SCOPED_TRACE(std::string(file) + (metaOnly ? " meta" : "") + (ansi ? " ansi" : " oem"));
+        Loaded table(file, metaOnly);
+        ASSERT_EQ(table.result, LoadResult::Loaded);
+        recovery::Snapshot snapshot = recovery::takeSnapshot(table.doc, fixedDate(ansi));
+        // The document may change after the snapshot: the copy keeps what was taken.
+        if (table.doc.GridHasData) table.grid.setText(table.doc.DataRow1, table.doc.DataCol1, "7");
+        const std::string copy = recovery::snapshotBytes(snapshot);
+        if (table.doc.GridHasData) table.grid.setText(table.doc.DataRow1, table.doc.DataCol1, "");
+        Loaded again(file, metaOnly);
+        EXPECT_EQ(copy, saved(again.doc, ansi));
+      }
+    }
+  }
+}
+
+TEST(RecoveryInfo, ReadsBackNamesWithLineBreaksAndBackslashes) {
+  recovery::CopyInfo info{"/t/a\\b\nc.vq", "File01.vq", true, {}};
+  recovery::CopyInfo back;
+  ASSERT_TRUE(recovery::parseInfo(recovery::infoText(info), back));
+  EXPECT_EQ(back.originalName, info.originalName);
+  EXPECT_EQ(back.caption, "File01.vq");
+  EXPECT_TRUE(back.metadataOnly);
+  EXPECT_FALSE(recovery::parseInfo("name=x\ncaption=y\n", back));
+}
+
+TEST(RecoveryFolder, FollowsXdgStateHome) {
+  TempFolder home;
+  EXPECT_EQ(recovery::recoveryFolder(), home / "state" / "zendra" / "recovery");
+  ::setenv("XDG_STATE_HOME", "relative", 1);
+  EXPECT_EQ(recovery::recoveryFolder(), home / "home" / ".local" / "state" / "zendra" / "recovery");
+}
+
+TEST(RecoverySession, OffersOnlyCopiesOfProgramsThatNoLongerRun) {
+  TempFolder home;
+  const fs::path folder = home / "rec";
+  std::string error;
+  recovery::Session mine(folder);
+  ASSERT_TRUE(mine.open(error)) << error;
+  ASSERT_TRUE(mine.write(1, {"/t/a.vq", "a.vq", false, {}}, "A", error)) << error;
+  {
+    // Another running program: its lock is held, so its copy is not offered.
+    recovery::Session other(folder);
+    ASSERT_TRUE(other.open(error));
+    ASSERT_TRUE(other.write(1, {"/t/b.vq", "b.vq", false, {}}, "B", error)) << error;
+    EXPECT_TRUE(mine.leftBehind().empty());
+    mine.release();
+  }
+  // A program that ended without removing its copy: a lock file nobody holds.
+  std::ofstream(folder / "99_1.lock");
+  std::ofstream(folder / "99_1-3.vq") << "C";
+  std::ofstream(folder / "99_1-3.info") << recovery::infoText({"", "File02.vq", true, {}});
+  std::ofstream(folder / "98_1-1.vq") << "torn";  // a table without info is not offered
+
+  std::vector<recovery::CopyInfo> left = mine.leftBehind();
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(left[0].originalName, "/t/b.vq");  // its lock file went with the program
+  EXPECT_EQ(left[1].caption, "File02.vq");
+  EXPECT_TRUE(left[1].metadataOnly);
+  EXPECT_EQ(left[1].tableFile, folder / "99_1-3.vq");
+  // While this program looks at them, a second one starting is not offered them.
+  recovery::Session second(folder);
+  EXPECT_EQ(second.leftBehind().size(), 1u);  // only the copy without a lock file
+  second.release();
+
+  recovery::Session::discard(left[1]);
+  mine.release();
+  EXPECT_FALSE(fs::exists(folder / "99_1-3.vq"));
+  EXPECT_FALSE(fs::exists(folder / "99_1.lock"));  // no copies left: the lock file goes
+  mine.remove(1);
+  EXPECT_FALSE(fs::exists(folder / (mine.id() + "-1.vq")));
+  EXPECT_FALSE(fs::exists(folder / (mine.id() + "-1.info")));
+}

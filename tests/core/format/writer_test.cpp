@@ -1,0 +1,500 @@
+// Writing table files: statement order and conditions, list and text wrapping, the
+// DATA builder with its checks, code pages, safe replacement, and round trips.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include "core/format/writer.h"
+#include "core/grid/data_methods.h"
+#include "support/loaded_table.h"
+#include "support/tables.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+using namespace zendra::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+WriteOptions fixedDate(bool ansi = true) {
+  WriteOptions o;
+  o.ansi = ansi;
+  o.creationDate = "20240101 12:00";
+  return o;
+}
+
+// The statement of the metadata text that starts with head, up to its ";".
+std::string statement(VexaMess& doc, const std::string& head) {
+  const std::string text = make_vqstring(doc, fixedDate());
+  const auto at = text.find(head);
+  return at == std::string::npos ? "" : text.substr(at, text.find(";\r\n", at) - at);
+}
+
+// Writes the document's metadata and reads it back.
+void readBack(VexaMess& doc, VexaMess& back) {
+  ScriptedPrompt prompt;
+  Load_From_Text(back, make_vqstring(doc, fixedDate()), true, nullptr, prompt);
+}
+
+// "TimeCode:TimeVal" of every value of a variable.
+Texts timeCodes(const DimensionData& v) {
+  Texts out;
+  for (const auto& value : v.ValueCode) out.push_back(value->TimeCode + ":" + value->TimeVal);
+  return out;
+}
+
+std::string flags(const DataCheck& c) {
+  return std::string(c.DataMissing ? "missing " : "") + (c.InvalidData ? "invalid " : "") +
+         (c.InvalidCode ? "code " : "") + (c.DashFound ? "dash" : "");
+}
+
+}  // namespace
+
+TEST(Writer, SmallTableInTheFixedOrder) {
+  VexaMess doc;
+  doc.Matrix = "BE01";
+  doc.SubjectArea = "Population";
+  doc.SubjectCode = "BE";
+  doc.Contents = "Population";
+  doc.Decimaler = 1;
+  doc.AutoOpen = "YES";
+  doc.AggregAllowed = "NO";
+  doc.DescriptionDefault = "NO";  // written as the table holds it
+  auto region = addVariable(doc, "region", 0, {"North", "South"}, {"01", "02"});
+  region->Elimination = "YES";
+  region->Prestext = "3";  // not 0, 1 or 2: not written
+  // A time list marks every change of time code.
+  auto year = addVariable(doc, "year", 1, {"2004", "2005", "20061"});
+  year->UseTimeVal = true;
+  for (int i = 1; i <= 3; ++i) {
+    year->ValueCode.Item(i)->TimeCode = i < 3 ? "A1" : "Q1";
+    year->ValueCode.Item(i)->TimeVal = year->ValueCode.Item(i)->value;
+  }
+  year->ValueCode.Item(1)->Precision = "2";
+  year->Note = "On years";
+  // Content lines without an argument for the table, with one for each content value.
+  doc.ContData->Units = "persons";
+  doc.ContData->DayAdj = "NO";
+  doc.ContVariable = "region";
+  doc.GetContdataKey("North")->Units = "SEK";
+  doc.GetContdataKey("North")->SeasAdj = "YES";
+  doc.GetContdataKey("South")->Contact = "Ann#phone 1";
+  doc.Note = "Table note";
+  doc.Source = "Office";
+
+  EXPECT_EQ(make_vqstring(doc, fixedDate()),
+            "VEXA-VERSION=\"2000\";\r\n"
+            "CREATION-DATE=\"20240101 12:00\";\r\n"
+            "CHARSET=\"ANSI\";\r\n"
+            "SUBJECT-AREA=\"Population\";\r\n"
+            "SUBJECT-CODE=\"BE\";\r\n"
+            "MATRIX=\"BE01\";\r\n"
+            "TITLE=\"Population by region and year. \";\r\n"
+            "CONTENTS=\"Population\";\r\n"
+            "DESCRIPTIONDEFAULT=NO;\r\n"
+            "AUTOOPEN=\"YES\";\r\n"
+            "AGGREGALLOWED=\"NO\";\r\n"
+            "DECIMALS=2;\r\n"
+            "STUB=\"region\";\r\n"
+            "HEADING=\"year\";\r\n"
+            "UNITS=\"persons\";\r\n"
+            "DAYADJ=NO;\r\n"
+            "VALUES(\"region\")=\"North\",\"South\";\r\n"
+            "VALUES(\"year\")=\"2004\",\"2005\",\"20061\";\r\n"
+            "CODES(\"region\")=\"01\",\"02\";\r\n"
+            "TIMEVAL(\"year\")=TLIST(A1),\"2004\",\"2005\",TLIST(Q1),\"20061\";\r\n"
+            "ELIMINATION(\"region\")=YES;\r\n"
+            "PRECISION(\"year\",\"2004\")=2;\r\n"
+            "CONTVARIABLE=\"region\";\r\n"
+            "UNITS(\"North\")=\"SEK\";\r\n"
+            "SEASADJ(\"North\")=YES;\r\n"
+            "CONTACT(\"South\")=\"Ann #\"\r\n\"phone 1 \";\r\n"
+            "SOURCE=\"Office \";\r\n"
+            "NOTE=\"Table note \";\r\n"
+            "NOTE(\"year\")=\"On years \";\r\n");
+  // Writing rebuilt the title, as a save does, and wrote DECIMALS as the decimals the
+  // cells are stored with without changing the table's own.
+  EXPECT_EQ(doc.Title, "Population by region and year.");
+  EXPECT_EQ(doc.Decimaler, 1);
+  doc.ContVariable = "gone";  // names no variable: no per-value lines
+  EXPECT_EQ(statement(doc, "UNITS(\"North\")"), "");
+}
+
+TEST(Writer, TitleFromTheVariablesUnlessADescriptionReplacesIt) {
+  VexaMess doc;
+  doc.Contents = "Population";
+  EXPECT_EQ(statement(doc, "TITLE="), "");  // no variable and no title: no line
+  // Without variables there is no default title to make, but a stored one is kept.
+  doc.Title = "Kept";
+  EXPECT_EQ(statement(doc, "TITLE="), "TITLE=\"Kept \"");
+  EXPECT_EQ(doc.Title, "Kept");
+  addVariable(doc, "region", 0, {"North"});
+  doc.Description = "Described";
+  EXPECT_EQ(statement(doc, "TITLE="), "");
+  EXPECT_NE(make_vqstring(doc, fixedDate()).find("CONTENTS=\"Population\";\r\nDESCRIPTION="),
+            std::string::npos);
+
+  addVariable(doc, "kön", 1, {"a"});
+  addVariable(doc, "år", 1, {"a"});
+  title_mod(doc, "efter", "och");
+  EXPECT_EQ(doc.Title, "Population efter region, kön och år.");
+}
+
+TEST(Writer, AContentValueWithAnEmptyTextKeepsItsLinesApartFromTheTables) {
+  VexaMess doc, back;
+  doc.ContData->Units = "persons";
+  addVariable(doc, "measure", 0, {"Income", ""});
+  doc.ContVariable = "measure";
+  doc.GetContdataKey("")->Units = "SEK";
+  doc.GetContdataKey("")->StockFA = "S";
+  EXPECT_EQ(statement(doc, "UNITS(\"\")"), "UNITS(\"\")=\"SEK\"");
+  readBack(doc, back);
+  EXPECT_EQ(back.ContData->Units + "|" + back.ContData->StockFA, "persons|");
+  const auto empty = back.GetContdataKey("");
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->Units + "|" + empty->StockFA, "SEK|S");
+}
+
+TEST(TimeValues, EveryChangeOfCodeIsWrittenAndReadBackEmptyCodesIncluded) {
+  VexaMess doc, back;
+  auto time = addVariable(doc, "time", 0, {"a", "b", "c", "d"});
+  time->UseTimeVal = true;
+  const char* codes[][2] = {{"", "x"}, {"A1", "1994"}, {"", ""}, {"", ""}};
+  for (int i = 0; i < 4; ++i) {
+    time->ValueCode.Item(i + 1)->TimeCode = codes[i][0];
+    time->ValueCode.Item(i + 1)->TimeVal = codes[i][1];
+  }
+  EXPECT_EQ(statement(doc, "TIMEVAL("),
+            "TIMEVAL(\"time\")=TLIST(),\"x\",TLIST(A1),\"1994\",TLIST(),\"\",\"\"");
+  readBack(doc, back);
+  EXPECT_EQ(timeCodes(*back.Get_Dimension("time")), (Texts{":x", "A1:1994", ":", ":"}));
+}
+
+TEST(TimeValues, ARangeBackwardsGivesNoCodeAndARangeAfterAListGoesOn) {
+  const struct {
+    const char* timeval;
+    Texts expected;
+  } cases[] = {
+      // Start after end: no value gets a code from it; the statement goes on.
+      {"TLIST(A1, \"1999-1998\"),TLIST(A1, \"2000-2001\")", {"A1:2000", "A1:2001", ":"}},
+      {"TLIST(Q1, \"20003-20001\")", {":", ":", ":"}},
+      // A range after a list group starts at the next value.
+      {"TLIST(A1),\"1999\",TLIST(A1, \"2000-2001\")", {"A1:1999", "A1:2000", "A1:2001"}},
+      {"TLIST(H1, \"20002-20011\"),TLIST(),\"x\"", {"H1:20002", "H1:20011", ":x"}},
+  };
+  for (const auto& c : cases) {
+    Loaded t(
+        Loaded::Text{std::string("STUB=\"t\";VALUES(\"t\")=\"a\",\"b\",\"c\";TIMEVAL(\"t\")=") +
+                     c.timeval + ";"},
+        true);
+    EXPECT_EQ(timeCodes(*t.doc.Get_Dimension("t")), c.expected) << c.timeval;
+  }
+}
+
+TEST(Writer, ListLinesBreakAtSixtyEight) {
+  // "VALUES("v")=" is 12 characters and a first item of 40 makes the line 54.
+  auto valuesLine = [](std::size_t second) {
+    VexaMess doc;
+    addVariable(doc, "v", 0, {std::string(40, 'a'), std::string(second, 'b')});
+    return statement(doc, "VALUES(");
+  };
+  const std::string first = "VALUES(\"v\")=\"" + std::string(40, 'a') + "\",";
+  EXPECT_EQ(valuesLine(13), first + "\"" + std::string(13, 'b') + "\"");      // 54 + 13 = 67
+  EXPECT_EQ(valuesLine(14), first + "\r\n\"" + std::string(14, 'b') + "\"");  // 68
+  EXPECT_EQ(valuesLine(15), first + "\r\n\"" + std::string(15, 'b') + "\"");
+
+  // A first item that does not fit leaves the keyword part alone on its line.
+  VexaMess doc;
+  addVariable(doc, "v", 0, {std::string(60, 'x')});
+  EXPECT_EQ(statement(doc, "VALUES("), "VALUES(\"v\")=\r\n\"" + std::string(60, 'x') + "\"");
+}
+
+TEST(WrapText, BreaksAtSeventyAndMarksLineBreaks) {
+  EXPECT_EQ(wrapText("First line#Second line", true), "\"First line #\"\r\n\"Second line \"");
+  EXPECT_EQ(wrapText("First line\r\nSecond line", true), "\"First line #\"\r\n\"Second line \"");
+  // A word fits while word and line together stay below 70 characters.
+  const std::string a(60, 'a'), b8(8, 'b'), b9(9, 'b');
+  EXPECT_EQ(wrapText(a + " " + b8, false), "\"" + a + " " + b8 + " \"");         // 61 + 8 = 69
+  EXPECT_EQ(wrapText(a + " " + b9, false), "\"" + a + " \"\r\n\"" + b9 + "\"");  // 70
+  EXPECT_EQ(wrapText(a + " " + b9 + " c", false), "\"" + a + " \"\r\n\"" + b9 + " c \"");
+  // A word of 70 characters or more is never split; as the first word it follows an
+  // empty piece.
+  EXPECT_EQ(wrapText(std::string(75, 'x') + " y", false),
+            "\"\"\r\n\"" + std::string(75, 'x') + " \"\r\n\"y\"");
+  // A word that does not fit before a line break gets a piece of its own, so the
+  // break stays after it.
+  EXPECT_EQ(wrapText(a + " " + b9 + "#c", true), "\"" + a + " \"\r\n\"" + b9 + " #\"\r\n\"c \"");
+  // Without marks "#" is an ordinary character, as the reader keeps it there.
+  EXPECT_EQ(wrapText("Table #5", false), "\"Table #5 \"");
+}
+
+TEST(WrapText, ReadingBackNeverGrowsTheText) {
+  // A text ending in a space, or in a line break, comes back the same after every save.
+  for (const std::string start : {"Note ends here ", "Two lines\r\nend\r\n", "x"}) {
+    std::string text = start;
+    for (int save = 0; save < 3; ++save) {
+      VexaMess doc, back;
+      doc.Note = text;
+      readBack(doc, back);
+      EXPECT_TRUE(save == 0 || back.Note == text)
+          << "[" << text << "] became [" << back.Note << "]";
+      text = back.Note;
+    }
+  }
+}
+
+TEST(Writer, DoubleQuotesAreWrittenAsApostrophesAndReadBackSo) {
+  VexaMess doc, back;
+  doc.Contents = "The \"best\" table";
+  auto v = addVariable(doc, "a \"b\"", 0, {"say \"hi\""});
+  v->Note = "quoted \"note\"";
+  doc.Cellnotes.Add(std::make_shared<CellNote>())->Values().Add(v->ValueCode.Item(1));
+  doc.Cellnotes.Item(1)->Note = "cell \"note\"";
+  readBack(doc, back);
+  EXPECT_EQ(back.Contents, "The 'best' table");
+  const auto variable = back.Get_Dimension("a 'b'");
+  ASSERT_TRUE(variable);
+  EXPECT_EQ(variable->ValueCode.Item(1)->value + "|" + variable->Note, "say 'hi'|quoted 'note' ");
+  ASSERT_EQ(back.Cellnotes.Count(), 1);
+  EXPECT_EQ(back.Cellnotes.Item(1)->Note, "cell 'note' ");
+}
+
+TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
+  // The variable's flags, then each value's fields that statements name it in.
+  auto fields = [](const DimensionData& v) {
+    std::string out = std::to_string(v.UseCodes) + std::to_string(v.UseTimeVal);
+    for (const auto& x : v.ValueCode) {
+      const ContentData c = x->ContentData ? *x->ContentData : ContentData{};
+      out += " " + x->value + "|" + x->TimeCode + "|" + x->Precision + "|" + x->Note + "|" +
+             c.Units + "|" + c.DayAdj;
+    }
+    return out;
+  };
+  const std::vector<std::function<void(DimensionData&)>> cases = {
+      [](DimensionData& v) { v.UseCodes = true; },  // no values left: still keyed by codes
+      [](DimensionData& v) { v.UseTimeVal = true; },
+      [](DimensionData& v) {  // time scales that the syntax would end early
+        v.UseTimeVal = true;
+        for (const char* scale : {"A 1", "Q1,", "(M1)", "\"", ""}) v.addVal()->TimeCode = scale;
+      },
+      [](DimensionData& v) {  // values sharing a text, the empty text too
+        for (const char* text : {"", "", "a", "b", "a", "a"}) v.addVal()->value = text;
+        v.ValueCode.Item(2)->Precision = "2";
+        v.ValueCode.Item(3)->Note = "first ";
+        v.ValueCode.Item(5)->Note = "third ";
+        (v.ValueCode.Item(2)->ContentData = std::make_shared<ContentData>())->DayAdj = "NO";
+        (v.ValueCode.Item(5)->ContentData = std::make_shared<ContentData>())->Units = "u";
+      },
+  };
+  for (const auto& build : cases) {
+    VexaMess doc, back;
+    doc.FileWithKeys = true;
+    build(*addVariable(doc, "v", 0, {}));
+    doc.ContVariable = "v";
+    readBack(doc, back);
+    std::string expected = fields(*doc.Get_Dimension("v"));
+    std::replace(expected.begin(), expected.end(), '"', '\'');  // as every text is written
+    EXPECT_EQ(fields(*back.Get_Dimension("v")), expected);
+  }
+}
+
+TEST(RoundTrip, CellNotesOnOneCellAreWrittenAsOneWithTheirTextsJoined) {
+  VexaMess doc, back;
+  auto v = addVariable(doc, "v", 0, {"a", "b"});
+  // Notes on one cell, as a removed variable leaves them; a text is not repeated, and a
+  // note without text is kept.
+  for (const auto& [value, note, notex] :
+       {std::tuple{1, "one", ""}, {2, "", ""}, {1, "two", "x"}, {1, "one", ""}}) {
+    auto n = std::make_shared<CellNote>();
+    n->Values().Add(v->ValueCode.Item(value));
+    n->Note = note, n->Notex = notex;
+    doc.Cellnotes.Insert(doc.Cellnotes.Count() + 1, n);
+  }
+  readBack(doc, back);
+  ASSERT_EQ(back.Cellnotes.Count(), 2);
+  EXPECT_EQ(back.Cellnotes.Item(1)->Note + "|" + back.Cellnotes.Item(1)->Notex, "one \r\ntwo |x ");
+  EXPECT_EQ(back.Cellnotes.Item(2)->Vstr() + back.Cellnotes.Item(2)->Note, "\"b\"");
+}
+
+TEST(WriteRefusal, NamesWhatWouldReadBackAsAnotherTable) {
+  VexaMess keys, names, note, bare;
+  addVariable(keys, "h", 1, {"a"}), keys.FileWithKeys = true;
+  addVariable(names, "a\"b", 0, {}), addVariable(names, "A'b", 1, {});
+  addVariable(note, "v", 0, {"a"});
+  note.Cellnotes.Add(std::make_shared<CellNote>())->Values().Add(ValueAndCode::create("gone"));
+  // The last variable removed: the note's address is empty, and CELLNOTE() reads back as
+  // nothing.
+  bare.Cellnotes.Add(std::make_shared<CellNote>());
+  const auto npos = std::string::npos;
+  EXPECT_NE(WriteRefusal(bare).find("cell notes but no variables"), npos);
+  EXPECT_NE(WriteRefusal(keys).find("keys form but has no stub variable"), npos);
+  EXPECT_NE(WriteRefusal(names).find("\"a\"b\" and \"A'b\" would be saved under one name"), npos);
+  EXPECT_NE(WriteRefusal(note).find("cell note on \"gone\" does not name a value"), npos);
+}
+
+TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
+  VexaMess doc;
+  CellGrid grid;
+  addVariable(doc, "r", 0, {"a", "b"});
+  addVariable(doc, "c", 1, {"x", "y", "z"});
+  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+  grid.setDecimalChar(",");
+  const std::int32_t r = doc.DataRow1, c = doc.DataCol1;
+  grid.setNumber(r, c, 1.5, 1);
+  grid.setText(r, c + 1, " 2,5 ");  // a numeric text in the user's form
+  grid.setText(r, c + 2, "..");
+  grid.setText(r + 1, c, "-");
+  grid.setText(r + 1, c + 1, "x,y");  // not a number: its comma stays
+  DataCheck check;
+  check.InvalidCode = true;  // cleared by the build
+  EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check),
+            "DATA=\r\n1.5 2.5 \"..\" \r\n\"-\" \"x,y\" \"\" ");
+  EXPECT_EQ(flags(check), "missing invalid dash");
+  // Faulty cells red on yellow, checked texts white on black, numbers left as they are.
+  EXPECT_EQ(colours(grid, r + 1, c + 1) + " " + colours(grid, r + 1, c + 2),
+            "red/yellow red/yellow");
+  EXPECT_EQ(colours(grid, r, c + 2) + " " + colours(grid, r, c), "white/black -/-");
+
+  VexaMess none;
+  EXPECT_EQ(GetDataMod::BuildDataText(none, grid, check), "DATA=\r\n");
+  EXPECT_EQ(flags(check), "missing ");
+}
+
+TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
+  VexaMess doc;
+  CellGrid grid;
+  doc.FileWithKeys = true;
+  addVariable(doc, "region", 0, {"North", "South"}, {"01", "02"});
+  addVariable(doc, "sex", 1, {"men", "women"});
+  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+  grid.setText(3, 1, "02");
+  grid.setNumber(3, 2, 5, 0);
+  grid.setText(3, 3, "..");
+  AppendKeysRow(doc, grid);  // row 4 stays empty
+  AppendKeysRow(doc, grid);
+  grid.setText(5, 1, "North");  // a text where the code is expected
+  grid.setNumber(5, 2, 0, 0);
+  AppendKeysRow(doc, grid);
+  grid.setText(6, 1, "01");  // the last row is the entry row: never written
+  DataCheck check;
+  EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check),
+            "DATA=\r\n\"02\",5,\"..\"\r\n\"North\",0,\"\"");
+  EXPECT_EQ(flags(check), "missing code ");
+  EXPECT_EQ(colours(grid, 5, 1) + " " + colours(grid, 3, 1), "red/yellow white/black");
+
+  // With the user's decimal comma, keys keep their commas and numbers get the point.
+  doc.colStub.Item(1)->ValueCode.Item(1)->code = "1,5";
+  grid.setDecimalChar(",");
+  grid.setText(3, 1, "1,5");
+  grid.setText(3, 3, "2,25");
+  grid.deleteRows(5, 1);
+  EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check), "DATA=\r\n\"1,5\",5,2.25");
+  EXPECT_EQ(flags(check), "");
+}
+
+TEST(WriteToFile, OemFilesAreOneCodePageFromFirstByteToLast) {
+  TempFolder dir;
+  VexaMess doc;
+  CellGrid grid;
+  doc.SprData = &grid;
+  doc.Contents = "Försäljning";
+  addVariable(doc, "område", 0, {"Åre"});
+  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+  grid.setText(doc.DataRow1, doc.DataCol1, "å");  // a text cell with an accented letter
+  doc.GridHasData = true;
+  const auto written = Write_To_File(doc, dir.file("t.vq"), fixedDate(false));
+  ASSERT_TRUE(written.ok) << written.error;
+  EXPECT_FALSE(written.lossy);
+  const std::string bytes = TempFolder::read(dir / "t.vq");
+  EXPECT_EQ(bytes.find("CHARSET"), std::string::npos);
+  EXPECT_NE(bytes.find("CONTENTS=\"F\x94rs\x84ljning\";"), std::string::npos);
+  EXPECT_NE(bytes.find("VALUES(\"omr\x86"
+                       "de\")=\"\x8Fre\";"),
+            std::string::npos);
+  EXPECT_NE(bytes.find("DATA=\r\n\"\x86\" ;"), std::string::npos);
+  EXPECT_EQ(bytes.find('\xC3'), std::string::npos);  // no UTF-8 left anywhere
+
+  doc.Contents = "5 €";
+  const auto lossy = Write_To_File(doc, dir.file("t.vq"), fixedDate(false));
+  EXPECT_TRUE(lossy.ok);
+  EXPECT_TRUE(lossy.lossy);
+}
+
+TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
+  TempFolder dir;
+  VexaMess doc;
+  doc.Matrix = "NEW";
+  // The target is a folder: refused before anything is written.
+  dir.write("target.vq/inside", "old");
+  const auto result = Write_To_File(doc, dir.file("target.vq"), fixedDate());
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.error.find("target.vq"), std::string::npos);
+  EXPECT_EQ(TempFolder::read(dir / "target.vq/inside"), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // no temporary file
+
+  // A FIFO is refused before anything is written: it stays a FIFO.
+  ASSERT_EQ(::mkfifo(dir.file("pipe.vq").c_str(), 0644), 0);
+  const auto fifo = Write_To_File(doc, dir.file("pipe.vq"), fixedDate());
+  EXPECT_FALSE(fifo.ok);
+  EXPECT_NE(fifo.error.find("not a regular file"), std::string::npos) << fifo.error;
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.vq"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
+  fs::remove(dir / "pipe.vq");
+
+  // A good write replaces the old file and keeps its permissions.
+  const auto file = dir.write("t.vq", "old text");
+  fs::permissions(file, fs::perms(0640));
+  ASSERT_TRUE(Write_To_File(doc, file, fixedDate()).ok);
+  EXPECT_NE(TempFolder::read(file).find("MATRIX=\"NEW\""), std::string::npos);
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+}
+
+TEST(WriteToFile, MetadataOnlyWritesTheDataBytesBackUnchanged) {
+  TempFolder dir;
+  const std::string original = TempFolder::read(kData + "/oem_full.vq");
+  Loaded t("oem_full.vq", true);
+  ASSERT_TRUE(t.doc.MetadataOnly);
+  ASSERT_TRUE(Write_To_File(t.doc, dir.file("out.vq"), fixedDate(false)).ok);
+  const std::string written = TempFolder::read(dir / "out.vq");
+  EXPECT_EQ(written.substr(written.find("DATA=")), original.substr(original.find("DATA=")));
+
+  // A file without DATA, read as metadata only, is written without one.
+  Loaded none(Loaded::Text{"MATRIX=\"M\";STUB=\"r\";VALUES(\"r\")=\"a\";"}, true);
+  WriteResult result;
+  const std::string bytes = BuildFileBytes(none.doc, fixedDate(), result);
+  EXPECT_EQ(bytes.find("DATA"), std::string::npos);
+  EXPECT_TRUE(bytes.ends_with(";\r\n")) << bytes;
+
+  // Saved in the other code page, the kept DATA is converted with the rest: an OEM key
+  // "Malmö" (0x94) becomes the ANSI one (0xF6).
+  Loaded oem(Loaded::Text{"STUB=\"r\";VALUES(\"r\")=\"Malm\x94\";KEYS(\"r\")=VALUES;"
+                          "DATA=\"Malm\x94\",1;"},
+             true);
+  ASSERT_TRUE(Write_To_File(oem.doc, dir.file("ansi.vq"), fixedDate(true)).ok);
+  EXPECT_NE(TempFolder::read(dir / "ansi.vq").find("DATA=\"Malm\xF6\",1;"), std::string::npos);
+}
+
+TEST(WriteToFile, FixtureFilesRoundTripToTheSameTextAndCells) {
+  TempFolder dir;
+  for (const char* name : {"oem_full.vq", "ansi_months.vq", "keys_form.vq"}) {
+    for (const bool ansi : {false, true}) {
+      Loaded first(name);
+      ASSERT_TRUE(first.doc.HasData) << name;
+      ASSERT_TRUE(Write_To_File(first.doc, dir.file("a.vq"), fixedDate(ansi)).ok);
+      Loaded second(dir.file("a.vq"));
+      ASSERT_TRUE(Write_To_File(second.doc, dir.file("b.vq"), fixedDate(ansi)).ok);
+      Loaded third(dir.file("b.vq"));
+      ASSERT_TRUE(Write_To_File(third.doc, dir.file("c.vq"), fixedDate(ansi)).ok);
+      // The first save may settle texts (a trailing space per piece); after that the
+      // text is stable.
+      EXPECT_EQ(TempFolder::read(dir / "b.vq"), TempFolder::read(dir / "c.vq")) << name;
+      // Row 1, the title, is new.
+      EXPECT_EQ(gridRows(first.grid, 2, -1, true), gridRows(second.grid, 2, -1, true)) << name;
+      EXPECT_EQ(first.doc.Cellnotes.Count(), second.doc.Cellnotes.Count());
+    }
+  }
+}

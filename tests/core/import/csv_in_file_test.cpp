@@ -1,0 +1,272 @@
+// The delimited text reader: line ends, field splitting and its errors, the analysis of
+// the first line, encodings and files that cannot be read.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/import/csv_in_file.h"
+#include "support/small_read_buffer.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+using zendra::test::SmallBuffer;
+using zendra::test::TempFolder;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+CSVInFile readerOf(std::string bytes) {
+  CSVInFile csv;
+  csv.openBytes(std::move(bytes));
+  return csv;
+}
+
+Strings lines(std::string bytes) {
+  CSVInFile csv = readerOf(std::move(bytes));
+  Strings out;
+  while (csv.CSVGetLine()) out.push_back(csv.CurrentRecord);
+  EXPECT_TRUE(csv.Eof && csv.Error == 0);
+  return out;
+}
+
+std::int32_t fieldCount(std::string line, std::string delimiter = ";") {
+  CSVInFile csv = readerOf(line + "\r\n");
+  csv.Delimiter = delimiter;
+  csv.CSVGetLine();
+  return csv.GetNumberOfFields();
+}
+
+// Splits one line into n declared fields: the values, or the error.
+Strings split(std::string line, int n) {
+  CSVInFile csv = readerOf(std::move(line));
+  for (int i = 1; i <= n; ++i) csv.CSVAddField("f", 1);
+  if (!csv.CSVGet()) return {"error " + std::to_string(csv.Error) + ": " + csv.ErrorText};
+  Strings out;
+  for (const auto& field : csv.Fields) out.push_back(field->value.value_or("<null>"));
+  return out;
+}
+
+// The error code and text, and "(end)" once the end of the data is reached.
+std::string state(const CSVInFile& csv) {
+  return std::to_string(csv.Error) + " " + csv.ErrorText + (csv.Eof ? " (end)" : "");
+}
+
+}  // namespace
+
+TEST(CSVInFile, EachPairOfLineEndCharactersEndsOneLine) {
+  EXPECT_EQ(lines("a\r\nb\n\rc\r\rd\n\ne"), (Strings{"a", "b", "c", "d", "e"}));
+  EXPECT_EQ(lines("a\rb\nc\n"), (Strings{"a", "b", "c"}));
+  EXPECT_EQ(lines("a\r\n\r\nb\r\n"), (Strings{"a", "", "b"}));
+  EXPECT_EQ(lines("a\n\n\nb"), (Strings{"a", "", "b"}));
+  EXPECT_EQ(lines("1;2\r\nx"), (Strings{"1;2", "x"}));  // a last line without a line end
+  EXPECT_EQ(lines(""), Strings{});
+  EXPECT_EQ(lines(std::string(100000, 'x') + "\nend"), (Strings{std::string(100000, 'x'), "end"}));
+}
+
+TEST(CSVInFile, CountsAndSplitsFieldsWithEveryErrorCode) {
+  const std::pair<const char*, std::int32_t> counts[] = {
+      {"1;2;3", 3}, {"1;2;3;", 3},    {"a", 1},        {"", 0},
+      {"   ", 1},   {"\"a;b\";c", 2}, {"x\"a\";b", -1}};
+  for (const auto& [line, expected] : counts) EXPECT_EQ(fieldCount(line), expected) << line;
+  EXPECT_EQ(fieldCount("a;b", ""), 1);  // no separator: the line is one field
+
+  EXPECT_EQ(split("  a b  ;  \" x;y \"  \r\n", 2), (Strings{"a b", " x;y "}));
+  EXPECT_EQ(split("one", 2), (Strings{"one", ""}));
+  EXPECT_EQ(split("1;2;", 2), (Strings{"1", "2"}));
+  EXPECT_EQ(split("1;\"last\"\r\n\"unclosed", 2), (Strings{"1", "last"}));
+  EXPECT_EQ(split("1;2;3", 2), Strings{"error 7: Too many fields"});
+  EXPECT_EQ(split("x \"a\";b", 2), Strings{"error 2: Syntax error"});
+  EXPECT_EQ(split("\"a;b", 2), Strings{"error 3: Missing text delimiter"});
+  EXPECT_EQ(split("\"a\" x;b", 2), Strings{"error 4: Syntax error"});
+  EXPECT_EQ(split("\"a\"x", 1), Strings{"error 4: Syntax error"});
+}
+
+TEST(CSVInFile, AnErrorStaysUntilRewind) {
+  CSVInFile csv = readerOf("a;\"b\r\nc;d\r\n");
+  csv.CSVAddField("a", 1);
+  csv.CSVAddField("b", 1);
+  EXPECT_FALSE(csv.CSVGet());
+  EXPECT_EQ(state(csv), "3 Missing text delimiter (end)");
+  EXPECT_EQ(csv.Fields.Item(1)->value, "a");  // fields split before the error keep theirs
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.GetNumberOfFields(), -1);
+
+  csv.Delimiter = ",";
+  csv.CSVRewind();
+  EXPECT_EQ(state(csv) + csv.Delimiter, "0 ,");  // the delimiter is kept by a rewind
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord, "a;\"b");
+  csv.CSVClose();
+  EXPECT_FALSE(csv.CSVGetLine());
+  EXPECT_EQ(state(csv), "5 Internal error, file not open (end)");
+}
+
+TEST(CSVInFile, AnalysisGuessesSeparatorAndTextDelimiterFromTheFirstLine) {
+  struct Case {
+    const char* firstLine;
+    const char* delimiter;
+    const char* quote;
+    const char* error;
+  };
+  const std::string longFirst = std::string(1000, 'x') + ";";  // beyond the 1000 searched
+  const Case cases[] = {
+      {"a;b,c", ";", "\"", ""},
+      {"a,b;c", ",", "\"", ""},
+      {"a\tb", "\t", "\"", ""},
+      {"New York;1", " ", "\"", ""},  // a space in the first field wins
+      {"  'it' , \"x\"", ",", "'", ""},
+      {"\"a b\"  \t'c'", "\t", "\"", ""},
+      {"\"a b", ";", "\"", "Missing string delimiter"},
+      {"\"a\" b", ";", "\"", "String delimier not followed by separator"},
+      {"\"a\"", ";", "\"", "String delimier not followed by separator"},
+      {"   ", ";", "\"", "No delimiter found"},
+      {longFirst.c_str(), ";", "\"", "No delimiter found"},
+  };
+  for (const Case& c : cases) {
+    CSVInFile csv = readerOf(std::string(c.firstLine) + "\r\nsecond\r\n");
+    csv.CSVAnalyse();
+    EXPECT_EQ(csv.Delimiter + csv.QuotDelim + csv.ErrorText,
+              std::string(c.delimiter) + c.quote + c.error);
+    EXPECT_EQ(csv.Error, *c.error ? 6 : 0);
+    EXPECT_TRUE(csv.CSVGetLine());
+    EXPECT_EQ(csv.CurrentRecord, c.firstLine);  // the first line is read again
+  }
+}
+
+TEST(CSVInFile, TextIsUtf8WhenTheFileIsElseWindows1252) {
+  EXPECT_EQ(lines("\xEF\xBB\xBF\xC3\x85r;\xE2\x82\xAC\n"), (Strings{"År;€"}));
+  EXPECT_EQ(lines("\xC5r;\x80\nplain\n"), (Strings{"År;€", "plain"}));
+  CSVInFile bom = readerOf("\xEF\xBB\xBF\"Å\",b\n");
+  bom.CSVAnalyse();
+  EXPECT_EQ(bom.Delimiter, ",");
+  EXPECT_EQ(split("\xEF\xBB\xBF\"Å\";b\n", 2), (Strings{"Å", "b"}));
+}
+
+TEST(CSVInFile, OpensFilesAndReportsOnesThatCannotBeRead) {
+  TempFolder dir;
+  CSVInFile csv;
+  csv.FileName = dir.file("data.csv");
+  dir.write("data.csv", "a,b\r\n");
+  csv.Delimiter = "x";
+  ASSERT_TRUE(csv.CSVOpen());
+  EXPECT_EQ(csv.Delimiter + csv.QuotDelim, ";\"");
+  csv.CSVAnalyse();
+  EXPECT_EQ(csv.Delimiter, ",");
+  dir.write("data.csv", "changed\r\n");
+  csv.CSVRewind();  // reads the file again
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord, "changed");
+  EXPECT_FALSE(csv.CSVGetLine());
+  EXPECT_EQ(state(csv), "0  (end)");
+
+  csv.FileName = dir.file("missing.csv");
+  EXPECT_FALSE(csv.CSVOpen());
+  EXPECT_EQ(state(csv).substr(0, 2), "8 ");
+  EXPECT_NE(csv.ErrorText.find("missing.csv"), std::string::npos);
+  EXPECT_FALSE(csv.CSVGetLine());
+  EXPECT_EQ(csv.Error, 5);
+}
+
+namespace {
+
+// The lines of a file read through a buffer of chunk bytes; the last entry tells the
+// state at the end and whether bytesRead reached byteCount.
+Strings fileLines(const std::string& bytes, std::size_t chunk) {
+  TempFolder dir;
+  SmallBuffer small(chunk);
+  CSVInFile csv;
+  csv.FileName = dir.write("in.txt", bytes).string();
+  if (!csv.CSVOpen()) return {state(csv)};
+  Strings out;
+  while (csv.CSVGetLine()) out.push_back(csv.CurrentRecord);
+  out.push_back(state(csv) + (csv.bytesRead() == csv.byteCount() ? " all" : " part"));
+  return out;
+}
+
+}  // namespace
+
+TEST(CSVInFile, FilesReadInChunksGiveTheSameLinesWhereverTheChunksEnd) {
+  // Windows-1252 bytes that happen to read as UTF-8 until the last line's lone byte.
+  std::string ansi;
+  for (int i = 0; i < 20; ++i) ansi += "\xC3\x85\n";
+  ansi += "\xC5";
+  const Strings ansiLines = [] {
+    Strings out(20, "Ã\u2026");
+    out.push_back("Å");
+    return out;
+  }();
+  const std::string longLine(37, 'x');
+  const struct {
+    const char* name;
+    std::string bytes;
+    Strings lines;
+  } cases[] = {
+      {"pairs of line ends", "a\r\nb\n\rc\r\rd\n\ne\r\n", {"a", "b", "c", "d", "e"}},
+      {"empty lines", "a\r\n\r\nb\n\n\nc", {"a", "", "b", "", "c"}},
+      {"no final line end", "1;2\r\nx", {"1;2", "x"}},
+      {"a line end alone", "\r\n", {""}},
+      {"empty file", "", {}},
+      {"a line longer than the buffer", longLine + "\r\n" + longLine, {longLine, longLine}},
+      {"UTF-8 with a byte-order mark",
+       "\xEF\xBB\xBF\xC3\x85r;\xE2\x82\xAC\n\xF0\x9F\x98\x80",
+       {"År;€", "\xF0\x9F\x98\x80"}},
+      {"a byte-order mark alone", "\xEF\xBB\xBF", {}},
+      {"Windows-1252 found at the end", ansi, ansiLines},
+      {"Windows-1252 with what looks like a byte-order mark", "\xEF\xBB\xBF\x80\n", {"ï»¿€"}},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t chunk : {1, 2, 3, 4, 5, 7, 1 << 20}) {
+      SCOPED_TRACE(std::string(c.name) + ", chunk " + std::to_string(chunk));
+      Strings expected = c.lines;
+      expected.push_back("0  (end) all");
+      EXPECT_EQ(fileLines(c.bytes, chunk), expected);
+    }
+  }
+}
+
+TEST(CSVInFile, AnalysisRewindAndProgressThroughASmallBuffer) {
+  TempFolder dir;
+  SmallBuffer small(3);
+  CSVInFile csv;
+  csv.FileName = dir.write("in.txt", "aaaa,bbbb\r\nsecond\r\nthird").string();
+  ASSERT_TRUE(csv.CSVOpen());
+  EXPECT_EQ(csv.byteCount(), 24u);
+  csv.CSVAnalyse();  // the first line is longer than the buffer
+  EXPECT_EQ(csv.Delimiter, ",");
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord, "aaaa,bbbb");
+  EXPECT_EQ(csv.bytesRead(), 11u);
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord, "third");
+  EXPECT_FALSE(csv.CSVGetLine());
+  csv.CSVRewind();
+  EXPECT_TRUE(csv.CSVGetLine());
+  EXPECT_EQ(csv.CurrentRecord + csv.Delimiter, "aaaa,bbbb,");
+}
+
+TEST(CSVInFile, AFileThatCannotBeReadMidwayEndsReadingWithError8) {
+  TempFolder dir;
+  CSVInFile csv;
+  csv.FileName = dir.write("in.txt", "ab\ncd\nef\ngh\n").string();
+  {
+    SmallBuffer failing(2, 6);
+    ASSERT_TRUE(csv.CSVOpen());
+    EXPECT_TRUE(csv.CSVGetLine());
+    EXPECT_EQ(csv.CurrentRecord, "ab");
+    EXPECT_FALSE(csv.CSVGetLine());
+    EXPECT_EQ(state(csv), "8 Cannot read " + csv.FileName + ": Input/output error (end)");
+    EXPECT_FALSE(csv.CSVGetLine());
+    EXPECT_EQ(csv.Error, 8);  // the error stays; no line after it is handed out
+  }
+  csv.CSVRewind();
+  Strings all;
+  while (csv.CSVGetLine()) all.push_back(csv.CurrentRecord);
+  EXPECT_EQ(all, (Strings{"ab", "cd", "ef", "gh"}));
+
+  // A folder opens but cannot be read.
+  csv.FileName = dir.path().string();
+  EXPECT_FALSE(csv.CSVOpen());
+  EXPECT_EQ(csv.ErrorText, "Cannot read " + csv.FileName + ": Is a directory");
+}

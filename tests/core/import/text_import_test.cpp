@@ -1,0 +1,359 @@
+#include "core/import/text_import.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/grid/data_methods.h"
+#include "support/small_read_buffer.h"
+#include "support/tables.h"
+#include "support/temp_folder.h"
+
+namespace zendra {
+namespace {
+
+using test::addVariable;
+using Log = std::vector<std::string>;
+
+// A table of two regions (with codes) by two years (without), laid out in either form.
+struct Table {
+  VexaMess doc;
+  CellGrid grid;
+  explicit Table(bool keys = false, bool twoStub = false) {
+    addVariable(doc, "region", 0, {"North", "South"}, {"01", "02"});
+    if (twoStub) addVariable(doc, "sex", 0, {"men", "women"});
+    addVariable(doc, "year", 1, {"2020", "2021"});
+    doc.FileWithKeys = keys;
+    doc.SaveDecimals = 1;
+    doc.SprData = &grid;
+    EXPECT_TRUE(CreateGrid(doc, grid, true, false));
+  }
+  // The data area (the keys form: from the first key column), rows joined by "/".
+  std::string data() const {
+    std::string out;
+    const std::int32_t col1 = doc.FileWithKeys ? 1 : doc.DataCol1;
+    for (std::int32_t r = doc.DataRow1; r <= grid.rowCount(); ++r) {
+      if (r > doc.DataRow1) out += "/";
+      for (std::int32_t c = col1; c <= grid.colCount(); ++c) {
+        out += (c > col1 ? "|" : "") + grid.text(r, c);
+      }
+    }
+    return out;
+  }
+  TextImportResult load(const std::string& text, const TextImportSettings& settings) {
+    return TextImport(doc, grid, settings).run(text);
+  }
+};
+
+struct Case {
+  const char* name;
+  const char* text;
+  std::function<void(TextImportSettings&)> set;
+  const char* data;
+  Log log;
+};
+
+void runCases(bool keys, const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Table t(keys);
+    TextImportSettings settings;
+    if (c.set) c.set(settings);
+    const TextImportResult result = t.load(c.text, settings);
+    EXPECT_EQ(t.data(), c.data);
+    EXPECT_EQ(result.log, c.log);
+  }
+}
+
+TEST(TextImport, CellsFormCases) {
+  auto multiple = [](TextImportSettings& s) { s.multipleValues = true; };
+  runCases(
+      false,
+      {
+          {"one cell a line", "01;2020;1.5\n02;2021;7\n", {}, "1.5|/|7.0", {"2 records Processed"}},
+          {"empty file", "", {}, "|/|", {"0 records Processed"}},
+          {"texts for a variable without codes, symbols kept as text",
+           "01;2021;..\n02;2020;-\n",
+           {},
+           "|../-|",
+           {"2 records Processed"}},
+          {"unknown stub code writes nothing",
+           "03;2020;1\n",
+           {},
+           "|/|",
+           {"Line 1: Code: 03 in region is  invalid", "1 records Processed"}},
+          {"unknown heading code",
+           "01;1999;1\n",
+           {},
+           "|/|",
+           {"Line 1: Code: 1999 in year is  invalid", "1 records Processed"}},
+          {"codes match exactly",
+           "North;2020;1\n",
+           {},
+           "|/|",
+           {"Line 1: Code: North in region is  invalid", "1 records Processed"}},
+          {"empty last field: too few values, then not numeric",
+           "01;2020;\n",
+           {},
+           "|/|",
+           {"Line 1: 01;2020;", "Too few values in line", "Line 1: 01;2020;", "Value not numeric",
+            "1 records Processed"}},
+          {"an empty separator makes the line one field",
+           "01;2020;1\n",
+           [](auto& s) { s.separator = ""; },
+           "|/|",
+           {"Line 1: 01;2020;1", "Too few values in line", "Line 1: Code: 01;2020;1 in region is  invalid",
+            "1 records Processed"}},
+          {"grouping with the separator tab",
+           "01\t2020\t2,500\n",
+           [](auto& s) { s.separator = "tab"; },
+           "|/|",
+           {"Line 1: 01\t2020\t2,500", "Value not numeric", "1 records Processed"}},
+          {"the file's decimal comma",
+           "01\t2020\t2,5\n",
+           [](auto& s) {
+             s.separator = "TAB";
+             s.decimalPoint = ",";
+           },
+           "2.5|/|",
+           {"1 records Processed"}},
+          {"an empty decimal point reads both",
+           "01\t2020\t2,5\n02\t2021\t1.5\n",
+           [](auto& s) {
+             s.separator = "Tab";
+             s.decimalPoint = "";
+             s.localeDecimal = ",";
+           },
+           "2.5|/|1.5",
+           {"2 records Processed"}},
+          {"skip first line",
+           "region;year;value\n01;2021;4\n",
+           [](auto& s) { s.skipFirst = true; },
+           "|4.0/|",
+           {"1 records Processed"}},
+          {"a header wider than the fields aborts at once",
+           "region;year;value;x\n01;2021;4\n",
+           [](auto& s) { s.skipFirst = true; },
+           "|/|",
+           {"Line 1: region;year;value;x", "Too many fields", "Load aborted", "0 records Processed"}},
+          {"quoted codes, then a syntax error ends the load",
+           "\"01\";\"2020\";3\nx\"02\";2020;4\n01;2021;5\n",
+           {},
+           "3.0|/|",
+           {"Line 2: x\"02\";2020;4", "Syntax error", "Load aborted", "1 records Processed"}},
+          {"no text delimiter: quotes are text",
+           "\"01\";2020;3\n",
+           [](auto& s) { s.textDelimiter = ""; },
+           "|/|",
+           {"Line 1: Code: \"01\" in region is  invalid", "1 records Processed"}},
+          {"multiple values",
+           "01;1;2\n02;3;x\n",
+           multiple,
+           "1.0|2.0/3.0|",
+           {"Line 2: 02;3;x", "Value not numeric", "2 records Processed"}},
+          {"multiple values, a line too long aborts",
+           "01;1;2;3\n",
+           multiple,
+           "|/|",
+           {"Line 1: 01;1;2;3", "Too many fields", "Load aborted", "0 records Processed"}},
+      });
+}
+
+TEST(TextImport, KeysFormCases) {
+  auto multiple = [](TextImportSettings& s) { s.multipleValues = true; };
+  runCases(true,
+           {
+               {"consecutive lines fill one row, the entry row follows",
+                "01;2020;1\n01;2021;2\n",
+                {},
+                "01|1.0|2.0/||",
+                {"2 records Processed"}},
+               {"the same keys after other keys start a new row, logged",
+                "01;2020;1\n02;2020;2\n01;2021;3\n",
+                {},
+                "01|1.0|/02|2.0|/01||3.0/||",
+                {"Line 3: 01;2021;3", "Keys of an earlier row, a new row started", "3 records Processed"}},
+               {"fill missing cells with 0",
+                "02;2021;5\n",
+                [](auto& s) { s.fillMissing = true; },
+                "02|0.0|5.0/||",
+                {"1 records Processed"}},
+               {"a refused record leaves the entry row empty",
+                "01;2020;x\n02;1999;1\n",
+                [](auto& s) { s.fillMissing = true; },
+                "||",
+                {"Line 1: 01;2020;x", "Value not numeric", "Line 2: Code: 1999 in year is  invalid",
+                 "2 records Processed"}},
+               {"multiple values: one row a line",
+                "01;1;2\n02;3;4\n",
+                multiple,
+                "01|1.0|2.0/02|3.0|4.0/||",
+                {"2 records Processed"}},
+               {"multiple values: a failed value drops the row",
+                "01;1;x\n",
+                multiple,
+                "||",
+                {"Line 1: 01;1;x", "Value not numeric", "1 records Processed"}},
+               {"multiple values: more values than columns write nothing past the last",
+                "01;1;2;3\n",
+                multiple,
+                "||",
+                {"Line 1: 01;1;2;3", "Too many fields", "Load aborted", "0 records Processed"}},
+           });
+}
+
+TEST(TextImport, MoreThanThirtyRefusedRecordsAbort) {
+  Table t;
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "09;2020;1\n";
+  const auto result = t.load(text, {});
+  ASSERT_EQ(result.log.size(), 33u);
+  EXPECT_EQ(result.log[31], "Too many errors, Load aborted");
+  EXPECT_EQ(result.log[32], "31 records Processed");
+  EXPECT_TRUE(result.aborted);
+}
+
+TEST(TextImport, FieldLayoutOrderAndFixedPositions) {
+  // The value first, then the year, then the region; a fourth field unused.
+  Table t;
+  TextImportSettings settings;
+  settings.layout = FieldLayout{FieldLayout::Kind::Delimited, {}, {3, 2, 1}};
+  auto result = t.load("5;2021;02\n", settings);
+  EXPECT_EQ(t.data(), "|/|5.0");
+  EXPECT_EQ(result.log, Log{"1 records Processed"});
+
+  Table f;
+  settings.layout = FieldLayout{FieldLayout::Kind::Fixed, {{1, 4}, {5, 2}, {8, 6}}, {2, 1, 3}};
+  result = f.load("202001x  1.25\n2021ä2  9\n", settings);
+  EXPECT_EQ(f.data(), "1.3|/|");
+  EXPECT_EQ(result.log, (Log{"Line 2: Code: ä2 in region is  invalid", "2 records Processed"}));
+}
+
+TEST(TextImport, CancelKeepsWhatWasLoaded) {
+  Table t(false, true);
+  std::string text;
+  for (int i = 0; i < 10000; ++i) text += "01;men;2020;" + std::to_string(i) + "\n";
+  text += "02;women;2021;7\n";
+  TextImport importer(t.doc, t.grid, {});
+  int calls = 0;
+  importer.progress = [&](std::size_t done, std::size_t total) {
+    EXPECT_LE(done, total);
+    return ++calls < 2;
+  };
+  const auto result = importer.run(text);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(result.records, 8192);
+  EXPECT_EQ(t.grid.text(t.doc.DataRow1, t.doc.DataCol1), "8191.0");
+  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 3, t.doc.DataCol1 + 1));
+  EXPECT_EQ(result.log, (Log{"Load aborted", "8192 records Processed"}));
+}
+
+TEST(TextImport, EveryCodeOfAManyValuedVariableIsFoundAndTheFirstOfEqualCodesWins) {
+  VexaMess doc;
+  CellGrid grid;
+  test::Texts values, codes;
+  for (int i = 0; i < 1000; ++i) {
+    values.push_back("v" + std::to_string(i));
+    codes.push_back(std::to_string(i * 7));
+  }
+  codes[999] = codes[5];  // the last value repeats the code of the sixth
+  addVariable(doc, "region", 0, values, codes);
+  addVariable(doc, "year", 1, {"2020"});
+  doc.SprData = &grid;
+  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+  std::string text;
+  for (int i = 998; i >= 0; --i)
+    text += codes[static_cast<std::size_t>(i)] + ";2020;" + std::to_string(i) + "\n";
+  text += "6999;2020;1\n";  // not a code: 999 * 7 was replaced
+  const TextImportResult result = TextImport(doc, grid, {}).run(text);
+  EXPECT_EQ(result.log, (Log{"Line 1000: Code: 6999 in region is  invalid", "1000 records Processed"}));
+  for (int i = 0; i < 999; ++i) {
+    ASSERT_EQ(grid.text(doc.DataRow1 + i, doc.DataCol1), std::to_string(i)) << i;
+  }
+  EXPECT_TRUE(grid.isEmpty(doc.DataRow1 + 999, doc.DataCol1));
+}
+
+TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
+  test::TempFolder dir;
+  // Refused, continued and repeated records, a decimal comma, a last line without an end.
+  const std::string text =
+      "region;year;value\r\n01;2020;1,5\r\n01;2021;2\r\n02;2020;x\r\n03;2020;1\r\n"
+      "02;2021;\"..\"\r\n01;2020;9";
+  const std::string path = dir.write("in.csv", text).string();
+  TextImportSettings settings;
+  settings.decimalPoint = ",";
+  settings.skipFirst = true;
+  for (const bool keys : {false, true}) {
+    SCOPED_TRACE(keys ? "keys form" : "cells form");
+    Table fromBytes(keys), fromFile(keys);
+    const TextImportResult expected = fromBytes.load(text, settings);
+    ASSERT_EQ(expected.records, 6);
+    test::SmallBuffer small(4);
+    const TextImportResult result = TextImport(fromFile.doc, fromFile.grid, settings).runFile(path);
+    EXPECT_EQ(fromFile.data(), fromBytes.data());
+    EXPECT_EQ(result.log, expected.log);
+    EXPECT_EQ(result.refused, expected.refused);
+  }
+
+  // The read that fails is the one that starts at byte 48, in the third record.
+  Table t;
+  {
+    test::SmallBuffer failing(8, 48);
+    const TextImportResult result = TextImport(t.doc, t.grid, settings).runFile(path);
+    EXPECT_TRUE(result.aborted);
+    EXPECT_EQ(result.log, (Log{"Cannot read " + path + ": Input/output error", "Load aborted",
+                               "2 records Processed"}));
+  }
+  EXPECT_EQ(t.data(), "1.5|2.0/|");  // what was loaded before stays
+
+  const std::string missing = dir.file("missing.csv");
+  const TextImportResult result = TextImport(t.doc, t.grid, settings).runFile(missing);
+  EXPECT_TRUE(result.aborted);
+  EXPECT_EQ(result.log, (Log{"Cannot open " + missing + ": No such file or directory",
+                             "Load aborted", "0 records Processed"}));
+}
+
+TEST(TextImport, TheHeadOfAFileHoldsWholeDecodedLinesUpToTheLimit) {
+  test::TempFolder dir;
+  const std::string path = dir.write("in.txt", "01;\xC5\r\n02;b\r\n03;c").string();
+  EXPECT_EQ(ReadTextHead(path).text, "01;Å\n02;b\n03;c\n");
+  EXPECT_EQ(ReadTextHead(path, 12).text, "01;Å\n02;b\n");
+  EXPECT_EQ(ReadTextHead(path, 4).text, "01;");  // a first line too long is cut whole characters
+  EXPECT_EQ(ReadTextHead(path, 5).text, "01;Å");
+  const TextHead folder = ReadTextHead(dir.path().string());
+  EXPECT_FALSE(folder.ok);
+  EXPECT_EQ(folder.error, "Cannot read " + dir.path().string() + ": Is a directory");
+}
+
+TEST(TextImport, SampleGuesses) {
+  Table t;
+  auto sample = AnalyseText("01\t2020\t1\n02\t2021\t2\n", t.doc);
+  EXPECT_EQ(sample.separator, "Tab");
+  EXPECT_EQ(sample.textDelimiter, "\"");
+  EXPECT_EQ(sample.width, 3);
+  EXPECT_FALSE(sample.multipleValues);
+  sample = AnalyseText("'01',1,2,3\n1\n2\n3\n4\n5\n6\n", t.doc);
+  EXPECT_EQ(sample.separator, ",");
+  EXPECT_EQ(sample.textDelimiter, "'");
+  EXPECT_EQ(sample.lines.size(), 5u);
+  EXPECT_TRUE(sample.multipleValues);
+  // One field a line fails the guess but still counts its field.
+  EXPECT_EQ(AnalyseText("7\n", t.doc).width, 1);
+}
+
+TEST(TextImport, RefusalsNameTheirLineAsAnEditorCountsItAndEscapeBinaryBytes) {
+  // CR LF, a lone LF, an empty line and a CR line end; a line with a control byte (escaped)
+  // and a byte that is no UTF-8 (the file is then read as Windows-1252).
+  Table t;
+  const TextImportResult result =
+      t.load("01;2020;1\r\n02;2020;x\n\n03;2020;2\r02;2021;\x01\xff\n", {});
+  EXPECT_EQ(result.log, (Log{"Line 2: 02;2020;x", "Value not numeric",
+                             "Line 4: Code: 03 in region is  invalid",
+                             "Line 5: 02;2021;\\x01ÿ", "Value not numeric",
+                             "4 records Processed"}));
+}
+
+}  // namespace
+}  // namespace zendra

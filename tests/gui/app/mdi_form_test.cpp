@@ -1,0 +1,627 @@
+// The main window and the editor window: start-up, new and opened tables, saving,
+// closing and exiting without losing work.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QUndoStack>
+#include <QTableView>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+#include <filesystem>
+
+#include "gui/app/dlg_new_keys.h"
+#include "gui/app/mdi_form.h"
+#include "core/editor/command.h"
+#include "gui/editor/data_grid_view.h"
+#include "gui/editor/frm_create_vq.h"
+#include "core/format/writer.h"
+#include "gui/shared/frm_progress.h"
+#include "gui/shared/shipped_data.h"
+#include "gui/settings/dlg_options.h"
+#include "gui/shared/toolbar_icons.h"
+#include "support/editor_window_frame.h"
+#include "support/scripted_file_chooser.h"
+#include "support/tables.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+
+namespace {
+
+const QString kData = ZENDRA_TEST_DATA;
+
+// A frame with scripted dialogs, in a configuration folder of its own; the new-table
+// question is answered with newKeysButton.
+struct Frame : test::EditorWindowFrame {
+  const char* newKeysButton = "cmdStandard";
+
+  Frame() {
+    answer = [this](QDialog& dialog) {
+      if (auto* keys = qobject_cast<dlgNewKeys*>(&dialog)) {
+        keys->findChild<QPushButton*>(newKeysButton)->click();
+      }
+    };
+  }
+  frmCreateVq* newTable(const char* button = "cmdStandard") {
+    newKeysButton = button;
+    const auto before = window->editors().size();
+    window->file_new();
+    return window->editors().size() > before ? window->editors().last() : nullptr;
+  }
+  // Opens a fixture file through File/Open and its chooser.
+  frmCreateVq* open(const QString& file, bool metaOnly = false) {
+    files.script(kData + "/" + file);
+    const auto before = window->editors().size();
+    window->OpenFile(metaOnly);
+    return window->editors().size() > before ? window->editors().last() : nullptr;
+  }
+  bool visible(const char* button) const {
+    return window->toolbar()->findChild<QAction*>(button)->isVisible();
+  }
+  QString out(const char* name) const { return QString::fromStdString(home.file(name)); }
+  static QAction* action(frmCreateVq* editor, int menu, const char* name) {
+    return editor->menus()[menu]->findChild<QAction*>(name);
+  }
+  // A step of the table's history that changes nothing in it: the window counts as
+  // changed until it is saved or the step is undone.
+  static void change(frmCreateVq* editor) {
+    struct Mark : Command {
+      void redo() override {}
+      void undo() override {}
+      std::string text() const override { return "Mark"; }
+      std::size_t memoryBytes() const override { return 0; }
+    };
+    editor->push(std::make_unique<Mark>());
+  }
+};
+
+}  // namespace
+
+TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
+  Frame f;
+  f.window->startUp();
+  EXPECT_EQ(f.window->windowTitle(), "ZENDRA");
+  ASSERT_EQ(f.prompt.asked.size(), 1u);
+  EXPECT_EQ(f.prompt.asked[0].text, "ZENDRA002: NO INI-file is found");
+  EXPECT_TRUE(f.window->editors().isEmpty());
+  EXPECT_FALSE(f.visible("Save"));
+  f.window->toolbar()->findChild<QAction*>("Save")->trigger();  // nothing to act on
+  f.window->toolbar()->findChild<QAction*>("Copy")->trigger();
+  // Every button has the standard icon of what it does (the icon theme's, else the
+  // program's drawing), each its own.
+  std::vector<QImage> icons;
+  for (const auto& [name, standard] : {std::pair{"MnuFNew", "document-new"},
+                                       {"MnuFOpen", "document-open"}, {"Copy", "edit-copy"},
+                                       {"Paste", "edit-paste"}, {"Save", "document-save"},
+                                       {"MnuHelp", "help-contents"}}) {
+    const QIcon icon = f.window->toolbar()->findChild<QAction*>(name)->icon();
+    ASSERT_FALSE(icon.isNull()) << name;
+    icons.push_back(icon.pixmap(24, 24).toImage());
+    EXPECT_EQ(icons.back(), toolbarIcon(standard).pixmap(24, 24).toImage()) << name;
+    for (std::size_t other = 0; other + 1 < icons.size(); ++other) {
+      EXPECT_NE(icons[other], icons.back()) << name;
+    }
+  }
+
+  // The close box writes the settings file, so the next start finds one.
+  EXPECT_TRUE(f.window->close());
+  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));
+  EXPECT_TRUE(VqVexaData(f.ctx.settings.iniFile()).Load_data());
+}
+
+TEST(MainWindow, AFirstStartHasTheShippedDataAfterOneMessageAndTheNextAsksNothing) {
+  // Found beside the build: the source tree's data folder.
+  const QString shipped = locateShippedData("/nowhere/bin");
+  ASSERT_EQ(shipped.toStdString(), ZENDRA_SHIPPED_DATA);
+  const std::string defaults = test::TempFolder::read(shipped.toStdString() + "/default_data.ini");
+  const std::string library = test::TempFolder::read(shipped.toStdString() + "/Amnomr.dat");
+
+  Frame f;
+  useShippedData(f.ctx, shipped);
+  f.window->startUp();
+  ASSERT_EQ(f.prompt.asked.size(), 1u);
+  EXPECT_EQ(f.prompt.asked[0].text, "ZENDRA002: NO INI-file is found");
+  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));  // written at once
+  EXPECT_GT(f.ctx.defaultData.Units.size(), 10u);
+  EXPECT_EQ(f.ctx.defaultData.Dimensions.Count(), 5);
+  ASSERT_FALSE(f.ctx.subjectAreas.SubjectArea.empty());
+  EXPECT_EQ(f.ctx.subjectAreas.SubjectArea[0].name, "Population");
+
+  // The Options dialog names the file in use, and confirming it keeps no path.
+  {
+    dlgOptions options(f.ctx);
+    EXPECT_EQ(options.findChild<QLineEdit*>("txtDefaultData")->text().toStdString(),
+              f.ctx.settings.shippedDefaultData);
+    options.findChild<QPushButton*>("cmdOK")->click();
+  }
+  EXPECT_EQ(f.ctx.settings.DefaultData, "");
+
+  // The next start, in the same configuration folder, asks nothing.
+  const auto start = [&](ScriptedPrompt& prompt) {
+    auto ctx = std::make_unique<AppContext>();
+    ctx->prompt = &prompt;
+    ctx->files = &f.files;
+    useShippedData(*ctx, shipped);
+    MDIForm1 window(*ctx);
+    window.startUp();
+    return ctx;
+  };
+  ScriptedPrompt second;
+  EXPECT_EQ(start(second)->defaultData.Dimensions.Count(), 5);
+  EXPECT_TRUE(second.asked.empty());
+
+  // A default data file of the user's own wins; a missing one is still reported.
+  f.ctx.settings.DefaultData = f.home.write("mine.ini", "[Units]\nU1=cows\n").string();
+  ASSERT_TRUE(f.ctx.settings.save_ini());
+  ScriptedPrompt third;
+  EXPECT_EQ(start(third)->defaultData.Units, std::vector<std::string>{"cows"});
+  EXPECT_TRUE(third.asked.empty());
+  f.ctx.settings.DefaultData = f.home.file("gone.ini");
+  ASSERT_TRUE(f.ctx.settings.save_ini());
+  ScriptedPrompt fourth;
+  start(fourth);
+  ASSERT_EQ(fourth.asked.size(), 1u);
+  EXPECT_EQ(fourth.asked[0].text.rfind("ZENDRA003: No default data found", 0), 0u);
+
+  EXPECT_EQ(test::TempFolder::read(shipped.toStdString() + "/default_data.ini"), defaults);
+  EXPECT_EQ(test::TempFolder::read(shipped.toStdString() + "/Amnomr.dat"), library);
+}
+
+TEST(MainWindow, NewTablesAreNumberedCancelCreatesNothingAndCopyNeedsTwoWindows) {
+  Frame f;
+  frmCreateVq* first = f.newTable();
+  EXPECT_EQ(first->caption(), "File01.vq");
+  EXPECT_EQ(f.newTable("cmdCancel"), nullptr);
+  ASSERT_TRUE(f.open("keys_form.vq"));  // opening does not count
+  frmCreateVq* keys = f.newTable("cmdKeys");
+  EXPECT_EQ(keys->caption(), "File02.vq");
+  EXPECT_TRUE(keys->document().FileWithKeys);
+  EXPECT_FALSE(keys->isChanged());
+  EXPECT_TRUE(f.visible("Copy") && f.visible("Paste") && f.visible("Save"));
+
+  Frame::close(keys);
+  Frame::close(first);
+  EXPECT_EQ(f.window->editors().size(), 1);
+  EXPECT_FALSE(f.visible("Copy") || f.visible("Paste"));
+  EXPECT_TRUE(f.visible("Save"));
+}
+
+TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow) {
+  Frame f;
+  frmCreateVq* whole = f.open("oem_full.vq");
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->caption(), "oem_full.vq");
+  EXPECT_TRUE(whole->tabs()->isTabEnabled(frmCreateVq::Data));
+  EXPECT_EQ(f.files.calls.back().request.title, "Select VQ-file");
+
+  frmCreateVq* meta = f.open("oem_full.vq", true);
+  ASSERT_TRUE(meta);
+  EXPECT_FALSE(meta->tabs()->isTabEnabled(frmCreateVq::Data));
+  meta->tabs()->setCurrentIndex(frmCreateVq::ActualFile);
+  EXPECT_TRUE(meta->findChild<QTextEdit*>("RichTextBox1")->toPlainText().endsWith("DATA=...."));
+  // A file without DATA shows none.
+  f.home.write("nodata.vq", "MATRIX=\"M\";STUB=\"r\";VALUES(\"r\")=\"a\";");
+  ASSERT_TRUE(f.window->openPath(f.out("nodata.vq"), true));
+  frmCreateVq* bare = f.window->editors().last();
+  bare->tabs()->setCurrentIndex(frmCreateVq::ActualFile);
+  EXPECT_FALSE(bare->findChild<QTextEdit*>("RichTextBox1")->toPlainText().contains("DATA="));
+  Frame::close(bare);
+
+  // A cancelled choice opens nothing; an unreadable file is reported and leaves nothing.
+  f.window->OpenFile(false);
+  EXPECT_FALSE(f.window->openPath(kData + "/missing.vq", false));
+  EXPECT_TRUE(f.asked("Cannot read " + (kData + "/missing.vq").toStdString() +
+                      ": No such file or directory"));
+  EXPECT_FALSE(f.window->openPath(kData, false));
+  EXPECT_TRUE(f.asked("Cannot read " + kData.toStdString() + ": Is a directory"));
+  QTimer::singleShot(0, [] {  // a cancelled load leaves no window
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* progress = qobject_cast<frmProgress*>(w)) {
+        progress->findChild<QPushButton*>("cmdCancel")->click();
+      }
+    }
+  });
+  EXPECT_EQ(f.open("oem_full.vq"), nullptr);
+  EXPECT_EQ(f.window->editors().size(), 2);
+
+  // The codes view is stored, and labels of a laid-out grid follow at once.
+  Frame::action(whole, 2, "mnuShowCodes")->trigger();
+  EXPECT_TRUE(f.ctx.registry.readShowCodes());
+  EXPECT_EQ(whole->dataGrid().text(whole->document().DataRow1, 1), "2321");
+  frmCreateVq* next = f.newTable();
+  EXPECT_TRUE(Frame::action(next, 2, "mnuShowCodes")->isChecked());
+  EXPECT_FALSE(Frame::action(next, 2, "mnuShowValues")->isChecked());
+}
+
+TEST(EditorWindow, WhatALoadLeavesOutOrKeepsAsTextIsToldOnceTheFileIsOpen) {
+  Frame f;
+  // Five elements for two cells.
+  f.home.write("surplus.vq", "STUB=\"r\";VALUES(\"r\")=\"a\",\"b\";DATA=1 2 3 4 5;");
+  ASSERT_TRUE(f.window->openPath(f.out("surplus.vq"), false));
+  EXPECT_TRUE(
+      f.asked("The data have 3 elements more than the table has cells; they were left out."));
+
+  // 800,000,000 cells: more than any grid here may hold. The data stay as read.
+  std::string text = "STUB=\"a\",\"b\";HEADING=\"c\";";
+  for (const auto& [name, count] : {std::pair{"a", 2000}, {"b", 2000}, {"c", 200}}) {
+    text += std::string("VALUES(\"") + name + "\")=";
+    for (int i = 0; i < count; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+    text += ";";
+  }
+  f.home.write("large.vq", text + "DATA=1 2 3;");
+  f.prompt.asked.clear();
+  f.prompt.script(Prompt::Answer::No);  // "Large table ... Load metadata only": no, all of it
+  ASSERT_TRUE(f.window->openPath(f.out("large.vq"), false));
+  frmCreateVq* large = f.window->editors().last();
+  ASSERT_EQ(f.prompt.asked.size(), 2u);
+  EXPECT_EQ(f.prompt.asked[1].text.rfind(
+                "The table has 800 000 000 cells, more than the grid can hold", 0),
+            0u)
+      << f.prompt.asked[1].text;
+  EXPECT_TRUE(large->document().MetadataOnly);
+  EXPECT_FALSE(large->tabs()->isTabEnabled(frmCreateVq::Data));
+  f.files.script(f.out("large-saved.vq"));
+  ASSERT_TRUE(large->savefile(1));
+  EXPECT_TRUE(f.home.read(f.home / "large-saved.vq").ends_with("DATA=1 2 3;"));
+}
+
+TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
+  Frame f;
+  frmCreateVq* editor = f.newTable();
+  EXPECT_FALSE(editor->isWindowModified());
+  Frame::change(editor);
+  // The caption and the Windows menu mark the unsaved change.
+  EXPECT_TRUE(editor->isWindowModified());
+  EXPECT_EQ(editor->windowTitle(), "File01.vq[*]");
+  auto* windows = editor->findChild<QMenu*>("mnuWindows");
+  ASSERT_NE(windows, nullptr);
+  emit windows->aboutToShow();
+  EXPECT_EQ(windows->actions().back()->text(), "&1 File01.vq*");
+  // The first folder cannot be written: the user is told and chooses again.
+  f.files.script(f.out("no/such/t.vq"));
+  f.files.script(f.out("table.vq"));
+  ASSERT_TRUE(editor->savefile(0));  // Save, not Save as: a new table still asks
+  EXPECT_TRUE(f.asked("File is not complete and can not be loaded to Vexa"));
+  EXPECT_TRUE(f.asked(
+      "Path is writeprotected. Select a folder where you you are permitted to save your work"));
+  EXPECT_EQ(f.files.calls[0].request.title, "Save VQ-file as");
+  EXPECT_EQ(editor->caption(), "table.vq");
+  EXPECT_FALSE(editor->isChanged());
+  EXPECT_FALSE(editor->isWindowModified());
+  EXPECT_TRUE(f.home.read(f.home / "table.vq").starts_with("VEXA-VERSION=\"2000\";"));
+
+  // A table whose file would read back as another is refused before a file is chosen.
+  editor->document().FileWithKeys = true;  // without a stub variable
+  EXPECT_FALSE(editor->savefile(1));
+  EXPECT_TRUE(f.asked(WriteRefusal(editor->document())));
+  EXPECT_EQ(f.files.calls.size(), 2u);
+}
+
+TEST(EditorWindow, EditedCellsAreCommittedBeforeASaveAndWritten) {
+  Frame f;
+  frmCreateVq* editor = f.open("oem_full.vq");
+  ASSERT_TRUE(editor);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const VexaMess& doc = editor->document();
+  QTableView* view = editor->SprData()->mainView();
+  const QModelIndex cell = view->model()->index(doc.DataRow1 - 1, doc.DataCol1 - 1);
+  view->setCurrentIndex(cell);
+  view->edit(cell);
+  auto* editorBox = view->findChild<QLineEdit*>();
+  ASSERT_TRUE(editorBox);
+  editorBox->clear();
+  QTest::keyClicks(editorBox, "42.125");
+  // A number still being typed is a change: closing asks about it.
+  f.prompt.script(Prompt::Answer::Cancel);
+  Frame::close(editor);
+  EXPECT_EQ(f.prompt.asked.back().text, "Do you want to save changes in oem_full.vq");
+  ASSERT_EQ(f.window->editors().size(), 1);
+  f.files.script(f.out("out.vq"));
+  ASSERT_TRUE(editor->savefile(1));
+  EXPECT_EQ(editor->dataGrid().kind(doc.DataRow1, doc.DataCol1), CellKind::Number);
+  EXPECT_NE(f.home.read(f.home / "out.vq").find("DATA=\r\n42.13 2.50"), std::string::npos);
+}
+
+TEST(EditorWindow, TypingSurvivesTheViewMenuSpeaksTheUsersDecimalsAndDropsErrorColours) {
+  // A user whose decimal separator is a comma; files keep the point.
+  struct LocaleGuard {
+    QLocale before;
+    LocaleGuard() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    ~LocaleGuard() { QLocale::setDefault(before); }
+  } comma;
+  Frame f;
+  f.window->show();
+  frmCreateVq* editor = f.open("oem_full.vq");
+  ASSERT_TRUE(editor);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const VexaMess& doc = editor->document();
+  CellGrid& grid = editor->dataGrid();
+  QTableView* view = editor->SprData()->mainView();
+  const int r = doc.DataRow1, c = doc.DataCol1;
+  EXPECT_EQ(grid.text(r, c + 1), "2,50");
+  auto box = [&]() -> QLineEdit* {
+    for (auto* line : view->findChildren<QLineEdit*>()) {
+      if (line->isVisible()) return line;
+    }
+    return nullptr;
+  };
+  auto type = [&](int row, int col, const QString& text) {
+    view->setCurrentIndex(view->model()->index(row - 1, col - 1));
+    QTest::keyClick(view, text.at(0).toLatin1());
+    ASSERT_TRUE(box());
+    QTest::keyClicks(box(), text.mid(1));
+  };
+
+  type(r, c, "12,5");
+  QTest::keyClick(box(), Qt::Key_Return);
+  EXPECT_EQ(grid.kind(r, c), CellKind::Number);
+  EXPECT_DOUBLE_EQ(grid.number(r, c), 12.5);
+
+  // View/Codes and View/Values while a cell is typed: the cell is stored, and the
+  // current cell stays where it was.
+  type(r + 1, c + 2, "7,25");
+  Frame::action(editor, 2, "mnuShowCodes")->trigger();
+  EXPECT_FALSE(editor->SprData()->isEditing());
+  EXPECT_DOUBLE_EQ(grid.number(r + 1, c + 2), 7.25);
+  EXPECT_EQ(view->currentIndex(), view->model()->index(r, c + 1));
+  type(r + 1, c + 3, "x");
+  Frame::action(editor, 2, "mnuShowValues")->trigger();
+  EXPECT_EQ(grid.text(r + 1, c + 3), "x");
+  EXPECT_EQ(view->currentIndex(), view->model()->index(r, c + 2));
+
+  // The test page paints the faulty cell; starting to correct it makes it black on white.
+  editor->tabs()->setCurrentIndex(frmCreateVq::Test);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  EXPECT_EQ(grid.backColour(r + 1, c + 3), kRed);
+  type(r + 1, c + 3, "8");
+  EXPECT_EQ(grid.backColour(r + 1, c + 3), kWhite);
+  EXPECT_EQ(grid.foreColour(r + 1, c + 3), kBlack);
+
+  f.files.script(f.out("out.vq"));
+  ASSERT_TRUE(editor->savefile(1));
+  const std::string saved = f.home.read(f.home / "out.vq");
+  EXPECT_NE(saved.find("DATA=\r\n12.50 2.50 \"..\" 4.00 \r\n5.00 6.00 7.25 8.00 \r\n"),
+            std::string::npos)
+      << saved.substr(saved.find("DATA="));
+}
+
+TEST(EditorWindow, TheWorkSheetStaysInEditModeAndNeverTouchesTheTable) {
+  Frame f;
+  f.window->show();
+  frmCreateVq* editor = f.newTable();
+  editor->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);
+  auto* work = editor->findChild<DataGridView*>("sprWork");
+  ASSERT_TRUE(work && work->isEditing());
+  auto box = [&]() -> QLineEdit* {
+    for (auto* line : work->findChildren<QLineEdit*>()) {
+      if (line->isVisible()) return line;
+    }
+    return nullptr;
+  };
+  QTest::keyClicks(box(), "abc");
+  QTest::keyClick(box(), Qt::Key_Return);
+  EXPECT_EQ(work->grid()->text(1, 1), "abc");
+  EXPECT_TRUE(work->isEditing());  // the next cell is open for typing
+  EXPECT_EQ(work->mainView()->currentIndex(), work->mainView()->model()->index(0, 1));
+  QTest::keyClicks(box(), "12");
+  QTest::keyClick(box(), Qt::Key_Tab);
+  EXPECT_EQ(work->grid()->text(1, 2), "12");
+  EXPECT_TRUE(work->isEditing());
+  EXPECT_FALSE(editor->isChanged());
+}
+
+TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
+  Frame f;
+  f.window->show();
+  QAction* undo = f.window->undoAction();
+  QAction* redo = f.window->redoAction();
+  EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+  EXPECT_EQ(redo->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+  frmCreateVq* a = f.open("oem_full.vq");
+  ASSERT_TRUE(a);
+  EXPECT_FALSE(undo->isEnabled() || redo->isEnabled());
+  EXPECT_EQ(undo->text(), "&Undo");
+  a->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const int r = a->document().DataRow1, c = a->document().DataCol1;
+  QTableView* view = a->SprData()->mainView();
+  auto type = [&](const QString& text) {
+    view->setCurrentIndex(view->model()->index(r - 1, c - 1));
+    QTest::keyClick(view, text.at(0).toLatin1());
+    for (auto* line : view->findChildren<QLineEdit*>()) {
+      if (line->isVisible()) QTest::keyClicks(line, text.mid(1));
+    }
+  };
+
+  // Typing, undone and redone: the cell and the changed state follow.
+  type("77");
+  EXPECT_TRUE(a->isChanged());  // still being typed
+  QTest::keyClick(view->focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(undo->text(), "&Undo Typing");
+  undo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c), "1.00");
+  EXPECT_FALSE(a->isChanged());
+  EXPECT_EQ(redo->text(), "&Redo Typing");
+  redo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c), "77.00");
+  EXPECT_TRUE(a->isChanged());
+  // Undo while a cell is being typed takes that typing back.
+  type("5");
+  undo->trigger();
+  EXPECT_FALSE(a->SprData()->isEditing());
+  EXPECT_EQ(a->dataGrid().text(r, c), "77.00");
+
+  // A second window has a history of its own; Undo follows the active window.
+  frmCreateVq* b = f.open("keys_form.vq");
+  EXPECT_FALSE(undo->isEnabled());
+  b->tabs()->setCurrentIndex(frmCreateVq::Data);
+  Frame::action(b, 1, "mnuClearAllData")->trigger();
+  EXPECT_EQ(undo->text(), "&Undo Clear All Data");
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(a->parentWidget()));
+  EXPECT_EQ(undo->text(), "&Undo Typing");
+  undo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c), "1.00");
+  EXPECT_FALSE(b->document().GridHasData);  // b's step is still done
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(b->parentWidget()));
+  const std::string keys = b->dataGrid().text(b->document().DataRow1, 1);
+  undo->trigger();
+  EXPECT_TRUE(b->document().GridHasData);
+  EXPECT_NE(b->dataGrid().text(b->document().DataRow1, 1), keys);
+  EXPECT_FALSE(b->isChanged());
+
+  // Saved, changed and undone back to the saved state: closing asks nothing.
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(a->parentWidget()));
+  redo->trigger();
+  f.files.script(f.out("a.vq"));
+  ASSERT_TRUE(a->savefile(1));
+  EXPECT_FALSE(a->isChanged());
+  view->setCurrentIndex(view->model()->index(r - 1, c));
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(undo->text(), "&Undo Delete");
+  EXPECT_TRUE(a->isChanged());
+  undo->trigger();
+  EXPECT_EQ(a->dataGrid().text(r, c + 1), "2.50");
+  const auto asked = f.prompt.asked.size();
+  Frame::close(a);
+  Frame::close(b);
+  EXPECT_EQ(f.prompt.asked.size(), asked);
+  EXPECT_TRUE(f.window->editors().isEmpty());
+  EXPECT_FALSE(undo->isEnabled());
+}
+
+TEST(EditorWindow, TheKeysSortOfTheTestPageIsAStepSoEarlierStepsFindTheirCells) {
+  Frame f;
+  frmCreateVq* keys = f.open("keys_form.vq");
+  ASSERT_TRUE(keys);
+  keys->tabs()->setCurrentIndex(frmCreateVq::Test);  // sorts the unsorted rows
+  EXPECT_FALSE(keys->isChanged());
+  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const CellGrid& grid = keys->dataGrid();
+  const int r = keys->document().DataRow1;
+  const std::string sorted = test::gridRows(grid, r, r + 2);
+  EXPECT_EQ(sorted, "01|0-19|0|5\n01|20-64|3|..\n02|65+|7|0\n");
+  // A new key for the last row, which the next sort moves to the top.
+  QTableView* view = keys->SprData()->mainView();
+  view->setCurrentIndex(view->model()->index(r + 1, 0));
+  QTest::keyClick(view, '0');
+  QTest::keyClicks(view->focusWidget(), "0");
+  QTest::keyClick(view->focusWidget(), Qt::Key_Return);
+  keys->tabs()->setCurrentIndex(frmCreateVq::Test);
+  EXPECT_EQ(test::gridRows(grid, r, r), "00|65+|7|0\n");
+  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  f.window->undoAction()->trigger();  // the sort
+  f.window->undoAction()->trigger();  // the typing
+  EXPECT_EQ(test::gridRows(grid, r, r + 2), sorted);
+  EXPECT_FALSE(keys->isChanged());
+}
+
+TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {
+  Frame f;
+  frmCreateVq* a = f.newTable();
+  frmCreateVq* b = f.newTable();
+  Frame::change(a);
+  Frame::change(b);
+  f.prompt.script(Prompt::Answer::Cancel);
+  Frame::close(a);
+  EXPECT_EQ(f.prompt.asked.back().text, "Do you want to save changes in File01.vq");
+  f.prompt.script(Prompt::Answer::Yes);  // then the save dialog is cancelled
+  Frame::close(a);
+  EXPECT_EQ(f.window->editors().size(), 2);
+
+  f.prompt.script(Prompt::Answer::No);
+  f.prompt.script(Prompt::Answer::Cancel);
+  f.window->exitProgram();
+  EXPECT_EQ(f.quits, 0);
+  ASSERT_EQ(f.window->editors().size(), 2);
+  EXPECT_TRUE(a->isChanged());  // a No before the Cancel discards nothing
+
+  f.prompt.script(Prompt::Answer::No);
+  f.prompt.script(Prompt::Answer::No);
+  Frame::action(a, 0, "MnuFExit")->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f.quits, 1);
+  EXPECT_TRUE(f.window->editors().isEmpty());
+  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));  // the settings were saved
+}
+
+TEST(EditorWindow, DataPageMenusFollowTheStructure) {
+  Frame f;
+  frmCreateVq* empty = f.newTable();
+  empty->tabs()->setCurrentIndex(frmCreateVq::Data);
+  EXPECT_TRUE(empty->findChild<QWidget*>("txtUncomplete")->isVisibleTo(empty));
+  EXPECT_FALSE(Frame::action(empty, 1, "mnuClearAllData")->isVisible());
+
+  frmCreateVq* keys = f.open("keys_form.vq");
+  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  QAction* deleteRow = Frame::action(keys, 1, "mnuDeleteRow");
+  EXPECT_TRUE(deleteRow->isVisible());
+  EXPECT_FALSE(Frame::action(keys, 1, "mnuConvertToKEys")->isVisible());
+  EXPECT_TRUE(Frame::action(keys, 1, "mnuClearAllData")->isVisible());
+  keys->tabs()->setCurrentIndex(frmCreateVq::Footnotes);
+  EXPECT_FALSE(deleteRow->isVisible());
+
+  // Delete current row takes the keys row away; Clear all data empties the grid.
+  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const std::int32_t rows = keys->dataGrid().rowCount();
+  keys->dataGrid().setCurrent(keys->document().DataRow1, 1);
+  deleteRow->trigger();
+  EXPECT_EQ(keys->dataGrid().rowCount(), rows - 1);
+  keys->dataGrid().setCurrent(rows - 1, 1);  // the empty entry row stays
+  deleteRow->trigger();
+  EXPECT_EQ(keys->dataGrid().rowCount(), rows - 1);
+  Frame::action(keys, 1, "mnuClearAllData")->trigger();
+  EXPECT_FALSE(keys->document().GridHasData);
+  // A step of the history: closing asks before the cleared data are lost.
+  EXPECT_EQ(f.window->undoAction()->text(), "&Undo Clear All Data");
+  EXPECT_EQ(keys->dataGrid().text(keys->document().DataRow1, 3), "");
+
+  // The menu follows the table when it opens: after Clear all data and after its undo.
+  frmCreateVq* normal = f.open("ansi_months.vq");
+  normal->tabs()->setCurrentIndex(frmCreateVq::Data);
+  QAction* convert = Frame::action(normal, 1, "mnuConvertToKEys");
+  QAction* fromAccess = Frame::action(normal, 1, "mnuCreateFromMDB");
+  ASSERT_TRUE(convert->isVisible());
+  Frame::action(normal, 1, "mnuClearAllData")->trigger();
+  emit normal->editMenu()->aboutToShow();
+  EXPECT_FALSE(convert->isVisible());
+  EXPECT_TRUE(fromAccess->isVisible());
+  normal->undoStack()->undo();
+  emit normal->editMenu()->aboutToShow();
+  EXPECT_TRUE(convert->isVisible());
+  EXPECT_FALSE(fromAccess->isVisible());
+}
+
+TEST(MainWindow, TheFrameCannotCloseUnderALoadingWindow) {
+  Frame f;
+  // A table big enough for the load to breathe while it reads.
+  std::string text = "STUB=\"r\";VALUES(\"r\")=";
+  for (int i = 0; i < 3000; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+  text += ";DATA=";
+  for (int i = 0; i < 3000; ++i) text += "1 ";
+  f.home.write("big.vq", text + ";");
+  int attempts = 0;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    ++attempts;
+    f.window->close();
+  });
+  closer.start(0);
+  EXPECT_TRUE(f.window->openPath(f.out("big.vq"), false));
+  closer.stop();
+  EXPECT_GT(attempts, 0);
+  EXPECT_EQ(f.window->editors().size(), 1);
+}

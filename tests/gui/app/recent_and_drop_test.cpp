@@ -1,0 +1,160 @@
+// The main window's recent files, files dropped on it, and the program's --version and
+// --help.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QUrl>
+#include <filesystem>
+#include <string>
+
+#include "gui/app/mdi_form.h"
+#include "gui/editor/frm_create_vq.h"
+#include "support/editor_window_frame.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+
+namespace {
+
+struct Frame : test::EditorWindowFrame {
+  // A copy of a fixture file in the test's folder, so that it can be removed.
+  QString copy(const char* fixture, const std::string& name) {
+    const auto to = home.path() / name;
+    std::filesystem::copy_file(std::string(ZENDRA_TEST_DATA) + "/" + fixture, to);
+    return QString::fromStdString(to.string());
+  }
+  frmCreateVq* openThroughMenu(const QString& path) {
+    files.script(path);
+    window->OpenFile(false);
+    return window->editors().last();
+  }
+  QAction* recent(int n) const {
+    return window->findChild<QAction*>(QString("mnuRecent%1").arg(n));
+  }
+  // The texts of the visible recent-file entries, top first.
+  QStringList recentTexts() const {
+    QStringList out;
+    for (int n = 1; n <= 8; ++n) {
+      if (recent(n)->isVisible()) out << recent(n)->text();
+    }
+    return out;
+  }
+  void drop(const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    const auto editorsBefore = window->editors().size();
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(window->editors().size(), editorsBefore);  // nothing opens during the drag
+    QCoreApplication::sendPostedEvents();
+  }
+};
+
+TEST(RecentFiles, OpenedAndSavedFilesListedNewestFirstAcrossAStart) {
+  Frame f;
+  const QString a = f.copy("ansi_months.vq", "a.vq");
+  const QString b = f.copy("keys_form.vq", "b & c.vq");
+  EXPECT_TRUE(f.recentTexts().isEmpty());
+  frmCreateVq* first = f.openThroughMenu(a);
+  f.openThroughMenu(b);
+  f.saveAs(first, "saved.vq");
+  EXPECT_EQ(f.recentTexts(), QStringList({"&1 saved.vq", "&2 b && c.vq", "&3 a.vq"}));
+  EXPECT_EQ(f.recent(2)->statusTip(), b);
+  EXPECT_EQ(f.recent(2)->toolTip(), b);
+  // The entries are in the editor window's File menu too, whose menus replace the frame's.
+  EXPECT_TRUE(first->menus().front()->actions().contains(f.recent(1)));
+
+  // A new start on the same configuration folder shows the same list; choosing an entry
+  // opens it and moves it to the top.
+  f.window.reset();
+  f.window = std::make_unique<MDIForm1>(f.ctx);
+  EXPECT_EQ(f.recentTexts(), QStringList({"&1 saved.vq", "&2 b && c.vq", "&3 a.vq"}));
+  f.recent(3)->trigger();
+  ASSERT_EQ(f.window->editors().size(), 1);
+  EXPECT_EQ(f.window->editors().front()->caption(), "a.vq");
+  EXPECT_EQ(f.recentTexts(), QStringList({"&1 a.vq", "&2 saved.vq", "&3 b && c.vq"}));
+
+  // A file that is gone is taken off the list with a message and opens nothing.
+  std::filesystem::remove(f.home.path() / "saved.vq");
+  f.recent(2)->trigger();
+  EXPECT_EQ(f.window->editors().size(), 1);
+  EXPECT_TRUE(f.asked("The file " + f.home.file("saved.vq") +
+                      " no longer exists. It is taken off the list of recent files."));
+  EXPECT_EQ(f.recentTexts(), QStringList({"&1 a.vq", "&2 b && c.vq"}));
+  EXPECT_EQ(Registry().readRecentFiles().size(), 2u);
+}
+
+TEST(DropFiles, VqFilesOpenEachInAWindowOthersAreNamedInOneMessage) {
+  Frame f;
+  const QString a = f.copy("ansi_months.vq", "a.vq");
+  const QString upper = f.copy("keys_form.vq", "UPPER.VQ");
+  f.drop({a, upper});
+  ASSERT_EQ(f.window->editors().size(), 2);
+  EXPECT_EQ(f.window->editors()[1]->caption(), "UPPER.VQ");
+  EXPECT_TRUE(f.prompt.asked.empty());
+
+  // A file already open opens again, as with File/Open; the other files are refused.
+  const QString text = QString::fromStdString(f.home.write("notes.txt", "x").string());
+  const QString picture = QString::fromStdString(f.home.write("chart.png", "x").string());
+  f.drop({text, a, picture});
+  EXPECT_EQ(f.window->editors().size(), 3);
+  ASSERT_EQ(f.prompt.asked.size(), 1u);
+  EXPECT_EQ(f.prompt.asked[0].text,
+            "Only VQ files (*.vq) can be opened. Not opened:\nnotes.txt\nchart.png");
+  EXPECT_EQ(f.recentTexts(), QStringList({"&1 a.vq", "&2 UPPER.VQ"}));
+}
+
+// Runs the built program with no display and a configuration folder of its own.
+struct ProgramRun {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+ProgramRun runZendra(const QStringList& arguments, const test::TempFolder& folder) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder.file("config")));
+  process.setProcessEnvironment(env);
+  process.start(ZENDRA_BINARY, arguments);
+  ProgramRun run;
+  if (!process.waitForFinished(-1)) return run;
+  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.out = QString::fromUtf8(process.readAllStandardOutput());
+  run.err = QString::fromUtf8(process.readAllStandardError());
+  return run;
+}
+
+TEST(CommandLine, VersionAndHelpPrintAndExitWithoutAWindowOrConfiguration) {
+  test::TempFolder folder;
+  const ProgramRun version = runZendra({"--version"}, folder);
+  EXPECT_EQ(version.exitCode, 0) << version.err.toStdString();
+  EXPECT_EQ(version.out, "zendra 1.02.003\n");
+
+  const ProgramRun help = runZendra({"-platform", "offscreen", "--help"}, folder);
+  EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
+  EXPECT_TRUE(help.out.startsWith("Usage: zendra [options] [FILE...]\n")) << help.out.toStdString();
+  for (const char* part : {"[FILE...]", "--version", "--help", "VQ files to open"}) {
+    EXPECT_TRUE(help.out.contains(part)) << part;
+  }
+  EXPECT_FALSE(help.out.contains("--help-all"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "config"));
+
+  const ProgramRun wrong = runZendra({"-platform", "offscreen", "--no-such-option"}, folder);
+  EXPECT_EQ(wrong.exitCode, 1);
+  EXPECT_TRUE(wrong.err.contains("no-such-option")) << wrong.err.toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// The small windows of the program: the new-table question, the About box, and the
+// progress window with the prompt a load talks to.
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
+
+#include "gui/app/dlg_about.h"
+#include "gui/app/dlg_new_keys.h"
+#include "gui/shared/frm_progress.h"
+
+using namespace zendra;
+
+namespace {
+
+template <typename T = QPushButton>
+T* child(const QWidget& parent, const char* name) {
+  T* widget = parent.findChild<T*>(name);
+  EXPECT_NE(widget, nullptr) << name;
+  return widget;
+}
+
+// The ways a user leaves a shown window without its buttons. The close box's request
+// comes from the window system to the native window, not through QWidget::close().
+void closeBox(QWidget& w) {
+  QCloseEvent request;
+  QCoreApplication::sendEvent(w.windowHandle(), &request);
+}
+void escape(QWidget& w) {
+  QTest::keyClick(&w, Qt::Key_Escape);
+}
+template <const char* name>
+void click(QWidget& w) {
+  QTest::mouseClick(child(w, name), Qt::LeftButton);
+}
+constexpr char kKeys[] = "cmdKeys", kStandard[] = "cmdStandard", kCancel[] = "cmdCancel",
+               kOk[] = "cmdOK";
+
+}  // namespace
+
+TEST(NewKeysDialog, EachButtonSetsBothFieldsAndLeavingOtherwiseIsCancel) {
+  struct Case {
+    void (*leave)(QWidget&);
+    bool withKeys, cancel;
+  } cases[] = {{click<kKeys>, true, false},
+               {click<kStandard>, false, false},
+               {click<kCancel>, false, true},
+               {closeBox, false, true},
+               {escape, false, true}};
+  for (int i = 0; const Case& c : cases) {
+    dlgNewKeys dlg;
+    dlg.FileWithKeys = !c.withKeys;  // so that leaving must set both fields
+    dlg.cancel = !c.cancel;
+    dlg.show();
+    c.leave(dlg);
+    EXPECT_EQ((std::pair{dlg.FileWithKeys, dlg.cancel}), (std::pair{c.withKeys, c.cancel})) << i;
+    EXPECT_FALSE(dlg.isVisible()) << i++;
+  }
+}
+
+TEST(AboutDialog, ShowsTheVersionWithTwoAndThreeDigitPartsAndClosesOnOk) {
+  EXPECT_EQ(versionText(2, 0, 0), "Version 2.00.000");
+  EXPECT_EQ(versionText(10, 45, 678), "Version 10.45.678");
+  dlgAbout dlg;
+  EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), "Version 1.02.003");
+  dlg.show();
+  click<kOk>(dlg);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileWhateverItsLength) {
+  frmProgress window;
+  auto* bar = child<QProgressBar>(window, "ProgressBar1");
+  window.setMaximum(1'000'000);
+  EXPECT_EQ(bar->value(), 1);
+  QSignalSpy moves(bar, &QProgressBar::valueChanged);
+  for (qint64 n = 0; n <= 1'000'000; n += 7) window.TestNew(n);
+  EXPECT_GE(moves.count(), 95);
+  EXPECT_LE(moves.count(), 101);
+  EXPECT_GT(bar->value(), 990'000);
+
+  // Ten gigabytes do not fit the bar's int range: positions are scaled into it.
+  const qint64 big = 10'000'000'000;
+  window.setMaximum(big);
+  window.TestNew(big / 4);
+  EXPECT_NEAR(double(bar->value()) / bar->maximum(), 0.25, 1e-6);
+  window.TestNew(big);
+  EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST(ProgressWindow, CancelEscapeAndTheCloseBoxAskToCancelButTheProgramMayClose) {
+  for (auto ask : {click<kCancel>, escape, closeBox}) {
+    frmProgress window;
+    window.show();
+    EXPECT_EQ(window.cancel, 0);
+    ask(window);
+    EXPECT_EQ(window.cancel, 9999);
+    EXPECT_TRUE(window.isVisible());  // the load step closes it once the loader stopped
+  }
+  frmProgress finished;
+  finished.show();
+  finished.close();
+  EXPECT_FALSE(finished.isVisible());
+  EXPECT_EQ(finished.cancel, 0);
+}
+
+TEST(ProgressPrompt, ForwardsQuestionsFollowsTheFileAndSeesTheCancelClickWhenBreathing) {
+  frmProgress window;
+  ScriptedPrompt boxes;
+  boxes.script(Prompt::Answer::No);
+  ProgressPrompt prompt(window, boxes);
+  EXPECT_EQ(prompt.ask("Go on?", "ZENDRA", Prompt::Buttons::YesNo, Prompt::Icon::Question),
+            Prompt::Answer::No);
+  EXPECT_EQ(boxes.asked.at(0).text, "Go on?");
+
+  prompt.progress(500, 1000);
+  prompt.progress(5, 1000);  // the same file: no restart, and 5 is below the threshold
+  EXPECT_EQ(window.position(), 500);
+  prompt.progress(5, 3000);  // a new length starts the bar again
+  EXPECT_EQ((std::pair{window.position(), window.maximum()}), (std::pair<qint64, qint64>{5, 3000}));
+
+  // A click waiting in the event queue gets through at the first breath.
+  window.show();
+  QMetaObject::invokeMethod(child(window, kCancel), &QPushButton::click, Qt::QueuedConnection);
+  EXPECT_FALSE(prompt.cancelled());
+  prompt.breathe();
+  EXPECT_TRUE(prompt.cancelled());
+}

@@ -1,0 +1,394 @@
+// The data grid widget driven through the keyboard: editing and converting cells,
+// moving with Enter, the Delete key, the keys form's entry row, the model's roles and
+// the frozen panes.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <string>
+
+#include "core/editor/command.h"
+#include "gui/editor/data_grid_view.h"
+#include "gui/editor/grid_model.h"
+#include "core/grid/data_methods.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using test::addVariable;
+using test::gridRows;
+
+namespace {
+
+// Region (3) by sex (2) by year (2): label rows 2-3, label column 1, data rows 4-6 and
+// columns 2-5; or, in the keys form, region and sex as key columns 1-2 and the value in
+// column 3 from row 3 on.
+struct Table {
+  VexaMess doc;
+  CellGrid grid;
+  DataGridView view;
+  std::vector<std::unique_ptr<Command>> steps;  // what the view handed on, done
+
+  explicit Table(bool keysForm = false) {
+    addVariable(doc, "region", 0, {"North", "Middle", "South"});
+    addVariable(doc, "sex", keysForm ? 0 : 1, {"men", "women"});
+    if (!keysForm) addVariable(doc, "year", 1, {"2004", "2005"});
+    doc.FileWithKeys = keysForm;
+    doc.SaveDecimals = 2;
+    EXPECT_TRUE(CreateGrid(doc, grid, true, false));
+    view.setGrid(&grid, &doc);
+    view.setCommandSink([this](std::unique_ptr<Command> step) {
+      step->redo();
+      steps.push_back(std::move(step));
+    });
+    view.resize(500, 300);
+    view.show();
+  }
+
+  QTableView* main() const { return view.mainView(); }
+  // Row r from column 1 on, numbers after a "#".
+  std::string row(int r) const { return gridRows(grid, r, r, true); }
+  void go(int row, int col) { main()->setCurrentIndex(main()->model()->index(row - 1, col - 1)); }
+  std::pair<int, int> at() const {
+    return {main()->currentIndex().row() + 1, main()->currentIndex().column() + 1};
+  }
+  QLineEdit* editor() const {
+    for (auto* line : view.findChildren<QLineEdit*>()) {
+      if (line->isVisibleTo(&view)) return line;
+    }
+    return nullptr;
+  }
+  // Types into a cell the way a user does: the first character starts the edit.
+  void type(int row, int col, const QString& text) {
+    go(row, col);
+    QTest::keyClick(main(), text.at(0).toLatin1());
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClicks(editor(), text.mid(1));
+  }
+  void enter(int row, int col, const QString& text) {
+    type(row, col, text);
+    QTest::keyClick(editor(), Qt::Key_Return);
+  }
+};
+
+}  // namespace
+
+TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenItChanged) {
+  Table t;
+  QSignalSpy edited(&t.view, &DataGridView::cellEdited);
+  t.enter(4, 2, "12.5");
+  t.enter(4, 3, "...");
+  EXPECT_EQ(t.row(4), "North|#12.50|...||\n");
+  EXPECT_FALSE(t.view.isEditing());
+  EXPECT_EQ(edited.at(0), (QList<QVariant>{4, 2}));
+  EXPECT_TRUE(t.doc.GridHasData);
+  EXPECT_EQ(t.steps.size(), 2u);
+
+  // Entering and leaving without typing keeps the number as it was (not as shown) and
+  // is no step of the table.
+  t.grid.setNumber(5, 2, 7.256, 2);
+  t.go(5, 2);
+  QTest::keyClick(t.main(), Qt::Key_F2);
+  ASSERT_NE(t.editor(), nullptr);
+  EXPECT_EQ(t.editor()->text(), "7.26");
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_EQ(t.grid.kind(5, 2), CellKind::Number);
+  EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 7.256);
+  EXPECT_EQ(t.steps.size(), 2u);
+  EXPECT_EQ(edited.count(), 3);
+
+  // F2 keeps the text with the cursor behind it; Escape drops what was typed.
+  t.go(5, 2);
+  QTest::keyClick(t.main(), Qt::Key_F2);
+  QTest::keyClicks(t.editor(), "1");
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  t.type(5, 2, "99");
+  QTest::keyClick(t.editor(), Qt::Key_Escape);
+  EXPECT_DOUBLE_EQ(t.grid.number(5, 2), 7.261);
+
+  // commitEdit stores the open editor's text (typing replaced the content) and does not
+  // move; with none open it does nothing.
+  const auto before = edited.count();
+  t.view.commitEdit();
+  t.type(5, 2, "3.75");
+  t.view.commitEdit();
+  EXPECT_FALSE(t.view.isEditing());
+  EXPECT_EQ(t.row(5), "Middle|#3.75|||\n");
+  EXPECT_EQ(edited.count(), before + 1);
+  EXPECT_EQ(t.at(), (std::pair{5, 2}));
+}
+
+TEST(DataGridViewEditing, LockedLabelsRefuseEditsAndFrozenCellsEditInTheirOverlay) {
+  Table t;
+  const auto* model = t.main()->model();
+  EXPECT_FALSE(model->flags(model->index(1, 1)) & Qt::ItemIsEditable);  // heading label
+  EXPECT_FALSE(model->flags(model->index(3, 0)) & Qt::ItemIsEditable);  // stub label
+
+  t.go(5, 1);
+  QTest::keyClick(t.main(), Qt::Key_F2);
+  QTest::keyClick(t.main(), 'S');  // no editor, and no jump to "South"
+  EXPECT_EQ(t.editor(), nullptr);
+  EXPECT_EQ(t.at(), (std::pair{5, 1}));
+  EXPECT_EQ(t.grid.text(5, 1), "Middle");
+
+  // Unprotected, a frozen cell is edited in the overlay that shows it, not under it.
+  t.grid.setProtected(false);
+  t.view.refresh();
+  t.type(5, 1, "Centre");
+  QWidget* pane = t.editor()->parentWidget()->parentWidget();
+  EXPECT_NE(pane, t.main());
+  EXPECT_EQ(pane->parentWidget(), t.main());
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_EQ(t.grid.text(5, 1), "Centre");
+  EXPECT_EQ(t.grid.kind(5, 1), CellKind::Text);  // labels are not converted
+}
+
+TEST(DataGridViewNavigation, EnterMovesRightThenToTheNextRowsFirstDataColumn) {
+  Table t;
+  t.go(4, 2);
+  QTest::keyClick(t.main(), Qt::Key_Return);
+  EXPECT_EQ(t.at(), (std::pair{4, 3}));
+  EXPECT_EQ((std::pair{t.grid.currentRow(), t.grid.currentCol()}), (std::pair{4, 3}));
+  t.enter(4, 5, "1");
+  EXPECT_EQ(t.at(), (std::pair{5, 2}));
+  t.go(6, 5);
+  QTest::keyClick(t.main(), Qt::Key_Return);  // the last cell stays
+  EXPECT_EQ(t.at(), (std::pair{6, 5}));
+  t.type(4, 2, "1");
+  QTest::keyClick(t.editor(), Qt::Key_Tab);
+  EXPECT_EQ(t.at(), (std::pair{4, 3}));
+  EXPECT_FALSE(t.view.isEditing());
+
+  // refresh() takes the current cell from the grid.
+  t.grid.setCurrent(6, 3);
+  t.view.refresh();
+  EXPECT_EQ(t.at(), (std::pair{6, 3}));
+
+  // A work sheet without a document stores texts as typed and wraps to column 1.
+  CellGrid sheet(3, 3);
+  DataGridView work;
+  work.setGrid(&sheet, nullptr);
+  work.mainView()->setCurrentIndex(work.mainView()->model()->index(0, 2));
+  QTest::keyClick(work.mainView(), '1');
+  QLineEdit* line = work.findChild<QLineEdit*>();
+  ASSERT_NE(line, nullptr);
+  QTest::keyClicks(line, ".5");
+  QTest::keyClick(line, Qt::Key_Return);
+  EXPECT_EQ(sheet.kind(1, 3), CellKind::Text);
+  EXPECT_EQ(sheet.text(1, 3), "1.5");
+  EXPECT_EQ(work.mainView()->currentIndex(), work.mainView()->model()->index(1, 0));
+}
+
+TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
+  Table t;
+  for (int r = 4; r <= 6; ++r) {
+    for (int c = 2; c <= 5; ++c) t.grid.setNumber(r, c, r * 10 + c, 0);
+  }
+  auto* model = t.main()->model();
+  auto select = [&](int r1, int c1, int r2, int c2) {
+    t.main()->selectionModel()->select(
+        QItemSelection(model->index(r1 - 1, c1 - 1), model->index(r2 - 1, c2 - 1)),
+        QItemSelectionModel::ClearAndSelect);
+  };
+  select(4, 2, 6, 4);
+  EXPECT_EQ(t.grid.selection(), (Block{4, 2, 6, 4}));
+  QTest::keyClick(t.main(), Qt::Key_Delete, Qt::ControlModifier);  // modifiers: no clearing
+  EXPECT_FALSE(t.grid.isEmpty(4, 2));
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_EQ(gridRows(t.grid, 4), "North||||45\nMiddle||||55\nSouth||||65\n");
+  ASSERT_EQ(t.steps.size(), 1u);
+  t.steps[0]->undo();  // the Delete key's step takes the nine cells back
+  EXPECT_EQ(gridRows(t.grid, 4), "North|42|43|44|45\nMiddle|52|53|54|55\nSouth|62|63|64|65\n");
+  t.steps[0]->redo();
+
+  // A block over labels keeps them; the whole grid is a -1 selection.
+  const std::string labels = "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||\n";
+  select(3, 1, 4, 5);
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_EQ(gridRows(t.grid, 2, 4), labels);
+  t.main()->selectAll();
+  EXPECT_EQ(t.grid.selection(), (Block{-1, -1, -1, -1}));
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_EQ(gridRows(t.grid, 2), labels + "Middle||||\nSouth||||\n");
+
+  // One cell is no block: Delete clears the current cell.
+  t.grid.setNumber(5, 3, 1, 0);
+  t.go(5, 3);
+  EXPECT_FALSE(t.grid.selection().has_value());
+  QTest::keyClick(t.main(), Qt::Key_Delete);
+  EXPECT_TRUE(t.grid.isEmpty(5, 3));
+}
+
+TEST(DataGridViewKeysForm, EditsInTheLastRowKeepAnEmptyEntryRow) {
+  Table t(true);
+  ASSERT_EQ(t.grid.rowCount(), 3);
+  t.go(3, 3);
+  QTest::keyClick(t.main(), Qt::Key_F2);  // no change: no new row
+  QTest::keyClick(t.editor(), Qt::Key_Return);
+  EXPECT_EQ(t.grid.rowCount(), 3);
+  t.enter(3, 1, "North");
+  EXPECT_EQ(t.grid.rowCount(), 4);
+  EXPECT_EQ(t.main()->model()->rowCount(), 4);
+  t.enter(3, 2, "men");
+  t.enter(3, 3, "41");
+  EXPECT_EQ(t.grid.kind(3, 3), CellKind::Number);
+  EXPECT_EQ(t.at(), (std::pair{4, 1}));  // the next row's first key column
+  EXPECT_EQ(t.grid.rowCount(), 4);       // a row above the entry row adds none
+  EXPECT_EQ(t.doc.NumRows, 2);
+}
+
+TEST(DataGridViewModel, ShowsTextsColoursAndAlignment) {
+  CellGrid grid(2, 3);
+  GridModel model;
+  model.setGrid(&grid);
+  grid.setText(1, 1, "label");
+  grid.setNumber(1, 2, 1.5, 2);
+  grid.setDecimalChar(",");
+  grid.setColours(1, 1, kRed, kYellow);
+  grid.setColours(1, 2, kWhite, 0x00FF8000);
+  grid.setAlignment(2, 3, HAlign::Center);
+  grid.setText(2, 3, "x");
+  // Per cell: its text, back and fore colours, horizontal alignment.
+  QStringList cells;
+  for (int r : {0, 1}) {
+    for (int c : {0, 1, 2}) {
+      const auto data = [&](int role) { return model.index(r, c).data(role); };
+      const auto colour = [&](int role) {
+        return data(role).isValid() ? data(role).value<QBrush>().color().name() : "-";
+      };
+      const auto align = data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+      cells << data(Qt::DisplayRole).toString() + " " + colour(Qt::BackgroundRole) + " " +
+                   colour(Qt::ForegroundRole) + " " +
+                   QString::number(int(align & Qt::AlignHorizontal_Mask));
+    }
+  }
+  EXPECT_EQ(cells, (QStringList{"label #ff0000 #ffff00 1", "1,50 #ffffff #0080ff 2", " - - 1",
+                                " - - 1", " - - 1", "x - - 4"}));
+
+  QSignalSpy changed(&model, &GridModel::dataChanged);
+  model.cellsChanged({-1, 2, -1, 3});
+  ASSERT_EQ(changed.count(), 1);
+  EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model.index(0, 1));
+  EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.index(1, 2));
+}
+
+TEST(DataGridViewFrozenPanes, OverlaysCoverFrozenCellsAndFollowScrolling) {
+  CellGrid grid(200, 50);
+  grid.setFrozen(2, 1);
+  grid.setColumnWidth(3, 20);
+  DataGridView view;
+  view.setGrid(&grid, nullptr);
+  view.resize(400, 300);
+  view.show();
+  QTableView* main = view.mainView();
+  const auto overlays = main->findChildren<QTableView*>(QString(), Qt::FindDirectChildrenOnly);
+  const int rowHeight = main->verticalHeader()->sectionSize(0);
+  const int col1 = main->horizontalHeader()->sectionSize(0);
+  // Top, left and corner, by their sizes, each with the main view's column widths.
+  QTableView *top = nullptr, *left = nullptr;
+  int corners = 0;
+  for (QTableView* o : overlays) {
+    ASSERT_TRUE(o->isVisible());
+    EXPECT_EQ(o->horizontalHeader()->sectionSize(2), main->horizontalHeader()->sectionSize(2));
+    const bool frozenRows = o->height() == 2 * rowHeight, frozenCol = o->width() == col1;
+    corners += frozenRows && frozenCol;
+    if (frozenRows != frozenCol) (frozenRows ? top : left) = o;
+  }
+  ASSERT_TRUE(overlays.size() == 3 && top && left && corners == 1);
+
+  // A cell scrolled under the frozen rows or columns is brought out from under them.
+  main->verticalScrollBar()->setValue(500);
+  main->horizontalScrollBar()->setValue(300);
+  EXPECT_EQ(left->verticalScrollBar()->value() + top->horizontalScrollBar()->value(), 800);
+  EXPECT_EQ(top->verticalScrollBar()->value() + left->horizontalScrollBar()->value(), 0);
+  const QModelIndex hidden =
+      main->model()->index(main->rowAt(rowHeight / 2), main->columnAt(col1 / 2));
+  main->setCurrentIndex(hidden);
+  EXPECT_GE(main->visualRect(hidden).top(), 2 * rowHeight);
+  EXPECT_GE(main->visualRect(hidden).left(), col1);
+  EXPECT_EQ(left->verticalScrollBar()->value(), main->verticalScrollBar()->value());
+
+  CellGrid plain(5, 5);
+  view.setGrid(&plain, nullptr);
+  for (QTableView* o : overlays) EXPECT_FALSE(o->isVisible());
+}
+
+TEST(DataGridViewModel, ATextThatIsNoNumberNorSymbolIsMarkedAsSoonAsItIsTyped) {
+  // Typed and stored texts alike; labels, numbers, symbols, the keys form's keys and a
+  // free sheet (no table) are never marked.
+  for (const bool keysForm : {false, true}) {
+    Table t(keysForm);
+    const int row = t.doc.DataRow1;
+    const int col = t.doc.DataCol1;
+    t.enter(row, col, "abc");
+    if (!keysForm) {
+      t.grid.setDecimalChar(",");
+      t.grid.setText(row, col + 1, "..");
+      t.grid.setText(row + 1, col, "1,5");
+    }
+    const auto marked = [&](int r, int c) {
+      const QModelIndex cell = t.main()->model()->index(r - 1, c - 1);
+      const QVariant back = cell.data(Qt::BackgroundRole);
+      const bool red = back.isValid() && back.value<QBrush>().color() == QColor(Qt::red);
+      EXPECT_EQ(red, cell.data(Qt::ToolTipRole).isValid()) << r << "," << c;
+      return red;
+    };
+    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
+    EXPECT_EQ(t.grid.text(row, col), "abc");  // the cell keeps what was typed
+    EXPECT_TRUE(marked(row, col));
+    if (!keysForm) {
+      EXPECT_FALSE(marked(row, col + 1));
+      EXPECT_FALSE(marked(row + 1, col));
+      EXPECT_FALSE(marked(row, 1));  // a label
+    } else {
+      t.enter(row, 1, "Elsewhere");  // a key: a text by nature
+      EXPECT_FALSE(marked(row, 1));
+    }
+    GridModel sheet;
+    sheet.setGrid(&t.grid);
+    EXPECT_FALSE(sheet.index(row - 1, col - 1).data(Qt::BackgroundRole).isValid());
+  }
+}
+
+TEST(DataGridViewNavigation, ALayoutThatLeavesTheCurrentCellOnALabelMovesItToTheData) {
+  for (const bool keysForm : {false, true}) {
+    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
+    Table t(keysForm);
+    const int row = t.doc.DataRow1;
+    t.go(row, keysForm ? 1 : t.doc.DataCol1 + 1);  // a data cell (a key) stays current
+    const auto kept = t.at();
+    t.view.refresh();
+    EXPECT_EQ(t.at(), kept);
+    t.grid.setCurrent(1, 1);  // where a new layout may leave it: the title cell
+    t.view.refresh();
+    EXPECT_EQ(t.at(), std::make_pair(row, keysForm ? 1 : t.doc.DataCol1));
+    t.type(t.at().first, t.at().second, "7");  // typing reaches the table
+    QTest::keyClick(t.editor(), Qt::Key_Return);
+    EXPECT_EQ(t.grid.text(row, keysForm ? 1 : t.doc.DataCol1), keysForm ? "7" : "7.00");
+  }
+}
+
+TEST(DataGridViewModel, TheTitleCellShowsTheTitleAsItIsRunsAcrossEmptyCellsAndTellsItAll) {
+  Table t;
+  t.doc.Title = "Population by region, sex and year, a title far longer than its cell";
+  t.view.refresh();
+  const QModelIndex title = t.main()->model()->index(0, 0);
+  EXPECT_EQ(title.data().toString().toStdString(), t.doc.Title);
+  EXPECT_EQ(title.data(Qt::ToolTipRole).toString().toStdString(), t.doc.Title);
+  t.doc.Description = "People";  // a description goes before the title, and back
+  EXPECT_EQ(title.data().toString(), "People");
+  t.doc.Description.clear();
+  EXPECT_EQ(title.data().toString().toStdString(), t.doc.Title);
+  // It runs to the first cell of row 1 that holds something.
+  int empty = 1;
+  while (empty < t.grid.colCount() && t.grid.isEmpty(1, empty + 1)) ++empty;
+  ASSERT_GT(empty, 1) << gridRows(t.grid, 1, 1, true);
+  EXPECT_EQ(t.main()->columnSpan(0, 0), empty);
+  // A free sheet has no title cell.
+  GridModel sheet;
+  sheet.setGrid(&t.grid);
+  EXPECT_FALSE(sheet.index(0, 0).data(Qt::ToolTipRole).isValid());
+}

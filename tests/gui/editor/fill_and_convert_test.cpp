@@ -1,0 +1,156 @@
+// Edit/Fill empty cells and Edit/Convert to Keys format in the editor window: the check
+// before the dialog, the questions before converting, one step each, and what the pages
+// and menus show afterwards and after undo.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QUndoStack>
+
+#include "gui/editor/data_grid_view.h"
+#include "gui/editor/dialogs/dlg_fill_empty.h"
+#include "core/format/completeness.h"
+#include "support/editor_window_frame.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+std::string table(const std::string& data) {
+  return "VEXA-VERSION=\"2000\";\r\nCHARSET=\"ansi\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\n"
+         "DECIMALS=0;\r\nSTUB=\"region\",\"age\";\r\nHEADING=\"sex\";\r\n"
+         "VALUES(\"region\")=\"North\",\"South\";\r\nCODES(\"region\")=\"01\",\"02\";\r\n"
+         "VALUES(\"age\")=\"young\",\"old\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+         "DATA=\r\n" +
+         data + ";\r\n";
+}
+
+const char* kMixed = "5 0\r\n0 0\r\n\"..\" \"-\"\r\n\"\" 7";
+
+struct Frame : EditorWindowFrame {
+  int dialogs = 0;
+  frmCreateVq* editor = nullptr;
+
+  explicit Frame(const std::string& data) {
+    editor = openText(table(data));
+    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  }
+  void trigger(const char* action) { editor->findChild<QAction*>(action)->trigger(); }
+  CellGrid& grid() { return editor->dataGrid(); }
+  bool visible(const char* name) { return editor->findChild<QWidget*>(name)->isVisibleTo(editor); }
+  // Fills with the symbol option, "Fill empty cells" as the dialog starts.
+  void fillWith(const char* option) {
+    answer = [this, option](QDialog& dialog) {
+      ++dialogs;
+      dialog.findChild<QRadioButton*>(option)->click();
+      dialog.findChild<QPushButton*>("cmdOk")->click();
+    };
+    trigger("mnuFillEmpty");
+  }
+};
+
+}  // namespace
+
+TEST(FillEmptyCells, AllFilledIsToldWithoutTheDialog) {
+  Frame f("1 2\r\n3 4\r\n\"..\" \"-\"\r\n\"....\" 0");
+  f.fillWith("Option1_0");
+  EXPECT_TRUE(f.asked("All cells are filled"));
+  EXPECT_EQ(f.dialogs, 0);
+  EXPECT_FALSE(f.editor->isChanged());
+}
+
+TEST(FillEmptyCells, AnUnfinishedTableIsToldWhatItLacksWithoutTheDialog) {
+  EditorWindowFrame f;
+  int dialogs = 0;
+  f.answer = [&dialogs](QDialog&) { ++dialogs; };
+  frmCreateVq* editor = f.openText("MATRIX=\"T1\";\r\nSTUB=\"region\";\r\n");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_FALSE(editor->document().GridCreated);
+  editor->findChild<QAction*>("mnuFillEmpty")->trigger();
+  EXPECT_EQ(dialogs, 0);
+  ASSERT_EQ(f.prompt.asked.size(), 1u);
+  QString lacks = QString::fromStdString(Test_Complete(editor->document(), &editor->dataGrid()));
+  EXPECT_EQ(f.prompt.asked[0].text, lacks.remove('\r').toStdString());
+  EXPECT_FALSE(editor->isChanged());
+}
+
+TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
+  Frame f("1 \"\"\r\n\"\" 4\r\n5 6\r\n7 8");
+  // A number still being typed into an empty cell is stored before the check.
+  f.grid().setCurrent(3, 4);
+  f.editor->SprData()->refresh();
+  f.editor->SprData()->openEditorOnCurrent();
+  ASSERT_TRUE(f.editor->SprData()->isEditing());
+  for (QLineEdit* box : f.editor->SprData()->findChildren<QLineEdit*>()) {
+    if (box->isVisibleTo(f.editor->SprData())) box->setText("9");
+  }
+  f.fillWith("Option1_3");
+  EXPECT_EQ(f.dialogs, 1);
+  EXPECT_EQ(gridRows(f.grid(), 3, 4, true), "North|young|#1|#9\nNorth|old|#0|#4\n");
+  EXPECT_EQ(f.editor->undoStack()->count(), 2);  // the typing, then the fill
+  EXPECT_TRUE(f.editor->isChanged());
+  f.editor->undoStack()->undo();
+  EXPECT_TRUE(f.grid().isEmpty(4, 3));
+  EXPECT_EQ(f.grid().text(3, 4), "9");
+}
+
+TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBack) {
+  Frame f(kMixed);
+  // Cancel, and No to the question about the cells not kept, change nothing.
+  f.prompt.script(Prompt::Answer::Cancel);
+  f.trigger("mnuConvertToKEys");
+  f.prompt.script(Prompt::Answer::Yes);
+  f.prompt.script(Prompt::Answer::No);
+  f.trigger("mnuConvertToKEys");
+  EXPECT_FALSE(f.editor->document().FileWithKeys);
+  EXPECT_FALSE(f.editor->isChanged());
+  EXPECT_TRUE(
+      f.asked("4 non-empty cells will not be kept in the keys form: only the rows that "
+              "hold a number other than 0 are kept.\n\nConvert to Keys format?"));
+
+  f.prompt.asked.clear();
+  f.prompt.script(Prompt::Answer::No);
+  f.prompt.script(Prompt::Answer::Yes);
+  f.trigger("mnuConvertToKEys");
+  EXPECT_EQ(f.prompt.asked.at(0).text, "Keep head dimensions");
+  EXPECT_TRUE(f.editor->document().FileWithKeys);
+  EXPECT_EQ(f.editor->undoStack()->count(), 1);
+  EXPECT_TRUE(f.editor->isChanged());
+  EXPECT_EQ(gridRows(f.grid(), 3), "01|young|men|5\n02|old|women|7\n|||\n");
+  EXPECT_FALSE(f.editor->findChild<QAction*>("mnuConvertToKEys")->isVisible());
+  EXPECT_TRUE(f.editor->findChild<QAction*>("mnuDeleteRow")->isVisible());
+  f.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+  for (const char* name :
+       {"lstHeading", "lblHeading", "cmdAddHead", "cmdRemoveHead", "cmdAddDimension1"}) {
+    EXPECT_FALSE(f.visible(name)) << name;
+  }
+  EXPECT_EQ(f.editor->findChild<QListWidget*>("lstStub")->count(), 3);
+
+  f.editor->undoStack()->undo();
+  EXPECT_FALSE(f.editor->document().FileWithKeys);
+  EXPECT_TRUE(f.visible("lstHeading"));
+  EXPECT_TRUE(f.visible("lblHeading"));
+  EXPECT_EQ(f.editor->findChild<QListWidget*>("lstHeading")->count(), 1);
+  EXPECT_EQ(f.grid().text(3, 3), "5");
+}
+
+TEST(ConvertToKeys, SavedAndReadBackKeepsEveryConvertedRow) {
+  Frame f(kMixed);
+  f.prompt.script(Prompt::Answer::Yes);
+  f.prompt.script(Prompt::Answer::Yes);
+  f.trigger("mnuConvertToKEys");
+  const std::string path = f.saveAs(f.editor, "keys.vq");
+  ASSERT_FALSE(path.empty());
+  frmCreateVq* back = f.open(path);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(back->document().FileWithKeys);
+  EXPECT_EQ(gridRows(back->dataGrid(), 3), "01|young|5|0\n02|old||7\n|||\n");
+}

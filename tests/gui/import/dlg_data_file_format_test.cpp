@@ -1,0 +1,355 @@
+// The import wizard: its pages and buttons, the delimited and fixed-width previews, the
+// field order the user assigns, nothing after Cancel, and "Get data from external file"
+// in the editor window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <functional>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QUndoStack>
+
+#include "gui/import/dlg_data_file_format.h"
+#include "support/editor_window_frame.h"
+#include "support/list_actions.h"
+#include "support/tables.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+using zendra::test::child;
+
+namespace {
+
+// Two stub variables and one heading variable: four items with the value.
+struct Document : VexaMess {
+  Document() {
+    addVariable(*this, "region", 0, {"North", "South"}, {"01", "02"});
+    addVariable(*this, "age", 0, {"young", "old"});
+    addVariable(*this, "sex", 1, {"men", "women"});
+  }
+};
+
+QPushButton* button(QDialog& dialog, const char* name) {
+  return child<QPushButton>(dialog, name);
+}
+
+// Which of Back, Next and Finish show ("B", "N", "F"), lower case when disabled.
+std::string buttons(QDialog& dialog) {
+  std::string out;
+  const auto add = [&](const char* name, char letter) {
+    QPushButton* b = button(dialog, name);
+    if (b->isVisibleTo(&dialog)) out += b->isEnabled() ? letter : static_cast<char>(letter + 32);
+  };
+  add("cmdBack", 'B');
+  add("cmdNext", 'N');
+  add("cmdFinish", 'F');
+  return out;
+}
+
+int page(QDialog& dialog) {
+  return child<QStackedWidget>(dialog, "stkPages")->currentIndex();
+}
+
+std::vector<std::string> column(QTableWidget* table, int c) {
+  std::vector<std::string> out;
+  for (int r = 0; r < table->rowCount(); ++r) {
+    QTableWidgetItem* item = table->item(r, c);
+    out.push_back(item ? item->text().toStdString() : std::string());
+  }
+  return out;
+}
+
+// Selects the order item, then the field (both 0-based), then presses Assign.
+void assign(QDialog& dialog, int item, int field) {
+  child<QListWidget>(dialog, "lstOrder")->setCurrentRow(item);
+  child<QListWidget>(dialog, "lstFields")->setCurrentRow(field);
+  button(dialog, "cmdAssign")->click();
+}
+
+const std::string kDelimited = "sex;value;region;age\r\nmen;12,5;01;young\r\nwomen;7;02;old\r\n";
+
+}  // namespace
+
+TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
+  const Document doc;
+  dlgDataFileFormat dialog(kDelimited, doc);
+  dialog.show();
+  EXPECT_EQ(dialog.windowTitle(), "Import data from text-file");
+  EXPECT_EQ(child<QRadioButton>(dialog, "optDelimited")->text(), "Delimited");
+  EXPECT_EQ(child<QLabel>(dialog, "lblDelimited")->text(),
+            "Fields are seperated by a delimiters (comma, tabulator etc)");
+  EXPECT_EQ(child<QRadioButton>(dialog, "optFixed")->text(), "Fixed length");
+  EXPECT_EQ(child<QLabel>(dialog, "lblFixed")->text(), "Each field is at a fixed position");
+  EXPECT_TRUE(child<QRadioButton>(dialog, "optDelimited")->isChecked());
+  EXPECT_TRUE(child<QPlainTextEdit>(dialog, "txtSample")->toPlainText().startsWith("sex;value"));
+  // The first page offers only Next (and Cancel).
+  EXPECT_EQ(page(dialog), 0);
+  EXPECT_EQ(buttons(dialog), "N");
+
+  button(dialog, "cmdNext")->click();
+  EXPECT_EQ(page(dialog), 1);
+  EXPECT_EQ(buttons(dialog), "BN");
+  // The reader's guesses: ";" and the double quote.
+  EXPECT_TRUE(child<QRadioButton>(dialog, "optSemicolon")->isChecked());
+  EXPECT_EQ(child<QLineEdit>(dialog, "txtTextDelim")->text(), "\"");
+  auto* preview = child<QTableWidget>(dialog, "grdPreview");
+  EXPECT_EQ(preview->columnCount(), 4);
+  EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"value", "12,5", "7"}));
+  // The preview follows the separator: "," cuts "12,5", "Other" left empty keeps lines whole.
+  child<QRadioButton>(dialog, "optComma")->click();
+  EXPECT_EQ(preview->columnCount(), 2);
+  EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"", "5;01;young", ""}));
+  child<QRadioButton>(dialog, "optOther")->click();
+  EXPECT_EQ(preview->columnCount(), 1);
+  QTest::keyClicks(child<QLineEdit>(dialog, "txtOther"), ";");
+  EXPECT_EQ(preview->columnCount(), 4);
+
+  button(dialog, "cmdNext")->click();
+  EXPECT_EQ(page(dialog), 3);
+  EXPECT_EQ(buttons(dialog), "Bf");
+  auto* order = child<QListWidget>(dialog, "lstOrder");
+  auto* fields = child<QListWidget>(dialog, "lstFields");
+  ASSERT_EQ(order->count(), 4);
+  EXPECT_EQ(order->item(0)->text(), "region");
+  EXPECT_EQ(order->item(3)->text(), "Cell value");
+  ASSERT_EQ(fields->count(), 4);
+  EXPECT_EQ(fields->item(1)->text(), "Field 2: value");
+
+  // Items assigned out of order; giving a field to a second item takes it from the first.
+  assign(dialog, 3, 0);
+  assign(dialog, 0, 2);
+  assign(dialog, 2, 0);
+  EXPECT_EQ(order->item(3)->text(), "Cell value");
+  EXPECT_EQ(order->item(2)->text(), "sex  =  Field 1");
+  EXPECT_EQ(buttons(dialog), "Bf");
+  // After an assignment the next item without a field is current: double-clicks go on.
+  EXPECT_EQ(order->currentRow(), 3);
+  assign(dialog, 3, 1);
+  EXPECT_EQ(order->currentRow(), 1);
+  emit fields->itemDoubleClicked(fields->item(3));
+  EXPECT_EQ(buttons(dialog), "BF");
+  // Remove takes an item's field away again.
+  order->setCurrentRow(1);
+  button(dialog, "cmdUnassign")->click();
+  EXPECT_EQ(buttons(dialog), "Bf");
+  assign(dialog, 1, 3);
+
+  // Back to the separator and forward again keeps the assignments.
+  button(dialog, "cmdBack")->click();
+  EXPECT_EQ(page(dialog), 1);
+  button(dialog, "cmdNext")->click();
+  EXPECT_EQ(buttons(dialog), "BF");
+
+  button(dialog, "cmdFinish")->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  ASSERT_TRUE(dialog.format().has_value());
+  const TextFileFormat& format = *dialog.format();
+  EXPECT_EQ(format.layout.kind, FieldLayout::Kind::Delimited);
+  EXPECT_EQ(format.separator, ";");
+  EXPECT_EQ(format.textDelimiter, "\"");
+  EXPECT_EQ(format.layout.order, (std::vector<std::int32_t>{3, 4, 1, 2}));
+}
+
+TEST(DlgDataFileFormat, FixedWidthsCutThePreviewAndGiveTheFieldPositions) {
+  const Document doc;
+  dlgDataFileFormat dialog("01young  men    12.5\r\n02old    women  7\r\n", doc);
+  dialog.show();
+  child<QRadioButton>(dialog, "optFixed")->click();
+  button(dialog, "cmdNext")->click();
+  EXPECT_EQ(page(dialog), 2);
+  // No widths yet: nothing to go on with.
+  EXPECT_EQ(buttons(dialog), "Bn");
+  EXPECT_TRUE(child<QPlainTextEdit>(dialog, "txtRuler")->toPlainText().startsWith("....|....1"));
+
+  QTest::keyClicks(child<QLineEdit>(dialog, "txtWidths"), "2, 7 7,x");
+  EXPECT_EQ(buttons(dialog), "Bn");
+  EXPECT_EQ(child<QLabel>(dialog, "lblWidthsError")->text(), "Not a width: x");
+  child<QLineEdit>(dialog, "txtWidths")->clear();
+  QTest::keyClicks(child<QLineEdit>(dialog, "txtWidths"), "2, 7 7,6");
+  EXPECT_EQ(buttons(dialog), "BN");
+  auto* preview = child<QTableWidget>(dialog, "grdFixedPreview");
+  ASSERT_EQ(preview->columnCount(), 4);
+  EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"young", "old"}));
+  EXPECT_EQ(column(preview, 3), (std::vector<std::string>{"12.5", "7"}));
+
+  button(dialog, "cmdNext")->click();
+  EXPECT_EQ(child<QListWidget>(dialog, "lstFields")->item(2)->text(), "Field 3: men");
+  for (int item = 0; item < 4; ++item) assign(dialog, item, item);
+  button(dialog, "cmdFinish")->click();
+  ASSERT_TRUE(dialog.format().has_value());
+  const FieldLayout& layout = dialog.format()->layout;
+  EXPECT_EQ(layout.kind, FieldLayout::Kind::Fixed);
+  ASSERT_EQ(layout.fixed.size(), 4u);
+  const std::vector<std::pair<int, int>> expected = {{1, 2}, {3, 7}, {10, 7}, {17, 6}};
+  for (std::size_t f = 0; f < expected.size(); ++f) {
+    EXPECT_EQ(layout.fixed[f].start, expected[f].first) << f;
+    EXPECT_EQ(layout.fixed[f].width, expected[f].second) << f;
+  }
+  EXPECT_EQ(layout.order, (std::vector<std::int32_t>{1, 2, 3, 4}));
+}
+
+TEST(DlgDataFileFormat, FewerFieldsThanItemsNeverFinishAndCancelGivesNothing) {
+  const Document doc;
+  for (const bool escape : {false, true}) {
+    dlgDataFileFormat dialog("01\tyoung\t5\r\n", doc);
+    dialog.show();
+    button(dialog, "cmdNext")->click();
+    EXPECT_TRUE(child<QRadioButton>(dialog, "optTab")->isChecked());
+    button(dialog, "cmdNext")->click();
+    for (int item = 0; item < 3; ++item) assign(dialog, item, item);
+    EXPECT_EQ(buttons(dialog), "Bf");
+    if (escape) {
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    } else {
+      button(dialog, "cmdCancel")->click();
+    }
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.format().has_value());
+  }
+}
+
+TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard) {
+  EditorWindowFrame frame;
+  frmCreateVq* editor = frame.openText(
+      "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=0;\r\n"
+      "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
+      "VALUES(\"sex\")=\"men\",\"women\";\r\nDATA=\r\n1 2 3 4;\r\n");
+  ASSERT_NE(editor, nullptr);
+  QAction* action = editor->findChild<QAction*>("mnuGetExternal");
+  ASSERT_NE(action, nullptr);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  EXPECT_TRUE(action->isVisible() && action->isEnabled());
+  editor->tabs()->setCurrentIndex(frmCreateVq::Contents);
+  EXPECT_FALSE(action->isVisible());
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+
+  // Cancelled in the chooser: no wizard.
+  int wizards = 0;
+  std::vector<std::string> items;
+  frame.answer = [&](QDialog& dialog) {
+    ++wizards;
+    EXPECT_EQ(dialog.objectName(), "dlgDataFileFormat");
+    EXPECT_EQ(page(dialog), 0);
+    button(dialog, "cmdCancel")->click();
+  };
+  action->trigger();
+  EXPECT_EQ(wizards, 0);
+  ASSERT_EQ(frame.files.calls.size(), 1u);
+  EXPECT_EQ(frame.files.calls[0].request.title, "Select text-file");
+  EXPECT_TRUE(frame.files.calls[0].request.mustExist);
+
+  const std::string path = frame.home.write("data/cells.txt", "North;men;1\r\n").string();
+  frame.files.script(QString::fromStdString(path));
+  action->trigger();
+  EXPECT_EQ(wizards, 1);
+  // The folder is remembered for the next text file.
+  EXPECT_EQ(frame.ctx.registry.readCsvLoad(), frame.home.file("data"));
+  action->trigger();
+  EXPECT_EQ(frame.files.calls.back().request.folder.toStdString(), frame.home.file("data"));
+  // The wizard only reads the table.
+  EXPECT_FALSE(editor->isChanged());
+
+  // The sample is the file's first lines decoded as the import decodes the whole file: here
+  // as Windows-1252, for a byte beyond the first megabyte that is not UTF-8.
+  std::string big = "North;\xC3\x85;1\r\n";
+  while (big.size() < (std::size_t{3} << 19)) big += "South;men;2\r\n";
+  big += "\xC5\r\n";
+  frame.files.script(QString::fromStdString(frame.home.write("data/big.txt", big).string()));
+  QString sample;
+  frame.answer = [&](QDialog& dialog) {
+    sample = dialog.findChild<QWidget*>("txtSample")->property("plainText").toString();
+    button(dialog, "cmdCancel")->click();
+  };
+  action->trigger();
+  EXPECT_EQ(sample.section('\n', 0, 0).toStdString(), "North;\xC3\x83\xE2\x80\xA6;1");
+}
+
+namespace {
+
+// A region (with codes) by sex table on its Data page, and "Get data from external file" run
+// on a text file: firstPage sets the wizard's first page, the two Next clicks take delimited
+// fields with the guessed separator, order[i] is the field (0-based) of item i, and the log
+// the import then shows is kept.
+struct WizardImport : EditorWindowFrame {
+  frmCreateVq* editor = nullptr;
+  std::vector<std::string> log;
+
+  WizardImport() {
+    editor = openText(
+        "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
+        "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
+        "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+        "DATA=\r\n1 2 3 4;\r\n");
+    EXPECT_NE(editor, nullptr);
+    if (editor) editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  }
+  void run(const std::string& text, const std::vector<int>& order,
+           const std::function<void(QDialog&)>& firstPage = {}) {
+    files.script(QString::fromStdString(home.write("in.txt", text).string()));
+    answer = [&](QDialog& dialog) {
+      if (dialog.objectName() == "dlgDataFileFormat") {
+        if (firstPage) firstPage(dialog);
+        button(dialog, "cmdNext")->click();  // delimited
+        button(dialog, "cmdNext")->click();  // the separator as guessed
+        for (int item = 0; item < static_cast<int>(order.size()); ++item) {
+          assign(dialog, item, order[static_cast<std::size_t>(item)]);
+        }
+        button(dialog, "cmdFinish")->click();
+        return;
+      }
+      // The log, as the text import shows it.
+      auto* list = child<QListWidget>(dialog, "lstLog");
+      for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
+      button(dialog, "cmdClose")->click();
+    };
+    editor->findChild<QAction*>("mnuGetExternal")->trigger();
+  }
+  double cell(int row, int col) const {
+    const VexaMess& doc = editor->document();
+    return editor->dataGrid().number(doc.DataRow1 + row, doc.DataCol1 + col);
+  }
+};
+
+}  // namespace
+
+TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
+  WizardImport w;
+  ASSERT_NE(w.editor, nullptr);
+  // Value first, then the heading code, then the stub code.
+  w.run("12.5;women;02\r\n7.5;men;01\r\n3;men;99\r\n", {2, 1, 0});
+  EXPECT_EQ(w.cell(1, 1), 12.5);
+  EXPECT_EQ(w.cell(0, 0), 7.5);
+  EXPECT_EQ(w.log, (std::vector<std::string>{"Line 3: Code: 99 in region is  invalid",
+                                             "3 records Processed"}));
+  EXPECT_EQ(w.editor->undoStack()->count(), 1);
+  w.editor->undoStack()->undo();
+  EXPECT_EQ(w.cell(1, 1), 4);
+  EXPECT_FALSE(w.editor->isChanged());
+}
+
+TEST(DlgDataFileFormat, AFileWithCommaDecimalsAndAHeaderImportsWithTheWizardsOptions) {
+  WizardImport w;
+  ASSERT_NE(w.editor, nullptr);
+  QString guessed;
+  w.run("region;sex;value\r\n02;women;12,5\r\n01;men;7,5\r\n", {0, 1, 2}, [&](QDialog& dialog) {
+    // The decimal point starts as the user's own, as in "Import data from textfile".
+    guessed = child<QLineEdit>(dialog, "txtDecimalPoint")->text();
+    child<QLineEdit>(dialog, "txtDecimalPoint")->setText(",");
+    child<QCheckBox>(dialog, "chkSkipFirst")->setChecked(true);
+  });
+  EXPECT_EQ(guessed, QString(QLocale().decimalPoint()));
+  EXPECT_EQ(w.cell(1, 1), 12.5);
+  EXPECT_EQ(w.cell(0, 0), 7.5);
+  EXPECT_EQ(w.log, (std::vector<std::string>{"2 records Processed"}));
+}

@@ -1,0 +1,135 @@
+// The options dialog: what it shows, what the browse buttons put into the boxes, and what
+// OK and Cancel do to the settings file, the default data and the subject areas.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <string>
+
+#include "gui/shared/app_context.h"
+#include "gui/settings/dlg_options.h"
+#include "support/scripted_file_chooser.h"
+#include "support/temp_folder.h"
+
+using namespace zendra;
+using zendra::test::ScriptedFileChooser;
+
+namespace {
+
+struct Options {
+  test::TempFolder dir;  // first: the settings file lives in its configuration folder
+  AppContext ctx;
+  ScriptedPrompt prompt;
+  ScriptedFileChooser files;
+  int defaultDataLoads = 0;
+  int subjectAreaLoads = 0;
+
+  Options() {
+    ctx.prompt = &prompt;
+    ctx.files = &files;
+    ctx.defaultData.NewDefaultData.connect([this] { ++defaultDataLoads; });
+    ctx.subjectAreas.NewSubjectAreas.connect([this] { ++subjectAreaLoads; });
+  }
+  std::string path(std::string_view name) const { return (dir / name).string(); }
+  std::string ini() const { return test::TempFolder::read(ctx.settings.iniFile()); }
+
+  // Opens the dialog, types into the named boxes, presses the named button.
+  int run(std::initializer_list<std::pair<const char*, std::string>> typed,
+          const char* button = "cmdOK") {
+    dlgOptions dlg(ctx);
+    for (const auto& [name, text] : typed) box(dlg, name)->setText(QString::fromStdString(text));
+    click(dlg, button);
+    return dlg.result();
+  }
+  static QLineEdit* box(const dlgOptions& dlg, const char* name) {
+    return dlg.findChild<QLineEdit*>(name);
+  }
+  static void click(dlgOptions& dlg, const char* name) {
+    QTest::mouseClick(dlg.findChild<QPushButton*>(name), Qt::LeftButton);
+  }
+};
+
+}  // namespace
+
+TEST(OptionsDialog, ShowsTheSettingsBrowsingFillsABoxAndCancelChangesNothing) {
+  Options o;
+  VqVexaData& s = o.ctx.settings;
+  s.OpenBase = "/in";
+  s.Savebase = "/out";
+  s.VexaBase = "/vexa";
+  s.MDBBase = "/access";
+  s.DefaultData = "/office/default.txt";
+  dlgOptions dlg(o.ctx);
+  const char* rows[][3] = {{"txtOpenVq", "cmdOpenVq", "/in"},
+                           {"txtSaveVq", "cmdSaveVq", "/out"},
+                           {"txtOpenDb", "cmdOpenDb", "/vexa"},
+                           {"txtAccesDb", "cmdAccesDb", "/access"},
+                           {"txtDefaultData", "cmdDefaultData", "/office/default.txt"}};
+  for (const auto& [boxName, button, shown] : rows) {
+    QLineEdit* box = Options::box(dlg, boxName);
+    EXPECT_EQ(box->text(), shown);
+    o.files.script(QString("/chosen/") + boxName);
+    Options::click(dlg, button);
+    Options::click(dlg, button);  // the second choice is cancelled: the box keeps the first
+    EXPECT_EQ(box->text(), QString("/chosen/") + boxName);
+  }
+  EXPECT_EQ(o.files.calls[0].request.folder, "/in");  // starts where the box points
+  EXPECT_EQ(o.files.calls.back().kind, ScriptedFileChooser::Kind::Open);  // a file, not a folder
+
+  Options::click(dlg, "cmdCancel");
+  EXPECT_EQ(dlg.result(), QDialog::Rejected);
+  EXPECT_EQ(s.OpenBase + s.VexaBase + s.DefaultData, "/in/vexa/office/default.txt");
+  EXPECT_FALSE(std::filesystem::exists(s.iniFile()));
+  EXPECT_EQ(o.defaultDataLoads + o.subjectAreaLoads, 0);
+}
+
+TEST(OptionsDialog, OkWritesTheFiveKeysReloadsDefaultDataOnlyOnANewPathAndAlwaysSubjectAreas) {
+  Options o;
+  o.dir.write("vexa/Amnomr.dat", "Befolkning\tBE\r\n");
+  o.dir.write("old.txt", "[Constants]\nContact=Old\n");
+  o.dir.write("new.txt", "[Constants]\nContact=Anna\n");
+  o.dir.write("twice.txt", "[Varreg]\nVar1=Region\nVar2=region\n");
+  const std::string vexa = o.path("vexa");
+  o.ctx.subjectAreas.SubjectFromDB = false;  // loaded before as a file, which fails
+  o.ctx.subjectAreas.Load_data(vexa);
+  o.ctx.settings.VexaBase = vexa;
+  o.ctx.settings.DefaultData = o.path("old.txt");
+
+  EXPECT_EQ(o.run({{"txtOpenVq", "/open"}, {"txtSaveVq", "/save"}, {"txtAccesDb", "/mdb"}}),
+            QDialog::Accepted);
+  EXPECT_EQ(o.ini(), "[Catalogues]\nOpenbase=/open\nSavebase=/save\nCurrentbase=" + vexa +
+                         "\nMDBBase=/mdb\nDefaultdata=" + o.path("old.txt") + "\n");
+  EXPECT_TRUE(o.ctx.subjectAreas.SubjectFromDB);
+  EXPECT_EQ(o.ctx.subjectAreas.SubjectArea.size(), 1u);
+  EXPECT_EQ(o.defaultDataLoads, 0);  // its path did not change
+
+  // The same folder again: the list is read again all the same.
+  o.dir.write("vexa/Amnomr.dat", "Arbete\tAM\r\nBoende\tBO\r\n");
+  o.run({{"txtDefaultData", o.path("new.txt")}});
+  EXPECT_EQ(o.ctx.subjectAreas.SubjectArea.size(), 2u);
+  EXPECT_EQ(o.subjectAreaLoads, 2);
+  EXPECT_EQ(o.defaultDataLoads, 1);
+  EXPECT_EQ(o.ctx.defaultData.Contact, "Anna");
+  EXPECT_TRUE(o.prompt.asked.empty());
+
+  // A default data file with a fault is kept, and the user is told why; one that cannot
+  // be read at all is not kept in the settings.
+  o.run({{"txtDefaultData", o.path("twice.txt")}});
+  ASSERT_EQ(o.prompt.asked.size(), 1u);
+  EXPECT_EQ(o.prompt.asked[0].text.rfind("ZENDRA003: No default data found\n", 0), 0u);
+  EXPECT_TRUE(o.ini().ends_with("Defaultdata=" + o.path("twice.txt") + "\n"));
+  o.run({{"txtDefaultData", vexa}});
+  ASSERT_EQ(o.prompt.asked.size(), 2u);
+  EXPECT_TRUE(o.ini().ends_with("Defaultdata=\n"));
+
+  // A folder where the settings file belongs: the save fails and says so, and the rest
+  // is done all the same.
+  std::filesystem::remove(o.ctx.settings.iniFile());
+  std::filesystem::create_directories(o.ctx.settings.iniFile());
+  o.run({});
+  ASSERT_EQ(o.prompt.asked.size(), 3u);
+  EXPECT_EQ(o.prompt.asked[2].text.rfind("The settings could not be saved:\n", 0), 0u);
+  EXPECT_EQ(o.subjectAreaLoads, 5);
+}
