@@ -5,107 +5,88 @@
 
 #include <QItemSelectionModel>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 #include <string>
 #include <vector>
 
-#include "gui/shared/dlg_new_value_order.h"
 #include "core/model/dimension_data.h"
+#include "gui/shared/dlg_new_value_order.h"
+#include "support/editor_dialogs.h"
 #include "support/list_actions.h"
 
 using namespace zendra;
+using test::listTexts;
+using test::press;
 
 namespace {
 
 using Texts = std::vector<std::string>;
 using Order = std::vector<std::int32_t>;
 
-DimensionRef variable(const std::vector<std::pair<const char*, const char*>>& values) {
-  DimensionRef v = DimensionData::create("Region");
-  for (const auto& [code, text] : values) {
-    const ValueRef value = v->addVal();
-    value->code = code;
-    value->value = text;
-  }
-  return v;
-}
-
-// Two values share a text: they stay apart by position.
-const DimensionRef kRegion =
-    variable({{"01", "Stockholm"}, {"03", "Uppsala"}, {"04", "Other"}, {"05", "Other"}});
-
 QListWidget* list(dlgNewValueOrder& dialog, const char* name) {
   return dialog.findChild<QListWidget*>(name);
 }
 
-QPushButton* button(dlgNewValueOrder& dialog, const char* name) {
-  return dialog.findChild<QPushButton*>(name);
+bool okEnabled(dlgNewValueOrder& dialog) {
+  return dialog.findChild<QPushButton*>("cmdOk")->isEnabled();
 }
 
 }  // namespace
 
-TEST(DlgNewValueOrder, ShowsEachValueAsCodeAndTextWithOkDisabledUntilAllMoved) {
-  dlgNewValueOrder dialog(*kRegion);
-  EXPECT_EQ(dialog.windowTitle(), "New value order");
-  EXPECT_EQ(test::listTexts(list(dialog, "List1")),
-            (Texts{"01  Stockholm", "03  Uppsala", "04  Other", "05  Other"}));
-  EXPECT_EQ(list(dialog, "List2")->count(), 0);
-  EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
-  EXPECT_TRUE(dialog.order.empty());
-
-  const DimensionRef empty = variable({});  // no values: nothing to order, no OK
-  dlgNewValueOrder none(*empty);
-  button(none, "cmdMoveRest")->click();
-  EXPECT_FALSE(button(none, "cmdOk")->isEnabled());
-}
-
 TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderOkReturns) {
-  dlgNewValueOrder dialog(*kRegion);
-  dialog.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  // Two values share a text: they stay apart by position.
+  DimensionRef region = DimensionData::create("Region");
+  for (const auto& [code, text] :
+       {std::pair{"01", "Stockholm"}, {"03", "Uppsala"}, {"04", "Other"}, {"05", "Other"}}) {
+    const ValueRef value = region->addVal();
+    value->code = code;
+    value->value = text;
+  }
+  dlgNewValueOrder dialog(*region);
   QListWidget* from = list(dialog, "List1");
   QListWidget* to = list(dialog, "List2");
+  EXPECT_EQ(listTexts(from), (Texts{"01  Stockholm", "03  Uppsala", "04  Other", "05  Other"}));
+  EXPECT_EQ(to->count(), 0);
+  EXPECT_FALSE(okEnabled(dialog));
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
 
   test::doubleClickRow(from, 3);  // "05  Other"
   test::doubleClickRow(from, 1);  // "03  Uppsala"
-  EXPECT_EQ(test::listTexts(to), (Texts{"05  Other", "03  Uppsala"}));
+  EXPECT_EQ(listTexts(to), (Texts{"05  Other", "03  Uppsala"}));
   test::doubleClickRow(to, 1);  // back to the end of the first list
-  EXPECT_EQ(test::listTexts(from), (Texts{"01  Stockholm", "04  Other", "03  Uppsala"}));
+  EXPECT_EQ(listTexts(from), (Texts{"01  Stockholm", "04  Other", "03  Uppsala"}));
 
   from->clearSelection();
   from->item(1)->setSelected(true);
-  button(dialog, "cmdMoveTo")->click();
-  EXPECT_EQ(test::listTexts(to), (Texts{"05  Other", "04  Other"}));
-  EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
-
-  button(dialog, "cmdMoveRest")->click();
+  press(dialog, "cmdMoveTo");
+  EXPECT_EQ(listTexts(to), (Texts{"05  Other", "04  Other"}));
+  EXPECT_FALSE(okEnabled(dialog));
+  press(dialog, "cmdMoveRest");
   EXPECT_EQ(from->count(), 0);
-  EXPECT_TRUE(button(dialog, "cmdOk")->isEnabled());
+  EXPECT_TRUE(okEnabled(dialog));
   to->clearSelection();
   to->item(0)->setSelected(true);
-  button(dialog, "cmdMoveBack")->click();
-  EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
-  button(dialog, "cmdMoveRest")->click();
+  press(dialog, "cmdMoveBack");
+  EXPECT_FALSE(okEnabled(dialog));
+  press(dialog, "cmdMoveRest");
 
-  button(dialog, "cmdOk")->click();
+  press(dialog, "cmdOk");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   // The current position of the value for each new place; equal texts kept apart.
   EXPECT_EQ(dialog.order, (Order{3, 1, 2, 4}));
-  EXPECT_EQ(kRegion->ValueCode.Item(1)->code, "01");  // the dialog reorders nothing
-}
-
-TEST(DlgNewValueOrder, CancelReturnsNothingEvenAfterAnEarlierOk) {
-  dlgNewValueOrder dialog(*kRegion);
-  button(dialog, "cmdMoveRest")->click();
-  button(dialog, "cmdOk")->click();
-  EXPECT_EQ(dialog.order, (Order{1, 2, 3, 4}));
-  for (const bool escape : {false, true}) {
+  EXPECT_EQ(region->ValueCode.Item(1)->code, "01");  // the dialog reorders nothing
+  // Shown again, an earlier OK's order does not survive Cancel or Escape.
+  for (const char* button : {"cmdCancel", "Escape"}) {
     dialog.show();
-    test::decline(dialog, "cmdCancel", escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_TRUE(dialog.order.empty());
+    press(dialog, button);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected) << button;
+    EXPECT_TRUE(dialog.order.empty()) << button;
   }
+
+  const DimensionRef empty = DimensionData::create("Empty");  // nothing to order, no OK
+  dlgNewValueOrder none(*empty);
+  press(none, "cmdMoveRest");
+  EXPECT_FALSE(okEnabled(none));
 }
 
 TEST(DlgNewValueOrder, TenThousandValuesMoveInBlocks) {
@@ -121,10 +102,10 @@ TEST(DlgNewValueOrder, TenThousandValuesMoveInBlocks) {
     everySecond.select(index, index);
   }
   from->selectionModel()->select(everySecond, QItemSelectionModel::Select);
-  button(dialog, "cmdMoveTo")->click();
+  press(dialog, "cmdMoveTo");
   EXPECT_EQ(from->count(), 5000);
-  button(dialog, "cmdMoveRest")->click();
-  button(dialog, "cmdOk")->click();
+  press(dialog, "cmdMoveRest");
+  press(dialog, "cmdOk");
   ASSERT_EQ(dialog.order.size(), 10000u);
   EXPECT_EQ(dialog.order[1], 3);
   EXPECT_EQ(dialog.order[5000], 2);

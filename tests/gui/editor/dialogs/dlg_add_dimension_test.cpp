@@ -3,42 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <string>
 
 #include "gui/editor/dialogs/dlg_add_dimension.h"
-#include "core/model/prompt.h"
+#include "support/editor_dialogs.h"
 
 using namespace zendra;
+using test::press;
 
 namespace {
 
-void type(dlgAddDimension& dialog, const char* box, const char* text) {
-  QLineEdit* edit = dialog.findChild<QLineEdit*>(box);
-  edit->clear();
-  QTest::keyClicks(edit, text);
-}
-void press(dlgAddDimension& dialog, const char* button) {
-  dialog.findChild<QPushButton*>(button)->click();
+// Types name, code and value into their boxes as a user does.
+void type(dlgAddDimension& dialog, const char* name, const char* code, const char* value) {
+  for (const auto& [box, text] :
+       {std::pair{"txtDimName", name}, std::pair{"txtCode", code}, std::pair{"txtValue", value}}) {
+    dialog.findChild<QLineEdit*>(box)->clear();
+    QTest::keyClicks(dialog.findChild<QLineEdit*>(box), text);
+  }
 }
 
 }  // namespace
 
 TEST(DlgAddDimension, OkChecksNameThenValueAndGivesWhatWasTyped) {
   struct Case {
-    const char *name, *code, *value;
-    std::string message;  // empty: accepted
-    std::string givenName;
+    const char *name, *code, *value, *message, *given;  // given: name|code|value after OK
   };
   const Case cases[] = {
-      {"Year", "2024", "2024", "", "Year"},
-      {"  Year\t", "", " All years", "", "Year"},  // no code needed
-      {"REGION", "1", "North", "Variable name in use", ""},
-      {" region ", "1", "", "Variable name in use", ""},  // the name is checked first
-      {"", "1", "North", "Name must be given", ""},
-      {"   ", "1", "North", "Name must be given", ""},
-      {"Year", "2024", "  ", "Value must be given", ""},
+      {"Year", "2024", "2024", "", "Year|2024|2024"},
+      {"  Year\t", "", " All years", "", "Year|| All years"},  // no code needed
+      {"REGION", "1", "North", "Variable name in use;", "||"},
+      {" region ", "1", "", "Variable name in use;", "||"},  // the name is checked first
+      {"", "1", "North", "Name must be given;", "||"},
+      {"   ", "1", "North", "Name must be given;", "||"},
+      {"Year", "2024", "  ", "Value must be given;", "||"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -47,24 +44,12 @@ TEST(DlgAddDimension, OkChecksNameThenValueAndGivesWhatWasTyped) {
     ScriptedPrompt prompt;
     dlgAddDimension dialog(doc, prompt);
     dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "add new Dimension");
-    type(dialog, "txtDimName", c.name);
-    type(dialog, "txtCode", c.code);
-    type(dialog, "txtValue", c.value);
+    type(dialog, c.name, c.code, c.value);
     press(dialog, "cmdOK");
-    if (c.message.empty()) {
-      EXPECT_TRUE(prompt.asked.empty());
-      EXPECT_FALSE(dialog.isVisible());
-      EXPECT_EQ(dialog.RetCode, 1);
-      EXPECT_EQ(dialog.name, c.givenName);
-      EXPECT_EQ(dialog.code, c.code);
-      EXPECT_EQ(dialog.value, c.value);
-    } else {
-      ASSERT_EQ(prompt.asked.size(), 1u);
-      EXPECT_EQ(prompt.asked[0].text, c.message);
-      EXPECT_TRUE(dialog.isVisible());
-      EXPECT_EQ(dialog.RetCode, 0);
-    }
+    EXPECT_EQ(test::shown(prompt), c.message);
+    EXPECT_EQ(dialog.isVisible(), *c.message != 0);  // a refusal leaves it open
+    EXPECT_EQ(dialog.RetCode, *c.message ? 0 : 1);
+    EXPECT_EQ(dialog.name + "|" + dialog.code + "|" + dialog.value, c.given);
     EXPECT_EQ(doc.Dimensions.Count(), 1);  // the dialog adds nothing itself
   }
 }
@@ -74,23 +59,20 @@ TEST(DlgAddDimension, CancelAndANewShowingLeaveNoAnswerBehind) {
   ScriptedPrompt prompt;
   dlgAddDimension dialog(doc, prompt);
   dialog.show();
-  type(dialog, "txtDimName", "Year");
-  type(dialog, "txtValue", "2024");
+  type(dialog, "Year", "1", "2024");
   press(dialog, "cmdOK");
   ASSERT_EQ(dialog.RetCode, 1);
-
-  dialog.show();  // the caller uses the dialog again
-  EXPECT_EQ(dialog.RetCode, 0);
-  EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
-  press(dialog, "cmdCancel");
-  EXPECT_EQ(dialog.RetCode, 0);
-  EXPECT_EQ(dialog.name, "");
-
-  // A refused OK followed by Cancel gives nothing either.
-  dialog.show();
-  type(dialog, "txtValue", "");
-  press(dialog, "cmdOK");
-  QTest::keyClick(&dialog, Qt::Key_Escape);
-  EXPECT_EQ(dialog.result(), QDialog::Rejected);
-  EXPECT_EQ(dialog.RetCode, 0);
+  // The caller uses the dialog again: Cancel, or a refused OK and Escape, give nothing.
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Cancel");
+    dialog.show();
+    EXPECT_EQ(dialog.RetCode, 0);
+    EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
+    type(dialog, "Year", "1", escape ? "" : "2024");
+    if (escape) press(dialog, "cmdOK");
+    press(dialog, escape ? "Escape" : "cmdCancel");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.RetCode, 0);
+    EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
+  }
 }

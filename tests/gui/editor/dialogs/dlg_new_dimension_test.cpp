@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <string>
 #include <vector>
 
 #include "gui/editor/dialogs/dlg_new_dimension.h"
-#include "core/model/prompt.h"
+#include "support/editor_dialogs.h"
 
 using namespace zendra;
+using test::press;
 
 namespace {
 
@@ -26,9 +25,6 @@ QRadioButton* option(dlgNewDimension& dialog, int index) {
 QLineEdit* nameBox(dlgNewDimension& dialog) {
   return dialog.findChild<QLineEdit*>("Text1");
 }
-void press(dlgNewDimension& dialog, const char* button) {
-  dialog.findChild<QPushButton*>(button)->click();
-}
 
 struct Table {
   VexaMess doc;
@@ -40,28 +36,27 @@ struct Table {
 TEST(DlgNewDimension, ShowsAnOptionOnlyWhenItsSourceIsThere) {
   struct Case {
     Sources sources;
-    std::vector<bool> shown;  // options 0 to 5
-    QString fileCaption, databaseCaption;
+    QString shown;  // the captions of the options shown, "|" after each
   };
+  // A database can always be chosen.
   const Case cases[] = {
-      // A database can always be chosen.
-      {{}, {true, true, false, true, false, false}, "", ""},
-      {kAllSources, {true, true, true, true, true, true}, "From people.vq", "From Census"},
-      {{"a.vq", "", true}, {true, true, true, true, true, false}, "From a.vq", ""},
+      {{}, "File|Database|Name|"},
+      {kAllSources, "File|Database|Default|Name|From people.vq|From Census|"},
+      {{"a.vq", "", true}, "File|Database|Default|Name|From a.vq|"},
   };
+  const QString kinds[] = {"File", "Database", "Default", "Name"};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown.toStdString());
     Table table;
     ScriptedPrompt prompt;
     dlgNewDimension dialog(table.doc, c.sources, prompt);
     dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Add new dimension");
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(!option(dialog, i)->isHidden(), c.shown[i]) << i;
-    if (c.shown[4]) {
-      EXPECT_EQ(option(dialog, 4)->text(), c.fileCaption);
+    QString shown;
+    for (int i = 0; i < 6; ++i) {
+      if (!option(dialog, i)->isHidden())
+        shown += (i < 4 ? kinds[i] : option(dialog, i)->text()) + "|";
     }
-    if (c.shown[5]) {
-      EXPECT_EQ(option(dialog, 5)->text(), c.databaseCaption);
-    }
+    EXPECT_EQ(shown, c.shown);
     EXPECT_TRUE(nameBox(dialog)->isHidden());
     EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOK")->isEnabled());  // nothing chosen
   }
@@ -82,11 +77,11 @@ TEST(DlgNewDimension, OkGivesTheChosenSourceOrRefusesTheNameAndStaysOpen) {
       {{4}, nullptr, 5, "", ""},
       {{5}, nullptr, 6, "", ""},
       {{3}, "  Age ", 0, "Age", ""},
-      {{3}, nullptr, 0, "", "You must give a name"},
-      {{3}, "   ", 0, "", "You must give a name"},
-      {{3}, " REGION", 0, "", "Variable name in use"},
+      {{3}, nullptr, 0, "", "You must give a name;"},
+      {{3}, "   ", 0, "", "You must give a name;"},
+      {{3}, " REGION", 0, "", "Variable name in use;"},
       // A source chosen before "Enter name of New" does not act when no name is typed.
-      {{0, 3}, nullptr, 0, "", "You must give a name"},
+      {{0, 3}, nullptr, 0, "", "You must give a name;"},
       // A name typed and then another source: the source counts, not the name.
       {{3, 0}, nullptr, 1, "", ""},
   };
@@ -106,16 +101,10 @@ TEST(DlgNewDimension, OkGivesTheChosenSourceOrRefusesTheNameAndStaysOpen) {
     press(dialog, "cmdOK");
     EXPECT_EQ(dialog.returncode, c.returncode);
     EXPECT_EQ(dialog.name, c.name);
-    if (c.message.empty()) {
-      EXPECT_TRUE(prompt.asked.empty());
-      EXPECT_EQ(dialog.result(), QDialog::Accepted);
-      EXPECT_FALSE(dialog.isVisible());
-    } else {
-      ASSERT_EQ(prompt.asked.size(), 1u);
-      EXPECT_EQ(prompt.asked[0].text, c.message);
-      EXPECT_TRUE(dialog.isVisible());
-      EXPECT_FALSE(nameBox(dialog)->isHidden());
-    }
+    EXPECT_EQ(test::shown(prompt), c.message);
+    EXPECT_EQ(dialog.isVisible(), !c.message.empty());
+    EXPECT_EQ(!nameBox(dialog)->isHidden(), c.clicks.back() == 3);
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.message.empty());
   }
 }
 
@@ -123,19 +112,14 @@ TEST(DlgNewDimension, CancelAndANewShowingLeaveNoAnswerBehind) {
   Table table;
   ScriptedPrompt prompt;
   dlgNewDimension dialog(table.doc, kAllSources, prompt);
-  for (const bool escape : {false, true}) {
+  for (const char* button : {"cmdCancel", "Escape"}) {
     dialog.show();
     option(dialog, 3)->click();
     QTest::keyClicks(nameBox(dialog), "Age");
-    if (escape) {
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-    } else {
-      press(dialog, "cmdCancel");
-    }
-    EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled);
-    EXPECT_EQ(dialog.name, "");
+    press(dialog, button);
+    EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled) << button;
+    EXPECT_EQ(dialog.name, "") << button;
   }
-
   // An answer read by the caller does not carry over into the next use.
   dialog.show();
   option(dialog, 2)->click();

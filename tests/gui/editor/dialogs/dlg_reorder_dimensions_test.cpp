@@ -3,16 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 #include <string>
 #include <vector>
 
-#include "gui/editor/dialogs/dlg_reorder_dimensions.h"
 #include "core/model/vexa_mess.h"
+#include "gui/editor/dialogs/dlg_reorder_dimensions.h"
+#include "support/editor_dialogs.h"
 #include "support/list_actions.h"
 
 using namespace zendra;
+using test::listTexts;
+using test::press;
 
 namespace {
 
@@ -26,81 +27,59 @@ struct Table {
   }
 };
 
-QListWidget* list(dlgReorderDimensions& dialog, const char* name) {
-  return dialog.findChild<QListWidget*>(name);
+// Selects rows of the dialog's list (and only those) and presses the button.
+QListWidget* move(QDialog& dialog, const char* list, std::initializer_list<int> rows,
+                  const char* button) {
+  auto* from = dialog.findChild<QListWidget*>(list);
+  from->clearSelection();
+  for (const int row : rows) from->item(row)->setSelected(true);
+  press(dialog, button);
+  return from;
 }
 
-QPushButton* button(dlgReorderDimensions& dialog, const char* name) {
-  return dialog.findChild<QPushButton*>(name);
-}
-
-// Selects rows of a list (and only those).
-void select(QListWidget* list, std::initializer_list<int> rows) {
-  list->clearSelection();
-  for (const int row : rows) list->item(row)->setSelected(true);
+bool okEnabled(QDialog& dialog) {
+  return dialog.findChild<QPushButton*>("cmdOk")->isEnabled();
 }
 
 }  // namespace
 
-TEST(DlgReorderDimensions, OffersTheSidesNamesInOrderWithOkDisabled) {
-  Table t;
-  for (const auto& [side, names] :
-       {std::pair{0, Names{"Region", "Age", "Sex"}}, std::pair{1, Names{"Year", "Contents"}}}) {
-    dlgReorderDimensions dialog(t.doc, side);
-    EXPECT_EQ(dialog.windowTitle(), "Reorder Stub/heading");
-    EXPECT_EQ(test::listTexts(list(dialog, "List1")), names);
-    EXPECT_EQ(list(dialog, "List2")->count(), 0);
-    EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
-    EXPECT_TRUE(dialog.order.empty());
-  }
-}
-
 TEST(DlgReorderDimensions, MovesTheSelectedNamesAndReturnsTheNewOrderOnOk) {
   Table t;
+  dlgReorderDimensions heading(t.doc, 1);
+  EXPECT_EQ(listTexts(heading.findChild<QListWidget*>("List1")), (Names{"Year", "Contents"}));
+
   dlgReorderDimensions dialog(t.doc, 0);
-  QListWidget* from = list(dialog, "List1");
-  QListWidget* to = list(dialog, "List2");
+  auto* to = dialog.findChild<QListWidget*>("List2");
+  EXPECT_EQ(to->count(), 0);
+  EXPECT_FALSE(okEnabled(dialog));
+  // Moved in list order, not in the order they were picked.
+  QListWidget* from = move(dialog, "List1", {2, 0}, "cmdMoveTo");
+  EXPECT_EQ(listTexts(from), Names{"Age"});
+  EXPECT_EQ(listTexts(to), (Names{"Region", "Sex"}));
+  EXPECT_FALSE(okEnabled(dialog));
+  move(dialog, "List1", {0}, "cmdMoveTo");
+  EXPECT_TRUE(okEnabled(dialog));
 
-  select(from, {2, 0});  // moved in list order, not in the order they were picked
-  button(dialog, "cmdMoveTo")->click();
-  EXPECT_EQ(test::listTexts(from), Names{"Age"});
-  EXPECT_EQ(test::listTexts(to), (Names{"Region", "Sex"}));
-  EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
-
-  select(from, {0});
-  button(dialog, "cmdMoveTo")->click();
-  EXPECT_TRUE(button(dialog, "cmdOk")->isEnabled());
-
-  select(to, {0});  // back to the end of the first list: the order is incomplete again
-  button(dialog, "cmdMoveBack")->click();
-  EXPECT_EQ(test::listTexts(from), Names{"Region"});
-  EXPECT_EQ(test::listTexts(to), (Names{"Sex", "Age"}));
-  EXPECT_FALSE(button(dialog, "cmdOk")->isEnabled());
+  move(dialog, "List2", {0}, "cmdMoveBack");  // to the end of the first list: incomplete again
+  EXPECT_EQ(listTexts(from), Names{"Region"});
+  EXPECT_EQ(listTexts(to), (Names{"Sex", "Age"}));
+  EXPECT_FALSE(okEnabled(dialog));
   dialog.show();
   QTest::keyClick(&dialog, Qt::Key_Return);  // the default button, disabled, takes nothing
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_TRUE(dialog.order.empty());
 
-  select(from, {0});
-  button(dialog, "cmdMoveTo")->click();
-  button(dialog, "cmdOk")->click();
+  move(dialog, "List1", {0}, "cmdMoveTo");
+  press(dialog, "cmdOk");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.order, (Names{"Sex", "Age", "Region"}));
   EXPECT_EQ(t.doc.colStub.Item(1)->name, "Region");  // the dialog reorders nothing
-}
 
-TEST(DlgReorderDimensions, CancelReturnsNothingEvenAfterAnEarlierOk) {
-  Table t;
-  dlgReorderDimensions dialog(t.doc, 1);
-  select(list(dialog, "List1"), {0, 1});
-  button(dialog, "cmdMoveTo")->click();
-  button(dialog, "cmdOk")->click();
-  EXPECT_EQ(dialog.order, (Names{"Year", "Contents"}));
-
-  for (const bool escape : {false, true}) {
+  // Shown again, an earlier OK's order does not survive Cancel or Escape.
+  for (const char* button : {"cmdCancel", "Escape"}) {
     dialog.show();
-    test::decline(dialog, "cmdCancel", escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_TRUE(dialog.order.empty());
+    press(dialog, button);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected) << button;
+    EXPECT_TRUE(dialog.order.empty()) << button;
   }
 }

@@ -1,0 +1,125 @@
+// The two dialogs that choose a variable to copy, from another table or from the default
+// data: the names in order, OK refused with a message (and the dialog kept open) while
+// nothing is chosen or the table already has the name, the source's own variable returned
+// for the caller to copy, and nothing after Cancel, also when an earlier use chose one.
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <string>
+
+#include "core/model/vexa_mess.h"
+#include "gui/editor/dialogs/dlg_add_var_from_vq.h"
+#include "gui/editor/dialogs/dlg_get_standard_var.h"
+#include "support/editor_dialogs.h"
+#include "support/list_actions.h"
+
+using namespace zendra;
+using test::press;
+
+namespace {
+
+// Län with codes, Kön without, år without values.
+DimensionDataColl variables() {
+  DimensionDataColl out;
+  for (const char* name : {"Län", "Kön", "år"}) {
+    auto v = DimensionData::create(name);
+    out.Add(v, v->name);
+  }
+  out.Item(1)->UseCodes = true;
+  for (const auto& [code, text] :
+       {std::pair{"01", "Stockholms län"}, std::pair{"03", "Uppsala län"}}) {
+    auto value = out.Item(1)->addVal();
+    value->code = code;
+    value->value = text;
+  }
+  for (const char* text : {"män", "kvinnor"}) out.Item(2)->addVal()->value = text;
+  return out;
+}
+
+QListWidget* list(QDialog& dialog, const char* name = "lstVariables") {
+  return dialog.findChild<QListWidget*>(name);
+}
+
+template <typename Dialog>
+void checkChoices() {
+  struct Case {
+    const char* what;
+    int row;                  // selected row, -1 none
+    const char* docVariable;  // a variable the table already has, or ""
+    const char* close;        // the button pressed, "Escape", or "double click"
+    const char* chosen;       // name of Dimdata, "" none
+    const char* message;      // texts shown
+  };
+  const Case cases[] = {
+      {"nothing chosen", -1, "", "cmdOK", "", "Select one variable;"},
+      {"chosen", 1, "", "cmdOK", "Kön", ""},
+      {"double click chooses", 2, "", "double click", "år", ""},
+      // Taking the same variable twice: the table has it from the first time.
+      {"name in use, other case", 0, "LÄN", "cmdOK", "", "Variable name in use;"},
+      {"name in use, another chosen", 1, "län", "cmdOK", "Kön", ""},
+      {"cancel after a choice", 1, "", "cmdCancel", "", ""},
+      {"escape after a choice", 1, "", "Escape", "", ""},
+  };
+  const DimensionDataColl vars = variables();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    VexaMess doc;
+    if (*c.docVariable) doc.addDimension(c.docVariable, 0);
+    ScriptedPrompt prompt;
+    Dialog dialog(vars, doc, prompt);
+    EXPECT_EQ(test::listTexts(list(dialog)), (std::vector<std::string>{"Län", "Kön", "år"}));
+    if (!*c.chosen && !*c.message) {  // an earlier use's choice must not outlive Cancel
+      list(dialog)->setCurrentRow(0);
+      press(dialog, "cmdOK");
+      ASSERT_NE(dialog.Dimdata, nullptr);
+    }
+    dialog.show();
+    list(dialog)->clearSelection();
+    if (c.row >= 0) list(dialog)->setCurrentRow(c.row);
+    if (c.close[0] == 'd') {
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+      test::doubleClickRow(list(dialog), c.row);
+    } else {
+      press(dialog, c.close);
+    }
+    EXPECT_EQ(dialog.isVisible(), *c.message != 0);
+    EXPECT_EQ(dialog.Dimdata ? dialog.Dimdata->name : "", c.chosen);
+    // The source's own object: the caller makes the copy it places.
+    if (*c.chosen) {
+      EXPECT_EQ(dialog.Dimdata, vars.Item(c.row + 1));
+    }
+    EXPECT_EQ(test::shown(prompt), c.message);
+  }
+}
+
+}  // namespace
+
+TEST(VariableChoiceDialogs, OkCancelAndMessages) {
+  {
+    SCOPED_TRACE("from another table");
+    checkChoices<dlgAddVarFromVq>();
+  }
+  SCOPED_TRACE("from the default data");
+  checkChoices<dlgGetStandardVar>();
+}
+
+TEST(DlgGetStandardVar, StartsOnTheFirstVariableAndShowsTheValuesOfTheSelectedOne) {
+  const DimensionDataColl vars = variables();
+  VexaMess doc;
+  ScriptedPrompt prompt;
+  dlgGetStandardVar dialog(vars, doc, prompt);
+  EXPECT_EQ(test::items(list(dialog, "lstValues")),
+            (QStringList{"01  Stockholms län", "03  Uppsala län"}));
+  press(dialog, "cmdOK");
+  EXPECT_EQ(dialog.Dimdata, vars.Item(1));
+  list(dialog)->setCurrentRow(1);
+  EXPECT_EQ(test::items(list(dialog, "lstValues")), (QStringList{"män", "kvinnor"}));
+  list(dialog)->clearSelection();
+  EXPECT_EQ(list(dialog, "lstValues")->count(), 0);
+
+  // No standard variables: nothing selected, nothing shown, nothing to take.
+  dlgGetStandardVar none(DimensionDataColl{}, doc, prompt);
+  EXPECT_EQ(list(none)->count() + list(none, "lstValues")->count(), 0);
+  press(none, "cmdOK");
+  EXPECT_EQ(test::shown(prompt), "Select one variable;");
+}
