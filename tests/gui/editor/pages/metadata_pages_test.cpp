@@ -1,0 +1,765 @@
+// The metadata pages "Bas&ic structure", "&Contents" and "Foot&notes": every control writes
+// its field as one undoable step, filling the controls writes nothing, typing reaches the
+// table's history, and what is set through the controls is saved and read back.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+
+#include "gui/app/mdi_form.h"
+#include "gui/settings/dlg_get_subarea.h"
+#include "page_frame.h"
+
+using namespace zendra;
+using namespace zendra::test;
+
+namespace {
+
+const std::string kBasic =
+    "MATRIX=\"M1\";SUBJECT-AREA=\"Area\";SUBJECT-CODE=\"AR\";CONTENTS=\"Stuff\";LANGUAGE=\"sv\";\r\n"
+    "DESCRIPTION=\"Desc\";DESCRIPTIONDEFAULT=YES;INFOFILE=\"info\";AUTOOPEN=\"NO\";\r\n"
+    "AGGREGALLOWED=\"NO\";DECIMALS=1;SHOWDECIMALS=2;STUB=\"r\";HEADING=\"k\";\r\n"
+    "VALUES(\"r\")=\"a\",\"b\";VALUES(\"k\")=\"x\";PRECISION(\"r\",\"b\")=2;DATA=\r\n1\r\n2\r\n;\r\n";
+
+// What a control shows, as text.
+QString shows(QWidget* widget) {
+  if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->text();
+  if (auto* check = qobject_cast<QCheckBox*>(widget)) return check->isChecked() ? "on" : "off";
+  if (auto* list = qobject_cast<QComboBox*>(widget)) return list->currentText();
+  return {};
+}
+
+// A product-by-region table whose content variable is "product": the table's units, and
+// per product units, stock/flow, DAYADJ=NO and a contact on two lines, its metadata as
+// the program writes it.
+constexpr const char* kContents =
+    "CHARSET=\"ANSI\";\r\nSUBJECT-AREA=\"Prices\";\r\nSUBJECT-CODE=\"PR\";\r\nMATRIX=\"PR01\";\r\n"
+    "TITLE=\"Sales by region and product. \";\r\nCONTENTS=\"Sales\";\r\nDECIMALS=0;\r\n"
+    "STUB=\"region\";\r\nHEADING=\"product\";\r\nUNITS=\"tonnes\";\r\n"
+    "VALUES(\"region\")=\"North\",\"South\";\r\nVALUES(\"product\")=\"Milk\",\"Bread\";\r\n"
+    "CONTVARIABLE=\"product\";\r\nUNITS(\"Milk\")=\"litres\";\r\nDAYADJ(\"Milk\")=NO;\r\n"
+    "STOCKFA(\"Milk\")=\"F\";\r\nCONTACT(\"Milk\")=\"Bo Ek #\"\r\n\"tel 1 \";\r\n"
+    "DATA=\r\n1 2\r\n3 4;\r\n";
+constexpr const char* kMilkContact = "Bo Ek \r\ntel 1 ";
+
+// The metadata of a file's text: from CHARSET up to DATA.
+std::string metadata(const std::string& text) {
+  const std::size_t start = text.find("CHARSET=");
+  return text.substr(start, text.find("DATA=") - start);
+}
+
+// A set's nine fields as one text, for comparing sets.
+std::string fields(const ContentData& c) {
+  return c.Units + "|" + c.StockFA + "|" + c.CFPrices + "|" + c.DayAdj + "|" + c.SeasAdj + "|" +
+         c.Contact + "|" + c.Refperiod + "|" + c.LastUpdated + "|" + c.Baseperiod;
+}
+
+// The Contents page of a table, with default data.
+struct ContentsPage : PageFrame {
+  explicit ContentsPage(const char* file = kContents) {
+    ctx.defaultData.Contact = "Statistics office";
+    ctx.defaultData.Units = {"tonnes", "number"};
+    ctx.defaultData.NewDefaultData.notify();
+    editor = openText(file);
+    show(frmCreateVq::Contents);
+  }
+  ContentData& milk() { return *doc().Get_Dimension("product")->ValueCode.Item(1)->ContentData; }
+  std::string save() { return TempFolder::read(saveAs(editor, "out.vq")); }
+};
+
+constexpr const char* kFootnotes =
+    "STUB=\"r\";HEADING=\"k\";VALUES(\"r\")=\"a\";VALUES(\"k\")=\"b\";UNITS=\"st\";"
+    "SOURCE=\"Byran\";DATABASE=\"Db\";NOTE=\"Rad ett#Rad tva\";NOTEX=\"X\";DATA=1;";
+
+}  // namespace
+
+TEST(BasicStructurePage, EachControlWritesItsFieldInOneStepAndUndoPutsBothBack) {
+  struct Row {
+    const char* control;
+    std::function<void(PageFrame&)> act;
+    std::function<std::string(const VexaMess&)> field;
+    std::string after, before;
+  };
+  const auto text = [](std::string VexaMess::*f) {
+    return [f](const VexaMess& d) { return d.*f; };
+  };
+  const auto typed = [](const char* box, const char* t) {
+    return [=](PageFrame& p) { p.type(box, t); };
+  };
+  const auto picked = [](const char* list, const char* t) {
+    return [=](PageFrame& p) { p.pick(list, t); };
+  };
+  const auto click = [](const char* box) { return [=](PageFrame& p) { p.click(box); }; };
+  const Row rows[] = {
+      {"txtMatrix", typed("txtMatrix", "M2"), text(&VexaMess::Matrix), "M2", "M1"},
+      {"txtSubarea", typed("txtSubarea", "Arbete"), text(&VexaMess::SubjectArea), "Arbete", "Area"},
+      {"txtSubareaCode", typed("txtSubareaCode", "AM"), text(&VexaMess::SubjectCode), "AM", "AR"},
+      {"txtContents", typed("txtContents", "Antal"), text(&VexaMess::Contents), "Antal", "Stuff"},
+      {"txtLanguage", typed("txtLanguage", "en"), text(&VexaMess::Language), "en", "sv"},
+      {"txtDescription", typed("txtDescription", "Other"), text(&VexaMess::Description), "Other",
+       "Desc"},
+      {"txtInfofile", typed("txtInfofile", "i2"), text(&VexaMess::Infofile), "i2", "info"},
+      {"cmbDecimals", picked("cmbDecimals", "4"),
+       [](const VexaMess& d) { return std::to_string(d.Decimaler); }, "4", "1"},
+      {"cmbShowDecimals", picked("cmbShowDecimals", "5"), text(&VexaMess::ShowDecimals), "5", "2"},
+      {"cmbShowDecimals", picked("cmbShowDecimals", ""), text(&VexaMess::ShowDecimals), "", "2"},
+      // Clearing the description empties its default flag too.
+      {"chkDescription", click("chkDescription"),
+       [](const VexaMess& d) { return d.Description + "|" + d.DescriptionDefault; }, "|",
+       "Desc|YES"},
+      {"chkDescriptionDefault", click("chkDescriptionDefault"),
+       text(&VexaMess::DescriptionDefault), "", "YES"},
+      {"chkInfofile", click("chkInfofile"), text(&VexaMess::Infofile), "", "info"},
+      {"chkAutoOpen", click("chkAutoOpen"), text(&VexaMess::AutoOpen), "YES", "NO"},
+      {"chkAgreggAllowed", click("chkAgreggAllowed"), text(&VexaMess::AggregAllowed), "", "NO"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.control);
+    PageFrame p(kBasic);
+    QWidget* widget = p.get(row.control);
+    const QString shown = shows(widget);
+    ASSERT_EQ(row.field(p.doc()), row.before);
+    row.act(p);
+    EXPECT_EQ(row.field(p.doc()), row.after);
+    EXPECT_EQ(p.history()->count(), 1);
+    p.history()->undo();
+    EXPECT_EQ(row.field(p.doc()), row.before);
+    EXPECT_EQ(shows(widget), shown);
+    EXPECT_FALSE(p.editor->isChanged());
+    EXPECT_TRUE(p.prompt.asked.empty());
+  }
+}
+
+TEST(BasicStructurePage, OpeningAndVisitingWritesNothingAndTheFocusGoesToTheSubjectArea) {
+  PageFrame p(kBasic, frmCreateVq::Variables);
+  p.show(frmCreateVq::BasicStructure);
+  EXPECT_EQ(p.editor->focusWidget(), p.get("txtSubarea"));
+  EXPECT_FALSE(p.editor->isChanged());
+  EXPECT_EQ(p.doc().AutoOpen, "NO");  // the clear box wrote nothing
+  EXPECT_EQ(p.doc().AggregAllowed, "NO");
+  EXPECT_EQ(p.text("cmbDecimals"), "2");  // PRECISION 2
+  EXPECT_TRUE(p.get<QCheckBox>("chkDescriptionDefault")->isChecked());
+  EXPECT_TRUE(p.shown("txtInfofile"));
+}
+
+TEST(BasicStructurePage, DecimalsBelowThePrecisionGoBackWithAMessageInOneStep) {
+  PageFrame p(kBasic);
+  p.pick("cmbDecimals", "0");
+  EXPECT_EQ(p.doc().Decimaler, 2);  // "b" has PRECISION 2
+  EXPECT_EQ(p.doc().SaveDecimals, 2);
+  EXPECT_EQ(p.text("cmbDecimals"), "2");
+  ASSERT_EQ(p.prompt.asked.size(), 1u);
+  EXPECT_EQ(p.prompt.asked[0].text, "Decimals must not be lower than precision");
+  EXPECT_EQ(p.history()->count(), 1);
+  p.history()->undo();
+  EXPECT_EQ(p.doc().Decimaler, 1);
+  EXPECT_EQ(p.text("cmbDecimals"), "2");  // shown as written: with the precision
+  p.pick("cmbDecimals", "2");             // what the table is written with already: asks nothing
+  EXPECT_EQ(p.prompt.asked.size(), 1u);
+}
+
+TEST(BasicStructurePage, NumbersOutOfRangeAreShownAndKeptUntilTheUserChooses) {
+  std::string table = kBasic;
+  table.replace(table.find("DECIMALS=1"), 10, "DECIMALS=20");
+  table.replace(table.find("SHOWDECIMALS=2"), 14, "SHOWDECIMALS=-4");
+  PageFrame p(table);
+  EXPECT_EQ(p.text("cmbDecimals"), "20");
+  EXPECT_EQ(p.text("cmbShowDecimals"), "-4");
+  EXPECT_FALSE(p.editor->isChanged());
+  const std::string saved = TempFolder::read(p.saveAs(p.editor, "out.vq"));
+  EXPECT_NE(saved.find("DECIMALS=20;"), std::string::npos);
+  EXPECT_NE(saved.find("SHOWDECIMALS=-4;"), std::string::npos);
+
+  p.pick("cmbShowDecimals", "3");
+  EXPECT_EQ(p.doc().ShowDecimals, "3");
+  EXPECT_EQ(p.get<QComboBox>("cmbShowDecimals")->findText("-4"), -1);
+  p.history()->undo();
+  EXPECT_EQ(p.text("cmbShowDecimals"), "-4");
+  p.pick("cmbShowDecimals", "-4");  // the table's own number, chosen again: no step
+  EXPECT_EQ(p.history()->index(), 0);
+}
+
+TEST(BasicStructurePage, ContentsPastSeventyCharactersAreKeptAndShownAsTooLong) {
+  const std::string longText(80, 'x');
+  std::string table = kBasic;
+  table.replace(table.find("\"Stuff\""), 7, "\"" + longText + "\"");
+  PageFrame p(table);
+  auto* contents = p.get<QLineEdit>("txtContents");
+  EXPECT_EQ(contents->text().toStdString(), longText);
+  EXPECT_FALSE(contents->styleSheet().isEmpty());
+  p.type("txtContents", QString(70, 'y'));
+  EXPECT_TRUE(contents->styleSheet().isEmpty());
+  QTest::keyClick(contents, Qt::Key_Z);
+  EXPECT_EQ(p.doc().Contents, std::string(70, 'y') + "z");
+  EXPECT_FALSE(contents->styleSheet().isEmpty());
+}
+
+TEST(BasicStructurePage, TheSubjectAreaButtonFollowsTheListAndThePickIsOneStep) {
+  PageFrame p;
+  const auto loadAreas = [&](const std::string& lines) {
+    p.home.write("vexa/Amnomr.dat", lines);
+    p.ctx.subjectAreas.reload(p.home.file("vexa"));
+  };
+  int picks = 0;
+  const char* button = "cmdCancel";
+  p.answer = [&](QDialog& dialog) {
+    auto* picker = qobject_cast<dlgGetSubarea*>(&dialog);
+    ASSERT_TRUE(picker);
+    ++picks;
+    picker->findChild<QListWidget*>("lstSubAreas")->setCurrentRow(0);
+    press(dialog, button);
+  };
+  p.ctx.subjectAreas.SubjectFromDB = true;
+  const std::size_t listeners = p.ctx.subjectAreas.NewSubjectAreas.size();
+  p.editor = p.openText(kBasic);
+  p.show(frmCreateVq::BasicStructure);
+  auto* subareas = p.get<QPushButton>("cmdGetSubar");
+  EXPECT_FALSE(subareas->isEnabled());
+  loadAreas("Befolkning\tBE\r\nArbete\tAM\r\n");
+  EXPECT_TRUE(subareas->isEnabled());
+
+  subareas->click();
+  EXPECT_EQ(picks, 1);
+  EXPECT_EQ(p.history()->count(), 0);
+  button = "cmdOk";
+  subareas->click();
+  const VexaMess& doc = p.doc();
+  EXPECT_EQ(doc.SubjectArea + "|" + doc.SubjectCode, "Befolkning|BE");
+  EXPECT_EQ(p.text("txtSubareaCode"), "BE");
+  EXPECT_EQ(p.history()->count(), 1);
+  p.history()->undo();
+  EXPECT_EQ(doc.SubjectArea + "|" + doc.SubjectCode, "Area|AR");
+  EXPECT_EQ(p.text("txtSubarea"), "Area");
+
+  loadAreas("\r\nLate\tLA\r\n");  // a completed load of no areas
+  EXPECT_FALSE(subareas->isEnabled());
+  // A closed window no longer listens.
+  EditorWindowFrame::close(p.editor);
+  EXPECT_EQ(p.ctx.subjectAreas.NewSubjectAreas.size(), listeners);
+  loadAreas("Boende\tBO\r\n");
+}
+
+TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain) {
+  struct Row {
+    const char* control;  // what the user acts on; it shows the field unless a check box
+    std::function<void(ContentsPage&)> act;
+    std::function<std::string(ContentsPage&)> field;
+    std::string after, before;  // before: the field again after undo
+  };
+  auto milk = [](std::string ContentData::*f) {
+    return [f](ContentsPage& p) { return p.milk().*f; };
+  };
+  auto typed = [](const char* box, const char* t, const char* check = nullptr) {
+    return [=](ContentsPage& p) {
+      if (check) p.click(check);  // shows the box; the empty field stays as it is
+      p.type(box, t);
+    };
+  };
+  auto click = [](const char* box) { return [=](ContentsPage& p) { p.click(box); }; };
+  const std::vector<Row> rows = {
+      {"cmbUnits", typed("cmbUnits", "kg"), milk(&ContentData::Units), "kg", "litres"},
+      {"cmbUnits", [](ContentsPage& p) { p.pick("cmbUnits", "number"); },
+       milk(&ContentData::Units), "number", "litres"},
+      {"cmbUnits2", typed("cmbUnits2", "kilo"),
+       [](ContentsPage& p) { return p.doc().ContData->Units; }, "kilo", "tonnes"},
+      {"txtStockFlow", typed("txtStockFlow", "a"), milk(&ContentData::StockFA), "A", "F"},
+      {"txtCFPrices", typed("txtCFPrices", "f"), milk(&ContentData::CFPrices), "F", ""},
+      {"chkDayAdj", click("chkDayAdj"), milk(&ContentData::DayAdj), "YES", "NO"},
+      {"chkSeasAdj", click("chkSeasAdj"), milk(&ContentData::SeasAdj), "YES", ""},
+      {"txtContact", click("chkContact"), milk(&ContentData::Contact), "", kMilkContact},
+      {"txtContact", typed("txtContact", "Al\nX"), milk(&ContentData::Contact), "Al\r\nX",
+       kMilkContact},
+      {"txtRefPeriod", typed("txtRefPeriod", "31 dec", "chkRefPeriod"),
+       milk(&ContentData::Refperiod), "31 dec", ""},
+      {"txtLastUpdated", typed("txtLastUpdated", "20240101 10:00", "chkLastUpdated"),
+       milk(&ContentData::LastUpdated), "20240101 10:00", ""},
+      {"txtBasePeriod", typed("txtBasePeriod", "2000", "chkBasePeriod"),
+       milk(&ContentData::Baseperiod), "2000", ""},
+      {"cmbContvar", [](ContentsPage& p) { p.pick("cmbContvar", "[none]"); },
+       [](ContentsPage& p) { return p.doc().ContVariable; }, "", "product"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.control);
+    ContentsPage p;
+    p.pick("cmbContValue", "Milk");
+    const int steps = p.history()->count();
+    row.act(p);
+    EXPECT_EQ(row.field(p), row.after);
+    EXPECT_EQ(p.history()->count(), steps + 1);
+    p.history()->undo();
+    EXPECT_EQ(row.field(p), row.before);
+    EXPECT_FALSE(p.editor->isChanged());
+    // After the undo the page shows the field again, on the same set.
+    const std::string control = row.control;
+    EXPECT_TRUE(p.shown("cmbContValue"));
+    if (control != "cmbContvar") {
+      EXPECT_EQ(p.text("cmbContValue"), "Milk");
+    }
+    if (control.starts_with("chk")) continue;
+    const QString shown = control == "txtContact" ? p.lines("txtContact").replace("\n", "\r\n")
+                                                  : p.text(row.control);
+    EXPECT_EQ(shown.toStdString(), row.before);
+  }
+}
+
+TEST(ContentsPage, CheckBoxesFollowTheirFieldAndContactTakesTheDefaultText) {
+  ContentsPage p;
+  p.pick("cmbContValue", "Milk");
+  // A stored "NO" shows clear; "YES" alone checks.
+  EXPECT_FALSE(p.get<QCheckBox>("chkDayAdj")->isChecked());
+  EXPECT_TRUE(p.get<QCheckBox>("chkContact")->isChecked());
+  EXPECT_TRUE(p.shown("txtContact"));
+  EXPECT_FALSE(p.shown("txtRefPeriod"));
+
+  // Bread has no contact: checking the box takes the default data's text in one step.
+  p.pick("cmbContValue", "Bread");
+  EXPECT_FALSE(p.get<QCheckBox>("chkContact")->isChecked());
+  const int steps = p.history()->count();
+  p.click("chkContact");
+  EXPECT_EQ(p.history()->count(), steps + 1);
+  EXPECT_EQ(p.doc().GetContdataKey("Bread")->Contact, "Statistics office");
+  EXPECT_EQ(p.lines("txtContact"), "Statistics office");
+
+  // Clearing a period empties its field and hides its box.
+  p.click("chkLastUpdated");
+  p.type("txtLastUpdated", "20240101");
+  p.click("chkLastUpdated");
+  EXPECT_EQ(p.doc().GetContdataKey("Bread")->LastUpdated, "");
+  EXPECT_FALSE(p.shown("txtLastUpdated"));
+
+  // The date hint shows only while its box has the focus.
+  EXPECT_FALSE(p.shown("lblLastUpdated"));
+  QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+  QApplication::sendEvent(p.get("txtLastUpdated"), &in);
+  EXPECT_TRUE(p.shown("lblLastUpdated"));
+  QApplication::sendEvent(p.get("txtLastUpdated"), &out);
+  EXPECT_FALSE(p.shown("lblLastUpdated"));
+}
+
+TEST(ContentsPage, StockFlowAndPricesTakeOneAllowedLetterAndTheBoxAlwaysShowsTheField) {
+  ContentsPage p;
+  p.pick("cmbContValue", "Bread");
+  ContentData& bread = *p.doc().GetContdataKey("Bread");
+  // A letter is taken in capitals; another, a blank or a stock/flow letter as a price is not.
+  for (const auto& [box, typed, field] : {std::tuple{"txtStockFlow", "s", "S"},
+                                          {"txtStockFlow", "x", ""},
+                                          {"txtStockFlow", " ", ""},
+                                          {"txtCFPrices", "a", ""}}) {
+    SCOPED_TRACE(typed);
+    p.type(box, typed);
+    EXPECT_EQ(box == std::string("txtStockFlow") ? bread.StockFA : bread.CFPrices, field);
+    EXPECT_EQ(p.text(box), field);
+  }
+  // A refused letter typed after an allowed one: undo gives back the field and the box
+  // shows it.
+  auto* stock = p.get<QLineEdit>("txtStockFlow");
+  p.type("txtStockFlow", "f");
+  stock->end(false);
+  QTest::keyClicks(stock, "q");
+  EXPECT_EQ(bread.StockFA, "");
+  EXPECT_EQ(stock->text(), "");
+  while (p.history()->canUndo()) {
+    p.history()->undo();
+    EXPECT_EQ(stock->text().toStdString(), bread.StockFA);
+  }
+}
+
+TEST(ContentsPage, NoneShowsTheTableSetAndBaseShowsTheSameSet) {
+  ContentsPage p;
+  auto* units = p.get<QComboBox>("cmbUnits");
+  EXPECT_EQ(p.text("cmbContValue"), "[base]");
+  EXPECT_EQ(p.get<QComboBox>("cmbContValue")->count(), 3);
+  EXPECT_EQ(units->currentText(), "tonnes");
+  p.pick("cmbContValue", "Milk");
+  EXPECT_EQ(units->currentText(), "litres");
+  EXPECT_EQ(p.text("cmbUnits2"), "tonnes");
+
+  p.pick("cmbContvar", "[none]");
+  EXPECT_EQ(p.doc().ContVariable, "");
+  EXPECT_FALSE(p.shown("cmbContValue"));
+  EXPECT_TRUE(p.shown("frameContForVal"));
+  EXPECT_EQ(units->currentText(), "tonnes");
+  p.type("cmbUnits", "kg");  // the table's own set: both unit boxes show it
+  EXPECT_EQ(p.doc().ContData->Units, "kg");
+  EXPECT_EQ(p.text("cmbUnits2"), "kg");
+
+  p.pick("cmbContvar", "region");
+  EXPECT_EQ(p.doc().ContVariable, "region");
+  EXPECT_EQ(p.text("cmbContValue"), "[base]");
+  EXPECT_EQ(p.get<QComboBox>("cmbContValue")->itemText(1), "North");
+  EXPECT_EQ(units->currentText(), "kg");
+  p.pick("cmbContValue", "North");
+  EXPECT_EQ(units->currentText(), "");
+  p.pick("cmbContValue", "[base]");
+  EXPECT_EQ(units->currentText(), "kg");
+
+  // Enter keeps a typed unit as the first item of the list; a choice writes it.
+  p.pick("cmbContValue", "North");
+  p.type("cmbUnits", "metres\n");
+  EXPECT_EQ(units->itemText(0), "metres");
+  EXPECT_EQ(units->currentIndex(), 0);
+  p.pick("cmbUnits", "number");
+  EXPECT_EQ(p.doc().GetContdataKey("North")->Units, "number");
+}
+
+TEST(ContentsPage, OpeningVisitingAndSavingKeepsEveryContentStatement) {
+  ContentsPage p;
+  p.pick("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it
+  p.pick("cmbContValue", "Bread");  // makes Bread's empty set, which is not written
+  // New default data refills the unit lists and writes no table's units.
+  p.ctx.defaultData.Units = {"pieces"};
+  p.ctx.defaultData.NewDefaultData.notify();
+  EXPECT_EQ(p.text("cmbUnits2"), "tonnes");
+  EXPECT_EQ(p.get<QComboBox>("cmbUnits2")->itemText(0), "pieces");
+  // The structure changes while the page is away; coming back refills the variables.
+  p.show(frmCreateVq::Data);
+  p.show(frmCreateVq::Contents);
+  EXPECT_FALSE(p.editor->isChanged());
+  EXPECT_EQ(p.doc().ContVariable, "product");
+  EXPECT_EQ(p.doc().ContData->Units, "tonnes");
+  EXPECT_EQ(metadata(p.save()), metadata(kContents));
+
+  // A content variable naming no variable of the table is kept as it is.
+  std::string dangling = kContents;
+  dangling.replace(dangling.find("CONTVARIABLE=\"product\""), 22, "CONTVARIABLE=\"gone\"");
+  ContentsPage q(dangling.c_str());
+  EXPECT_EQ(q.get<QComboBox>("cmbContvar")->currentIndex(), -1);
+  EXPECT_FALSE(q.editor->isChanged());
+  EXPECT_EQ(q.doc().ContVariable, "gone");
+  EXPECT_NE(q.save().find("CONTVARIABLE=\"gone\""), std::string::npos);
+}
+
+TEST(ContentsPage, ARoundTripThroughTheControlsSavesEveryField) {
+  ContentsPage p;
+  p.type("cmbUnits2", "kg");
+  p.pick("cmbContValue", "Bread");
+  p.type("cmbUnits", "loaves");
+  p.type("txtStockFlow", "s");
+  p.type("txtCFPrices", "c");
+  for (const char* check : {"chkDayAdj", "chkSeasAdj", "chkContact"}) p.click(check);
+  p.type("txtContact", "Al Berg \ntel 2 ");  // as the file keeps a text on lines
+  for (const std::string name : {"RefPeriod", "LastUpdated", "BasePeriod"}) {
+    p.click(("chk" + name).c_str());
+    p.type(("txt" + name).c_str(), QString::fromStdString(name + " text"));
+  }
+  const Loaded back = p.saved();
+  ASSERT_EQ(back.result, LoadResult::Loaded);
+  EXPECT_EQ(back.doc.ContVariable, "product");
+  EXPECT_EQ(back.doc.ContData->Units, "kg");
+  EXPECT_EQ(fields(*back.value("product", 2)->ContentData),
+            "loaves|S|C|YES|YES|Al Berg \r\ntel 2 |RefPeriod text|LastUpdated text|BasePeriod text");
+  EXPECT_EQ(fields(*back.value("product", 1)->ContentData), fields(p.milk()));  // untouched
+}
+
+TEST(FootnotesPage, EveryBindingWritesItsFieldInOneStepAndUndoPutsItBack) {
+  struct Row {
+    const char* control;
+    const char* typed;  // none: a click
+    std::string VexaMess::*field;
+    std::string after, afterUndo;
+  };
+  const Row rows[] = {
+      {"txtSource", " och ny", &VexaMess::Source, "Byran och ny", "Byran"},
+      {"txtDataBase", "2", &VexaMess::Database, "Db2", "Db"},
+      {"txtNote", "\ntre", &VexaMess::Note, "Rad ett\r\nRad tva\r\ntre", "Rad ett\r\nRad tva"},
+      {"txtNotex", "\ntre", &VexaMess::Notex, "X\r\ntre", "X"},
+      // A table without COPYRIGHT gets one only from a click.
+      {"chkCopyRight", nullptr, &VexaMess::Copyright, "YES", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.control);
+    PageFrame p(kFootnotes, frmCreateVq::Footnotes);
+    p.window->show();
+    EXPECT_FALSE(p.editor->isChanged());
+    row.typed ? p.append(row.control, row.typed) : p.click(row.control);
+    EXPECT_EQ(p.doc().*row.field, row.after);
+    EXPECT_EQ(p.history()->count(), 1);  // typing in one box is one step
+    p.history()->undo();
+    EXPECT_EQ(p.doc().*row.field, row.afterUndo);
+    EXPECT_FALSE(p.editor->isChanged());
+    // The box shows the text as it is again, its line breaks as line breaks.
+    if (!row.typed) continue;
+    const QString shown = row.control == std::string("txtNote") ||
+                                  row.control == std::string("txtNotex")
+                              ? p.lines(row.control).replace("\n", "\r\n")
+                              : p.text(row.control);
+    EXPECT_EQ(shown.toStdString(), row.afterUndo);
+  }
+}
+
+TEST(FootnotesPage, CopyrightIsWhatTheFileSaysUntilTheUserClicks) {
+  for (const std::string stated : {"", "NO", "YES"}) {
+    SCOPED_TRACE(stated);
+    PageFrame p((stated.empty() ? "" : "COPYRIGHT=" + stated + ";") + kFootnotes,
+                frmCreateVq::Footnotes);
+    EXPECT_EQ(p.doc().Copyright, stated);
+    EXPECT_EQ(p.get<QCheckBox>("chkCopyRight")->isChecked(), stated == "YES");
+    p.click("chkCopyRight");
+    EXPECT_EQ(p.doc().Copyright, stated == "YES" ? "NO" : "YES");
+  }
+}
+
+TEST(FootnotesPage, ClearingABoxHidesItAndKeepsItsTextWhichIsStillWritten) {
+  PageFrame p(kFootnotes, frmCreateVq::Footnotes);
+  for (const char* name : {"chkSource", "chkDatabase", "chkNote", "chkNotex"}) p.click(name);
+  for (const char* name : {"txtSource", "txtDataBase", "txtNote", "txtNotex"}) {
+    EXPECT_FALSE(p.shown(name)) << name;
+  }
+  EXPECT_FALSE(p.editor->isChanged());  // hiding is no change of the table
+  const Loaded back = p.saved();
+  EXPECT_EQ(unwrapped(back.doc.Note), "Rad ett\r\nRad tva");
+  EXPECT_EQ(unwrapped(back.doc.Notex), "X");
+  EXPECT_EQ(unwrapped(back.doc.Source), "Byran");
+  EXPECT_EQ(back.doc.Database, "Db");
+
+  // Checking shows the text the table holds.
+  p.click("chkNote");
+  EXPECT_TRUE(p.shown("txtNote"));
+  EXPECT_EQ(p.lines("txtNote"), "Rad ett\nRad tva");
+}
+
+TEST(FootnotesPage, CheckingSourceOnATableWithoutOneTakesTheDefaultSourceInOneStep) {
+  PageFrame p("STUB=\"r\";VALUES(\"r\")=\"a\";DATA=1;", frmCreateVq::Footnotes);
+  EXPECT_FALSE(p.shown("txtSource") || p.shown("txtNote"));
+  p.ctx.defaultData.Source = "Standardbyran";
+  p.click("chkSource");
+  EXPECT_TRUE(p.shown("txtSource"));
+  EXPECT_EQ(p.text("txtSource"), "Standardbyran");
+  EXPECT_EQ(p.doc().Source, "Standardbyran");
+  EXPECT_EQ(p.history()->count(), 1);
+  p.history()->undo();
+  EXPECT_EQ(p.doc().Source, "");
+  EXPECT_FALSE(p.get<QCheckBox>("chkSource")->isChecked() || p.shown("txtSource"));
+
+  // Without a default source the box opens empty and nothing is written.
+  p.ctx.defaultData.Source.clear();
+  p.click("chkSource");
+  EXPECT_TRUE(p.shown("txtSource"));
+  EXPECT_FALSE(p.editor->isChanged());
+}
+
+TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) {
+  PageFrame p;
+  p.window->show();
+  p.editor = p.open("oem_full.vq");
+  ASSERT_TRUE(p.editor);
+  // Shortcuts reach the active window only (the load's progress window took that role).
+  QApplication::setActiveWindow(p.window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(p.window.get()));
+  p.show(frmCreateVq::BasicStructure);
+  auto* matrix = p.get<QLineEdit>("txtMatrix");
+  const std::string before = p.doc().Matrix;
+  matrix->setFocus();
+  matrix->end(false);
+
+  QTest::keyClick(matrix, Qt::Key_X);
+  EXPECT_TRUE(p.editor->isChanged());
+  QTest::keyClick(matrix, Qt::Key_Backspace);
+  EXPECT_FALSE(p.editor->isChanged());  // back where it began: no step is kept
+  EXPECT_FALSE(p.window->undoAction()->isEnabled());
+
+  QTest::keyClicks(matrix, "yz");
+  EXPECT_EQ(p.doc().Matrix, before + "yz");
+  QTest::keyClick(matrix, Qt::Key_Z, Qt::ControlModifier);  // the window's Undo
+  EXPECT_EQ(p.doc().Matrix, before);
+  EXPECT_EQ(matrix->text().toStdString(), before);
+  QTest::keyClick(matrix, Qt::Key_Y, Qt::ControlModifier);  // and its Redo
+  EXPECT_EQ(p.doc().Matrix, before + "yz");
+  EXPECT_EQ(matrix->text().toStdString(), before + "yz");
+
+  // In a box nothing was typed into, Ctrl+Z still undoes the table's last step.
+  const std::string autoOpen = p.doc().AutoOpen;
+  p.click("chkAutoOpen");
+  ASSERT_NE(p.doc().AutoOpen, autoOpen);
+  p.get("txtLanguage")->setFocus();
+  QTest::keyClick(p.get("txtLanguage"), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(p.doc().AutoOpen, autoOpen);
+}
+
+TEST(TypingInABox, AContactWithANonBreakingSpaceKeepsItWhenTypedOn) {
+  // Windows-1252: byte A0 is the non-breaking space.
+  PageFrame p("CHARSET=\"ANSI\";MATRIX=\"M\";CONTACT=\"Bo\xA0"
+              "Ek\";",
+              frmCreateVq::Contents);
+  p.window->show();
+  ASSERT_TRUE(p.shown("txtContact"));
+  p.append("txtContact", "x");
+  EXPECT_EQ(p.doc().ContData->Contact,
+            "Bo\xC2\xA0"
+            "Ekx");
+}
+
+TEST(MetadataPages, ATableTypedInFromScratchReadsBackExactlyAndUndoesToNothing) {
+  PageFrame p;
+  p.answers = {[](QDialog& d) { press(d, "cmdStandard"); }};  // the new table's form
+  p.window->show();
+  p.window->file_new();
+  p.editor = p.window->editors().last();
+  ASSERT_TRUE(p.editor);
+  // A check box is clicked, "=" chooses from a list, and a text is typed.
+  const std::tuple<int, const char*, const char*> steps[] = {
+      {frmCreateVq::BasicStructure, "txtMatrix", "BE0101"},
+      {frmCreateVq::BasicStructure, "txtSubarea", "Population"},
+      {frmCreateVq::BasicStructure, "txtSubareaCode", "BE"},
+      {frmCreateVq::BasicStructure, "txtContents", "Inhabitants"},
+      {frmCreateVq::BasicStructure, "txtLanguage", "sv"},
+      {frmCreateVq::BasicStructure, "cmbDecimals", "=1"},
+      {frmCreateVq::BasicStructure, "cmbShowDecimals", "=1"},
+      {frmCreateVq::BasicStructure, "chkDescription", ""},
+      {frmCreateVq::BasicStructure, "txtDescription", "Inhabitants by area"},
+      {frmCreateVq::BasicStructure, "chkDescriptionDefault", ""},
+      {frmCreateVq::BasicStructure, "chkInfofile", ""},
+      {frmCreateVq::BasicStructure, "txtInfofile", "BE0101.htm"},
+      {frmCreateVq::BasicStructure, "chkAutoOpen", ""},
+      {frmCreateVq::BasicStructure, "chkAgreggAllowed", ""},
+      {frmCreateVq::Contents, "cmbUnits", "persons"},
+      {frmCreateVq::Contents, "txtStockFlow", "s"},
+      {frmCreateVq::Contents, "txtCFPrices", "c"},
+      {frmCreateVq::Contents, "chkDayAdj", ""},
+      {frmCreateVq::Contents, "chkSeasAdj", ""},
+      {frmCreateVq::Contents, "chkContact", ""},
+      {frmCreateVq::Contents, "txtContact", "Ann Lind"},
+      {frmCreateVq::Contents, "chkRefPeriod", ""},
+      {frmCreateVq::Contents, "txtRefPeriod", "31 Dec"},
+      {frmCreateVq::Contents, "chkLastUpdated", ""},
+      {frmCreateVq::Contents, "txtLastUpdated", "20240101 10:00"},
+      {frmCreateVq::Contents, "chkBasePeriod", ""},
+      {frmCreateVq::Contents, "txtBasePeriod", "2000"},
+      {frmCreateVq::Footnotes, "chkSource", ""},
+      {frmCreateVq::Footnotes, "txtSource", "Statistics office"},
+      {frmCreateVq::Footnotes, "chkDatabase", ""},
+      {frmCreateVq::Footnotes, "txtDataBase", "Regional data"},
+      {frmCreateVq::Footnotes, "chkCopyRight", ""},
+      {frmCreateVq::Footnotes, "chkNote", ""},
+      // A note on two lines, with a non-breaking space that stays one.
+      {frmCreateVq::Footnotes, "txtNote", "A note\nand\xC2\xA0more"},
+      {frmCreateVq::Footnotes, "chkNotex", ""},
+      {frmCreateVq::Footnotes, "txtNotex", "A mandatory note"},
+  };
+  for (const auto& [page, control, what] : steps) {
+    p.show(page);
+    if (qobject_cast<QCheckBox*>(p.get(control))) {
+      p.click(control);
+    } else if (what[0] == '=') {
+      p.pick(control, what + 1);
+    } else {
+      p.append(control, QString::fromUtf8(what));
+    }
+  }
+  const std::string saved = p.saveAs(p.editor, "scratch.vq");
+  EXPECT_NE(TempFolder::read(saved).find("NOTE=\"A note #\"\r\n\"and\xA0more \";"),
+            std::string::npos);
+  const Loaded back(saved);
+  ASSERT_EQ(back.result, LoadResult::Loaded);
+  const VexaMess& b = back.doc;
+  EXPECT_EQ(b.Matrix + "|" + b.SubjectArea + "|" + b.SubjectCode + "|" + b.Contents + "|" +
+                b.Language + "|" + std::to_string(b.Decimaler) + "|" + b.ShowDecimals + "|" +
+                b.Description + "|" + b.DescriptionDefault + "|" + b.Infofile + "|" + b.AutoOpen +
+                "|" + b.AggregAllowed,
+            "BE0101|Population|BE|Inhabitants|sv|1|1|Inhabitants by area |YES|BE0101.htm|YES|NO");
+  EXPECT_EQ(fields(*b.ContData), "persons|S|C|YES|YES|Ann Lind |31 Dec|20240101 10:00|2000");
+  EXPECT_EQ(b.Source + "|" + b.Database + "|" + b.Copyright + "|" + b.Note + "|" + b.Notex,
+            "Statistics office |Regional data|YES|A note \r\nand\xC2\xA0more |A mandatory note ");
+
+  // Every step undone: the empty table again, unchanged since it was new.
+  while (p.window->undoAction()->isEnabled()) p.window->undoAction()->trigger();
+  const VexaMess& d = p.doc();
+  EXPECT_EQ(d.Matrix + d.SubjectArea + d.Contents + d.Description + d.AutoOpen + d.AggregAllowed +
+                d.ContData->Units + d.ContData->Contact + d.Source + d.Copyright + d.Note + d.Notex,
+            "");
+  EXPECT_EQ(d.Decimaler, 0);
+}
+
+namespace {
+
+// Every table-level statement the writer knows, with the values a load must not disturb.
+constexpr const char* kEveryStatement =
+    "VEXA-VERSION=\"2000\";\r\nCHARSET=\"ANSI\";\r\nLANGUAGE=\"sv\";\r\nSUBJECT-AREA=\"Priser\";\r\n"
+    "SUBJECT-CODE=\"PR\";\r\nMATRIX=\"PR0202\";\r\nCONTENTS=\"Index\";\r\n"
+    "DESCRIPTION=\"Index per vara\";\r\nDESCRIPTIONDEFAULT=NO;\r\nAUTOOPEN=\"NO\";\r\n"
+    "AGGREGALLOWED=\"NO\";\r\nDECIMALS=1;\r\nSHOWDECIMALS=0;\r\nSTUB=\"vara\";\r\n"
+    "HEADING=\"tid\";\r\nUNITS=\"index\";\r\nDAYADJ=NO;\r\nSEASADJ=NO;\r\nSTOCKFA=\"F\";\r\n"
+    "CFPRICES=\"F\";\r\nLAST-UPDATED=\"20240101 10:00\";\r\nREFPERIOD=\"ar\";\r\n"
+    "BASEPERIOD=\"1980\";\r\nCONTACT=\"Bo#tel 2\";\r\nVALUES(\"vara\")=\"mjolk\",\"brod\";\r\n"
+    "VALUES(\"tid\")=\"2023\",\"2024\";\r\nTIMEVAL(\"tid\")=TLIST(A1),\"2023\",\"2024\";\r\n"
+    "INFOFILE=\"PR\";\r\nCONTVARIABLE=\"vara\";\r\nUNITS(\"mjolk\")=\"kr/l\";\r\n"
+    "DAYADJ(\"mjolk\")=NO;\r\nCONTACT(\"mjolk\")=\"Al#tel 3\";\r\nUNITS(\"brod\")=\"kr/st\";\r\n"
+    "SEASADJ(\"brod\")=YES;\r\nSOURCE=\"Prisbyran\";\r\nCOPYRIGHT=NO;\r\nDATABASE=\"Pris\";\r\n"
+    "NOTEX=\"Forsta#andra\";\r\nNOTE=\"Not#rad tva\";\r\nDATA=\r\n1.0 2.0\r\n3.0 4.0;\r\n";
+
+std::string content(const std::shared_ptr<ContentData>& c) {
+  return c ? " content: " + c->Units + "|" + c->CFPrices + "|" + c->StockFA + "|" +
+                 unwrapped(c->Contact) + "|" + c->Baseperiod + "|" + c->Refperiod + "|" +
+                 c->SeasAdj + "|" + c->DayAdj + "|" + c->LastUpdated + "\n"
+           : "";
+}
+
+// Every metadata field a file gives a document, so that two documents compare at once. The
+// creation date and the title are made anew by every save and are left out; wrapped texts
+// are compared as they were before wrapping.
+std::string metadata(VexaMess& d) {
+  // A save raises DECIMALS to the highest precision of a value, as the editor does.
+  d.setSaveDecimals();
+  std::string out = unwrapped(d.Source) + "|" + d.Copyright + "|" + d.Database + "|" +
+                    unwrapped(d.Description) + "|" + d.Matrix + "|" + d.SubjectArea + "|" +
+                    d.SubjectCode + "|" + d.Language + "|" + d.AggregAllowed + "|" + d.AutoOpen +
+                    "|" + d.DescriptionDefault + "|" + d.ShowDecimals + "|" + d.Contents + "|" +
+                    d.Infofile + "|" + unwrapped(d.Notex) + "|" + unwrapped(d.Note) + "|" +
+                    d.ContVariable + "|" + std::to_string(d.SaveDecimals) + "|" +
+                    std::to_string(d.FileWithKeys) + "\ntable" + content(d.ContData);
+  for (const auto& v : d.Dimensions) {
+    out += "variable " + v->name + (d.colStub.Item(v->name) ? " stub" : " heading") + ": " +
+           v->Domain + "|" + v->Elimination + "|" + unwrapped(v->Note) + "|" + unwrapped(v->Notex) +
+           "|" + std::to_string(v->UseCodes) + "|" + v->Prestext + "|" +
+           std::to_string(v->UseTimeVal) + "|" + std::to_string(v->IsPartitioned) + "|" +
+           v->PartName1 + "|" + v->PartName2 + "|" + std::to_string(v->PartNumber) + "|" + v->Map +
+           "|" + std::to_string(v->Keytype) + "|" + v->DoubleColumn + "\n";
+    for (const auto& value : v->ValueCode) {
+      out += "  value " + value->value + ": " + value->code + "|" + value->TimeVal + "|" +
+             value->TimeCode + "|" + value->Precision + "|" + unwrapped(value->Note) + "|" +
+             unwrapped(value->Notex) + "\n" + content(value->ContentData);
+    }
+  }
+  for (const auto& note : d.Cellnotes) {
+    out += "cellnote " + note->Vstr() + ": " + unwrapped(note->Note) + "|" +
+           unwrapped(note->Notex) + "\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+// Opening a table and looking at every page changes nothing: closing asks no question, and
+// saving writes back every metadata statement the file had.
+TEST(NoChangeOnLoad, VisitingEveryPageChangesNothingAndASaveWritesEveryStatementAsItWas) {
+  PageFrame f;
+  const std::string every = f.home.write("every.vq", kEveryStatement).string();
+  for (const auto& [file, ansi] : {std::pair<std::string, bool>{"oem_full.vq", false},
+                                   {"ansi_months.vq", true},
+                                   {"keys_form.vq", false},
+                                   {every, true}}) {
+    SCOPED_TRACE(file);
+    Loaded original(file);
+    ASSERT_EQ(original.result, LoadResult::Loaded);
+    for (bool save : {false, true}) {
+      f.editor = f.open(file);
+      ASSERT_TRUE(f.editor);
+      for (int i = f.editor->tabs()->count() - 1; i >= 0; --i) f.show(i);
+      EXPECT_FALSE(f.editor->isChanged());
+      if (save) {
+        f.get<QCheckBox>("chkAnsi")->setChecked(ansi);
+        const std::string first = f.saveAs(f.editor, "first.vq");
+        const std::string second = f.saveAs(f.editor, "second.vq");
+        ASSERT_FALSE(first.empty() || second.empty());
+        EXPECT_EQ(TempFolder::read(first), TempFolder::read(second));
+        Loaded back(first);
+        EXPECT_EQ(metadata(back.doc), metadata(original.doc));
+      }
+      const auto questions = f.prompt.asked.size();
+      EditorWindowFrame::close(f.editor);
+      if (!save) {
+        EXPECT_EQ(f.prompt.asked.size(), questions);
+      }
+      EXPECT_EQ(f.window->editors().size(), 0);
+    }
+  }
+}

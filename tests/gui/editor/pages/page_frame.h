@@ -1,0 +1,134 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <deque>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/format/reader.h"
+#include "gui/editor/frm_create_vq.h"
+#include "support/editor_window_frame.h"
+#include "support/list_actions.h"
+#include "support/loaded_table.h"
+#include "support/tables.h"
+
+// A main window with scripted dialogs and one table open on a page of its editor window, and
+// what the page tests do to the controls as a user does.
+namespace zendra::test {
+
+using Answer = std::function<void(QDialog&)>;
+
+// Presses a dialog's button by its name.
+inline void press(QDialog& dialog, const char* button) {
+  auto* b = dialog.findChild<QPushButton*>(button);
+  ASSERT_TRUE(b) << button;
+  b->click();
+}
+
+// Chooses a node of a tree by its text.
+inline void chooseNode(QTreeWidget* tree, const char* name) {
+  const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(found.size(), 1) << name;
+  tree->setCurrentItem(found.front());
+}
+
+struct PageFrame : EditorWindowFrame {
+  frmCreateVq* editor = nullptr;
+  const char* tree = "VarTree";  // the variable tree choose() clicks in
+  // Answers for the dialogs the program runs, in turn; a dialog with none left is cancelled.
+  // Every dialog run is remembered by its class name.
+  std::deque<Answer> answers;
+  std::vector<std::string> ran;
+
+  explicit PageFrame(const std::string& text = {}, int page = frmCreateVq::BasicStructure,
+                     const std::string& name = "table.vq") {
+    answer = [this](QDialog& dialog) {
+      ran.push_back(dialog.metaObject()->className());
+      if (answers.empty()) return dialog.reject();
+      const Answer next = answers.front();
+      answers.pop_front();
+      next(dialog);
+    };
+    if (text.empty()) return;
+    editor = openText(text, name);
+    if (editor) show(page);
+  }
+  VexaMess& doc() { return editor->document(); }
+  QUndoStack* history() { return editor->undoStack(); }
+  void show(int page) { editor->tabs()->setCurrentIndex(page); }
+  template <typename T = QWidget>
+  T* get(const char* name) {
+    return child<T>(*editor, name);
+  }
+  bool shown(const char* name) { return get(name)->isVisibleTo(editor); }
+  void click(const char* name) { get<QAbstractButton>(name)->click(); }
+  void pick(const char* name, const QString& text) { chooseText(get<QComboBox>(name), text); }
+  void choose(const char* name) { chooseNode(get<QTreeWidget>(tree), name); }
+  // The text a line box (or a list's edit box) shows.
+  QString text(const char* name) {
+    auto* list = editor->findChild<QComboBox*>(name);
+    return list ? list->currentText() : get<QLineEdit>(name)->text();
+  }
+  QString lines(const char* name) {
+    auto* plain = editor->findChild<QPlainTextEdit*>(name);
+    return plain ? plain->toPlainText() : get<QTextEdit>(name)->toPlainText();
+  }
+  // Types into a box as a user does, a "\n" as Enter: in place of its text, or with the focus
+  // taken and given up again, after it (so that the typing is a step of its own).
+  void type(const char* name, const QString& text, bool after = false) {
+    QWidget* box = get(name);
+    if (auto* list = qobject_cast<QComboBox*>(box)) box = list->lineEdit();
+    if (after) box->setFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+      after ? line->end(false) : line->selectAll();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+      after ? plain->moveCursor(QTextCursor::End) : plain->selectAll();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(box)) {
+      after ? rich->moveCursor(QTextCursor::End) : rich->selectAll();
+    }
+    const QStringList parts = text.split('\n');
+    for (int i = 0; i < parts.size(); ++i) {
+      if (i > 0) QTest::keyClick(box, Qt::Key_Return);
+      QTest::keyClicks(box, parts[i]);
+    }
+    if (after) box->clearFocus();
+  }
+  void append(const char* name, const QString& text) { type(name, text, true); }
+  // Types into a cell of the value grid: edit, type, Enter.
+  void typeValue(int row, int column, const QString& text) {
+    auto* grid = get<QTableView>("sprValues");
+    const QModelIndex at = grid->model()->index(row, column);
+    grid->setFocus();
+    grid->setCurrentIndex(at);
+    grid->edit(at);
+    auto* box = qobject_cast<QLineEdit*>(grid->indexWidget(at));
+    ASSERT_TRUE(box);
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+    // The grid stores the edit and closes its editor once Enter is handled.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // Saves under a new name and reads the file back.
+  Loaded saved(const std::string& name = "out.vq") { return Loaded(saveAs(editor, name)); }
+};
+
+}  // namespace zendra::test
