@@ -1,33 +1,11 @@
 // The import wizard: its pages and buttons, the delimited and fixed-width previews, the
 // field order the user assigns, nothing after Cancel, and "Get data from external file"
 // in the editor window.
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QLabel>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QLocale>
-#include <functional>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStackedWidget>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTest>
-#include <QUndoStack>
-
 #include "gui/import/dlg_data_file_format.h"
-#include "support/editor_window_frame.h"
-#include "support/list_actions.h"
-#include "support/tables.h"
+#include "support/dialog_steps.h"
 
 using namespace zendra;
 using namespace zendra::test;
-
-using zendra::test::child;
 
 namespace {
 
@@ -40,20 +18,14 @@ struct Document : VexaMess {
   }
 };
 
-QPushButton* button(QDialog& dialog, const char* name) {
-  return child<QPushButton>(dialog, name);
-}
-
 // Which of Back, Next and Finish show ("B", "N", "F"), lower case when disabled.
 std::string buttons(QDialog& dialog) {
   std::string out;
-  const auto add = [&](const char* name, char letter) {
-    QPushButton* b = button(dialog, name);
+  for (const auto& [name, letter] :
+       {std::pair{"cmdBack", 'B'}, {"cmdNext", 'N'}, {"cmdFinish", 'F'}}) {
+    const QPushButton* b = child<QPushButton>(dialog, name);
     if (b->isVisibleTo(&dialog)) out += b->isEnabled() ? letter : static_cast<char>(letter + 32);
-  };
-  add("cmdBack", 'B');
-  add("cmdNext", 'N');
-  add("cmdFinish", 'F');
+  }
   return out;
 }
 
@@ -61,11 +33,11 @@ int page(QDialog& dialog) {
   return child<QStackedWidget>(dialog, "stkPages")->currentIndex();
 }
 
-std::vector<std::string> column(QTableWidget* table, int c) {
-  std::vector<std::string> out;
+Lines column(QDialog& dialog, const char* name, int c) {
+  auto* table = child<QTableWidget>(dialog, name);
+  Lines out;
   for (int r = 0; r < table->rowCount(); ++r) {
-    QTableWidgetItem* item = table->item(r, c);
-    out.push_back(item ? item->text().toStdString() : std::string());
+    out.push_back(table->item(r, c) ? table->item(r, c)->text().toStdString() : "");
   }
   return out;
 }
@@ -74,30 +46,22 @@ std::vector<std::string> column(QTableWidget* table, int c) {
 void assign(QDialog& dialog, int item, int field) {
   child<QListWidget>(dialog, "lstOrder")->setCurrentRow(item);
   child<QListWidget>(dialog, "lstFields")->setCurrentRow(field);
-  button(dialog, "cmdAssign")->click();
+  press(dialog, "cmdAssign");
 }
-
-const std::string kDelimited = "sex;value;region;age\r\nmen;12,5;01;young\r\nwomen;7;02;old\r\n";
 
 }  // namespace
 
 TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   const Document doc;
-  dlgDataFileFormat dialog(kDelimited, doc);
+  dlgDataFileFormat dialog("sex;value;region;age\r\nmen;12,5;01;young\r\nwomen;7;02;old\r\n", doc);
   dialog.show();
-  EXPECT_EQ(dialog.windowTitle(), "Import data from text-file");
-  EXPECT_EQ(child<QRadioButton>(dialog, "optDelimited")->text(), "Delimited");
-  EXPECT_EQ(child<QLabel>(dialog, "lblDelimited")->text(),
-            "Fields are seperated by a delimiters (comma, tabulator etc)");
-  EXPECT_EQ(child<QRadioButton>(dialog, "optFixed")->text(), "Fixed length");
-  EXPECT_EQ(child<QLabel>(dialog, "lblFixed")->text(), "Each field is at a fixed position");
   EXPECT_TRUE(child<QRadioButton>(dialog, "optDelimited")->isChecked());
   EXPECT_TRUE(child<QPlainTextEdit>(dialog, "txtSample")->toPlainText().startsWith("sex;value"));
   // The first page offers only Next (and Cancel).
   EXPECT_EQ(page(dialog), 0);
   EXPECT_EQ(buttons(dialog), "N");
 
-  button(dialog, "cmdNext")->click();
+  press(dialog, "cmdNext");
   EXPECT_EQ(page(dialog), 1);
   EXPECT_EQ(buttons(dialog), "BN");
   // The reader's guesses: ";" and the double quote.
@@ -105,24 +69,22 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   EXPECT_EQ(child<QLineEdit>(dialog, "txtTextDelim")->text(), "\"");
   auto* preview = child<QTableWidget>(dialog, "grdPreview");
   EXPECT_EQ(preview->columnCount(), 4);
-  EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"value", "12,5", "7"}));
+  EXPECT_EQ(column(dialog, "grdPreview", 1), (Lines{"value", "12,5", "7"}));
   // The preview follows the separator: "," cuts "12,5", "Other" left empty keeps lines whole.
   child<QRadioButton>(dialog, "optComma")->click();
   EXPECT_EQ(preview->columnCount(), 2);
-  EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"", "5;01;young", ""}));
+  EXPECT_EQ(column(dialog, "grdPreview", 1), (Lines{"", "5;01;young", ""}));
   child<QRadioButton>(dialog, "optOther")->click();
   EXPECT_EQ(preview->columnCount(), 1);
   QTest::keyClicks(child<QLineEdit>(dialog, "txtOther"), ";");
   EXPECT_EQ(preview->columnCount(), 4);
 
-  button(dialog, "cmdNext")->click();
+  press(dialog, "cmdNext");
   EXPECT_EQ(page(dialog), 3);
   EXPECT_EQ(buttons(dialog), "Bf");
   auto* order = child<QListWidget>(dialog, "lstOrder");
   auto* fields = child<QListWidget>(dialog, "lstFields");
-  ASSERT_EQ(order->count(), 4);
-  EXPECT_EQ(order->item(0)->text(), "region");
-  EXPECT_EQ(order->item(3)->text(), "Cell value");
+  EXPECT_EQ(listTexts(order), (Lines{"region", "age", "sex", "Cell value"}));
   ASSERT_EQ(fields->count(), 4);
   EXPECT_EQ(fields->item(1)->text(), "Field 2: value");
 
@@ -141,23 +103,22 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   EXPECT_EQ(buttons(dialog), "BF");
   // Remove takes an item's field away again.
   order->setCurrentRow(1);
-  button(dialog, "cmdUnassign")->click();
+  press(dialog, "cmdUnassign");
   EXPECT_EQ(buttons(dialog), "Bf");
   assign(dialog, 1, 3);
 
   // Back to the separator and forward again keeps the assignments.
-  button(dialog, "cmdBack")->click();
+  press(dialog, "cmdBack");
   EXPECT_EQ(page(dialog), 1);
-  button(dialog, "cmdNext")->click();
+  press(dialog, "cmdNext");
   EXPECT_EQ(buttons(dialog), "BF");
 
-  button(dialog, "cmdFinish")->click();
+  press(dialog, "cmdFinish");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   ASSERT_TRUE(dialog.format().has_value());
   const TextFileFormat& format = *dialog.format();
   EXPECT_EQ(format.layout.kind, FieldLayout::Kind::Delimited);
-  EXPECT_EQ(format.separator, ";");
-  EXPECT_EQ(format.textDelimiter, "\"");
+  EXPECT_EQ(format.separator + format.textDelimiter, ";\"");
   EXPECT_EQ(format.layout.order, (std::vector<std::int32_t>{3, 4, 1, 2}));
 }
 
@@ -166,7 +127,7 @@ TEST(DlgDataFileFormat, FixedWidthsCutThePreviewAndGiveTheFieldPositions) {
   dlgDataFileFormat dialog("01young  men    12.5\r\n02old    women  7\r\n", doc);
   dialog.show();
   child<QRadioButton>(dialog, "optFixed")->click();
-  button(dialog, "cmdNext")->click();
+  press(dialog, "cmdNext");
   EXPECT_EQ(page(dialog), 2);
   // No widths yet: nothing to go on with.
   EXPECT_EQ(buttons(dialog), "Bn");
@@ -178,24 +139,20 @@ TEST(DlgDataFileFormat, FixedWidthsCutThePreviewAndGiveTheFieldPositions) {
   child<QLineEdit>(dialog, "txtWidths")->clear();
   QTest::keyClicks(child<QLineEdit>(dialog, "txtWidths"), "2, 7 7,6");
   EXPECT_EQ(buttons(dialog), "BN");
-  auto* preview = child<QTableWidget>(dialog, "grdFixedPreview");
-  ASSERT_EQ(preview->columnCount(), 4);
-  EXPECT_EQ(column(preview, 1), (std::vector<std::string>{"young", "old"}));
-  EXPECT_EQ(column(preview, 3), (std::vector<std::string>{"12.5", "7"}));
+  EXPECT_EQ(child<QTableWidget>(dialog, "grdFixedPreview")->columnCount(), 4);
+  EXPECT_EQ(column(dialog, "grdFixedPreview", 1), (Lines{"young", "old"}));
+  EXPECT_EQ(column(dialog, "grdFixedPreview", 3), (Lines{"12.5", "7"}));
 
-  button(dialog, "cmdNext")->click();
+  press(dialog, "cmdNext");
   EXPECT_EQ(child<QListWidget>(dialog, "lstFields")->item(2)->text(), "Field 3: men");
   for (int item = 0; item < 4; ++item) assign(dialog, item, item);
-  button(dialog, "cmdFinish")->click();
+  press(dialog, "cmdFinish");
   ASSERT_TRUE(dialog.format().has_value());
   const FieldLayout& layout = dialog.format()->layout;
   EXPECT_EQ(layout.kind, FieldLayout::Kind::Fixed);
-  ASSERT_EQ(layout.fixed.size(), 4u);
-  const std::vector<std::pair<int, int>> expected = {{1, 2}, {3, 7}, {10, 7}, {17, 6}};
-  for (std::size_t f = 0; f < expected.size(); ++f) {
-    EXPECT_EQ(layout.fixed[f].start, expected[f].first) << f;
-    EXPECT_EQ(layout.fixed[f].width, expected[f].second) << f;
-  }
+  std::vector<std::pair<int, int>> positions;
+  for (const auto& field : layout.fixed) positions.emplace_back(field.start, field.width);
+  EXPECT_EQ(positions, (std::vector<std::pair<int, int>>{{1, 2}, {3, 7}, {10, 7}, {17, 6}}));
   EXPECT_EQ(layout.order, (std::vector<std::int32_t>{1, 2, 3, 4}));
 }
 
@@ -204,75 +161,15 @@ TEST(DlgDataFileFormat, FewerFieldsThanItemsNeverFinishAndCancelGivesNothing) {
   for (const bool escape : {false, true}) {
     dlgDataFileFormat dialog("01\tyoung\t5\r\n", doc);
     dialog.show();
-    button(dialog, "cmdNext")->click();
+    press(dialog, "cmdNext");
     EXPECT_TRUE(child<QRadioButton>(dialog, "optTab")->isChecked());
-    button(dialog, "cmdNext")->click();
+    press(dialog, "cmdNext");
     for (int item = 0; item < 3; ++item) assign(dialog, item, item);
     EXPECT_EQ(buttons(dialog), "Bf");
-    if (escape) {
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-    } else {
-      button(dialog, "cmdCancel")->click();
-    }
+    decline(dialog, "cmdCancel", escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(dialog.format().has_value());
   }
-}
-
-TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard) {
-  EditorWindowFrame frame;
-  frmCreateVq* editor = frame.openText(
-      "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=0;\r\n"
-      "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
-      "VALUES(\"sex\")=\"men\",\"women\";\r\nDATA=\r\n1 2 3 4;\r\n");
-  ASSERT_NE(editor, nullptr);
-  QAction* action = editor->findChild<QAction*>("mnuGetExternal");
-  ASSERT_NE(action, nullptr);
-  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-  EXPECT_TRUE(action->isVisible() && action->isEnabled());
-  editor->tabs()->setCurrentIndex(frmCreateVq::Contents);
-  EXPECT_FALSE(action->isVisible());
-  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-
-  // Cancelled in the chooser: no wizard.
-  int wizards = 0;
-  std::vector<std::string> items;
-  frame.answer = [&](QDialog& dialog) {
-    ++wizards;
-    EXPECT_EQ(dialog.objectName(), "dlgDataFileFormat");
-    EXPECT_EQ(page(dialog), 0);
-    button(dialog, "cmdCancel")->click();
-  };
-  action->trigger();
-  EXPECT_EQ(wizards, 0);
-  ASSERT_EQ(frame.files.calls.size(), 1u);
-  EXPECT_EQ(frame.files.calls[0].request.title, "Select text-file");
-  EXPECT_TRUE(frame.files.calls[0].request.mustExist);
-
-  const std::string path = frame.home.write("data/cells.txt", "North;men;1\r\n").string();
-  frame.files.script(QString::fromStdString(path));
-  action->trigger();
-  EXPECT_EQ(wizards, 1);
-  // The folder is remembered for the next text file.
-  EXPECT_EQ(frame.ctx.registry.readCsvLoad(), frame.home.file("data"));
-  action->trigger();
-  EXPECT_EQ(frame.files.calls.back().request.folder.toStdString(), frame.home.file("data"));
-  // The wizard only reads the table.
-  EXPECT_FALSE(editor->isChanged());
-
-  // The sample is the file's first lines decoded as the import decodes the whole file: here
-  // as Windows-1252, for a byte beyond the first megabyte that is not UTF-8.
-  std::string big = "North;\xC3\x85;1\r\n";
-  while (big.size() < (std::size_t{3} << 19)) big += "South;men;2\r\n";
-  big += "\xC5\r\n";
-  frame.files.script(QString::fromStdString(frame.home.write("data/big.txt", big).string()));
-  QString sample;
-  frame.answer = [&](QDialog& dialog) {
-    sample = dialog.findChild<QWidget*>("txtSample")->property("plainText").toString();
-    button(dialog, "cmdCancel")->click();
-  };
-  action->trigger();
-  EXPECT_EQ(sample.section('\n', 0, 0).toStdString(), "North;\xC3\x83\xE2\x80\xA6;1");
 }
 
 namespace {
@@ -283,37 +180,34 @@ namespace {
 // the import then shows is kept.
 struct WizardImport : EditorWindowFrame {
   frmCreateVq* editor = nullptr;
-  std::vector<std::string> log;
+  QAction* action = nullptr;
+  QStringList log;
 
   WizardImport() {
     editor = openText(
-        "VEXA-VERSION=\"2000\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
-        "STUB=\"region\";\r\nHEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
-        "CODES(\"region\")=\"01\",\"02\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
-        "DATA=\r\n1 2 3 4;\r\n");
+        "MATRIX=\"T1\";CONTENTS=\"Count\";DECIMALS=1;STUB=\"region\";HEADING=\"sex\";"
+        "VALUES(\"region\")=\"North\",\"South\";CODES(\"region\")=\"01\",\"02\";"
+        "VALUES(\"sex\")=\"men\",\"women\";DATA=1 2 3 4;");
     EXPECT_NE(editor, nullptr);
     if (editor) editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+    if (editor) action = editor->findChild<QAction*>("mnuGetExternal");
   }
   void run(const std::string& text, const std::vector<int>& order,
            const std::function<void(QDialog&)>& firstPage = {}) {
     files.script(QString::fromStdString(home.write("in.txt", text).string()));
     answer = [&](QDialog& dialog) {
-      if (dialog.objectName() == "dlgDataFileFormat") {
-        if (firstPage) firstPage(dialog);
-        button(dialog, "cmdNext")->click();  // delimited
-        button(dialog, "cmdNext")->click();  // the separator as guessed
-        for (int item = 0; item < static_cast<int>(order.size()); ++item) {
-          assign(dialog, item, order[static_cast<std::size_t>(item)]);
-        }
-        button(dialog, "cmdFinish")->click();
-        return;
+      if (dialog.objectName() != "dlgDataFileFormat") {
+        // The log, as the text import shows it.
+        log = items(child<QListWidget>(dialog, "lstLog"));
+        return press(dialog, "cmdClose");
       }
-      // The log, as the text import shows it.
-      auto* list = child<QListWidget>(dialog, "lstLog");
-      for (int i = 0; i < list->count(); ++i) log.push_back(list->item(i)->text().toStdString());
-      button(dialog, "cmdClose")->click();
+      if (firstPage) firstPage(dialog);
+      press(dialog, "cmdNext");  // delimited
+      press(dialog, "cmdNext");  // the separator as guessed
+      for (int item = 0; item < int(order.size()); ++item) assign(dialog, item, order[item]);
+      press(dialog, "cmdFinish");
     };
-    editor->findChild<QAction*>("mnuGetExternal")->trigger();
+    action->trigger();
   }
   double cell(int row, int col) const {
     const VexaMess& doc = editor->document();
@@ -323,6 +217,52 @@ struct WizardImport : EditorWindowFrame {
 
 }  // namespace
 
+TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard) {
+  WizardImport w;
+  ASSERT_NE(w.action, nullptr);
+  EXPECT_TRUE(w.action->isVisible() && w.action->isEnabled());
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::Contents);
+  EXPECT_FALSE(w.action->isVisible());
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+
+  // Cancelled in the chooser: no wizard.
+  int wizards = 0;
+  w.answer = [&](QDialog& dialog) {
+    ++wizards;
+    EXPECT_EQ(dialog.objectName(), "dlgDataFileFormat");
+    EXPECT_EQ(page(dialog), 0);
+    press(dialog, "cmdCancel");
+  };
+  w.action->trigger();
+  EXPECT_EQ(wizards, 0);
+  ASSERT_EQ(w.files.calls.size(), 1u);
+  EXPECT_TRUE(w.files.calls[0].request.mustExist);
+
+  w.files.script(
+      QString::fromStdString(w.home.write("data/cells.txt", "North;men;1\r\n").string()));
+  w.action->trigger();
+  EXPECT_EQ(wizards, 1);
+  // The folder is remembered for the next text file.
+  EXPECT_EQ(w.ctx.registry.readCsvLoad(), w.home.file("data"));
+  w.action->trigger();
+  EXPECT_EQ(w.files.calls.back().request.folder.toStdString(), w.home.file("data"));
+  // The wizard only reads the table.
+  EXPECT_FALSE(w.editor->isChanged());
+
+  // The sample is the file's first lines decoded as the import decodes the whole file: here
+  // as Windows-1252, for a byte beyond the first megabyte that is not UTF-8.
+  std::string big = "North;\xC3\x85;1\r\n";
+  while (big.size() < (std::size_t{3} << 19)) big += "South;men;2\r\n";
+  w.files.script(QString::fromStdString(w.home.write("data/big.txt", big + "\xC5\r\n").string()));
+  QString sample;
+  w.answer = [&](QDialog& dialog) {
+    sample = child<QPlainTextEdit>(dialog, "txtSample")->toPlainText();
+    press(dialog, "cmdCancel");
+  };
+  w.action->trigger();
+  EXPECT_EQ(sample.section('\n', 0, 0).toStdString(), "North;\xC3\x83\xE2\x80\xA6;1");
+}
+
 TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
   WizardImport w;
   ASSERT_NE(w.editor, nullptr);
@@ -330,8 +270,7 @@ TEST(DlgDataFileFormat, TheWizardsFieldOrderImportsAsOneStepWithItsLog) {
   w.run("12.5;women;02\r\n7.5;men;01\r\n3;men;99\r\n", {2, 1, 0});
   EXPECT_EQ(w.cell(1, 1), 12.5);
   EXPECT_EQ(w.cell(0, 0), 7.5);
-  EXPECT_EQ(w.log, (std::vector<std::string>{"Line 3: Code: 99 in region is  invalid",
-                                             "3 records Processed"}));
+  EXPECT_EQ(w.log, (QStringList{"Line 3: Code: 99 in region is  invalid", "3 records Processed"}));
   EXPECT_EQ(w.editor->undoStack()->count(), 1);
   w.editor->undoStack()->undo();
   EXPECT_EQ(w.cell(1, 1), 4);
@@ -351,5 +290,5 @@ TEST(DlgDataFileFormat, AFileWithCommaDecimalsAndAHeaderImportsWithTheWizardsOpt
   EXPECT_EQ(guessed, QString(QLocale().decimalPoint()));
   EXPECT_EQ(w.cell(1, 1), 12.5);
   EXPECT_EQ(w.cell(0, 0), 7.5);
-  EXPECT_EQ(w.log, (std::vector<std::string>{"2 records Processed"}));
+  EXPECT_EQ(w.log, QStringList{"2 records Processed"});
 }

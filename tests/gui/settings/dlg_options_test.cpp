@@ -1,17 +1,7 @@
 // The options dialog: what it shows, what the browse buttons put into the boxes, and what
 // OK and Cancel do to the settings file, the default data and the subject areas.
-#include <gtest/gtest.h>
-
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <filesystem>
-#include <string>
-
-#include "gui/shared/app_context.h"
 #include "gui/settings/dlg_options.h"
-#include "support/scripted_file_chooser.h"
-#include "support/temp_folder.h"
+#include "support/dialog_steps.h"
 
 using namespace zendra;
 using zendra::test::ScriptedFileChooser;
