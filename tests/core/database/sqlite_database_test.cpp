@@ -1,11 +1,11 @@
+// The SQLite engine and what both engines share: value texts, names, the Access dialect,
+// the catalog, relations, refused statements, awkward names and files that change.
 #include "core/database/sqlite_database.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "core/database/access_sql.h"
 #include "core/database/table_from_database.h"
@@ -18,6 +18,8 @@ namespace {
 
 using test::rowsOf;
 using test::TempFolder;
+using Rows = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 // Builds a SQLite file from statements.
 void makeSqlite(const std::string& path, const std::string& sql) {
@@ -29,6 +31,22 @@ void makeSqlite(const std::string& path, const std::string& sql) {
   sqlite3_free(error);
   sqlite3_close(db);
 }
+
+struct Sqlite : ::testing::Test {
+  TempFolder folder;
+  std::string path = folder.file("t.sqlite");
+  clsSQLiteDb db;
+  // Makes the file of these statements and opens it.
+  void open(const std::string& sql) {
+    makeSqlite(path, sql);
+    db.setDbName(path);
+    ASSERT_TRUE(db.OpenDB());
+  }
+  Rows run(const std::string& sql) {
+    EXPECT_TRUE(db.OpenRecordSet(sql)) << sql;
+    return rowsOf(db);
+  }
+};
 
 const char* const kRegionsDb = R"(
   CREATE TABLE Regions (Code TEXT PRIMARY KEY, Name TEXT);
@@ -45,28 +63,21 @@ const char* const kRegionsDb = R"(
 )";
 
 TEST(DatabaseValues, TextsNamesKindsAndPaths) {
-  auto value = [](DbValue::Kind kind, std::int64_t i, double r, std::string t) {
+  auto value = [](DbValue::Kind kind, std::int64_t i, double r, std::string t = "") {
     DbValue v;
-    v.kind = kind;
-    v.integer = i;
-    v.real = r;
-    v.text = std::move(t);
+    v.kind = kind, v.integer = i, v.real = r, v.text = std::move(t);
     return v;
   };
   using K = DbValue::Kind;
-  EXPECT_EQ(dbValueText(value(K::Null, 0, 0, "")), "'Null'");
-  EXPECT_EQ(dbValueText(value(K::Integer, -114, 0, "")), "-114");
-  EXPECT_EQ(dbValueText(value(K::Real, 0, 1000.25, "")), "1000.25");
-  EXPECT_EQ(dbValueText(value(K::Real, 0, 2, "")), "2");
-  EXPECT_EQ(dbValueText(value(K::Real, 0, 0.1, "")), "0.1");
-  EXPECT_EQ(dbValueText(value(K::Boolean, 1, 0, "")), "True");
-  EXPECT_EQ(dbValueText(value(K::Boolean, 0, 0, "")), "False");
-  EXPECT_EQ(dbValueText(value(K::Date, 0, 0, "2021-03-04")), "2021-03-04");
+  const std::pair<DbValue, const char*> texts[] = {
+      {value(K::Null, 0, 0), "'Null'"},        {value(K::Integer, -114, 0), "-114"},
+      {value(K::Real, 0, 1000.25), "1000.25"}, {value(K::Real, 0, 2), "2"},
+      {value(K::Real, 0, 0.1), "0.1"},         {value(K::Boolean, 1, 0), "True"},
+      {value(K::Boolean, 0, 0), "False"},      {value(K::Date, 0, 0, "2021-03-04"), "2021-03-04"}};
+  for (const auto& [v, text] : texts) EXPECT_EQ(dbValueText(v), text);
   EXPECT_EQ(value(K::Text, 0, 0, "7").number(), std::nullopt);
-  EXPECT_EQ(value(K::Integer, 7, 0, "").number(), 7.0);
-
-  EXPECT_EQ(bracketName("a]b"), "[a]]b]");
-  EXPECT_EQ(bracketName("[x]"), "[[x]]]");
+  EXPECT_EQ(value(K::Integer, 7, 0).number(), 7.0);
+  EXPECT_EQ(bracketName("a]b") + bracketName("[x]"), "[a]]b][[x]]]");
 
   TempFolder folder;
   makeSqlite(folder.file("plain.bin"), "CREATE TABLE t (a);");
@@ -77,19 +88,13 @@ TEST(DatabaseValues, TextsNamesKindsAndPaths) {
   clsSQLiteDb db;
   db.setDBPath("/start");
   db.setDbName("nofolder.db");
-  EXPECT_EQ(db.DBPath(), "/start");
-  EXPECT_EQ(db.DBFile(), "");
+  EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/start|");
   db.setDbName("/data/x/stats.mdb");
-  EXPECT_EQ(db.DBPath(), "/data/x");
-  EXPECT_EQ(db.DBFile(), "stats.mdb");
+  EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/data/x|stats.mdb");
 }
 
 TEST(AccessSql, TranslatesWhatUsersCommonlyWrite) {
-  struct Case {
-    const char* access;
-    const char* sqlite;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {R"(SELECT [a]]b].[sp ace] FROM [a]]b])", R"(SELECT "a]b"."sp ace" FROM "a]b")"},
       {R"(WHERE x="it's ""so""")", R"(WHERE x='it''s "so"')"},
       {"SELECT a & 'b' & \"c\"", "SELECT a || 'b' || 'c'"},
@@ -99,90 +104,76 @@ TEST(AccessSql, TranslatesWhatUsersCommonlyWrite) {
       {"SELECT a # b", "SELECT a # b"},
       {"SELECT [open", "SELECT [open"},
   };
-  for (const Case& c : cases) EXPECT_EQ(translateAccessSql(c.access).sql, c.sqlite) << c.access;
-  EXPECT_EQ(
-      translateAccessSql("SELECT T.x FROM [My Table] AS T, Ö2 WHERE 'Hidden'=1").names,
-      (std::vector<std::string>{"SELECT", "T", "x", "FROM", "My Table", "AS", "T", "Ö2", "WHERE"}));
+  for (const auto& [access, sqlite] : cases) EXPECT_EQ(translateAccessSql(access).sql, sqlite);
+  EXPECT_EQ(translateAccessSql("SELECT T.x FROM [My Table] AS T, Ö2 WHERE 'Hidden'=1").names,
+            (Rows{"SELECT", "T", "x", "FROM", "My Table", "AS", "T", "Ö2", "WHERE"}));
 }
 
-TEST(SqliteDatabase, CatalogFieldsRelationsAndValues) {
-  TempFolder folder;
-  const std::string path = folder.file("regions.sqlite");
-  makeSqlite(path, kRegionsDb);
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
+TEST_F(Sqlite, CatalogFieldsRelationsAndValues) {
+  open(kRegionsDb);
   // sqlite_sequence (the fourth table made) is SQLite's own and not listed.
   EXPECT_EQ(db.ListBoxTables(),
             (std::vector<ListEntry>{{"Regions", 1}, {"Counter", 2}, {"Persons", 4}, {"Sexes", 5}}));
   EXPECT_EQ(db.ListBoxViews(), (std::vector<ListEntry>{{"Rich", 0}}));
 
   db.SelectTable(4);
-  EXPECT_EQ(db.TableName(), "Persons");
-  EXPECT_EQ(db.SelectTableName(), "[Persons]");
+  EXPECT_EQ(db.TableName() + db.SelectTableName(), "Persons[Persons]");
   EXPECT_EQ(db.ListBoxFields().size(), 6u);
-  EXPECT_EQ(db.Fieldname(3), "Income");
-  EXPECT_EQ(db.Fieldname("income"), "Income");
-  EXPECT_EQ(db.SelectFieldname(0), "[Region]");
+  EXPECT_EQ(db.Fieldname(3) + db.Fieldname("income") + db.SelectFieldname(0),
+            "IncomeIncome[Region]");
   const dbFelter felter = db.makeFelter();
   ASSERT_EQ(felter.Count(), 6);
   EXPECT_EQ(felter.Item(6).felt.sourceField, "Sex");
   EXPECT_EQ(felter.Item(6).Index, 5);
 
+  // Sexes is named without a field: its primary key is meant. The view's Region follows
+  // its table's relation.
+  const struct {
+    bool view;
+    std::string file;
+    const char* table;
+    int field;
+    bool related;
+  } cases[] = {{false, path, "Regions", 0, true},
+               {false, path, "Regions", 5, false},
+               {false, path, "Sexes", 5, true},
+               {false, folder.file("other.sqlite"), "Sexes", 5, false},
+               {true, path, "Regions", 0, true}};
   auto variable = DimensionData::create("region");
-  variable->dbName = path;
-  variable->TableName = "Regions";
   variable->CodeField = "Code";
-  db.PrepareRelations(*variable);
-  EXPECT_TRUE(db.TestRelations(0));
-  EXPECT_FALSE(db.TestRelations(5));
-  variable->TableName = "Sexes";  // the key names no field: the primary key is meant
-  db.PrepareRelations(*variable);
-  EXPECT_TRUE(db.TestRelations(5));
-  variable->dbName = folder.file("other.sqlite");
-  db.PrepareRelations(*variable);
-  EXPECT_FALSE(db.TestRelations(5));
-
-  db.SelectView(0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file + " " + c.table + " " + std::to_string(c.field));
+    if (c.view) db.SelectView(0);
+    variable->dbName = c.file;
+    variable->TableName = c.table;
+    db.PrepareRelations(*variable);
+    EXPECT_EQ(db.TestRelations(c.field), c.related);
+  }
   EXPECT_EQ(db.ViewName(), "Rich");
   ASSERT_EQ(db.makeFelter().Count(), 2);
   EXPECT_EQ(db.makeFelter().Item(1).felt.sourceTable, "Persons");
-  variable->dbName = path;
-  variable->TableName = "Regions";
-  db.PrepareRelations(*variable);
-  EXPECT_TRUE(db.TestRelations(0));  // a view's field follows its table's relation
 
   ASSERT_TRUE(db.OpenRecordSet("SELECT Region, Born, Paid, Income, Kids FROM [Persons]"));
   EXPECT_EQ(db.RecordCount(), 3);
-  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"01|2021-03-04|True|1000.25|2",
-                                                  "05|2020-01-02|False|0.1|'Null'",
-                                                  "'Null'|'Null'|'Null'|'Null'|3"}));
+  EXPECT_EQ(rowsOf(db), (Rows{"01|2021-03-04|True|1000.25|2", "05|2020-01-02|False|0.1|'Null'",
+                              "'Null'|'Null'|'Null'|'Null'|3"}));
   EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Null);  // past the end
   db.MoveFirst();
   EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Date);
   EXPECT_EQ(db.Field(3).kind, DbValue::Kind::Real);
 
-  // Text columns compare without case, as in an Access file; a view over them too.
-  ASSERT_TRUE(db.OpenRecordSet(
-      "SELECT COUNT(*) FROM Regions WHERE Name = 'ÖSTERGÖTLAND' OR Code IN ('01', 'x')"));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
-  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Rich WHERE Region = '01'"));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"1"});
-
-  // Null in a sum counts as nothing; a Null group comes back as Null.
-  ASSERT_TRUE(
-      db.OpenRecordSet("SELECT Region, SUM(Kids) FROM Persons GROUP BY Region ORDER BY Region"));
-  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"'Null'|3", "01|2", "05|'Null'"}));
+  // Text columns compare without case, as in an Access file; a view over them too. Null in
+  // a sum counts as nothing; a Null group comes back as Null.
+  EXPECT_EQ(run("SELECT COUNT(*) FROM Regions WHERE Name = 'ÖSTERGÖTLAND' OR Code IN ('01', 'x')"),
+            Rows{"2"});
+  EXPECT_EQ(run("SELECT COUNT(*) FROM Rich WHERE Region = '01'"), Rows{"1"});
+  EXPECT_EQ(run("SELECT Region, SUM(Kids) FROM Persons GROUP BY Region ORDER BY Region"),
+            (Rows{"'Null'|3", "01|2", "05|'Null'"}));
 }
 
-TEST(SqliteDatabase, RunsOneReadingStatementOnly) {
-  TempFolder folder;
-  const std::string path = folder.file("regions.db");
-  makeSqlite(path, kRegionsDb);
+TEST_F(Sqlite, RunsOneReadingStatementOnly) {
+  open(kRegionsDb);
   const std::string before = TempFolder::read(path);
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
   // Each refusal says why; one of the authorizer names the kind of statement refused.
   const std::pair<std::string, std::string> refused[] = {
       {"ATTACH DATABASE '" + folder.file("x.db") + "' AS x", "not authorized: ATTACH is refused"},
@@ -206,21 +197,16 @@ TEST(SqliteDatabase, RunsOneReadingStatementOnly) {
     EXPECT_NE(result.error.find(why), std::string::npos) << sql << ": " << result.error;
     EXPECT_TRUE(db.AtEOF());
   }
-  EXPECT_FALSE(std::filesystem::exists(folder.file("x.db")));
-  EXPECT_FALSE(std::filesystem::exists(folder.file("copy.db")));
+  EXPECT_FALSE(fs::exists(folder.file("x.db")) || fs::exists(folder.file("copy.db")));
   EXPECT_EQ(TempFolder::read(path), before);
-  EXPECT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Regions; ;\n"));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
-  EXPECT_TRUE(
-      db.OpenRecordSet("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                       "WHERE i < 3) SELECT SUM(i) FROM n"));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"6"});
+  EXPECT_EQ(run("SELECT COUNT(*) FROM Regions; ;\n"), Rows{"2"});
+  EXPECT_EQ(run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
+                "SELECT SUM(i) FROM n"),
+            Rows{"6"});
 }
 
-TEST(SqliteDatabase, AwkwardNamesNameThemselves) {
-  TempFolder folder;
-  const std::string path = folder.file("awkward.sqlite");
-  makeSqlite(path, R"(
+TEST_F(Sqlite, AwkwardNamesNameThemselves) {
+  open(R"(
     CREATE TABLE "a]b" ("[x]" TEXT, "sp ace" INTEGER, "q""uote" TEXT);
     CREATE TABLE "[x]" ("a]b" INTEGER);
     CREATE TABLE "sp ace" (v INTEGER);
@@ -228,59 +214,38 @@ TEST(SqliteDatabase, AwkwardNamesNameThemselves) {
     INSERT INTO "[x]" VALUES (7);
     INSERT INTO "sp ace" VALUES (9);
   )");
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
   ASSERT_EQ(db.ListBoxTables().size(), 3u);
   db.SelectTable(1);
   ASSERT_EQ(db.makeFelter().Count(), 3);
-  const std::string sql = "SELECT " + db.SelectFieldname(0) + ", SUM(" + db.SelectFieldname(1) +
-                          ") FROM " + db.SelectTableName() + " GROUP BY " + db.SelectFieldname(2) +
-                          ", " + db.SelectFieldname(0) + " ORDER BY 1";
-  ASSERT_TRUE(db.OpenRecordSet(sql)) << sql;
-  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"one|1", "two|2"}));
+  EXPECT_EQ(run("SELECT " + db.SelectFieldname(0) + ", SUM(" + db.SelectFieldname(1) + ") FROM " +
+                db.SelectTableName() + " GROUP BY " + db.SelectFieldname(2) + ", " +
+                db.SelectFieldname(0) + " ORDER BY 1"),
+            (Rows{"one|1", "two|2"}));
   db.SelectTable(2);
-  ASSERT_TRUE(
-      db.OpenRecordSet("SELECT " + db.SelectFieldname(0) + " FROM " + db.SelectTableName()));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"7"});
+  EXPECT_EQ(run("SELECT " + db.SelectFieldname(0) + " FROM " + db.SelectTableName()), Rows{"7"});
   db.SelectTable(3);
-  ASSERT_TRUE(db.OpenRecordSet("SELECT v FROM " + db.SelectTableName()));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"9"});
+  EXPECT_EQ(run("SELECT v FROM " + db.SelectTableName()), Rows{"9"});
 }
 
-TEST(SqliteDatabase, EveryListedFieldReadsAndUnknownNamesFail) {
-  TempFolder folder;
-  const std::string path = folder.file("generated.sqlite");
-  makeSqlite(path, R"(
-    CREATE TABLE t (a INTEGER, b TEXT, twice INTEGER GENERATED ALWAYS AS (a * 2));
-    INSERT INTO t (a, b) VALUES (1, 'x'), (2, 'y');
-  )");
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
+TEST_F(Sqlite, EveryListedFieldReadsAndUnknownNamesFail) {
+  open(R"(CREATE TABLE t (a INTEGER, b TEXT, twice INTEGER GENERATED ALWAYS AS (a * 2));
+          INSERT INTO t (a, b) VALUES (1, 'x'), (2, 'y');)");
   db.SelectTable(1);
   ASSERT_EQ(db.ListBoxFields().size(), 3u);
-  ASSERT_TRUE(db.OpenRecordSet("SELECT " + db.SelectFieldname(2) + " FROM " + db.SelectTableName() +
-                               " ORDER BY 1"));
-  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2", "4"}));
+  EXPECT_EQ(
+      run("SELECT " + db.SelectFieldname(2) + " FROM " + db.SelectTableName() + " ORDER BY 1"),
+      (Rows{"2", "4"}));
   // A misspelt bracketed name is an error, never its own text as every value.
   EXPECT_FALSE(db.OpenRecordSet("SELECT [nope] FROM [t]"));
   // Double-quoted texts stay texts, as Access reads them.
-  ASSERT_TRUE(db.OpenRecordSet("SELECT \"b\" FROM [t] WHERE [b] = \"y\""));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"b"});
+  EXPECT_EQ(run("SELECT \"b\" FROM [t] WHERE [b] = \"y\""), Rows{"b"});
 }
 
-TEST(SqliteDatabase, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
-  TempFolder folder;
-  const std::string path = folder.file("overflow.sqlite");
+TEST_F(Sqlite, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
   // The sum of "b" overflows only once the first group was returned.
-  makeSqlite(path, R"(
-    CREATE TABLE t (g TEXT, x INTEGER);
-    INSERT INTO t VALUES ('a', 1), ('b', 9223372036854775807), ('b', 1);
-  )");
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
+  open(
+      "CREATE TABLE t (g TEXT, x INTEGER);"
+      "INSERT INTO t VALUES ('a', 1), ('b', 9223372036854775807), ('b', 1);");
   DbRows rows;
   const DbResult ran = RunDbQuery(db, "SELECT g, sum(x) FROM t GROUP BY g", rows);
   EXPECT_FALSE(ran);
@@ -288,17 +253,12 @@ TEST(SqliteDatabase, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
   EXPECT_TRUE(rows.rows.empty());
 }
 
-TEST(SqliteDatabase, AChoiceFromAListMadeBeforeTheFileChangedFindsItsTableByName) {
-  TempFolder folder;
-  const std::string path = folder.file("moving.sqlite");
-  makeSqlite(path, "CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
+TEST_F(Sqlite, AChoiceFromAListMadeBeforeTheFileChangedFindsItsTableByName) {
+  open("CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
   const std::vector<ListEntry> tables = db.ListBoxTables();
   ASSERT_EQ(tables.size(), 2u);
   // Replaced meanwhile by a file where another table stands first.
-  std::filesystem::remove(path);
+  fs::remove(path);
   makeSqlite(path,
              "CREATE TABLE c (z INTEGER); CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
   db.SelectTable(tables[1].itemData);
@@ -307,59 +267,44 @@ TEST(SqliteDatabase, AChoiceFromAListMadeBeforeTheFileChangedFindsItsTableByName
   EXPECT_EQ(db.ListBoxFields()[0].text, "y");
 }
 
-TEST(SqliteDatabase, CaseFreeCollationFoldsLatinLetters) {
-  TempFolder folder;
-  const std::string path = folder.file("t.db");
-  makeSqlite(path,
-             "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
-             "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
-  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*), SUM(n) FROM t GROUP BY a ORDER BY a"));
-  EXPECT_EQ(rowsOf(db), (std::vector<std::string>{"2|7", "1|5", "2|3"}));
+TEST_F(Sqlite, CaseFreeCollationFoldsLatinLetters) {
+  open(
+      "CREATE TABLE t (a VARCHAR(10), n INTEGER); INSERT INTO t VALUES ('Öl', 1), "
+      "('öL', 2), ('x', 3), ('X', 4), ('y', 5);");
+  EXPECT_EQ(run("SELECT COUNT(*), SUM(n) FROM t GROUP BY a ORDER BY a"),
+            (Rows{"2|7", "1|5", "2|3"}));
   ASSERT_TRUE(db.OpenRecordSet(
       "SELECT MIN(x), COUNT(*) FROM (SELECT 'Öster' AS x UNION ALL SELECT 'öSTER' UNION ALL "
       "SELECT 'Ä' UNION ALL SELECT 'Łódź' UNION ALL SELECT 'łÓDŹ' UNION ALL SELECT 'b' UNION ALL "
       "SELECT 'B') GROUP BY x COLLATE CASEFREE ORDER BY x COLLATE CASEFREE"));
-  std::vector<std::string> counts;
+  Rows counts;
   for (const std::string& row : rowsOf(db)) counts.push_back(row.substr(row.find('|') + 1));
-  EXPECT_EQ(counts, (std::vector<std::string>{"2", "1", "2", "2"}));
+  EXPECT_EQ(counts, (Rows{"2", "1", "2", "2"}));
 }
 
-TEST(SqliteDatabase, BrokenAndMissingFilesFailToOpen) {
-  TempFolder folder;
-  const auto text = folder.write("notes.db", "just some words, not a database at all\n");
-  clsSQLiteDb db;
-  db.setDbName(text.string());
-  const DbResult result = db.OpenDB();
+TEST_F(Sqlite, FilesBrokenMissingOrReplacedOnDisk) {
+  clsSQLiteDb text;
+  text.setDbName(folder.write("notes.db", "just some words, not a database at all\n").string());
+  const DbResult result = text.OpenDB();
   EXPECT_FALSE(result);
   EXPECT_FALSE(result.error.empty());
-  EXPECT_FALSE(db.isOpen());
-  db.setDbName(folder.file("missing.db"));
-  EXPECT_FALSE(db.OpenDB());
-  EXPECT_FALSE(db.OpenRecordSet("SELECT 1"));
-  EXPECT_TRUE(db.ListBoxTables().empty());
-}
+  EXPECT_FALSE(text.isOpen());
+  text.setDbName(folder.file("missing.db"));
+  EXPECT_FALSE(text.OpenDB());
+  EXPECT_FALSE(text.OpenRecordSet("SELECT 1"));
+  EXPECT_TRUE(text.ListBoxTables().empty());
 
-TEST(SqliteDatabase, ReopensAFileReplacedOnDisk) {
-  TempFolder folder;
-  const std::string path = folder.file("live.db");
-  makeSqlite(path, "CREATE TABLE First (a); INSERT INTO First VALUES (1);");
+  open("CREATE TABLE First (a); INSERT INTO First VALUES (1);");
   makeSqlite(folder.file("next.db"), "CREATE TABLE Second (b); INSERT INTO Second VALUES (2);");
-  clsSQLiteDb db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
   db.SelectTable(1);
   EXPECT_FALSE(db.fileChanged());
-  std::filesystem::rename(folder.file("next.db"), path);
+  fs::rename(folder.file("next.db"), path);
   EXPECT_TRUE(db.fileChanged());
   EXPECT_TRUE(db.ListBoxFields().empty());  // the old table's fields are gone
   EXPECT_EQ(db.ListBoxTables(), (std::vector<ListEntry>{{"Second", 1}}));
   EXPECT_FALSE(db.OpenRecordSet("SELECT a FROM First"));
-  ASSERT_TRUE(db.OpenRecordSet("SELECT b FROM Second"));
-  EXPECT_EQ(rowsOf(db), std::vector<std::string>{"2"});
-  std::filesystem::remove(path);
+  EXPECT_EQ(run("SELECT b FROM Second"), Rows{"2"});
+  fs::remove(path);
   EXPECT_FALSE(db.OpenRecordSet("SELECT b FROM Second"));
   EXPECT_TRUE(db.ListBoxTables().empty());
 }

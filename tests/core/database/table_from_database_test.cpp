@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "core/editor/database_import_command.h"
 #include "core/grid/data_methods.h"
@@ -18,10 +16,9 @@ namespace {
 
 using test::addVariable;
 using test::gridRows;
+using Texts = std::vector<std::string>;
 
-const std::vector<std::string> kRegions{"01", "03", "04", "05"};
-const std::vector<std::string> kSexes{"1", "2"};
-const std::vector<std::string> kYears{"2021", "2022", "2023"};
+const Texts kRegions{"01", "03", "04", "05"}, kSexes{"1", "2"}, kYears{"2021", "2022", "2023"};
 
 // Rows of Persons per Region, Sex and Year (by index), and the sum of their Income.
 double countOf(int r, int s, int y) {
@@ -32,23 +29,21 @@ double sumOf(int r, int s, int y) {
   return c * (1000 * (r + 1) + 100 * s + 10 * y + 0.25) + c * (c - 1) / 2;
 }
 
-struct StatsTable : ::testing::Test {
+// Region down the side; Sex and Year on the sides given (0 stub, 1 heading).
+struct StatsTable {
   std::unique_ptr<clsAnyDatabase> db = makeDatabase(DatabaseKind::Access);
   VexaMess doc;
   CellGrid grid;
 
-  void SetUp() override {
+  StatsTable(int sexSide, int yearSide, bool keys = false) {
     db->setDbName(std::string(ZENDRA_DATABASES) + "/stats.mdb");
-    ASSERT_TRUE(db->OpenDB());
-  }
-  // Region, Sex and Year on the sides given (0 stub, 1 heading).
-  void build(int sexSide, int yearSide, bool keys = false) {
+    EXPECT_TRUE(db->OpenDB());
     doc.FileWithKeys = keys;
     addVariable(doc, "Region", 0, {"Stockholm", "Uppsala", "Södermanland", "Östergötland"},
                 kRegions);
     addVariable(doc, "Sex", sexSide, {"men", "women"}, kSexes);
     addVariable(doc, "Year", yearSide, kYears);
-    ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+    EXPECT_TRUE(CreateGrid(doc, grid, true, false));
   }
   DbRows run(const std::string& sql) {
     DbRows rows;
@@ -62,37 +57,21 @@ struct StatsTable : ::testing::Test {
   }
   void fill(const std::string& sql) {
     const DbPlacement placement = place(sql);
-    ASSERT_EQ(placement.errors, std::vector<std::string>{});
+    ASSERT_EQ(placement.errors, Texts{});
     ASSERT_TRUE(ApplyDbPlacement(doc, grid, placement));
   }
-  // Finish done, undone and done again: the grid and its layout as before and after.
-  void checkOneStep() {
-    grid.setNumber(doc.DataRow1, doc.DataCol1, 7, 0);  // a cell the user typed earlier
-    const std::string before = gridRows(grid, 1, -1, true);
-    const GridLayout layoutBefore = GridLayout::of(doc);
-    DatabaseImportCommand step(doc, grid, place(count()));
-    step.redo();
-    const std::string after = gridRows(grid, 1, -1, true);
-    const GridLayout layoutAfter = GridLayout::of(doc);
-    EXPECT_NE(after, before);
-    EXPECT_TRUE(doc.GridHasData);
-    for (int i = 0; i < 2; ++i) {
-      step.undo();
-      EXPECT_EQ(gridRows(grid, 1, -1, true), before);
-      EXPECT_EQ(GridLayout::of(doc), layoutBefore);
-      step.redo();
-      EXPECT_EQ(gridRows(grid, 1, -1, true), after);
-      EXPECT_EQ(GridLayout::of(doc), layoutAfter);
-    }
-    EXPECT_TRUE(step.undoable());
-  }
-  std::string count(const std::string& source = "Persons") {
-    return CountSql({"Region", "Sex", "Year"}, source);
-  }
-  std::string sum(const std::string& source = "Persons") {
-    return SumSql({"Region", "Sex", "Year"}, "Income", source);
+  // The cell of the stub-only table for region r, sex s and year y.
+  double cell(int r, int s, int y) const {
+    return grid.number(doc.DataRow1 + r * 6 + s * 3 + y, doc.DataCol1);
   }
 };
+
+std::string count(const std::string& source = "Persons") {
+  return CountSql({"Region", "Sex", "Year"}, source);
+}
+std::string sum(const std::string& source = "Persons") {
+  return SumSql({"Region", "Sex", "Year"}, "Income", source);
+}
 
 TEST(TableFromDatabaseSql, TextsBracketEveryName) {
   EXPECT_EQ(CountSql({"A", "B"}, "T"),
@@ -103,165 +82,155 @@ TEST(TableFromDatabaseSql, TextsBracketEveryName) {
             "Select [a]]b], count(*) as CountOf  From [x]]]] y] GROUP BY [a]]b]");
 }
 
-TEST_F(StatsTable, StubOnlyCellsFormCountsAndSums) {
-  build(0, 0);
-  fill(count());
-  for (int r = 0; r < 4; ++r) {
-    for (int s = 0; s < 2; ++s) {
-      for (int y = 0; y < 3; ++y) {
-        EXPECT_EQ(grid.number(doc.DataRow1 + r * 6 + s * 3 + y, doc.DataCol1), countOf(r, s, y));
-      }
-    }
+TEST(TableFromDatabase, CellsFormCountsAndSumsWithStubOnlyOrAHeading) {
+  StatsTable t(0, 0);
+  t.fill(count());
+  for (int i = 0; i < 24; ++i)
+    EXPECT_EQ(t.cell(i / 6, i / 3 % 2, i % 3), countOf(i / 6, i / 3 % 2, i % 3));
+  t.fill(sum());
+  EXPECT_TRUE(t.doc.GridHasData);
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_DOUBLE_EQ(t.cell(i / 6, i / 3 % 2, i % 3), sumOf(i / 6, i / 3 % 2, i % 3)) << i;
   }
-  fill(sum());
-  EXPECT_TRUE(doc.GridHasData);
-  for (int r = 0; r < 4; ++r) {
-    for (int s = 0; s < 2; ++s) {
-      for (int y = 0; y < 3; ++y) {
-        EXPECT_DOUBLE_EQ(grid.number(doc.DataRow1 + r * 6 + s * 3 + y, doc.DataCol1),
-                         sumOf(r, s, y));
-      }
-    }
-  }
-}
 
-TEST_F(StatsTable, StubAndHeadingCellsFormSumsFromASavedQuery) {
-  build(1, 1);  // Region down; Sex, then Year across
-  fill(sum("PersonsSince2022"));
-  for (int r = 0; r < 4; ++r) {
-    for (int s = 0; s < 2; ++s) {
-      EXPECT_TRUE(grid.isEmpty(doc.DataRow1 + r, doc.DataCol1 + s * 3));  // 2021 left out
-      for (int y = 1; y < 3; ++y) {
-        EXPECT_DOUBLE_EQ(grid.number(doc.DataRow1 + r, doc.DataCol1 + s * 3 + y), sumOf(r, s, y));
-      }
+  StatsTable h(1, 1);  // Region down; Sex, then Year across; from a saved query
+  h.fill(sum("PersonsSince2022"));
+  for (int i = 0; i < 24; ++i) {
+    const int r = i / 6, s = i / 3 % 2, y = i % 3;
+    const std::int32_t row = h.doc.DataRow1 + r, col = h.doc.DataCol1 + s * 3 + y;
+    if (y == 0) {
+      EXPECT_TRUE(h.grid.isEmpty(row, col));  // 2021 left out
+    } else {
+      EXPECT_DOUBLE_EQ(h.grid.number(row, col), sumOf(r, s, y)) << i;
     }
   }
 }
 
-TEST_F(StatsTable, KeysFormRowsWithAndWithoutHeading) {
-  build(0, 0, true);
-  fill(count());
-  ASSERT_EQ(grid.rowCount(), doc.DataRow1 + 24);  // 24 rows and the entry row
-  EXPECT_EQ(gridRows(grid, doc.DataRow1, doc.DataRow1 + 1, true), "01|1|2021|#1\n01|1|2022|#2\n");
-  EXPECT_EQ(gridRows(grid, grid.rowCount() - 1, -1, true), "05|2|2023|#10\n|||\n");
-  EXPECT_EQ(doc.NumRows, 25);
+TEST(TableFromDatabase, KeysFormRowsWithAndWithoutHeading) {
+  StatsTable t(0, 0, true);
+  t.fill(count());
+  ASSERT_EQ(t.grid.rowCount(), t.doc.DataRow1 + 24);  // 24 rows and the entry row
+  EXPECT_EQ(gridRows(t.grid, t.doc.DataRow1, t.doc.DataRow1 + 1, true),
+            "01|1|2021|#1\n01|1|2022|#2\n");
+  EXPECT_EQ(gridRows(t.grid, t.grid.rowCount() - 1, -1, true), "05|2|2023|#10\n|||\n");
+  EXPECT_EQ(t.doc.NumRows, 25);
 
-  VexaMess headed;
-  CellGrid g2;
-  headed.FileWithKeys = true;
-  addVariable(headed, "Region", 0, {"a", "b", "c", "d"}, kRegions);
-  addVariable(headed, "Sex", 0, {"men", "women"}, kSexes);
-  addVariable(headed, "Year", 1, kYears);
-  ASSERT_TRUE(CreateGrid(headed, g2, true, false));
   // Rows that share Region and Sex share one grid row; a query that leaves out 2021 leaves
   // those cells untouched.
-  const DbPlacement placement = PlaceDbRows(headed, g2, run(sum("PersonsSince2022")));
+  StatsTable h(0, 1, true);
+  const DbPlacement placement = PlaceDbRows(h.doc, h.grid, h.run(sum("PersonsSince2022")));
   ASSERT_TRUE(placement.ok());
-  ASSERT_TRUE(ApplyDbPlacement(headed, g2, placement));
-  ASSERT_EQ(g2.rowCount(), headed.DataRow1 + 8);
+  ASSERT_TRUE(ApplyDbPlacement(h.doc, h.grid, placement));
+  ASSERT_EQ(h.grid.rowCount(), h.doc.DataRow1 + 8);
   for (int r = 0; r < 4; ++r) {
     for (int s = 0; s < 2; ++s) {
-      const std::int32_t row = headed.DataRow1 + r * 2 + s;
-      EXPECT_EQ(g2.text(row, 1) + "|" + g2.text(row, 2), kRegions[r] + "|" + kSexes[s]);
-      EXPECT_TRUE(g2.isEmpty(row, 3));
-      EXPECT_DOUBLE_EQ(g2.number(row, 4), sumOf(r, s, 1));
-      EXPECT_DOUBLE_EQ(g2.number(row, 5), sumOf(r, s, 2));
+      const std::int32_t row = h.doc.DataRow1 + r * 2 + s;
+      EXPECT_EQ(h.grid.text(row, 1) + "|" + h.grid.text(row, 2), kRegions[r] + "|" + kSexes[s]);
+      EXPECT_TRUE(h.grid.isEmpty(row, 3));
+      EXPECT_DOUBLE_EQ(h.grid.number(row, 4), sumOf(r, s, 1));
+      EXPECT_DOUBLE_EQ(h.grid.number(row, 5), sumOf(r, s, 2));
     }
   }
 }
 
-TEST_F(StatsTable, RefusedCodesAreListedAndNothingIsPlaced) {
-  build(0, 0);
-  const DbPlacement placement = place(sum("PersonsDirty"));
-  EXPECT_EQ(placement.errors, (std::vector<std::string>{"Code: 'Null' in Region is  invalid",
-                                                        "Code: 3 in Sex is  invalid",
-                                                        "Code: 99 in Region is  invalid"}));
-  const std::string before = gridRows(grid);
-  EXPECT_FALSE(ApplyDbPlacement(doc, grid, placement));
-  EXPECT_EQ(gridRows(grid), before);
-  EXPECT_FALSE(doc.GridHasData);
+TEST(TableFromDatabase, RefusedCodesAreListedAndNothingIsPlaced) {
+  StatsTable t(0, 0);
+  const DbPlacement placement = t.place(sum("PersonsDirty"));
+  EXPECT_EQ(placement.errors,
+            (Texts{"Code: 'Null' in Region is  invalid", "Code: 3 in Sex is  invalid",
+                   "Code: 99 in Region is  invalid"}));
+  const std::string before = gridRows(t.grid);
+  EXPECT_FALSE(ApplyDbPlacement(t.doc, t.grid, placement));
+  EXPECT_EQ(gridRows(t.grid), before);
+  EXPECT_FALSE(t.doc.GridHasData);
 }
 
-TEST_F(StatsTable, NullSumEmptiesItsCellAndTextMatchesWithoutCase) {
-  build(0, 0);
-  fill(sum());
-  const std::int32_t row = doc.DataRow1 + 1 * 6 + 1 * 3 + 2;  // 03, 2, 2023
-  ASSERT_FALSE(grid.isEmpty(row, doc.DataCol1));
-  fill(
-      "SELECT Region, Sex, Year, SUM(Income) FROM PersonsDirty WHERE Region = '03' AND Sex = '2' "
-      "GROUP BY Region, Sex, Year");
-  EXPECT_TRUE(grid.isEmpty(row, doc.DataCol1));
+TEST(TableFromDatabase, NullSumEmptiesItsCellAndTextMatchesWithoutCase) {
+  StatsTable t(0, 0);
+  t.fill(sum());
+  ASSERT_EQ(t.cell(1, 1, 2), sumOf(1, 1, 2));
+  t.fill(
+      "SELECT Region, Sex, Year, SUM(Income) FROM PersonsDirty WHERE Region = '03' AND "
+      "Sex = '2' GROUP BY Region, Sex, Year");
+  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 6 + 3 + 2, t.doc.DataCol1));
 
   // Sex by its texts, in other letter case than the values.
-  doc.colStub.Item(2)->UseCodes = false;
-  fill(
-      "SELECT Region, CASE Sex WHEN '1' THEN 'MEN' ELSE 'Women' END, Year, COUNT(*) FROM Persons "
-      "GROUP BY 1, 2, 3");
-  EXPECT_EQ(grid.number(row, doc.DataCol1), countOf(1, 1, 2));
+  t.doc.colStub.Item(2)->UseCodes = false;
+  t.fill(
+      "SELECT Region, CASE Sex WHEN '1' THEN 'MEN' ELSE 'Women' END, Year, COUNT(*) FROM "
+      "Persons GROUP BY 1, 2, 3");
+  EXPECT_EQ(t.cell(1, 1, 2), countOf(1, 1, 2));
 }
 
-TEST_F(StatsTable, EditedStatementsOfTheWrongShape) {
-  build(0, 0);
-  const DbRows tooFew = run("SELECT Region, Sex, COUNT(*) FROM Persons GROUP BY Region, Sex");
-  EXPECT_EQ(DbShapeError(doc, tooFew),
+TEST(TableFromDatabase, EditedStatementsOfTheWrongShapeAreRefused) {
+  StatsTable t(0, 0);
+  const DbRows tooFew = t.run("SELECT Region, Sex, COUNT(*) FROM Persons GROUP BY Region, Sex");
+  EXPECT_EQ(DbShapeError(t.doc, tooFew),
             "The query gives 3 columns; the table needs 4: one for each variable, then the value");
-  EXPECT_FALSE(PlaceDbRows(doc, grid, tooFew).ok());
+  EXPECT_FALSE(PlaceDbRows(t.doc, t.grid, tooFew).ok());
+  EXPECT_EQ(t.place("SELECT Region, Sex, Year, 'many' FROM Persons WHERE Region = '05' AND "
+                    "Sex = '2' GROUP BY Region, Sex, Year")
+                .errors,
+            (Texts{"Value: many for 05 2 2021 is not a number",
+                   "Value: many for 05 2 2022 is not a number",
+                   "Value: many for 05 2 2023 is not a number"}));
 
-  const DbPlacement text = place(
-      "SELECT Region, Sex, Year, 'many' FROM Persons WHERE Region = '05' AND Sex = '2' "
-      "GROUP BY Region, Sex, Year");
-  EXPECT_EQ(text.errors, (std::vector<std::string>{"Value: many for 05 2 2021 is not a number",
-                                                   "Value: many for 05 2 2022 is not a number",
-                                                   "Value: many for 05 2 2023 is not a number"}));
+  // A statement that does not group: Stockholm's men of 2022 have two rows, which meet in
+  // one cell in either form.
+  for (const bool keys : {false, true}) {
+    StatsTable h(0, 1, keys);
+    EXPECT_EQ(h.place("SELECT Region, Sex, Year, Income FROM Persons WHERE Region = '01' AND "
+                      "Sex = '1' AND Year IN ('2021', '2022')")
+                  .errors,
+              Texts{"Value for 01 1 2022 is given more than once"})
+        << keys;
+  }
 }
 
-// An edited statement that does not group: Stockholm's men of 2022 have two rows.
-const char* const kUngrouped =
-    "SELECT Region, Sex, Year, Income FROM Persons WHERE Region = '01' AND Sex = '1' AND "
-    "Year IN ('2021', '2022')";
-
-TEST_F(StatsTable, RowsThatMeetInOneCellAreRefused) {
-  build(0, 1);
-  EXPECT_EQ(place(kUngrouped).errors,
-            std::vector<std::string>{"Value for 01 1 2022 is given more than once"});
+TEST(TableFromDatabase, FinishIsOneStepInEitherForm) {
+  for (const bool keys : {false, true}) {
+    SCOPED_TRACE(keys ? "keys form" : "cells form");
+    StatsTable t(0, 1, keys);
+    // Done, undone and done again: the grid and its layout as before and after.
+    t.grid.setNumber(t.doc.DataRow1, t.doc.DataCol1, 7, 0);  // a cell the user typed earlier
+    const std::string before = gridRows(t.grid, 1, -1, true);
+    const GridLayout layoutBefore = GridLayout::of(t.doc);
+    DatabaseImportCommand step(t.doc, t.grid, t.place(count()));
+    step.redo();
+    const std::string after = gridRows(t.grid, 1, -1, true);
+    const GridLayout layoutAfter = GridLayout::of(t.doc);
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(t.doc.GridHasData);
+    for (int i = 0; i < 2; ++i) {
+      step.undo();
+      EXPECT_EQ(gridRows(t.grid, 1, -1, true), before);
+      EXPECT_EQ(GridLayout::of(t.doc), layoutBefore);
+      step.redo();
+      EXPECT_EQ(gridRows(t.grid, 1, -1, true), after);
+      EXPECT_EQ(GridLayout::of(t.doc), layoutAfter);
+    }
+    EXPECT_TRUE(step.undoable());
+  }
 }
 
-TEST_F(StatsTable, RowsThatMeetInOneKeysRowCellAreRefused) {
-  build(0, 1, true);
-  EXPECT_EQ(place(kUngrouped).errors,
-            std::vector<std::string>{"Value for 01 1 2022 is given more than once"});
-}
+TEST(TableFromDatabase, AnEmptyResultIsAStepAndKeysRowsWithoutRoomAreNone) {
+  StatsTable t(0, 0);
+  DatabaseImportCommand empty(t.doc, t.grid, t.place(count() + " HAVING count(*) > 1000"));
+  empty.redo();
+  EXPECT_TRUE(t.doc.GridHasData);
+  EXPECT_FALSE(empty.changesNothing());  // the history keeps it, so undo clears GridHasData
+  empty.undo();
+  EXPECT_FALSE(t.doc.GridHasData);
 
-TEST_F(StatsTable, FinishIsOneStepInCellsForm) {
-  build(0, 1);
-  checkOneStep();
-}
-
-TEST_F(StatsTable, FinishIsOneStepInKeysForm) {
-  build(0, 1, true);
-  checkOneStep();
-}
-
-TEST_F(StatsTable, AnEmptyResultIsStillAStep) {
-  build(0, 0);
-  DatabaseImportCommand step(doc, grid, place(count() + " HAVING count(*) > 1000"));
-  step.redo();
-  EXPECT_TRUE(doc.GridHasData);
-  EXPECT_FALSE(step.changesNothing());  // the history keeps it, so undo clears GridHasData
-  step.undo();
-  EXPECT_FALSE(doc.GridHasData);
-}
-
-TEST_F(StatsTable, KeysRowsWithoutRoomPlaceNothing) {
-  build(0, 0, true);
-  const std::string before = gridRows(grid, 1, -1, true);
-  const DbPlacement placement = place(count());
-  grid.setMemoryBudget(static_cast<std::size_t>(grid.rowCount()) * grid.colCount() * 16);
-  DatabaseImportCommand step(doc, grid, placement);
+  StatsTable k(0, 0, true);
+  const std::string before = gridRows(k.grid, 1, -1, true);
+  const DbPlacement placement = k.place(count());
+  k.grid.setMemoryBudget(static_cast<std::size_t>(k.grid.rowCount()) * k.grid.colCount() * 16);
+  DatabaseImportCommand step(k.doc, k.grid, placement);
   step.redo();
   EXPECT_TRUE(step.changesNothing());  // the history drops it
-  EXPECT_FALSE(doc.GridHasData);
-  EXPECT_EQ(gridRows(grid, 1, -1, true), before);
+  EXPECT_FALSE(k.doc.GridHasData);
+  EXPECT_EQ(gridRows(k.grid, 1, -1, true), before);
 }
 
 }  // namespace
