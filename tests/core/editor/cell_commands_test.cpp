@@ -5,9 +5,7 @@
 #include "core/editor/cell_commands.h"
 #include "core/editor/history.h"
 #include "core/editor/variable_commands.h"
-#include "core/format/writer.h"
 #include "core/grid/data_methods.h"
-#include "support/loaded_table.h"
 #include "support/step_checks.h"
 #include "support/tables.h"
 
@@ -21,31 +19,23 @@ namespace {
 constexpr const char* kNormal = "ansi_months.vq";
 constexpr const char* kKeys = "keys_form.vq";
 
-// Everything a cell step may change.
-std::string everything(Loaded& t) {
-  return gridAndFile(t);
-}
-
 }  // namespace
 
 TEST(EditCellCommand, NumberTypedIntoATextCellAndTextIntoANumberCell) {
   Loaded t(kNormal);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
   // A text cell that a check painted as faulty, in a grid marked as holding no data yet.
   t.grid.setText(3, 2, "..");
   t.grid.setColours(3, 2, kRed, kYellow);
   t.doc.GridHasData = false;
   EditCellCommand number(t.doc, t.grid, 3, 2, "12.5");
-  EXPECT_EQ(number.text(), "Typing");
   doUndoRedo(t, number, [&] {
-    EXPECT_EQ(t.grid.kind(3, 2), CellKind::Number);
+    EXPECT_EQ(gridRows(t.grid, 3, 3, true), "nov 1999|#13|#200\n");
     EXPECT_EQ(t.grid.number(3, 2), 12.5);
     EXPECT_TRUE(t.doc.GridHasData);
   });
-
   EditCellCommand text(t.doc, t.grid, 4, 3, "n/a");
   doUndoRedo(t, text, [&] {
-    EXPECT_EQ(t.grid.kind(4, 3), CellKind::Text);
+    EXPECT_EQ(gridRows(t.grid, 4, 4, true), "dec 1999|#101|n/a\n");
     EXPECT_EQ(t.grid.alignment(4, 3), HAlign::Right);
   });
   EXPECT_FALSE(number.mergeWith(text));
@@ -57,10 +47,8 @@ TEST(EditCellCommand, AGridNotLaidOutTakesNoData) {
   // Every variable removed: the grid keeps its size but is no layout of the table, and a
   // DATA section written from it would not read back.
   Loaded t(kNormal);
-  for (int side : {0, 1}) {
-    const auto name = (side == 0 ? t.doc.colStub : t.doc.colHeading).Item(1)->name;
-    RemoveVariableCommand(t.doc, t.grid, side, name, false).redo();
-  }
+  RemoveVariableCommand(t.doc, t.grid, 0, t.doc.colStub.Item(1)->name, false).redo();
+  RemoveVariableCommand(t.doc, t.grid, 1, t.doc.colHeading.Item(1)->name, false).redo();
   ASSERT_FALSE(t.doc.GridCreated);
   EditCellCommand(t.doc, t.grid, 3, 2, "1").redo();
   EXPECT_FALSE(t.doc.GridHasData);
@@ -68,17 +56,13 @@ TEST(EditCellCommand, AGridNotLaidOutTakesNoData) {
 
 TEST(EditCellCommand, KeysFormEntryRowAddedByAnEditGoesWithItsUndo) {
   Loaded t(kKeys);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
   ASSERT_EQ(t.grid.rowCount(), 6);
-  ASSERT_EQ(t.doc.NumRows, 4);
   EditCellCommand entry(t.doc, t.grid, 6, 1, "02");
   doUndoRedo(t, entry, [&] {
     EXPECT_TRUE(entry.grewRow());
-    EXPECT_EQ(t.grid.rowCount(), 7);
     EXPECT_EQ(t.doc.NumRows, 5);
     EXPECT_EQ(gridRows(t.grid, 6), "02|||\n|||\n");
   });
-
   // A key row above the entry row adds nothing.
   EditCellCommand key(t.doc, t.grid, 4, 2, "0-19");
   doUndoRedo(t, key, [&] { EXPECT_FALSE(key.grewRow()); });
@@ -88,27 +72,25 @@ TEST(ClearCellsCommand, ClearsTheBlockButLockedLabelsAndUndoesIt) {
   Loaded t(kNormal);
   t.grid.setColours(4, 2, kRed, kYellow);
   ClearCellsCommand labelsAndData(t.doc, t.grid, {1, 1, 4, 3});
-  EXPECT_EQ(labelsAndData.text(), "Delete");
   doUndoRedo(t, labelsAndData, [&] {
     EXPECT_EQ(gridRows(t.grid, 1, 5),
-              "||\n|Livsmedel|Energi\nnov 1999||\ndec 1999||\n"
-              "jan 2000|102|202\n");
+              "||\n|Livsmedel|Energi\nnov 1999||\ndec 1999||\njan 2000|102|202\n");
     EXPECT_EQ(colours(t.grid, 4, 2), "-/-");
   });
-
   // Whole rows (-1 bounds) and a block past the grid's end are taken within the grid.
-  ClearCellsCommand rows(t.doc, t.grid, {5, -1, 6, -1});
-  EXPECT_EQ(rows.block(), (Block{5, 1, 6, 3}));
-  doUndoRedo(t, rows, [&] { EXPECT_EQ(gridRows(t.grid, 5), "jan 2000||\nfeb 2000||\n"); });
-  ClearCellsCommand past(t.doc, t.grid, {6, 3, 99, 99});
-  EXPECT_EQ(past.block(), (Block{6, 3, 6, 3}));
-  doUndoRedo(t, past, [&] { EXPECT_TRUE(t.grid.isEmpty(6, 3)); });
-}
-
-TEST(ClearCellsCommand, KeysFormKeyCells) {
-  Loaded t(kKeys);
-  ClearCellsCommand keys(t.doc, t.grid, {4, 1, 5, 2});
-  doUndoRedo(t, keys, [&] { EXPECT_EQ(gridRows(t.grid, 4, 5), "||7|0\n||3|..\n"); });
+  const struct {
+    Block asked, taken;
+    const char* rows;  // rows 5 and 6 after the step
+  } cases[] = {{{5, -1, 6, -1}, {5, 1, 6, 3}, "jan 2000||\nfeb 2000||\n"},
+               {{6, 3, 99, 99}, {6, 3, 6, 3}, "jan 2000||\nfeb 2000||\n"}};
+  for (const auto& c : cases) {
+    ClearCellsCommand step(t.doc, t.grid, c.asked);
+    EXPECT_EQ(step.block(), c.taken);
+    doUndoRedo(t, step, [&] { EXPECT_EQ(gridRows(t.grid, 5), c.rows); });
+  }
+  Loaded k(kKeys);
+  ClearCellsCommand keys(k.doc, k.grid, {4, 1, 5, 2});
+  doUndoRedo(k, keys, [&] { EXPECT_EQ(gridRows(k.grid, 4, 5), "||7|0\n||3|..\n"); });
 }
 
 TEST(ClearAllDataCommand, UndoRestoresCellsColoursAndLayout) {
@@ -120,21 +102,17 @@ TEST(ClearAllDataCommand, UndoRestoresCellsColoursAndLayout) {
     t.doc.Decimaler = 2;
     t.doc.setSaveDecimals();
     ClearAllDataCommand clear(t.doc, t.grid, false);
-    EXPECT_EQ(clear.text(), "Clear All Data");
     doUndoRedo(t, clear, [&] {
       EXPECT_TRUE(clear.undoable());
       EXPECT_FALSE(t.doc.GridHasData);
       EXPECT_EQ(t.doc.GridDecimals, 2);
       EXPECT_TRUE(t.grid.isEmpty(3, 3));
       EXPECT_EQ(colours(t.grid, 3, 3), "-/-");
-      // The keys form keeps its entry row alone.
-      if (t.doc.FileWithKeys) {
-        EXPECT_EQ(t.doc.NumRows, 1);
-      }
+      EXPECT_EQ(t.doc.NumRows, t.doc.FileWithKeys ? 1 : 4);  // the keys form keeps its entry row
     });
     // It keeps a whole grid: at least its cells.
-    EXPECT_GE(clear.memoryBytes(), static_cast<std::size_t>(t.grid.rowCount()) *
-                                       static_cast<std::size_t>(t.grid.colCount()) * 16);
+    EXPECT_GE(clear.memoryBytes(),
+              static_cast<std::size_t>(t.grid.rowCount() * t.grid.colCount() * 16));
   }
 }
 
@@ -168,22 +146,18 @@ TEST(WholeGridSteps, OverTheSnapshotLimitTheyAreDoneButNotUndoable) {
 TEST(DeleteRowCommand, KeysFormRowComesBackAndTheEntryRowStays) {
   Loaded t(kKeys);
   DeleteRowCommand row(t.doc, t.grid, 4);
-  EXPECT_EQ(row.text(), "Delete Row");
   doUndoRedo(t, row, [&] {
     EXPECT_EQ(t.doc.NumRows, 3);
     EXPECT_EQ(gridRows(t.grid, 3), "01|0-19|0|5\n01|20-64|3|..\n|||\n");
   });
   row.undo();
-  EXPECT_EQ(t.doc.NumRows, 4);
   EXPECT_EQ(gridRows(t.grid, 4, 4), "02|65+|7|0\n");
-
   // Neither the entry row nor a label row is a row of the table.
   EXPECT_FALSE(canDeleteRow(t.doc, t.grid, 6));
   EXPECT_FALSE(canDeleteRow(t.doc, t.grid, 2));
-  const std::string before = everything(t);
-  DeleteRowCommand entry(t.doc, t.grid, 6);
-  entry.redo();
-  EXPECT_EQ(everything(t), before);
+  const std::string before = gridAndFile(t);
+  DeleteRowCommand(t.doc, t.grid, 6).redo();
+  EXPECT_EQ(gridAndFile(t), before);
 }
 
 TEST(DeleteRowCommand, NormalFormRowComesBackWithItsLabel) {

@@ -131,7 +131,8 @@ std::string generatedTable(Rng& rng, bool keys, bool data) {
   if (!data) return f.str();
   auto cell = [&rng] { return pick(rng, {"1", "2.25", "0", "-7", "\"..\"", "\"-\"", "\"x\""}); };
   int cols = 1, rows = 1;
-  for (std::size_t v = 0; v < counts.size(); ++v) (static_cast<int>(v) < stub ? rows : cols) *= counts[v];
+  for (std::size_t v = 0; v < counts.size(); ++v)
+    (static_cast<int>(v) < stub ? rows : cols) *= counts[v];
   f << "DATA=\n";
   if (!keys) {
     for (int r = 0; r < rows * cols; ++r) f << cell() << ((r + 1) % cols ? " " : "\n");
@@ -247,7 +248,8 @@ ValueField anyColumn(Rng& rng, const DimensionData& v) {
 }
 Step setTime(const ValueRef& value, ValueField column, const std::string& text) {
   return std::make_unique<SetTextCommand>(
-      "Time", Changes{{value, column == ValueField::Time ? &value->TimeVal : &value->TimeCode, text}});
+      "Time",
+      Changes{{value, column == ValueField::Time ? &value->TimeVal : &value->TimeCode, text}});
 }
 
 // A clipboard block as a spreadsheet copies one: tabs between cells, a line a row.
@@ -308,8 +310,13 @@ Action addVariable(World& w, Rng& rng) {
 // A typing step in a box of the metadata pages, or in a content value's units.
 Action typeInABox(World& w, Rng& rng) {
   VexaMess& d = w.d;
-  std::string* fields[] = {&d.Title,  &d.Contents, &d.Description, &d.Matrix, &d.Note,
-                           &d.Source, d.ContData ? &d.ContData->Units : &d.Notex};
+  std::string* fields[] = {&d.Title,
+                           &d.Contents,
+                           &d.Description,
+                           &d.Matrix,
+                           &d.Note,
+                           &d.Source,
+                           d.ContData ? &d.ContData->Units : &d.Notex};
   const int which = below(rng, 8);
   std::string* field = fields[which % 7];
   std::shared_ptr<void> owner = which == 6 ? d.ContData : nullptr;
@@ -346,276 +353,288 @@ Action importText(World& w, Rng& rng) {
   }
   std::string text;
   for (int n = 1 + below(rng, 4); n > 0; --n) {
-    text += chance(rng, 15) ? std::string("zz\n")
-                            : importLine(rng, w.d, s.multipleValues,
-                                         s.separator == "Tab" ? "\t" : ";", order);
+    text += chance(rng, 15)
+                ? std::string("zz\n")
+                : importLine(rng, w.d, s.multipleValues, s.separator == "Tab" ? "\t" : ";", order);
   }
   return act(std::make_unique<ImportTextCommand>(w.d, w.g, text, s));
 }
 
-using Maker = std::function<Action(World&, Rng&)>;
+// Typing into a cell of the data grid.
+Action typeInCell(World& w, Rng& rng) {
+  CellGrid& g = w.g;
+  if (g.rowCount() == 0 || g.colCount() == 0) return {};
+  std::int32_t r = 1 + below(rng, g.rowCount()), c = 1 + below(rng, g.colCount());
+  if (chance(rng, 70) && w.d.DataRow1 > 0 && w.d.DataRow1 <= g.rowCount()) {
+    r = w.d.DataRow1 + below(rng, g.rowCount() - w.d.DataRow1 + 1);
+  }
+  if (!g.editable(r, c)) return {};
+  std::string text = anyText(rng);
+  // A key column of the keys form takes its variable's codes or texts.
+  const auto key = w.d.FileWithKeys ? w.d.colStub.Item(c) : nullptr;
+  if (key && key->ValueCode.Count() > 0 && chance(rng, 70)) {
+    const auto value = anyValue(rng, *key);
+    text = key->UseCodes ? value->code : value->value;
+  }
+  return act(std::make_unique<EditCellCommand>(w.d, g, r, c, text));
+}
+// Delete on a block, whole rows or columns now and then.
+Action deleteBlock(World& w, Rng& rng) {
+  if (w.g.rowCount() == 0) return {};
+  Block b{1 + below(rng, w.g.rowCount()), 1 + below(rng, w.g.colCount()), 0, 0};
+  b.row2 = b.row1 + below(rng, 3);
+  b.col2 = b.col1 + below(rng, 3);
+  if (chance(rng, 15)) b.row1 = b.row2 = -1;
+  if (chance(rng, 15)) b.col1 = b.col2 = -1;
+  return act(std::make_unique<ClearCellsCommand>(w.d, w.g, b));
+}
+Action clearAllData(World& w, Rng&) {
+  if (!StructureComplete(w.d)) return {};
+  return act(std::make_unique<ClearAllDataCommand>(w.d, w.g, w.showCodes));
+}
+// Delete current row: keys form with data.
+Action deleteRow(World& w, Rng& rng) {
+  if (!w.d.FileWithKeys || !w.d.GridHasData || !StructureComplete(w.d)) return {};
+  const std::int32_t row = 1 + below(rng, w.g.rowCount());
+  if (row < w.d.DataRow1 || row == w.g.rowCount()) return {};
+  return act(std::make_unique<DeleteRowCommand>(w.d, w.g, row));
+}
+// The sort before a save or a test.
+Action sortKeysRows(World& w, Rng&) {
+  if (!w.d.FileWithKeys || !w.d.GridCreated) return {};
+  auto sort = std::make_unique<SortKeysRowsCommand>(w.d, w.g);
+  if (!sort->moves()) return {};
+  return {std::move(sort), true};
+}
+// A paste into the data grid, at a cell or into a selection.
+Action pasteCells(World& w, Rng& rng) {
+  CellGrid& g = w.g;
+  if (g.rowCount() == 0 || g.colCount() == 0) return {};
+  const int rows = 1 + below(rng, 4), cols = 1 + below(rng, 4);
+  Block target{1 + below(rng, g.rowCount()), 1 + below(rng, g.colCount()), 0, 0};
+  target.row2 = target.row1 + (chance(rng, 70) ? 0 : below(rng, 4));
+  target.col2 = target.col1 + (chance(rng, 70) ? 0 : below(rng, 4));
+  target = g.clip(target);
+  const bool oneCell = target.row1 == target.row2 && target.col1 == target.col2;
+  if (!oneCell &&
+      (target.row2 - target.row1 + 1 != rows || target.col2 - target.col1 + 1 != cols) &&
+      chance(rng, 30)) {
+    return {};  // the user does not go on with a paste of another size
+  }
+  ClipboardBlock block =
+      ClipboardBlock::parse(clipboard(rows, cols, [&rng] { return anyText(rng); }));
+  if (block.empty()) return {};
+  return act(std::make_unique<PasteCellsCommand>(w.d, g, target, std::move(block)));
+}
+// Fill empty cells, after the check it runs.
+Action fillEmpty(World& w, Rng& rng) {
+  DataCheck check;
+  GetDataMod::BuildDataText(w.d, w.g, check);
+  if (!check.DataMissing && !check.InvalidData) return {};
+  const bool empty = check.DataMissing && chance(rng, 80);
+  const bool invalid = check.InvalidData && chance(rng, 80);
+  const std::string symbol = pick(rng, {".", "..", "-", "0"});
+  return act(std::make_unique<FillEmptyCommand>(w.d, w.g, empty, invalid, symbol));
+}
+// Convert to Keys format, declined now and then when cells would be lost.
+Action convertToKeys(World& w, Rng& rng) {
+  if (w.d.FileWithKeys || !w.d.GridCreated || !w.d.GridHasData || !StructureComplete(w.d))
+    return {};
+  const bool keep = chance(rng, 50);
+  if (CellsNotKeptByKeysConversion(w.d, w.g, keep) > 0 && chance(rng, 30)) return {};
+  return act(std::make_unique<ConvertToKeysCommand>(w.d, w.g, keep, w.showCodes));
+}
+// Add Stub / Add Heading.
+Action addStubOrHeading(World& w, Rng& rng) {
+  return w.d.GridHasData ? Action{} : addVariable(w, rng);
+}
+// Remove Stub / Remove Heading.
+Action removeVariable(World& w, Rng& rng) {
+  if (w.d.GridHasData) return {};
+  const int side = below(rng, 2);
+  const auto& list = side == 0 ? w.d.colStub : w.d.colHeading;
+  if (list.Count() == 0) return {};
+  const std::string name = list.Item(1 + below(rng, list.Count()))->name;
+  return act(std::make_unique<RemoveVariableCommand>(w.d, w.g, side, name, w.showCodes));
+}
+// Reorder Stub / Reorder Heading.
+Action reorderVariables(World& w, Rng& rng) {
+  if (w.d.GridHasData) return {};
+  const int side = below(rng, 2);
+  std::vector<std::string> order;
+  for (const auto& v : side == 0 ? w.d.colStub : w.d.colHeading) order.push_back(v->name);
+  if (order.size() < 2) return {};
+  shuffle(rng, order);
+  return act(std::make_unique<ReorderVariablesCommand>(w.d, w.g, side, order, w.showCodes));
+}
+// Add Dimension, while the grid holds data; the dialog refuses what it would refuse.
+Action addDimension(World& w, Rng& rng) {
+  if (!w.d.GridHasData) return {};
+  const int side = below(rng, 2);
+  const std::string name = anyName(rng, w.d), value = anyText(rng);
+  if (!VariableNameProblem(w.d, name).empty() || value.find_first_not_of(' ') == std::string::npos)
+    return {};
+  const std::string code = chance(rng, 50) ? "" : anyText(rng);
+  return act(std::make_unique<AddOneValuedVariableCommand>(w.d, w.g, side, name, code, value,
+                                                           w.showCodes));
+}
 
-// Every kind of step the window offers, made with arguments a user can give, with its weight.
-const std::vector<std::pair<int, Maker>> kMakers = {
-    {8, [](World& w, Rng& rng) -> Action {  // typing into a cell of the data grid
-       CellGrid& g = w.g;
-       if (g.rowCount() == 0 || g.colCount() == 0) return {};
-       std::int32_t r = 1 + below(rng, g.rowCount()), c = 1 + below(rng, g.colCount());
-       if (chance(rng, 70) && w.d.DataRow1 > 0 && w.d.DataRow1 <= g.rowCount()) {
-         r = w.d.DataRow1 + below(rng, g.rowCount() - w.d.DataRow1 + 1);
-       }
-       if (!g.editable(r, c)) return {};
-       std::string text = anyText(rng);
-       // A key column of the keys form takes its variable's codes or texts.
-       const auto key = w.d.FileWithKeys ? w.d.colStub.Item(c) : nullptr;
-       if (key && key->ValueCode.Count() > 0 && chance(rng, 70)) {
-         const auto value = anyValue(rng, *key);
-         text = key->UseCodes ? value->code : value->value;
-       }
-       return act(std::make_unique<EditCellCommand>(w.d, g, r, c, text));
-     }},
-    {3, [](World& w, Rng& rng) -> Action {  // Delete on a block
-       if (w.g.rowCount() == 0) return {};
-       Block b{1 + below(rng, w.g.rowCount()), 1 + below(rng, w.g.colCount()), 0, 0};
-       b.row2 = b.row1 + below(rng, 3);
-       b.col2 = b.col1 + below(rng, 3);
-       if (chance(rng, 15)) b.row1 = b.row2 = -1;
-       if (chance(rng, 15)) b.col1 = b.col2 = -1;
-       return act(std::make_unique<ClearCellsCommand>(w.d, w.g, b));
-     }},
-    {1, [](World& w, Rng&) -> Action {
-       if (!StructureComplete(w.d)) return {};
-       return act(std::make_unique<ClearAllDataCommand>(w.d, w.g, w.showCodes));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // Delete current row: keys form with data
-       if (!w.d.FileWithKeys || !w.d.GridHasData || !StructureComplete(w.d)) return {};
-       const std::int32_t row = 1 + below(rng, w.g.rowCount());
-       if (row < w.d.DataRow1 || row == w.g.rowCount()) return {};
-       return act(std::make_unique<DeleteRowCommand>(w.d, w.g, row));
-     }},
-    {1, [](World& w, Rng&) -> Action {  // the sort before a save or a test
-       if (!w.d.FileWithKeys || !w.d.GridCreated) return {};
-       auto sort = std::make_unique<SortKeysRowsCommand>(w.d, w.g);
-       if (!sort->moves()) return {};
-       return {std::move(sort), true};
-     }},
-    {4, [](World& w, Rng& rng) -> Action {  // paste into the data grid
-       CellGrid& g = w.g;
-       if (g.rowCount() == 0 || g.colCount() == 0) return {};
-       const int rows = 1 + below(rng, 4), cols = 1 + below(rng, 4);
-       Block target{1 + below(rng, g.rowCount()), 1 + below(rng, g.colCount()), 0, 0};
-       target.row2 = target.row1 + (chance(rng, 70) ? 0 : below(rng, 4));
-       target.col2 = target.col1 + (chance(rng, 70) ? 0 : below(rng, 4));
-       target = g.clip(target);
-       const bool oneCell = target.row1 == target.row2 && target.col1 == target.col2;
-       if (!oneCell &&
-           (target.row2 - target.row1 + 1 != rows || target.col2 - target.col1 + 1 != cols) &&
-           chance(rng, 30)) {
-         return {};  // the user does not go on with a paste of another size
-       }
-       ClipboardBlock block =
-           ClipboardBlock::parse(clipboard(rows, cols, [&rng] { return anyText(rng); }));
-       if (block.empty()) return {};
-       return act(std::make_unique<PasteCellsCommand>(w.d, g, target, std::move(block)));
-     }},
-    {3, [](World& w, Rng& rng) -> Action {  // paste into the value grid
-       const DimensionRef v = w.anyVariable(rng);
-       if (!v) return {};
-       const auto columns = valueColumns(*v);
-       const int row = below(rng, v->ValueCode.Count() + 1);
-       const int col = below(rng, static_cast<int>(columns.size()));
-       const int rows = 1 + below(rng, 3), cols = 1 + below(rng, 3);
-       const auto block = ClipboardBlock::parse(clipboard(rows, cols, [&rng] {
-         return chance(rng, 30)   ? anyText(rng)
-                : chance(rng, 50) ? anyTime(rng)
-                                  : "n" + std::to_string(below(rng, 9));
-       }));
-       ValuePaste paste = MakeValuePaste(w.d, w.g, v, columns, row, col, block, w.showCodes);
-       if (!paste.fits || !paste.step || RefusedTimeType(block, paste.turned, col, columns))
-         return {};
-       return act(std::move(paste.step));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // Fill empty cells, after the check it runs
-       DataCheck check;
-       GetDataMod::BuildDataText(w.d, w.g, check);
-       if (!check.DataMissing && !check.InvalidData) return {};
-       const bool empty = check.DataMissing && chance(rng, 80);
-       const bool invalid = check.InvalidData && chance(rng, 80);
-       return act(std::make_unique<FillEmptyCommand>(w.d, w.g, empty, invalid,
-                                                     pick(rng, {".", "..", "-", "0"})));
-     }},
-    {1, [](World& w, Rng& rng) -> Action {  // Convert to Keys format
-       if (w.d.FileWithKeys || !w.d.GridCreated || !w.d.GridHasData || !StructureComplete(w.d))
-         return {};
-       const bool keep = chance(rng, 50);
-       if (CellsNotKeptByKeysConversion(w.d, w.g, keep) > 0 && chance(rng, 30)) return {};
-       return act(std::make_unique<ConvertToKeysCommand>(w.d, w.g, keep, w.showCodes));
-     }},
-    {3, importText},
-    {3, [](World& w, Rng& rng) -> Action {  // Add Stub / Add Heading
-       return w.d.GridHasData ? Action{} : addVariable(w, rng);
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // Remove Stub / Remove Heading
-       if (w.d.GridHasData) return {};
-       const int side = below(rng, 2);
-       const auto& list = side == 0 ? w.d.colStub : w.d.colHeading;
-       if (list.Count() == 0) return {};
-       const std::string name = list.Item(1 + below(rng, list.Count()))->name;
-       return act(std::make_unique<RemoveVariableCommand>(w.d, w.g, side, name, w.showCodes));
-     }},
-    {1, [](World& w, Rng& rng) -> Action {  // Reorder Stub / Reorder Heading
-       if (w.d.GridHasData) return {};
-       const int side = below(rng, 2);
-       std::vector<std::string> order;
-       for (const auto& v : side == 0 ? w.d.colStub : w.d.colHeading) order.push_back(v->name);
-       if (order.size() < 2) return {};
-       shuffle(rng, order);
-       return act(std::make_unique<ReorderVariablesCommand>(w.d, w.g, side, order, w.showCodes));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // Add Dimension, while the grid holds data
-       if (!w.d.GridHasData) return {};
-       const int side = below(rng, 2);
-       const std::string name = anyName(rng, w.d), value = anyText(rng);
-       if (!VariableNameProblem(w.d, name).empty() ||
-           value.find_first_not_of(' ') == std::string::npos) {
-         return {};  // the dialog refuses
-       }
-       const std::string code = chance(rng, 50) ? "" : anyText(rng);
-       return act(std::make_unique<AddOneValuedVariableCommand>(w.d, w.g, side, name, code, value,
-                                                                w.showCodes));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // rename a variable
-       const DimensionRef v = w.anyVariable(rng);
-       if (!v) return {};
-       const std::string name = chance(rng, 20) ? upper(v->name) : anyName(rng, w.d);
-       auto step = std::make_unique<RenameVariableCommand>(w.d, w.g, v->name, name);
-       if (!step->refusal().empty()) return {};
-       return act(std::move(step));
-     }},
-    {4, [](World& w, Rng& rng) -> Action {  // typing into the value grid's empty last row
-       const DimensionRef v = w.anyVariable(rng);
-       if (!v) return {};
-       const ValueField column = anyColumn(rng, *v);
-       std::string text = chance(rng, 60) ? "n" + std::to_string(below(rng, 9)) : anyText(rng);
-       if (column == ValueField::TimeType) text = anyTime(rng);
-       if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
-       const bool isText = column == ValueField::Value, isCode = column == ValueField::Code;
-       auto add = std::make_unique<AddValueCommand>(w.d, w.g, v, isText ? text : "",
-                                                    isCode ? text : "", w.showCodes);
-       if (isText || isCode) return act(std::move(add));
-       const ValueRef value = add->value();
-       std::vector<Step> steps;
-       steps.push_back(std::move(add));
-       steps.push_back(setTime(value, column, text));
-       return act(std::make_unique<StepGroup>("Add Value", std::move(steps)));
-     }},
-    {3, [](World& w, Rng& rng) -> Action {  // editing a value's text, code or time
-       const DimensionRef v = w.anyVariable(rng, true);
-       if (!v) return {};
-       const ValueField column = anyColumn(rng, *v);
-       const int position = 1 + below(rng, v->ValueCode.Count());
-       std::string text = chance(rng, 30) ? anyValue(rng, *v)->value : anyText(rng);
-       if (column == ValueField::TimeType || column == ValueField::Time) text = anyTime(rng);
-       if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
-       if (column != ValueField::Code && column != ValueField::Value)
-         return act(setTime(v->ValueCode.Item(position), column, text));
-       return act(std::make_unique<SetValueCommand>(
-           w.d, w.g, v, position,
-           column == ValueField::Code ? SetValueCommand::Field::Code : SetValueCommand::Field::Text,
-           text, w.showCodes));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // delete selected values
-       const DimensionRef v = w.anyVariable(rng, true);
-       if (!v) return {};
-       std::vector<std::int32_t> positions;
-       for (std::int32_t p = 1; p <= v->ValueCode.Count(); ++p) {
-         if (chance(rng, 40)) positions.push_back(p);
-       }
-       if (positions.empty()) return {};
-       return act(std::make_unique<RemoveValuesCommand>(w.d, w.g, v, positions, w.showCodes));
-     }},
-    {1, [](World& w, Rng& rng) -> Action {  // reorder values
-       const DimensionRef v = w.anyVariable(rng, true);
-       if (!v) return {};
-       std::vector<std::int32_t> order;
-       for (std::int32_t p = 1; p <= v->ValueCode.Count(); ++p) order.push_back(p);
-       shuffle(rng, order);
-       return act(std::make_unique<ReorderValuesCommand>(w.d, w.g, v, order, w.showCodes));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // Values / Codes / Codes and values
-       const DimensionRef v = w.anyVariable(rng);
-       if (!v) return {};
-       return act(makeCodesChoiceCommand(w.d, w.g, v, below(rng, 3), w.showCodes));
-     }},
-    {1, [](World& w, Rng& rng) -> Action {  // Timeval
-       const DimensionRef v = w.anyVariable(rng);
-       if (!v) return {};
-       return act(std::make_unique<SetFieldsCommand<bool>>(
-           "Timeval",
-           std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseTimeVal, !v->UseTimeVal}}));
-     }},
-    {3, [](World& w, Rng& rng) -> Action {  // a value's precision
-       const DimensionRef v = w.anyVariable(rng, true);
-       if (!v) return {};
-       const ValueRef value = anyValue(rng, *v);
-       const std::string precision = pick(rng, {"", "0", "1", "2", "3"});
-       if (value->Precision == precision) return {};
-       return act(std::make_unique<SetPrecisionCommand>(w.d, value, precision));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // the Decimals list
-       return act(makeDecimalsCommand(w.d, below(rng, 5)));
-     }},
-    {1, [](World& w, Rng& rng) -> Action {  // Elimination
-       const DimensionRef v = w.anyVariable(rng, true);
-       if (!v) return {};
-       const std::string to = chance(rng, 50) ? pick(rng, {"", "YES"}) : anyValue(rng, *v)->value;
-       if (to == v->Elimination) return {};
-       return act(std::make_unique<SetTextCommand>("Elimination",
-                                                   Changes{{v, &v->Elimination, to}}));
-     }},
-    {4, typeInABox},
-    {1, [](World& w, Rng& rng) -> Action {  // content variable, show decimals: list choices
-       const bool content = chance(rng, 50);
-       const DimensionRef v = content ? w.anyVariable(rng) : nullptr;
-       const std::string to = !content                ? pick(rng, {"", "0", "1", "3"})
-                              : v && chance(rng, 80) ? v->name
-                                                      : "";
-       std::string* field = content ? &w.d.ContVariable : &w.d.ShowDecimals;
-       if (to == *field) return {};
-       return act(std::make_unique<SetTextCommand>(content ? "Content variable" : "ShowDecimals",
-                                                   Changes{{nullptr, field, to}}));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // a new cell note
-       if (!StructureComplete(w.d)) return {};
-       auto note = std::make_shared<CellNote>();
-       for (const auto& v : w.d.Dimensions) {
-         note->Values().Add(chance(rng, 40) ? w.d.AllVals : anyValue(rng, *v));
-       }
-       if (w.d.Cellnotes.FindesCellNote(*note)) return {};  // the dialog refuses
-       return act(std::make_unique<AddCellNoteCommand>(w.d, note));
-     }},
-    {2, [](World& w, Rng& rng) -> Action {  // a cell note's texts, or deleting it
-       if (!StructureComplete(w.d) || w.d.Cellnotes.Count() == 0) return {};
-       const CellNoteRef note = w.d.Cellnotes.Item(1 + below(rng, w.d.Cellnotes.Count()));
-       if (chance(rng, 40)) return act(std::make_unique<RemoveCellNoteCommand>(w.d, note));
-       const std::string text = anyText(rng);
-       return act(std::make_unique<SetTextCommand>(
-           "CellNote", Changes{{note, chance(rng, 50) ? &note->Note : &note->Notex, text}},
-           newTypingSession()));
-     }},
-    {6, [](World&, Rng&) { return Action{nullptr, false, -1}; }},  // Undo
-    {3, [](World&, Rng&) { return Action{nullptr, false, 1}; }},   // Redo
-};
+// The steps below work on one variable (one with values when asked), drawn first.
+using OnVariable = Action (*)(World&, Rng&, const DimensionRef&);
+template <OnVariable F, bool withValues = false>
+Action onVariable(World& w, Rng& rng) {
+  const DimensionRef v = w.anyVariable(rng, withValues);
+  return v ? F(w, rng, v) : Action{};
+}
+// A paste into the value grid.
+Action pasteValues(World& w, Rng& rng, const DimensionRef& v) {
+  const auto columns = valueColumns(*v);
+  const int row = below(rng, v->ValueCode.Count() + 1);
+  const int col = below(rng, static_cast<int>(columns.size()));
+  const int rows = 1 + below(rng, 3), cols = 1 + below(rng, 3);
+  const auto block = ClipboardBlock::parse(clipboard(rows, cols, [&rng] {
+    return chance(rng, 30)   ? anyText(rng)
+           : chance(rng, 50) ? anyTime(rng)
+                             : "n" + std::to_string(below(rng, 9));
+  }));
+  ValuePaste paste = MakeValuePaste(w.d, w.g, v, columns, row, col, block, w.showCodes);
+  if (!paste.fits || !paste.step || RefusedTimeType(block, paste.turned, col, columns)) return {};
+  return act(std::move(paste.step));
+}
+Action renameVariable(World& w, Rng& rng, const DimensionRef& v) {
+  const std::string name = chance(rng, 20) ? upper(v->name) : anyName(rng, w.d);
+  auto step = std::make_unique<RenameVariableCommand>(w.d, w.g, v->name, name);
+  if (!step->refusal().empty()) return {};
+  return act(std::move(step));
+}
+// Typing into the value grid's empty last row.
+Action addValue(World& w, Rng& rng, const DimensionRef& v) {
+  const ValueField column = anyColumn(rng, *v);
+  std::string text = chance(rng, 60) ? "n" + std::to_string(below(rng, 9)) : anyText(rng);
+  if (column == ValueField::TimeType) text = anyTime(rng);
+  if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
+  const bool isText = column == ValueField::Value, isCode = column == ValueField::Code;
+  auto add = std::make_unique<AddValueCommand>(w.d, w.g, v, isText ? text : "", isCode ? text : "",
+                                               w.showCodes);
+  if (isText || isCode) return act(std::move(add));
+  const ValueRef value = add->value();
+  std::vector<Step> steps;
+  steps.push_back(std::move(add));
+  steps.push_back(setTime(value, column, text));
+  return act(std::make_unique<StepGroup>("Add Value", std::move(steps)));
+}
+// Editing a value's text, code or time.
+Action editValue(World& w, Rng& rng, const DimensionRef& v) {
+  const ValueField column = anyColumn(rng, *v);
+  const int position = 1 + below(rng, v->ValueCode.Count());
+  std::string text = chance(rng, 30) ? anyValue(rng, *v)->value : anyText(rng);
+  if (column == ValueField::TimeType || column == ValueField::Time) text = anyTime(rng);
+  if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
+  if (column != ValueField::Code && column != ValueField::Value)
+    return act(setTime(v->ValueCode.Item(position), column, text));
+  const auto field =
+      column == ValueField::Code ? SetValueCommand::Field::Code : SetValueCommand::Field::Text;
+  return act(std::make_unique<SetValueCommand>(w.d, w.g, v, position, field, text, w.showCodes));
+}
+// Deleting the selected values.
+Action removeValues(World& w, Rng& rng, const DimensionRef& v) {
+  std::vector<std::int32_t> positions;
+  for (std::int32_t p = 1; p <= v->ValueCode.Count(); ++p) {
+    if (chance(rng, 40)) positions.push_back(p);
+  }
+  if (positions.empty()) return {};
+  return act(std::make_unique<RemoveValuesCommand>(w.d, w.g, v, positions, w.showCodes));
+}
+Action reorderValues(World& w, Rng& rng, const DimensionRef& v) {
+  std::vector<std::int32_t> order;
+  for (std::int32_t p = 1; p <= v->ValueCode.Count(); ++p) order.push_back(p);
+  shuffle(rng, order);
+  return act(std::make_unique<ReorderValuesCommand>(w.d, w.g, v, order, w.showCodes));
+}
+// Values / Codes / Codes and values.
+Action codesChoice(World& w, Rng& rng, const DimensionRef& v) {
+  return act(makeCodesChoiceCommand(w.d, w.g, v, below(rng, 3), w.showCodes));
+}
+Action timeval(World&, Rng&, const DimensionRef& v) {
+  return act(std::make_unique<SetFieldsCommand<bool>>(
+      "Timeval", std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseTimeVal, !v->UseTimeVal}}));
+}
+Action precision(World& w, Rng& rng, const DimensionRef& v) {
+  const ValueRef value = anyValue(rng, *v);
+  const std::string precision = pick(rng, {"", "0", "1", "2", "3"});
+  if (value->Precision == precision) return {};
+  return act(std::make_unique<SetPrecisionCommand>(w.d, value, precision));
+}
+Action elimination(World&, Rng& rng, const DimensionRef& v) {
+  const std::string to = chance(rng, 50) ? pick(rng, {"", "YES"}) : anyValue(rng, *v)->value;
+  if (to == v->Elimination) return {};
+  return act(std::make_unique<SetTextCommand>("Elimination", Changes{{v, &v->Elimination, to}}));
+}
+
+// The Decimals list.
+Action decimals(World& w, Rng& rng) {
+  return act(makeDecimalsCommand(w.d, below(rng, 5)));
+}
+// The content variable or the shown decimals: list choices.
+Action listChoice(World& w, Rng& rng) {
+  const bool content = chance(rng, 50);
+  const DimensionRef v = content ? w.anyVariable(rng) : nullptr;
+  const std::string to = !content               ? pick(rng, {"", "0", "1", "3"})
+                         : v && chance(rng, 80) ? v->name
+                                                : "";
+  std::string* field = content ? &w.d.ContVariable : &w.d.ShowDecimals;
+  if (to == *field) return {};
+  return act(std::make_unique<SetTextCommand>(content ? "Content variable" : "ShowDecimals",
+                                              Changes{{nullptr, field, to}}));
+}
+// A new cell note, unless the dialog refuses one already there.
+Action addCellNote(World& w, Rng& rng) {
+  if (!StructureComplete(w.d)) return {};
+  auto note = std::make_shared<CellNote>();
+  for (const auto& v : w.d.Dimensions) {
+    note->Values().Add(chance(rng, 40) ? w.d.AllVals : anyValue(rng, *v));
+  }
+  if (w.d.Cellnotes.FindesCellNote(*note)) return {};
+  return act(std::make_unique<AddCellNoteCommand>(w.d, note));
+}
+// A cell note's texts, or deleting it.
+Action editCellNote(World& w, Rng& rng) {
+  if (!StructureComplete(w.d) || w.d.Cellnotes.Count() == 0) return {};
+  const CellNoteRef note = w.d.Cellnotes.Item(1 + below(rng, w.d.Cellnotes.Count()));
+  if (chance(rng, 40)) return act(std::make_unique<RemoveCellNoteCommand>(w.d, note));
+  const std::string text = anyText(rng);
+  return act(std::make_unique<SetTextCommand>(
+      "CellNote", Changes{{note, chance(rng, 50) ? &note->Note : &note->Notex, text}},
+      newTypingSession()));
+}
+Action undo(World&, Rng&) {
+  return {nullptr, false, -1};
+}
+Action redo(World&, Rng&) {
+  return {nullptr, false, 1};
+}
+
+// Every kind of step the window offers, made with arguments a user can give, by weight.
+// clang-format off
+const std::pair<int, Action (*)(World&, Rng&)> kMakers[] = {
+    {8, typeInCell}, {3, deleteBlock}, {1, clearAllData}, {2, deleteRow}, {1, sortKeysRows},
+    {4, pasteCells}, {3, onVariable<pasteValues>}, {2, fillEmpty}, {1, convertToKeys},
+    {3, importText}, {3, addStubOrHeading}, {2, removeVariable}, {1, reorderVariables},
+    {2, addDimension}, {2, onVariable<renameVariable>}, {4, onVariable<addValue>},
+    {3, onVariable<editValue, true>}, {2, onVariable<removeValues, true>},
+    {1, onVariable<reorderValues, true>}, {2, onVariable<codesChoice>}, {1, onVariable<timeval>},
+    {3, onVariable<precision, true>}, {2, decimals}, {1, onVariable<elimination, true>},
+    {4, typeInABox}, {1, listChoice}, {2, addCellNote}, {2, editCellNote}, {6, undo}, {3, redo}};
+// clang-format on
 
 // The maker drawn, by its place in kMakers, and the action it made.
 std::pair<std::size_t, Action> makeAction(World& w, Rng& rng) {
   int total = 0;
   for (const auto& m : kMakers) total += m.first;
   int roll = below(rng, total);
-  for (std::size_t i = 0; i < kMakers.size(); ++i) {
+  for (std::size_t i = 0;; ++i) {
     if ((roll -= kMakers[i].first) < 0) return {i, kMakers[i].second(w, rng)};
   }
-  return {};
 }
 
 std::string firstDifference(const std::string& want, const std::string& got) {
@@ -675,8 +694,8 @@ std::string runSequence(std::uint64_t seed, std::uint64_t& done) {
   std::string where;
   auto fails = [&](const std::string& kind) {
     std::string f = labelsDiffer(t->doc, t->grid, w.showCodes);
-    if (f.empty()) f = firstDifference(states[static_cast<std::size_t>(history.index())],
-                                       tableState(*t, false));
+    if (f.empty())
+      f = firstDifference(states[static_cast<std::size_t>(history.index())], tableState(*t, false));
     return f.empty() ? "" : kind + where + ": " + f;
   };
   for (int i = 0; i < count; ++i) {
