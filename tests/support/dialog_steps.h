@@ -29,6 +29,13 @@ inline void choose(const QWidget& window, const char* list, const QString& text)
   box->setCurrentItem(found.front());
 }
 
+// Everything the user was told, in order.
+inline Lines told(const ScriptedPrompt& prompt) {
+  Lines all;
+  for (const auto& q : prompt.asked) all.push_back(q.text);
+  return all;
+}
+
 // Selects a box's text and types over it.
 inline void typeOver(const QWidget& window, const char* box, const QString& text) {
   auto* edit = child<QLineEdit>(window, box);
