@@ -15,10 +15,12 @@ using namespace zendra::test;
 namespace {
 
 const std::string kBasic =
-    "MATRIX=\"M1\";SUBJECT-AREA=\"Area\";SUBJECT-CODE=\"AR\";CONTENTS=\"Stuff\";LANGUAGE=\"sv\";\r\n"
+    "MATRIX=\"M1\";SUBJECT-AREA=\"Area\";SUBJECT-CODE=\"AR\";CONTENTS=\"Stuff\";LANGUAGE=\"sv\";"
+    "\r\n"
     "DESCRIPTION=\"Desc\";DESCRIPTIONDEFAULT=YES;INFOFILE=\"info\";AUTOOPEN=\"NO\";\r\n"
     "AGGREGALLOWED=\"NO\";DECIMALS=1;SHOWDECIMALS=2;STUB=\"r\";HEADING=\"k\";\r\n"
-    "VALUES(\"r\")=\"a\",\"b\";VALUES(\"k\")=\"x\";PRECISION(\"r\",\"b\")=2;DATA=\r\n1\r\n2\r\n;\r\n";
+    "VALUES(\"r\")=\"a\",\"b\";VALUES(\"k\")=\"x\";PRECISION(\"r\",\"b\")=2;DATA=\r\n1\r\n2\r\n;"
+    "\r\n";
 
 // What a control shows, as text.
 QString shows(QWidget* widget) {
@@ -106,8 +108,8 @@ TEST(BasicStructurePage, EachControlWritesItsFieldInOneStepAndUndoPutsBothBack) 
       {"chkDescription", click("chkDescription"),
        [](const VexaMess& d) { return d.Description + "|" + d.DescriptionDefault; }, "|",
        "Desc|YES"},
-      {"chkDescriptionDefault", click("chkDescriptionDefault"),
-       text(&VexaMess::DescriptionDefault), "", "YES"},
+      {"chkDescriptionDefault", click("chkDescriptionDefault"), text(&VexaMess::DescriptionDefault),
+       "", "YES"},
       {"chkInfofile", click("chkInfofile"), text(&VexaMess::Infofile), "", "info"},
       {"chkAutoOpen", click("chkAutoOpen"), text(&VexaMess::AutoOpen), "YES", "NO"},
       {"chkAgreggAllowed", click("chkAgreggAllowed"), text(&VexaMess::AggregAllowed), "", "NO"},
@@ -257,8 +259,8 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
   auto click = [](const char* box) { return [=](ContentsPage& p) { p.click(box); }; };
   const std::vector<Row> rows = {
       {"cmbUnits", typed("cmbUnits", "kg"), milk(&ContentData::Units), "kg", "litres"},
-      {"cmbUnits", [](ContentsPage& p) { p.pick("cmbUnits", "number"); },
-       milk(&ContentData::Units), "number", "litres"},
+      {"cmbUnits", [](ContentsPage& p) { p.pick("cmbUnits", "number"); }, milk(&ContentData::Units),
+       "number", "litres"},
       {"cmbUnits2", typed("cmbUnits2", "kilo"),
        [](ContentsPage& p) { return p.doc().ContData->Units; }, "kilo", "tonnes"},
       {"txtStockFlow", typed("txtStockFlow", "a"), milk(&ContentData::StockFA), "A", "F"},
@@ -295,8 +297,8 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
       EXPECT_EQ(p.text("cmbContValue"), "Milk");
     }
     if (control.starts_with("chk")) continue;
-    const QString shown = control == "txtContact" ? p.lines("txtContact").replace("\n", "\r\n")
-                                                  : p.text(row.control);
+    const QString shown =
+        control == "txtContact" ? p.lines("txtContact").replace("\n", "\r\n") : p.text(row.control);
     EXPECT_EQ(shown.toStdString(), row.before);
   }
 }
@@ -445,8 +447,9 @@ TEST(ContentsPage, ARoundTripThroughTheControlsSavesEveryField) {
   ASSERT_EQ(back.result, LoadResult::Loaded);
   EXPECT_EQ(back.doc.ContVariable, "product");
   EXPECT_EQ(back.doc.ContData->Units, "kg");
-  EXPECT_EQ(fields(*back.value("product", 2)->ContentData),
-            "loaves|S|C|YES|YES|Al Berg \r\ntel 2 |RefPeriod text|LastUpdated text|BasePeriod text");
+  EXPECT_EQ(
+      fields(*back.value("product", 2)->ContentData),
+      "loaves|S|C|YES|YES|Al Berg \r\ntel 2 |RefPeriod text|LastUpdated text|BasePeriod text");
   EXPECT_EQ(fields(*back.value("product", 1)->ContentData), fields(p.milk()));  // untouched
 }
 
@@ -478,10 +481,10 @@ TEST(FootnotesPage, EveryBindingWritesItsFieldInOneStepAndUndoPutsItBack) {
     EXPECT_FALSE(p.editor->isChanged());
     // The box shows the text as it is again, its line breaks as line breaks.
     if (!row.typed) continue;
-    const QString shown = row.control == std::string("txtNote") ||
-                                  row.control == std::string("txtNotex")
-                              ? p.lines(row.control).replace("\n", "\r\n")
-                              : p.text(row.control);
+    const QString shown =
+        row.control == std::string("txtNote") || row.control == std::string("txtNotex")
+            ? p.lines(row.control).replace("\n", "\r\n")
+            : p.text(row.control);
     EXPECT_EQ(shown.toStdString(), row.afterUndo);
   }
 }
@@ -577,9 +580,10 @@ TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) 
 
 TEST(TypingInABox, AContactWithANonBreakingSpaceKeepsItWhenTypedOn) {
   // Windows-1252: byte A0 is the non-breaking space.
-  PageFrame p("CHARSET=\"ANSI\";MATRIX=\"M\";CONTACT=\"Bo\xA0"
-              "Ek\";",
-              frmCreateVq::Contents);
+  PageFrame p(
+      "CHARSET=\"ANSI\";MATRIX=\"M\";CONTACT=\"Bo\xA0"
+      "Ek\";",
+      frmCreateVq::Contents);
   p.window->show();
   ASSERT_TRUE(p.shown("txtContact"));
   p.append("txtContact", "x");
@@ -673,7 +677,8 @@ namespace {
 
 // Every table-level statement the writer knows, with the values a load must not disturb.
 constexpr const char* kEveryStatement =
-    "VEXA-VERSION=\"2000\";\r\nCHARSET=\"ANSI\";\r\nLANGUAGE=\"sv\";\r\nSUBJECT-AREA=\"Priser\";\r\n"
+    "VEXA-VERSION=\"2000\";\r\nCHARSET=\"ANSI\";\r\nLANGUAGE=\"sv\";\r\nSUBJECT-AREA=\"Priser\";"
+    "\r\n"
     "SUBJECT-CODE=\"PR\";\r\nMATRIX=\"PR0202\";\r\nCONTENTS=\"Index\";\r\n"
     "DESCRIPTION=\"Index per vara\";\r\nDESCRIPTIONDEFAULT=NO;\r\nAUTOOPEN=\"NO\";\r\n"
     "AGGREGALLOWED=\"NO\";\r\nDECIMALS=1;\r\nSHOWDECIMALS=0;\r\nSTUB=\"vara\";\r\n"

@@ -35,6 +35,22 @@ namespace zendra::test {
 
 using Answer = std::function<void(QDialog&)>;
 
+// Region (with codes; South has precision 2, North a note, South a mandatory one) by sex
+// (eliminated by "men") in the stub, the years as a time variable in the heading, the region
+// variable with a note, one cell note, and data.
+inline constexpr const char* kPeople =
+    "CHARSET=\"ANSI\";\r\nMATRIX=\"VP01\";\r\nSUBJECT-AREA=\"Test\";\r\nSUBJECT-CODE=\"T\";\r\n"
+    "TITLE=\"People by region, sex and year\";\r\nCONTENTS=\"People\";\r\nUNITS=\"number\";\r\n"
+    "DECIMALS=0;\r\nSTUB=\"region\",\"sex\";\r\nHEADING=\"year\";\r\n"
+    "VALUES(\"region\")=\"North\",\"South\",\"East\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+    "VALUES(\"year\")=\"2020\",\"2021\";\r\nTIMEVAL(\"year\")=TLIST(A1),\"2020\",\"2021\";\r\n"
+    "CODES(\"region\")=\"01\",\"02\",\"03\";\r\nPRECISION(\"region\",\"South\")=2;\r\n"
+    "ELIMINATION(\"sex\")=\"men\";\r\nNOTE(\"region\")=\"Borders#of 2020\";\r\n"
+    "VALUENOTE(\"region\",\"North\")=\"Far north\";\r\nVALUENOTEX(\"region\",\"South\")=\"Must "
+    "read\";\r\n"
+    "CELLNOTE(\"*\",\"women\",\"2021\")=\"Women 2021\";\r\n"
+    "DATA=\r\n1 2\r\n3 4\r\n5 6\r\n7 8\r\n9 10\r\n11 12;\r\n";
+
 // Presses a dialog's button by its name.
 inline void press(QDialog& dialog, const char* button) {
   auto* b = dialog.findChild<QPushButton*>(button);
@@ -47,6 +63,43 @@ inline void chooseNode(QTreeWidget* tree, const char* name) {
   const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
   ASSERT_EQ(found.size(), 1) << name;
   tree->setCurrentItem(found.front());
+}
+
+// dlgNewDimension: chooses an option (typing name for "Enter name of New") and presses OK.
+inline Answer source(int option, const QString& name = {}) {
+  return [option, name](QDialog& d) {
+    auto* choice = d.findChild<QRadioButton*>(QString("Option1_%1").arg(option));
+    ASSERT_TRUE(choice) << d.metaObject()->className();
+    choice->click();
+    if (!name.isEmpty()) QTest::keyClicks(d.findChild<QLineEdit*>("Text1"), name);
+    press(d, "cmdOK");
+  };
+}
+
+// A variable list (dlgAddVarFromVq, dlgGetStandardVar): picks a name and presses OK.
+inline Answer pickVariable(const QString& name) {
+  return [name](QDialog& d) {
+    auto* list = d.findChild<QListWidget*>("lstVariables");
+    const auto found = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    list->setCurrentItem(found.front());
+    found.front()->setSelected(true);
+    press(d, "cmdOK");
+  };
+}
+
+// dlgAddDimension: a one-valued variable's name, code and value, and OK.
+inline Answer oneValued(const QString& name, const QString& code, const QString& value) {
+  return [=](QDialog& d) {
+    QTest::keyClicks(d.findChild<QLineEdit*>("txtDimName"), name);
+    QTest::keyClicks(d.findChild<QLineEdit*>("txtCode"), code);
+    QTest::keyClicks(d.findChild<QLineEdit*>("txtValue"), value);
+    press(d, "cmdOK");
+  };
+}
+
+inline Answer pressOnly(const char* button) {
+  return [button](QDialog& d) { press(d, button); };
 }
 
 struct PageFrame : EditorWindowFrame {
@@ -72,12 +125,18 @@ struct PageFrame : EditorWindowFrame {
   }
   VexaMess& doc() { return editor->document(); }
   QUndoStack* history() { return editor->undoStack(); }
+  DimensionData& var(const char* name) { return *doc().Get_Dimension(name); }
+  ValueAndCode& value(const char* name, int position) {
+    return *var(name).ValueCode.Item(position);
+  }
   void show(int page) { editor->tabs()->setCurrentIndex(page); }
   template <typename T = QWidget>
   T* get(const char* name) {
     return child<T>(*editor, name);
   }
   bool shown(const char* name) { return get(name)->isVisibleTo(editor); }
+  bool checked(const char* name) { return get<QAbstractButton>(name)->isChecked(); }
+  QListWidget* list(const char* name) { return get<QListWidget>(name); }
   void click(const char* name) { get<QAbstractButton>(name)->click(); }
   void pick(const char* name, const QString& text) { chooseText(get<QComboBox>(name), text); }
   void choose(const char* name) { chooseNode(get<QTreeWidget>(tree), name); }
@@ -111,6 +170,25 @@ struct PageFrame : EditorWindowFrame {
     if (after) box->clearFocus();
   }
   void append(const char* name, const QString& text) { type(name, text, true); }
+  // Does what a script says, steps parted by ";": "name" clicks, "name=text" chooses from a
+  // list or types into a box, "row=N" puts the value grid's cursor on a row.
+  void act(const QString& script) {
+    for (const QString& step : script.split(';', Qt::SkipEmptyParts)) {
+      const QString name = step.section('=', 0, 0), text = step.section('=', 1);
+      const std::string control = name.toStdString();
+      if (step.indexOf('=') < 0) {
+        click(control.c_str());
+      } else if (name == "row") {
+        auto* grid = get<QTableView>("sprValues");
+        grid->setCurrentIndex(grid->model()->index(text.toInt(), 0));
+      } else if (editor->findChild<QComboBox*>(name) &&
+                 !get<QComboBox>(control.c_str())->isEditable()) {
+        pick(control.c_str(), text);
+      } else {
+        type(control.c_str(), text);
+      }
+    }
+  }
   // Types into a cell of the value grid: edit, type, Enter.
   void typeValue(int row, int column, const QString& text) {
     auto* grid = get<QTableView>("sprValues");
