@@ -6,8 +6,6 @@
 
 #include "core/editor/fill_commands.h"
 #include "core/editor/keys_conversion.h"
-#include "core/format/writer.h"
-#include "support/loaded_table.h"
 #include "support/step_checks.h"
 #include "support/tables.h"
 
@@ -31,42 +29,29 @@ Loaded table(const std::string& data) {
 // South young ("..", "-").
 const char* kMixed = "5 0\r\n0 0\r\n\"..\" \"-\"\r\n\"\" 7";
 
-std::string dataSection(Loaded& t) {
-  const std::string file = gridAndFile(t);
-  return file.substr(file.find("DATA="));
-}
-
-// The cells of the data area as text, number cells marked with "#".
-std::string dataRows(const Loaded& t) {
-  return gridRows(t.grid, t.doc.DataRow1, -1, true);
-}
-
 }  // namespace
 
 TEST(FillEmptyCommand, SymbolsOnlyWhereTheTicksSayAndNeverOverNumbers) {
-  struct Case {
+  const struct {
     bool empty, invalid;
     const char* symbol;
     const char* rows;  // North young, North old, South young, South old
-  };
-  // Row by row: a number, an empty cell, a wrong text, "..", a numeric text and a blank text.
-  const Case cases[] = {
+  } cases[] = {
       {true, false, "..", "||#1|..\n||abc|..\n||12|..\n||..|..\n"},
       {false, true, "-", "||#1|-\n||-|-\n||12|-\n||..|-\n"},
       {true, true, "0", "||#1|#0\n||#0|#0\n||12|#0\n||..|#0\n"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.symbol);
+    // Row by row: a number, an empty cell, a wrong text, "..", a numeric text and a blank text.
     Loaded t = table("1 \"\"\r\n\"abc\" \"\"\r\n\"12\" \"  \"\r\n\"..\" \"\"");
-    ASSERT_EQ(t.result, LoadResult::Loaded);
     t.grid.setText(5, 3, "12");  // a number that stayed text
     // Labels are not data: blank them so the rows show only the cells.
     for (std::int32_t r = 3; r <= 6; ++r) t.grid.setText(r, 1, ""), t.grid.setText(r, 2, "");
     t.grid.setColours(4, 3, kRed, kYellow);  // painted as faulty by a check
     FillEmptyCommand fill(t.doc, t.grid, c.empty, c.invalid, c.symbol);
-    EXPECT_EQ(fill.text(), "Fill Empty Cells");
     doUndoRedo(t, fill, [&] {
-      EXPECT_EQ(dataRows(t), c.rows);
+      EXPECT_EQ(gridRows(t.grid, 3, -1, true), c.rows);
       EXPECT_EQ(colours(t.grid, 4, 3), "white/black");
       EXPECT_EQ(t.grid.alignment(4, 4), HAlign::Right);
       EXPECT_TRUE(fill.undoable());
@@ -74,83 +59,59 @@ TEST(FillEmptyCommand, SymbolsOnlyWhereTheTicksSayAndNeverOverNumbers) {
   }
 }
 
-TEST(FillEmptyCommand, KeysFormEntryRowAndEmptyRowsStayEmpty) {
+TEST(FillEmptyCommand, KeysFormEntryRowStaysEmptyNothingToFillIsNoStepTooLargeIsNoUndo) {
   Loaded t("keys_form.vq");
-  ASSERT_EQ(t.grid.rowCount(), 6);
   t.grid.setText(5, 4, "");  // a missing cell in the last keys row
   FillEmptyCommand fill(t.doc, t.grid, true, false, ".");
-  doUndoRedo(t, fill, [&] {
-    EXPECT_EQ(t.grid.rowCount(), 6);
-    EXPECT_EQ(gridRows(t.grid, 5), "01|20-64|3|.\n|||\n");
-  });
+  doUndoRedo(t, fill, [&] { EXPECT_EQ(gridRows(t.grid, 5), "01|20-64|3|.\n|||\n"); });
   EXPECT_EQ(FillArea(t.doc, t.grid), (Block{3, 3, 5, 4}));
-}
 
-TEST(FillEmptyCommand, NothingToFillIsNoStepAndTooLargeACopyIsNoUndo) {
   Loaded full = table("1 2\r\n3 4\r\n5 6\r\n7 \"..\"");
   FillEmptyCommand nothing(full.doc, full.grid, true, true, ".");
   nothing.redo();
   EXPECT_TRUE(nothing.changesNothing());
 
-  Loaded t = table(kMixed);
+  Loaded m = table(kMixed);
   const SnapshotLimit limit(16);
-  FillEmptyCommand fill(t.doc, t.grid, true, false, "..");
-  fill.redo();
-  EXPECT_FALSE(fill.undoable());
-  EXPECT_EQ(fill.filled(), 1);
-  EXPECT_EQ(t.cell(3, 0), "..");
+  FillEmptyCommand large(m.doc, m.grid, true, false, "..");
+  large.redo();
+  EXPECT_FALSE(large.undoable());
+  EXPECT_EQ(large.filled(), 1);
+  EXPECT_EQ(m.cell(3, 0), "..");
 }
 
-TEST(ConvertToKeysCommand, KeepingTheHeadingKeepsRowsWithANumberOtherThanZero) {
-  Loaded t = table(kMixed);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
-  EXPECT_EQ(CellsNotKeptByKeysConversion(t.doc, t.grid, true), 4);
-  ConvertToKeysCommand convert(t.doc, t.grid, true, false);
-  doUndoRedo(t, convert, [&] {
-    EXPECT_TRUE(t.doc.FileWithKeys);
-    EXPECT_TRUE(t.doc.GridHasData);
-    EXPECT_EQ(t.doc.Get_Dimension("region")->CodesAftes, 2);
-    EXPECT_EQ(t.doc.Get_Dimension("age")->CodesAftes, 1);
-    // The keys, the kept cells with their kinds, and the empty entry row last.
-    EXPECT_EQ(gridRows(t.grid, 2, -1, true),
-              "region|age|men|women\n01|young|#5|#0\n02|old||#7\n|||\n");
-    EXPECT_FALSE(t.grid.locked(4, 1));
-    EXPECT_EQ(t.doc.NumRows, 3);
-    // Both kept rows are saved: the entry row is the one the writer leaves out.
-    EXPECT_EQ(dataSection(t), "DATA=\r\n\"01\",\"young\",5,0\r\n\"02\",\"old\",\"\",7;");
-  });
-  EXPECT_TRUE(convert.undoable());
-}
-
-TEST(ConvertToKeysCommand, EveryVariableAKeyGivesOneRowPerNumberInCellOrder) {
-  Loaded t = table(kMixed);
-  EXPECT_EQ(CellsNotKeptByKeysConversion(t.doc, t.grid, false), 5);
-  ConvertToKeysCommand convert(t.doc, t.grid, false, false);
-  doUndoRedo(t, convert, [&] {
-    EXPECT_EQ(names(t.doc.colStub), (Texts{"region", "age", "sex"}));
-    EXPECT_EQ(t.doc.colHeading.Count(), 0);
-    EXPECT_TRUE(t.doc.GridHasData);
-    EXPECT_TRUE(t.doc.GridCreated);
-    EXPECT_EQ(gridRows(t.grid, 2, -1, true),
-              "region|age|sex|Cell Value\n01|young|men|#5\n02|old|women|#7\n|||\n");
-    EXPECT_EQ(dataSection(t), "DATA=\r\n\"01\",\"young\",\"men\",5\r\n\"02\",\"old\",\"women\",7;");
-  });
-}
-
-TEST(ConvertToKeysCommand, ConvertedFilesReadBackAsWritten) {
-  for (const bool keepHeading : {true, false}) {
-    SCOPED_TRACE(keepHeading);
+TEST(ConvertToKeysCommand, KeepingTheHeadingOrNotAndTheFileReadsBackAsWritten) {
+  // Keeping the heading keeps rows with a number other than zero; with every variable a
+  // key there is one row per number, in cell order. The entry row is left out of the file.
+  const struct {
+    bool keepHeading;
+    int notKept;
+    const char *rows, *data;
+  } cases[] = {{true, 4, "region|age|men|women\n01|young|#5|#0\n02|old||#7\n|||\n",
+                "DATA=\r\n\"01\",\"young\",5,0\r\n\"02\",\"old\",\"\",7;"},
+               {false, 5, "region|age|sex|Cell Value\n01|young|men|#5\n02|old|women|#7\n|||\n",
+                "DATA=\r\n\"01\",\"young\",\"men\",5\r\n\"02\",\"old\",\"women\",7;"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keepHeading);
     Loaded t = table(kMixed);
-    ConvertToKeysCommand convert(t.doc, t.grid, keepHeading, false);
-    convert.redo();
-    const std::string saved = gridAndFile(t);
-    const std::string file = saved.substr(saved.find("VEXA-VERSION"));
-    Loaded back(Loaded::Text{file});
-    ASSERT_EQ(back.result, LoadResult::Loaded);
-    const std::string again = gridAndFile(back);
-    EXPECT_EQ(again.substr(again.find("VEXA-VERSION")), file);
-    EXPECT_NE(file.find("KEYS(\"region\")=CODES;"), std::string::npos);
-    EXPECT_NE(file.find("KEYS(\"age\")=VALUES;"), std::string::npos);
+    EXPECT_EQ(CellsNotKeptByKeysConversion(t.doc, t.grid, c.keepHeading), c.notKept);
+    ConvertToKeysCommand convert(t.doc, t.grid, c.keepHeading, false);
+    doUndoRedo(t, convert, [&] {
+      EXPECT_TRUE(t.doc.FileWithKeys && t.doc.GridHasData && t.doc.GridCreated);
+      EXPECT_EQ(t.doc.Get_Dimension("region")->CodesAftes, 2);
+      EXPECT_EQ(t.doc.Get_Dimension("age")->CodesAftes, 1);
+      EXPECT_EQ(t.doc.colHeading.Count(), c.keepHeading ? 1 : 0);
+      EXPECT_EQ(gridRows(t.grid, 2, -1, true), c.rows);
+      EXPECT_FALSE(t.grid.locked(4, 1));
+      EXPECT_EQ(t.doc.NumRows, 3);
+      const std::string file = writtenFile(t);
+      EXPECT_EQ(file.substr(file.find("DATA=")), c.data);
+      EXPECT_NE(file.find("KEYS(\"region\")=CODES;"), std::string::npos);
+      EXPECT_NE(file.find("KEYS(\"age\")=VALUES;"), std::string::npos);
+      Loaded back(Loaded::Text{file});
+      EXPECT_EQ(writtenFile(back), file);
+    });
+    EXPECT_TRUE(convert.undoable());
   }
 }
 

@@ -8,7 +8,6 @@
 #include "core/editor/variable_commands.h"
 #include "core/format/writer.h"
 #include "core/grid/data_methods.h"
-#include "support/loaded_table.h"
 #include "support/step_checks.h"
 
 using namespace zendra;
@@ -36,10 +35,13 @@ std::string values(const DimensionData& variable) {
   return out;
 }
 
-// A cell note's address as the texts of its entries.
-std::string address(const CellNote& note) {
+// The addresses of the cell notes as the texts of their entries, "|" after each note.
+std::string addresses(const VexaMess& doc) {
   std::string out;
-  for (const auto& v : note.Values()) out += (v ? v->value : "?") + ";";
+  for (const auto& note : doc.Cellnotes) {
+    for (const auto& v : note->Values()) out += (v ? v->value : "?") + ";";
+    out += "|";
+  }
   return out;
 }
 
@@ -85,39 +87,43 @@ std::string cells(const Loaded& t) {
 
 TEST(VariableNames, CheckedWithoutLetterCaseAndBlanksAndRefusedStepsChangeNothing) {
   Loaded t(kFull);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
   const std::string before = everything(t);
-  for (const char* name : {"REGION", "KÖN", " år "}) {
-    AddVariableCommand add(t.doc, t.grid, 0, name, false);
-    EXPECT_EQ(add.refusal(), kNameInUse) << name;
-    EXPECT_TRUE(add.changesNothing());
-    add.redo();
+  // A rename of Region, or an add of a new variable, to each name.
+  const struct {
+    const char* name;
+    const char* refusal;
+    bool add;
+  } cases[] = {{"REGION", kNameInUse, true}, {"KÖN", kNameInUse, true},
+               {" år ", kNameInUse, true},   {"", kNameMissing, true},
+               {"   ", kNameMissing, true},  {"", kNameMissing, false},
+               {"   ", kNameMissing, false}, {"KÖN", kNameInUse, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<Command> step;
+    if (c.add) {
+      auto add = std::make_unique<AddVariableCommand>(
+          t.doc, t.grid, c.refusal == kNameInUse ? 0 : 1, c.name, false);
+      EXPECT_EQ(add->refusal(), c.refusal);
+      EXPECT_TRUE(add->changesNothing());
+      step = std::move(add);
+    } else {
+      auto rename = std::make_unique<RenameVariableCommand>(t.doc, t.grid, "Region", c.name);
+      EXPECT_EQ(rename->refusal(), c.refusal);
+      step = std::move(rename);
+    }
+    step->redo();
   }
-  for (const char* name : {"", "   "}) {
-    AddVariableCommand add(t.doc, t.grid, 1, name, false);
-    EXPECT_EQ(add.refusal(), kNameMissing);
-    add.redo();
-    RenameVariableCommand rename(t.doc, t.grid, "Region", name);
-    EXPECT_EQ(rename.refusal(), kNameMissing);
-    rename.redo();
-  }
-  RenameVariableCommand taken(t.doc, t.grid, "Region", "KÖN");
-  EXPECT_EQ(taken.refusal(), kNameInUse);
-  taken.redo();
   EXPECT_EQ(everything(t), before);
 
   // A rename may change only the letter case; blanks around a name are not kept.
   RenameVariableCommand caseOnly(t.doc, t.grid, "Region", " REGION ");
   EXPECT_EQ(caseOnly.refusal(), "");
-  checkStep(t, caseOnly, [&] {
-    EXPECT_EQ(names(t.doc.Dimensions), "REGION;kön;år;");
-    EXPECT_EQ(names(t.doc.colStub), "REGION;");
-  });
-  RenameVariableCommand same(t.doc, t.grid, "region", "REGION");
-  EXPECT_TRUE(same.changesNothing());
+  checkStep(t, caseOnly, [&] { EXPECT_EQ(names(t.doc.Dimensions), "REGION;kön;år;"); });
+  EXPECT_EQ(names(t.doc.colStub), "REGION;");
+  EXPECT_TRUE(RenameVariableCommand(t.doc, t.grid, "region", "REGION").changesNothing());
 }
 
-TEST(RenameVariableCommand, ContentVariableFollowsAndCellsStay) {
+TEST(RenameVariableCommand, ContentVariableFollowsCellsStayAndTheKeysHeaderShowsTheName) {
   Loaded t(kMonths);
   RenameVariableCommand rename(t.doc, t.grid, "varugrupp", "Varugrupper");
   checkStep(t, rename, [&] {
@@ -125,26 +131,18 @@ TEST(RenameVariableCommand, ContentVariableFollowsAndCellsStay) {
     EXPECT_EQ(t.cell(3, 1), "203");
     EXPECT_TRUE(t.doc.GridHasData);
   });
-}
-
-TEST(RenameVariableCommand, KeysFormHeaderRowShowsTheNewName) {
-  Loaded t(kKeys);
-  ASSERT_EQ(t.grid.text(2, 1), "region");
-  RenameVariableCommand rename(t.doc, t.grid, "region", "Län");
-  checkStep(t, rename, [&] {
-    EXPECT_EQ(t.grid.text(2, 1), "Län");
-    EXPECT_EQ(t.grid.text(3, 1), "01");
-  });
+  Loaded k(kKeys);
+  RenameVariableCommand keys(k.doc, k.grid, "region", "Län");
+  checkStep(k, keys, [&] { EXPECT_EQ(k.grid.text(2, 1), "Län"); });
+  EXPECT_EQ(k.grid.text(3, 1), "01");
 }
 
 TEST(AddVariableCommand, NewVariableGetsAStarInEveryCellNoteAndEmptiesTheGrid) {
   Loaded t(kFull);
   AddVariableCommand add(t.doc, t.grid, 0, "Län", false);
-  EXPECT_EQ(add.text(), "Add Variable");
   checkStep(t, add, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "Region;Län;kön;år;");
-    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;*;kvinnor;2023;");
-    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
+    EXPECT_EQ(addresses(t.doc), "*;*;kvinnor;2023;|Malmö;*;män;*;|");
     // A variable without values cannot be laid out: nothing of the old cells is kept.
     EXPECT_FALSE(t.doc.GridCreated);
     EXPECT_FALSE(t.doc.GridHasData);
@@ -165,8 +163,7 @@ TEST(AddVariableCommand, PlacesACopySoTheSourceNeverChanges) {
     EXPECT_NE(t.doc.Get_Dimension("Ålder"), standard);
     EXPECT_TRUE(t.doc.GridCreated);
     EXPECT_EQ(t.doc.NumCols, 8);
-    EXPECT_EQ(t.grid.text(4, 2), "0-19");
-    EXPECT_EQ(t.cell(0, 0), "");
+    EXPECT_EQ(t.grid.text(4, 2) + "|" + t.cell(0, 0), "0-19|");
   });
   t.doc.Get_Dimension("Ålder")->ValueCode.Item(1)->value = "0-17";
   EXPECT_EQ(values(*standard), "0-19;20-;");
@@ -179,8 +176,7 @@ TEST(RemoveVariableCommand, DropsTheNoteEntryAndClearsTheContentVariable) {
   RemoveVariableCommand remove(t.doc, t.grid, 1, "KÖN", false);
   checkStep(t, remove, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "Region;år;");
-    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;");
-    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;");
+    EXPECT_EQ(addresses(t.doc), "*;2023;|Malmö;*;|");
     EXPECT_EQ(t.doc.NumCols, 2);
   });
   EXPECT_EQ(RemoveVariableCommand(t.doc, t.grid, 0, "kön", false).refusal(), "No such variable");
@@ -195,15 +191,13 @@ TEST(ReorderVariablesCommand, PermutesTheNoteAddressesAndRefusesAnIncompleteOrde
   ReorderVariablesCommand reorder(t.doc, t.grid, 1, {"år", "KÖN"}, false);
   checkStep(t, reorder, [&] {
     EXPECT_EQ(names(t.doc.Dimensions), "Region;år;kön;");
-    EXPECT_EQ(address(*t.doc.Cellnotes.Item(1)), "*;2023;kvinnor;");
-    EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;");
+    EXPECT_EQ(addresses(t.doc), "*;2023;kvinnor;|Malmö;*;män;|");
     EXPECT_EQ(t.grid.text(2, 2), "2022");
   });
   EXPECT_TRUE(ReorderVariablesCommand(t.doc, t.grid, 1, {"år", "kön"}, false).changesNothing());
   for (const auto& order :
        std::vector<std::vector<std::string>>{{"år"}, {"år", "år"}, {"år", "x"}}) {
-    ReorderVariablesCommand bad(t.doc, t.grid, 1, order, false);
-    EXPECT_NE(bad.refusal(), "");
+    EXPECT_NE(ReorderVariablesCommand(t.doc, t.grid, 1, order, false).refusal(), "");
   }
 }
 
@@ -216,25 +210,20 @@ TEST(StructureCommand, TableOverTheSnapshotLimitIsChangedWithoutUndo) {
   EXPECT_EQ(names(t.doc.Dimensions), "Region;kön;");
 }
 
-TEST(AddValueCommand, GridGainsEmptyColumnsAndKeepsEveryCell) {
+TEST(ValueCommands, AddAndSetValueKeepCellsAndLabelsFollow) {
   Loaded t(kFull);
-  const std::string old = cells(t);
-  ASSERT_EQ(old, "1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n9.50|10.00|11.00|12.00\n");
-  AddValueCommand add(t.doc, t.grid, t.doc.Get_Dimension("kön"), "alla", "3", false);
+  ASSERT_EQ(cells(t), "1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n9.50|10.00|11.00|12.00\n");
+  const auto sex = t.doc.Get_Dimension("kön");
+  AddValueCommand add(t.doc, t.grid, sex, "alla", "3", false);
   checkStep(t, add, [&] {
     EXPECT_EQ(cells(t), "1.00|2.50|..|4.00||\n5.00|6.00|-|8.00||\n9.50|10.00|11.00|12.00||\n");
     EXPECT_EQ(t.grid.text(2, 6), "alla");
   });
-}
-
-TEST(SetValueCommand, LabelsFollowAndEliminationKeepsItsValue) {
-  Loaded t(kFull);
-  const auto sex = t.doc.Get_Dimension("kön");
+  add.undo();
+  // The elimination keeps its value through a rename.
   SetValueCommand rename(t.doc, t.grid, sex, 1, SetValueCommand::Field::Text, "Män", false);
   checkStep(t, rename, [&] {
-    EXPECT_EQ(sex->Elimination, "Män");
-    EXPECT_EQ(t.grid.text(2, 2), "Män");
-    EXPECT_EQ(t.cell(0, 0), "1.00");
+    EXPECT_EQ(sex->Elimination + "|" + t.grid.text(2, 2) + "|" + t.cell(0, 0), "Män|Män|1.00");
   });
   SetValueCommand code(t.doc, t.grid, t.doc.Get_Dimension("Region"), 3,
                        SetValueCommand::Field::Code, "9999", false);
@@ -261,10 +250,7 @@ TEST(RemoveValuesCommand, RemovesRowsAndNotesAndUndoPutsThemBack) {
 
   // The last value gone, nothing is left to lay out.
   RemoveValuesCommand all(t.doc, t.grid, sex, {1, 2}, false);
-  checkStep(t, all, [&] {
-    EXPECT_FALSE(t.doc.GridCreated);
-    EXPECT_FALSE(t.doc.GridHasData);
-  });
+  checkStep(t, all, [&] { EXPECT_FALSE(t.doc.GridCreated || t.doc.GridHasData); });
 }
 
 TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
@@ -274,25 +260,21 @@ TEST(ReorderValuesCommand, RowsAndColumnsMoveWithTheirValues) {
     EXPECT_EQ(values(*t.doc.Get_Dimension("Region")), "Malmö;Åre;Östersund;");
     EXPECT_EQ(cells(t), "9.50|10.00|11.00|12.00\n1.00|2.50|..|4.00\n5.00|6.00|-|8.00\n");
   });
-  ReorderValuesCommand cols(t.doc, t.grid, t.doc.Get_Dimension("år"), {2, 1}, false);
+  const auto year = t.doc.Get_Dimension("år");
+  ReorderValuesCommand cols(t.doc, t.grid, year, {2, 1}, false);
   checkStep(t, cols, [&] {
     EXPECT_EQ(cells(t), "10.00|9.50|12.00|11.00\n2.50|1.00|4.00|..\n6.00|5.00|8.00|-\n");
     EXPECT_EQ(t.grid.text(3, 2), "2023");
   });
-  EXPECT_FALSE(
-      ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 1}, false).valid());
-  EXPECT_TRUE(ReorderValuesCommand(t.doc, t.grid, t.doc.Get_Dimension("år"), {1, 2}, false)
-                  .changesNothing());
+  EXPECT_FALSE(ReorderValuesCommand(t.doc, t.grid, year, {1, 1}, false).valid());
+  EXPECT_TRUE(ReorderValuesCommand(t.doc, t.grid, year, {1, 2}, false).changesNothing());
 
   // Without stub variables the description lies over the data columns and stays put.
-  Loaded heading(
-      Loaded::Text{"DESCRIPTION=\"Desc\";\nHEADING=\"h\";\nVALUES(\"h\")=\"a\",\"b\";\n"});
-  SettleGrid(heading.doc, heading.grid, false);
-  ASSERT_TRUE(heading.doc.GridCreated);
-  ReorderValuesCommand moved(heading.doc, heading.grid, heading.doc.Get_Dimension("h"), {2, 1},
-                             false);
-  checkStep(heading, moved,
-            [&] { EXPECT_EQ(heading.grid.text(1, 1) + "|" + heading.grid.text(2, 1), "Desc|b"); });
+  Loaded h(Loaded::Text{"DESCRIPTION=\"Desc\";\nHEADING=\"h\";\nVALUES(\"h\")=\"a\",\"b\";\n"});
+  SettleGrid(h.doc, h.grid, false);
+  ASSERT_TRUE(h.doc.GridCreated);
+  ReorderValuesCommand moved(h.doc, h.grid, h.doc.Get_Dimension("h"), {2, 1}, false);
+  checkStep(h, moved, [&] { EXPECT_EQ(h.grid.text(1, 1) + "|" + h.grid.text(2, 1), "Desc|b"); });
 }
 
 TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFileReadsBack) {
@@ -306,41 +288,32 @@ TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFile
       EXPECT_EQ(names(t.doc.Dimensions), "Region;Enhet;kön;år;");
       EXPECT_EQ(names(side == 0 ? t.doc.colStub : t.doc.colHeading),
                 side == 0 ? "Region;Enhet;" : "Enhet;kön;år;");
-      EXPECT_EQ(t.doc.DataRow1, side == 0 ? 4 : 5);
-      EXPECT_EQ(t.doc.DataCol1, side == 0 ? 3 : 2);
+      EXPECT_EQ(t.doc.DataRow1 * 10 + t.doc.DataCol1, side == 0 ? 43 : 52);
       EXPECT_EQ(cells(t), before);
-      EXPECT_EQ(address(*t.doc.Cellnotes.Item(2)), "Malmö;*;män;*;");
+      EXPECT_EQ(addresses(t.doc), "*;*;kvinnor;2023;|Malmö;*;män;*;|");
     });
     // The saved file holds every cell under the new variable.
-    CellGrid copy = t.grid;
-    t.doc.SprData = &copy;
-    WriteResult written;
-    Loaded back(Loaded::Text{BuildFileBytes(t.doc, WriteOptions{}, written)});
-    t.doc.SprData = &t.grid;
+    Loaded back(Loaded::Text{writtenFile(t)});
     ASSERT_EQ(back.result, LoadResult::Loaded);
     EXPECT_EQ(names(back.doc.Dimensions), names(t.doc.Dimensions));
     EXPECT_EQ(cells(back), before);
-  }
-  // The keys form: a key column filled with the code (the variable uses codes), or a
-  // heading row; undone exactly.
-  for (const std::int32_t side : {0, 1}) {
+
+    // The keys form: a key column filled with the code (the variable uses codes), or a
+    // heading row; undone exactly.
     Loaded keys(kKeys);
-    AddOneValuedVariableCommand add(keys.doc, keys.grid, side, "unit", "P", "persons", false);
-    checkStep(keys, add, [&] {
+    AddOneValuedVariableCommand unit(keys.doc, keys.grid, side, "unit", "P", "persons", false);
+    checkStep(keys, unit, [&] {
       EXPECT_EQ(keys.doc.Dimensions.Item(3)->name, "unit");
-      if (side == 0) {
-        EXPECT_EQ(keys.grid.text(keys.doc.DataRow1, 3), "P");
-      }
+      EXPECT_EQ(keys.grid.text(keys.doc.DataRow1, 3) == "P", side == 0);
     });
   }
-}
-
-TEST(AddOneValuedVariableCommand, RefusesANameInUseOrABlankValue) {
+  // A name in use or a blank value or name is refused.
   Loaded t(kFull);
-  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 0, "KÖN", "1", "x", false).refusal(),
-            kNameInUse);
-  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, "unit", "1", "  ", false).refusal(),
-            kValueMissing);
-  EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, " ", "1", "x", false).refusal(),
-            kNameMissing);
+  const struct {
+    const char *name, *value, *refusal;
+  } refused[] = {{"KÖN", "x", kNameInUse}, {"unit", "  ", kValueMissing}, {" ", "x", kNameMissing}};
+  for (const auto& r : refused) {
+    EXPECT_EQ(AddOneValuedVariableCommand(t.doc, t.grid, 1, r.name, "1", r.value, false).refusal(),
+              r.refusal);
+  }
 }
