@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/editor/paste_commands.h"
-#include "core/format/writer.h"
-#include "support/loaded_table.h"
 #include "support/step_checks.h"
 #include "support/tables.h"
 
@@ -17,11 +15,6 @@ namespace {
 // area rows 3 to 6, columns 2 and 3.
 // keys_form.vq: key columns 1 and 2, data columns 3 and 4, rows 3 to 5 and the entry row 6.
 constexpr const char* kNormal = "ansi_months.vq";
-constexpr const char* kKeys = "keys_form.vq";
-
-Block at(std::int32_t row, std::int32_t col) {
-  return {row, col, row, col};
-}
 
 PasteCellsCommand paste(Loaded& t, Block target, const char* text) {
   return PasteCellsCommand(t.doc, t.grid, target, ClipboardBlock::parse(text));
@@ -31,111 +24,99 @@ PasteCellsCommand paste(Loaded& t, Block target, const char* text) {
 
 TEST(PasteCellsCommand, ABlockAtOneCellFillsFromThereAsTypedCellsWithoutMarks) {
   Loaded t(kNormal);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
   t.doc.GridHasData = false;
   t.doc.Decimaler = 2;  // the table's DECIMALS
   t.doc.setSaveDecimals();
   t.grid.setColours(4, 2, kRed, kYellow);  // a mark of the cell check
   // From a spreadsheet: CR LF, no final line feed, numbers and a symbol.
-  auto step = paste(t, at(3, 2), "1\t2\r\n3.5\t..\r\n5.25\t6");
-  EXPECT_EQ(step.text(), "Paste");
+  auto step = paste(t, {3, 2, 3, 2}, "1\t2\r\n3.5\t..\r\n5.25\t6");
   doUndoRedo(t, step, [&] {
-    EXPECT_EQ(gridRows(t.grid, 3, 6, true),
-              "nov 1999|#1.00|#2.00\ndec 1999|#3.50|..\n"
-              "jan 2000|#5.25|#6.00\nfeb 2000|#103|#203\n");
+    EXPECT_EQ(
+        gridRows(t.grid, 3, 6, true),
+        "nov 1999|#1.00|#2.00\ndec 1999|#3.50|..\njan 2000|#5.25|#6.00\nfeb 2000|#103|#203\n");
     EXPECT_EQ(t.grid.alignment(4, 3), HAlign::Right);
     EXPECT_FALSE(t.grid.backColour(4, 2));
     EXPECT_TRUE(t.doc.GridHasData);
-    EXPECT_EQ(step.leftOutRows(), 0);
-    EXPECT_EQ(step.leftOutCols(), 0);
+    EXPECT_EQ(step.leftOutRows() + step.leftOutCols(), 0);
+    // The numbers are written with the table's decimals.
+    EXPECT_NE(writtenFile(t).find("DATA=\r\n1.00 2.00 \r\n3.50 \"..\" \r\n5.25 6.00 \r\n103 203 ;"),
+              std::string::npos);
   });
-  // The numbers are written with the table's decimals.
-  WriteResult written;
-  EXPECT_NE(BuildFileBytes(t.doc, WriteOptions{}, written)
-                .find("DATA=\r\n1.00 2.00 \r\n3.50 \"..\" \r\n5.25 6.00 \r\n103 203 ;"),
-            std::string::npos);
 }
 
 TEST(PasteCellsCommand, LabelsAndCellsPastTheDataAreaAreLeftOutAndCounted) {
-  Loaded t(kNormal);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
-  // At the label cell (2, 1): the block's first row falls on the label row and its first
-  // column on the label column.
-  auto onLabels = paste(t, at(2, 1), "a\tb\tc\nd\t7\t8\n");
-  doUndoRedo(t, onLabels, [&] {
-    EXPECT_EQ(gridRows(t.grid, 1, 3), gridRows(Loaded(kNormal).grid, 1, 2) + "nov 1999|7|8\n");
-    EXPECT_EQ(onLabels.leftOutRows(), 1);
-    EXPECT_EQ(onLabels.leftOutCols(), 1);
-  });
-
-  // Past the last data row and column.
-  auto pastEnd = paste(t, at(6, 3), "1\t2\n3\t4\n5\t6\n");
-  doUndoRedo(t, pastEnd, [&] {
-    EXPECT_EQ(gridRows(t.grid, 6, 6), "feb 2000|103|1\n");
-    EXPECT_EQ(t.grid.rowCount(), 6);
-    EXPECT_EQ(t.grid.colCount(), 3);
-    EXPECT_EQ(pastEnd.leftOutRows(), 2);
-    EXPECT_EQ(pastEnd.leftOutCols(), 1);
-  });
-
+  const std::string labels = gridRows(Loaded(kNormal).grid, 1, 2);
+  const struct {
+    Block at;
+    const char* text;
+    int leftOutRows, leftOutCols;
+    std::int32_t row1, row2;  // the rows shown
+    std::string rows;
+  } cases[] = {
+      // At the label cell (2, 1): the block's first row falls on the label row and its
+      // first column on the label column.
+      {{2, 1, 2, 1}, "a\tb\tc\nd\t7\t8\n", 1, 1, 1, 3, labels + "nov 1999|7|8\n"},
+      // Past the last data row and column; the grid keeps its size.
+      {{6, 3, 6, 3}, "1\t2\n3\t4\n5\t6\n", 2, 1, 6, -1, "feb 2000|103|1\n"},
+      // A 3 x 2 block into a 2 x 2 selection.
+      {{3, 2, 4, 3},
+       "1\t2\n3\t4\n5\t6",
+       0,
+       0,
+       3,
+       5,
+       "nov 1999|1|2\ndec 1999|3|4\njan 2000|102|202\n"},
+      // A 1 x 1 block into a 2 x 2 selection: the whole selection loses its marks.
+      {{5, 2, 6, 3}, "9", 0, 0, 5, -1, "jan 2000|9|202\nfeb 2000|103|203\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Loaded t(kNormal);
+    t.grid.setColours(6, 3, kRed, kYellow);
+    auto step = paste(t, c.at, c.text);
+    doUndoRedo(t, step, [&] {
+      EXPECT_EQ(gridRows(t.grid, c.row1, c.row2), c.rows);
+      EXPECT_EQ(t.grid.rowCount() * 10 + t.grid.colCount(), 63);
+      EXPECT_EQ(step.leftOutRows(), c.leftOutRows);
+      EXPECT_EQ(step.leftOutCols(), c.leftOutCols);
+      EXPECT_EQ(t.grid.backColour(6, 3).has_value(), c.at.row2 < 6);
+    });
+  }
   // All on labels: nothing changes and the whole block is counted.
-  auto title = paste(t, at(1, 1), "x\ty\n");
+  Loaded t(kNormal);
+  auto title = paste(t, {1, 1, 1, 1}, "x\ty\n");
   title.redo();
   EXPECT_TRUE(title.changesNothing());
-  EXPECT_EQ(title.leftOutRows(), 1);
-  EXPECT_EQ(title.leftOutCols(), 2);
-  EXPECT_EQ(gridRows(t.grid, 1, 1), gridRows(Loaded(kNormal).grid, 1, 1));
-}
-
-TEST(PasteCellsCommand, ASelectedAreaTakesTheBlockOnlyWithinIt) {
-  Loaded t(kNormal);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
-  // A 3 x 2 block into a 2 x 2 selection; a 1 x 1 block into a 2 x 2 selection.
-  auto smaller = paste(t, {3, 2, 4, 3}, "1\t2\n3\t4\n5\t6");
-  doUndoRedo(t, smaller, [&] {
-    EXPECT_EQ(gridRows(t.grid, 3, 5), "nov 1999|1|2\ndec 1999|3|4\njan 2000|102|202\n");
-  });
-  t.grid.setColours(6, 3, kRed, kYellow);
-  auto larger = paste(t, {5, 2, 6, 3}, "9");
-  doUndoRedo(t, larger, [&] {
-    EXPECT_EQ(gridRows(t.grid, 5, 6), "jan 2000|9|202\nfeb 2000|103|203\n");
-    EXPECT_FALSE(t.grid.backColour(6, 3));  // the whole selection loses its marks
-  });
+  EXPECT_EQ(title.leftOutRows() * 10 + title.leftOutCols(), 12);
+  EXPECT_EQ(gridRows(t.grid, 1, 2), labels);
 }
 
 TEST(PasteCellsCommand, KeysFormGrowsToTheBlockAndOneEmptyEntryRowThatIsNotSaved) {
-  Loaded t(kKeys);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
+  Loaded t("keys_form.vq");
   ASSERT_EQ(t.grid.rowCount(), 6);
   // Two rows pasted at the entry row: the grid ends with a new, empty entry row.
-  auto step = paste(t, at(6, 1), "02\t0-19\t4\t5\n01\t65+\t6\t7\n");
+  auto step = paste(t, {6, 1, 6, 1}, "02\t0-19\t4\t5\n01\t65+\t6\t7\n");
   doUndoRedo(t, step, [&] {
-    EXPECT_EQ(t.grid.rowCount(), 8);
     EXPECT_EQ(t.doc.NumRows, 6);
-    EXPECT_EQ(gridRows(t.grid, 6, 8, true), "02|0-19|#4|#5\n01|65+|#6|#7\n|||\n");
+    EXPECT_EQ(gridRows(t.grid, 6, -1, true), "02|0-19|#4|#5\n01|65+|#6|#7\n|||\n");
     EXPECT_EQ(t.grid.alignment(8, 1), HAlign::Right);
   });
   // Saved and read back, the last pasted row is there.
-  WriteResult written;
-  Loaded back(Loaded::Text{BuildFileBytes(t.doc, WriteOptions{}, written)});
-  ASSERT_EQ(back.result, LoadResult::Loaded);
-  EXPECT_EQ(back.grid.rowCount(), 8);
-  EXPECT_NE(gridRows(back.grid, 3, 7).find("01|65+|6|7\n"), std::string::npos);
+  Loaded back(Loaded::Text{writtenFile(t)});
+  EXPECT_EQ(gridRows(back.grid, 6), "02|0-19|4|5\n01|65+|6|7\n|||\n");
 
   // Past the last column the cells are left out, and the label rows stay.
-  auto wide = paste(t, at(2, 4), "x\ty\n1\t2\n");
+  auto wide = paste(t, {2, 4, 2, 4}, "x\ty\n1\t2\n");
   doUndoRedo(t, wide, [&] {
-    EXPECT_EQ(gridRows(t.grid, 3, 3), "01|0-19|0|1\n");
-    EXPECT_EQ(wide.leftOutRows(), 1);
-    EXPECT_EQ(wide.leftOutCols(), 1);
+    EXPECT_EQ(gridRows(t.grid, 2, 3), "region|ålder|män|kvinnor\n01|0-19|0|1\n");
+    EXPECT_EQ(wide.leftOutRows() * 10 + wide.leftOutCols(), 11);
   });
 }
 
 TEST(PasteCellsCommand, APasteTooLargeToKeepIsDoneWithoutUndo) {
   Loaded t(kNormal);
-  ASSERT_EQ(t.result, LoadResult::Loaded);
   const SnapshotLimit limit(16);
-  auto step = paste(t, at(3, 2), "1\t2\n3\t4\n");
+  auto step = paste(t, {3, 2, 3, 2}, "1\t2\n3\t4\n");
   step.redo();
   EXPECT_FALSE(step.undoable());
   EXPECT_EQ(t.cell(1, 1), "4");
@@ -161,42 +142,50 @@ struct Values {
 
 }  // namespace
 
-TEST(ValuePaste, AColumnFromASpreadsheetAtTheEmptyRowMakesOneValueALine) {
-  Values v;
-  auto paste = v.paste(2, 0, "Kläder\r\nHyra\r\nResor\r\nSkor\r\nMöbler");
-  ASSERT_TRUE(paste.fits);
-  EXPECT_FALSE(paste.turned);
-  EXPECT_EQ(paste.newValues, 5);
-  doUndoRedo(v.t, *paste.step, [&] {
-    EXPECT_EQ(v.values(), "Livsmedel/;Energi/;Kläder/;Hyra/;Resor/;Skor/;Möbler/;");
-    EXPECT_EQ(v.t.grid.colCount(), 8);  // the data grid follows the new values
-  });
-
-  // Over existing values and on into new ones, with codes; an empty line makes no value.
-  Values coded;
-  auto both =
-      coded.paste(1, 0, "E\tEnergi2\n\t\nK\tKläder\n", {ValueField::Code, ValueField::Value});
-  EXPECT_EQ(both.newValues, 1);
-  doUndoRedo(coded.t, *both.step,
-             [&] { EXPECT_EQ(coded.values(), "Livsmedel/;Energi2/E;Kläder/K;"); });
-}
-
-TEST(ValuePaste, ALineWiderThanTheGridGoesDownOneColumnAndARaggedBlockIsRefused) {
-  Values v;
-  auto line = v.paste(0, 0, "A\tB\tC\n");
-  ASSERT_TRUE(line.fits);
-  EXPECT_TRUE(line.turned);
-  doUndoRedo(v.t, *line.step, [&] { EXPECT_EQ(v.values(), "A/;B/;C/;"); });
-
+TEST(ValuePaste, LinesFillRowsOrOneColumnAndARaggedBlockIsRefused) {
+  const auto both = std::vector<ValueField>{ValueField::Code, ValueField::Value};
+  const struct {
+    std::int32_t row, col;
+    const char* text;
+    std::vector<ValueField> columns;
+    bool turned;
+    int newValues;
+    const char* values;
+  } cases[] = {
+      // A column from a spreadsheet at the empty row makes one value a line.
+      {2,
+       0,
+       "Kläder\r\nHyra\r\nResor\r\nSkor\r\nMöbler",
+       {ValueField::Value},
+       false,
+       5,
+       "Livsmedel/;Energi/;Kläder/;Hyra/;Resor/;Skor/;Möbler/;"},
+      // Over existing values and on into new ones, with codes; an empty line makes no value.
+      {1, 0, "E\tEnergi2\n\t\nK\tKläder\n", both, false, 1, "Livsmedel/;Energi2/E;Kläder/K;"},
+      // A line wider than the grid goes down one column.
+      {0, 0, "A\tB\tC\n", {ValueField::Value}, true, 1, "A/;B/;C/;"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Values v;
+    auto paste = v.paste(c.row, c.col, c.text, c.columns);
+    ASSERT_TRUE(paste.fits);
+    EXPECT_EQ(paste.turned, c.turned);
+    EXPECT_EQ(paste.newValues, c.newValues);
+    doUndoRedo(v.t, *paste.step, [&] {
+      EXPECT_EQ(v.values(), c.values);
+      // The data grid follows the values.
+      EXPECT_EQ(v.t.grid.colCount(), 1 + v.goods->ValueCode.Count());
+    });
+  }
   // The first line fits but a later one is wider than the grid, and the lines do not fit
   // across either: no part of it is pasted.
   Values ragged;
   const auto refused = ragged.paste(0, 0, "A\nB\tC\n");
-  EXPECT_FALSE(refused.fits);
-  EXPECT_FALSE(refused.step);
+  EXPECT_FALSE(refused.fits || refused.step);
   EXPECT_EQ(ragged.values(), "Livsmedel/;Energi/;");
   // From the last of two columns only one is available.
-  EXPECT_FALSE(ragged.paste(0, 1, "A\tB\nC\tD\n", {ValueField::Code, ValueField::Value}).fits);
+  EXPECT_FALSE(ragged.paste(0, 1, "A\tB\nC\tD\n", both).fits);
   // An empty clipboard fits and changes nothing.
   const auto nothing = ragged.paste(0, 0, "");
   EXPECT_TRUE(nothing.fits);
