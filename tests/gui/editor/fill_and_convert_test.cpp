@@ -13,9 +13,9 @@
 #include <QTableView>
 #include <QUndoStack>
 
+#include "core/format/completeness.h"
 #include "gui/editor/data_grid_view.h"
 #include "gui/editor/dialogs/dlg_fill_empty.h"
-#include "core/format/completeness.h"
 #include "support/editor_window_frame.h"
 #include "support/tables.h"
 
@@ -39,8 +39,9 @@ struct Frame : EditorWindowFrame {
   int dialogs = 0;
   frmCreateVq* editor = nullptr;
 
-  explicit Frame(const std::string& data) {
-    editor = openText(table(data));
+  // The table with these DATA lines, or a whole file of its own.
+  explicit Frame(const std::string& data, bool whole = false) {
+    editor = openText(whole ? data : table(data));
     editor->tabs()->setCurrentIndex(frmCreateVq::Data);
   }
   void trigger(const char* action) { editor->findChild<QAction*>(action)->trigger(); }
@@ -59,27 +60,23 @@ struct Frame : EditorWindowFrame {
 
 }  // namespace
 
-TEST(FillEmptyCells, AllFilledIsToldWithoutTheDialog) {
-  Frame f("1 2\r\n3 4\r\n\"..\" \"-\"\r\n\"....\" 0");
-  f.fillWith("Option1_0");
-  EXPECT_TRUE(f.asked("All cells are filled"));
-  EXPECT_EQ(f.dialogs, 0);
-  EXPECT_FALSE(f.editor->isChanged());
-}
-
-TEST(FillEmptyCells, AnUnfinishedTableIsToldWhatItLacksWithoutTheDialog) {
-  EditorWindowFrame f;
-  int dialogs = 0;
-  f.answer = [&dialogs](QDialog&) { ++dialogs; };
-  frmCreateVq* editor = f.openText("MATRIX=\"T1\";\r\nSTUB=\"region\";\r\n");
-  ASSERT_NE(editor, nullptr);
-  ASSERT_FALSE(editor->document().GridCreated);
-  editor->findChild<QAction*>("mnuFillEmpty")->trigger();
-  EXPECT_EQ(dialogs, 0);
-  ASSERT_EQ(f.prompt.asked.size(), 1u);
-  QString lacks = QString::fromStdString(Test_Complete(editor->document(), &editor->dataGrid()));
-  EXPECT_EQ(f.prompt.asked[0].text, lacks.remove('\r').toStdString());
-  EXPECT_FALSE(editor->isChanged());
+TEST(FillEmptyCells, AFullOrUnfinishedTableIsToldWithoutTheDialog) {
+  // All cells filled, and a table without a laid-out grid: what it lacks (the Test page's
+  // text), instead of a dialog whose OK did nothing.
+  for (const bool full : {true, false}) {
+    Frame f(full ? "1 2\r\n3 4\r\n\"..\" \"-\"\r\n\"....\" 0"
+                 : "MATRIX=\"T1\";\r\nSTUB=\"region\";\r\n",
+            !full);
+    ASSERT_EQ(f.editor->document().GridCreated, full);
+    const QString lacks =
+        QString::fromStdString(Test_Complete(f.editor->document(), &f.editor->dataGrid()));
+    f.fillWith("Option1_0");
+    EXPECT_EQ(f.dialogs, 0);
+    ASSERT_EQ(f.prompt.asked.size(), 1u);
+    EXPECT_EQ(f.prompt.asked[0].text,
+              full ? "All cells are filled" : QString(lacks).remove('\r').toStdString());
+    EXPECT_FALSE(f.editor->isChanged());
+  }
 }
 
 TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {

@@ -1,11 +1,11 @@
 // The editor window's undo history: the memory bound drops the oldest steps and keeps the
-// saved state where it can, and a step that cannot be undone clears the history.
+// saved state where it can, a step that cannot be undone clears the history, and a step
+// that changes nothing is not kept.
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QUndoStack>
 #include <string>
-#include <vector>
 
 #include "core/editor/field_commands.h"
 #include "gui/editor/undo_history.h"
@@ -14,105 +14,99 @@ using namespace zendra;
 
 namespace {
 
-// Appends its name to a log when done and takes it off when undone; holds `bytes`.
+// Appends its name to a log when done and takes it off when undone; holds `bytes`. With
+// `kind` 'u' it cannot be undone; with 'n' it finds out only when done that it changes
+// nothing, as a step with a refused name does.
 struct Step : Command {
-  Step(std::vector<std::string>& log, std::string name, std::size_t bytes, bool keeps = true)
-      : log_(log), name_(std::move(name)), bytes_(bytes), keeps_(keeps) {}
-  void redo() override { log_.push_back(name_); }
+  Step(std::string& log, char name, std::size_t bytes, char kind = ' ')
+      : log_(log), name_(name), bytes_(bytes), kind_(kind) {}
+  void redo() override {
+    if (kind_ == 'n') done_ = true;
+    if (kind_ != 'n') log_ += name_;
+  }
   void undo() override { log_.pop_back(); }
-  std::string text() const override { return name_; }
+  std::string text() const override { return std::string(1, name_); }
   std::size_t memoryBytes() const override { return bytes_; }
-  bool undoable() const override { return keeps_; }
+  bool undoable() const override { return kind_ != 'u'; }
+  bool changesNothing() const override { return kind_ == 'n' && done_; }
 
-  std::vector<std::string>& log_;
-  std::string name_;
+  std::string& log_;
+  char name_;
   std::size_t bytes_;
-  bool keeps_;
+  char kind_;
+  bool done_ = false;
 };
 
 }  // namespace
 
 TEST(UndoHistory, TheOldestStepsGoPastTheBudgetAndTheSavedStateStaysWhereItWas) {
-  std::vector<std::string> log;
+  std::string log;
   UndoHistory history(nullptr, 100);
   QUndoStack* stack = history.stack();
   QSignalSpy restored(&history, &UndoHistory::tableRestored);
-  history.push(std::make_unique<Step>(log, "a", 40));
-  history.push(std::make_unique<Step>(log, "b", 40));
+  history.push(std::make_unique<Step>(log, 'a', 40));
+  history.push(std::make_unique<Step>(log, 'b', 40));
   stack->setClean();                                   // saved after b
-  history.push(std::make_unique<Step>(log, "c", 40));  // 120 bytes: a goes
+  history.push(std::make_unique<Step>(log, 'c', 40));  // 120 bytes: a goes
   EXPECT_EQ(stack->count(), 2);
   EXPECT_EQ(history.bytes(), 80u);
-  EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));  // nothing undone or redone
+  EXPECT_EQ(log, "abc");  // nothing undone or redone
   EXPECT_EQ(restored.count(), 0);
-  EXPECT_FALSE(stack->isClean());
   stack->undo();  // back to the saved state
   EXPECT_TRUE(stack->isClean());
-  EXPECT_EQ(log, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(log, "ab");
   EXPECT_EQ(restored.count(), 1);
   stack->redo();
 
   // The saved state itself is dropped: no undo can reach it any more.
-  history.push(std::make_unique<Step>(log, "d", 90));
+  history.push(std::make_unique<Step>(log, 'd', 90));
   EXPECT_EQ(stack->count(), 1);
   stack->undo();
   EXPECT_FALSE(stack->isClean());
-  EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(log, "abc");
 
   // A step larger than the whole budget still stays, alone.
-  history.push(std::make_unique<Step>(log, "e", 500));
+  history.push(std::make_unique<Step>(log, 'e', 500));
   EXPECT_EQ(stack->count(), 1);
   EXPECT_TRUE(stack->canUndo());
 }
 
 TEST(UndoHistory, AStepThatCannotBeUndoneIsDoneAndLeavesNoHistoryButAChange) {
-  std::vector<std::string> log;
+  std::string log;
   UndoHistory history;
-  QUndoStack* stack = history.stack();
-  history.push(std::make_unique<Step>(log, "a", 1));
-  stack->setClean();
-  EXPECT_FALSE(history.push(std::make_unique<Step>(log, "huge", 1, false)));
-  EXPECT_EQ(log, (std::vector<std::string>{"a", "huge"}));
-  EXPECT_EQ(stack->count(), 0);
-  EXPECT_FALSE(stack->canUndo());
-  EXPECT_FALSE(stack->isClean());  // the table stays changed until it is saved
+  history.push(std::make_unique<Step>(log, 'a', 1));
+  history.stack()->setClean();
+  EXPECT_FALSE(history.push(std::make_unique<Step>(log, 'h', 1, 'u')));
+  EXPECT_EQ(log, "ah");
+  EXPECT_EQ(history.stack()->count(), 0);
+  EXPECT_FALSE(history.stack()->isClean());  // the table stays changed until it is saved
 }
 
-TEST(UndoHistory, TypingThatEndsWhereItBeganAndAChoiceOfTheSameValueAreNoSteps) {
+TEST(UndoHistory, StepsThatChangeNothingAreNotKept) {
   UndoHistory history;
   QUndoStack* stack = history.stack();
+  // A step that turns out to change nothing only when done.
+  std::string log;
+  history.push(std::make_unique<Step>(log, 'a', 1));
+  stack->setClean();
+  history.push(std::make_unique<Step>(log, 'r', 0, 'n'));
+  EXPECT_EQ(stack->count(), 1);
+  EXPECT_TRUE(stack->isClean());
+  EXPECT_EQ(log, "a");
+  // Typing that ends where it began, and a choice of the same value.
   std::string field = "old";
   const auto session = newTypingSession();
-  history.push(std::make_unique<SetTextCommand>(
-      "Typing", std::vector<SetTextCommand::Change>{{nullptr, &field, "oldx"}}, session));
-  EXPECT_EQ(stack->count(), 1);
-  EXPECT_FALSE(stack->isClean());
-  history.push(std::make_unique<SetTextCommand>(
-      "Typing", std::vector<SetTextCommand::Change>{{nullptr, &field, "old"}}, session));
-  EXPECT_EQ(field, "old");
-  EXPECT_EQ(stack->count(), 0);
-  EXPECT_TRUE(stack->isClean());
-  history.push(std::make_unique<SetTextCommand>(
-      "Choice", std::vector<SetTextCommand::Change>{{nullptr, &field, "old"}}));
-  EXPECT_EQ(stack->count(), 0);
-}
-
-TEST(UndoHistory, AStepThatTurnsOutToChangeNothingWhenDoneIsNotKept) {
-  // Knows only when done that it changes nothing, as a step with a refused name does.
-  struct Refused : Command {
-    bool done = false;
-    void redo() override { done = true; }
-    void undo() override {}
-    std::string text() const override { return "Refused"; }
-    std::size_t memoryBytes() const override { return 0; }
-    bool changesNothing() const override { return done; }
+  const auto typed = [&](const char* text, const char* name, auto... typing) {
+    history.push(std::make_unique<SetTextCommand>(
+        name, std::vector<SetTextCommand::Change>{{nullptr, &field, text}}, typing...));
   };
-  UndoHistory history;
-  std::vector<std::string> log;
-  history.push(std::make_unique<Step>(log, "a", 1));
-  history.stack()->setClean();
-  history.push(std::make_unique<Refused>());
-  EXPECT_EQ(history.stack()->count(), 1);
-  EXPECT_TRUE(history.stack()->isClean());
-  EXPECT_EQ(log, (std::vector<std::string>{"a"}));
+  typed("oldx", "Typing", session);
+  EXPECT_EQ(stack->count(), 2);
+  EXPECT_FALSE(stack->isClean());
+  typed("old", "Typing", session);
+  EXPECT_EQ(field, "old");
+  EXPECT_EQ(stack->count(), 1);
+  EXPECT_TRUE(stack->isClean());
+  typed("old", "Choice");
+  EXPECT_EQ(stack->count(), 1);
 }

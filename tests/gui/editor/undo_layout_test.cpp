@@ -26,25 +26,19 @@ std::string dataOf(const std::string& file) {
   return at == std::string::npos ? bytes : bytes.substr(at);
 }
 
-void deleteEveryValueOf(frmCreateVq* editor, const char* variable) {
+// Deletes every value of a variable on the Variables page, then removes the variable from
+// the stub on the structure page: two steps.
+void emptyAndRemove(frmCreateVq* editor, const char* variable) {
+  const QString name = QString::fromUtf8(variable);
   editor->tabs()->setCurrentIndex(frmCreateVq::Variables);
   auto* tree = test::child<QTreeWidget>(*editor, "VarTree");
-  const auto found = tree->findItems(QString::fromUtf8(variable), Qt::MatchExactly | Qt::MatchRecursive);
-  ASSERT_EQ(found.size(), 1);
-  tree->setCurrentItem(found.front());
-  auto* values = test::child<QTableView>(*editor, "sprValues");
-  values->selectAll();
+  tree->setCurrentItem(tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+  test::child<QTableView>(*editor, "sprValues")->selectAll();
   test::child<QPushButton>(*editor, "cmdVarDropIncl")->click();
-}
-
-void removeStubVariable(frmCreateVq* editor, const char* variable) {
   editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
   auto* stub = test::child<QListWidget>(*editor, "lstStub");
-  const auto found = stub->findItems(QString::fromUtf8(variable), Qt::MatchExactly);
-  ASSERT_EQ(found.size(), 1);
-  stub->clearSelection();
-  found.front()->setSelected(true);
-  stub->setCurrentItem(found.front());
+  stub->setCurrentItem(stub->findItems(name, Qt::MatchExactly).value(0),
+                       QItemSelectionModel::ClearAndSelect);
   test::child<QPushButton>(*editor, "cmdRemoveStub")->click();
 }
 
@@ -82,20 +76,19 @@ TEST(UndoLayout, ShowingTheDataPageBetweenStepsLosesNoCellOnUndo) {
     // Saving the keys form sorts its rows as a step of its own.
     const std::string original = dataOf(f.saveAs(editor, "before.vq"));
     const int saved = editor->undoStack()->index();
-    deleteEveryValueOf(editor, c.variable);
-    removeStubVariable(editor, c.variable);
+    emptyAndRemove(editor, c.variable);
     editor->tabs()->setCurrentIndex(frmCreateVq::Data);
     ASSERT_EQ(editor->undoStack()->index(), saved + 2);
-    editor->undoStack()->undo();
-    editor->undoStack()->undo();
-    EXPECT_EQ(dataOf(f.saveAs(editor, "after.vq")), original);
-    // Redo across the page's showing comes back to the same table too.
-    editor->undoStack()->redo();
-    editor->undoStack()->redo();
-    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-    editor->undoStack()->undo();
-    editor->undoStack()->undo();
-    EXPECT_EQ(dataOf(f.saveAs(editor, "again.vq")), original);
+    // Undo, and redo and undo again across the page's showing, give the same table back.
+    for (const bool again : {false, true}) {
+      if (again) {
+        editor->undoStack()->redo();
+        editor->undoStack()->redo();
+        editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+      }
+      editor->undoStack()->setIndex(saved);
+      EXPECT_EQ(dataOf(f.saveAs(editor, again ? "again.vq" : "after.vq")), original);
+    }
     test::EditorWindowFrame::close(editor);
   }
 }
