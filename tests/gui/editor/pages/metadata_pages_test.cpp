@@ -22,14 +22,6 @@ const std::string kBasic =
     "VALUES(\"r\")=\"a\",\"b\";VALUES(\"k\")=\"x\";PRECISION(\"r\",\"b\")=2;DATA=\r\n1\r\n2\r\n;"
     "\r\n";
 
-// What a control shows, as text.
-QString shows(QWidget* widget) {
-  if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->text();
-  if (auto* check = qobject_cast<QCheckBox*>(widget)) return check->isChecked() ? "on" : "off";
-  if (auto* list = qobject_cast<QComboBox*>(widget)) return list->currentText();
-  return {};
-}
-
 // A product-by-region table whose content variable is "product": the table's units, and
 // per product units, stock/flow, DAYADJ=NO and a contact on two lines, its metadata as
 // the program writes it.
@@ -74,61 +66,52 @@ constexpr const char* kFootnotes =
 
 }  // namespace
 
+// Every field of the page, for checking that an undo gives back all of them.
+static std::string basicFields(const VexaMess& d) {
+  return d.Matrix + "|" + d.SubjectArea + "|" + d.SubjectCode + "|" + d.Contents + "|" +
+         d.Language + "|" + std::to_string(d.Decimaler) + "|" + d.ShowDecimals + "|" +
+         d.Description + "|" + d.DescriptionDefault + "|" + d.Infofile + "|" + d.AutoOpen + "|" +
+         d.AggregAllowed;
+}
+
 TEST(BasicStructurePage, EachControlWritesItsFieldInOneStepAndUndoPutsBothBack) {
-  struct Row {
-    const char* control;
-    std::function<void(PageFrame&)> act;
-    std::function<std::string(const VexaMess&)> field;
-    std::string after, before;
-  };
   const auto text = [](std::string VexaMess::*f) {
     return [f](const VexaMess& d) { return d.*f; };
   };
-  const auto typed = [](const char* box, const char* t) {
-    return [=](PageFrame& p) { p.type(box, t); };
-  };
-  const auto picked = [](const char* list, const char* t) {
-    return [=](PageFrame& p) { p.pick(list, t); };
-  };
-  const auto click = [](const char* box) { return [=](PageFrame& p) { p.click(box); }; };
-  const Row rows[] = {
-      {"txtMatrix", typed("txtMatrix", "M2"), text(&VexaMess::Matrix), "M2", "M1"},
-      {"txtSubarea", typed("txtSubarea", "Arbete"), text(&VexaMess::SubjectArea), "Arbete", "Area"},
-      {"txtSubareaCode", typed("txtSubareaCode", "AM"), text(&VexaMess::SubjectCode), "AM", "AR"},
-      {"txtContents", typed("txtContents", "Antal"), text(&VexaMess::Contents), "Antal", "Stuff"},
-      {"txtLanguage", typed("txtLanguage", "en"), text(&VexaMess::Language), "en", "sv"},
-      {"txtDescription", typed("txtDescription", "Other"), text(&VexaMess::Description), "Other",
-       "Desc"},
-      {"txtInfofile", typed("txtInfofile", "i2"), text(&VexaMess::Infofile), "i2", "info"},
-      {"cmbDecimals", picked("cmbDecimals", "4"),
-       [](const VexaMess& d) { return std::to_string(d.Decimaler); }, "4", "1"},
-      {"cmbShowDecimals", picked("cmbShowDecimals", "5"), text(&VexaMess::ShowDecimals), "5", "2"},
-      {"cmbShowDecimals", picked("cmbShowDecimals", ""), text(&VexaMess::ShowDecimals), "", "2"},
+  const std::tuple<const char*, std::function<std::string(const VexaMess&)>, std::string> rows[] = {
+      {"txtMatrix=M2", text(&VexaMess::Matrix), "M2"},
+      {"txtSubarea=Arbete", text(&VexaMess::SubjectArea), "Arbete"},
+      {"txtSubareaCode=AM", text(&VexaMess::SubjectCode), "AM"},
+      {"txtContents=Antal", text(&VexaMess::Contents), "Antal"},
+      {"txtLanguage=en", text(&VexaMess::Language), "en"},
+      {"txtDescription=Other", text(&VexaMess::Description), "Other"},
+      {"txtInfofile=i2", text(&VexaMess::Infofile), "i2"},
+      {"cmbDecimals=4", [](const VexaMess& d) { return std::to_string(d.Decimaler); }, "4"},
+      {"cmbShowDecimals=5", text(&VexaMess::ShowDecimals), "5"},
+      {"cmbShowDecimals=", text(&VexaMess::ShowDecimals), ""},
       // Clearing the description empties its default flag too.
-      {"chkDescription", click("chkDescription"),
-       [](const VexaMess& d) { return d.Description + "|" + d.DescriptionDefault; }, "|",
-       "Desc|YES"},
-      {"chkDescriptionDefault", click("chkDescriptionDefault"), text(&VexaMess::DescriptionDefault),
-       "", "YES"},
-      {"chkInfofile", click("chkInfofile"), text(&VexaMess::Infofile), "", "info"},
-      {"chkAutoOpen", click("chkAutoOpen"), text(&VexaMess::AutoOpen), "YES", "NO"},
-      {"chkAgreggAllowed", click("chkAgreggAllowed"), text(&VexaMess::AggregAllowed), "", "NO"},
+      {"chkDescription",
+       [](const VexaMess& d) { return d.Description + "|" + d.DescriptionDefault; }, "|"},
+      {"chkDescriptionDefault", text(&VexaMess::DescriptionDefault), ""},
+      {"chkInfofile", text(&VexaMess::Infofile), ""},
+      {"chkAutoOpen", text(&VexaMess::AutoOpen), "YES"},
+      {"chkAgreggAllowed", text(&VexaMess::AggregAllowed), ""},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.control);
+  for (const auto& [step, field, after] : rows) {
+    SCOPED_TRACE(step);
     PageFrame p(kBasic);
-    QWidget* widget = p.get(row.control);
-    const QString shown = shows(widget);
-    ASSERT_EQ(row.field(p.doc()), row.before);
-    row.act(p);
-    EXPECT_EQ(row.field(p.doc()), row.after);
+    const std::string control = QString(step).section('=', 0, 0).toStdString();
+    const std::string before = basicFields(p.doc()), shown = p.state({control.c_str()});
+    p.act(step);
+    EXPECT_EQ(field(p.doc()), after);
     EXPECT_EQ(p.history()->count(), 1);
     p.history()->undo();
-    EXPECT_EQ(row.field(p.doc()), row.before);
-    EXPECT_EQ(shows(widget), shown);
+    EXPECT_EQ(basicFields(p.doc()), before);
+    EXPECT_EQ(p.state({control.c_str()}), shown);
     EXPECT_FALSE(p.editor->isChanged());
     EXPECT_TRUE(p.prompt.asked.empty());
   }
+  EXPECT_EQ(basicFields(PageFrame(kBasic).doc()), "M1|Area|AR|Stuff|sv|1|2|Desc|YES|info|NO|NO");
 }
 
 TEST(BasicStructurePage, OpeningAndVisitingWritesNothingAndTheFocusGoesToTheSubjectArea) {
@@ -241,66 +224,62 @@ TEST(BasicStructurePage, TheSubjectAreaButtonFollowsTheListAndThePickIsOneStep) 
 }
 
 TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain) {
-  struct Row {
-    const char* control;  // what the user acts on; it shows the field unless a check box
-    std::function<void(ContentsPage&)> act;
-    std::function<std::string(ContentsPage&)> field;
-    std::string after, before;  // before: the field again after undo
-  };
   auto milk = [](std::string ContentData::*f) {
     return [f](ContentsPage& p) { return p.milk().*f; };
   };
-  auto typed = [](const char* box, const char* t, const char* check = nullptr) {
-    return [=](ContentsPage& p) {
-      if (check) p.click(check);  // shows the box; the empty field stays as it is
-      p.type(box, t);
-    };
+  const std::tuple<const char*, std::function<std::string(ContentsPage&)>, std::string> rows[] = {
+      {"cmbUnits=kg", milk(&ContentData::Units), "kg"},
+      {"cmbUnits2=kilo", [](ContentsPage& p) { return p.doc().ContData->Units; }, "kilo"},
+      {"txtStockFlow=a", milk(&ContentData::StockFA), "A"},
+      {"txtCFPrices=f", milk(&ContentData::CFPrices), "F"},
+      {"chkDayAdj", milk(&ContentData::DayAdj), "YES"},
+      {"chkSeasAdj", milk(&ContentData::SeasAdj), "YES"},
+      {"chkContact", milk(&ContentData::Contact), ""},
+      {"txtContact=Al\nX", milk(&ContentData::Contact), "Al\r\nX"},
+      // Checking shows the box; the empty field stays as it is until the user types.
+      {"chkRefPeriod;txtRefPeriod=31 dec", milk(&ContentData::Refperiod), "31 dec"},
+      {"chkLastUpdated;txtLastUpdated=20240101 10:00", milk(&ContentData::LastUpdated),
+       "20240101 10:00"},
+      {"chkBasePeriod;txtBasePeriod=2000", milk(&ContentData::Baseperiod), "2000"},
+      {"cmbContvar=[none]", [](ContentsPage& p) { return p.doc().ContVariable; }, ""},
   };
-  auto click = [](const char* box) { return [=](ContentsPage& p) { p.click(box); }; };
-  const std::vector<Row> rows = {
-      {"cmbUnits", typed("cmbUnits", "kg"), milk(&ContentData::Units), "kg", "litres"},
-      {"cmbUnits", [](ContentsPage& p) { p.pick("cmbUnits", "number"); }, milk(&ContentData::Units),
-       "number", "litres"},
-      {"cmbUnits2", typed("cmbUnits2", "kilo"),
-       [](ContentsPage& p) { return p.doc().ContData->Units; }, "kilo", "tonnes"},
-      {"txtStockFlow", typed("txtStockFlow", "a"), milk(&ContentData::StockFA), "A", "F"},
-      {"txtCFPrices", typed("txtCFPrices", "f"), milk(&ContentData::CFPrices), "F", ""},
-      {"chkDayAdj", click("chkDayAdj"), milk(&ContentData::DayAdj), "YES", "NO"},
-      {"chkSeasAdj", click("chkSeasAdj"), milk(&ContentData::SeasAdj), "YES", ""},
-      {"txtContact", click("chkContact"), milk(&ContentData::Contact), "", kMilkContact},
-      {"txtContact", typed("txtContact", "Al\nX"), milk(&ContentData::Contact), "Al\r\nX",
-       kMilkContact},
-      {"txtRefPeriod", typed("txtRefPeriod", "31 dec", "chkRefPeriod"),
-       milk(&ContentData::Refperiod), "31 dec", ""},
-      {"txtLastUpdated", typed("txtLastUpdated", "20240101 10:00", "chkLastUpdated"),
-       milk(&ContentData::LastUpdated), "20240101 10:00", ""},
-      {"txtBasePeriod", typed("txtBasePeriod", "2000", "chkBasePeriod"),
-       milk(&ContentData::Baseperiod), "2000", ""},
-      {"cmbContvar", [](ContentsPage& p) { p.pick("cmbContvar", "[none]"); },
-       [](ContentsPage& p) { return p.doc().ContVariable; }, "", "product"},
+  const auto all = [](ContentsPage& p) {
+    return fields(p.milk()) + "|" + p.doc().ContData->Units + "|" + p.doc().ContVariable;
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.control);
+  const std::initializer_list<const char*> controls = {
+      "cmbContValue", "cmbUnits",      "cmbUnits2",  "txtStockFlow", "txtCFPrices",
+      "chkDayAdj",    "chkSeasAdj",    "chkContact", "txtContact",   "chkRefPeriod",
+      "txtRefPeriod", "txtBasePeriod", "cmbContvar"};
+  for (const auto& [steps, field, after] : rows) {
+    SCOPED_TRACE(steps);
     ContentsPage p;
     p.pick("cmbContValue", "Milk");
-    const int steps = p.history()->count();
-    row.act(p);
-    EXPECT_EQ(row.field(p), row.after);
-    EXPECT_EQ(p.history()->count(), steps + 1);
+    const std::string before = all(p), shown = p.state(controls);
+    const int count = p.history()->count();
+    p.act(steps);
+    EXPECT_EQ(field(p), after);
+    EXPECT_EQ(p.history()->count(), count + 1);
     p.history()->undo();
-    EXPECT_EQ(row.field(p), row.before);
+    EXPECT_EQ(all(p), before);
     EXPECT_FALSE(p.editor->isChanged());
-    // After the undo the page shows the field again, on the same set.
-    const std::string control = row.control;
-    EXPECT_TRUE(p.shown("cmbContValue"));
-    if (control != "cmbContvar") {
-      EXPECT_EQ(p.text("cmbContValue"), "Milk");
+    // After the undo the page shows the fields again, on the same set.
+    if (std::string(steps) != "cmbContvar=[none]") {
+      EXPECT_EQ(p.state(controls), shown);
+    } else {
+      EXPECT_EQ(p.text("cmbContvar"), "product");
+      EXPECT_TRUE(p.shown("cmbContValue"));
     }
-    if (control.starts_with("chk")) continue;
-    const QString shown =
-        control == "txtContact" ? p.lines("txtContact").replace("\n", "\r\n") : p.text(row.control);
-    EXPECT_EQ(shown.toStdString(), row.before);
   }
+  ContentsPage p;
+  p.pick("cmbContValue", "Milk");
+  const std::string shown = p.state(controls);
+  EXPECT_EQ(shown, "Milk|litres|tonnes|F||off|off|on|Bo Ek \ntel 1 |off|-|-|product");
+  const int count = p.history()->count();
+  p.pick("cmbUnits", "number");  // a choice from the list is one step too
+  EXPECT_EQ(p.milk().Units, "number");
+  EXPECT_EQ(p.history()->count(), count + 1);
+  p.history()->undo();
+  EXPECT_EQ(p.state(controls), shown);
 }
 
 TEST(ContentsPage, CheckBoxesFollowTheirFieldAndContactTakesTheDefaultText) {
@@ -454,38 +433,33 @@ TEST(ContentsPage, ARoundTripThroughTheControlsSavesEveryField) {
 }
 
 TEST(FootnotesPage, EveryBindingWritesItsFieldInOneStepAndUndoPutsItBack) {
-  struct Row {
-    const char* control;
-    const char* typed;  // none: a click
-    std::string VexaMess::*field;
-    std::string after, afterUndo;
+  const std::initializer_list<const char*> controls = {"txtSource", "txtDataBase", "txtNote",
+                                                       "txtNotex", "chkCopyRight"};
+  const auto all = [](const VexaMess& d) {
+    return d.Source + "|" + d.Database + "|" + d.Note + "|" + d.Notex + "|" + d.Copyright;
   };
-  const Row rows[] = {
-      {"txtSource", " och ny", &VexaMess::Source, "Byran och ny", "Byran"},
-      {"txtDataBase", "2", &VexaMess::Database, "Db2", "Db"},
-      {"txtNote", "\ntre", &VexaMess::Note, "Rad ett\r\nRad tva\r\ntre", "Rad ett\r\nRad tva"},
-      {"txtNotex", "\ntre", &VexaMess::Notex, "X\r\ntre", "X"},
+  const std::tuple<const char*, const char*, std::string VexaMess::*, std::string> rows[] = {
+      {"txtSource", " och ny", &VexaMess::Source, "Byran och ny"},
+      {"txtDataBase", "2", &VexaMess::Database, "Db2"},
+      {"txtNote", "\ntre", &VexaMess::Note, "Rad ett\r\nRad tva\r\ntre"},
+      {"txtNotex", "\ntre", &VexaMess::Notex, "X\r\ntre"},
       // A table without COPYRIGHT gets one only from a click.
-      {"chkCopyRight", nullptr, &VexaMess::Copyright, "YES", ""},
+      {"chkCopyRight", nullptr, &VexaMess::Copyright, "YES"},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.control);
+  for (const auto& [control, typed, field, after] : rows) {
+    SCOPED_TRACE(control);
     PageFrame p(kFootnotes, frmCreateVq::Footnotes);
     p.window->show();
-    EXPECT_FALSE(p.editor->isChanged());
-    row.typed ? p.append(row.control, row.typed) : p.click(row.control);
-    EXPECT_EQ(p.doc().*row.field, row.after);
+    const std::string before = all(p.doc()), shown = p.state(controls);
+    typed ? p.append(control, typed) : p.click(control);
+    EXPECT_EQ(p.doc().*field, after);
     EXPECT_EQ(p.history()->count(), 1);  // typing in one box is one step
     p.history()->undo();
-    EXPECT_EQ(p.doc().*row.field, row.afterUndo);
+    EXPECT_EQ(all(p.doc()), before);
     EXPECT_FALSE(p.editor->isChanged());
-    // The box shows the text as it is again, its line breaks as line breaks.
-    if (!row.typed) continue;
-    const QString shown =
-        row.control == std::string("txtNote") || row.control == std::string("txtNotex")
-            ? p.lines(row.control).replace("\n", "\r\n")
-            : p.text(row.control);
-    EXPECT_EQ(shown.toStdString(), row.afterUndo);
+    // The boxes show the texts as they are again, line breaks as line breaks.
+    EXPECT_EQ(shown, "Byran|Db|Rad ett\nRad tva|X|off");
+    EXPECT_EQ(p.state(controls), shown);
   }
 }
 
@@ -599,66 +573,29 @@ TEST(MetadataPages, ATableTypedInFromScratchReadsBackExactlyAndUndoesToNothing) 
   p.window->file_new();
   p.editor = p.window->editors().last();
   ASSERT_TRUE(p.editor);
-  // A check box is clicked, "=" chooses from a list, and a text is typed.
-  const std::tuple<int, const char*, const char*> steps[] = {
-      {frmCreateVq::BasicStructure, "txtMatrix", "BE0101"},
-      {frmCreateVq::BasicStructure, "txtSubarea", "Population"},
-      {frmCreateVq::BasicStructure, "txtSubareaCode", "BE"},
-      {frmCreateVq::BasicStructure, "txtContents", "Inhabitants"},
-      {frmCreateVq::BasicStructure, "txtLanguage", "sv"},
-      {frmCreateVq::BasicStructure, "cmbDecimals", "=1"},
-      {frmCreateVq::BasicStructure, "cmbShowDecimals", "=1"},
-      {frmCreateVq::BasicStructure, "chkDescription", ""},
-      {frmCreateVq::BasicStructure, "txtDescription", "Inhabitants by area"},
-      {frmCreateVq::BasicStructure, "chkDescriptionDefault", ""},
-      {frmCreateVq::BasicStructure, "chkInfofile", ""},
-      {frmCreateVq::BasicStructure, "txtInfofile", "BE0101.htm"},
-      {frmCreateVq::BasicStructure, "chkAutoOpen", ""},
-      {frmCreateVq::BasicStructure, "chkAgreggAllowed", ""},
-      {frmCreateVq::Contents, "cmbUnits", "persons"},
-      {frmCreateVq::Contents, "txtStockFlow", "s"},
-      {frmCreateVq::Contents, "txtCFPrices", "c"},
-      {frmCreateVq::Contents, "chkDayAdj", ""},
-      {frmCreateVq::Contents, "chkSeasAdj", ""},
-      {frmCreateVq::Contents, "chkContact", ""},
-      {frmCreateVq::Contents, "txtContact", "Ann Lind"},
-      {frmCreateVq::Contents, "chkRefPeriod", ""},
-      {frmCreateVq::Contents, "txtRefPeriod", "31 Dec"},
-      {frmCreateVq::Contents, "chkLastUpdated", ""},
-      {frmCreateVq::Contents, "txtLastUpdated", "20240101 10:00"},
-      {frmCreateVq::Contents, "chkBasePeriod", ""},
-      {frmCreateVq::Contents, "txtBasePeriod", "2000"},
-      {frmCreateVq::Footnotes, "chkSource", ""},
-      {frmCreateVq::Footnotes, "txtSource", "Statistics office"},
-      {frmCreateVq::Footnotes, "chkDatabase", ""},
-      {frmCreateVq::Footnotes, "txtDataBase", "Regional data"},
-      {frmCreateVq::Footnotes, "chkCopyRight", ""},
-      {frmCreateVq::Footnotes, "chkNote", ""},
-      // A note on two lines, with a non-breaking space that stays one.
-      {frmCreateVq::Footnotes, "txtNote", "A note\nand\xC2\xA0more"},
-      {frmCreateVq::Footnotes, "chkNotex", ""},
-      {frmCreateVq::Footnotes, "txtNotex", "A mandatory note"},
-  };
-  for (const auto& [page, control, what] : steps) {
-    p.show(page);
-    if (qobject_cast<QCheckBox*>(p.get(control))) {
-      p.click(control);
-    } else if (what[0] == '=') {
-      p.pick(control, what + 1);
-    } else {
-      p.append(control, QString::fromUtf8(what));
-    }
-  }
+  p.show(frmCreateVq::BasicStructure);
+  p.act(
+      "txtMatrix=BE0101;txtSubarea=Population;txtSubareaCode=BE;txtContents=Inhabitants;"
+      "txtLanguage=sv;cmbDecimals=1;cmbShowDecimals=1;chkDescription;"
+      "txtDescription=Inhabitants by area;chkDescriptionDefault;chkInfofile;"
+      "txtInfofile=BE0101.htm;chkAutoOpen;chkAgreggAllowed");
+  p.show(frmCreateVq::Contents);
+  p.act(
+      "cmbUnits=persons;txtStockFlow=s;txtCFPrices=c;chkDayAdj;chkSeasAdj;chkContact;"
+      "txtContact=Ann Lind;chkRefPeriod;txtRefPeriod=31 Dec;chkLastUpdated;"
+      "txtLastUpdated=20240101 10:00;chkBasePeriod;txtBasePeriod=2000");
+  p.show(frmCreateVq::Footnotes);
+  // A note on two lines, with a non-breaking space that stays one.
+  p.act(
+      "chkSource;txtSource=Statistics office;chkDatabase;txtDataBase=Regional data;chkCopyRight;"
+      "chkNote;txtNote=A note\nand\u00A0more;chkNotex;txtNotex=A mandatory note");
   const std::string saved = p.saveAs(p.editor, "scratch.vq");
   EXPECT_NE(TempFolder::read(saved).find("NOTE=\"A note #\"\r\n\"and\xA0more \";"),
             std::string::npos);
   const Loaded back(saved);
   ASSERT_EQ(back.result, LoadResult::Loaded);
   const VexaMess& b = back.doc;
-  EXPECT_EQ(b.Matrix + "|" + b.SubjectArea + "|" + b.SubjectCode + "|" + b.Contents + "|" +
-                b.Language + "|" + std::to_string(b.Decimaler) + "|" + b.ShowDecimals + "|" +
-                b.Description + "|" + b.DescriptionDefault + "|" + b.Infofile + "|" + b.AutoOpen +
-                "|" + b.AggregAllowed,
+  EXPECT_EQ(basicFields(b),
             "BE0101|Population|BE|Inhabitants|sv|1|1|Inhabitants by area |YES|BE0101.htm|YES|NO");
   EXPECT_EQ(fields(*b.ContData), "persons|S|C|YES|YES|Ann Lind |31 Dec|20240101 10:00|2000");
   EXPECT_EQ(b.Source + "|" + b.Database + "|" + b.Copyright + "|" + b.Note + "|" + b.Notex,

@@ -149,6 +149,30 @@ struct PageFrame : EditorWindowFrame {
     auto* plain = editor->findChild<QPlainTextEdit*>(name);
     return plain ? plain->toPlainText() : get<QTextEdit>(name)->toPlainText();
   }
+  // What the controls show, parted by "|": "-" for a hidden one, "on" or "off" for a check
+  // box, the text of a box or list box, the entries of a list, "+" for any other.
+  std::string state(std::initializer_list<const char*> names) {
+    QStringList out;
+    for (const char* name : names) {
+      QWidget* w = get(name);
+      if (!w) return "no " + std::string(name);
+      auto* button = qobject_cast<QAbstractButton*>(w);
+      if (!w->isVisibleTo(editor)) {
+        out << "-";
+      } else if (button && button->isCheckable()) {
+        out << (button->isChecked() ? "on" : "off");
+      } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+        out << items(list).join(",");
+      } else if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w)) {
+        out << text(name);
+      } else if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w)) {
+        out << lines(name);
+      } else {
+        out << "+";
+      }
+    }
+    return out.join("|").toStdString();
+  }
   // Types into a box as a user does, a "\n" as Enter: in place of its text, or with the focus
   // taken and given up again, after it (so that the typing is a step of its own).
   void type(const char* name, const QString& text, bool after = false) {
