@@ -200,3 +200,19 @@ TEST(BlockSnapshot, RunsOfLikeCellsRestoreExactlyAndAnEmptyRowCostsLittle) {
   // An empty row of 200 cells is one run, not 200 copies.
   EXPECT_LT(BlockSnapshot(before, {3, 1, 3, 200}).memoryBytes(), 200u);
 }
+
+TEST(History, CommandsToDropKeepsTheNewestWithinTheLimitAndTheLimitFollowsTheMachine) {
+  const struct {
+    std::vector<std::size_t> bytes;
+    std::size_t dropped;
+  } cases[] = {
+      {{}, 0},        {{40, 60}, 0}, {{40, 60, 1}, 1}, {{10, 10, 10, 90}, 2}, {{10, 10, 10, 91}, 3},
+      {{10, 500}, 1}, {{500}, 0}};  // the newest always stays
+  for (const auto& c : cases) EXPECT_EQ(commandsToDrop(c.bytes, 100), c.dropped) << c.bytes.size();
+  const std::size_t machine = snapshotLimitBytes();
+  EXPECT_GT(machine, 0u);
+  EXPECT_LE(machine, kHistoryBytes);
+  setSnapshotLimitBytes(1234);
+  setSnapshotLimitBytes(std::nullopt);
+  EXPECT_EQ(snapshotLimitBytes(), machine);
+}

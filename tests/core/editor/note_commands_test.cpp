@@ -1,10 +1,10 @@
-// The cell-note steps: a new note and a deleted one, each done, undone and done again with
-// the notes and the saved file compared.
+// Field steps and cell-note steps: several fields set and put back in one step, typing
+// in one box merging into one step per session, and a new note and a deleted one, each
+// done, undone and done again with the notes and the saved file compared.
 #include <gtest/gtest.h>
 
 #include "core/editor/field_commands.h"
 #include "core/editor/note_commands.h"
-#include "support/loaded_table.h"
 #include "support/step_checks.h"
 
 using namespace zendra;
@@ -24,45 +24,76 @@ std::string notes(Loaded& t) {
 
 }  // namespace
 
-TEST(NoteCommands, ANewNoteGoesLastAndUndoTakesItOut) {
+TEST(SetFieldsCommand, SetsAndPutsBackSeveralFieldsAndMergesOnlyOneSessionOfOneBox) {
+  VexaMess doc;
+  doc.Description = "Old";
+  doc.DescriptionDefault = "YES";
+  int recounts = 0;
+  SetTextCommand clear("Description",
+                       {{nullptr, &doc.Description, ""}, {nullptr, &doc.DescriptionDefault, ""}}, 0,
+                       [&] { ++recounts; });
+  clear.redo();
+  EXPECT_EQ(doc.Description + "|" + doc.DescriptionDefault, "|");
+  clear.undo();
+  EXPECT_EQ(doc.Description + "|" + doc.DescriptionDefault, "Old|YES");
+  EXPECT_EQ(recounts, 2);
+  EXPECT_EQ(clear.id(), -1);  // a click is a step of its own
+
+  // Typing "ab" in the matrix box: two edits, one step; another session does not merge.
+  const auto session = newTypingSession();
+  SetTextCommand a("Typing", {{nullptr, &doc.Matrix, "a"}}, session);
+  SetTextCommand ab("Typing", {{nullptr, &doc.Matrix, "ab"}}, session);
+  SetTextCommand other("Typing", {{nullptr, &doc.Contents, "x"}}, session);
+  SetTextCommand later("Typing", {{nullptr, &doc.Matrix, "abc"}}, newTypingSession());
+  a.redo();
+  ab.redo();
+  EXPECT_EQ(a.id(), ab.id());
+  EXPECT_TRUE(a.mergeWith(ab));
+  EXPECT_FALSE(a.mergeWith(other));  // another field
+  EXPECT_FALSE(a.mergeWith(later));  // the box lost the focus in between
+  a.undo();
+  EXPECT_EQ(doc.Matrix, "");
+  a.redo();
+  EXPECT_EQ(doc.Matrix, "ab");
+
+  // A field of a shared object stays alive with the step.
+  auto content = std::make_shared<ContentData>();
+  SetTextCommand units("Typing", {{content, &content->Units, "persons"}});
+  std::weak_ptr<ContentData> watch = content;
+  content.reset();
+  units.redo();
+  units.undo();
+  EXPECT_FALSE(watch.expired());
+}
+
+TEST(NoteCommands, ANewNoteGoesLastAndADeletedOneComesBackAtItsPlace) {
   Loaded t(kFull);
-  ASSERT_EQ(t.doc.Cellnotes.Count(), 2);
+  const CellNoteRef first = t.doc.Cellnotes.Item(1), second = t.doc.Cellnotes.Item(2);
   auto note = std::make_shared<CellNote>();
   note->Values().Add(t.value("Region", 1));
   note->Values().Add(t.doc.AllVals);
   note->Values().Add(t.doc.AllVals);
   note->Note = "north";
-  AddCellNoteCommand step(t.doc, note);
+  AddCellNoteCommand add(t.doc, note);
   doUndoRedo(
-      t, step,
+      t, add,
       [&] {
-        ASSERT_EQ(t.doc.Cellnotes.Count(), 3);
-        EXPECT_EQ(t.doc.Cellnotes.Item(3), note);
+        EXPECT_EQ(t.doc.Cellnotes.NewEnum(), (CellNoteColl::Items{first, second, note}));
       },
       notes);
   // The file is written in its own code page: the region's text is left out of the match.
   EXPECT_NE(notes(t).find("\",\"*\",\"*\")=\"north"), std::string::npos);
-}
+  add.undo();
 
-TEST(NoteCommands, DeletingANoteAndUndoPutsTheSameNoteBackAtItsPlace) {
-  Loaded t(kFull);
-  const CellNoteRef first = t.doc.Cellnotes.Item(1);
-  const CellNoteRef second = t.doc.Cellnotes.Item(2);
-  RemoveCellNoteCommand step(t.doc, first);
-  EXPECT_FALSE(step.changesNothing());
+  RemoveCellNoteCommand remove(t.doc, first);
+  EXPECT_FALSE(remove.changesNothing());
   doUndoRedo(
-      t, step,
-      [&] {
-        ASSERT_EQ(t.doc.Cellnotes.Count(), 1);
-        EXPECT_EQ(t.doc.Cellnotes.Item(1), second);
-      },
+      t, remove, [&] { EXPECT_EQ(t.doc.Cellnotes.NewEnum(), (CellNoteColl::Items{second})); },
       notes);
-  step.undo();
+  remove.undo();
   EXPECT_EQ(t.doc.Cellnotes.Item(1), first);  // the very object: its text steps still reach it
-
   // A note the table no longer holds is no step.
-  RemoveCellNoteCommand gone(t.doc, std::make_shared<CellNote>());
-  EXPECT_TRUE(gone.changesNothing());
+  EXPECT_TRUE(RemoveCellNoteCommand(t.doc, std::make_shared<CellNote>()).changesNothing());
 }
 
 TEST(NoteCommands, TypingANoteTextMergesAndOutlivesTheNotesDeletion) {
@@ -70,22 +101,18 @@ TEST(NoteCommands, TypingANoteTextMergesAndOutlivesTheNotesDeletion) {
   const CellNoteRef note = t.doc.Cellnotes.Item(2);
   const std::string was = note->Note;
   const std::uint64_t session = newTypingSession();
-  auto typed = [&](const char* text) {
-    return std::make_unique<SetTextCommand>(
-        "CellNote", std::vector<SetTextCommand::Change>{{note, &note->Note, text}}, session);
-  };
-  auto step = typed("a");
-  step->redo();
-  auto more = typed("ab");
-  more->redo();
-  ASSERT_TRUE(step->mergeWith(*more));
+  SetTextCommand step("CellNote", {{note, &note->Note, "a"}}, session);
+  SetTextCommand more("CellNote", {{note, &note->Note, "ab"}}, session);
+  step.redo();
+  more.redo();
+  ASSERT_TRUE(step.mergeWith(more));
   EXPECT_EQ(note->Note, "ab");
   // The step keeps the note alive while the table lets go of it.
   RemoveCellNoteCommand removed(t.doc, note);
   removed.redo();
-  step->undo();
+  step.undo();
   EXPECT_EQ(note->Note, was);
   removed.undo();
-  step->redo();
+  step.redo();
   EXPECT_EQ(t.doc.Cellnotes.Item(2)->Note, "ab");
 }
