@@ -3,21 +3,12 @@
 
 #include <functional>
 
-#include "core/format/writer.h"
-#include "support/loaded_table.h"
-#include "support/tables.h"
+#include "core/format/format_test.h"
 
 using namespace zendra;
 using namespace zendra::test;
 
 namespace {
-
-// "TimeCode:TimeVal" of every value of a variable.
-Texts timeCodes(const DimensionData& v) {
-  Texts out;
-  for (const auto& value : v.ValueCode) out.push_back(value->TimeCode + ":" + value->TimeVal);
-  return out;
-}
 
 // A table r by c with these value counts, optionally keyed, with a DATA section.
 std::string table(int rows, int cols, bool keys, const std::string& data) {
@@ -159,6 +150,12 @@ TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
       {"TLIST(D7, \"1999-2000\")", 1, {":"}},
       {"TLIST(A1, \"0001-9999\")", 2, {"A1:1", "A1:2"}},
       {"NOTLIST", 1, {":"}},
+      // Start after end: no value gets a code from it; the statement goes on.
+      {"TLIST(A1, \"1999-1998\"),TLIST(A1, \"2000-2001\")", 3, {"A1:2000", "A1:2001", ":"}},
+      {"TLIST(Q1, \"20003-20001\")", 3, {":", ":", ":"}},
+      // A range after a list group starts at the next value.
+      {"TLIST(A1),\"1999\",TLIST(A1, \"2000-2001\")", 3, {"A1:1999", "A1:2000", "A1:2001"}},
+      {"TLIST(H1, \"20002-20011\"),TLIST(),\"x\"", 3, {"H1:20002", "H1:20011", ":x"}},
   };
   for (const auto& c : cases) {
     std::string text = "STUB=\"t\";VALUES(\"t\")=";

@@ -6,28 +6,12 @@
 
 #include <fstream>
 
-#include "support/loaded_table.h"
+#include "core/format/format_test.h"
 #include "support/temp_folder.h"
 
 using namespace zendra;
 using namespace zendra::test;
 namespace fs = std::filesystem;
-
-namespace {
-
-WriteOptions fixedDate(bool ansi) {
-  WriteOptions o;
-  o.ansi = ansi;
-  o.creationDate = "20240101 12:00";
-  return o;
-}
-
-std::string saved(VexaMess& doc, bool ansi) {
-  WriteResult result;
-  return BuildFileBytes(doc, fixedDate(ansi), result);
-}
-
-}  // namespace
 
 TEST(RecoverySnapshot, GivesTheBytesOfASaveInEitherCodePage) {
   for (const char* file : {"ansi_months.vq", "keys_form.vq", "oem_full.vq"}) {
