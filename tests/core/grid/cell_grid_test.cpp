@@ -1,6 +1,12 @@
-// The cell grid: kinds and shown texts, formats, structure changes and block sort.
+// The cell grid: kinds and shown texts, formats, structure changes and block sort; the
+// numeric test at its edges; clipboard blocks read from the texts spreadsheets and text
+// editors put there, and a grid's block written so that they read it back.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "core/grid/clipboard_block.h"
+#include "core/grid/numeric.h"
 #include "support/tables.h"
 
 using namespace zendra;
@@ -130,4 +136,129 @@ TEST(CellGridSort, SortsTheBlockStablyByKeysWithNumbersAsNumbers) {
                                 {"999", "abc", "."}, {"Ärla", "ärlb", "."}, {"z", "", "."}};
   for (const auto& [a, b, sep] : ascending) EXPECT_LT(compareSortKeys(a, b, sep), 0) << a << b;
   EXPECT_EQ(compareSortKeys("x", "x", "."), 0);
+}
+
+TEST(Numeric, AcceptsSignDigitsOneSeparatorExponentAndBlanksOnly) {
+  const struct {
+    const char *text, *separator;
+    double expected;
+  } accepted[] = {{"  -12.50\t", ".", -12.5},
+                  {"+7", ".", 7},
+                  {".5", ".", 0.5},
+                  {"5.", ".", 5},
+                  {"1.5E+3", ".", 1500},
+                  {"2e-2", ".", 0.02},
+                  {"0012", ".", 12},
+                  {"1,5", ",", 1.5},
+                  // A separator of several bytes, as some locales have.
+                  {"3\u066B25", "\u066B", 3.25}};
+  for (const auto& [text, separator, expected] : accepted) {
+    double v = 0;
+    EXPECT_TRUE(parseNumeric(text, separator, v)) << text;
+    EXPECT_DOUBLE_EQ(v, expected) << text;
+  }
+  for (const char* text :
+       {"",        "  ",  ".",   "...", "-",    "+",   "1.2.3", "1e",    "1e+",    "e5", "1 2",
+        "1,000.5", "12a", "inf", "nan", "0x1A", "--1", "1-",    "1e999", "1e-999", "1,5"}) {
+    EXPECT_FALSE(isNumeric(text, ".")) << text;
+  }
+  EXPECT_FALSE(isNumeric("1.5", ","));
+  // Long texts are checked whole, not cut.
+  EXPECT_TRUE(isNumeric(std::string(300, '1'), "."));
+  EXPECT_FALSE(isNumeric(std::string(300, '1') + "x", "."));
+}
+
+// From {0.05, 2} on, values that already have at most the asked decimals (a quicker road).
+TEST(Numeric, AppendFixedRoundsHalfAwayFromZeroOnTheShortestDecimalForm) {
+  const struct {
+    double value;
+    int decimals;
+    const char* separator;
+    const char* expected;
+  } cases[] = {{12.5, 0, ".", "13"},
+               {-12.5, 0, ".", "-13"},
+               {1.005, 2, ".", "1.01"},
+               {0.125, 2, ",", "0,13"},
+               {9.995, 2, ".", "10.00"},
+               {999.5, 0, ".", "1000"},
+               {-0.004, 2, ".", "0.00"},
+               {3, 3, ".", "3.000"},
+               {1e20, 1, ".", "100000000000000000000.0"},
+               {0.1 + 0.2, 16, ".", "0.3000000000000000"},
+               {0.05, 2, ".", "0.05"},
+               {-1.5, 1, ",", "-1,5"},
+               {-0.0, 1, ".", "0.0"},
+               {123, 0, ".", "123"},
+               {4503599627370495.0, 0, ".", "4503599627370495"},
+               {1234567.125, 3, ".", "1234567.125"}};
+  for (const auto& c : cases) {
+    std::string out = "kept:";
+    appendFixed(c.value, c.decimals, c.separator, out);
+    EXPECT_EQ(out, std::string("kept:") + c.expected) << c.value << " " << c.decimals;
+  }
+}
+
+// The block as "rows x columns:" and its rows of "|"-separated cells, one line a row.
+static std::string shape(const ClipboardBlock& block) {
+  std::string out = std::to_string(block.rows()) + "x" + std::to_string(block.columns()) + ":";
+  for (std::int32_t r = 0; r < block.rows(); ++r) {
+    for (std::int32_t c = 0; c < block.fields(r); ++c) (out += c ? "|" : "") += block.cell(r, c);
+    out += '\n';
+  }
+  return out;
+}
+
+TEST(ClipboardBlock, SpreadsheetTextEmptyCellsRaggedRowsAndLoneCarriageReturns) {
+  const struct {
+    const char *text, *shape;
+  } cases[] = {
+      // CR LF line ends, no final line feed, a last CR: all the same block.
+      {"1\t2\n3\t4\n5\t6\n", "3x2:1|2\n3|4\n5|6\n"},
+      {"1\t2\r\n3\t4\r\n5\t6", "3x2:1|2\n3|4\n5|6\n"},
+      {"1\t2\r\n3\t4\r\n5\t6\r\n", "3x2:1|2\n3|4\n5|6\n"},
+      {"1\t2\n3\t4\n5\t6", "3x2:1|2\n3|4\n5|6\n"},
+      {"1\t2\r\n3\t4\r\n5\t6\r", "3x2:1|2\n3|4\n5|6\n"},
+      {"", "0x0:"},
+      // A line feed alone is one row of one empty cell; empty cells between tabs count.
+      {"\n", "1x1:\n"},
+      {"\ta\t\n\n", "2x3:|a|\n\n"},
+      // The width is the first row's.
+      {"a\nb\tc\td\ne\tf", "3x1:a\nb|c|d\ne|f\n"},
+      // Only a CR before a line feed ends a line; one inside a cell is its text.
+      {"a\rb\tc\r\t\n", "1x3:a\rb|c\r|\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shape(ClipboardBlock::parse(c.text)), c.shape) << c.text;
+  EXPECT_TRUE(ClipboardBlock::parse("").empty());
+  // The widest row is known apart from the width; cells past a row or the block are empty.
+  const auto ragged = ClipboardBlock::parse("a\nb\tc\td\ne\tf");
+  EXPECT_EQ(ragged.widest(), 3);
+  EXPECT_EQ(std::string(ragged.cell(0, 1)) += ragged.cell(3, 0), "");
+  EXPECT_EQ(ragged.cell(-1, 0), "");
+}
+
+TEST(ClipboardBlock, AGridBlockIsWrittenWithShownTextsAndReadBack) {
+  CellGrid grid(3, 3);
+  grid.setDecimalChar(",");
+  grid.setNumber(1, 1, 12.5, 2);
+  grid.setText(1, 2, "..");
+  grid.setText(2, 2, "with\ttab\nand line");
+  grid.setText(3, 3, "x");
+  const std::string text = FormatClipboardBlock(grid, {1, 1, 3, 2});
+  EXPECT_EQ(text, "12,50\t..\n\twith tab and line\n\t\n");
+  EXPECT_EQ(shape(ClipboardBlock::parse(text)), "3x2:12,50|..\n|with tab and line\n|\n");
+  // Clipped to the grid; a whole-column selection (-1 rows) is every row.
+  EXPECT_EQ(FormatClipboardBlock(grid, {3, 3, 9, 9}), "x\n");
+  EXPECT_EQ(FormatClipboardBlock(grid, {-1, 3, -1, 3}), "\n\nx\n");
+  EXPECT_EQ(FormatClipboardBlock(grid, {4, 1, 5, 1}), "");
+}
+
+TEST(ClipboardBlock, AGridsOwnPasteStopsAtItsEdgesAndLeavesShortRowsAlone) {
+  CellGrid grid(3, 3);
+  grid.setText(3, 3, "kept");
+  grid.setText(2, 3, "kept too");
+  const Block written =
+      WriteClipboardBlock(grid, 2, 2, ClipboardBlock::parse("a\tb\tc\nd\ne\tf\n"));
+  EXPECT_EQ(gridRows(grid), "||\n|a|b\n|d|kept\n");
+  EXPECT_EQ(written, (Block{2, 2, 3, 3}));
+  EXPECT_TRUE(WriteClipboardBlock(grid, 4, 1, ClipboardBlock::parse("z")).empty());
 }
