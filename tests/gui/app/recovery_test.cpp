@@ -1,22 +1,17 @@
 // Recovery copies in the desktop program: written while a table is changed, gone after a
 // save or a discard, and offered again after the program was killed.
-#include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
-#include <QMdiSubWindow>
-#include <QPushButton>
-#include <QUndoStack>
+
 #include <csignal>
-#include <filesystem>
 #include <fstream>
 #include <thread>
 
-#include "gui/app/dlg_recover.h"
 #include "core/base/file_io.h"
 #include "core/editor/cell_commands.h"
+#include "gui/app/dlg_recover.h"
 #include "gui/editor/recovery_copy.h"
-#include "support/editor_window_frame.h"
+#include "support/dialog_steps.h"
 
 using namespace zendra;
 using namespace zendra::test;
@@ -44,8 +39,14 @@ std::vector<fs::path> files(const fs::path& folder, const char* extension) {
 }
 
 // Answers the recovery offer with one of its buttons.
-std::function<void(QDialog&)> press(const char* button) {
-  return [button](QDialog& dialog) { dialog.findChild<QPushButton*>(button)->click(); };
+std::function<void(QDialog&)> answer(const char* button) {
+  return [button](QDialog& dialog) { press(dialog, button); };
+}
+
+// Has the window's recovery copy written now, and waits for the write.
+void writeCopy(frmCreateVq* editor) {
+  editor->recoveryCopy()->writeNow();
+  editor->recoveryCopy()->finishWriting();
 }
 
 }  // namespace
@@ -54,18 +55,15 @@ TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveOrADiscard) {
   EditorWindowFrame frame;
   frmCreateVq* editor = frame.openText(fixture("ansi_months.vq"));
   ASSERT_TRUE(editor);
-  RecoveryCopy* copy = editor->recoveryCopy();
   const fs::path folder = frame.ctx.recovery.folder();
 
-  copy->writeNow();  // unchanged: nothing to keep
-  copy->finishWriting();
+  writeCopy(editor);  // unchanged: nothing to keep
   EXPECT_TRUE(files(folder, ".info").empty());
 
   typeFirstCell(editor, "42");
-  copy->writeNow();
-  copy->finishWriting();
-  const fs::path table =
-      folder / (frame.ctx.recovery.id() + "-" + std::to_string(copy->window()) + ".vq");
+  writeCopy(editor);
+  const fs::path table = folder / (frame.ctx.recovery.id() + "-" +
+                                   std::to_string(editor->recoveryCopy()->window()) + ".vq");
   ASSERT_TRUE(fs::exists(table));
   // The copy is the file a save would write, with the change in it.
   const std::string bytes = readFileBytes(table).bytes;
@@ -80,8 +78,7 @@ TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveOrADiscard) {
   EXPECT_FALSE(fs::exists(table));
 
   typeFirstCell(editor, "43");
-  copy->writeNow();
-  copy->finishWriting();
+  writeCopy(editor);
   ASSERT_TRUE(fs::exists(table));
   frame.prompt.script(Prompt::Answer::No);  // close without saving
   EditorWindowFrame::close(editor);
@@ -97,12 +94,12 @@ TEST(RecoveryCopyWindow, LaterKeepsACopyAndDiscardDeletesIt) {
   std::ofstream(folder / "7_1-1.vq") << fixture("ansi_months.vq");
   std::ofstream(folder / "7_1-1.info") << recovery::infoText({"", "File03.vq", false, {}});
 
-  frame.answer = press("cmdLater");
+  frame.answer = answer("cmdLater");
   frame.window->startUp();
   EXPECT_TRUE(frame.window->editors().isEmpty());
   EXPECT_TRUE(fs::exists(folder / "7_1-1.vq"));
 
-  frame.answer = press("cmdDiscard");
+  frame.answer = answer("cmdDiscard");
   frame.window->offerRecovery();
   EXPECT_TRUE(frame.window->editors().isEmpty());
   EXPECT_FALSE(fs::exists(folder / "7_1-1.vq"));
@@ -144,7 +141,7 @@ TEST(RecoveryCopyWindow, BringsBackTheTableOfAKilledProgram) {
   ASSERT_EQ(infos.size(), 1u);
   EXPECT_EQ(offered, 0u);
 
-  frame.answer = press("cmdRecover");
+  frame.answer = answer("cmdRecover");
   frame.window->startUp();
   ASSERT_EQ(frame.window->editors().size(), 1);
   frmCreateVq* editor = frame.window->editors().first();

@@ -1,30 +1,14 @@
 // The small windows of the program: the new-table question, the About box, and the
 // progress window with the prompt a load talks to.
-#include <gtest/gtest.h>
-
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QWindow>
-
 #include "gui/app/dlg_about.h"
 #include "gui/app/dlg_new_keys.h"
 #include "gui/shared/frm_progress.h"
+#include "support/dialog_steps.h"
 
 using namespace zendra;
+using zendra::test::child;
 
 namespace {
-
-template <typename T = QPushButton>
-T* child(const QWidget& parent, const char* name) {
-  T* widget = parent.findChild<T*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
 
 // The ways a user leaves a shown window without its buttons. The close box's request
 // comes from the window system to the native window, not through QWidget::close().
@@ -37,7 +21,7 @@ void escape(QWidget& w) {
 }
 template <const char* name>
 void click(QWidget& w) {
-  QTest::mouseClick(child(w, name), Qt::LeftButton);
+  QTest::mouseClick(child<QPushButton>(w, name), Qt::LeftButton);
 }
 constexpr char kKeys[] = "cmdKeys", kStandard[] = "cmdStandard", kCancel[] = "cmdCancel",
                kOk[] = "cmdOK";
@@ -59,8 +43,9 @@ TEST(NewKeysDialog, EachButtonSetsBothFieldsAndLeavingOtherwiseIsCancel) {
     dlg.cancel = !c.cancel;
     dlg.show();
     c.leave(dlg);
-    EXPECT_EQ((std::pair{dlg.FileWithKeys, dlg.cancel}), (std::pair{c.withKeys, c.cancel})) << i;
-    EXPECT_FALSE(dlg.isVisible()) << i++;
+    EXPECT_EQ((std::tuple{dlg.FileWithKeys, dlg.cancel, dlg.isVisible()}),
+              (std::tuple{c.withKeys, c.cancel, false}))
+        << i++;
   }
 }
 
@@ -81,8 +66,7 @@ TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileWhateverItsLength) {
   EXPECT_EQ(bar->value(), 1);
   QSignalSpy moves(bar, &QProgressBar::valueChanged);
   for (qint64 n = 0; n <= 1'000'000; n += 7) window.TestNew(n);
-  EXPECT_GE(moves.count(), 95);
-  EXPECT_LE(moves.count(), 101);
+  EXPECT_TRUE(moves.count() >= 95 && moves.count() <= 101) << moves.count();
   EXPECT_GT(bar->value(), 990'000);
 
   // Ten gigabytes do not fit the bar's int range: positions are scaled into it.
@@ -100,14 +84,13 @@ TEST(ProgressWindow, CancelEscapeAndTheCloseBoxAskToCancelButTheProgramMayClose)
     window.show();
     EXPECT_EQ(window.cancel, 0);
     ask(window);
-    EXPECT_EQ(window.cancel, 9999);
-    EXPECT_TRUE(window.isVisible());  // the load step closes it once the loader stopped
+    // Asked, not closed: the load step closes it once the loader stopped.
+    EXPECT_EQ((std::pair{window.cancel, window.isVisible()}), (std::pair{9999, true}));
   }
   frmProgress finished;
   finished.show();
   finished.close();
-  EXPECT_FALSE(finished.isVisible());
-  EXPECT_EQ(finished.cancel, 0);
+  EXPECT_EQ((std::pair{finished.cancel, finished.isVisible()}), (std::pair{0, false}));
 }
 
 TEST(ProgressPrompt, ForwardsQuestionsFollowsTheFileAndSeesTheCancelClickWhenBreathing) {
@@ -127,7 +110,8 @@ TEST(ProgressPrompt, ForwardsQuestionsFollowsTheFileAndSeesTheCancelClickWhenBre
 
   // A click waiting in the event queue gets through at the first breath.
   window.show();
-  QMetaObject::invokeMethod(child(window, kCancel), &QPushButton::click, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(child<QPushButton>(window, kCancel), &QPushButton::click,
+                            Qt::QueuedConnection);
   EXPECT_FALSE(prompt.cancelled());
   prompt.breathe();
   EXPECT_TRUE(prompt.cancelled());

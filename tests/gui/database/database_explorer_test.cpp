@@ -76,11 +76,6 @@ struct Explorer {
     return shown;
   }
   Lines values() const { return listTexts(child<QListWidget>(*dialog, "lstValueCode")); }
-  Lines told() const {
-    Lines all;
-    for (const auto& q : prompt.asked) all.push_back(q.text);
-    return all;
-  }
   void finish(const QString& name) {
     child<QLineEdit>(*dialog, "txtVarName")->setText(name);
     press(*dialog, "cmdFinish");
@@ -120,7 +115,7 @@ TEST(DatabaseExplorer, WalksItsFourPagesAndBuildsAVariableWithCodes) {
   // The name: blank, in use (letter case aside), then one that will do, trimmed.
   e.finish("   ");
   e.finish(" region ");
-  EXPECT_EQ(e.told(), (Lines{"You must give a valid name", "Variable name in use"}));
+  EXPECT_EQ(told(e.prompt), (Lines{"You must give a valid name", "Variable name in use"}));
   EXPECT_TRUE(d.isVisible());
   e.finish("  Län ");
   EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -142,8 +137,8 @@ TEST(DatabaseExplorer, EachPageSaysWhatIsMissingAndStays) {
     if (*next) choose(d, list, next);
     if (*next) press(d, "cmdNext");
   }
-  EXPECT_EQ(e.told(), (Lines{"You must select a table", "Select a field or mark for no codes",
-                             "Select a field"}));
+  EXPECT_EQ(told(e.prompt), (Lines{"You must select a table", "Select a field or mark for no codes",
+                                   "Select a field"}));
   // Back to the first page hides Back again.
   press(d, "cmdBack");
   press(d, "cmdBack");
@@ -205,9 +200,9 @@ TEST(DatabaseExplorer, TellsThatTheFileMayBeDamagedWhenTheEngineWarned) {
   for (int k = 0; k < 8; ++k) bytes[85 * 4096 + 200 + k * 5] ^= 0x55;
   Explorer e(folder.write("damaged.mdb", bytes).string());
   walk(*e.dialog, "Persons", "Region", "Sex");
-  EXPECT_EQ(e.told(), Lines{"damaged.mdb: the file may be damaged: 2 warnings while reading "
-                            "Persons\n  offset 6422528 is beyond EOF\n  error: reading page "
-                            "1568 failed."});
+  EXPECT_EQ(told(e.prompt), Lines{"damaged.mdb: the file may be damaged: 2 warnings while reading "
+                                  "Persons\n  offset 6422528 is beyond EOF\n  error: reading page "
+                                  "1568 failed."});
   EXPECT_EQ(e.values().size(), 114u);
 }
 
