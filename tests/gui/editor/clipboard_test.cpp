@@ -116,51 +116,48 @@ struct Window : test::EditorWindowFrame {
 }  // namespace
 
 TEST(Clipboard, APasteIntoTheDataGridWritesOnlyDataCellsInOneStepThatUndoTakesBack) {
-  const char* kDoesNotFit =
-      "Selected area does not fit clipboard \nSelected : 2 Rows 2 Columns\nClipboard: 3 Rows 2 "
-      "Columns\nContinue?";
+  const std::string fit = "Selected area does not fit clipboard \nSelected : 2 Rows 2 Columns\n";
+  const std::string leftOut = "Only data cells take a paste: ";
   struct Case {
     const char* what;
     int r1, c1, r2, c2;  // the selection
     const char* text;
-    bool keys;  // Ctrl+V instead of the menu
-    Prompt::Answer answer;
+    bool keys, yes;  // Ctrl+V instead of the menu; Yes to the question
     const char* data;
-    const char* told;  // the last question or message, "" none
+    std::string told;  // the last question or message, "" none
   };
   const Case cases[] = {
       // From a spreadsheet: tabs, CR LF and no final line feed.
-      {"a block at one cell", 4, 3, 4, 3, "21\t22\r\n23\t..\r\n25\t26", false, Prompt::Answer::Ok,
+      {"a block at one cell", 4, 3, 4, 3, "21\t22\r\n23\t..\r\n25\t26", false, false,
        "#1 #2/#21 #22/#23 ../#25 #26/#9 #10/#11 #12", ""},
-      {"with a final line feed, by the keys", 4, 3, 4, 3, "21\t22\n23\t..\n25\t26\n", true,
-       Prompt::Answer::Ok, "#1 #2/#21 #22/#23 ../#25 #26/#9 #10/#11 #12", ""},
-      {"another size, No", 3, 3, 4, 4, "21\t22\n23\t24\n25\t26\n", false, Prompt::Answer::No, kData,
-       kDoesNotFit},
-      {"another size by the keys, No", 3, 3, 4, 4, "1\t2\t3\n", true, Prompt::Answer::No, kData,
-       "Selected area does not fit clipboard \nSelected : 2 Rows 2 Columns\nClipboard: 1 Rows 3 "
-       "Columns\nContinue?"},
-      // Only inside the selection.
-      {"another size, Yes", 3, 3, 4, 4, "21\t22\n23\t24\n25\t26\n", false, Prompt::Answer::Yes,
-       "#21 #22/#23 #24/#5 #6/#7 #8/#9 #10/#11 #12", kDoesNotFit},
+      {"with a final line feed, by the keys", 4, 3, 4, 3, "21\t22\n23\t..\n25\t26\n", true, false,
+       "#1 #2/#21 #22/#23 ../#25 #26/#9 #10/#11 #12", ""},
+      {"another size, No", 3, 3, 4, 4, "21\t22\n23\t24\n25\t26\n", false, false, kData,
+       fit + "Clipboard: 3 Rows 2 Columns\nContinue?"},
+      {"another size by the keys, No", 3, 3, 4, 4, "1\t2\t3\n", true, false, kData,
+       fit + "Clipboard: 1 Rows 3 Columns\nContinue?"},
+      {"another size, Yes: only inside the selection", 3, 3, 4, 4, "21\t22\n23\t24\n25\t26\n",
+       false, true, "#21 #22/#23 #24/#5 #6/#7 #8/#9 #10/#11 #12",
+       fit + "Clipboard: 3 Rows 2 Columns\nContinue?"},
       // Labels take nothing; only what was left out is named, in its number.
-      {"at a label corner", 2, 2, 2, 2, "a\tb\tc\nd\t31\t32\n", false, Prompt::Answer::Ok,
+      {"at a label corner", 2, 2, 2, 2, "a\tb\tc\nd\t31\t32\n", false, false,
        "#31 #32/#3 #4/#5 #6/#7 #8/#9 #10/#11 #12",
-       "Only data cells take a paste: 1 row and 1 column of the clipboard were left out."},
-      {"at a label column", 4, 2, 4, 2, "x\t41\t42\n", false, Prompt::Answer::Ok,
+       leftOut + "1 row and 1 column of the clipboard were left out."},
+      {"at a label column", 4, 2, 4, 2, "x\t41\t42\n", false, false,
        "#1 #2/#41 #42/#5 #6/#7 #8/#9 #10/#11 #12",
-       "Only data cells take a paste: 1 column of the clipboard was left out."},
-      {"at the first label column", 4, 1, 4, 1, "x\ty\t41\t42\n", false, Prompt::Answer::Ok,
+       leftOut + "1 column of the clipboard was left out."},
+      {"at the first label column", 4, 1, 4, 1, "x\ty\t41\t42\n", false, false,
        "#1 #2/#41 #42/#5 #6/#7 #8/#9 #10/#11 #12",
-       "Only data cells take a paste: 2 columns of the clipboard were left out."},
+       leftOut + "2 columns of the clipboard were left out."},
       // Whole columns selected: a beep, nothing pasted, nothing asked.
-      {"whole columns", 1, 3, 8, 3, "1\n", false, Prompt::Answer::Yes, kData, ""},
+      {"whole columns", 1, 3, 8, 3, "1\n", false, true, kData, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Window w;
     const std::string labels = w.labels();
     w.dataGrid(c.r1, c.c1, c.r2, c.c2);
-    w.prompt.script(c.answer);
+    w.prompt.script(c.yes ? Prompt::Answer::Yes : Prompt::Answer::No);
     w.paste(c.text, c.keys);
     EXPECT_EQ(w.data(), c.data);
     EXPECT_EQ(w.labels(), labels);

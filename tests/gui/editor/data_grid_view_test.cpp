@@ -12,9 +12,9 @@
 #include <string>
 
 #include "core/editor/command.h"
+#include "core/grid/data_methods.h"
 #include "gui/editor/data_grid_view.h"
 #include "gui/editor/grid_model.h"
-#include "core/grid/data_methods.h"
 #include "support/tables.h"
 
 using namespace zendra;
@@ -316,18 +316,21 @@ TEST(DataGridViewFrozenPanes, OverlaysCoverFrozenCellsAndFollowScrolling) {
   for (QTableView* o : overlays) EXPECT_FALSE(o->isVisible());
 }
 
-TEST(DataGridViewModel, ATextThatIsNoNumberNorSymbolIsMarkedAsSoonAsItIsTyped) {
-  // Typed and stored texts alike; labels, numbers, symbols, the keys form's keys and a
-  // free sheet (no table) are never marked.
+TEST(DataGridViewModel, ATypedTextIsMarkedAndALayoutThatLeavesTheCurrentCellOnALabelMovesIt) {
   for (const bool keysForm : {false, true}) {
+    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
     Table t(keysForm);
-    const int row = t.doc.DataRow1;
-    const int col = t.doc.DataCol1;
+    const int row = t.doc.DataRow1, col = t.doc.DataCol1;
+    // A text that is no number nor symbol is marked as soon as it is typed or stored, and
+    // the cell keeps it; labels, numbers, symbols, the keys form's keys and a free sheet
+    // (no table) are never marked.
     t.enter(row, col, "abc");
     if (!keysForm) {
       t.grid.setDecimalChar(",");
       t.grid.setText(row, col + 1, "..");
       t.grid.setText(row + 1, col, "1,5");
+    } else {
+      t.enter(row, 1, "Elsewhere");  // a key: a text by nature
     }
     const auto marked = [&](int r, int c) {
       const QModelIndex cell = t.main()->model()->index(r - 1, c - 1);
@@ -336,38 +339,26 @@ TEST(DataGridViewModel, ATextThatIsNoNumberNorSymbolIsMarkedAsSoonAsItIsTyped) {
       EXPECT_EQ(red, cell.data(Qt::ToolTipRole).isValid()) << r << "," << c;
       return red;
     };
-    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
-    EXPECT_EQ(t.grid.text(row, col), "abc");  // the cell keeps what was typed
+    EXPECT_EQ(t.grid.text(row, col), "abc");
     EXPECT_TRUE(marked(row, col));
-    if (!keysForm) {
-      EXPECT_FALSE(marked(row, col + 1));
-      EXPECT_FALSE(marked(row + 1, col));
-      EXPECT_FALSE(marked(row, 1));  // a label
-    } else {
-      t.enter(row, 1, "Elsewhere");  // a key: a text by nature
-      EXPECT_FALSE(marked(row, 1));
-    }
+    EXPECT_FALSE(marked(row, 1));
+    EXPECT_FALSE(!keysForm && (marked(row, col + 1) || marked(row + 1, col)));
     GridModel sheet;
     sheet.setGrid(&t.grid);
     EXPECT_FALSE(sheet.index(row - 1, col - 1).data(Qt::BackgroundRole).isValid());
-  }
-}
 
-TEST(DataGridViewNavigation, ALayoutThatLeavesTheCurrentCellOnALabelMovesItToTheData) {
-  for (const bool keysForm : {false, true}) {
-    SCOPED_TRACE(keysForm ? "keys form" : "normal form");
-    Table t(keysForm);
-    const int row = t.doc.DataRow1;
-    t.go(row, keysForm ? 1 : t.doc.DataCol1 + 1);  // a data cell (a key) stays current
+    // A data cell (a key) stays current; the title cell, where a new layout may leave
+    // it, gives way to the first data cell, where typing reaches the table.
+    t.go(row, keysForm ? 1 : col + 1);
     const auto kept = t.at();
     t.view.refresh();
     EXPECT_EQ(t.at(), kept);
-    t.grid.setCurrent(1, 1);  // where a new layout may leave it: the title cell
+    t.grid.setCurrent(1, 1);
     t.view.refresh();
-    EXPECT_EQ(t.at(), std::make_pair(row, keysForm ? 1 : t.doc.DataCol1));
-    t.type(t.at().first, t.at().second, "7");  // typing reaches the table
+    EXPECT_EQ(t.at(), std::make_pair(row, keysForm ? 1 : col));
+    t.type(t.at().first, t.at().second, "7");
     QTest::keyClick(t.editor(), Qt::Key_Return);
-    EXPECT_EQ(t.grid.text(row, keysForm ? 1 : t.doc.DataCol1), keysForm ? "7" : "7.00");
+    EXPECT_EQ(t.grid.text(row, keysForm ? 1 : col), keysForm ? "7" : "7,00");
   }
 }
 
