@@ -36,4 +36,17 @@ inline void readBack(VexaMess& doc, VexaMess& back) {
   Load_From_Text(back, make_vqstring(doc, fixedDate()), true, nullptr, prompt);
 }
 
+// The pieces of a text written one after another with a "|" after each, and that mark
+// replaced by end, as a file's statements or a list of messages end.
+inline std::string ended(std::string_view pieces, std::string_view end) {
+  std::string out;
+  for (const char c : pieces) {
+    if (c == '|')
+      out.append(end);
+    else
+      out.push_back(c);
+  }
+  return out;
+}
+
 }  // namespace zendra::test

@@ -54,35 +54,19 @@ TEST(Writer, SmallTableInTheFixedOrder) {
   doc.Note = "Table note", doc.Source = "Office";
 
   EXPECT_EQ(make_vqstring(doc, fixedDate()),
-            "VEXA-VERSION=\"2000\";\r\n"
-            "CREATION-DATE=\"20240101 12:00\";\r\n"
-            "CHARSET=\"ANSI\";\r\n"
-            "SUBJECT-AREA=\"Population\";\r\n"
-            "SUBJECT-CODE=\"BE\";\r\n"
-            "MATRIX=\"BE01\";\r\n"
-            "TITLE=\"Population by region and year. \";\r\n"
-            "CONTENTS=\"Population\";\r\n"
-            "DESCRIPTIONDEFAULT=NO;\r\n"
-            "AUTOOPEN=\"YES\";\r\n"
-            "AGGREGALLOWED=\"NO\";\r\n"
-            "DECIMALS=2;\r\n"
-            "STUB=\"region\";\r\n"
-            "HEADING=\"year\";\r\n"
-            "UNITS=\"persons\";\r\n"
-            "DAYADJ=NO;\r\n"
-            "VALUES(\"region\")=\"North\",\"South\";\r\n"
-            "VALUES(\"year\")=\"2004\",\"2005\",\"20061\";\r\n"
-            "CODES(\"region\")=\"01\",\"02\";\r\n"
-            "TIMEVAL(\"year\")=TLIST(A1),\"2004\",\"2005\",TLIST(Q1),\"20061\";\r\n"
-            "ELIMINATION(\"region\")=YES;\r\n"
-            "PRECISION(\"year\",\"2004\")=2;\r\n"
-            "CONTVARIABLE=\"region\";\r\n"
-            "UNITS(\"North\")=\"SEK\";\r\n"
-            "SEASADJ(\"North\")=YES;\r\n"
-            "CONTACT(\"South\")=\"Ann #\"\r\n\"phone 1 \";\r\n"
-            "SOURCE=\"Office \";\r\n"
-            "NOTE=\"Table note \";\r\n"
-            "NOTE(\"year\")=\"On years \";\r\n");
+            ended("VEXA-VERSION=\"2000\"|CREATION-DATE=\"20240101 12:00\"|CHARSET=\"ANSI\"|"
+                  "SUBJECT-AREA=\"Population\"|SUBJECT-CODE=\"BE\"|MATRIX=\"BE01\"|"
+                  "TITLE=\"Population by region and year. \"|CONTENTS=\"Population\"|"
+                  "DESCRIPTIONDEFAULT=NO|AUTOOPEN=\"YES\"|AGGREGALLOWED=\"NO\"|DECIMALS=2|"
+                  "STUB=\"region\"|HEADING=\"year\"|UNITS=\"persons\"|DAYADJ=NO|"
+                  "VALUES(\"region\")=\"North\",\"South\"|"
+                  "VALUES(\"year\")=\"2004\",\"2005\",\"20061\"|CODES(\"region\")=\"01\",\"02\"|"
+                  "TIMEVAL(\"year\")=TLIST(A1),\"2004\",\"2005\",TLIST(Q1),\"20061\"|"
+                  "ELIMINATION(\"region\")=YES|PRECISION(\"year\",\"2004\")=2|"
+                  "CONTVARIABLE=\"region\"|UNITS(\"North\")=\"SEK\"|SEASADJ(\"North\")=YES|"
+                  "CONTACT(\"South\")=\"Ann #\"\r\n\"phone 1 \"|SOURCE=\"Office \"|"
+                  "NOTE=\"Table note \"|NOTE(\"year\")=\"On years \"|",
+                  ";\r\n"));
   // Writing rebuilt the title, as a save does, and wrote DECIMALS as the decimals the
   // cells are stored with without changing the table's own.
   EXPECT_EQ(doc.Title, "Population by region and year.");
