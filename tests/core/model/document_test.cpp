@@ -1,4 +1,5 @@
-// The table document: placement of variables, renaming, removal, events and look-ups.
+// The table document: placement of variables, renaming, removal, events and look-ups;
+// cell notes (matching by text versus by identity) and content metadata.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -33,6 +34,29 @@ struct DocWithEvents {
   }
   void add(std::initializer_list<std::pair<const char*, int>> variables) {
     for (auto [name, side] : variables) ASSERT_TRUE(doc.addDimension(name, side));
+  }
+};
+
+// A region-by-year table with two values each.
+struct Table {
+  VexaMess doc;
+  DimensionRef region = addVariable(doc, "region", 0, {"North", "South"});
+  DimensionRef year = addVariable(doc, "year", 1, {"2004", "2005"});
+
+  static CellNoteRef note(std::initializer_list<ValueRef> values, const char* text = "") {
+    auto n = std::make_shared<CellNote>();
+    for (const auto& v : values) n->Values().Add(v);
+    n->Note = text;
+    return n;
+  }
+  ValueRef r(int i) const { return region->ValueCode.Item(i); }
+  ValueRef y(int i) const { return year->ValueCode.Item(i); }
+  ValueRef all() const { return doc.AllVals; }
+  // The notes' texts in order.
+  Texts notes() const {
+    Texts out;
+    for (const auto& n : doc.Cellnotes) out.push_back(n->Note);
+    return out;
   }
 };
 
@@ -75,10 +99,10 @@ TEST(VexaMessPlacement, DuplicateNamesAreRefusedWithoutChangeOrEvent) {
   EXPECT_EQ(names(d.doc.Dimensions), Texts{"Region"});
   EXPECT_EQ(d.doc.colHeading.Count(), 0);
   // TestVarName compares as the keys do: "REGION" beside "Region" would be a duplicate key.
-  EXPECT_FALSE(d.doc.TestVarName("Region"));
-  EXPECT_FALSE(d.doc.TestVarName("rEGION"));
-  EXPECT_FALSE(d.doc.TestVarName(" Region "));
-  EXPECT_TRUE(d.doc.TestVarName("Regions"));
+  for (const auto& [name, free] :
+       {std::pair{"Region", false}, {"rEGION", false}, {" Region ", false}, {"Regions", true}}) {
+    EXPECT_EQ(d.doc.TestVarName(name), free) << name;
+  }
 }
 
 TEST(VexaMessRemove, RemovesFromBothCollectionsAndTheHolderKeepsTheVariable) {
@@ -133,44 +157,48 @@ TEST(VexaMessDecimals, SaveDecimalsIsTheLargestOfDecimalsAndNumericPrecisions) {
   doc.Decimaler = 1;
   auto v = addVariable(doc, "v", 0, {"a", "b"});
   auto a = v->ValueCode.Item(1), b = v->ValueCode.Item(2);
-  auto saveDecimals = [&doc] {
-    doc.setSaveDecimals();
-    return doc.SaveDecimals;
-  };
-  EXPECT_EQ(saveDecimals(), 1);
-  a->Precision = "3";
   b->Precision = " 2 ";
-  EXPECT_EQ(saveDecimals(), 3);
-  // A number with a decimal point counts as its nearest whole number, halves to even.
-  for (const auto& [text, expected] :
-       {std::pair{"4.0", 4}, {" 2.5 ", 2}, {"3.5", 4}, {"+2.51", 3}, {"0.4e1", 4}}) {
+  // A number with a decimal point counts as its nearest whole number, halves to even;
+  // texts that are not numbers, or out of range, count as no precision.
+  for (const auto& [text, expected] : {std::pair{"3", 3},
+                                       {"4.0", 4},
+                                       {" 2.5 ", 2},
+                                       {"3.5", 4},
+                                       {"+2.51", 3},
+                                       {"0.4e1", 4},
+                                       {"abc", 2},
+                                       {"3x", 2},
+                                       {"2,0", 2},
+                                       {"99999999999", 2},
+                                       {"32767.5", 2},
+                                       {"", 2},
+                                       {"  ", 2}}) {
     a->Precision = text;
-    EXPECT_EQ(saveDecimals(), expected) << text;
-  }
-  // Texts that are not numbers, or out of range, count as no precision.
-  for (const char* junk : {"abc", "3x", "2,0", "99999999999", "32767.5", "", "  "}) {
-    a->Precision = junk;
-    EXPECT_EQ(saveDecimals(), 2) << junk;
+    doc.setSaveDecimals();
+    EXPECT_EQ(doc.SaveDecimals, expected) << text;
   }
   b->Precision.clear();
-  EXPECT_EQ(saveDecimals(), 1);  // and SaveDecimals comes down again
+  doc.setSaveDecimals();
+  EXPECT_EQ(doc.SaveDecimals, 1);  // and SaveDecimals comes down again
 }
 
 TEST(VexaMessLookups, CodeIndexUsesCodesOrTextsAndReturnsMinusOne) {
   VexaMess doc;
   auto region = addVariable(doc, "region", 0, {"Stockholm", "Uppsala"}, {"01", "03"});
   addVariable(doc, "sex", 1, {"men"})->ValueCode.Item(1)->code = "1";
-
   EXPECT_EQ(doc.GetCodeIndexStub("03", 1), 1);
   EXPECT_EQ(doc.GetCodeIndexStub("Uppsala", 1), -1);
   region->UseCodes = false;
-  EXPECT_EQ(doc.GetCodeIndexStub("Uppsala", 1), 1);
-  EXPECT_EQ(doc.GetCodeIndexStub("03", 1), -1);
-  EXPECT_EQ(doc.GetCodeIndexStub("uppsala", 1), -1);  // exact
-  EXPECT_EQ(doc.GetCodeIndexHead("men", 1), 0);
-  EXPECT_EQ(doc.GetCodeIndexHead("1", 1), -1);
-  EXPECT_EQ(doc.GetCodeIndexHead("men", 2), -1);  // no such variable
-  EXPECT_EQ(doc.GetCodeIndexStub("Uppsala", 0), -1);
+  // Exact texts; the position names the variable of its side.
+  const struct {
+    const char* text;
+    int position, stub, head;
+  } cases[] = {{"Uppsala", 1, 1, -1}, {"03", 1, -1, -1},  {"uppsala", 1, -1, -1}, {"men", 1, -1, 0},
+               {"1", 1, -1, -1},      {"men", 2, -1, -1}, {"Uppsala", 0, -1, -1}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(doc.GetCodeIndexStub(c.text, c.position), c.stub) << c.text << c.position;
+    EXPECT_EQ(doc.GetCodeIndexHead(c.text, c.position), c.head) << c.text << c.position;
+  }
   EXPECT_EQ(doc.Get_Dimension("nothing"), nullptr);
 }
 
@@ -185,4 +213,87 @@ TEST(VexaMessCounts, CellCountsNeverOverflow) {
             kCountLimit);
   EXPECT_EQ(valueCountProduct(VexaMess().colStub), 1);
   EXPECT_EQ(saturatingMultiply(7, 0), 0);
+}
+
+TEST(CellNote, VstrQuotesEveryEntryAndTheNoteHoldsTheValueObjects) {
+  Table t;
+  auto n = t.note({t.all(), t.y(2)});
+  EXPECT_EQ(n->Vstr(), R"("*","2005")");
+  n->ReplaceValue(1, t.r(2));
+  EXPECT_EQ(n->Values().Item(1), t.r(2));  // the very value object, not a copy
+  EXPECT_EQ(CellNote().Vstr(), "");
+  // The values outlive their variable.
+  t.doc.RemoveDimension(0, "region");
+  t.region.reset();
+  EXPECT_EQ(n->Vstr(), R"("South","2005")");
+}
+
+TEST(CellNoteColl, AddFindAndRemoveShareOneRuleOfSamenessTheFilesOwn) {
+  Table t;
+  auto& notes = t.doc.Cellnotes;
+  auto first = notes.Add(t.note({t.r(1), t.y(2)}, "ordinary"));
+  // Same texts: the reader's CELLNOTEX lands on the note its CELLNOTE made.
+  EXPECT_EQ(notes.Add(t.note({t.r(1), t.y(2)})), first);
+  // Other objects with equal texts name the same cell in a file: whatever Add merges,
+  // FindesCellNote finds and removeNote removes (the new-note dialog refuses it).
+  auto lookalike = t.note({ValueAndCode::create("North"), t.y(2)});
+  EXPECT_EQ(notes.Add(lookalike), first);
+  EXPECT_TRUE(notes.FindesCellNote(*lookalike));
+  EXPECT_FALSE(notes.FindesCellNote(*t.note({t.r(2), t.y(2)})));
+  EXPECT_FALSE(notes.FindesCellNote(*t.note({t.r(1)})));  // another length never matches
+  notes.removeNote(*lookalike);
+  EXPECT_EQ(notes.Count(), 0);
+  // The joined text decides, even when a value holds quotes and commas.
+  auto quoted = t.note({ValueAndCode::create("a\",\"b")});
+  EXPECT_EQ(notes.Add(quoted), quoted);
+  auto split = t.note({ValueAndCode::create("a"), ValueAndCode::create("b")});
+  EXPECT_EQ(notes.Add(split), quoted);
+  EXPECT_TRUE(notes.FindesCellNote(*split));
+  notes.removeNote(*split);
+  EXPECT_EQ(notes.Count(), 0);
+
+  // All-"*" notes of one document share the "*" object, so they match too.
+  notes.Add(t.note({t.all(), t.all()}, "everything"));
+  EXPECT_TRUE(notes.FindesCellNote(*t.note({t.all(), t.all()})));
+  EXPECT_EQ(notes.Add(t.note({t.all(), t.all()}))->Note, "everything");
+}
+
+TEST(CellNoteColl, InsertPutsANoteBackAtItsPositionAndRemoveByUidKeepsStarNotes) {
+  Table t;
+  auto& notes = t.doc.Cellnotes;
+  auto a = notes.Add(t.note({t.all(), t.y(2)}, "a"));
+  auto b = notes.Add(t.note({t.r(1), t.y(2)}, "b"));
+  notes.Add(t.note({t.r(2), t.y(1)}, "c"));
+  EXPECT_EQ(notes.IndexOf(b.get()), 2);
+  notes.Remove(2);
+  EXPECT_EQ(notes.IndexOf(b.get()), -1);
+  notes.Insert(2, b);
+  EXPECT_EQ(t.notes(), (Texts{"a", "b", "c"}));
+  EXPECT_EQ(notes.Item(2), b);
+  notes.Insert(5, b);  // past the end: refused
+  notes.Insert(4, t.note({t.all(), t.all()}, "d"));
+  EXPECT_EQ(t.notes(), (Texts{"a", "b", "c", "d"}));
+  // Notes on a value go with it; a "*" stands for every value and stays.
+  notes.RemoveByUID(t.y(2)->UID);
+  EXPECT_EQ(t.notes(), (Texts{"c", "d"}));
+  notes.RemoveByUID(t.all()->UID);
+  EXPECT_EQ(t.notes(), (Texts{"c"}));
+}
+
+TEST(VexaMessContent, ContentMetadataIsMadeOnFirstUseAndKeyedByExactText) {
+  Table t;
+  EXPECT_EQ(t.doc.GetContdataKey("North"), nullptr);  // no content variable yet
+  ASSERT_NE(t.doc.ContData, nullptr);
+  EXPECT_EQ(*t.doc.ContData, ContentData());
+
+  t.doc.ContVariable = "REGION";  // looked up by key
+  EXPECT_EQ(t.r(1)->ContentData, nullptr);
+  auto north = t.doc.GetContdataKey("North");
+  ASSERT_NE(north, nullptr);
+  EXPECT_EQ(t.r(1)->ContentData, north);
+  EXPECT_EQ(t.doc.GetContdataKey("North"), north);
+  EXPECT_EQ(t.r(2)->ContentData, nullptr);
+  for (const char* none : {"north", "West"}) EXPECT_EQ(t.doc.GetContdataKey(none), nullptr);
+  t.doc.ContVariable = "missing";
+  EXPECT_EQ(t.doc.GetContdataKey("North"), nullptr);
 }
