@@ -17,13 +17,12 @@
 #include <cerrno>
 
 #include "core/editor/cell_commands.h"
-#include "core/editor/fill_commands.h"
 #include "core/editor/keys_conversion.h"
 #include "core/editor/settled_step.h"
 #include "gui/editor/clipboard_flow.h"
+#include "gui/editor/data_flow.h"
 #include "gui/editor/data_grid_view.h"
 #include "gui/editor/edit_menu.h"
-#include "gui/editor/dialogs/dlg_fill_empty.h"
 #include "gui/editor/editor_host.h"
 #include "gui/editor/import_flow.h"
 #include "gui/editor/pages/basic_structure_page.h"
@@ -86,6 +85,7 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   doc_.SprData = &grid_;
   buildPages();
   import_ = std::make_unique<ImportFlow>(*this, *this);
+  data_ = std::make_unique<DataFlow>(*this, *this);
   clipboard_ = std::make_unique<ClipboardFlow>(*this, *this, *SprData(), *workPage_->grid(),
                                                *static_cast<VariablesPage*>(pages_[Variables]));
   buildMenus();
@@ -177,8 +177,8 @@ void frmCreateVq::buildMenus() {
   commands.copy = [this] { DoCopy(); };
   commands.paste = [this] { DoPaste(); };
   commands.clearAllData = [this] { clearAllData(); };
-  commands.fillEmpty = [this] { fillEmptyCells(); };
-  commands.deleteRow = [this] { deleteCurrentRow(); };
+  commands.fillEmpty = [this] { data_->fillEmptyCells(); };
+  commands.deleteRow = [this] { data_->deleteCurrentRow(); };
   commands.loadFromCsv = [this] { import_->loadFromCsv(); };
   commands.createFromMdb = [this] { createFromMdb(); };
   commands.convertToKeys = [this] { convertToKeys(); };
@@ -518,79 +518,14 @@ void frmCreateVq::applyShowCodes() {
 }
 
 void frmCreateVq::clearAllData() {
-  commitEdit();
-  push(std::make_unique<ClearAllDataCommand>(doc_, grid_, ctx_.ShowCodes));
-  refreshDataGrid();
+  data_->clearAllData();
   // Without data the structure can be changed again.
   basicPage_->arrangeStructure();
   arrangeEditMenu();
 }
 
-void frmCreateVq::deleteCurrentRow() {
-  commitEdit();
-  const std::int32_t row = grid_.currentRow();
-  if (row < doc_.DataRow1 || row < 1) return;
-  // The keys form's empty entry row stays: the rows above it are the table's.
-  if (doc_.FileWithKeys && row == grid_.rowCount()) return;
-  push(std::make_unique<DeleteRowCommand>(doc_, grid_, row));
-  refreshDataGrid();
-}
-
-void frmCreateVq::fillEmptyCells() {
-  commitEdit();
-  // Without a laid-out grid there are no cells to fill: the user is told what the table
-  // still lacks, as the Test page tells it, instead of a dialog whose OK could do nothing.
-  if (!doc_.GridCreated) {
-    QString missing = qs(Test_Complete(doc_, &grid_));
-    ctx_.prompt->message(stdString(missing.remove('\r')), kProgramTitle,
-                         Prompt::Icon::Exclamation);
-    return;
-  }
-  // The check finds the missing and invalid cells and paints the faulty ones.
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  DataCheck check;
-  GetDataMod::BuildDataText(doc_, grid_, check);
-  QApplication::restoreOverrideCursor();
-  refreshDataGrid();
-  if (!check.DataMissing && !check.InvalidData) {
-    ctx_.prompt->message("All cells are filled", kProgramTitle, Prompt::Icon::Information);
-    return;
-  }
-  dlgFillEmpty dialog(check.DataMissing, check.InvalidData, this);
-  ctx_.runDialog(dialog);
-  if (dialog.RetCode != 1) return;
-  push(std::make_unique<FillEmptyCommand>(doc_, grid_, dialog.fillEmpty(), dialog.fillInvalid(),
-                                          dialog.Fill));
-  refreshDataGrid();
-}
-
 void frmCreateVq::convertToKeys() {
-  commitEdit();
-  if (doc_.FileWithKeys || !doc_.GridCreated) return;
-  const auto answer = ctx_.prompt->ask("Keep head dimensions", kProgramTitle,
-                                       Prompt::Buttons::YesNoCancel, Prompt::Icon::Question);
-  if (answer != Prompt::Answer::Yes && answer != Prompt::Answer::No) return;
-  const bool keepHeading = answer == Prompt::Answer::Yes;
-  // The keys form keeps only numbers other than 0: the user decides about the rest.
-  const std::int64_t dropped = CellsNotKeptByKeysConversion(doc_, grid_, keepHeading);
-  if (dropped > 0) {
-    const std::string count = dropped == 1 ? std::string("1 non-empty cell")
-                                           : std::to_string(dropped) + " non-empty cells";
-    const std::string why =
-        keepHeading ? "only the rows that hold a number other than 0 are kept."
-                    : "only numbers other than 0 are kept; zeros, symbols such as \"..\" and "
-                      "other texts are not.";
-    const std::string question =
-        count + " will" + " not be kept in the keys form: " + why + "\n\nConvert to Keys format?";
-    if (ctx_.prompt->ask(question, kProgramTitle, Prompt::Buttons::YesNo, Prompt::Icon::Question) !=
-        Prompt::Answer::Yes) {
-      return;
-    }
-  }
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  push(std::make_unique<ConvertToKeysCommand>(doc_, grid_, keepHeading, ctx_.ShowCodes));
-  QApplication::restoreOverrideCursor();
-  refreshDataGrid();
+  if (!data_->convertToKeys()) return;
   // The variable lists, the structure controls and the menus follow the keys form.
   for (EditorPage* page : pages_) page->load();
   onPageChanged(tabs_->currentIndex());

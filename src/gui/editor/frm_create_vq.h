@@ -25,6 +25,7 @@ class EditMenu;
 
 class BasicStructurePage;
 class ClipboardFlow;
+class DataFlow;
 class DataGridView;
 class DataPage;
 class EditorHost;
@@ -128,8 +129,6 @@ class frmCreateVq : public QWidget, public EditorContext {
   void onPageChanged(int index);
   void setShowCodes(bool codes);
   void clearAllData();
-  void deleteCurrentRow();
-  void fillEmptyCells();
   void convertToKeys();
   void setCaptionFromFileName();
   void setCaption(const QString& name);
@@ -163,6 +162,7 @@ class frmCreateVq : public QWidget, public EditorContext {
   QAction* mnuGetExternal_ = nullptr;
   std::unique_ptr<ImportFlow> import_;
   std::unique_ptr<ClipboardFlow> clipboard_;
+  std::unique_ptr<DataFlow> data_;
   // Last, so that it goes first, while the window is still whole.
   std::unique_ptr<RecoveryCopy> recovery_;
 };
