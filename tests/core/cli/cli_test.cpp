@@ -201,15 +201,11 @@ void expectPersonsCells(const std::string& file, bool sum) {
   zendra::ScriptedPrompt prompt;
   doc.VQfilename = file;
   ASSERT_EQ(zendra::Load_From_File(doc, false, &grid, prompt, false), zendra::LoadResult::Loaded);
-  for (int r = 0; r < 4; ++r) {
-    for (int s = 0; s < 2; ++s) {
-      for (int y = 0; y < 3; ++y) {
-        const int c = (r + 1) * (s + 1) + y;
-        const double income = c * (1000.0 * (r + 1) + 100 * s + 10 * y + 0.25) + c * (c - 1) / 2;
-        EXPECT_DOUBLE_EQ(grid.number(doc.DataRow1 + r * 2 + s, doc.DataCol1 + y), sum ? income : c)
-            << "region " << r << " sex " << s << " year " << y;
-      }
-    }
+  for (int i = 0; i < 24; ++i) {
+    const int r = i / 6, s = i / 3 % 2, y = i % 3, c = (r + 1) * (s + 1) + y;
+    const double income = c * (1000.0 * (r + 1) + 100 * s + 10 * y + 0.25) + c * (c - 1) / 2;
+    EXPECT_DOUBLE_EQ(grid.number(doc.DataRow1 + r * 2 + s, doc.DataCol1 + y), sum ? income : c)
+        << "region " << r << " sex " << s << " year " << y;
   }
 }
 
@@ -239,54 +235,56 @@ TEST(CliDbImport, CountsAndSumsReachTheFile) {
 
 TEST(CliDbImport, ExitCodes) {
   TempFolder dir;
-  std::string table = kPersonsTable;
-  table += ";";
-  const std::string in = dir.write("persons.vq", table).string();
-  const std::string out = dir.file("out.vq");
-  const std::string stats = kDatabases + "/stats.mdb";
-  std::ostringstream err;
-  DbImportOptions options{"PersonsDirty", {"Region", "Sex", "Year"}, "Income", std::nullopt};
-
-  // Refused values are listed and OUT is not written.
-  EXPECT_EQ(runDbImport(in, stats, out, options, err), kIncomplete);
-  EXPECT_NE(err.str().find("Code: 99 in Region is  invalid\n"), std::string::npos) << err.str();
-  EXPECT_NE(err.str().find("Code: 'Null' in Region is  invalid\n"), std::string::npos);
-  EXPECT_NE(err.str().find("Code: 3 in Sex is  invalid\n"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(out));
-
-  // A statement that writes is refused; so are a wrong field count, unknown names, no
-  // database and a file that is not a database.
-  options.source = "Persons";
-  options.sql = "DELETE FROM [Persons]";
-  err.str("");
-  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
-  EXPECT_NE(err.str().find("Sql failed to run"), std::string::npos) << err.str();
-  options.sql.reset();
-  options.fields = {"Region", "Sex"};
-  err.str("");
-  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
-  EXPECT_NE(err.str().find("You must select 3 variable for stub"), std::string::npos);
-  options.fields = {"Region", "Sex", "Nope"};
-  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
-  options.fields = {"Region", "Sex", "Year"};
-  options.source = "Nowhere";
-  EXPECT_EQ(runDbImport(in, stats, out, options, err), kCannotRead);
-  options.source = "Persons";
-  EXPECT_EQ(runDbImport(in, dir.file("none.mdb"), out, options, err), kCannotRead);
+  const std::string in = dir.write("persons.vq", std::string(kPersonsTable) + ";").string();
+  const std::string out = dir.file("out.vq"), stats = kDatabases + "/stats.mdb";
   ASSERT_EQ(::mkfifo(dir.file("fifo.mdb").c_str(), 0600), 0);  // refused at once, not waited on
-  EXPECT_EQ(runDbImport(in, dir.file("fifo.mdb"), out, options, err), kCannotRead);
   const std::string text = dir.write("text.mdb", "not a database\n").string();
-  err.str("");
-  EXPECT_EQ(runDbImport(in, text, out, options, err), kCannotRead);
-  EXPECT_NE(err.str().find("Not a microsoft access db (or too high a version)"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(out));
+  const std::vector<std::string> fields{"Region", "Sex", "Year"};
+  const struct {
+    DbImportOptions options;
+    std::string database;
+    int code;
+    std::string says;
+  } cases[] = {
+      // Refused values are listed and OUT is not written.
+      {{"PersonsDirty", fields, "Income", {}},
+       stats,
+       kIncomplete,
+       "Code: 'Null' in Region is  invalid\nCode: 3 in Sex is  invalid\n"
+       "Code: 99 in Region is  invalid\n"},
+      // A statement that writes is refused; so are a wrong field count, unknown names, no
+      // database and a file that is not a database.
+      {{"Persons", fields, "Income", "DELETE FROM [Persons]"},
+       stats,
+       kCannotRead,
+       "Sql failed to run"},
+      {{"Persons", {"Region", "Sex"}, "Income", {}},
+       stats,
+       kCannotRead,
+       "You must select 3 variable for stub"},
+      {{"Persons", {"Region", "Sex", "Nope"}, "Income", {}}, stats, kCannotRead, ""},
+      {{"Nowhere", fields, "Income", {}}, stats, kCannotRead, ""},
+      {{"Persons", fields, "Income", {}}, dir.file("none.mdb"), kCannotRead, ""},
+      {{"Persons", fields, "Income", {}}, dir.file("fifo.mdb"), kCannotRead, ""},
+      {{"Persons", fields, "Income", {}},
+       text,
+       kCannotRead,
+       "Not a microsoft access db (or too high a version)"},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream err;
+    SCOPED_TRACE(c.options.source + " " + c.database);
+    EXPECT_EQ(runDbImport(in, c.database, out, c.options, err), c.code);
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
 
   // An edited statement of the right shape runs as given.
-  options.sql = "SELECT Region, Sex, Year, 1 FROM Persons GROUP BY Region, Sex, Year";
-  err.str("");
-  EXPECT_EQ(runDbImport(in, stats, out, options, err), kOk) << err.str();
-  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 1.00 1.00 \r\n"), std::string::npos)
-      << TempFolder::read(out);
+  std::ostringstream err;
+  const DbImportOptions edited{
+      "Persons", fields, "", "SELECT Region, Sex, Year, 1 FROM Persons GROUP BY Region, Sex, Year"};
+  EXPECT_EQ(runDbImport(in, stats, out, edited, err), kOk) << err.str();
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 1.00 1.00 \r\n"), std::string::npos);
 }
 
 namespace {
@@ -327,7 +325,8 @@ TEST(CliDbInfo, ListsTablesAndQueriesWithFieldsAndRowsAndExitsByWhatWasRead) {
   EXPECT_EQ(plain["kind"], "access");
   EXPECT_EQ(plain["tables"].size(), 9u);
   EXPECT_EQ(plain["tables"][0], json({{"name", "Table1"}}));
-  EXPECT_EQ(plain["queries"], json::parse(R"([{"name":"SelectQuery"},{"name":"PersonsSince2022"}])"));
+  EXPECT_EQ(plain["queries"],
+            json::parse(R"([{"name":"SelectQuery"},{"name":"PersonsSince2022"}])"));
 
   out.str("");
   ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", true, out, err), kOk) << err.str();
@@ -341,7 +340,8 @@ TEST(CliDbInfo, ListsTablesAndQueriesWithFieldsAndRowsAndExitsByWhatWasRead) {
   out.str("");
   EXPECT_EQ(runDbInfo(damagedStats(dir), true, out, err), kIncomplete);
   EXPECT_FALSE(json::parse(out.str())["tables"].empty());
-  const std::string broken = dir.write("broken.sqlite", "SQLite format 3\0 and then nothing").string();
+  const std::string broken =
+      dir.write("broken.sqlite", "SQLite format 3\0 and then nothing").string();
   err.str("");
   EXPECT_EQ(runDbInfo(broken, false, out, err), kCannotRead);
   EXPECT_NE(err.str().find("Not a SQLite database, or a damaged one: "), std::string::npos)
