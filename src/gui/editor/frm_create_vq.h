@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "gui/editor/editor_context.h"
+#include "gui/editor/recovery_copy.h"
 #include "core/format/recovery.h"
 #include "core/grid/cell_grid.h"
 #include "core/grid/data_methods.h"
@@ -31,7 +32,6 @@ class DataPage;
 class EditorHost;
 class EditorPage;
 class ImportFlow;
-class RecoveryCopy;
 class UndoHistory;
 class WorkSheetPage;
 
@@ -40,7 +40,7 @@ class WorkSheetPage;
 // and the document's lifecycle: new, open (whole or metadata only), save, save as, close
 // with the question about unsaved changes. "Changed" is the history not being at the
 // state last loaded or saved, or a cell still being typed.
-class frmCreateVq : public QWidget, public EditorContext {
+class frmCreateVq : public QWidget, public EditorContext, public RecoveryCopy::Window {
   Q_OBJECT
 
  public:
@@ -85,9 +85,9 @@ class frmCreateVq : public QWidget, public EditorContext {
   // The user chose to lose the changes: the window may close without asking again.
   void discardChanges();
   // Unsaved changes: steps since the last load or save, or a cell being typed.
-  bool isChanged() const;
+  bool isChanged() const override;
 
-  // EditorContext.
+  // EditorContext (document() and writeOptions() serve the recovery copy too).
   VexaMess& document() override { return doc_; }
   CellGrid& dataGrid() override { return grid_; }
   AppContext& app() override { return ctx_; }
@@ -101,8 +101,8 @@ class frmCreateVq : public QWidget, public EditorContext {
   QTabWidget* tabs() const { return tabs_; }
   QList<QMenu*> menus() const { return menus_; }
   // The window's name without the modified marker.
-  QString caption() const;
-  QUndoStack* undoStack() const;
+  QString caption() const override;
+  QUndoStack* undoStack() const override;
   RecoveryCopy* recoveryCopy() const { return recovery_.get(); }
   // Stores a cell still being typed, so that an undo or a save sees it.
   void commitEdit() override;

@@ -1,11 +1,12 @@
 #include "gui/editor/recovery_copy.h"
 
 #include <QFileInfo>
+#include <QString>
 #include <QUndoStack>
 #include <algorithm>
 #include <memory>
 
-#include "gui/editor/frm_create_vq.h"
+#include "core/model/vexa_mess.h"
 #include "gui/shared/gui_services.h"
 
 namespace zendra {
@@ -13,7 +14,7 @@ namespace {
 int nextWindow = 0;
 }
 
-RecoveryCopy::RecoveryCopy(frmCreateVq& editor, recovery::Session& session)
+RecoveryCopy::RecoveryCopy(Window& editor, recovery::Session& session)
     : editor_(editor), session_(session), window_(++nextWindow) {
   pause_.setSingleShot(true);
   connect(&pause_, &QTimer::timeout, this, &RecoveryCopy::writeNow);

@@ -7,10 +7,14 @@
 #include <thread>
 
 #include "core/format/recovery.h"
+#include "core/format/writer.h"
+
+class QString;
+class QUndoStack;
 
 namespace zendra {
 
-class frmCreateVq;
+class VexaMess;
 
 // Keeps the recovery copy of one editor window: after a pause in editing (and at least
 // every two minutes while the edits go on) the table is taken on the interface's thread
@@ -24,7 +28,20 @@ class RecoveryCopy : public QObject {
   static constexpr int kPauseMs = 5000;
   static constexpr int kLongestWaitMs = 120000;
 
-  RecoveryCopy(frmCreateVq& editor, recovery::Session& session);
+  // What the copy needs of the editor window it keeps.
+  class Window {
+   public:
+    virtual ~Window() = default;
+    virtual QUndoStack* undoStack() const = 0;
+    // Steps since the last load or save, or a cell being typed.
+    virtual bool isChanged() const = 0;
+    virtual VexaMess& document() = 0;
+    // The window's name without the modified marker.
+    virtual QString caption() const = 0;
+    virtual WriteOptions writeOptions() const = 0;
+  };
+
+  RecoveryCopy(Window& editor, recovery::Session& session);
   // Waits for a write in progress and removes the copy.
   ~RecoveryCopy() override;
 
@@ -40,7 +57,7 @@ class RecoveryCopy : public QObject {
   void onWritten();
   void removeCopy();
 
-  frmCreateVq& editor_;
+  Window& editor_;
   recovery::Session& session_;
   int window_;
   QTimer pause_;
