@@ -1,0 +1,268 @@
+// The dialogs that take a variable's name: the one-valued variable, the rename and the
+// source chooser for a new variable. The checks of name (and value) in their order, the
+// results after OK, a refusal that keeps the dialog open, the options shown by the
+// sources there are, and no answer outliving Cancel or an earlier use.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <string>
+#include <vector>
+
+#include "core/model/vexa_mess.h"
+#include "gui/editor/dialogs/dlg_add_dimension.h"
+#include "gui/editor/dialogs/dlg_new_dimension.h"
+#include "gui/editor/dialogs/dlg_rename_dim.h"
+#include "support/editor_dialogs.h"
+
+using namespace zendra;
+using test::press;
+
+namespace {
+
+// A table with Region and Age in the stub and Sex in the heading.
+struct Table {
+  VexaMess doc;
+  Table() {
+    doc.addDimension("Region", 0);
+    doc.addDimension("Age", 0);
+    doc.addDimension("Sex", 1);
+  }
+};
+
+// Types name, code and value into their boxes as a user does.
+void type(dlgAddDimension& dialog, const char* name, const char* code, const char* value) {
+  for (const auto& [box, text] :
+       {std::pair{"txtDimName", name}, std::pair{"txtCode", code}, std::pair{"txtValue", value}}) {
+    dialog.findChild<QLineEdit*>(box)->clear();
+    QTest::keyClicks(dialog.findChild<QLineEdit*>(box), text);
+  }
+}
+
+void type(dlgRenameDim& dialog, const char* text) {
+  dialog.findChild<QLineEdit*>("Text1")->setText(text);
+}
+
+using Sources = dlgNewDimension::Sources;
+
+const Sources kAllSources = {"people.vq", "Census", true};
+
+QRadioButton* option(dlgNewDimension& dialog, int index) {
+  return dialog.findChild<QRadioButton*>("Option1_" + QString::number(index));
+}
+QLineEdit* nameBox(dlgNewDimension& dialog) {
+  return dialog.findChild<QLineEdit*>("Text1");
+}
+
+}  // namespace
+
+TEST(DlgAddDimension, OkChecksNameThenValueAndGivesWhatWasTyped) {
+  struct Case {
+    const char *name, *code, *value, *message, *given;  // given: name|code|value after OK
+  };
+  const Case cases[] = {
+      {"Year", "2024", "2024", "", "Year|2024|2024"},
+      {"  Year\t", "", " All years", "", "Year|| All years"},  // no code needed
+      {"REGION", "1", "North", "Variable name in use;", "||"},
+      {" region ", "1", "", "Variable name in use;", "||"},  // the name is checked first
+      {"", "1", "North", "Name must be given;", "||"},
+      {"   ", "1", "North", "Name must be given;", "||"},
+      {"Year", "2024", "  ", "Value must be given;", "||"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Table t;
+    ScriptedPrompt prompt;
+    dlgAddDimension dialog(t.doc, prompt);
+    dialog.show();
+    type(dialog, c.name, c.code, c.value);
+    press(dialog, "cmdOK");
+    EXPECT_EQ(test::shown(prompt), c.message);
+    EXPECT_EQ(dialog.isVisible(), *c.message != 0);  // a refusal leaves it open
+    EXPECT_EQ(dialog.RetCode, *c.message ? 0 : 1);
+    EXPECT_EQ(dialog.name + "|" + dialog.code + "|" + dialog.value, c.given);
+    EXPECT_EQ(t.doc.Dimensions.Count(), 3);  // the dialog adds nothing itself
+  }
+}
+
+TEST(DlgAddDimension, CancelAndANewShowingLeaveNoAnswerBehind) {
+  VexaMess doc;
+  ScriptedPrompt prompt;
+  dlgAddDimension dialog(doc, prompt);
+  dialog.show();
+  type(dialog, "Year", "1", "2024");
+  press(dialog, "cmdOK");
+  ASSERT_EQ(dialog.RetCode, 1);
+  // The caller uses the dialog again: Cancel, or a refused OK and Escape, give nothing.
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Cancel");
+    dialog.show();
+    EXPECT_EQ(dialog.RetCode, 0);
+    EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
+    type(dialog, "Year", "1", escape ? "" : "2024");
+    if (escape) press(dialog, "cmdOK");
+    press(dialog, escape ? "Escape" : "cmdCancel");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.RetCode, 0);
+    EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
+  }
+}
+
+TEST(DlgRenameDim, OkTakesAFreeNameAndRefusesOthersWithTheirMessage) {
+  struct Case {
+    const char* typed;
+    const char* name;     // returned; empty when refused
+    const char* message;  // shown; empty when taken
+  };
+  const Case cases[] = {
+      {"Area", "Area", ""},
+      {"  Area ", "Area", ""},                  // surrounding blanks are no part of it
+      {"REGION", "REGION", ""},                 // a change of letter case alone
+      {"Region", "", "Variable name in use;"},  // the name unchanged
+      {" Region  ", "", "Variable name in use;"},
+      {"age", "", "Variable name in use;"},  // another's name, case aside
+      {"Sex", "", "Variable name in use;"},  // on the other side
+      {"", "", "Name must be given;"},
+      {"   ", "", "Name must be given;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Table t;
+    ScriptedPrompt prompt;
+    dlgRenameDim dialog(t.doc, "Region", prompt);
+    dialog.show();
+    type(dialog, c.typed);
+    press(dialog, "cmdOK");
+    EXPECT_EQ(test::shown(prompt), c.message);
+    EXPECT_EQ(dialog.isVisible(), *c.message != 0);  // the user may type again
+    EXPECT_EQ(dialog.returncode, *c.message ? -1 : 0);
+    EXPECT_EQ(dialog.name, c.name);
+    EXPECT_EQ(t.doc.Get_Dimension("Region")->name, "Region");  // the dialog renames nothing
+  }
+}
+
+TEST(DlgRenameDim, ARefusedNameCanBeMendedAndCancelReturnsNothing) {
+  Table t;
+  ScriptedPrompt prompt;
+  dlgRenameDim dialog(t.doc, "Region", prompt);
+  EXPECT_EQ(dialog.findChild<QLineEdit*>("Text1")->text(), "Region");
+  EXPECT_EQ(dialog.returncode, -1);
+  dialog.show();
+  type(dialog, "Age");
+  press(dialog, "cmdOK");
+  type(dialog, "Area");
+  press(dialog, "cmdOK");
+  EXPECT_EQ(dialog.returncode, 0);
+  EXPECT_EQ(dialog.name, "Area");
+  // Shown again, the dialog's earlier result does not survive Cancel or Escape.
+  for (const char* button : {"Command2", "Escape"}) {
+    dialog.show();
+    type(dialog, "Other");
+    press(dialog, button);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected) << button;
+    EXPECT_EQ(dialog.returncode, -1) << button;
+    EXPECT_EQ(dialog.name, "") << button;
+  }
+  EXPECT_EQ(prompt.asked.size(), 1u);
+}
+
+TEST(DlgNewDimension, ShowsAnOptionOnlyWhenItsSourceIsThere) {
+  struct Case {
+    Sources sources;
+    QString shown;  // the captions of the options shown, "|" after each
+  };
+  // A database can always be chosen.
+  const Case cases[] = {
+      {{}, "File|Database|Name|"},
+      {kAllSources, "File|Database|Default|Name|From people.vq|From Census|"},
+      {{"a.vq", "", true}, "File|Database|Default|Name|From a.vq|"},
+  };
+  const QString kinds[] = {"File", "Database", "Default", "Name"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown.toStdString());
+    Table table;
+    ScriptedPrompt prompt;
+    dlgNewDimension dialog(table.doc, c.sources, prompt);
+    dialog.show();
+    QString shown;
+    for (int i = 0; i < 6; ++i) {
+      if (!option(dialog, i)->isHidden())
+        shown += (i < 4 ? kinds[i] : option(dialog, i)->text()) + "|";
+    }
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_TRUE(nameBox(dialog)->isHidden());
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOK")->isEnabled());  // nothing chosen
+  }
+}
+
+TEST(DlgNewDimension, OkGivesTheChosenSourceOrRefusesTheNameAndStaysOpen) {
+  struct Case {
+    std::vector<int> clicks;  // options, in order
+    const char* typed;        // into Text1 after the clicks, or none
+    std::int16_t returncode;  // after OK; the dialog stays open on a message
+    std::string name;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{0}, nullptr, 1, "", ""},
+      {{1}, nullptr, 2, "", ""},
+      {{2}, nullptr, 3, "", ""},
+      {{4}, nullptr, 5, "", ""},
+      {{5}, nullptr, 6, "", ""},
+      {{3}, "  Area ", 0, "Area", ""},
+      {{3}, nullptr, 0, "", "You must give a name;"},
+      {{3}, "   ", 0, "", "You must give a name;"},
+      {{3}, " REGION", 0, "", "Variable name in use;"},
+      // A source chosen before "Enter name of New" does not act when no name is typed.
+      {{0, 3}, nullptr, 0, "", "You must give a name;"},
+      // A name typed and then another source: the source counts, not the name.
+      {{3, 0}, nullptr, 1, "", ""},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(number++);
+    Table table;
+    ScriptedPrompt prompt;
+    dlgNewDimension dialog(table.doc, kAllSources, prompt);
+    dialog.show();
+    for (std::size_t k = 0; k < c.clicks.size(); ++k) {
+      option(dialog, c.clicks[k])->click();
+      // A name typed before another option is chosen.
+      if (c.clicks[k] == 3 && k + 1 < c.clicks.size()) QTest::keyClicks(nameBox(dialog), "Age");
+    }
+    if (c.typed) QTest::keyClicks(nameBox(dialog), c.typed);
+    press(dialog, "cmdOK");
+    EXPECT_EQ(dialog.returncode, c.returncode);
+    EXPECT_EQ(dialog.name, c.name);
+    EXPECT_EQ(test::shown(prompt), c.message);
+    EXPECT_EQ(dialog.isVisible(), !c.message.empty());
+    EXPECT_EQ(!nameBox(dialog)->isHidden(), c.clicks.back() == 3);
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.message.empty());
+  }
+}
+
+TEST(DlgNewDimension, CancelAndANewShowingLeaveNoAnswerBehind) {
+  Table table;
+  ScriptedPrompt prompt;
+  dlgNewDimension dialog(table.doc, kAllSources, prompt);
+  for (const char* button : {"cmdCancel", "Escape"}) {
+    dialog.show();
+    option(dialog, 3)->click();
+    QTest::keyClicks(nameBox(dialog), "Age");
+    press(dialog, button);
+    EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled) << button;
+    EXPECT_EQ(dialog.name, "") << button;
+  }
+  // An answer read by the caller does not carry over into the next use.
+  dialog.show();
+  option(dialog, 2)->click();
+  press(dialog, "cmdOK");
+  ASSERT_EQ(dialog.returncode, dlgNewDimension::kFromDefaultData);
+  dialog.show();
+  EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled);
+  for (int i = 0; i < 6; ++i) EXPECT_FALSE(option(dialog, i)->isChecked()) << i;
+  EXPECT_TRUE(nameBox(dialog)->text().isEmpty() && nameBox(dialog)->isHidden());
+  press(dialog, "cmdOK");  // disabled: nothing chosen
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled);
+}
