@@ -16,6 +16,14 @@ struct Page : PageFrame {
       : PageFrame(text, page) {
     tree = "varTree2";
   }
+  // What the page shows of the chosen variable and value.
+  std::string notes() {
+    return state({"chkVarNote", "txtVarNote", "chkVarNotex", "txtVarNotex", "lstVarValue",
+                  "chkVarValNote", "txtVarValNote", "chkVarValNotex", "txtVarValNotex"});
+  }
+  std::string cellNote() {
+    return state({"lstCellNotes", "txtCNoteKey", "txtCellNote", "txtCellNoteX"});
+  }
 };
 
 // The dialog's answer for a note on a value of a variable, "*" for the others.
@@ -35,31 +43,19 @@ TEST(ValueNotesPage, AVariableShowsItsNotesAndItsValuesWithMarksAndCodes) {
   ASSERT_EQ(tree->topLevelItemCount(), 2);
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "Heading");
   // The page starts on the "Stub" group: nothing to edit yet.
-  EXPECT_FALSE(p.shown("chkVarNote") || p.shown("chkVarValNote"));
+  EXPECT_EQ(p.notes(), "-|-|-|-||-|-|-|-");
   EXPECT_FALSE(p.list("lstVarValue")->isEnabled());
-
-  p.choose("region");
-  EXPECT_TRUE(p.checked("chkVarNote"));
-  EXPECT_EQ(p.lines("txtVarNote"), "Borders\nof 2020");
-  EXPECT_TRUE(p.shown("chkVarNotex"));
-  EXPECT_FALSE(p.checked("chkVarNotex") || p.shown("txtVarNotex"));
   // A Notex alone marks its value too.
-  EXPECT_EQ(listTexts(p.list("lstVarValue")),
-            (Names{"*\t01  North", "*\t02  South", " \t03  East"}));
+  p.choose("region");
+  EXPECT_EQ(p.notes(),
+            "on|Borders\nof 2020|off|-|*\t01  North,*\t02  South, \t03  East|on|Far north|off|-");
   EXPECT_EQ(p.list("lstVarValue")->currentRow(), 0);
-  EXPECT_TRUE(p.checked("chkVarValNote"));
-  EXPECT_EQ(p.lines("txtVarValNote"), "Far north");
-  EXPECT_FALSE(p.checked("chkVarValNotex"));
   p.list("lstVarValue")->setCurrentRow(1);
-  EXPECT_FALSE(p.checked("chkVarValNote") || p.shown("txtVarValNote"));
-  EXPECT_TRUE(p.checked("chkVarValNotex"));
-  EXPECT_EQ(p.lines("txtVarValNotex"), "Must read");
-
+  EXPECT_EQ(p.notes().substr(p.notes().rfind("East|")), "East|off|-|on|Must read");
   p.choose("sex");  // without codes
-  EXPECT_EQ(listTexts(p.list("lstVarValue")), (Names{" \tmen", " \twomen"}));
+  EXPECT_EQ(p.state({"lstVarValue"}), " \tmen, \twomen");
   p.choose("Heading");
-  EXPECT_FALSE(p.shown("chkVarNote"));
-  EXPECT_EQ(p.list("lstVarValue")->count(), 0);
+  EXPECT_EQ(p.notes(), "-|-|-|-||-|-|-|-");
   EXPECT_FALSE(p.editor->isChanged());
 
   // A variable without values shows an empty list without a value.
@@ -67,9 +63,7 @@ TEST(ValueNotesPage, AVariableShowsItsNotesAndItsValuesWithMarksAndCodes) {
   p.show(frmCreateVq::Footnotes);
   p.show(frmCreateVq::ValueNotes);
   p.choose("empty");
-  EXPECT_EQ(p.list("lstVarValue")->count(), 0);
-  EXPECT_FALSE(p.shown("chkVarValNote"));
-  EXPECT_TRUE(p.shown("chkVarNote"));
+  EXPECT_EQ(p.notes(), "off|-|off|-||-|-|-|-");
 
   // Without heading variables the trees hold the "Stub" group only.
   Page stubOnly("MATRIX=\"S1\";STUB=\"region\";VALUES(\"region\")=\"North\",\"South\";DATA=1 2;");
@@ -83,28 +77,23 @@ TEST(ValueNotesPage, EveryNoteEditIsOneStepAndUndoKeepsTheChosenValue) {
   p.choose("region");
   auto* list = p.list("lstVarValue");
   list->setCurrentRow(2);  // East, without notes
+  ValueAndCode& east = p.value("region", 3);
   // Ticking shows an empty box; typing in it is one step, and the mark follows.
   p.click("chkVarValNote");
-  EXPECT_TRUE(p.shown("txtVarValNote"));
-  EXPECT_EQ(p.history()->count(), 0);
+  EXPECT_EQ(p.state({"txtVarValNote"}) + std::to_string(p.history()->count()), "0");
   p.append("txtVarValNote", "East");
-  EXPECT_EQ(p.history()->count(), 1);
-  ValueAndCode& east = *p.doc().Get_Dimension("region")->ValueCode.Item(3);
-  EXPECT_EQ(east.Note, "East");
+  EXPECT_EQ(east.Note + std::to_string(p.history()->count()), "East1");
   EXPECT_EQ(list->item(2)->text(), "*\t03  East");
   EXPECT_TRUE(p.editor->isChanged());
 
   // A line break is kept as CR LF, as the reader makes them.
   p.click("chkVarValNotex");
   p.append("txtVarValNotex", "a\nb");
-  EXPECT_EQ(east.Notex, "a\r\nb");
-  EXPECT_EQ(p.history()->count(), 2);
+  EXPECT_EQ(east.Notex + std::to_string(p.history()->count()), "a\r\nb2");
 
   // Unticking a value's Note deletes its text at once, in one step.
   p.click("chkVarValNote");
-  EXPECT_EQ(east.Note, "");
-  EXPECT_FALSE(p.shown("txtVarValNote"));
-  EXPECT_EQ(p.history()->count(), 3);
+  EXPECT_EQ(east.Note + p.state({"txtVarValNote"}) + std::to_string(p.history()->count()), "-3");
   p.click("chkVarValNotex");
   EXPECT_EQ(list->item(2)->text(), " \t03  East");
 
@@ -113,17 +102,16 @@ TEST(ValueNotesPage, EveryNoteEditIsOneStepAndUndoKeepsTheChosenValue) {
   p.history()->undo();
   EXPECT_EQ(east.Note, "East");
   EXPECT_EQ(list->currentRow(), 2);
-  EXPECT_EQ(p.lines("txtVarValNote"), "East");
+  EXPECT_EQ(p.state({"txtVarValNote"}), "East");
   EXPECT_EQ(list->item(2)->text(), "*\t03  East");
   p.history()->setIndex(0);
   EXPECT_EQ(east.Note, "");
   EXPECT_FALSE(p.editor->isChanged());
 
   // The variable's note: unticking only hides the box, the note stays; typing is a step.
-  DimensionData& region = *p.doc().Get_Dimension("region");
+  DimensionData& region = p.var("region");
   p.click("chkVarNote");
-  EXPECT_FALSE(p.shown("txtVarNote"));
-  EXPECT_EQ(region.Note, "Borders\r\nof 2020");
+  EXPECT_EQ(p.state({"txtVarNote"}) + region.Note, "-Borders\r\nof 2020");
   EXPECT_EQ(p.history()->index(), 0);
   p.click("chkVarNotex");
   p.append("txtVarNotex", "xy");
@@ -135,19 +123,15 @@ TEST(ValueNotesPage, EveryNoteEditIsOneStepAndUndoKeepsTheChosenValue) {
 
 TEST(CellNotesPage, ANoteShowsItsKeyAndTextsAndTypingIsAStepThatCountsAsAChange) {
   Page p(kPeople, frmCreateVq::CellNotes);
-  EXPECT_EQ(listTexts(p.list("lstCellNotes")), (Names{R"("*","women","2021")"}));
+  EXPECT_EQ(p.cellNote(), R"("*","women","2021"|"*","women","2021"|Women 2021|)");
   EXPECT_EQ(p.list("lstCellNotes")->currentRow(), 0);
-  EXPECT_EQ(p.text("txtCNoteKey"), R"("*","women","2021")");
   EXPECT_TRUE(p.get<QLineEdit>("txtCNoteKey")->isReadOnly());
-  EXPECT_EQ(p.lines("txtCellNote"), "Women 2021");
-  EXPECT_EQ(p.lines("txtCellNoteX"), "");
   EXPECT_FALSE(p.editor->isChanged());
 
   p.append("txtCellNoteX", "must");
   p.append("txtCellNote", "!");
   const CellNoteRef note = p.doc().Cellnotes.Item(1);
-  EXPECT_EQ(note->Notex, "must");
-  EXPECT_EQ(note->Note, "Women 2021!");
+  EXPECT_EQ(note->Note + "|" + note->Notex, "Women 2021!|must");
   EXPECT_EQ(p.history()->count(), 2);
   EXPECT_TRUE(p.editor->isChanged());  // closing would ask
   p.history()->undo();
@@ -168,7 +152,7 @@ TEST(CellNotesPage, DeleteIsAStepAndUndoPutsTheNoteBackAtItsPlace) {
 
   p.click("cmdDeleteCellNote");
   EXPECT_EQ(p.doc().Cellnotes.Count(), 1);
-  EXPECT_EQ(listTexts(list), (Names{R"("*","*","*")"}));
+  EXPECT_EQ(p.state({"lstCellNotes"}), R"("*","*","*")");
   p.history()->undo();
   EXPECT_EQ(p.doc().Cellnotes.Item(1), first);
   EXPECT_EQ(list->count(), 2);
@@ -178,8 +162,7 @@ TEST(CellNotesPage, DeleteIsAStepAndUndoPutsTheNoteBackAtItsPlace) {
   p.click("cmdDeleteCellNote");
   list->setCurrentRow(0);
   p.click("cmdDeleteCellNote");
-  EXPECT_EQ(list->count(), 0);
-  EXPECT_FALSE(p.shown("txtCellNote") || p.shown("lblCnoteKey"));
+  EXPECT_EQ(p.cellNote() + p.state({"lblCnoteKey"}), "|-|-|--");
   const int steps = p.history()->count();
   p.click("cmdDeleteCellNote");
   EXPECT_EQ(p.history()->count(), steps);
@@ -261,11 +244,9 @@ TEST(CellNotesPage, TheControlsShowOnlyForACompleteStructureAndAnEmptyListHidesT
       "MATRIX=\"E1\";STUB=\"region\";HEADING=\"time\";VALUES(\"region\")=\"North\";"
       "VALUES(\"time\")=\"2020\";DATA=1;",
       frmCreateVq::CellNotes);
-  EXPECT_TRUE(empty.shown("lstCellNotes") && empty.shown("cmdCreateCellNote"));
-  for (const char* hidden :
-       {"lblCnoteKey", "txtCNoteKey", "lblCnotex", "txtCellNoteX", "lblCnote", "txtCellNote"}) {
-    EXPECT_FALSE(empty.shown(hidden)) << hidden;
-  }
+  EXPECT_EQ(
+      empty.cellNote() + empty.state({"cmdCreateCellNote", "lblCnoteKey", "lblCnotex", "lblCnote"}),
+      "|-|-|-+|-|-|-");
 }
 
 TEST(NotesPages, VisitingAndChoosingAsksNothingAndTheNotesAreSavedAndReadBack) {
