@@ -698,16 +698,20 @@ std::string runSequence(std::uint64_t seed, std::uint64_t& done) {
       f = firstDifference(states[static_cast<std::size_t>(history.index())], tableState(*t, false));
     return f.empty() ? "" : kind + where + ": " + f;
   };
+  // Undo (back) or Redo, when there is one to do, and the check of the state it gives.
+  bool moved = false;
+  auto move = [&](bool back) -> std::string {
+    moved = back ? history.undo() : history.redo();
+    return moved ? fails(back ? "undo" : "redo") : "";
+  };
   for (int i = 0; i < count; ++i) {
     Rng stepRng = rngFor(seed, static_cast<std::uint64_t>(i) + 1);
     auto [maker, a] = makeAction(w, stepRng);
     where = " at step " + std::to_string(i) + " (maker " + std::to_string(maker) + ")";
     if (a.move != 0) {
-      if (a.move < 0 ? history.undo() : history.redo()) {
-        ++done;
-        if (auto f = fails(a.move < 0 ? "undo" : "redo"); !f.empty()) return f;
-      }
-      continue;
+      const std::string f = move(a.move < 0);
+      done += moved;
+      if (!f.empty()) return f;
     }
     if (!a.step) continue;
     const auto pushed =
@@ -724,18 +728,14 @@ std::string runSequence(std::uint64_t seed, std::uint64_t& done) {
   }
   // Back to the start, forward to the end, then back and forth at random.
   where = " at the end";
-  while (history.undo()) {
-    if (auto f = fails("undo"); !f.empty()) return f;
-  }
-  while (history.redo()) {
-    if (auto f = fails("redo"); !f.empty()) return f;
+  for (const bool back : {true, false}) {
+    do {
+      if (auto f = move(back); !f.empty()) return f;
+    } while (moved);
   }
   Rng end = rngFor(seed, 1u << 30);
   for (int i = 0; i < 30; ++i) {
-    const bool back = chance(end, 50);
-    if (back ? history.undo() : history.redo()) {
-      if (auto f = fails(back ? "undo" : "redo"); !f.empty()) return f;
-    }
+    if (auto f = move(chance(end, 50)); !f.empty()) return f;
   }
   // The file must read back to a table that writes the same bytes, unless the writer
   // refuses the table (a save then writes nothing).
