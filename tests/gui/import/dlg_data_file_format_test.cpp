@@ -18,9 +18,10 @@ struct Document : VexaMess {
   }
 };
 
-// Which of Back, Next and Finish show ("B", "N", "F"), lower case when disabled.
-std::string buttons(QDialog& dialog) {
-  std::string out;
+// The page, then which of Back, Next and Finish show ("B", "N", "F"), lower case when
+// disabled.
+std::string state(QDialog& dialog) {
+  std::string out = std::to_string(child<QStackedWidget>(dialog, "stkPages")->currentIndex()) + " ";
   for (const auto& [name, letter] :
        {std::pair{"cmdBack", 'B'}, {"cmdNext", 'N'}, {"cmdFinish", 'F'}}) {
     const QPushButton* b = child<QPushButton>(dialog, name);
@@ -29,15 +30,12 @@ std::string buttons(QDialog& dialog) {
   return out;
 }
 
-int page(QDialog& dialog) {
-  return child<QStackedWidget>(dialog, "stkPages")->currentIndex();
-}
-
-Lines column(QDialog& dialog, const char* name, int c) {
+// A preview grid's column count, then the texts of one of its columns joined by "/".
+std::string preview(QDialog& dialog, const char* name, int c) {
   auto* table = child<QTableWidget>(dialog, name);
-  Lines out;
+  std::string out = std::to_string(table->columnCount()) + ":";
   for (int r = 0; r < table->rowCount(); ++r) {
-    out.push_back(table->item(r, c) ? table->item(r, c)->text().toStdString() : "");
+    out += (r ? "/" : " ") + (table->item(r, c) ? table->item(r, c)->text().toStdString() : "");
   }
   return out;
 }
@@ -58,30 +56,25 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   EXPECT_TRUE(child<QRadioButton>(dialog, "optDelimited")->isChecked());
   EXPECT_TRUE(child<QPlainTextEdit>(dialog, "txtSample")->toPlainText().startsWith("sex;value"));
   // The first page offers only Next (and Cancel).
-  EXPECT_EQ(page(dialog), 0);
-  EXPECT_EQ(buttons(dialog), "N");
+  EXPECT_EQ(state(dialog), "0 N");
 
   press(dialog, "cmdNext");
-  EXPECT_EQ(page(dialog), 1);
-  EXPECT_EQ(buttons(dialog), "BN");
+  EXPECT_EQ(state(dialog), "1 BN");
   // The reader's guesses: ";" and the double quote.
   EXPECT_TRUE(child<QRadioButton>(dialog, "optSemicolon")->isChecked());
   EXPECT_EQ(child<QLineEdit>(dialog, "txtTextDelim")->text(), "\"");
-  auto* preview = child<QTableWidget>(dialog, "grdPreview");
-  EXPECT_EQ(preview->columnCount(), 4);
-  EXPECT_EQ(column(dialog, "grdPreview", 1), (Lines{"value", "12,5", "7"}));
+  EXPECT_EQ(preview(dialog, "grdPreview", 1), "4: value/12,5/7");
   // The preview follows the separator: "," cuts "12,5", "Other" left empty keeps lines whole.
   child<QRadioButton>(dialog, "optComma")->click();
-  EXPECT_EQ(preview->columnCount(), 2);
-  EXPECT_EQ(column(dialog, "grdPreview", 1), (Lines{"", "5;01;young", ""}));
+  EXPECT_EQ(preview(dialog, "grdPreview", 1), "2: /5;01;young/");
   child<QRadioButton>(dialog, "optOther")->click();
-  EXPECT_EQ(preview->columnCount(), 1);
+  EXPECT_EQ(preview(dialog, "grdPreview", 0),
+            "1: sex;value;region;age/men;12,5;01;young/women;7;02;old");
   QTest::keyClicks(child<QLineEdit>(dialog, "txtOther"), ";");
-  EXPECT_EQ(preview->columnCount(), 4);
+  EXPECT_EQ(preview(dialog, "grdPreview", 1), "4: value/12,5/7");
 
   press(dialog, "cmdNext");
-  EXPECT_EQ(page(dialog), 3);
-  EXPECT_EQ(buttons(dialog), "Bf");
+  EXPECT_EQ(state(dialog), "3 Bf");
   auto* order = child<QListWidget>(dialog, "lstOrder");
   auto* fields = child<QListWidget>(dialog, "lstFields");
   EXPECT_EQ(listTexts(order), (Lines{"region", "age", "sex", "Cell value"}));
@@ -94,24 +87,24 @@ TEST(DlgDataFileFormat, PagesOfADelimitedFileAndAFieldOrderOfTheUsersChoice) {
   assign(dialog, 2, 0);
   EXPECT_EQ(order->item(3)->text(), "Cell value");
   EXPECT_EQ(order->item(2)->text(), "sex  =  Field 1");
-  EXPECT_EQ(buttons(dialog), "Bf");
+  EXPECT_EQ(state(dialog), "3 Bf");
   // After an assignment the next item without a field is current: double-clicks go on.
   EXPECT_EQ(order->currentRow(), 3);
   assign(dialog, 3, 1);
   EXPECT_EQ(order->currentRow(), 1);
   emit fields->itemDoubleClicked(fields->item(3));
-  EXPECT_EQ(buttons(dialog), "BF");
+  EXPECT_EQ(state(dialog), "3 BF");
   // Remove takes an item's field away again.
   order->setCurrentRow(1);
   press(dialog, "cmdUnassign");
-  EXPECT_EQ(buttons(dialog), "Bf");
+  EXPECT_EQ(state(dialog), "3 Bf");
   assign(dialog, 1, 3);
 
   // Back to the separator and forward again keeps the assignments.
   press(dialog, "cmdBack");
-  EXPECT_EQ(page(dialog), 1);
+  EXPECT_EQ(state(dialog), "1 BN");
   press(dialog, "cmdNext");
-  EXPECT_EQ(buttons(dialog), "BF");
+  EXPECT_EQ(state(dialog), "3 BF");
 
   press(dialog, "cmdFinish");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -128,20 +121,18 @@ TEST(DlgDataFileFormat, FixedWidthsCutThePreviewAndGiveTheFieldPositions) {
   dialog.show();
   child<QRadioButton>(dialog, "optFixed")->click();
   press(dialog, "cmdNext");
-  EXPECT_EQ(page(dialog), 2);
   // No widths yet: nothing to go on with.
-  EXPECT_EQ(buttons(dialog), "Bn");
+  EXPECT_EQ(state(dialog), "2 Bn");
   EXPECT_TRUE(child<QPlainTextEdit>(dialog, "txtRuler")->toPlainText().startsWith("....|....1"));
 
   QTest::keyClicks(child<QLineEdit>(dialog, "txtWidths"), "2, 7 7,x");
-  EXPECT_EQ(buttons(dialog), "Bn");
+  EXPECT_EQ(state(dialog), "2 Bn");
   EXPECT_EQ(child<QLabel>(dialog, "lblWidthsError")->text(), "Not a width: x");
   child<QLineEdit>(dialog, "txtWidths")->clear();
   QTest::keyClicks(child<QLineEdit>(dialog, "txtWidths"), "2, 7 7,6");
-  EXPECT_EQ(buttons(dialog), "BN");
-  EXPECT_EQ(child<QTableWidget>(dialog, "grdFixedPreview")->columnCount(), 4);
-  EXPECT_EQ(column(dialog, "grdFixedPreview", 1), (Lines{"young", "old"}));
-  EXPECT_EQ(column(dialog, "grdFixedPreview", 3), (Lines{"12.5", "7"}));
+  EXPECT_EQ(state(dialog), "2 BN");
+  EXPECT_EQ(preview(dialog, "grdFixedPreview", 1), "4: young/old");
+  EXPECT_EQ(preview(dialog, "grdFixedPreview", 3), "4: 12.5/7");
 
   press(dialog, "cmdNext");
   EXPECT_EQ(child<QListWidget>(dialog, "lstFields")->item(2)->text(), "Field 3: men");
@@ -165,7 +156,7 @@ TEST(DlgDataFileFormat, FewerFieldsThanItemsNeverFinishAndCancelGivesNothing) {
     EXPECT_TRUE(child<QRadioButton>(dialog, "optTab")->isChecked());
     press(dialog, "cmdNext");
     for (int item = 0; item < 3; ++item) assign(dialog, item, item);
-    EXPECT_EQ(buttons(dialog), "Bf");
+    EXPECT_EQ(state(dialog), "3 Bf");
     decline(dialog, "cmdCancel", escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(dialog.format().has_value());
@@ -230,7 +221,7 @@ TEST(DlgDataFileFormat, GetDataFromExternalFileChoosesATextFileAndShowsTheWizard
   w.answer = [&](QDialog& dialog) {
     ++wizards;
     EXPECT_EQ(dialog.objectName(), "dlgDataFileFormat");
-    EXPECT_EQ(page(dialog), 0);
+    EXPECT_EQ(state(dialog), "0 N");
     press(dialog, "cmdCancel");
   };
   w.action->trigger();
