@@ -182,38 +182,26 @@ TEST_F(Stats, CodeListsReadAgainReplaceTheValues) {
   EXPECT_EQ(variable->ValueCode.Item(1)->code + "|" + variable->ValueCode.Item(1)->value, "|01");
 }
 
-TEST(MdbDatabase, DamagedFilesAreNotReadable) {
+TEST(MdbDatabase, FilesThatAreNoAccessFilesAreNotReadable) {
+  // Damage past the header is the damaged file tests' matter.
   TempFolder folder;
-  const std::string stats = TempFolder::read(fixture("stats.mdb"));
-  std::string overwritten = stats, headerless = stats;
-  for (std::size_t i = stats.size() / 3; i < stats.size() / 3 + 20000; ++i) {
-    overwritten[i] = static_cast<char>(i * 7);
-  }
+  std::string headerless = TempFolder::read(fixture("stats.mdb"));
   for (std::size_t i = 0; i < 4096; ++i) headerless[i] = static_cast<char>(i * 13);
   const std::pair<const char*, std::string> files[] = {
       {"text.mdb", "This is a text file, not a database.\n"},
       {"empty.mdb", ""},
-      {"truncated.mdb", stats.substr(0, 70000)},
-      {"headerless.mdb", headerless},
-      {"missing.mdb", ""},
-      {"overwritten.mdb", overwritten}};
+      {"headerless.mdb", headerless}};
   for (const auto& [name, bytes] : files) {
-    SCOPED_TRACE(name);
     clsMDB db;
-    db.setDbName(std::string(name) == "missing.mdb" ? folder.file(name)
-                                                    : folder.write(name, bytes).string());
+    db.setDbName(folder.write(name, bytes).string());
     const DbResult opened = db.OpenDB();
-    if (std::string(name) != "overwritten.mdb") {
-      EXPECT_FALSE(opened);
-      EXPECT_FALSE(opened.error.empty());
-      EXPECT_FALSE(db.isOpen());
-      continue;
-    }
-    // Damage in the middle may only show when rows are read: no crash, just failures.
-    for (const ListEntry& table : opened ? db.ListBoxTables() : std::vector<ListEntry>{}) {
-      if (db.OpenRecordSet("SELECT * FROM " + bracketName(table.text))) db.RecordCount();
-    }
+    EXPECT_FALSE(opened) << name;
+    EXPECT_FALSE(opened.error.empty()) << name;
+    EXPECT_FALSE(db.isOpen()) << name;
   }
+  clsMDB missing;
+  missing.setDbName(folder.file("missing.mdb"));
+  EXPECT_FALSE(missing.OpenDB());
 }
 
 TEST(MdbDatabase, AReaderThatFailsMakesTheFileUnreadable) {

@@ -13,29 +13,16 @@
 int main() {
   const char* mode = std::getenv("ZENDRA_FAKE_READER");
   const std::string_view m = mode ? mode : "";
-  if (m == "hang") {
-    for (;;) ::pause();
+  while (m == "hang") ::pause();
+  while (m == "spam") std::fputs("mdb_col_to_string called on unsupported data type 0\n", stderr);
+  std::vector<char*> kept;
+  try {
+    for (; m == "grow"; ::usleep(5000))
+      kept.push_back(static_cast<char*>(std::memset(new char[8 << 20], 1, 8 << 20)));
+  } catch (const std::bad_alloc&) {
+    std::fputs("The file is damaged: the Access reader ran out of memory\n", stderr);
+    return 1;
   }
-  if (m == "spam") {
-    for (;;) std::fputs("mdb_col_to_string called on unsupported data type 0\n", stderr);
-  }
-  if (m == "grow") {
-    std::vector<char*> kept;
-    try {
-      for (;;) {
-        char* block = new char[8 << 20];
-        std::memset(block, 1, 8 << 20);
-        kept.push_back(block);
-        ::usleep(5000);
-      }
-    } catch (const std::bad_alloc&) {
-      std::fputs("The file is damaged: the Access reader ran out of memory\n", stderr);
-      return 1;
-    }
-  }
-  if (m == "spin") {
-    volatile unsigned long n = 0;
-    for (;;) n = n + 1;
-  }
+  for (volatile unsigned long n = 0; m == "spin";) n = n + 1;
   return 2;
 }

@@ -1,10 +1,10 @@
 // The delimited text reader: line ends, field splitting and its errors, the analysis of
-// the first line, encodings and files that cannot be read.
+// the first line, encodings and files that cannot be read; and the import wizard's preview
+// splitting, delimited as the reader splits, fixed at character positions, and typed widths.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "core/import/csv_in_file.h"
+#include "core/import/field_split.h"
 #include "support/small_read_buffer.h"
 #include "support/temp_folder.h"
 
@@ -262,4 +262,54 @@ TEST(CSVInFile, AFileThatCannotBeReadMidwayEndsReadingWithError8) {
   csv.FileName = dir.path().string();
   EXPECT_FALSE(csv.CSVOpen());
   EXPECT_EQ(csv.ErrorText, "Cannot read " + csv.FileName + ": Is a directory");
+}
+
+TEST(FieldSplit, DelimitedLinesSplitAsTheReaderSplitsThem) {
+  auto delimited = [](std::string separator, std::string textDelimiter = "\"") {
+    TextFileFormat format;
+    format.separator = std::move(separator), format.textDelimiter = std::move(textDelimiter);
+    return format;
+  };
+  EXPECT_EQ(splitFields("0114; \"Upp sala\" ;12,5", delimited(";")),
+            (Strings{"0114", "Upp sala", "12,5"}));
+  EXPECT_EQ(splitFields("a\tb\t", delimited("\t")), (Strings{"a", "b"}));
+  EXPECT_EQ(splitFields("a b  c", delimited(" ")), (Strings{"a", "b", "", "c"}));
+  // An empty separator leaves the whole line one field; an empty text delimiter quotes
+  // nothing.
+  EXPECT_EQ(splitFields("a;b", delimited("")), (Strings{"a;b"}));
+  EXPECT_EQ(splitFields("\"a;b\";c", delimited(";", "")), (Strings{"\"a", "b\"", "c"}));
+  EXPECT_EQ(splitFields("", delimited(";")), Strings{});
+  std::string error = "old";
+  EXPECT_EQ(splitFields("a;\"b;c", delimited(";"), &error), Strings{});
+  EXPECT_EQ(error, "Missing text delimiter");
+  EXPECT_EQ(splitFields("a;b", delimited(";"), &error).size(), 2u);
+  EXPECT_EQ(error, "");
+}
+
+TEST(FieldSplit, FixedFieldsAreCutAtCharacterPositionsFromTypedWidths) {
+  auto fixed = [](std::vector<FixedField> fields) {
+    TextFileFormat format;
+    format.layout.kind = FieldLayout::Kind::Fixed, format.layout.fixed = std::move(fields);
+    return format;
+  };
+  std::string error;
+  const TextFileFormat format = fixed(fixedFieldsFromWidths(" 4, 3;6", error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(splitFields("0114 M   12.5", format), (Strings{"0114", "M", "12.5"}));
+  // Positions count characters: "Å" is two bytes but one position.
+  EXPECT_EQ(splitFields("Åby F  3", format), (Strings{"Åby", "F", "3"}));
+  // A short line leaves the fields past its end empty, and tabs count as blanks.
+  EXPECT_EQ(splitFields("01\t", format), (Strings{"01", "", ""}));
+  // Fields may skip characters and come in any order.
+  EXPECT_EQ(splitFields("abcdefgh", fixed({{7, 2}, {2, 1}})), (Strings{"gh", "b"}));
+
+  const std::vector<FixedField> fields = fixedFieldsFromWidths("4 3 10  2", error);
+  ASSERT_EQ(fields.size(), 4u);
+  EXPECT_EQ(fields[3].start * 100 + fields[3].width, 1802);
+  for (const char* bad : {"4, x", "0", "4,-3", "10000", "2.5"}) {
+    EXPECT_TRUE(fixedFieldsFromWidths(bad, error).empty()) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+  EXPECT_TRUE(fixedFieldsFromWidths(" , ", error).empty());
+  EXPECT_EQ(error, "No field widths");
 }
