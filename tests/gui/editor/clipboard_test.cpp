@@ -134,8 +134,6 @@ TEST(Clipboard, APasteIntoTheDataGridWritesOnlyDataCellsInOneStepThatUndoTakesBa
        "#1 #2/#21 #22/#23 ../#25 #26/#9 #10/#11 #12", ""},
       {"another size, No", 3, 3, 4, 4, "21\t22\n23\t24\n25\t26\n", false, false, kData,
        fit + "Clipboard: 3 Rows 2 Columns\nContinue?"},
-      {"another size by the keys, No", 3, 3, 4, 4, "1\t2\t3\n", true, false, kData,
-       fit + "Clipboard: 1 Rows 3 Columns\nContinue?"},
       {"another size, Yes: only inside the selection", 3, 3, 4, 4, "21\t22\n23\t24\n25\t26\n",
        false, true, "#21 #22/#23 #24/#5 #6/#7 #8/#9 #10/#11 #12",
        fit + "Clipboard: 3 Rows 2 Columns\nContinue?"},

@@ -56,6 +56,8 @@ QLineEdit* nameBox(dlgNewDimension& dialog) {
 
 }  // namespace
 
+// Each case is followed by a name that is taken, and by a new showing closed by Cancel
+// (or Escape, after a refusal): no answer is left behind.
 TEST(DlgAddDimension, OkChecksNameThenValueAndGivesWhatWasTyped) {
   struct Case {
     const char *name, *code, *value, *message, *given;  // given: name|code|value after OK
@@ -82,29 +84,15 @@ TEST(DlgAddDimension, OkChecksNameThenValueAndGivesWhatWasTyped) {
     EXPECT_EQ(dialog.RetCode, *c.message ? 0 : 1);
     EXPECT_EQ(dialog.name + "|" + dialog.code + "|" + dialog.value, c.given);
     EXPECT_EQ(t.doc.Dimensions.Count(), 3);  // the dialog adds nothing itself
-  }
-}
-
-TEST(DlgAddDimension, CancelAndANewShowingLeaveNoAnswerBehind) {
-  VexaMess doc;
-  ScriptedPrompt prompt;
-  dlgAddDimension dialog(doc, prompt);
-  dialog.show();
-  type(dialog, "Year", "1", "2024");
-  press(dialog, "cmdOK");
-  ASSERT_EQ(dialog.RetCode, 1);
-  // The caller uses the dialog again: Cancel, or a refused OK and Escape, give nothing.
-  for (const bool escape : {false, true}) {
-    SCOPED_TRACE(escape ? "Escape" : "Cancel");
+    type(dialog, "Year", "1", "2024");
+    press(dialog, "cmdOK");
+    ASSERT_EQ(dialog.RetCode, 1);
     dialog.show();
     EXPECT_EQ(dialog.RetCode, 0);
     EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
-    type(dialog, "Year", "1", escape ? "" : "2024");
-    if (escape) press(dialog, "cmdOK");
-    press(dialog, escape ? "Escape" : "cmdCancel");
+    press(dialog, *c.message ? "Escape" : "cmdCancel");
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(dialog.RetCode, 0);
-    EXPECT_EQ(dialog.name + dialog.code + dialog.value, "");
+    EXPECT_EQ(dialog.RetCode + dialog.name.size(), 0u);
   }
 }
 
@@ -130,6 +118,7 @@ TEST(DlgRenameDim, OkTakesAFreeNameAndRefusesOthersWithTheirMessage) {
     Table t;
     ScriptedPrompt prompt;
     dlgRenameDim dialog(t.doc, "Region", prompt);
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("Text1")->text(), "Region");
     dialog.show();
     type(dialog, c.typed);
     press(dialog, "cmdOK");
@@ -138,35 +127,20 @@ TEST(DlgRenameDim, OkTakesAFreeNameAndRefusesOthersWithTheirMessage) {
     EXPECT_EQ(dialog.returncode, *c.message ? -1 : 0);
     EXPECT_EQ(dialog.name, c.name);
     EXPECT_EQ(t.doc.Get_Dimension("Region")->name, "Region");  // the dialog renames nothing
-  }
-}
-
-TEST(DlgRenameDim, ARefusedNameCanBeMendedAndCancelReturnsNothing) {
-  Table t;
-  ScriptedPrompt prompt;
-  dlgRenameDim dialog(t.doc, "Region", prompt);
-  EXPECT_EQ(dialog.findChild<QLineEdit*>("Text1")->text(), "Region");
-  EXPECT_EQ(dialog.returncode, -1);
-  dialog.show();
-  type(dialog, "Age");
-  press(dialog, "cmdOK");
-  type(dialog, "Area");
-  press(dialog, "cmdOK");
-  EXPECT_EQ(dialog.returncode, 0);
-  EXPECT_EQ(dialog.name, "Area");
-  // Shown again, the dialog's earlier result does not survive Cancel or Escape.
-  for (const char* button : {"Command2", "Escape"}) {
+    // A refused name mended; shown again, the result does not survive Cancel or Escape.
+    type(dialog, "Area2");
+    press(dialog, "cmdOK");
+    EXPECT_EQ(dialog.name, "Area2");
     dialog.show();
     type(dialog, "Other");
-    press(dialog, button);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected) << button;
-    EXPECT_EQ(dialog.returncode, -1) << button;
-    EXPECT_EQ(dialog.name, "") << button;
+    press(dialog, *c.message ? "Escape" : "Command2");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.returncode, -1);
+    EXPECT_EQ(dialog.name, "");
   }
-  EXPECT_EQ(prompt.asked.size(), 1u);
 }
 
-TEST(DlgNewDimension, ShowsAnOptionOnlyWhenItsSourceIsThere) {
+TEST(DlgNewDimension, ShowsAnOptionOnlyWhenItsSourceIsThereAndEachUseStartsAfresh) {
   struct Case {
     Sources sources;
     QString shown;  // the captions of the options shown, "|" after each
@@ -179,19 +153,32 @@ TEST(DlgNewDimension, ShowsAnOptionOnlyWhenItsSourceIsThere) {
   };
   const QString kinds[] = {"File", "Database", "Default", "Name"};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.shown.toStdString());
     Table table;
     ScriptedPrompt prompt;
     dlgNewDimension dialog(table.doc, c.sources, prompt);
-    dialog.show();
-    QString shown;
-    for (int i = 0; i < 6; ++i) {
-      if (!option(dialog, i)->isHidden())
-        shown += (i < 4 ? kinds[i] : option(dialog, i)->text()) + "|";
+    // An answer read by the caller, or one cancelled, does not carry over into the next use.
+    for (const std::string close : {"cmdOK", "cmdCancel", "Escape"}) {
+      SCOPED_TRACE(c.shown.toStdString() + " " + close);
+      dialog.show();
+      QString shown;
+      for (int i = 0; i < 6; ++i) {
+        EXPECT_FALSE(option(dialog, i)->isChecked());
+        if (!option(dialog, i)->isHidden()) {
+          shown += (i < 4 ? kinds[i] : option(dialog, i)->text()) + "|";
+        }
+      }
+      EXPECT_EQ(shown, c.shown);
+      EXPECT_TRUE(nameBox(dialog)->text().isEmpty() && nameBox(dialog)->isHidden());
+      EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled);
+      press(dialog, "cmdOK");  // disabled: nothing chosen
+      EXPECT_TRUE(dialog.isVisible());
+      option(dialog, 3)->click();
+      QTest::keyClicks(nameBox(dialog), "Age2");
+      press(dialog, close.c_str());
+      EXPECT_EQ(dialog.returncode,
+                close == "cmdOK" ? dlgNewDimension::kNewByName : dlgNewDimension::kCancelled);
+      EXPECT_EQ(dialog.name, close == "cmdOK" ? "Age2" : "");
     }
-    EXPECT_EQ(shown, c.shown);
-    EXPECT_TRUE(nameBox(dialog)->isHidden());
-    EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOK")->isEnabled());  // nothing chosen
   }
 }
 
@@ -239,30 +226,4 @@ TEST(DlgNewDimension, OkGivesTheChosenSourceOrRefusesTheNameAndStaysOpen) {
     EXPECT_EQ(!nameBox(dialog)->isHidden(), c.clicks.back() == 3);
     EXPECT_EQ(dialog.result() == QDialog::Accepted, c.message.empty());
   }
-}
-
-TEST(DlgNewDimension, CancelAndANewShowingLeaveNoAnswerBehind) {
-  Table table;
-  ScriptedPrompt prompt;
-  dlgNewDimension dialog(table.doc, kAllSources, prompt);
-  for (const char* button : {"cmdCancel", "Escape"}) {
-    dialog.show();
-    option(dialog, 3)->click();
-    QTest::keyClicks(nameBox(dialog), "Age");
-    press(dialog, button);
-    EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled) << button;
-    EXPECT_EQ(dialog.name, "") << button;
-  }
-  // An answer read by the caller does not carry over into the next use.
-  dialog.show();
-  option(dialog, 2)->click();
-  press(dialog, "cmdOK");
-  ASSERT_EQ(dialog.returncode, dlgNewDimension::kFromDefaultData);
-  dialog.show();
-  EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled);
-  for (int i = 0; i < 6; ++i) EXPECT_FALSE(option(dialog, i)->isChecked()) << i;
-  EXPECT_TRUE(nameBox(dialog)->text().isEmpty() && nameBox(dialog)->isHidden());
-  press(dialog, "cmdOK");  // disabled: nothing chosen
-  EXPECT_TRUE(dialog.isVisible());
-  EXPECT_EQ(dialog.returncode, dlgNewDimension::kCancelled);
 }
