@@ -42,6 +42,12 @@ struct Frame : EditorWindowFrame {
     window->OpenFile(metaOnly);
     return window->editors().size() > before ? window->editors().last() : nullptr;
   }
+  // Opens a fixture file on its Data page.
+  frmCreateVq* openData(const QString& file) {
+    frmCreateVq* editor = open(file);
+    if (editor) editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+    return editor;
+  }
   QAction* button(const char* name) const { return window->toolbar()->findChild<QAction*>(name); }
   QString out(const char* name) const { return QString::fromStdString(home.file(name)); }
   void activate(frmCreateVq* editor) {
@@ -283,18 +289,10 @@ TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
 
 TEST(EditorWindow, EditedCellsAreCommittedBeforeASaveAndWritten) {
   Frame f;
-  frmCreateVq* editor = f.open("oem_full.vq");
+  frmCreateVq* editor = f.openData("oem_full.vq");
   ASSERT_TRUE(editor);
-  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
   const VexaMess& doc = editor->document();
-  QTableView* view = editor->SprData()->mainView();
-  const QModelIndex cell = view->model()->index(doc.DataRow1 - 1, doc.DataCol1 - 1);
-  view->setCurrentIndex(cell);
-  view->edit(cell);
-  auto* editorBox = view->findChild<QLineEdit*>();
-  ASSERT_TRUE(editorBox);
-  editorBox->clear();
-  QTest::keyClicks(editorBox, "42.125");
+  type(editor->SprData()->mainView(), doc.DataRow1, doc.DataCol1, "42.125");
   // A number still being typed is a change: closing asks about it.
   f.prompt.script(Prompt::Answer::Cancel);
   Frame::close(editor);
@@ -314,9 +312,8 @@ TEST(EditorWindow, TypingSurvivesTheViewMenuSpeaksTheUsersDecimalsAndDropsErrorC
   } comma;
   Frame f;
   f.window->show();
-  frmCreateVq* editor = f.open("oem_full.vq");
+  frmCreateVq* editor = f.openData("oem_full.vq");
   ASSERT_TRUE(editor);
-  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
   CellGrid& grid = editor->dataGrid();
   QTableView* view = editor->SprData()->mainView();
   const int r = editor->document().DataRow1, c = editor->document().DataCol1;
@@ -503,8 +500,7 @@ TEST(EditorWindow, DataPageMenusFollowTheStructure) {
   EXPECT_TRUE(child(*empty, "txtUncomplete")->isVisibleTo(empty));
   EXPECT_FALSE(Frame::action(empty, 1, "mnuClearAllData")->isVisible());
 
-  frmCreateVq* keys = f.open("keys_form.vq");
-  keys->tabs()->setCurrentIndex(frmCreateVq::Data);
+  frmCreateVq* keys = f.openData("keys_form.vq");
   QAction* deleteRow = Frame::action(keys, 1, "mnuDeleteRow");
   EXPECT_TRUE(deleteRow->isVisible());
   EXPECT_FALSE(Frame::action(keys, 1, "mnuConvertToKEys")->isVisible());
@@ -528,8 +524,7 @@ TEST(EditorWindow, DataPageMenusFollowTheStructure) {
   EXPECT_EQ(keys->dataGrid().text(keys->document().DataRow1, 3), "");
 
   // The menu follows the table when it opens: after Clear all data and after its undo.
-  frmCreateVq* normal = f.open("ansi_months.vq");
-  normal->tabs()->setCurrentIndex(frmCreateVq::Data);
+  frmCreateVq* normal = f.openData("ansi_months.vq");
   QAction* convert = Frame::action(normal, 1, "mnuConvertToKEys");
   QAction* fromAccess = Frame::action(normal, 1, "mnuCreateFromMDB");
   ASSERT_TRUE(convert->isVisible());
