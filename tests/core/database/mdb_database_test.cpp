@@ -131,25 +131,6 @@ TEST_F(Stats, ValuesOfEveryKindNullsAndCaseFreeText) {
   for (const auto& [sql, rows] : cases) EXPECT_EQ(run(sql), rows) << sql;
 }
 
-TEST_F(Stats, GroupedCountsAndSumsFollowTheFormula) {
-  ASSERT_TRUE(db.OpenRecordSet(
-      "SELECT [Region], [Sex], [Year], Count(*), Sum([Income]) FROM [Persons] GROUP BY [Region], "
-      "[Sex], [Year] ORDER BY 1, 2, 3"));
-  EXPECT_EQ(db.RecordCount(), 24);
-  const char* regions[] = {"01", "03", "04", "05"};
-  db.MoveFirst();
-  for (int i = 0; i < 24; ++i, db.MoveNext()) {
-    ASSERT_FALSE(db.AtEOF());
-    const int r = i / 6, s = i / 3 % 2, y = i % 3, c = (r + 1) * (s + 1) + y;
-    EXPECT_EQ(dbValueText(db.Field(0)) + dbValueText(db.Field(1)) + dbValueText(db.Field(2)),
-              regions[r] + std::to_string(s + 1) + std::to_string(2021 + y));
-    EXPECT_EQ(db.Field(3).integer, c);
-    EXPECT_DOUBLE_EQ(*db.Field(4).number(),
-                     c * (1000.0 * (r + 1) + 100 * s + 10 * y + 0.25) + c * (c - 1) / 2.0);
-  }
-  EXPECT_TRUE(db.AtEOF());
-}
-
 TEST_F(Stats, SavedQueriesRunAsViewsAndOnlyReadingStatementsRun) {
   // Rows of 2022 and 2023: the sum of c over them.
   int expected = 0;
