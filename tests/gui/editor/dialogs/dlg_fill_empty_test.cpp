@@ -19,7 +19,7 @@ QCheckBox* box(dlgFillEmpty& dialog, const char* name) {
 
 }  // namespace
 
-TEST(DlgFillEmpty, StartsFromWhatTheCheckFound) {
+TEST(DlgFillEmpty, StartsFromWhatTheCheckFoundAndGivesTheChosenSymbol) {
   // Only invalid cells: "Fill empty cells" unticked and disabled. "Fill invalid" starts off.
   for (const auto& [missing, invalid] : {std::pair{true, false}, {false, true}, {true, true}}) {
     SCOPED_TRACE(testing::Message() << missing << invalid);
@@ -31,9 +31,7 @@ TEST(DlgFillEmpty, StartsFromWhatTheCheckFound) {
     EXPECT_TRUE(dialog.findChild<QRadioButton*>("Option1_0")->isChecked());
     EXPECT_EQ(dialog.Fill, ".");
   }
-}
-
-TEST(DlgFillEmpty, OptionsGiveTheirSymbolAndOkNeedsATick) {
+  // Each option gives its symbol; OK needs a tick.
   const char* symbols[] = {".", "..", "-", "0"};
   for (int id = 0; id < 4; ++id) {
     SCOPED_TRACE(id);

@@ -85,21 +85,18 @@ void checkChoices() {
     EXPECT_EQ(dialog.isVisible(), *c.message != 0);
     EXPECT_EQ(dialog.Dimdata ? dialog.Dimdata->name : "", c.chosen);
     // The source's own object: the caller makes the copy it places.
-    if (*c.chosen) {
-      EXPECT_EQ(dialog.Dimdata, vars.Item(c.row + 1));
-    }
+    EXPECT_EQ(dialog.Dimdata, *c.chosen ? vars.Item(c.row + 1) : DimensionRef());
     EXPECT_EQ(test::shown(prompt), c.message);
   }
 }
 
 }  // namespace
 
-TEST(VariableChoiceDialogs, OkCancelAndMessages) {
-  {
-    SCOPED_TRACE("from another table");
-    checkChoices<dlgAddVarFromVq>();
-  }
-  SCOPED_TRACE("from the default data");
+TEST(VariableChoiceDialogs, FromAnotherTable) {
+  checkChoices<dlgAddVarFromVq>();
+}
+
+TEST(VariableChoiceDialogs, FromTheDefaultData) {
   checkChoices<dlgGetStandardVar>();
 }
 
