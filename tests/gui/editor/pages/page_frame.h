@@ -195,13 +195,16 @@ struct PageFrame : EditorWindowFrame {
   }
   void append(const char* name, const QString& text) { type(name, text, true); }
   // Does what a script says, steps parted by ";": "name" clicks, "name=text" chooses from a
-  // list or types into a box, "row=N" puts the value grid's cursor on a row.
+  // list or types into a box, "row=N" puts the value grid's cursor on a row, and "R,C=text"
+  // types into a cell of the value grid.
   void act(const QString& script) {
     for (const QString& step : script.split(';', Qt::SkipEmptyParts)) {
       const QString name = step.section('=', 0, 0), text = step.section('=', 1);
       const std::string control = name.toStdString();
       if (step.indexOf('=') < 0) {
         click(control.c_str());
+      } else if (name.contains(',')) {
+        typeValue(name.section(',', 0, 0).toInt(), name.section(',', 1).toInt(), text);
       } else if (name == "row") {
         auto* grid = get<QTableView>("sprValues");
         grid->setCurrentIndex(grid->model()->index(text.toInt(), 0));
