@@ -156,13 +156,9 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
     };
   };
   const Act constants = [](frmDefaultData& w, Fixture&) {
-    for (auto [box, text] : {std::pair{"txtContact", "Bo Ek"},
-                             {"txtSource", "Survey"},
-                             {"txtDataBase", "Db"},
-                             {"txtBy", "by"},
-                             {"txtAnd", "and"}}) {
-      typeOver(w, box, text);
-    }
+    const char* boxes[] = {"txtContact", "txtSource", "txtDataBase", "txtBy", "txtAnd"};
+    const char* texts[] = {"Bo Ek", "Survey", "Db", "by", "and"};
+    for (int i = 0; i < 5; ++i) typeOver(w, boxes[i], texts[i]);
   };
   const Act lastValue = [](frmDefaultData& w, Fixture&) {
     child<QListWidget>(w, "lstVar")->setCurrentRow(1);
