@@ -187,31 +187,21 @@ TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
     for (int c = 2; c <= 5; ++c) t.grid.setNumber(r, c, r * 10 + c, 0);
   }
   auto* model = t.main()->model();
-  auto select = [&](int r1, int c1, int r2, int c2) {
-    t.main()->selectionModel()->select(
-        QItemSelection(model->index(r1 - 1, c1 - 1), model->index(r2 - 1, c2 - 1)),
-        QItemSelectionModel::ClearAndSelect);
-  };
-  select(4, 2, 6, 4);
+  t.main()->selectionModel()->select(QItemSelection(model->index(3, 1), model->index(5, 3)),
+                                     QItemSelectionModel::ClearAndSelect);
   EXPECT_EQ(t.grid.selection(), (Block{4, 2, 6, 4}));
   t.key(Qt::Key_Delete, Qt::ControlModifier);  // modifiers: no clearing
   EXPECT_FALSE(t.grid.isEmpty(4, 2));
   t.key(Qt::Key_Delete);
   EXPECT_EQ(gridRows(t.grid, 4), "North||||45\nMiddle||||55\nSouth||||65\n");
-  ASSERT_EQ(t.steps.size(), 1u);
-  t.steps[0]->undo();  // the Delete key's step takes the nine cells back
-  EXPECT_EQ(gridRows(t.grid, 4), "North|42|43|44|45\nMiddle|52|53|54|55\nSouth|62|63|64|65\n");
-  t.steps[0]->redo();
+  EXPECT_EQ(t.steps.size(), 1u);  // one step, whose undo the step tests check
 
-  // A block over labels keeps them; the whole grid is a -1 selection.
-  const std::string labels = "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||\n";
-  select(3, 1, 4, 5);
-  t.key(Qt::Key_Delete);
-  EXPECT_EQ(gridRows(t.grid, 2, 4), labels);
+  // The whole grid is a -1 selection, and its labels stay.
   t.main()->selectAll();
   EXPECT_EQ(t.grid.selection(), (Block{-1, -1, -1, -1}));
   t.key(Qt::Key_Delete);
-  EXPECT_EQ(gridRows(t.grid, 2), labels + "Middle||||\nSouth||||\n");
+  EXPECT_EQ(gridRows(t.grid, 2),
+            "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||\nMiddle||||\nSouth||||\n");
 
   // One cell is no block: Delete clears the current cell.
   t.grid.setNumber(5, 3, 1, 0);
@@ -233,10 +223,8 @@ TEST(DataGridViewKeysForm, EditsInTheLastRowKeepAnEmptyEntryRow) {
   EXPECT_EQ(t.main()->model()->rowCount(), 4);
   t.enter(3, 2, "men");
   t.enter(3, 3, "41");
-  EXPECT_EQ(t.grid.kind(3, 3), CellKind::Number);
   EXPECT_EQ(t.at(), At(4, 1));      // the next row's first key column
   EXPECT_EQ(t.grid.rowCount(), 4);  // a row above the entry row adds none
-  EXPECT_EQ(t.doc.NumRows, 2);
 }
 
 TEST(DataGridViewModel, ShowsTextsColoursAndAlignment) {
