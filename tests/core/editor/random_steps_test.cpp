@@ -6,11 +6,11 @@
 // labels must be those a new layout writes, and the last file must read back to a table
 // that writes the same bytes (unless the writer refuses the table). The cells' colours
 // are left out of the state: checks paint them outside any step, as a view matter.
-// A failure names its seed, step and kind of step; ZENDRA_RANDOM_SEEDS=N runs N seeds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -615,26 +615,38 @@ Action redo(World&, Rng&) {
 }
 
 // Every kind of step the window offers, made with arguments a user can give, by weight.
+struct Maker {
+  int weight;
+  Action (*make)(World&, Rng&);
+  const char* name;
+};
 // clang-format off
-const std::pair<int, Action (*)(World&, Rng&)> kMakers[] = {
-    {8, typeInCell}, {3, deleteBlock}, {1, clearAllData}, {2, deleteRow}, {1, sortKeysRows},
-    {4, pasteCells}, {3, onVariable<pasteValues>}, {2, fillEmpty}, {1, convertToKeys},
-    {3, importText}, {3, addStubOrHeading}, {2, removeVariable}, {1, reorderVariables},
-    {2, addDimension}, {2, onVariable<renameVariable>}, {4, onVariable<addValue>},
-    {3, onVariable<editValue, true>}, {2, onVariable<removeValues, true>},
-    {1, onVariable<reorderValues, true>}, {2, onVariable<codesChoice>}, {1, onVariable<timeval>},
-    {3, onVariable<precision, true>}, {2, decimals}, {1, onVariable<elimination, true>},
-    {4, typeInABox}, {1, listChoice}, {2, addCellNote}, {2, editCellNote}, {6, undo}, {3, redo}};
+const Maker kMakers[] = {
+    {8, typeInCell, "type in a cell"}, {3, deleteBlock, "Delete"}, {1, clearAllData, "Clear all"},
+    {2, deleteRow, "Delete row"}, {1, sortKeysRows, "sort keys rows"}, {4, pasteCells, "paste"},
+    {3, onVariable<pasteValues>, "paste values"}, {2, fillEmpty, "Fill"},
+    {1, convertToKeys, "Convert to keys"}, {3, importText, "import"},
+    {3, addStubOrHeading, "add variable"}, {2, removeVariable, "remove variable"},
+    {1, reorderVariables, "reorder variables"}, {2, addDimension, "Add Dimension"},
+    {2, onVariable<renameVariable>, "rename"}, {4, onVariable<addValue>, "new value"},
+    {3, onVariable<editValue, true>, "edit value"}, {2, onVariable<removeValues, true>, "delete values"},
+    {1, onVariable<reorderValues, true>, "reorder values"}, {2, onVariable<codesChoice>, "codes choice"},
+    {1, onVariable<timeval>, "Timeval"}, {3, onVariable<precision, true>, "precision"},
+    {2, decimals, "Decimals"}, {1, onVariable<elimination, true>, "Elimination"},
+    {4, typeInABox, "type in a box"}, {1, listChoice, "content variable or ShowDecimals"},
+    {2, addCellNote, "new cell note"}, {2, editCellNote, "cell note text or delete"},
+    {6, undo, "Undo"}, {3, redo, "Redo"}};
 // clang-format on
 
-// The maker drawn, by its place in kMakers, and the action it made.
-std::pair<std::size_t, Action> makeAction(World& w, Rng& rng) {
+// The maker drawn and the action it made.
+std::pair<const Maker*, Action> makeAction(World& w, Rng& rng) {
   int total = 0;
-  for (const auto& m : kMakers) total += m.first;
+  for (const auto& m : kMakers) total += m.weight;
   int roll = below(rng, total);
-  for (std::size_t i = 0;; ++i) {
-    if ((roll -= kMakers[i].first) < 0) return {i, kMakers[i].second(w, rng)};
+  for (const Maker& m : kMakers) {
+    if ((roll -= m.weight) < 0) return {&m, m.make(w, rng)};
   }
+  return {};
 }
 
 std::string firstDifference(const std::string& want, const std::string& got) {
@@ -672,9 +684,19 @@ std::string labelsDiffer(const VexaMess& doc, const CellGrid& grid, bool showCod
   return d.empty() ? "" : "labels: " + d;
 }
 
-// Runs the sequence of a seed; each step draws from its own random stream. Returns what
-// failed and where, empty when nothing did.
-std::string runSequence(std::uint64_t seed, std::uint64_t& done) {
+// Where and how a sequence failed; kind says which check, so that shrinking keeps to
+// the same fault.
+struct Failure {
+  std::string kind, detail;
+  explicit operator bool() const { return !kind.empty(); }
+};
+
+// Runs the sequence of a seed: every step, or only those whose indices are listed (each
+// step draws from its own random stream, so a step stays what it was as far as the table
+// allows when others are left out). log, when given, gets each step made (and with
+// ZENDRA_RANDOM_TRACE the state after it).
+Failure runSequence(std::uint64_t seed, const std::vector<int>* only, std::vector<std::string>* log,
+                    std::uint64_t& done) {
   Rng rng = rngFor(seed, 0);
   const int count = 20 + below(rng, 181);
   rng = rngFor(seed, 1u << 31);
@@ -683,6 +705,8 @@ std::string runSequence(std::uint64_t seed, std::uint64_t& done) {
   // Now and then a bound so low that steps keeping a copy of the grid cannot be undone.
   std::optional<SnapshotLimit> limit;
   if (chance(rng, 10)) limit.emplace(static_cast<std::size_t>(200 + below(rng, 2000)));
+  const bool trace = log && std::getenv("ZENDRA_RANDOM_TRACE");
+  if (log) log->push_back((w.showCodes ? "showing codes, on\n" : "on\n") + writtenFile(*t));
   // The labels of the View the window shows, as it reads a table.
   if (t->doc.GridCreated) {
     WriteStubLabels(t->doc, t->grid, w.showCodes);
@@ -692,71 +716,136 @@ std::string runSequence(std::uint64_t seed, std::uint64_t& done) {
   History history;
   std::vector<std::string> states{tableState(*t, false)};
   std::string where;
-  auto fails = [&](const std::string& kind) {
+  auto fails = [&](const std::string& kind) -> Failure {
     std::string f = labelsDiffer(t->doc, t->grid, w.showCodes);
     if (f.empty())
       f = firstDifference(states[static_cast<std::size_t>(history.index())], tableState(*t, false));
-    return f.empty() ? "" : kind + where + ": " + f;
+    return f.empty() ? Failure{} : Failure{kind, f + where};
   };
   // Undo (back) or Redo, when there is one to do, and the check of the state it gives.
   bool moved = false;
-  auto move = [&](bool back) -> std::string {
+  auto move = [&](bool back) {
     moved = back ? history.undo() : history.redo();
-    return moved ? fails(back ? "undo" : "redo") : "";
+    return moved ? fails(back ? "undo" : "redo") : Failure{};
   };
   for (int i = 0; i < count; ++i) {
+    if (only && !std::binary_search(only->begin(), only->end(), i)) continue;
     Rng stepRng = rngFor(seed, static_cast<std::uint64_t>(i) + 1);
     auto [maker, a] = makeAction(w, stepRng);
-    where = " at step " + std::to_string(i) + " (maker " + std::to_string(maker) + ")";
+    where = " at step " + std::to_string(i) + " (" + maker->name + ")";
+    if (log && (a.step || a.move)) log->push_back(std::to_string(i) + ": " + maker->name);
     if (a.move != 0) {
-      const std::string f = move(a.move < 0);
+      const Failure f = move(a.move < 0);
       done += moved;
-      if (!f.empty()) return f;
+      if (f) return f;
     }
-    if (!a.step) continue;
-    const auto pushed =
-        history.push(settled(std::move(a.step), t->doc, t->grid, w.showCodes), a.keepClean);
-    if (pushed == History::Push::NotDone) continue;
-    ++done;
-    if (pushed == History::Push::Cleared) states.clear();
-    states.resize(static_cast<std::size_t>(history.index()) + 1);
-    if (pushed != History::Push::LetGo) {
-      states.back() = tableState(*t, false);
-    } else if (auto f = fails("a step let go of changed the table"); !f.empty()) {
-      return f;
+    if (a.step) {
+      const auto pushed =
+          history.push(settled(std::move(a.step), t->doc, t->grid, w.showCodes), a.keepClean);
+      if (pushed == History::Push::NotDone) continue;
+      ++done;
+      if (pushed == History::Push::Cleared) states.clear();
+      states.resize(static_cast<std::size_t>(history.index()) + 1);
+      if (pushed != History::Push::LetGo) {
+        states.back() = tableState(*t, false);
+      } else if (Failure f = fails("a step let go of changed the table")) {
+        return f;
+      }
     }
+    if (trace) log->push_back(tableState(*t, false));
   }
   // Back to the start, forward to the end, then back and forth at random.
   where = " at the end";
   for (const bool back : {true, false}) {
     do {
-      if (auto f = move(back); !f.empty()) return f;
+      if (Failure f = move(back)) return f;
     } while (moved);
   }
   Rng end = rngFor(seed, 1u << 30);
   for (int i = 0; i < 30; ++i) {
-    if (auto f = move(chance(end, 50)); !f.empty()) return f;
+    if (Failure f = move(chance(end, 50))) return f;
   }
   // The file must read back to a table that writes the same bytes, unless the writer
   // refuses the table (a save then writes nothing).
-  if (!WriteRefusal(t->doc).empty()) return "";
+  if (!WriteRefusal(t->doc).empty() && !std::getenv("ZENDRA_RANDOM_ALL_READ_BACK")) return {};
   const std::string bytes = writtenFile(*t);
   Loaded back(Loaded::Text{bytes});
   SettleGrid(back.doc, back.grid, w.showCodes);
-  const std::string d = firstDifference(bytes, writtenFile(back));
-  return d.empty() ? "" : "read back: " + d;
+  const std::string again = writtenFile(back);
+  if (trace) log->push_back(bytes + "\nread back:\n" + again);
+  const std::string d = firstDifference(bytes, again);
+  return d.empty() ? Failure{} : Failure{"read back", d};
+}
+
+// Leaves out steps (halves, quarters, ... single steps) while the same check still fails,
+// and gives the case to replay with the steps that are left.
+std::string shrunk(std::uint64_t seed, const Failure& failure) {
+  Rng rng = rngFor(seed, 0);
+  std::vector<int> kept(static_cast<std::size_t>(20 + below(rng, 181)));
+  for (std::size_t i = 0; i < kept.size(); ++i) kept[i] = static_cast<int>(i);
+  std::uint64_t ignored = 0;
+  for (std::size_t chunk = kept.size() / 2; chunk >= 1; chunk /= 2) {
+    for (std::size_t start = 0; start < kept.size();) {
+      std::vector<int> fewer = kept;
+      fewer.erase(
+          fewer.begin() + static_cast<std::ptrdiff_t>(start),
+          fewer.begin() + static_cast<std::ptrdiff_t>(std::min(start + chunk, kept.size())));
+      if (runSequence(seed, &fewer, nullptr, ignored).kind == failure.kind) {
+        kept = fewer;
+      } else {
+        start += chunk;
+      }
+    }
+  }
+  std::string text = "ZENDRA_RANDOM_CASE=\"" + std::to_string(seed) + ":";
+  for (std::size_t i = 0; i < kept.size(); ++i) text += (i ? "," : "") + std::to_string(kept[i]);
+  std::vector<std::string> log;
+  const Failure f = runSequence(seed, &kept, &log, ignored);
+  text += "\"\n";
+  for (const auto& line : log) text += line + "\n";
+  return text + f.kind + ": " + f.detail + "\n";
+}
+
+std::uint64_t envNumber(const char* name, std::uint64_t otherwise) {
+  const char* text = std::getenv(name);
+  return text && *text ? std::strtoull(text, nullptr, 10) : otherwise;
 }
 
 }  // namespace
 
+// CI runs kSeeds fixed seeds. Outside CI, in any build (Release is fastest):
+//   ZENDRA_RANDOM_SECONDS=N  runs seeds from ZENDRA_RANDOM_SEED (default 1) for N seconds;
+//   ZENDRA_RANDOM_CASE="seed:i,j,k" replays the steps i, j and k of one seed and prints them
+//   (with ZENDRA_RANDOM_TRACE=1 also the state after each and the file read back);
+//   ZENDRA_RANDOM_ALL_READ_BACK=1 reads back the tables the writer refuses too.
+// A failing sequence is shrunk to the fewest steps that still fail the same way and printed
+// as a case to replay; at most ten are.
 TEST(RandomSteps, EveryStepUndoesAndRedoesAndTheFileReadsBack) {
-  const char* seeds = std::getenv("ZENDRA_RANDOM_SEEDS");
-  const std::uint64_t count = seeds && *seeds ? std::strtoull(seeds, nullptr, 10) : kSeeds;
   std::uint64_t done = 0;
+  if (const char* only = std::getenv("ZENDRA_RANDOM_CASE")) {
+    const std::string text = only;
+    std::vector<int> kept;
+    std::istringstream list(text.substr(text.find(':') + 1));
+    for (std::string index; std::getline(list, index, ',');) kept.push_back(std::stoi(index));
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> log;
+    const Failure f = runSequence(std::strtoull(text.c_str(), nullptr, 10), &kept, &log, done);
+    for (const auto& line : log) std::cout << line << "\n";
+    EXPECT_FALSE(f) << f.kind << ": " << f.detail;
+    return;
+  }
+  const std::uint64_t seconds = envNumber("ZENDRA_RANDOM_SECONDS", 0);
+  const std::uint64_t first = envNumber("ZENDRA_RANDOM_SEED", 1);
+  const auto start = std::chrono::steady_clock::now();
   int failures = 0;
-  for (std::uint64_t seed = 1; seed <= count && failures < 10; ++seed) {
-    const std::string f = runSequence(seed, done);
-    if (!f.empty() && ++failures) ADD_FAILURE() << "seed " << seed << ": " << f;
+  for (std::uint64_t seed = first; failures < 10; ++seed) {
+    if (seconds == 0 ? seed >= first + kSeeds
+                     : std::chrono::steady_clock::now() - start >= std::chrono::seconds(seconds)) {
+      break;
+    }
+    if (const Failure f = runSequence(seed, nullptr, nullptr, done); f && ++failures) {
+      ADD_FAILURE() << "seed " << seed << " fails; shrunk:\n" << shrunk(seed, f);
+    }
   }
   std::cout << done << " steps done, undone or redone\n";
 }
