@@ -1,9 +1,7 @@
 // The "V&ariables" page: the variable tree, the value grid and the variable's properties,
-// each user change one undo step, and choosing a variable or a value writing nothing; and a
-// table built from an empty window through the controls and dialogs alone.
+// each user change one undo step, and choosing a variable or a value writing nothing.
 #include <QMenu>
 
-#include "gui/editor/data_grid_view.h"
 #include "gui/editor/dimension_tree.h"
 #include "page_frame.h"
 
@@ -331,105 +329,4 @@ TEST(VariablesPage, VisitingEveryVariableAndValueLeavesTheTableUnchanged) {
   EXPECT_FALSE(p.editor->isChanged());
   EditorWindowFrame::close(p.editor);
   EXPECT_TRUE(p.prompt.asked.empty());
-}
-
-namespace {
-
-std::string describe(const VexaMess& doc) {
-  std::string out = "stub";
-  for (const auto& v : doc.colStub) out += " " + v->name;
-  out += " heading";
-  for (const auto& v : doc.colHeading) out += " " + v->name;
-  out += "\n";
-  for (const auto& v : doc.Dimensions) {
-    out += v->name + (v->UseCodes ? " codes" : "") + " elim=" + v->Elimination +
-           " domain=" + v->Domain + ":";
-    for (const auto& value : v->ValueCode) out += " " + value->code + "/" + value->value;
-    out += "\n";
-  }
-  return out;
-}
-
-}  // namespace
-
-// Variables new by name and from the default data, values and codes typed into the value
-// grid, the variables' properties, cells typed into the data grid and a one-valued variable
-// added to the table with data: the saved file reads back field by field, and undoing every
-// step gives the empty table again.
-TEST(VariablesFromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothing) {
-  PageFrame s;
-  s.ctx.defaultData.Dimensions.Add(variableWith({"married", "single"}, "status"), "status");
-  s.answers = {pressOnly("cmdStandard")};  // the new table's form
-  s.window->show();
-  s.window->file_new();
-  s.editor = s.window->editors().last();
-  ASSERT_TRUE(s.editor);
-  // "Add Stu&b" or "Add &Heading", answering the dialogs in turn, then the variable chosen.
-  const auto add = [&](const char* button, std::initializer_list<Answer> dialogs,
-                       const char* variable) {
-    s.answers = dialogs;
-    s.show(frmCreateVq::BasicStructure);
-    s.click(button);
-    EXPECT_TRUE(s.answers.empty());
-    s.show(frmCreateVq::Variables);
-    if (variable) s.choose(variable);
-  };
-  s.show(frmCreateVq::BasicStructure);
-  s.act("txtMatrix=BE0101;txtContents=Inhabitants");
-
-  // A stub variable by name with codes, typed into the value grid's empty last row.
-  add("cmdAddStub", {source(3, "region")}, "region");
-  s.act("optCodeVal_1;0,0=01;0,1=North;1,0=02;1,1=South;chkDomain;txtDomain=county");
-  // A heading variable by name that can be eliminated, and one from the default data.
-  add("cmdAddHead", {source(3, "sex")}, "sex");
-  s.act("0,0=men;1,0=women;chkElimination;cmbElimination=YES");
-  add("cmdAddHead", {source(2), pickVariable("status")}, nullptr);
-
-  // The cells, typed into the data grid.
-  s.show(frmCreateVq::Data);
-  VexaMess& doc = s.doc();
-  ASSERT_TRUE(doc.GridCreated);
-  QTableView* view = s.editor->SprData()->mainView();
-  for (int r = 0; r < 2; ++r) {
-    for (int c = 0; c < 4; ++c) {
-      view->setCurrentIndex(view->model()->index(doc.DataRow1 + r - 1, doc.DataCol1 + c - 1));
-      const QString number = QString::number(10 * r + c + 1);
-      QTest::keyClick(view, number.at(0).toLatin1());
-      QLineEdit* box = nullptr;
-      for (auto* line : view->findChildren<QLineEdit*>()) {
-        if (line->isVisibleTo(view)) box = line;
-      }
-      ASSERT_TRUE(box);
-      QTest::keyClicks(box, number.mid(1));
-      QTest::keyClick(box, Qt::Key_Return);
-    }
-  }
-  ASSERT_TRUE(doc.GridHasData);
-
-  // With data only a one-valued variable can be added; every cell stays.
-  add("cmdAddDimension2", {oneValued("unit", "P", "persons")}, nullptr);
-  EXPECT_FALSE(s.shown("cmdAddHead"));
-
-  const Loaded back = s.saved("scratch.vq");
-  ASSERT_EQ(back.result, LoadResult::Loaded);
-  EXPECT_EQ(describe(back.doc),
-            "stub region heading unit sex status\n"
-            "region codes elim= domain=county: 01/North 02/South\n"
-            "unit codes elim= domain=: P/persons\n"
-            "sex elim=YES domain=: /men /women\n"
-            "status elim= domain=: /married /single\n");
-  EXPECT_EQ(describe(back.doc), describe(doc));
-  std::string cells;
-  for (int r = 0; r < 2; ++r) {
-    for (int c = 0; c < 4; ++c) cells += back.cell(r, c) + " ";
-  }
-  EXPECT_EQ(cells, "1 2 3 4 11 12 13 14 ");
-  // The default data's own variable was copied, never shared.
-  EXPECT_NE(back.doc.Get_Dimension("status"), s.ctx.defaultData.Dimensions.Item("status"));
-  EXPECT_NE(doc.Get_Dimension("status"), s.ctx.defaultData.Dimensions.Item("status"));
-
-  // Every step undone: the empty table again, which differs from the saved file.
-  s.history()->setIndex(0);
-  EXPECT_EQ(describe(doc) + doc.Matrix + std::to_string(doc.GridHasData), "stub heading\n0");
-  EXPECT_TRUE(s.editor->isChanged());
 }
