@@ -37,6 +37,7 @@ TEST(ImportTextCommand, NormalFormImportIsOneStepAndTheKeysFormUndoRemovesTheAdd
     EXPECT_EQ(step.result().log, Log{"2 records Processed"});
   });
   EXPECT_TRUE(step.undoable());
+  EXPECT_FALSE(step.changesNothing());
 
   Loaded k("keys_form.vq");
   ASSERT_EQ(k.grid.rowCount(), 6);
