@@ -67,7 +67,7 @@ TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderOkReturns) {
   press(dialog, "cmdOk");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   // The current position of the value for each new place; equal texts kept apart.
-  EXPECT_EQ(dialog.order, (Order{3, 1, 2, 4}));
+  EXPECT_EQ(dialog.order, (Order{4, 3, 1, 2}));
   EXPECT_EQ(region->ValueCode.Item(1)->code, "01");  // the dialog reorders nothing
   // Shown again, an earlier OK's order does not survive Cancel or Escape.
   for (const char* button : {"cmdCancel", "Escape"}) {
