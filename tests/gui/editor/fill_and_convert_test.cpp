@@ -4,18 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
 #include <QUndoStack>
 
 #include "core/format/completeness.h"
 #include "gui/editor/data_grid_view.h"
-#include "gui/editor/dialogs/dlg_fill_empty.h"
 #include "support/editor_window_frame.h"
 #include "support/tables.h"
 

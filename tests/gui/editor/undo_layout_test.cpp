@@ -3,7 +3,6 @@
 // as part of its own step.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QListWidget>
