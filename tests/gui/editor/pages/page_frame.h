@@ -102,6 +102,13 @@ inline Answer pressOnly(const char* button) {
   return [button](QDialog& d) { press(d, button); };
 }
 
+// A "|"-parted text with its parts from index on replaced by those of parts.
+inline std::string replaced(const std::string& text, int index, const std::string& parts) {
+  QStringList all = QString::fromStdString(text).split('|');
+  for (const QString& part : QString::fromStdString(parts).split('|')) all[index++] = part;
+  return all.join('|').toStdString();
+}
+
 struct PageFrame : EditorWindowFrame {
   frmCreateVq* editor = nullptr;
   const char* tree = "VarTree";  // the variable tree choose() clicks in
