@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/format/reader.h"
+#include "gui/editor/dimension_tree.h"
 #include "gui/editor/frm_create_vq.h"
 #include "support/editor_window_frame.h"
 #include "support/list_actions.h"
@@ -63,6 +64,21 @@ inline void chooseNode(QTreeWidget* tree, const char* name) {
   const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
   ASSERT_EQ(found.size(), 1) << name;
   tree->setCurrentItem(found.front());
+}
+
+// A variable tree as text: each node with its key and tag ("+" when open), children in [].
+inline std::string treeText(const QTreeWidgetItem* node) {
+  std::string out = node->text(0).toStdString() + "(" +
+                    node->data(0, kTreeKeyRole).toString().toStdString() + " " +
+                    node->data(0, kTreeTagRole).toString().toStdString() +
+                    (node->childCount() && node->isExpanded() ? "+" : "") + ")";
+  for (int i = 0; i < node->childCount(); ++i) out += (i ? "," : "[") + treeText(node->child(i));
+  return out + (node->childCount() ? "]" : "");
+}
+inline std::string treeText(const QTreeWidget* tree) {
+  std::string out;
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) out += treeText(tree->topLevelItem(i)) + " ";
+  return out;
 }
 
 // dlgNewDimension: chooses an option (typing name for "Enter name of New") and presses OK.
