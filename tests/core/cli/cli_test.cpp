@@ -23,7 +23,7 @@ const char* kComplete =
 
 }  // namespace
 
-TEST(CliCheck, ExitCodesFollowTheWorstFile) {
+TEST(CliCheck, ExitCodesFollowTheWorstFileAndSurplusElementsCount) {
   TempFolder dir;
   const std::string complete = dir.write("ok.vq", kComplete).string();
   const std::string keys = kData + "/keys_form.vq";
@@ -47,20 +47,18 @@ TEST(CliCheck, ExitCodesFollowTheWorstFile) {
   // A FIFO is refused at once instead of waiting for a writer.
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
   EXPECT_EQ(runCheck({dir.file("fifo")}, out, err), kCannotRead);
-}
 
-TEST(CliCheck, SurplusElementsMakeAFileIncomplete) {
-  TempFolder dir;
+  // Surplus DATA elements make a file incomplete, and say so.
   std::string text = kComplete;
-  text.replace(text.find("DATA=1 -;"), 9, "DATA=1 - 3 4 5;");
-  const std::string file = dir.write("surplus.vq", text).string();
-  std::ostringstream out, err;
-  EXPECT_EQ(runCheck({file}, out, err), kIncomplete);
-  EXPECT_EQ(out.str(), file +
-                           "\nVQ file is complete, one ore more cell contains '-' \n"
-                           "The data have 3 elements more than the table has cells; they were "
-                           "left out.\n");
-  EXPECT_EQ(err.str(), "");
+  const std::string file =
+      dir.write("surplus.vq", text.replace(text.find("DATA=1 -;"), 9, "DATA=1 - 3 4 5;")).string();
+  std::ostringstream surplusOut, surplusErr;
+  EXPECT_EQ(runCheck({file}, surplusOut, surplusErr), kIncomplete);
+  EXPECT_EQ(surplusOut.str(), file +
+                                  "\nVQ file is complete, one ore more cell contains '-' \n"
+                                  "The data have 3 elements more than the table has cells; they "
+                                  "were left out.\n");
+  EXPECT_EQ(surplusErr.str(), "");
 }
 
 TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {

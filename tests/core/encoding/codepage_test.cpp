@@ -8,7 +8,7 @@
 
 using namespace zendra;
 
-TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItself) {
+TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItselfAndUtf8IsRecognised) {
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
   for (CodePage page : {CodePage::Ansi, CodePage::Oem}) {
@@ -23,6 +23,17 @@ TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItself) {
   EXPECT_EQ(decode("\x8F\x84\x94", CodePage::Oem), "Åäö");
   // Undefined in Windows-1252: kept as the control character of the same number.
   EXPECT_EQ(decode("\x81\x8D\x8F\x90\x9D", CodePage::Ansi), "\u0081\u008D\u008F\u0090\u009D");
+
+  // Text that declares no page is UTF-8 when it is valid UTF-8, otherwise ANSI.
+  bool utf8 = false;
+  EXPECT_EQ(decodeUtf8OrAnsi("\xEF\xBB\xBFÅr", &utf8), "År");
+  EXPECT_TRUE(utf8);
+  EXPECT_EQ(decodeUtf8OrAnsi("\xC5r", &utf8), "År");
+  EXPECT_FALSE(utf8);
+  // Overlong, a surrogate, past U+10FFFF; the last character there is.
+  for (const char* bad : {"\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+    EXPECT_FALSE(isValidUtf8(bad));
+  EXPECT_TRUE(isValidUtf8("\xF4\x8F\xBF\xBF"));
 }
 
 TEST(CodePage, CharactersThePageLacksBecomeQuestionMarksInPlaceToo) {
@@ -47,18 +58,6 @@ TEST(CodePage, CharactersThePageLacksBecomeQuestionMarksInPlaceToo) {
   }
 }
 
-TEST(CodePage, UndeclaredTextIsUtf8WhenValidOtherwiseAnsi) {
-  bool utf8 = false;
-  EXPECT_EQ(decodeUtf8OrAnsi("\xEF\xBB\xBFÅr", &utf8), "År");
-  EXPECT_TRUE(utf8);
-  EXPECT_EQ(decodeUtf8OrAnsi("\xC5r", &utf8), "År");
-  EXPECT_FALSE(utf8);
-  EXPECT_FALSE(isValidUtf8("\xC0\x80"));      // overlong
-  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // surrogate
-  EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));
-  EXPECT_TRUE(isValidUtf8("\xF4\x8F\xBF\xBF"));
-}
-
 // The tables are built into the program; where the system's iconv has the page, they
 // must agree with it byte for byte. Bytes iconv leaves undefined stand for the control
 // character of their number.
@@ -71,10 +70,7 @@ TEST(CodePage, BuiltInTablesAgreeWithIconv) {
     iconv_t cd = iconv_open("UTF-8", p.name);
     if (cd == reinterpret_cast<iconv_t>(-1)) GTEST_SKIP() << "iconv lacks " << p.name;
     for (int b = 0x80; b < 0x100; ++b) {
-      char in[1] = {static_cast<char>(b)};
-      char out[8] = {};
-      char* inPtr = in;
-      char* outPtr = out;
+      char in = static_cast<char>(b), out[8] = {}, *inPtr = &in, *outPtr = out;
       std::size_t inLeft = 1, outLeft = sizeof out;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
       std::string expected;
