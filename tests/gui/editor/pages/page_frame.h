@@ -218,8 +218,8 @@ struct PageFrame : EditorWindowFrame {
   }
   void append(const char* name, const QString& text) { type(name, text, true); }
   // Does what a script says, steps parted by ";": "name" clicks, "name=text" chooses from a
-  // list or types into a box, "row=N" puts the value grid's cursor on a row, and "R,C=text"
-  // types into a cell of the value grid.
+  // list (one that takes typing, when it holds the text) or types into a box, "row=N" puts the
+  // value grid's cursor on a row, and "R,C=text" types into a cell of the value grid.
   void act(const QString& script) {
     for (const QString& step : script.split(';', Qt::SkipEmptyParts)) {
       const QString name = step.section('=', 0, 0), text = step.section('=', 1);
@@ -231,8 +231,8 @@ struct PageFrame : EditorWindowFrame {
       } else if (name == "row") {
         auto* grid = get<QTableView>("sprValues");
         grid->setCurrentIndex(grid->model()->index(text.toInt(), 0));
-      } else if (editor->findChild<QComboBox*>(name) &&
-                 !get<QComboBox>(control.c_str())->isEditable()) {
+      } else if (auto* list = editor->findChild<QComboBox*>(name);
+                 list && (!list->isEditable() || list->findText(text) >= 0)) {
         pick(control.c_str(), text);
       } else {
         type(control.c_str(), text);
