@@ -20,6 +20,12 @@ constexpr const char* kTable =
     "VALUES(\"sex\")=\"men\",\"women\";\r\nVALUES(\"year\")=\"2020\",\"2021\";\r\n"
     "DATA=\r\n1 2 3 4\r\n5 6 7 8;\r\n";
 
+// A table to copy variables from.
+constexpr const char* kSource =
+    "MATRIX=\"S1\";CONTENTS=\"Other\";DECIMALS=0;STUB=\"age\";HEADING=\"sector\";"
+    "VALUES(\"age\")=\"young\",\"old\";CODES(\"age\")=\"Y\",\"O\";"
+    "VALUES(\"sector\")=\"public\",\"private\";DATA=1 2 3 4;";
+
 // dlgReorderDimensions: moves the names one by one and presses OK.
 Answer reorder(const QStringList& order) {
   return [order](QDialog& d) {
@@ -33,8 +39,6 @@ Answer reorder(const QStringList& order) {
     press(d, "cmdOk");
   };
 }
-
-using Names = std::vector<std::string>;
 
 struct Frame : PageFrame {
   // Opens a table on the structure page; without data, its cells cleared (Clear all data)
@@ -70,7 +74,7 @@ struct Frame : PageFrame {
   // document has them, the buttons, the grid's flags, and every grid cell.
   std::string state() {
     std::string out;
-    for (const Names& names : {listTexts(list("lstStub")), listTexts(list("lstHeading")),
+    for (const Texts& names : {listTexts(list("lstStub")), listTexts(list("lstHeading")),
                                test::names(doc().colStub), test::names(doc().colHeading)}) {
       for (const auto& name : names) out += name + ",";
       out += "|";
@@ -125,7 +129,7 @@ TEST(StructureControls, AddNewByNameOrCancelAndUndo) {
 
   f.answers = {source(3, "sector")};
   f.click("cmdAddHead");
-  EXPECT_EQ(names(f.doc().colHeading), (Names{"sex", "year", "sector"}));
+  EXPECT_EQ(names(f.doc().colHeading), (Texts{"sex", "year", "sector"}));
   f.history()->setIndex(0);
   EXPECT_EQ(f.state(), before);
 }
@@ -182,7 +186,7 @@ TEST(StructureControls, ReorderCancelKeepsEverythingAndOkUndoes) {
   f.table();
   const std::string before = f.state();
   f.click("cmdReorderHead");  // cancelled
-  EXPECT_EQ(f.ran, (Names{"zendra::dlgReorderDimensions"}));
+  EXPECT_EQ(f.ran, (Texts{"zendra::dlgReorderDimensions"}));
   EXPECT_EQ(f.state(), before);  // the cells and the layout stay
   EXPECT_TRUE(f.history()->isClean());
 
@@ -193,7 +197,7 @@ TEST(StructureControls, ReorderCancelKeepsEverythingAndOkUndoes) {
 
   f.answers = {reorder({"year", "sex"})};
   f.click("cmdReorderHead");
-  EXPECT_EQ(listTexts(f.list("lstHeading")), (Names{"year", "sex"}));
+  EXPECT_EQ(listTexts(f.list("lstHeading")), (Texts{"year", "sex"}));
   EXPECT_EQ(f.history()->count(), 1);
   f.history()->undo();
   EXPECT_EQ(f.state(), before);
@@ -202,14 +206,7 @@ TEST(StructureControls, ReorderCancelKeepsEverythingAndOkUndoes) {
 TEST(StructureControls, CopiesFromAFileAndReusesItsTableInAnotherWindow) {
   Frame f;
   f.ctx.settings.OpenBase = f.home.path().string();
-  const std::string sourcePath = f.home
-                                     .write("sources/people.vq",
-                                            "MATRIX=\"S1\";CONTENTS=\"Other\";DECIMALS=0;"
-                                            "STUB=\"age\";HEADING=\"sector\";"
-                                            "VALUES(\"age\")=\"young\",\"old\";"
-                                            "CODES(\"age\")=\"Y\",\"O\";VALUES(\"sector\")="
-                                            "\"public\",\"private\";DATA=1 2 3 4;")
-                                     .string();
+  const std::string sourcePath = f.home.write("sources/people.vq", kSource).string();
   frmCreateVq* first = f.table(kTable, false);
   VariableSources& sources = f.ctx.variableSources;
 
@@ -221,9 +218,9 @@ TEST(StructureControls, CopiesFromAFileAndReusesItsTableInAnotherWindow) {
   EXPECT_TRUE(
       f.asked("Cannot read " + f.home.file("sources/missing.vq") + ": No such file or directory"));
   EXPECT_EQ(f.ran.size(), 2u);  // only the source choosers
-  EXPECT_TRUE(sources.lastFileName.empty());
-  EXPECT_FALSE(sources.table);
-  EXPECT_EQ(f.ctx.settings.OpenBase, f.home.path().string());
+  EXPECT_EQ(
+      sources.lastFileName + "|" + std::to_string(!!sources.table) + "|" + f.ctx.settings.OpenBase,
+      "|0|" + f.home.path().string());
   EXPECT_TRUE(f.history()->isClean());
 
   f.answers = {source(0), pickVariable("age")};
@@ -231,8 +228,8 @@ TEST(StructureControls, CopiesFromAFileAndReusesItsTableInAnotherWindow) {
   f.click("cmdAddStub");
   EXPECT_EQ(f.files.calls.back().request.folder, QString::fromStdString(f.home.path().string()));
   EXPECT_TRUE(f.files.calls.back().request.mustExist);
-  EXPECT_EQ(sources.lastFileName, "people.vq");
-  EXPECT_EQ(f.ctx.settings.OpenBase, f.home.file("sources"));
+  EXPECT_EQ(sources.lastFileName + "|" + f.ctx.settings.OpenBase,
+            "people.vq|" + f.home.file("sources"));
   const DimensionRef age = f.doc().colStub.Item("age");
   ASSERT_TRUE(age);
   EXPECT_EQ(texts(age->ValueCode), (Texts{"young", "old"}));
@@ -252,8 +249,8 @@ TEST(StructureControls, CopiesFromAFileAndReusesItsTableInAnotherWindow) {
                pickVariable("sector")};
   f.click("cmdAddHead");
   EXPECT_EQ(f.files.calls.size(), chooserCalls);
-  EXPECT_EQ(names(f.doc().colHeading), (Names{"sex", "year", "sector"}));
-  EXPECT_EQ(names(first->document().colHeading), (Names{"sex", "year"}));
+  EXPECT_EQ(names(f.doc().colHeading), (Texts{"sex", "year", "sector"}));
+  EXPECT_EQ(names(first->document().colHeading), (Texts{"sex", "year"}));
 }
 
 TEST(StructureControls, AStandardVariableIsCopiedOnceAndNeverShared) {
@@ -277,7 +274,7 @@ TEST(StructureControls, AStandardVariableIsCopiedOnceAndNeverShared) {
                }};
   f.click("cmdAddHead");
   EXPECT_TRUE(f.asked("Variable name in use"));
-  EXPECT_EQ(names(f.doc().colHeading), (Names{"sex", "year"}));
+  EXPECT_EQ(names(f.doc().colHeading), (Texts{"sex", "year"}));
   EXPECT_EQ(f.history()->count(), 1);
 }
 

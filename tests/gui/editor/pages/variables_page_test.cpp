@@ -9,8 +9,6 @@ using namespace zendra::test;
 
 namespace {
 
-using Names = std::vector<std::string>;
-
 // The table on the Variables page.
 struct Page : PageFrame {
   Page() : PageFrame(kPeople, frmCreateVq::Variables) {}
