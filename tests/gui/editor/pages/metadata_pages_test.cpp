@@ -548,6 +548,24 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
   s.window->file_new();
   s.editor = s.window->editors().last();
   ASSERT_TRUE(s.editor);
+  // Every field of the metadata pages first, on the table without variables.
+  s.show(frmCreateVq::BasicStructure);
+  s.act(
+      "txtMatrix=BE0101;txtSubarea=Population;txtSubareaCode=BE;txtContents=Inhabitants;"
+      "txtLanguage=sv;cmbDecimals=1;cmbShowDecimals=1;chkDescription;"
+      "txtDescription=Inhabitants by area;chkDescriptionDefault;chkInfofile;"
+      "txtInfofile=BE0101.htm;chkAutoOpen;chkAgreggAllowed");
+  s.show(frmCreateVq::Contents);
+  s.act(
+      "cmbUnits=persons;txtStockFlow=s;txtCFPrices=c;chkDayAdj;chkSeasAdj;chkContact;"
+      "txtContact=Ann Lind;chkRefPeriod;txtRefPeriod=31 Dec;chkLastUpdated;"
+      "txtLastUpdated=20240101 10:00;chkBasePeriod;txtBasePeriod=2000");
+  s.show(frmCreateVq::Footnotes);
+  // A note on two lines, with a non-breaking space that stays one.
+  s.act(
+      "chkSource;txtSource=Statistics office;chkDatabase;txtDataBase=Regional data;chkCopyRight;"
+      "chkNote;txtNote=A note\nand\u00A0more;chkNotex;txtNotex=A mandatory note");
+
   // "Add Stu&b" or "Add &Heading", answering the dialogs in turn, then the variable chosen.
   const auto add = [&](const char* button, std::initializer_list<Answer> dialogs,
                        const char* variable) {
@@ -590,23 +608,6 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
   add("cmdAddDimension2", {oneValued("unit", "P", "persons")}, nullptr);
   EXPECT_FALSE(s.shown("cmdAddHead"));
 
-  s.show(frmCreateVq::BasicStructure);
-  s.act(
-      "txtMatrix=BE0101;txtSubarea=Population;txtSubareaCode=BE;txtContents=Inhabitants;"
-      "txtLanguage=sv;cmbDecimals=1;cmbShowDecimals=1;chkDescription;"
-      "txtDescription=Inhabitants by area;chkDescriptionDefault;chkInfofile;"
-      "txtInfofile=BE0101.htm;chkAutoOpen;chkAgreggAllowed");
-  s.show(frmCreateVq::Contents);
-  s.act(
-      "cmbUnits=persons;txtStockFlow=s;txtCFPrices=c;chkDayAdj;chkSeasAdj;chkContact;"
-      "txtContact=Ann Lind;chkRefPeriod;txtRefPeriod=31 Dec;chkLastUpdated;"
-      "txtLastUpdated=20240101 10:00;chkBasePeriod;txtBasePeriod=2000");
-  s.show(frmCreateVq::Footnotes);
-  // A note on two lines, with a non-breaking space that stays one.
-  s.act(
-      "chkSource;txtSource=Statistics office;chkDatabase;txtDataBase=Regional data;chkCopyRight;"
-      "chkNote;txtNote=A note\nand\u00A0more;chkNotex;txtNotex=A mandatory note");
-
   const std::string saved = s.saveAs(s.editor, "scratch.vq");
   EXPECT_NE(TempFolder::read(saved).find("NOTE=\"A note #\"\r\n\"and\xA0more \";"),
             std::string::npos);
@@ -624,7 +625,7 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 4; ++c) cells += back.cell(r, c) + " ";
   }
-  EXPECT_EQ(cells, "1.0 2.0 3.0 4.0 11.0 12.0 13.0 14.0 ");  // with the later DECIMALS=1
+  EXPECT_EQ(cells, "1.0 2.0 3.0 4.0 11.0 12.0 13.0 14.0 ");  // with DECIMALS=1
   // The default data's own variable was copied, never shared.
   EXPECT_NE(b.Get_Dimension("status"), s.ctx.defaultData.Dimensions.Item("status"));
   EXPECT_NE(doc.Get_Dimension("status"), s.ctx.defaultData.Dimensions.Item("status"));
