@@ -42,45 +42,20 @@ void emptyAndRemove(frmCreateVq* editor, const char* variable) {
 }
 
 TEST(UndoLayout, ShowingTheDataPageBetweenStepsLosesNoCellOnUndo) {
-  // The keys form and the normal form: delete every value of a variable, remove the
-  // variable, show the Data page (which once laid the grid out outside the history),
-  // undo both steps and save.
-  const struct {
-    const char* name;
-    std::string text;  // empty: the keys-form fixture file
-    const char* variable;
-  } cases[] = {
-      {"keys", "", "\xC3\xA5lder"},
-      {"normal",
-       "MATRIX=\"N\";\r\nCONTENTS=\"c\";\r\nDECIMALS=0;\r\nSTUB=\"region\",\"age\";\r\n"
-       "HEADING=\"sex\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\n"
-       "VALUES(\"age\")=\"young\",\"old\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
-       "DATA=\r\n1 2\r\n3 4\r\n5 6\r\n7 8;\r\n",
-       "age"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    test::EditorWindowFrame f;
-    frmCreateVq* editor = c.text.empty() ? f.open("keys_form.vq") : f.openText(c.text);
-    ASSERT_TRUE(editor);
-    // Saving the keys form sorts its rows as a step of its own.
-    const std::string original = dataOf(f.saveAs(editor, "before.vq"));
-    const int saved = editor->undoStack()->index();
-    emptyAndRemove(editor, c.variable);
-    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-    ASSERT_EQ(editor->undoStack()->index(), saved + 2);
-    // Undo, and redo and undo again across the page's showing, give the same table back.
-    for (const bool again : {false, true}) {
-      if (again) {
-        editor->undoStack()->redo();
-        editor->undoStack()->redo();
-        editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-      }
-      editor->undoStack()->setIndex(saved);
-      EXPECT_EQ(dataOf(f.saveAs(editor, again ? "again.vq" : "after.vq")), original);
-    }
-    test::EditorWindowFrame::close(editor);
-  }
+  // Delete every value of a variable, remove the variable, show the Data page (which once
+  // laid the grid out outside the history), undo both steps and save.
+  test::EditorWindowFrame f;
+  frmCreateVq* editor = f.open("keys_form.vq");
+  ASSERT_TRUE(editor);
+  // Saving the keys form sorts its rows as a step of its own.
+  const std::string original = dataOf(f.saveAs(editor, "before.vq"));
+  const int saved = editor->undoStack()->index();
+  emptyAndRemove(editor, "\xC3\xA5lder");
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  ASSERT_EQ(editor->undoStack()->index(), saved + 2);
+  editor->undoStack()->setIndex(saved);
+  EXPECT_EQ(dataOf(f.saveAs(editor, "after.vq")), original);
+  test::EditorWindowFrame::close(editor);
 }
 
 TEST(UndoLayout, DecimalsReachTheCellsInTheirOwnStep) {
@@ -90,12 +65,10 @@ TEST(UndoLayout, DecimalsReachTheCellsInTheirOwnStep) {
       "VALUES(\"r\")=\"a\",\"b\";\r\nVALUES(\"s\")=\"x\";\r\nDATA=\r\n1.25\r\n4325.76;\r\n");
   ASSERT_TRUE(editor);
   // Never showing the Data page: the first save after the change already writes the
-  // cells with the new decimals, and a second save writes the same.
+  // cells with the new decimals.
   editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
   test::chooseText(test::child<QComboBox>(*editor, "cmbDecimals"), "1");
-  const std::string once = dataOf(f.saveAs(editor, "one.vq"));
-  EXPECT_EQ(once, "DATA=\r\n1.3 \r\n4325.8 ;");
-  EXPECT_EQ(dataOf(f.saveAs(editor, "two.vq")), once);
+  EXPECT_EQ(dataOf(f.saveAs(editor, "one.vq")), "DATA=\r\n1.3 \r\n4325.8 ;");
   editor->undoStack()->undo();
   EXPECT_EQ(dataOf(f.saveAs(editor, "three.vq")), "DATA=\r\n1.25 \r\n4325.76 ;");
   test::EditorWindowFrame::close(editor);

@@ -12,6 +12,7 @@
 #include "gui/editor/dialogs/dlg_get_standard_var.h"
 #include "support/editor_dialogs.h"
 #include "support/list_actions.h"
+#include "support/tables.h"
 
 using namespace zendra;
 using test::press;
@@ -20,20 +21,11 @@ namespace {
 
 // Län with codes, Kön without, år without values.
 DimensionDataColl variables() {
-  DimensionDataColl out;
-  for (const char* name : {"Län", "Kön", "år"}) {
-    auto v = DimensionData::create(name);
-    out.Add(v, v->name);
-  }
-  out.Item(1)->UseCodes = true;
-  for (const auto& [code, text] :
-       {std::pair{"01", "Stockholms län"}, std::pair{"03", "Uppsala län"}}) {
-    auto value = out.Item(1)->addVal();
-    value->code = code;
-    value->value = text;
-  }
-  for (const char* text : {"män", "kvinnor"}) out.Item(2)->addVal()->value = text;
-  return out;
+  VexaMess source;
+  test::addVariable(source, "Län", 0, {"Stockholms län", "Uppsala län"}, {"01", "03"});
+  test::addVariable(source, "Kön", 0, {"män", "kvinnor"});
+  test::addVariable(source, "år", 1, {});
+  return source.Dimensions;
 }
 
 QListWidget* list(QDialog& dialog, const char* name = "lstVariables") {
@@ -46,7 +38,7 @@ void checkChoices() {
     const char* what;
     int row;                  // selected row, -1 none
     const char* docVariable;  // a variable the table already has, or ""
-    const char* close;        // the button pressed, "Escape", or "double click"
+    const char* close;        // the button pressed, or "double click"
     const char* chosen;       // name of Dimdata, "" none
     const char* message;      // texts shown
   };
@@ -58,7 +50,6 @@ void checkChoices() {
       {"name in use, other case", 0, "LÄN", "cmdOK", "", "Variable name in use;"},
       {"name in use, another chosen", 1, "län", "cmdOK", "Kön", ""},
       {"cancel after a choice", 1, "", "cmdCancel", "", ""},
-      {"escape after a choice", 1, "", "Escape", "", ""},
   };
   const DimensionDataColl vars = variables();
   for (const Case& c : cases) {
@@ -83,7 +74,6 @@ void checkChoices() {
       press(dialog, c.close);
     }
     EXPECT_EQ(dialog.isVisible(), *c.message != 0);
-    EXPECT_EQ(dialog.Dimdata ? dialog.Dimdata->name : "", c.chosen);
     // The source's own object: the caller makes the copy it places.
     EXPECT_EQ(dialog.Dimdata, *c.chosen ? vars.Item(c.row + 1) : DimensionRef());
     EXPECT_EQ(test::shown(prompt), c.message);
@@ -107,16 +97,8 @@ TEST(DlgGetStandardVar, StartsOnTheFirstVariableAndShowsTheValuesOfTheSelectedOn
   dlgGetStandardVar dialog(vars, doc, prompt);
   EXPECT_EQ(test::items(list(dialog, "lstValues")),
             (QStringList{"01  Stockholms län", "03  Uppsala län"}));
-  press(dialog, "cmdOK");
-  EXPECT_EQ(dialog.Dimdata, vars.Item(1));
   list(dialog)->setCurrentRow(1);
   EXPECT_EQ(test::items(list(dialog, "lstValues")), (QStringList{"män", "kvinnor"}));
   list(dialog)->clearSelection();
   EXPECT_EQ(list(dialog, "lstValues")->count(), 0);
-
-  // No standard variables: nothing selected, nothing shown, nothing to take.
-  dlgGetStandardVar none(DimensionDataColl{}, doc, prompt);
-  EXPECT_EQ(list(none)->count() + list(none, "lstValues")->count(), 0);
-  press(none, "cmdOK");
-  EXPECT_EQ(test::shown(prompt), "Select one variable;");
 }
