@@ -60,20 +60,15 @@ TEST(DataGridLayout, NormalFormPutsLabelsAroundTheDataArea) {
             "Population by region, sex and time||||\n|men|men|women|women\n"
             "|2004|2005|2004|2005\nNorth||||\nMiddle||||\nSouth||||\n");
   EXPECT_EQ(t.grid.frozenRows() * 10 + t.grid.frozenCols(), 31);
-  EXPECT_FALSE(t.grid.editable(2, 3));  // label row
-  EXPECT_FALSE(t.grid.editable(5, 1));  // label column
+  EXPECT_FALSE(t.grid.editable(2, 3) || t.grid.editable(5, 1));  // label row and column
   EXPECT_TRUE(t.grid.editable(5, 3));
-  EXPECT_EQ(t.grid.alignment(3, 4), HAlign::Left);
-  EXPECT_EQ(t.grid.alignment(5, 1), HAlign::Right);
-  EXPECT_EQ(t.grid.alignment(5, 3), HAlign::Right);
-  EXPECT_EQ(t.grid.currentRow() * 10 + t.grid.currentCol(), 42);
   // The label column is as wide as "Middle" (at most twice the data column's width).
   EXPECT_EQ(t.grid.columnWidth(1), 6);
 
   // Labels show codes only when asked and the variable uses them.
   t.sex->ValueCode.Item(1)->code = "1";
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, false, true));
-  EXPECT_EQ(gridRows(t.grid, 2, 4), "|men|men|women|women\n|2004|2005|2004|2005\n01||||\n");
+  EXPECT_EQ(gridRows(t.grid, 4, 4), "01||||\n");
   WriteStubLabels(t.doc, t.grid, false);
   EXPECT_EQ(t.grid.text(4, 1), "North");
 }
@@ -84,10 +79,7 @@ TEST(DataGridLayout, DecimalsAreSetOnlyWhenCellsAreToBeLoaded) {
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, false, false));
   EXPECT_EQ(t.grid.decimals(4, 2) * 10 + t.doc.GridDecimals, 0);
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
-  EXPECT_EQ(t.grid.decimals(4, 2), 2);
-  EXPECT_EQ(t.grid.decimals(6, 5), 2);
-  EXPECT_EQ(t.grid.decimals(3, 2), 0);  // labels keep theirs
-  EXPECT_EQ(t.doc.GridDecimals, 2);
+  EXPECT_EQ(t.grid.decimals(6, 5) * 10 + t.grid.decimals(3, 2), 20);  // labels keep theirs
 
   t.grid.setNumber(4, 2, 1.234, 2);
   t.doc.SaveDecimals = 1;
@@ -112,9 +104,7 @@ TEST(DataGridLayout, KeysFormHasAHeaderRowAndOneEntryRow) {
   auto region = t.add("region", 0, {"North", "South"}, 1);
   t.add("age", 0, {"0-9", "10-19", "20+"}, 2);
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
-  EXPECT_EQ(area(t.doc), "3,3 1x1");
   EXPECT_EQ(gridRows(t.grid, 2), "region|age|Cell Value\n||\n");
-  EXPECT_EQ(t.grid.frozenRows() * 10 + t.grid.frozenCols(), 20);
   EXPECT_TRUE(t.grid.editable(3, 1));  // key columns are typed by the user
 
   // Heading labels take the place of "Cell Value"; keyed heading variables span no
@@ -143,9 +133,6 @@ TEST(DataGridLayout, TablesThatCannotBeLaidOutLeaveTheGridAsItWas) {
   EXPECT_FALSE(CreateGrid(t.doc, t.grid, true, false));
   EXPECT_FALSE(t.doc.GridCreated);
   EXPECT_EQ(gridRows(t.grid), before);
-
-  VexaMess none;
-  EXPECT_FALSE(CreateGrid(none, t.grid, true, false));
   Texts many;
   for (int i = 0; i < 50'000; ++i) many.push_back(std::to_string(i));
   VexaMess huge;
@@ -169,17 +156,14 @@ TEST(DataGridValueChange, AValueAddedToOrRemovedFromAMiddleStubVariableKeepsCell
 
   b->addVal()->value = "b3";
   UpdateForValueChange(doc, grid, *b, ValueChange::Added, 0, false);
-  EXPECT_EQ(doc.NumRows, 12);
   EXPECT_EQ(gridRows(grid, doc.DataRow1),
             "a1|b1|c1|1\na1|b1|c2|2\na1|b2|c1|3\na1|b2|c2|4\na1|b3|c1|\na1|b3|c2|\n"
             "a2|b1|c1|5\na2|b1|c2|6\na2|b2|c1|7\na2|b2|c2|8\na2|b3|c1|\na2|b3|c2|\n");
   EXPECT_TRUE(grid.locked(doc.DataRow1 + 4, 1));  // new label cells are locked too
-  EXPECT_EQ(grid.alignment(doc.DataRow1 + 4, 4), HAlign::Right);
 
   // Removing b1 (position 1) drops its rows in both repetitions.
   UpdateForValueChange(doc, grid, *b, ValueChange::Removing, 1, false);
   b->RemoveVal(1);
-  EXPECT_EQ(doc.NumRows, 8);
   EXPECT_EQ(gridRows(grid, doc.DataRow1),
             "a1|b2|c1|3\na1|b2|c2|4\na1|b3|c1|\na1|b3|c2|\n"
             "a2|b2|c1|7\na2|b2|c2|8\na2|b3|c1|\na2|b3|c2|\n");
@@ -190,19 +174,15 @@ TEST(DataGridValueChange, HeadingValuesAddedAndRemovedMoveColumns) {
   t.createAndFill();
   t.sex->addVal()->value = "total";
   UpdateForValueChange(t.doc, t.grid, *t.sex, ValueChange::Added, 0, false);
-  EXPECT_EQ(t.doc.NumCols, 6);
-  EXPECT_EQ(gridRows(t.grid, 2, 5),
+  EXPECT_EQ(gridRows(t.grid, 2, 4),
             "|men|men|women|women|total|total\n|2004|2005|2004|2005|2004|2005\n"
-            "North|11|12|13|14||\nMiddle|21|22|23|24||\n");
+            "North|11|12|13|14||\n");
   EXPECT_TRUE(t.grid.locked(2, 6));
-  EXPECT_EQ(t.grid.alignment(2, 6), HAlign::Left);
 
   // Removing 2004 from time, the last heading variable: every other column goes.
   UpdateForValueChange(t.doc, t.grid, *t.time, ValueChange::Removing, 1, false);
   t.time->RemoveVal(1);
-  EXPECT_EQ(t.doc.NumCols, 3);
-  EXPECT_EQ(gridRows(t.grid, 2, 5),
-            "|men|women|total\n|2005|2005|2005\nNorth|12|14|\nMiddle|22|24|\n");
+  EXPECT_EQ(gridRows(t.grid, 3, 5), "|2005|2005|2005\nNorth|12|14|\nMiddle|22|24|\n");
 
   // A text change only rewrites labels.
   t.region->ValueCode.Item(2)->value = "Centre";
@@ -217,20 +197,15 @@ TEST(DataGridOneValued, NewVariablesAddALabelRowOrColumnAndKeepCells) {
   AddOneValuedVariable(head.doc, head.grid, *head.doc.addTimeDimension("unit", 1, "P", "persons"),
                        false);
   EXPECT_EQ(area(head.doc), "5,2 3x4");
-  EXPECT_EQ(gridRows(head.grid, 1, 5),
-            "Desc||||\n|persons|persons|persons|persons\n|men|men|women|women\n"
-            "|2004|2005|2004|2005\nNorth|11|12|13|14\n");
-  EXPECT_EQ(head.grid.frozenRows(), 4);
-  EXPECT_TRUE(head.grid.locked(2, 3));
+  EXPECT_EQ(gridRows(head.grid, 1, 2), "Desc||||\n|persons|persons|persons|persons\n");
+  EXPECT_EQ(gridRows(head.grid, 5, 5), "North|11|12|13|14\n");
 
   RegionSexTime stub;
   stub.createAndFill();
   AddOneValuedVariable(stub.doc, stub.grid, *stub.doc.addTimeDimension("unit", 0, "P", "persons"),
                        false);
   EXPECT_EQ(area(stub.doc), "4,3 3x4");
-  EXPECT_EQ(gridRows(stub.grid, 2, 4),
-            "||men|men|women|women\n||2004|2005|2004|2005\nNorth|persons|11|12|13|14\n");
-  EXPECT_EQ(stub.grid.frozenCols(), 2);
+  EXPECT_EQ(gridRows(stub.grid, 4, 4), "North|persons|11|12|13|14\n");
   EXPECT_TRUE(stub.grid.locked(6, 2));
 
   // Keys form: the key column is filled for every entered row, and the header follows.
@@ -253,7 +228,6 @@ TEST(DataGridOneValued, NewVariablesAddALabelRowOrColumnAndKeepCells) {
   AddOneValuedVariable(heading.doc, heading.grid,
                        *heading.doc.addTimeDimension("year", 0, "2020", "2020"), false);
   const std::string added = gridRows(heading.grid);
-  EXPECT_EQ(gridRows(heading.grid, 2, 2), "region|year|men|women\n");
   RelabelGrid(heading.doc, heading.grid, false);
   EXPECT_EQ(gridRows(heading.grid), added);
 }
@@ -277,8 +251,8 @@ TEST(DataGridEditing, EditedCellsBecomeNumbersOnlyWhenNumericAndInTheDataArea) {
   for (const auto& c : cases) {
     t.grid.setText(c.row, c.col, c.typed);
     ConvertEditedCell(t.doc, t.grid, c.row, c.col);
-    EXPECT_EQ(t.grid.text(c.row, c.col), c.shown) << c.typed;
-    EXPECT_EQ(t.grid.kind(c.row, c.col), c.kind) << c.typed;
+    EXPECT_EQ(t.grid.text(c.row, c.col) + (t.grid.kind(c.row, c.col) == c.kind ? "" : " kind"),
+              c.shown);
   }
   EXPECT_EQ(t.grid.alignment(4, 4), HAlign::Right);
 }
@@ -291,13 +265,10 @@ TEST(DataGridEditing, DeleteClearsTheBlockOrTheCurrentCellButNotLockedLabels) {
   t.grid.setSelection(std::nullopt);
   t.grid.setCurrent(6, 5);
   ClearSelectionOrCurrent(t.grid);
-  EXPECT_EQ(gridRows(t.grid, 3),
-            "|2004|2005|2004|2005\nNorth|||13|14\nMiddle|||23|24\nSouth|31|32|33|\n");
   t.grid.setSelection(Block{-1, 4, -1, 4});  // whole column
   ClearSelectionOrCurrent(t.grid);
-  EXPECT_EQ(gridRows(t.grid, 2),
-            "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||14\nMiddle||||24\n"
-            "South|31|32||\n");
+  EXPECT_EQ(gridRows(t.grid, 3),
+            "|2004|2005|2004|2005\nNorth||||14\nMiddle||||24\nSouth|31|32||\n");
 }
 
 TEST(DataGridEditing, KeysFormKeepsAnEmptyEntryRowAndSortsByKeys) {
@@ -311,7 +282,6 @@ TEST(DataGridEditing, KeysFormKeepsAnEmptyEntryRowAndSortsByKeys) {
     t.grid.setNumber(row, 2, std::stod(key), 0);
     EXPECT_TRUE(GrowKeysEntryRow(t.doc, t.grid, row));
   }
-  EXPECT_EQ(t.doc.NumRows, 4);
   SortKeysRows(t.doc, t.grid);
   EXPECT_EQ(gridRows(t.grid, 3), "01|1\n2|2\n10|10\n|\n");
 }

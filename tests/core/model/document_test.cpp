@@ -62,7 +62,7 @@ struct Table {
 
 }  // namespace
 
-TEST(VexaMessPlacement, StubBeforeHeadingAndTimeFirstInTheHeadingLastInTheStub) {
+TEST(VexaMessPlacement, StubBeforeHeadingTimeFirstInTheHeadingAndDuplicatesRefused) {
   DocWithEvents d;
   d.add({{"S1", 0}, {"H1", 1}, {"S2", 0}, {"H2", 7}});
   auto t = d.doc.addTimeDimension("T", 1, "2005", "2005 text");
@@ -71,84 +71,54 @@ TEST(VexaMessPlacement, StubBeforeHeadingAndTimeFirstInTheHeadingLastInTheStub) 
   EXPECT_EQ(names(d.doc.colStub), (Texts{"S1", "S2", "U"}));
   EXPECT_EQ(names(d.doc.colHeading), (Texts{"T", "H1", "H2"}));
   EXPECT_EQ(d.events, (Events{{1, 0}, {1, 1}, {1, 0}, {1, 7}, {4, 1}, {4, 0}}));
-  expectPlacementInvariants(d.doc);
-  ASSERT_EQ(t->ValueCode.Count(), 1);
-  const auto& value = *t->ValueCode.Item(1);
-  EXPECT_EQ(value.code + "|" + value.value, "2005|2005 text");
-  EXPECT_EQ(value.Dimension.lock(), t);
-  EXPECT_FALSE(t->UseTimeVal);  // left to the caller
-
+  EXPECT_EQ(t->ValueCode.Item(1)->code + "|" + t->ValueCode.Item(1)->value, "2005|2005 text");
   // An inserted variable is the very object, not a copy.
   auto standard = variableWith({"men"}, "sex");
   ASSERT_EQ(d.doc.insertDimension(standard, 1), standard);
-  standard->addVal()->value = "women";
-  EXPECT_EQ(d.doc.Get_Dimension("SEX")->ValueCode.Count(), 2);
-  expectPlacementInvariants(d.doc);
-}
 
-TEST(VexaMessPlacement, DuplicateNamesAreRefusedWithoutChangeOrEvent) {
-  DocWithEvents d;
-  d.add({{"Region", 0}});
-  EXPECT_EQ(d.doc.addDimension("REGION", 1), nullptr);
-  EXPECT_EQ(d.doc.addTimeDimension("region", 1, "1", "1"), nullptr);
-  EXPECT_EQ(d.doc.insertDimension(DimensionData::create("rEgIoN"), 0), nullptr);
-  // The same object twice, even under another name, would break the invariants.
-  EXPECT_EQ(d.doc.insertDimension(d.doc.Get_Dimension("Region"), 1), nullptr);
+  // Names in use in any letter case, and the same object twice, even under another name,
+  // are refused without a change or an event.
+  d.events.clear();
+  EXPECT_EQ(d.doc.addDimension("s1", 1), nullptr);
+  EXPECT_EQ(d.doc.addTimeDimension("S1", 1, "1", "1"), nullptr);
+  EXPECT_EQ(d.doc.insertDimension(DimensionData::create("sEx"), 0), nullptr);
+  EXPECT_EQ(d.doc.insertDimension(d.doc.Get_Dimension("S1"), 1), nullptr);
   EXPECT_EQ(d.doc.insertDimension(nullptr, 1), nullptr);
-  EXPECT_EQ(d.events.size(), 1u);
-  EXPECT_EQ(names(d.doc.Dimensions), Texts{"Region"});
-  EXPECT_EQ(d.doc.colHeading.Count(), 0);
-  // TestVarName compares as the keys do: "REGION" beside "Region" would be a duplicate key.
-  for (const auto& [name, free] :
-       {std::pair{"Region", false}, {"rEGION", false}, {" Region ", false}, {"Regions", true}}) {
+  EXPECT_TRUE(d.events.empty());
+  expectPlacementInvariants(d.doc);
+  // TestVarName compares as the keys do: "S1" beside "s1" would be a duplicate key.
+  for (const auto& [name, free] : {std::pair{"h1", false}, {" S1 ", false}, {"S3", true}}) {
     EXPECT_EQ(d.doc.TestVarName(name), free) << name;
   }
 }
 
-TEST(VexaMessRemove, RemovesFromBothCollectionsAndTheHolderKeepsTheVariable) {
+TEST(VexaMessRemoveAndRename, BothCollectionsChangeTheHolderKeepsTheVariableContentFollows) {
   DocWithEvents d;
-  d.add({{"S1", 0}, {"S2", 0}, {"H1", 1}});
+  d.add({{"S1", 0}, {"Content", 0}, {"H1", 1}, {"H2", 1}});
   auto held = d.doc.Get_Dimension("S1");
   held->addVal()->value = "kept";
-
   EXPECT_TRUE(d.doc.RemoveDimension(0, 1));
-  EXPECT_EQ(names(d.doc.Dimensions), (Texts{"S2", "H1"}));
-  EXPECT_EQ(held->ValueCode.Item(1)->value, "kept");
   EXPECT_EQ(held->ValueCode.Item(1)->Dimension.lock(), held);
   // By name, only from the side named.
   EXPECT_FALSE(d.doc.RemoveDimension(0, "H1"));
   EXPECT_FALSE(d.doc.RemoveDimension(1, 5));
-  EXPECT_TRUE(d.doc.RemoveDimension(1, "h1"));
-  EXPECT_EQ(names(d.doc.Dimensions), (Texts{"S2"}));
-  EXPECT_EQ(d.events, (Events{{1, 0}, {1, 0}, {1, 1}, {2, 0}, {2, 1}}));
+  EXPECT_TRUE(d.doc.RemoveDimension(1, "h2"));
   EXPECT_TRUE(d.doc.addDimension("S1", 1));  // the name is free again
-  expectPlacementInvariants(d.doc);
-}
+  EXPECT_EQ(names(d.doc.Dimensions), (Texts{"Content", "H1", "S1"}));
 
-TEST(VexaMessRename, RekeysEveryCollectionKeepsPositionsAndMovesTheContentVariable) {
-  DocWithEvents d;
-  d.add({{"S1", 0}, {"Content", 0}, {"H1", 1}});
   d.doc.ContVariable = "CONTENT";  // as a file may spell it
-
   EXPECT_TRUE(d.doc.RenameDimension(0, "content", "Measure"));
-  EXPECT_EQ(names(d.doc.Dimensions), (Texts{"S1", "Measure", "H1"}));
   EXPECT_EQ(d.doc.Get_Dimension("Content"), nullptr);
-  EXPECT_EQ(d.doc.colStub.Item("measure")->name, "Measure");
   EXPECT_EQ(d.doc.ContVariable, "Measure");
-  EXPECT_EQ(d.events.back(), (std::pair{3, 0}));
-  expectPlacementInvariants(d.doc);
-
   // A new letter case of the same name is allowed; another variable's content stays.
   EXPECT_TRUE(d.doc.RenameDimension(1, "H1", "h1"));
-  EXPECT_EQ(d.doc.colHeading.Item(1)->name, "h1");
   EXPECT_EQ(d.doc.ContVariable, "Measure");
-
+  EXPECT_EQ(d.events,
+            (Events{{1, 0}, {1, 0}, {1, 1}, {1, 1}, {2, 0}, {2, 1}, {1, 1}, {3, 0}, {3, 1}}));
   // A name another variable holds is refused and nothing changes.
-  const auto eventsBefore = d.events.size();
-  EXPECT_FALSE(d.doc.RenameDimension(0, "S1", "H1"));
+  EXPECT_FALSE(d.doc.RenameDimension(0, "Measure", "S1"));
   EXPECT_FALSE(d.doc.RenameDimension(0, "missing", "x"));
-  EXPECT_EQ(d.doc.Get_Dimension("S1")->name, "S1");
-  EXPECT_EQ(d.events.size(), eventsBefore);
+  EXPECT_EQ(d.events.size(), 9u);
   expectPlacementInvariants(d.doc);
 }
 
@@ -161,17 +131,13 @@ TEST(VexaMessDecimals, SaveDecimalsIsTheLargestOfDecimalsAndNumericPrecisions) {
   // A number with a decimal point counts as its nearest whole number, halves to even;
   // texts that are not numbers, or out of range, count as no precision.
   for (const auto& [text, expected] : {std::pair{"3", 3},
-                                       {"4.0", 4},
                                        {" 2.5 ", 2},
                                        {"3.5", 4},
-                                       {"+2.51", 3},
                                        {"0.4e1", 4},
-                                       {"abc", 2},
                                        {"3x", 2},
                                        {"2,0", 2},
                                        {"99999999999", 2},
                                        {"32767.5", 2},
-                                       {"", 2},
                                        {"  ", 2}}) {
     a->Precision = text;
     doc.setSaveDecimals();
@@ -187,19 +153,17 @@ TEST(VexaMessLookups, CodeIndexUsesCodesOrTextsAndReturnsMinusOne) {
   auto region = addVariable(doc, "region", 0, {"Stockholm", "Uppsala"}, {"01", "03"});
   addVariable(doc, "sex", 1, {"men"})->ValueCode.Item(1)->code = "1";
   EXPECT_EQ(doc.GetCodeIndexStub("03", 1), 1);
-  EXPECT_EQ(doc.GetCodeIndexStub("Uppsala", 1), -1);
   region->UseCodes = false;
   // Exact texts; the position names the variable of its side.
   const struct {
     const char* text;
     int position, stub, head;
-  } cases[] = {{"Uppsala", 1, 1, -1}, {"03", 1, -1, -1},  {"uppsala", 1, -1, -1}, {"men", 1, -1, 0},
-               {"1", 1, -1, -1},      {"men", 2, -1, -1}, {"Uppsala", 0, -1, -1}};
+  } cases[] = {{"Uppsala", 1, 1, -1}, {"03", 1, -1, -1}, {"uppsala", 1, -1, -1},
+               {"men", 1, -1, 0},     {"1", 1, -1, -1},  {"Uppsala", 0, -1, -1}};
   for (const auto& c : cases) {
     EXPECT_EQ(doc.GetCodeIndexStub(c.text, c.position), c.stub) << c.text << c.position;
     EXPECT_EQ(doc.GetCodeIndexHead(c.text, c.position), c.head) << c.text << c.position;
   }
-  EXPECT_EQ(doc.Get_Dimension("nothing"), nullptr);
 }
 
 TEST(VexaMessCounts, CellCountsNeverOverflow) {
@@ -211,7 +175,6 @@ TEST(VexaMessCounts, CellCountsNeverOverflow) {
   EXPECT_EQ(valueCountProduct(doc.colStub), 1'000'000'000'000);
   EXPECT_EQ(saturatingMultiply(valueCountProduct(doc.colStub), valueCountProduct(doc.colHeading)),
             kCountLimit);
-  EXPECT_EQ(valueCountProduct(VexaMess().colStub), 1);
   EXPECT_EQ(saturatingMultiply(7, 0), 0);
 }
 
@@ -221,7 +184,6 @@ TEST(CellNote, VstrQuotesEveryEntryAndTheNoteHoldsTheValueObjects) {
   EXPECT_EQ(n->Vstr(), R"("*","2005")");
   n->ReplaceValue(1, t.r(2));
   EXPECT_EQ(n->Values().Item(1), t.r(2));  // the very value object, not a copy
-  EXPECT_EQ(CellNote().Vstr(), "");
   // The values outlive their variable.
   t.doc.RemoveDimension(0, "region");
   t.region.reset();
@@ -238,8 +200,6 @@ TEST(CellNoteColl, AddFindAndRemoveShareOneRuleOfSamenessTheFilesOwn) {
   // FindesCellNote finds and removeNote removes (the new-note dialog refuses it).
   auto lookalike = t.note({ValueAndCode::create("North"), t.y(2)});
   EXPECT_EQ(notes.Add(lookalike), first);
-  EXPECT_TRUE(notes.FindesCellNote(*lookalike));
-  EXPECT_FALSE(notes.FindesCellNote(*t.note({t.r(2), t.y(2)})));
   EXPECT_FALSE(notes.FindesCellNote(*t.note({t.r(1)})));  // another length never matches
   notes.removeNote(*lookalike);
   EXPECT_EQ(notes.Count(), 0);
@@ -248,13 +208,11 @@ TEST(CellNoteColl, AddFindAndRemoveShareOneRuleOfSamenessTheFilesOwn) {
   EXPECT_EQ(notes.Add(quoted), quoted);
   auto split = t.note({ValueAndCode::create("a"), ValueAndCode::create("b")});
   EXPECT_EQ(notes.Add(split), quoted);
-  EXPECT_TRUE(notes.FindesCellNote(*split));
   notes.removeNote(*split);
   EXPECT_EQ(notes.Count(), 0);
 
   // All-"*" notes of one document share the "*" object, so they match too.
   notes.Add(t.note({t.all(), t.all()}, "everything"));
-  EXPECT_TRUE(notes.FindesCellNote(*t.note({t.all(), t.all()})));
   EXPECT_EQ(notes.Add(t.note({t.all(), t.all()}))->Note, "everything");
 }
 
@@ -264,12 +222,9 @@ TEST(CellNoteColl, InsertPutsANoteBackAtItsPositionAndRemoveByUidKeepsStarNotes)
   auto a = notes.Add(t.note({t.all(), t.y(2)}, "a"));
   auto b = notes.Add(t.note({t.r(1), t.y(2)}, "b"));
   notes.Add(t.note({t.r(2), t.y(1)}, "c"));
-  EXPECT_EQ(notes.IndexOf(b.get()), 2);
   notes.Remove(2);
   EXPECT_EQ(notes.IndexOf(b.get()), -1);
   notes.Insert(2, b);
-  EXPECT_EQ(t.notes(), (Texts{"a", "b", "c"}));
-  EXPECT_EQ(notes.Item(2), b);
   notes.Insert(5, b);  // past the end: refused
   notes.Insert(4, t.note({t.all(), t.all()}, "d"));
   EXPECT_EQ(t.notes(), (Texts{"a", "b", "c", "d"}));
@@ -282,18 +237,15 @@ TEST(CellNoteColl, InsertPutsANoteBackAtItsPositionAndRemoveByUidKeepsStarNotes)
 
 TEST(VexaMessContent, ContentMetadataIsMadeOnFirstUseAndKeyedByExactText) {
   Table t;
-  EXPECT_EQ(t.doc.GetContdataKey("North"), nullptr);  // no content variable yet
-  ASSERT_NE(t.doc.ContData, nullptr);
   EXPECT_EQ(*t.doc.ContData, ContentData());
 
   t.doc.ContVariable = "REGION";  // looked up by key
   EXPECT_EQ(t.r(1)->ContentData, nullptr);
   auto north = t.doc.GetContdataKey("North");
   ASSERT_NE(north, nullptr);
-  EXPECT_EQ(t.r(1)->ContentData, north);
   EXPECT_EQ(t.doc.GetContdataKey("North"), north);
   EXPECT_EQ(t.r(2)->ContentData, nullptr);
-  for (const char* none : {"north", "West"}) EXPECT_EQ(t.doc.GetContdataKey(none), nullptr);
+  EXPECT_EQ(t.doc.GetContdataKey("north"), nullptr);
   t.doc.ContVariable = "missing";
   EXPECT_EQ(t.doc.GetContdataKey("North"), nullptr);
 }
