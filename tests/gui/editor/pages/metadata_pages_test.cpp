@@ -17,11 +17,9 @@ namespace {
 
 const std::string kBasic =
     "MATRIX=\"M1\";SUBJECT-AREA=\"Area\";SUBJECT-CODE=\"AR\";CONTENTS=\"Stuff\";LANGUAGE=\"sv\";"
-    "\r\n"
-    "DESCRIPTION=\"Desc\";DESCRIPTIONDEFAULT=YES;INFOFILE=\"info\";AUTOOPEN=\"NO\";\r\n"
-    "AGGREGALLOWED=\"NO\";DECIMALS=1;SHOWDECIMALS=2;STUB=\"r\";HEADING=\"k\";\r\n"
-    "VALUES(\"r\")=\"a\",\"b\";VALUES(\"k\")=\"x\";PRECISION(\"r\",\"b\")=2;DATA=\r\n1\r\n2\r\n;"
-    "\r\n";
+    "DESCRIPTION=\"Desc\";DESCRIPTIONDEFAULT=YES;INFOFILE=\"info\";AUTOOPEN=\"NO\";"
+    "AGGREGALLOWED=\"NO\";DECIMALS=1;SHOWDECIMALS=2;STUB=\"r\";HEADING=\"k\";"
+    "VALUES(\"r\")=\"a\",\"b\";VALUES(\"k\")=\"x\";PRECISION(\"r\",\"b\")=2;DATA=1 2;";
 
 // A product-by-region table whose content variable is "product": the table's units, and
 // per product units, stock/flow, DAYADJ=NO and a contact on two lines, its metadata as
