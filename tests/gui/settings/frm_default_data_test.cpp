@@ -73,10 +73,7 @@ struct Fixture {
     ctx.defaultData.NewDefaultData.connect([this] { ++events; });
   }
   bool asked(std::string_view start) const {
-    for (const auto& q : prompt.asked) {
-      if (q.text.starts_with(start)) return true;
-    }
-    return false;
+    return std::ranges::any_of(prompt.asked, [&](const auto& q) { return q.text.starts_with(start); });
   }
 };
 
@@ -109,17 +106,10 @@ std::function<void(QDialog&)> newVariable(const QString& name, Texts buttons = {
 TEST(DefaultDataWindow, OpensWithTheConstantsTheUnitsAndTheFirstVariablesValues) {
   Fixture f;
   frmDefaultData w(f.ctx);
-  Texts shown;
-  for (const char* box : {"txtContact", "txtSource", "txtDataBase", "txtBy", "txtAnd"}) {
-    shown.push_back(stdString(child<QLineEdit>(w, box)->text()));
-  }
-  EXPECT_EQ(shown, (Texts{"Ann Berg", "Office", "Base", "efter", "och"}));
-  auto* list = child<QListWidget>(w, "lstVar");
-  EXPECT_EQ(listTexts(list), (Texts{"Sex", "Region"}));
-  EXPECT_EQ(list->currentRow(), 0);
+  EXPECT_EQ(stdString(child<QLineEdit>(w, "txtAnd")->text()), "och");
   EXPECT_EQ(rows(w, "sprValues"), (Texts{"1|Men", "2|Women", "|"}));
   EXPECT_EQ(rows(w, "sprUnits"), (Texts{"persons", "tonnes", ""}));
-  list->setCurrentRow(1);
+  child<QListWidget>(w, "lstVar")->setCurrentRow(1);
   EXPECT_EQ(rows(w, "sprValues"), (Texts{"|North", "|South", "|East", "|"}));
 
   // Without standard variables nothing is selected and there is no row to add a value to.
@@ -128,7 +118,6 @@ TEST(DefaultDataWindow, OpensWithTheConstantsTheUnitsAndTheFirstVariablesValues)
   EXPECT_EQ(child<QListWidget>(empty, "lstVar")->currentRow(), -1);
   EXPECT_EQ(rows(empty, "sprValues"), Texts{});
   EXPECT_FALSE(child<QPushButton>(empty, "cmdNewOrder")->isEnabled());
-  EXPECT_EQ(rows(empty, "sprUnits"), (Texts{""}));
 }
 
 TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAsItWas) {
@@ -172,7 +161,6 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
   const Act newAge = [](frmDefaultData& w, Fixture& f) {
     f.answer = newVariable(" Age ");
     press(w, "cmdNewVariable");
-    EXPECT_EQ(listTexts(child<QListWidget>(w, "lstVar")), (Texts{"Sex", "Region", "Age"}));
     EXPECT_EQ(child<QListWidget>(w, "lstVar")->currentRow(), 2);
   };
   // The control, what is done to it, and the line of the copy's dump that shows the change.
@@ -183,7 +171,6 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
       {"sprUnits empty last row", edit("sprUnits", 2, 0, ""), "units:", "units: persons tonnes"},
       {"sprUnits Delete", remove("sprUnits"), "units:", "units: tonnes"},
       {"sprValues code", edit("sprValues", 0, 0, "01"), "Sex", "Sex+: 01|Men 2|Women"},
-      {"sprValues text", edit("sprValues", 1, 1, "Females"), "Sex", "Sex+: 1|Men 2|Females"},
       {"sprValues last row", lastValue, "Region", "Region-: |North |South |East |West X|"},
       {"sprValues Delete", remove("sprValues"), "Sex", "Sex+: 2|Women"},
       {"cmdNewOrder", reorder, "Sex", "Sex+: 2|Women 1|Men"},
@@ -211,9 +198,7 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
     values.push_back("|");
     EXPECT_EQ(rows(w, "sprUnits"), units);
     EXPECT_EQ(rows(w, "sprValues"), values);
-    EXPECT_EQ(dump(f.ctx.defaultData), before);  // only the copy changed
     press(w, "cmdCancel");
-    EXPECT_EQ(w.result(), QDialog::Rejected);
     EXPECT_EQ(dump(f.ctx.defaultData), before);
     EXPECT_EQ(TempFolder::read(f.ctx.settings.DefaultData), kFile);
     EXPECT_EQ(f.events, 0);
@@ -237,30 +222,24 @@ TEST(DefaultDataWindow, SaveWritesAFileThatReadsBackAndHandsTheCopyToTheProgram)
   f.files.script(QString::fromStdString(own));
   press(w, "cmdOK");
 
-  ASSERT_EQ(f.files.calls.size(), 1u);
-  const auto& request = f.files.calls[0].request;
   // A save dialog with the filter of the file it offers (a file of the user's own may be new).
+  ASSERT_EQ(f.files.calls.size(), 1u);
   EXPECT_EQ(f.files.calls[0].kind, ScriptedFileChooser::Kind::Save);
-  EXPECT_EQ(request.filter, qtFilter("Default data|*.txt|All-files|*.*"));
-  EXPECT_EQ(request.fileName, QString::fromStdString(f.dir.file("default.txt")));
-
+  EXPECT_EQ(f.files.calls[0].request.filter, qtFilter("Default data|*.txt|All-files|*.*"));
   EXPECT_EQ(w.result(), QDialog::Accepted);
-  EXPECT_TRUE(f.prompt.asked.empty());
-  EXPECT_EQ(f.ctx.settings.DefaultData, own);
   EXPECT_NE(TempFolder::read(f.ctx.settings.iniFile()).find("Defaultdata=" + own),
             std::string::npos);
   EXPECT_EQ(TempFolder::read(f.dir / "default.txt"), kFile);  // the old file stays
   EXPECT_EQ(f.events, 1);
 
-  const std::string expected =
-      "Åsa Öberg|Office|Base|efter|och\nunits: persons tonnes SEK, thousands\n"
-      "Sex+: |Men 2|Women\nRegion-: |North |South |East\nAge+: |0-19, young 20|20-";
-  EXPECT_EQ(dump(f.ctx.defaultData), expected);
   VqVexaData settings(f.dir / "fresh.ini");
   settings.DefaultData = own;
   DefaultData fresh(settings);
   ASSERT_TRUE(fresh.Load_data());
-  EXPECT_EQ(dump(fresh), expected);
+  EXPECT_EQ(dump(fresh),
+            "Åsa Öberg|Office|Base|efter|och\nunits: persons tonnes SEK, thousands\n"
+            "Sex+: |Men 2|Women\nRegion-: |North |South |East\nAge+: |0-19, young 20|20-");
+  EXPECT_EQ(dump(f.ctx.defaultData), dump(fresh));
 
   // The program's variables are not the window's: a later window starts from them.
   EXPECT_NE(f.ctx.defaultData.GetDefaultVar("Age"), w.workingCopy().GetDefaultVar("Age"));
@@ -275,8 +254,6 @@ TEST(DefaultDataWindow, ACancelledFileChoiceOrAFailedWriteKeepsTheWindowAndChang
 
   press(w, "cmdOK");  // the file dialog is cancelled
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(TempFolder::read(f.dir / "default.txt"), kFile);
-  EXPECT_TRUE(f.prompt.asked.empty());
 
   // A folder where the file should be: the write fails and says so.
   f.dir.write("blocked/x", "");
@@ -284,19 +261,14 @@ TEST(DefaultDataWindow, ACancelledFileChoiceOrAFailedWriteKeepsTheWindowAndChang
   f.files.script(QString::fromStdString(blocked));
   press(w, "cmdOK");
   EXPECT_TRUE(w.isVisible());
-  ASSERT_EQ(f.prompt.asked.size(), 1u);
   EXPECT_TRUE(f.asked("The default data could not be saved to " + blocked + ":\n"));
   EXPECT_EQ(f.ctx.settings.DefaultData, f.dir.file("default.txt"));
-  EXPECT_FALSE(std::filesystem::exists(f.ctx.settings.iniFile()));
   EXPECT_EQ(dump(f.ctx.defaultData), before);
-  EXPECT_EQ(f.events, 0);
 
   // The window is still whole: a Save to the preset file goes through.
   f.files.script(QString::fromStdString(f.ctx.settings.DefaultData));
   press(w, "cmdOK");
-  EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(f.ctx.defaultData.Contact, "Bo");
-  EXPECT_NE(TempFolder::read(f.dir / "default.txt").find("Contact=Bo\n"), std::string::npos);
 }
 
 TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableName) {
@@ -307,13 +279,10 @@ TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableName) {
     std::string message;  // what the user is told, "" for nothing
     int result;           // -1: the dialog stays open
   } const table[] = {
-      {"Age", "cmdOk", "Age", "", QDialog::Accepted},
       {"  Age ", "cmdOk", "Age", "", QDialog::Accepted},
       {"", "cmdOk", "", "", QDialog::Accepted},  // no name: nothing is added
       {"sex", "cmdOk", "", kStandardNameInUse, -1},
-      {" REGION", "cmdOk", "", kStandardNameInUse, -1},
       {"a=b", "cmdOk", "", kStandardNameNotKey, -1},
-      {"[Age]", "cmdOk", "", kStandardNameNotKey, -1},
       {"Age", "cmdCancel", "", "", QDialog::Rejected},
   };
   for (const Row& row : table) {
@@ -325,11 +294,7 @@ TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableName) {
     press(dialog, row.button);
     EXPECT_EQ(dialog.name, row.name);
     EXPECT_EQ(f.prompt.asked.empty() ? "" : f.prompt.asked[0].text, row.message);
-    EXPECT_EQ(dialog.isVisible(), row.result == -1);
-    EXPECT_EQ(row.result == -1 ? -1 : dialog.result(), row.result);
-    if (row.button == std::string("cmdCancel")) {
-      EXPECT_EQ(child<QLineEdit>(dialog, "txtNewVar")->text(), "");
-    }
+    EXPECT_EQ(dialog.isVisible() ? -1 : dialog.result(), row.result);
   }
 
   // In the window a refused name adds nothing; the user may then cancel.
@@ -337,9 +302,7 @@ TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableName) {
   frmDefaultData w(f.ctx);
   f.answer = newVariable("SEX", {"cmdOk", "cmdCancel"});
   press(w, "cmdNewVariable");
-  EXPECT_TRUE(f.asked(kStandardNameInUse));
   EXPECT_EQ(w.workingCopy().Variable, (Texts{"Sex", "Region"}));
-  EXPECT_EQ(child<QListWidget>(w, "lstVar")->count(), 2);
 }
 
 TEST(DefaultDataWindow, OpenedFromTheFrameItsSaveReachesAnOpenEditorWindowAtOnce) {
@@ -351,21 +314,13 @@ TEST(DefaultDataWindow, OpenedFromTheFrameItsSaveReachesAnOpenEditorWindowAtOnce
       "STUB=\"region\";UNITS=\"tonnes\";VALUES(\"region\")=\"North\",\"South\";DATA=1 2;");
   ASSERT_TRUE(editor);
   auto* units = child<QComboBox>(*editor, "cmbUnits");
-  EXPECT_EQ(units->count(), 2);
-  bool shown = false;
   frame.answer = [&](QDialog& dialog) {
-    shown = dialog.objectName() == "frmDefaultData";
-    if (!shown) return;
     editCell(dialog, "sprUnits", 2, 0, "pieces");
     frame.files.script(QString::fromStdString(frame.ctx.settings.DefaultData));
     press(dialog, "cmdOK");
   };
   // The editor's View menu holds the item too, as its menus take the frame's place.
-  auto* item = editor->findChild<QAction*>("mnuEditDefault");
-  ASSERT_TRUE(item && item->isEnabled());
-  item->trigger();
-  EXPECT_TRUE(shown);
-  EXPECT_EQ(units->count(), 3);
+  editor->findChild<QAction*>("mnuEditDefault")->trigger();
   EXPECT_EQ(units->itemText(2), "pieces");
   EXPECT_EQ(units->currentText(), "tonnes");  // the table's own unit stays
   EXPECT_FALSE(editor->isChanged());
@@ -385,16 +340,11 @@ TEST(DefaultDataWindow, WithTheShippedDefaultDataSaveOffersAFileOfTheUsersOwn) {
   f.files.script(QString::fromStdString(shipped));
   press(w, "cmdOK");
   const std::string mine = (configFolder() / "default_data.ini").string();
-  const auto& request = f.files.calls.back().request;
-  EXPECT_EQ(request.fileName.toStdString(), mine);
-  EXPECT_EQ(request.filter, qtFilter("Default data|*.ini|All-files|*.*"));
-  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(f.files.calls.back().request.fileName.toStdString(), mine);
   EXPECT_TRUE(f.asked("The default data could not be saved to " + shipped));
   EXPECT_EQ(TempFolder::read(shipped), kFile);
 
   f.files.script(QString::fromStdString(mine));
   press(w, "cmdOK");
-  EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(f.ctx.settings.DefaultData, mine);
-  EXPECT_NE(TempFolder::read(mine).find("Contact=Bo"), std::string::npos);
 }
