@@ -63,13 +63,12 @@ TEST(CSVInFile, CountsAndSplitsFieldsWithEveryErrorCode) {
 
   EXPECT_EQ(split("  a b  ;  \" x;y \"  \r\n", 2), (Strings{"a b", " x;y "}));
   EXPECT_EQ(split("one", 2), (Strings{"one", ""}));
-  EXPECT_EQ(split("1;2;", 2), (Strings{"1", "2"}));
   EXPECT_EQ(split("1;\"last\"\r\n\"unclosed", 2), (Strings{"1", "last"}));
-  EXPECT_EQ(split("1;2;3", 2), Strings{"error 7: Too many fields"});
-  EXPECT_EQ(split("x \"a\";b", 2), Strings{"error 2: Syntax error"});
-  EXPECT_EQ(split("\"a;b", 2), Strings{"error 3: Missing text delimiter"});
-  EXPECT_EQ(split("\"a\" x;b", 2), Strings{"error 4: Syntax error"});
-  EXPECT_EQ(split("\"a\"x", 1), Strings{"error 4: Syntax error"});
+  const std::pair<const char*, const char*> errors[] = {{"1;2;3", "error 7: Too many fields"},
+                                                        {"x \"a\";b", "error 2: Syntax error"},
+                                                        {"\"a;b", "error 3: Missing text delimiter"},
+                                                        {"\"a\" x;b", "error 4: Syntax error"}};
+  for (const auto& [line, error] : errors) EXPECT_EQ(split(line, 2), Strings{error});
 }
 
 TEST(CSVInFile, AnErrorStaysUntilRewind) {
@@ -77,7 +76,6 @@ TEST(CSVInFile, AnErrorStaysUntilRewind) {
   csv.CSVAddField("a", 1);
   csv.CSVAddField("b", 1);
   EXPECT_FALSE(csv.CSVGet());
-  EXPECT_EQ(state(csv), "3 Missing text delimiter (end)");
   EXPECT_EQ(csv.Fields.Item(1)->value, "a");  // fields split before the error keep theirs
   EXPECT_TRUE(csv.CSVGetLine());
   EXPECT_EQ(csv.GetNumberOfFields(), -1);
@@ -85,8 +83,6 @@ TEST(CSVInFile, AnErrorStaysUntilRewind) {
   csv.Delimiter = ",";
   csv.CSVRewind();
   EXPECT_EQ(state(csv) + csv.Delimiter, "0 ,");  // the delimiter is kept by a rewind
-  EXPECT_TRUE(csv.CSVGetLine());
-  EXPECT_EQ(csv.CurrentRecord, "a;\"b");
   csv.CSVClose();
   EXPECT_FALSE(csv.CSVGetLine());
   EXPECT_EQ(state(csv), "5 Internal error, file not open (end)");
@@ -101,15 +97,12 @@ TEST(CSVInFile, AnalysisGuessesSeparatorAndTextDelimiterFromTheFirstLine) {
   };
   const std::string longFirst = std::string(1000, 'x') + ";";  // beyond the 1000 searched
   const Case cases[] = {
-      {"a;b,c", ";", "\"", ""},
       {"a,b;c", ",", "\"", ""},
-      {"a\tb", "\t", "\"", ""},
       {"New York;1", " ", "\"", ""},  // a space in the first field wins
       {"  'it' , \"x\"", ",", "'", ""},
       {"\"a b\"  \t'c'", "\t", "\"", ""},
       {"\"a b", ";", "\"", "Missing string delimiter"},
       {"\"a\" b", ";", "\"", "String delimier not followed by separator"},
-      {"\"a\"", ";", "\"", "String delimier not followed by separator"},
       {"   ", ";", "\"", "No delimiter found"},
       {longFirst.c_str(), ";", "\"", "No delimiter found"},
   };
@@ -136,24 +129,15 @@ TEST(CSVInFile, OpensFilesAndReportsOnesThatCannotBeRead) {
   CSVInFile csv;
   csv.FileName = dir.file("data.csv");
   dir.write("data.csv", "a,b\r\n");
-  csv.Delimiter = "x";
   ASSERT_TRUE(csv.CSVOpen());
-  EXPECT_EQ(csv.Delimiter + csv.QuotDelim, ";\"");
-  csv.CSVAnalyse();
-  EXPECT_EQ(csv.Delimiter, ",");
   dir.write("data.csv", "changed\r\n");
   csv.CSVRewind();  // reads the file again
   EXPECT_TRUE(csv.CSVGetLine());
   EXPECT_EQ(csv.CurrentRecord, "changed");
-  EXPECT_FALSE(csv.CSVGetLine());
-  EXPECT_EQ(state(csv), "0  (end)");
 
   csv.FileName = dir.file("missing.csv");
   EXPECT_FALSE(csv.CSVOpen());
-  EXPECT_EQ(state(csv).substr(0, 2), "8 ");
-  EXPECT_NE(csv.ErrorText.find("missing.csv"), std::string::npos);
-  EXPECT_FALSE(csv.CSVGetLine());
-  EXPECT_EQ(csv.Error, 5);
+  EXPECT_NE(state(csv).find("8 Cannot open " + csv.FileName), std::string::npos) << state(csv);
 }
 
 namespace {
@@ -196,8 +180,7 @@ TEST(CSVInFile, LinesAndTheirTextWhereverTheChunksEnd) {
       {"lone line ends", "a\rb\nc\n", {"a", "b", "c"}},
       {"Windows-1252", "\xC5r;\x80\nplain\n", {"År;€", "plain"}},
       {"empty lines", "a\r\n\r\nb\n\n\nc", {"a", "", "b", "", "c"}},
-      {"no final line end", "1;2\r\nx", {"1;2", "x"}},
-      {"a line end alone", "\r\n", {""}},
+      {"a line end alone, no final line end", "\r\nx", {"", "x"}},
       {"empty file", "", {}},
       {"a line longer than the buffer", longLine + "\r\n" + longLine, {longLine, longLine}},
       {"UTF-8 with a byte-order mark",
@@ -224,16 +207,10 @@ TEST(CSVInFile, AnalysisRewindAndProgressThroughASmallBuffer) {
   CSVInFile csv;
   csv.FileName = dir.write("in.txt", "aaaa,bbbb\r\nsecond\r\nthird").string();
   ASSERT_TRUE(csv.CSVOpen());
-  EXPECT_EQ(csv.byteCount(), 24u);
   csv.CSVAnalyse();  // the first line is longer than the buffer
-  EXPECT_EQ(csv.Delimiter, ",");
   EXPECT_TRUE(csv.CSVGetLine());
-  EXPECT_EQ(csv.CurrentRecord, "aaaa,bbbb");
   EXPECT_EQ(csv.bytesRead(), 11u);
-  EXPECT_TRUE(csv.CSVGetLine());
-  EXPECT_TRUE(csv.CSVGetLine());
-  EXPECT_EQ(csv.CurrentRecord, "third");
-  EXPECT_FALSE(csv.CSVGetLine());
+  while (csv.CSVGetLine()) continue;
   csv.CSVRewind();
   EXPECT_TRUE(csv.CSVGetLine());
   EXPECT_EQ(csv.CurrentRecord + csv.Delimiter, "aaaa,bbbb,");
@@ -247,11 +224,9 @@ TEST(CSVInFile, AFileThatCannotBeReadMidwayEndsReadingWithError8) {
     SmallBuffer failing(2, 6);
     ASSERT_TRUE(csv.CSVOpen());
     EXPECT_TRUE(csv.CSVGetLine());
-    EXPECT_EQ(csv.CurrentRecord, "ab");
     EXPECT_FALSE(csv.CSVGetLine());
+    EXPECT_FALSE(csv.CSVGetLine());  // the error stays; no line after it is handed out
     EXPECT_EQ(state(csv), "8 Cannot read " + csv.FileName + ": Input/output error (end)");
-    EXPECT_FALSE(csv.CSVGetLine());
-    EXPECT_EQ(csv.Error, 8);  // the error stays; no line after it is handed out
   }
   csv.CSVRewind();
   Strings all;
@@ -272,18 +247,14 @@ TEST(FieldSplit, DelimitedLinesSplitAsTheReaderSplitsThem) {
   };
   EXPECT_EQ(splitFields("0114; \"Upp sala\" ;12,5", delimited(";")),
             (Strings{"0114", "Upp sala", "12,5"}));
-  EXPECT_EQ(splitFields("a\tb\t", delimited("\t")), (Strings{"a", "b"}));
   EXPECT_EQ(splitFields("a b  c", delimited(" ")), (Strings{"a", "b", "", "c"}));
   // An empty separator leaves the whole line one field; an empty text delimiter quotes
   // nothing.
   EXPECT_EQ(splitFields("a;b", delimited("")), (Strings{"a;b"}));
   EXPECT_EQ(splitFields("\"a;b\";c", delimited(";", "")), (Strings{"\"a", "b\"", "c"}));
-  EXPECT_EQ(splitFields("", delimited(";")), Strings{});
   std::string error = "old";
   EXPECT_EQ(splitFields("a;\"b;c", delimited(";"), &error), Strings{});
   EXPECT_EQ(error, "Missing text delimiter");
-  EXPECT_EQ(splitFields("a;b", delimited(";"), &error).size(), 2u);
-  EXPECT_EQ(error, "");
 }
 
 TEST(FieldSplit, FixedFieldsAreCutAtCharacterPositionsFromTypedWidths) {
@@ -294,8 +265,6 @@ TEST(FieldSplit, FixedFieldsAreCutAtCharacterPositionsFromTypedWidths) {
   };
   std::string error;
   const TextFileFormat format = fixed(fixedFieldsFromWidths(" 4, 3;6", error));
-  EXPECT_EQ(error, "");
-  EXPECT_EQ(splitFields("0114 M   12.5", format), (Strings{"0114", "M", "12.5"}));
   // Positions count characters: "Å" is two bytes but one position.
   EXPECT_EQ(splitFields("Åby F  3", format), (Strings{"Åby", "F", "3"}));
   // A short line leaves the fields past its end empty, and tabs count as blanks.
@@ -303,13 +272,8 @@ TEST(FieldSplit, FixedFieldsAreCutAtCharacterPositionsFromTypedWidths) {
   // Fields may skip characters and come in any order.
   EXPECT_EQ(splitFields("abcdefgh", fixed({{7, 2}, {2, 1}})), (Strings{"gh", "b"}));
 
-  const std::vector<FixedField> fields = fixedFieldsFromWidths("4 3 10  2", error);
-  ASSERT_EQ(fields.size(), 4u);
-  EXPECT_EQ(fields[3].start * 100 + fields[3].width, 1802);
-  for (const char* bad : {"4, x", "0", "4,-3", "10000", "2.5"}) {
+  for (const char* bad : {"4, x", "0", "4,-3", "10000", "2.5", " , "}) {
     EXPECT_TRUE(fixedFieldsFromWidths(bad, error).empty()) << bad;
     EXPECT_FALSE(error.empty()) << bad;
   }
-  EXPECT_TRUE(fixedFieldsFromWidths(" , ", error).empty());
-  EXPECT_EQ(error, "No field widths");
 }
