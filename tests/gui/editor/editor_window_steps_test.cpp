@@ -1,14 +1,23 @@
-// Copy and Paste in the editor window as a user gives them, from the Edit menu, the
-// toolbar or Ctrl+C and Ctrl+V: on the focused text box, data grid, value grid or work
-// sheet, each paste into the table one step.
+// The editor window's edit steps as a user gives them. Copy and Paste from the Edit menu,
+// the toolbar or Ctrl+C and Ctrl+V on the focused text box, data grid, value grid or work
+// sheet; Fill empty cells and Convert to Keys format with the check and the questions
+// before them; each one step. The undo history: the memory bound drops the oldest steps
+// and keeps the saved state where it can, a step that cannot be undone clears it, a step
+// that changes nothing is not kept, and the grid's layout and decimals change only inside
+// steps.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -17,12 +26,17 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 
+#include "core/editor/field_commands.h"
 #include "core/editor/variable_commands.h"
+#include "core/format/completeness.h"
 #include "gui/editor/data_grid_view.h"
+#include "gui/editor/undo_history.h"
 #include "support/editor_window_frame.h"
+#include "support/list_actions.h"
 #include "support/tables.h"
 
 using namespace zendra;
+using test::gridRows;
 
 namespace {
 
@@ -41,9 +55,13 @@ constexpr const char* kData = "#1 #2/#3 #4/#5 #6/#7 #8/#9 #10/#11 #12";
 struct Window : test::EditorWindowFrame {
   frmCreateVq* editor = nullptr;
 
-  Window() {
+  int dialogs = 0;
+
+  // The table above, or a file of this text.
+  explicit Window(const std::string& text = kTable) {
     window->show();
-    editor = openText(kTable);
+    editor = openText(text);
+    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
     QApplication::setActiveWindow(window.get());
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
@@ -92,6 +110,15 @@ struct Window : test::EditorWindowFrame {
     if (keys) QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     if (!keys) action("MnuEPaste")->trigger();
   }
+  // Fills with the symbol option, "Fill empty cells" as the dialog starts.
+  void fillWith(const char* option) {
+    answer = [this, option](QDialog& dialog) {
+      ++dialogs;
+      dialog.findChild<QRadioButton*>(option)->click();
+      dialog.findChild<QPushButton*>("cmdOk")->click();
+    };
+    action("mnuFillEmpty")->trigger();
+  }
   // The data cells, numbers after a "#", " " between cells and "/" between rows.
   std::string data() {
     std::string out;
@@ -105,6 +132,44 @@ struct Window : test::EditorWindowFrame {
     }
     return out;
   }
+};
+
+// Region by age down, with codes, sex across, and these DATA lines.
+std::string table(const std::string& data) {
+  return "VEXA-VERSION=\"2000\";\r\nCHARSET=\"ansi\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\n"
+         "DECIMALS=0;\r\nSTUB=\"region\",\"age\";\r\nHEADING=\"sex\";\r\n"
+         "VALUES(\"region\")=\"North\",\"South\";\r\nCODES(\"region\")=\"01\",\"02\";\r\n"
+         "VALUES(\"age\")=\"young\",\"old\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
+         "DATA=\r\n" +
+         data + ";\r\n";
+}
+
+std::string dataOf(const std::string& file) {
+  const std::string bytes = test::TempFolder::read(file);
+  return bytes.substr(bytes.find("DATA="));
+}
+
+// Appends its name to a log when done and takes it off when undone; holds `bytes`. With
+// `kind` 'u' it cannot be undone; with 'n' it finds out only when done that it changes
+// nothing, as a step with a refused name does.
+struct Step : Command {
+  Step(std::string& log, char name, std::size_t bytes, char kind = ' ')
+      : log_(log), name_(name), bytes_(bytes), kind_(kind) {}
+  void redo() override {
+    if (kind_ == 'n') done_ = true;
+    if (kind_ != 'n') log_ += name_;
+  }
+  void undo() override { log_.pop_back(); }
+  std::string text() const override { return std::string(1, name_); }
+  std::size_t memoryBytes() const override { return bytes_; }
+  bool undoable() const override { return kind_ != 'u'; }
+  bool changesNothing() const override { return kind_ == 'n' && done_; }
+
+  std::string& log_;
+  char name_;
+  std::size_t bytes_;
+  char kind_;
+  bool done_ = false;
 };
 
 }  // namespace
@@ -296,4 +361,163 @@ TEST(EditorWindowLayout, AStepThatLaysTheGridOutAnewKeepsTheCurrentCellOnItsValu
   EXPECT_EQ(current(), (std::vector{6, 4, 6, 4}));
   w.steps()->redo();
   EXPECT_EQ(current(), moved);
+}
+
+TEST(FillEmptyCells, AnUnfinishedTableIsToldWithoutTheDialog) {
+  // A table without a laid-out grid: what it lacks (the Test page's text), instead of a
+  // dialog whose OK did nothing.
+  Window w("MATRIX=\"T1\";\r\nSTUB=\"region\";\r\n");
+  ASSERT_FALSE(w.editor->document().GridCreated);
+  std::string lacks = Test_Complete(w.editor->document(), &w.grid());
+  std::erase(lacks, '\r');
+  w.fillWith("Option1_0");
+  EXPECT_EQ(w.dialogs, 0);
+  ASSERT_EQ(w.prompt.asked.size(), 1u);
+  EXPECT_EQ(w.prompt.asked[0].text, lacks);
+}
+
+TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
+  Window w(table("1 \"\"\r\n\"\" 4\r\n5 6\r\n7 8"));
+  // A number still being typed into an empty cell is stored before the check.
+  QTableView* view = w.dataGrid(3, 4, 3, 4);
+  QTest::keyClick(view, '9');
+  ASSERT_TRUE(w.editor->SprData()->isEditing());
+  w.fillWith("Option1_3");
+  EXPECT_EQ(gridRows(w.grid(), 3, 4, true), "North|young|#1|#9\nNorth|old|#0|#4\n");
+  EXPECT_EQ(w.steps()->count(), 2);  // the typing, then the fill
+  w.steps()->undo();
+  EXPECT_TRUE(w.grid().isEmpty(4, 3));
+  EXPECT_EQ(w.grid().text(3, 4), "9");
+}
+
+TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBackAndASaveKeepsEveryConvertedRow) {
+  Window w(table("5 0\r\n0 0\r\n\"..\" \"-\"\r\n\"\" 7"));
+  // The form as the window shows it: keys form, steps and changed; the item Convert; the
+  // heading's controls; the grid.
+  const auto form = [&] {
+    std::string out = std::to_string(w.editor->document().FileWithKeys) +
+                      std::to_string(w.steps()->count()) +
+                      std::to_string(w.editor->isChanged()) + " " +
+                      std::to_string(w.action("mnuConvertToKEys")->isVisible());
+    w.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+    for (const char* name : {"lstHeading", "cmdAddHead"}) {
+      out += std::to_string(w.editor->findChild<QWidget*>(name)->isVisible());
+    }
+    w.editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+    return out + "\n" + gridRows(w.grid(), 3);
+  };
+  const std::string before = form();
+  // Cancel, and No to the question about the cells not kept, change nothing.
+  w.prompt.script(Prompt::Answer::Cancel);
+  w.action("mnuConvertToKEys")->trigger();
+  w.prompt.script(Prompt::Answer::Yes);
+  w.prompt.script(Prompt::Answer::No);
+  w.action("mnuConvertToKEys")->trigger();
+  EXPECT_EQ(form(), before);
+  EXPECT_TRUE(
+      w.asked("4 non-empty cells will not be kept in the keys form: only the rows that "
+              "hold a number other than 0 are kept.\n\nConvert to Keys format?"));
+
+  w.prompt.asked.clear();
+  w.prompt.script(Prompt::Answer::No);
+  w.prompt.script(Prompt::Answer::Yes);
+  w.action("mnuConvertToKEys")->trigger();
+  EXPECT_EQ(w.prompt.asked.at(0).text, "Keep head dimensions");
+  // One step; the heading controls hide while the keys-form table holds data.
+  EXPECT_EQ(form(), "111 000\n01|young|men|5\n02|old|women|7\n|||\n");
+  w.steps()->undo();
+  EXPECT_EQ(form(), "01" + before.substr(2));  // the step undone: as before, unchanged
+
+  // Saved and read back, the converted table keeps every row (it lost the last before).
+  w.steps()->redo();
+  frmCreateVq* back = w.open(w.saveAs(w.editor, "keys.vq"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(gridRows(back->dataGrid(), 3), "01|young|men|5\n02|old|women|7\n|||\n");
+}
+
+TEST(UndoLayout, ShowingTheDataPageBetweenStepsLosesNoCellOnUndo) {
+  // Delete every value of a variable, remove the variable, show the Data page (which once
+  // laid the grid out outside the history), undo both steps and save.
+  Window w;
+  const std::string original = dataOf(w.saveAs(w.editor, "before.vq"));
+  const int saved = w.steps()->index();
+  w.valueGrid("sex")->selectAll();
+  w.editor->findChild<QPushButton*>("cmdVarDropIncl")->click();
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+  auto* stub = w.editor->findChild<QListWidget*>("lstStub");
+  stub->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+  w.editor->findChild<QPushButton*>("cmdRemoveStub")->click();
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  ASSERT_EQ(w.steps()->index(), saved + 2);
+  w.steps()->setIndex(saved);
+  EXPECT_EQ(dataOf(w.saveAs(w.editor, "after.vq")), original);
+}
+
+TEST(UndoLayout, DecimalsReachTheCellsInTheirOwnStep) {
+  Window w(
+      "MATRIX=\"D\";\r\nCONTENTS=\"c\";\r\nDECIMALS=2;\r\nSTUB=\"r\";\r\nHEADING=\"s\";\r\n"
+      "VALUES(\"r\")=\"a\",\"b\";\r\nVALUES(\"s\")=\"x\";\r\nDATA=\r\n1.25\r\n4325.76;\r\n");
+  // Never showing the Data page: the first save after the change already writes the
+  // cells with the new decimals.
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+  test::chooseText(w.editor->findChild<QComboBox*>("cmbDecimals"), "1");
+  EXPECT_EQ(dataOf(w.saveAs(w.editor, "one.vq")), "DATA=\r\n1.3 \r\n4325.8 ;");
+  w.steps()->undo();
+  EXPECT_EQ(dataOf(w.saveAs(w.editor, "two.vq")), "DATA=\r\n1.25 \r\n4325.76 ;");
+}
+
+TEST(UndoHistory, TheOldestStepsGoPastTheBudgetAndTheSavedStateStaysWhereItWas) {
+  std::string log;
+  UndoHistory history(nullptr, 100);
+  QUndoStack* stack = history.stack();
+  QSignalSpy restored(&history, &UndoHistory::tableRestored);
+  history.push(std::make_unique<Step>(log, 'a', 40));
+  history.push(std::make_unique<Step>(log, 'b', 40));
+  stack->setClean();                                   // saved after b
+  history.push(std::make_unique<Step>(log, 'c', 40));  // 120 bytes: a goes
+  EXPECT_EQ(history.bytes(), 80u);
+  EXPECT_EQ(log, "abc");  // nothing undone or redone
+  stack->undo();          // back to the saved state
+  EXPECT_TRUE(stack->isClean());
+  EXPECT_EQ(restored.count(), 1);
+  stack->redo();
+
+  // The saved state itself is dropped: no undo can reach it any more.
+  history.push(std::make_unique<Step>(log, 'd', 90));
+  EXPECT_EQ(stack->count(), 1);
+  stack->undo();
+  EXPECT_FALSE(stack->isClean());
+  EXPECT_EQ(log, "abc");
+}
+
+TEST(UndoHistory, AStepThatChangesNothingIsNotKeptAndOneThatCannotBeUndoneEndsTheHistory) {
+  std::string log;
+  UndoHistory history;
+  QUndoStack* stack = history.stack();
+  history.push(std::make_unique<Step>(log, 'a', 1));
+  stack->setClean();
+  // A step that turns out to change nothing only when done.
+  history.push(std::make_unique<Step>(log, 'r', 0, 'n'));
+  EXPECT_EQ(stack->count(), 1);
+  EXPECT_TRUE(stack->isClean());
+  // Typing that ends where it began, and a choice of the same value.
+  std::string field = "old";
+  const auto session = newTypingSession();
+  const auto typed = [&](const char* text, const char* name, auto... typing) {
+    history.push(std::make_unique<SetTextCommand>(
+        name, std::vector<SetTextCommand::Change>{{nullptr, &field, text}}, typing...));
+  };
+  typed("oldx", "Typing", session);
+  typed("old", "Typing", session);
+  EXPECT_EQ(stack->count(), 1);
+  EXPECT_TRUE(stack->isClean());
+  typed("old", "Choice");
+  EXPECT_EQ(stack->count(), 1);
+
+  // A step that cannot be undone is done and leaves no history, but a change until the
+  // table is saved.
+  EXPECT_FALSE(history.push(std::make_unique<Step>(log, 'h', 1, 'u')));
+  EXPECT_EQ(log, "ah");
+  EXPECT_EQ(stack->count(), 0);
+  EXPECT_FALSE(stack->isClean());
 }
