@@ -1,5 +1,5 @@
-// Random sequences of the steps a user makes through the editor window, on fixture,
-// generated and new tables. Each step is pushed as the window pushes it (wrapped by
+// Random sequences of the steps a user makes through the editor window, on fixture and
+// new tables. Each step is pushed as the window pushes it (wrapped by
 // settled(), onto a history that behaves as the window's). The state after every kept
 // step is recorded; every undo and redo, during the sequence and after it, must give that
 // state back, a step the history lets go of must leave the state as it was, the grid's
@@ -16,6 +16,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -86,75 +87,18 @@ std::string anyName(Rng& rng, const VexaMess& doc) {
   }
   return pick(rng, {"region", "Sex", "\xC3\xA5r", "time", "A", "b", " ", "", " kind "});
 }
-template <typename T>
-void shuffle(Rng& rng, std::vector<T>& items) {
-  for (std::size_t i = items.size(); i > 1; --i) {
-    std::swap(items[i - 1], items[static_cast<std::size_t>(below(rng, static_cast<int>(i)))]);
-  }
-}
-std::string quoted(const std::string& s) {
-  return "\"" + s + "\"";
+std::vector<std::int32_t> positions(std::int32_t count) {
+  std::vector<std::int32_t> out(static_cast<std::size_t>(count));
+  std::iota(out.begin(), out.end(), 1);
+  return out;
 }
 
-// A table file made from the seed: one or two stub and up to two heading variables with
-// one to three values, codes, precision and keys at random, with or without DATA.
-std::string generatedTable(Rng& rng, bool keys, bool data) {
-  std::ostringstream f;
-  f << "CHARSET=\"ANSI\";\nMATRIX=\"R1\";\nCONTENTS=\"Random\";\nDECIMALS=" << below(rng, 3)
-    << ";\n";
-  const int stub = 1 + below(rng, 2), heading = below(rng, 3);
-  std::vector<int> counts;
-  const std::string names[] = {"a", "b", "c", "d"};
-  for (int side = 0; side < 2; ++side) {
-    const int n = side == 0 ? stub : heading;
-    if (n == 0) continue;
-    f << (side == 0 ? "STUB=" : "HEADING=");
-    for (int i = 0; i < n; ++i) f << (i ? "," : "") << quoted(names[counts.size() + i]);
-    f << ";\n";
-    for (int i = 0; i < n; ++i) counts.push_back(1 + below(rng, 3));
-  }
-  for (std::size_t v = 0; v < counts.size(); ++v) {
-    const std::string& n = names[v];
-    std::string texts, codes;
-    for (int i = 1; i <= counts[v]; ++i) {
-      texts += (i > 1 ? "," : "") + quoted(n + std::to_string(i));
-      codes += (i > 1 ? "," : "") + quoted("0" + std::to_string(i));
-    }
-    f << "VALUES(\"" << n << "\")=" << texts << ";\n";
-    const bool coded = chance(rng, 50);
-    if (coded) f << "CODES(\"" << n << "\")=" << codes << ";\n";
-    if (keys && static_cast<int>(v) < stub)
-      f << "KEYS(\"" << n << "\")=" << (coded ? "CODES" : "VALUES") << ";\n";
-    if (chance(rng, 20))
-      f << "PRECISION(\"" << n << "\",\"" << n << "1\")=" << below(rng, 4) << ";\n";
-  }
-  if (!data) return f.str();
-  auto cell = [&rng] { return pick(rng, {"1", "2.25", "0", "-7", "\"..\"", "\"-\"", "\"x\""}); };
-  int cols = 1, rows = 1;
-  for (std::size_t v = 0; v < counts.size(); ++v)
-    (static_cast<int>(v) < stub ? rows : cols) *= counts[v];
-  f << "DATA=\n";
-  if (!keys) {
-    for (int r = 0; r < rows * cols; ++r) f << cell() << ((r + 1) % cols ? " " : "\n");
-  } else {
-    for (int line = below(rng, 4); line > 0; --line) {
-      for (int v = 0; v < stub; ++v) f << "\"0" << 1 + below(rng, counts[v]) << "\",";
-      for (int c = 0; c < cols; ++c) f << (c ? "," : "") << cell();
-      f << "\n";
-    }
-  }
-  return f.str() + ";\n";
-}
-
+// A fixture table (normal form, keys form, notes and codes) or a new one in either form.
 std::unique_ptr<Loaded> makeTable(Rng& rng) {
-  const int kind = below(rng, 7);
-  if (kind < 3) {
-    return std::make_unique<Loaded>(
-        std::vector<std::string>{"ansi_months.vq", "keys_form.vq", "oem_full.vq"}[kind]);
-  }
-  if (kind < 5) return std::make_unique<Loaded>(Loaded::New{kind == 4});
-  const bool keys = chance(rng, 50), data = chance(rng, 60);
-  return std::make_unique<Loaded>(Loaded::Text{generatedTable(rng, keys, data)});
+  const int kind = below(rng, 5);
+  if (kind > 2) return std::make_unique<Loaded>(Loaded::New{kind == 4});
+  return std::make_unique<Loaded>(
+      std::vector<std::string>{"ansi_months.vq", "keys_form.vq", "oem_full.vq"}[kind]);
 }
 
 // The window's history (a QUndoStack) without Qt: a step that changes nothing is not
@@ -217,6 +161,11 @@ struct Action {
 Action act(Step step) {
   return {std::move(step)};
 }
+// A step the dialog would refuse is not made.
+template <typename T>
+Action unlessRefused(std::unique_ptr<T> step) {
+  return step->refusal().empty() ? act(std::move(step)) : Action{};
+}
 
 struct World {
   Loaded& t;
@@ -232,6 +181,12 @@ struct World {
     }
     return all.empty() ? nullptr : all[below(rng, static_cast<int>(all.size()))];
   }
+  Block anyBlock(Rng& rng, int most) {
+    Block b{1 + below(rng, g.rowCount()), 1 + below(rng, g.colCount()), 0, 0};
+    b.row2 = b.row1 + (chance(rng, 50) ? 0 : below(rng, most));
+    b.col2 = b.col1 + (chance(rng, 50) ? 0 : below(rng, most));
+    return b;
+  }
 };
 
 // The value grid's columns for a variable, as the Variables page shows them.
@@ -242,10 +197,6 @@ std::vector<ValueField> valueColumns(const DimensionData& v) {
   if (v.UseTimeVal) out.insert(out.end(), {ValueField::TimeType, ValueField::Time});
   return out;
 }
-ValueField anyColumn(Rng& rng, const DimensionData& v) {
-  const auto columns = valueColumns(v);
-  return columns[below(rng, static_cast<int>(columns.size()))];
-}
 Step setTime(const ValueRef& value, ValueField column, const std::string& text) {
   return std::make_unique<SetTextCommand>(
       "Time",
@@ -253,109 +204,38 @@ Step setTime(const ValueRef& value, ValueField column, const std::string& text) 
 }
 
 // A clipboard block as a spreadsheet copies one: tabs between cells, a line a row.
-std::string clipboard(int rows, int cols, const std::function<std::string()>& text) {
+ClipboardBlock clipboard(Rng& rng, int most, const std::function<std::string()>& text) {
   std::string out;
-  for (int r = 0; r < rows; ++r) {
+  for (int r = 1 + below(rng, most), cols = 1 + below(rng, most); r > 0; --r) {
     for (int c = 0; c < cols; ++c) out += (c ? "\t" : "") + text();
     out += "\n";
   }
-  return out;
+  return ClipboardBlock::parse(out);
 }
 
-// A line of a text import: the label of a value per variable (its code when it has
-// codes) and one value or a row of values; some lines are refused. The wizard's layout
-// puts item i into field order[i].
-std::string importLine(Rng& rng, const VexaMess& doc, bool row, const std::string& sep,
-                       const std::vector<std::int32_t>& order) {
-  std::vector<std::string> items;
-  for (const auto& v : doc.Dimensions) {
-    if (row && doc.colHeading.IndexOf(v.get()) != 0) continue;
-    const auto value = anyValue(rng, *v);
-    items.push_back(chance(rng, 10) || !value ? "zz" : v->UseCodes ? value->code : value->value);
-  }
-  for (int i = row ? std::max(1, doc.NumCols) : 1; i > 0; --i) {
-    items.push_back(pick(rng, {"5", "1.5", "..", "-", "abc", "3,5", "0", ""}));
-  }
-  std::vector<std::string> fields(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    fields[order.empty() ? i : static_cast<std::size_t>(order[i] - 1)] = items[i];
-  }
-  std::string line;
-  for (const auto& field : fields) line += (line.empty() ? "" : sep) + field;
-  return line + "\n";
-}
-
-// A variable add: by name, or a copy of a standard variable or one of another table.
-Action addVariable(World& w, Rng& rng) {
-  const int side = below(rng, 2);
-  std::unique_ptr<AddVariableCommand> step;
-  if (chance(rng, 40)) {
-    step = std::make_unique<AddVariableCommand>(w.d, w.g, side, anyName(rng, w.d), w.showCodes);
-  } else {
-    auto source = DimensionData::create(anyName(rng, w.d));
-    source->UseCodes = chance(rng, 50);
-    source->UseTimeVal = chance(rng, 20);
-    for (int i = 1 + below(rng, 3); i > 0; --i) {
-      auto value = source->addVal();
-      value->value = "s" + std::to_string(i);
-      value->code = std::to_string(i);
-      if (source->UseTimeVal) value->TimeCode = "A1";
-    }
-    step = std::make_unique<AddVariableCommand>(w.d, w.g, side, *source, w.showCodes);
-  }
-  if (!step->refusal().empty()) return {};
-  return act(std::move(step));
-}
-
-// A typing step in a box of the metadata pages, or in a content value's units.
-Action typeInABox(World& w, Rng& rng) {
-  VexaMess& d = w.d;
-  std::string* fields[] = {&d.Title,
-                           &d.Contents,
-                           &d.Description,
-                           &d.Matrix,
-                           &d.Note,
-                           &d.Source,
-                           d.ContData ? &d.ContData->Units : &d.Notex};
-  const int which = below(rng, 8);
-  std::string* field = fields[which % 7];
-  std::shared_ptr<void> owner = which == 6 ? d.ContData : nullptr;
-  const auto content = d.ContVariable.empty() ? nullptr : d.Get_Dimension(d.ContVariable);
-  if (which == 7 && content && content->ValueCode.Count() > 0) {
-    if (const auto set = d.GetContdataKey(anyValue(rng, *content)->value)) {
-      field = &set->Units;
-      owner = set;
-    }
-  }
-  if (field != w.typing || chance(rng, 30)) {
-    w.typing = field;
-    w.session = newTypingSession();
-  }
-  const std::string text = chance(rng, 70) ? *field + pick(rng, {"a", " ", "1"}) : anyText(rng);
-  return act(std::make_unique<SetTextCommand>("Typing", Changes{{owner, field, text}}, w.session));
-}
-
-// A text import with settings and lines at random.
+// A text import: per line the label of a value per variable (its code when it has codes)
+// and one value or a row of values; some lines are refused.
 Action importText(World& w, Rng& rng) {
   if (!w.d.GridCreated || !StructureComplete(w.d)) return {};
   TextImportSettings s;
   s.separator = chance(rng, 50) ? "Tab" : ";";
+  const std::string sep = s.separator == "Tab" ? "\t" : ";";
   s.multipleValues = chance(rng, 30);
   s.skipFirst = chance(rng, 20);
   s.fillMissing = chance(rng, 30);
   s.decimalPoint = pick(rng, {".", ",", ""});
-  std::vector<std::int32_t> order;
-  if (!s.multipleValues && chance(rng, 25)) {  // the wizard: fields in any order
-    for (std::int32_t i = 1; i <= w.d.Dimensions.Count() + 1; ++i) order.push_back(i);
-    shuffle(rng, order);
-    s.layout = FieldLayout{FieldLayout::Kind::Delimited, {}, order};
-    s.decimalPoint = "";
-  }
   std::string text;
   for (int n = 1 + below(rng, 4); n > 0; --n) {
-    text += chance(rng, 15)
-                ? std::string("zz\n")
-                : importLine(rng, w.d, s.multipleValues, s.separator == "Tab" ? "\t" : ";", order);
+    std::string line = chance(rng, 15) ? "zz" : "";
+    for (const auto& v : w.d.Dimensions) {
+      if (s.multipleValues && w.d.colHeading.IndexOf(v.get()) != 0) continue;
+      const auto value = anyValue(rng, *v);
+      line += (chance(rng, 10) || !value ? "zz" : v->UseCodes ? value->code : value->value) + sep;
+    }
+    for (int i = s.multipleValues ? std::max(1, w.d.NumCols) : 1; i > 0; --i) {
+      line += pick(rng, {"5", "1.5", "..", "-", "abc", "3,5", "0", ""}) + (i > 1 ? sep : "");
+    }
+    text += line + "\n";
   }
   return act(std::make_unique<ImportTextCommand>(w.d, w.g, text, s));
 }
@@ -381,22 +261,18 @@ Action typeInCell(World& w, Rng& rng) {
 // Delete on a block, whole rows or columns now and then.
 Action deleteBlock(World& w, Rng& rng) {
   if (w.g.rowCount() == 0) return {};
-  Block b{1 + below(rng, w.g.rowCount()), 1 + below(rng, w.g.colCount()), 0, 0};
-  b.row2 = b.row1 + below(rng, 3);
-  b.col2 = b.col1 + below(rng, 3);
+  Block b = w.anyBlock(rng, 3);
   if (chance(rng, 15)) b.row1 = b.row2 = -1;
   if (chance(rng, 15)) b.col1 = b.col2 = -1;
   return act(std::make_unique<ClearCellsCommand>(w.d, w.g, b));
 }
-Action clearAllData(World& w, Rng&) {
+// Clear all data, and Delete current row in the keys form with data.
+Action clearAllOrDeleteRow(World& w, Rng& rng) {
   if (!StructureComplete(w.d)) return {};
-  return act(std::make_unique<ClearAllDataCommand>(w.d, w.g, w.showCodes));
-}
-// Delete current row: keys form with data.
-Action deleteRow(World& w, Rng& rng) {
-  if (!w.d.FileWithKeys || !w.d.GridHasData || !StructureComplete(w.d)) return {};
+  if (chance(rng, 35)) return act(std::make_unique<ClearAllDataCommand>(w.d, w.g, w.showCodes));
   const std::int32_t row = 1 + below(rng, w.g.rowCount());
-  if (row < w.d.DataRow1 || row == w.g.rowCount()) return {};
+  if (!w.d.FileWithKeys || !w.d.GridHasData || row < w.d.DataRow1 || row == w.g.rowCount())
+    return {};
   return act(std::make_unique<DeleteRowCommand>(w.d, w.g, row));
 }
 // The sort before a save or a test.
@@ -408,75 +284,65 @@ Action sortKeysRows(World& w, Rng&) {
 }
 // A paste into the data grid, at a cell or into a selection.
 Action pasteCells(World& w, Rng& rng) {
-  CellGrid& g = w.g;
-  if (g.rowCount() == 0 || g.colCount() == 0) return {};
-  const int rows = 1 + below(rng, 4), cols = 1 + below(rng, 4);
-  Block target{1 + below(rng, g.rowCount()), 1 + below(rng, g.colCount()), 0, 0};
-  target.row2 = target.row1 + (chance(rng, 70) ? 0 : below(rng, 4));
-  target.col2 = target.col1 + (chance(rng, 70) ? 0 : below(rng, 4));
-  target = g.clip(target);
-  const bool oneCell = target.row1 == target.row2 && target.col1 == target.col2;
-  if (!oneCell &&
-      (target.row2 - target.row1 + 1 != rows || target.col2 - target.col1 + 1 != cols) &&
-      chance(rng, 30)) {
-    return {};  // the user does not go on with a paste of another size
-  }
-  ClipboardBlock block =
-      ClipboardBlock::parse(clipboard(rows, cols, [&rng] { return anyText(rng); }));
-  if (block.empty()) return {};
-  return act(std::make_unique<PasteCellsCommand>(w.d, g, target, std::move(block)));
+  if (w.g.rowCount() == 0 || w.g.colCount() == 0) return {};
+  ClipboardBlock block = clipboard(rng, 4, [&rng] { return anyText(rng); });
+  const Block target = w.g.clip(w.anyBlock(rng, 4));
+  return act(std::make_unique<PasteCellsCommand>(w.d, w.g, target, std::move(block)));
 }
 // Fill empty cells, after the check it runs.
 Action fillEmpty(World& w, Rng& rng) {
   DataCheck check;
   GetDataMod::BuildDataText(w.d, w.g, check);
   if (!check.DataMissing && !check.InvalidData) return {};
-  const bool empty = check.DataMissing && chance(rng, 80);
-  const bool invalid = check.InvalidData && chance(rng, 80);
-  const std::string symbol = pick(rng, {".", "..", "-", "0"});
-  return act(std::make_unique<FillEmptyCommand>(w.d, w.g, empty, invalid, symbol));
+  return act(std::make_unique<FillEmptyCommand>(w.d, w.g, check.DataMissing && chance(rng, 80),
+                                                check.InvalidData && chance(rng, 80),
+                                                pick(rng, {".", "..", "-", "0"})));
 }
-// Convert to Keys format, declined now and then when cells would be lost.
+// Convert to Keys format.
 Action convertToKeys(World& w, Rng& rng) {
   if (w.d.FileWithKeys || !w.d.GridCreated || !w.d.GridHasData || !StructureComplete(w.d))
     return {};
-  const bool keep = chance(rng, 50);
-  if (CellsNotKeptByKeysConversion(w.d, w.g, keep) > 0 && chance(rng, 30)) return {};
-  return act(std::make_unique<ConvertToKeysCommand>(w.d, w.g, keep, w.showCodes));
+  return act(std::make_unique<ConvertToKeysCommand>(w.d, w.g, chance(rng, 50), w.showCodes));
 }
-// Add Stub / Add Heading.
-Action addStubOrHeading(World& w, Rng& rng) {
-  return w.d.GridHasData ? Action{} : addVariable(w, rng);
-}
-// Remove Stub / Remove Heading.
-Action removeVariable(World& w, Rng& rng) {
-  if (w.d.GridHasData) return {};
+
+// Add Stub / Add Heading: by name, or a copy of a standard variable or one of another table.
+Action addVariable(World& w, Rng& rng) {
   const int side = below(rng, 2);
-  const auto& list = side == 0 ? w.d.colStub : w.d.colHeading;
-  if (list.Count() == 0) return {};
-  const std::string name = list.Item(1 + below(rng, list.Count()))->name;
-  return act(std::make_unique<RemoveVariableCommand>(w.d, w.g, side, name, w.showCodes));
-}
-// Reorder Stub / Reorder Heading.
-Action reorderVariables(World& w, Rng& rng) {
   if (w.d.GridHasData) return {};
+  if (chance(rng, 40)) {
+    return unlessRefused(
+        std::make_unique<AddVariableCommand>(w.d, w.g, side, anyName(rng, w.d), w.showCodes));
+  }
+  auto source = DimensionData::create(anyName(rng, w.d));
+  source->UseCodes = chance(rng, 50);
+  source->UseTimeVal = chance(rng, 20);
+  for (int i = 1 + below(rng, 3); i > 0; --i) {
+    auto value = source->addVal();
+    value->value = "s" + std::to_string(i);
+    value->code = std::to_string(i);
+    if (source->UseTimeVal) value->TimeCode = "A1";
+  }
+  return unlessRefused(std::make_unique<AddVariableCommand>(w.d, w.g, side, *source, w.showCodes));
+}
+// Remove Stub / Remove Heading, or Reorder Stub / Reorder Heading.
+template <bool remove>
+Action removeOrReorderVariables(World& w, Rng& rng) {
   const int side = below(rng, 2);
   std::vector<std::string> order;
   for (const auto& v : side == 0 ? w.d.colStub : w.d.colHeading) order.push_back(v->name);
-  if (order.size() < 2) return {};
-  shuffle(rng, order);
+  if (w.d.GridHasData || order.size() < (remove ? 1u : 2u)) return {};
+  std::shuffle(order.begin(), order.end(), rng);
+  if (remove) {
+    return act(std::make_unique<RemoveVariableCommand>(w.d, w.g, side, order[0], w.showCodes));
+  }
   return act(std::make_unique<ReorderVariablesCommand>(w.d, w.g, side, order, w.showCodes));
 }
 // Add Dimension, while the grid holds data; the dialog refuses what it would refuse.
 Action addDimension(World& w, Rng& rng) {
   if (!w.d.GridHasData) return {};
-  const int side = below(rng, 2);
-  const std::string name = anyName(rng, w.d), value = anyText(rng);
-  if (!VariableNameProblem(w.d, name).empty() || value.find_first_not_of(' ') == std::string::npos)
-    return {};
   const std::string code = chance(rng, 50) ? "" : anyText(rng);
-  return act(std::make_unique<AddOneValuedVariableCommand>(w.d, w.g, side, name, code, value,
-                                                           w.showCodes));
+  return unlessRefused(std::make_unique<AddOneValuedVariableCommand>(
+      w.d, w.g, below(rng, 2), anyName(rng, w.d), code, anyText(rng), w.showCodes));
 }
 
 // The steps below work on one variable (one with values when asked), drawn first.
@@ -491,105 +357,124 @@ Action pasteValues(World& w, Rng& rng, const DimensionRef& v) {
   const auto columns = valueColumns(*v);
   const int row = below(rng, v->ValueCode.Count() + 1);
   const int col = below(rng, static_cast<int>(columns.size()));
-  const int rows = 1 + below(rng, 3), cols = 1 + below(rng, 3);
-  const auto block = ClipboardBlock::parse(clipboard(rows, cols, [&rng] {
+  const auto block = clipboard(rng, 3, [&rng] {
     return chance(rng, 30)   ? anyText(rng)
            : chance(rng, 50) ? anyTime(rng)
                              : "n" + std::to_string(below(rng, 9));
-  }));
+  });
   ValuePaste paste = MakeValuePaste(w.d, w.g, v, columns, row, col, block, w.showCodes);
   if (!paste.fits || !paste.step || RefusedTimeType(block, paste.turned, col, columns)) return {};
   return act(std::move(paste.step));
 }
 Action renameVariable(World& w, Rng& rng, const DimensionRef& v) {
   const std::string name = chance(rng, 20) ? upper(v->name) : anyName(rng, w.d);
-  auto step = std::make_unique<RenameVariableCommand>(w.d, w.g, v->name, name);
-  if (!step->refusal().empty()) return {};
-  return act(std::move(step));
+  return unlessRefused(std::make_unique<RenameVariableCommand>(w.d, w.g, v->name, name));
 }
-// Typing into the value grid's empty last row.
-Action addValue(World& w, Rng& rng, const DimensionRef& v) {
-  const ValueField column = anyColumn(rng, *v);
-  std::string text = chance(rng, 60) ? "n" + std::to_string(below(rng, 9)) : anyText(rng);
-  if (column == ValueField::TimeType) text = anyTime(rng);
+// Typing into the value grid's empty last row, or editing a value's text, code or time.
+template <bool add>
+Action typeValue(World& w, Rng& rng, const DimensionRef& v) {
+  const auto columns = valueColumns(*v);
+  const ValueField column = columns[below(rng, static_cast<int>(columns.size()))];
+  const int position = 1 + below(rng, v->ValueCode.Count());
+  std::string text = add && chance(rng, 60)    ? "n" + std::to_string(below(rng, 9))
+                     : !add && chance(rng, 30) ? anyValue(rng, *v)->value
+                                               : anyText(rng);
+  if (column == ValueField::TimeType || (!add && column == ValueField::Time)) text = anyTime(rng);
   if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
   const bool isText = column == ValueField::Value, isCode = column == ValueField::Code;
-  auto add = std::make_unique<AddValueCommand>(w.d, w.g, v, isText ? text : "", isCode ? text : "",
-                                               w.showCodes);
-  if (isText || isCode) return act(std::move(add));
-  const ValueRef value = add->value();
+  if (!add && !isText && !isCode) return act(setTime(v->ValueCode.Item(position), column, text));
+  if (!add) {
+    const auto field = isCode ? SetValueCommand::Field::Code : SetValueCommand::Field::Text;
+    return act(std::make_unique<SetValueCommand>(w.d, w.g, v, position, field, text, w.showCodes));
+  }
+  auto step = std::make_unique<AddValueCommand>(w.d, w.g, v, isText ? text : "", isCode ? text : "",
+                                                w.showCodes);
+  if (isText || isCode) return act(std::move(step));
+  const ValueRef value = step->value();
   std::vector<Step> steps;
-  steps.push_back(std::move(add));
+  steps.push_back(std::move(step));
   steps.push_back(setTime(value, column, text));
   return act(std::make_unique<StepGroup>("Add Value", std::move(steps)));
 }
-// Editing a value's text, code or time.
-Action editValue(World& w, Rng& rng, const DimensionRef& v) {
-  const ValueField column = anyColumn(rng, *v);
-  const int position = 1 + below(rng, v->ValueCode.Count());
-  std::string text = chance(rng, 30) ? anyValue(rng, *v)->value : anyText(rng);
-  if (column == ValueField::TimeType || column == ValueField::Time) text = anyTime(rng);
-  if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
-  if (column != ValueField::Code && column != ValueField::Value)
-    return act(setTime(v->ValueCode.Item(position), column, text));
-  const auto field =
-      column == ValueField::Code ? SetValueCommand::Field::Code : SetValueCommand::Field::Text;
-  return act(std::make_unique<SetValueCommand>(w.d, w.g, v, position, field, text, w.showCodes));
-}
-// Deleting the selected values.
-Action removeValues(World& w, Rng& rng, const DimensionRef& v) {
-  std::vector<std::int32_t> positions;
-  for (std::int32_t p = 1; p <= v->ValueCode.Count(); ++p) {
-    if (chance(rng, 40)) positions.push_back(p);
+// Deleting the selected values, or reordering them all.
+template <bool remove>
+Action removeOrReorderValues(World& w, Rng& rng, const DimensionRef& v) {
+  std::vector<std::int32_t> order = positions(v->ValueCode.Count());
+  if (!remove) {
+    std::shuffle(order.begin(), order.end(), rng);
+    return act(std::make_unique<ReorderValuesCommand>(w.d, w.g, v, order, w.showCodes));
   }
-  if (positions.empty()) return {};
-  return act(std::make_unique<RemoveValuesCommand>(w.d, w.g, v, positions, w.showCodes));
+  order.erase(std::remove_if(order.begin(), order.end(), [&](int) { return chance(rng, 60); }),
+              order.end());
+  if (order.empty()) return {};
+  return act(std::make_unique<RemoveValuesCommand>(w.d, w.g, v, order, w.showCodes));
 }
-Action reorderValues(World& w, Rng& rng, const DimensionRef& v) {
-  std::vector<std::int32_t> order;
-  for (std::int32_t p = 1; p <= v->ValueCode.Count(); ++p) order.push_back(p);
-  shuffle(rng, order);
-  return act(std::make_unique<ReorderValuesCommand>(w.d, w.g, v, order, w.showCodes));
-}
-// Values / Codes / Codes and values.
-Action codesChoice(World& w, Rng& rng, const DimensionRef& v) {
-  return act(makeCodesChoiceCommand(w.d, w.g, v, below(rng, 3), w.showCodes));
-}
-Action timeval(World&, Rng&, const DimensionRef& v) {
-  return act(std::make_unique<SetFieldsCommand<bool>>(
-      "Timeval", std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseTimeVal, !v->UseTimeVal}}));
-}
-Action precision(World& w, Rng& rng, const DimensionRef& v) {
+// Values / Codes / Codes and values, the Timeval box and a value's precision.
+Action valueOptions(World& w, Rng& rng, const DimensionRef& v) {
+  const int which = below(rng, 3);
+  if (which == 0) return act(makeCodesChoiceCommand(w.d, w.g, v, below(rng, 3), w.showCodes));
+  if (which == 1) {
+    return act(std::make_unique<SetFieldsCommand<bool>>(
+        "Timeval",
+        std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseTimeVal, !v->UseTimeVal}}));
+  }
   const ValueRef value = anyValue(rng, *v);
   const std::string precision = pick(rng, {"", "0", "1", "2", "3"});
-  if (value->Precision == precision) return {};
+  if (!value || value->Precision == precision) return {};
   return act(std::make_unique<SetPrecisionCommand>(w.d, value, precision));
 }
-Action elimination(World&, Rng& rng, const DimensionRef& v) {
-  const std::string to = chance(rng, 50) ? pick(rng, {"", "YES"}) : anyValue(rng, *v)->value;
-  if (to == v->Elimination) return {};
-  return act(std::make_unique<SetTextCommand>("Elimination", Changes{{v, &v->Elimination, to}}));
-}
 
-// The Decimals list.
-Action decimals(World& w, Rng& rng) {
-  return act(makeDecimalsCommand(w.d, below(rng, 5)));
+// Typing in a box of the metadata pages or a content value's units, or a choice in a list:
+// the Decimals, Elimination or the content variable.
+Action setField(World& w, Rng& rng) {
+  VexaMess& d = w.d;
+  std::shared_ptr<void> owner;
+  std::string* field = nullptr;
+  std::string to;
+  const DimensionRef v = w.anyVariable(rng, true);
+  switch (below(rng, 6)) {
+    case 0:
+      return act(makeDecimalsCommand(d, below(rng, 5)));
+    case 1:
+      if (!v) return {};
+      to = chance(rng, 50) ? pick(rng, {"", "YES"}) : anyValue(rng, *v)->value;
+      field = &v->Elimination;
+      break;
+    case 2:
+      to = v && chance(rng, 80) ? v->name : "";
+      field = &d.ContVariable;
+      break;
+    default: {
+      std::string* boxes[] = {&d.Title, &d.Contents, &d.Description, &d.Matrix,
+                              &d.Note,  &d.Source,   &d.Notex};
+      field = boxes[below(rng, 7)];
+      const DimensionRef content = d.Get_Dimension(d.ContVariable);
+      const auto set =
+          content && v == content ? d.GetContdataKey(anyValue(rng, *v)->value) : d.ContData;
+      if (set && chance(rng, 30)) {  // the units of the table or of a content value
+        owner = set;
+        field = &set->Units;
+      }
+    }
+  }
+  if (field == &d.ContVariable || (v && field == &v->Elimination)) {
+    if (to == *field) return {};
+    return act(std::make_unique<SetTextCommand>("List", Changes{{owner, field, to}}));
+  }
+  if (field != w.typing || chance(rng, 30)) {
+    w.typing = field;
+    w.session = newTypingSession();
+  }
+  to = chance(rng, 70) ? *field + pick(rng, {"a", " ", "1"}) : anyText(rng);
+  return act(std::make_unique<SetTextCommand>("Typing", Changes{{owner, field, to}}, w.session));
 }
-// The content variable or the shown decimals: list choices.
-Action listChoice(World& w, Rng& rng) {
-  const bool content = chance(rng, 50);
-  const DimensionRef v = content ? w.anyVariable(rng) : nullptr;
-  const std::string to = !content               ? pick(rng, {"", "0", "1", "3"})
-                         : v && chance(rng, 80) ? v->name
-                                                : "";
-  std::string* field = content ? &w.d.ContVariable : &w.d.ShowDecimals;
-  if (to == *field) return {};
-  return act(std::make_unique<SetTextCommand>(content ? "Content variable" : "ShowDecimals",
-                                              Changes{{nullptr, field, to}}));
-}
-// A new cell note, unless the dialog refuses one already there.
-Action addCellNote(World& w, Rng& rng) {
+// A new cell note, unless the dialog refuses one already there, or deleting one.
+Action addOrRemoveCellNote(World& w, Rng& rng) {
   if (!StructureComplete(w.d)) return {};
+  if (w.d.Cellnotes.Count() > 0 && chance(rng, 40)) {
+    const CellNoteRef note = w.d.Cellnotes.Item(1 + below(rng, w.d.Cellnotes.Count()));
+    return act(std::make_unique<RemoveCellNoteCommand>(w.d, note));
+  }
   auto note = std::make_shared<CellNote>();
   for (const auto& v : w.d.Dimensions) {
     note->Values().Add(chance(rng, 40) ? w.d.AllVals : anyValue(rng, *v));
@@ -597,21 +482,9 @@ Action addCellNote(World& w, Rng& rng) {
   if (w.d.Cellnotes.FindesCellNote(*note)) return {};
   return act(std::make_unique<AddCellNoteCommand>(w.d, note));
 }
-// A cell note's texts, or deleting it.
-Action editCellNote(World& w, Rng& rng) {
-  if (!StructureComplete(w.d) || w.d.Cellnotes.Count() == 0) return {};
-  const CellNoteRef note = w.d.Cellnotes.Item(1 + below(rng, w.d.Cellnotes.Count()));
-  if (chance(rng, 40)) return act(std::make_unique<RemoveCellNoteCommand>(w.d, note));
-  const std::string text = anyText(rng);
-  return act(std::make_unique<SetTextCommand>(
-      "CellNote", Changes{{note, chance(rng, 50) ? &note->Note : &note->Notex, text}},
-      newTypingSession()));
-}
-Action undo(World&, Rng&) {
-  return {nullptr, false, -1};
-}
-Action redo(World&, Rng&) {
-  return {nullptr, false, 1};
+template <int move>
+Action undoOrRedo(World&, Rng&) {
+  return {nullptr, false, move};
 }
 
 // Every kind of step the window offers, made with arguments a user can give, by weight.
@@ -622,20 +495,19 @@ struct Maker {
 };
 // clang-format off
 const Maker kMakers[] = {
-    {8, typeInCell, "type in a cell"}, {3, deleteBlock, "Delete"}, {1, clearAllData, "Clear all"},
-    {2, deleteRow, "Delete row"}, {1, sortKeysRows, "sort keys rows"}, {4, pasteCells, "paste"},
-    {3, onVariable<pasteValues>, "paste values"}, {2, fillEmpty, "Fill"},
-    {1, convertToKeys, "Convert to keys"}, {3, importText, "import"},
-    {3, addStubOrHeading, "add variable"}, {2, removeVariable, "remove variable"},
-    {1, reorderVariables, "reorder variables"}, {2, addDimension, "Add Dimension"},
-    {2, onVariable<renameVariable>, "rename"}, {4, onVariable<addValue>, "new value"},
-    {3, onVariable<editValue, true>, "edit value"}, {2, onVariable<removeValues, true>, "delete values"},
-    {1, onVariable<reorderValues, true>, "reorder values"}, {2, onVariable<codesChoice>, "codes choice"},
-    {1, onVariable<timeval>, "Timeval"}, {3, onVariable<precision, true>, "precision"},
-    {2, decimals, "Decimals"}, {1, onVariable<elimination, true>, "Elimination"},
-    {4, typeInABox, "type in a box"}, {1, listChoice, "content variable or ShowDecimals"},
-    {2, addCellNote, "new cell note"}, {2, editCellNote, "cell note text or delete"},
-    {6, undo, "Undo"}, {3, redo, "Redo"}};
+    {8, typeInCell, "type in a cell"}, {3, deleteBlock, "Delete"},
+    {3, clearAllOrDeleteRow, "Clear all or Delete row"}, {1, sortKeysRows, "sort keys rows"},
+    {4, pasteCells, "paste"}, {3, onVariable<pasteValues>, "paste values"},
+    {2, fillEmpty, "Fill"}, {1, convertToKeys, "Convert to keys"}, {3, importText, "import"},
+    {3, addVariable, "add variable"}, {2, removeOrReorderVariables<true>, "remove variable"},
+    {1, removeOrReorderVariables<false>, "reorder variables"}, {2, addDimension, "Add Dimension"},
+    {2, onVariable<renameVariable>, "rename"}, {4, onVariable<typeValue<true>>, "new value"},
+    {3, onVariable<typeValue<false>, true>, "edit value"},
+    {2, onVariable<removeOrReorderValues<true>, true>, "delete values"},
+    {1, onVariable<removeOrReorderValues<false>, true>, "reorder values"},
+    {6, onVariable<valueOptions>, "codes choice, Timeval or precision"},
+    {9, setField, "a box or a list"}, {4, addOrRemoveCellNote, "new cell note or delete"},
+    {6, undoOrRedo<-1>, "Undo"}, {3, undoOrRedo<1>, "Redo"}};
 // clang-format on
 
 // The maker drawn and the action it made.
@@ -653,8 +525,8 @@ std::string firstDifference(const std::string& want, const std::string& got) {
   std::istringstream a(want), b(got);
   std::string la, lb;
   for (int line = 1;; ++line) {
-    const bool ma = static_cast<bool>(std::getline(a, la)),
-               mb = static_cast<bool>(std::getline(b, lb));
+    const bool ma = static_cast<bool>(std::getline(a, la));
+    const bool mb = static_cast<bool>(std::getline(b, lb));
     if (!ma && !mb) return "";
     if (la != lb || ma != mb) {
       return "line " + std::to_string(line) + ":\n  want: " + (ma ? la : "(end)") +
@@ -691,15 +563,18 @@ struct Failure {
   explicit operator bool() const { return !kind.empty(); }
 };
 
+int stepCount(std::uint64_t seed) {
+  Rng rng = rngFor(seed, 0);
+  return 20 + below(rng, 181);
+}
+
 // Runs the sequence of a seed: every step, or only those whose indices are listed (each
 // step draws from its own random stream, so a step stays what it was as far as the table
 // allows when others are left out). log, when given, gets each step made (and with
 // ZENDRA_RANDOM_TRACE the state after it).
 Failure runSequence(std::uint64_t seed, const std::vector<int>* only, std::vector<std::string>* log,
                     std::uint64_t& done) {
-  Rng rng = rngFor(seed, 0);
-  const int count = 20 + below(rng, 181);
-  rng = rngFor(seed, 1u << 31);
+  Rng rng = rngFor(seed, 1u << 31);
   auto t = makeTable(rng);
   World w{*t, chance(rng, 50)};
   // Now and then a bound so low that steps keeping a copy of the grid cannot be undone.
@@ -726,18 +601,17 @@ Failure runSequence(std::uint64_t seed, const std::vector<int>* only, std::vecto
   bool moved = false;
   auto move = [&](bool back) {
     moved = back ? history.undo() : history.redo();
+    done += moved;
     return moved ? fails(back ? "undo" : "redo") : Failure{};
   };
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0, count = stepCount(seed); i < count; ++i) {
     if (only && !std::binary_search(only->begin(), only->end(), i)) continue;
     Rng stepRng = rngFor(seed, static_cast<std::uint64_t>(i) + 1);
     auto [maker, a] = makeAction(w, stepRng);
     where = " at step " + std::to_string(i) + " (" + maker->name + ")";
     if (log && (a.step || a.move)) log->push_back(std::to_string(i) + ": " + maker->name);
     if (a.move != 0) {
-      const Failure f = move(a.move < 0);
-      done += moved;
-      if (f) return f;
+      if (const Failure f = move(a.move < 0)) return f;
     }
     if (a.step) {
       const auto pushed =
@@ -777,25 +651,16 @@ Failure runSequence(std::uint64_t seed, const std::vector<int>* only, std::vecto
   return d.empty() ? Failure{} : Failure{"read back", d};
 }
 
-// Leaves out steps (halves, quarters, ... single steps) while the same check still fails,
-// and gives the case to replay with the steps that are left.
+// Leaves out steps, the last first, while the same check still fails, and gives the case
+// to replay with the steps that are left.
 std::string shrunk(std::uint64_t seed, const Failure& failure) {
-  Rng rng = rngFor(seed, 0);
-  std::vector<int> kept(static_cast<std::size_t>(20 + below(rng, 181)));
-  for (std::size_t i = 0; i < kept.size(); ++i) kept[i] = static_cast<int>(i);
+  std::vector<int> kept(static_cast<std::size_t>(stepCount(seed)));
+  std::iota(kept.begin(), kept.end(), 0);
   std::uint64_t ignored = 0;
-  for (std::size_t chunk = kept.size() / 2; chunk >= 1; chunk /= 2) {
-    for (std::size_t start = 0; start < kept.size();) {
-      std::vector<int> fewer = kept;
-      fewer.erase(
-          fewer.begin() + static_cast<std::ptrdiff_t>(start),
-          fewer.begin() + static_cast<std::ptrdiff_t>(std::min(start + chunk, kept.size())));
-      if (runSequence(seed, &fewer, nullptr, ignored).kind == failure.kind) {
-        kept = fewer;
-      } else {
-        start += chunk;
-      }
-    }
+  for (std::size_t i = kept.size(); i-- > 0;) {
+    std::vector<int> fewer = kept;
+    fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(i));
+    if (runSequence(seed, &fewer, nullptr, ignored).kind == failure.kind) kept = fewer;
   }
   std::string text = "ZENDRA_RANDOM_CASE=\"" + std::to_string(seed) + ":";
   for (std::size_t i = 0; i < kept.size(); ++i) text += (i ? "," : "") + std::to_string(kept[i]);
