@@ -41,14 +41,17 @@ using test::gridRows;
 namespace {
 
 // Region by sex down (6 data rows from row 3, labels in columns 1 and 2), two years
-// across (columns 3 and 4).
-constexpr const char* kTable =
-    "CHARSET=\"ANSI\";\r\nMATRIX=\"CP01\";\r\nSUBJECT-AREA=\"Test\";\r\nSUBJECT-CODE=\"T\";\r\n"
-    "TITLE=\"People by region, sex and year\";\r\nCONTENTS=\"People\";\r\nUNITS=\"number\";\r\n"
-    "DECIMALS=0;\r\nSTUB=\"region\",\"sex\";\r\nHEADING=\"year\";\r\n"
-    "VALUES(\"region\")=\"North\",\"South\",\"East\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
-    "VALUES(\"year\")=\"2020\",\"2021\";\r\n"
-    "DATA=\r\n1 2\r\n3 4\r\n5 6\r\n7 8\r\n9 10\r\n11 12;\r\n";
+// across (columns 3 and 4), with these DATA lines.
+std::string table(const std::string& data = "1 2\r\n3 4\r\n5 6\r\n7 8\r\n9 10\r\n11 12") {
+  return "CHARSET=\"ANSI\";\r\nMATRIX=\"CP01\";\r\nSUBJECT-AREA=\"Test\";\r\n"
+         "SUBJECT-CODE=\"T\";\r\nTITLE=\"People by region, sex and year\";\r\n"
+         "CONTENTS=\"People\";\r\nUNITS=\"number\";\r\n"
+         "DECIMALS=0;\r\nSTUB=\"region\",\"sex\";\r\nHEADING=\"year\";\r\n"
+         "VALUES(\"region\")=\"North\",\"South\",\"East\";\r\n"
+         "VALUES(\"sex\")=\"men\",\"women\";\r\nVALUES(\"year\")=\"2020\",\"2021\";\r\n"
+         "DATA=\r\n" +
+         data + ";\r\n";
+}
 // Its data cells as Window::data() shows them.
 constexpr const char* kData = "#1 #2/#3 #4/#5 #6/#7 #8/#9 #10/#11 #12";
 
@@ -58,7 +61,7 @@ struct Window : test::EditorWindowFrame {
   int dialogs = 0;
 
   // The table above, or a file of this text.
-  explicit Window(const std::string& text = kTable) {
+  explicit Window(const std::string& text = table()) {
     window->show();
     editor = openText(text);
     editor->tabs()->setCurrentIndex(frmCreateVq::Data);
@@ -133,16 +136,6 @@ struct Window : test::EditorWindowFrame {
     return out;
   }
 };
-
-// Region by age down, with codes, sex across, and these DATA lines.
-std::string table(const std::string& data) {
-  return "VEXA-VERSION=\"2000\";\r\nCHARSET=\"ansi\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\n"
-         "DECIMALS=0;\r\nSTUB=\"region\",\"age\";\r\nHEADING=\"sex\";\r\n"
-         "VALUES(\"region\")=\"North\",\"South\";\r\nCODES(\"region\")=\"01\",\"02\";\r\n"
-         "VALUES(\"age\")=\"young\",\"old\";\r\nVALUES(\"sex\")=\"men\",\"women\";\r\n"
-         "DATA=\r\n" +
-         data + ";\r\n";
-}
 
 std::string dataOf(const std::string& file) {
   const std::string bytes = test::TempFolder::read(file);
@@ -250,7 +243,7 @@ TEST(Clipboard, CopyGivesTheBlockAPasteReadsBackAndTheToolbarActsOnTheFocusedCon
   EXPECT_EQ(w.data(), "#5 #6/#7 #8/#5 #6/#7 #8/#9 #10/#11 #12");
 }
 
-TEST(Clipboard, TextBoxesPasteAsTypingAndReadOnlyBoxesTakeNone) {
+TEST(Clipboard, TextBoxesPasteAsTypingReadOnlyBoxesTakeNoneAndTheWorkSheetIsNoTable) {
   Window w;
   w.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
   auto* matrix = w.editor->findChild<QLineEdit*>("txtMatrix");
@@ -284,9 +277,21 @@ TEST(Clipboard, TextBoxesPasteAsTypingAndReadOnlyBoxesTakeNone) {
   emit w.editor->editMenu()->aboutToHide();
   w.dataGrid(3, 3, 3, 3);
   EXPECT_EQ(w.copy(true), "1\n");
+
+  // The work sheet takes a paste that is no change of the table.
+  w.editor->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);
+  auto* work = w.editor->findChild<DataGridView*>("sprWork");
+  work->mainView()->setFocus();
+  w.select(work->mainView(), 2, 2, 2, 2);
+  w.paste("a\tb\nc\t1\n");
+  const CellGrid& sheet = *work->grid();
+  EXPECT_EQ(sheet.text(2, 2) + sheet.text(2, 3) + sheet.text(3, 2) + sheet.text(3, 3), "abc1");
+  EXPECT_FALSE(w.editor->isChanged());
+  w.select(work->mainView(), 2, 2, 3, 3);
+  EXPECT_EQ(w.copy(), "a\tb\nc\t1\n");
 }
 
-TEST(Clipboard, TheValueGridTakesAColumnOfNewValuesAndRefusesARaggedBlockWhole) {
+TEST(Clipboard, TheValueGridTakesAColumnOfNewValuesRefusesARaggedBlockAndChecksTimeTypes) {
   Window w;
   QTableView* values = w.valueGrid("year");
   EXPECT_EQ(w.copyPasteEnabled(), std::make_pair(true, true));
@@ -311,32 +316,14 @@ TEST(Clipboard, TheValueGridTakesAColumnOfNewValuesAndRefusesARaggedBlockWhole) 
   EXPECT_EQ(w.copy(), "2021\n");
   w.steps()->undo();
   EXPECT_EQ(year.ValueCode.Count(), 2);
-}
 
-TEST(Clipboard, TheValueGridTakesOnlyTimeScalesIntoItsTimeTypeColumn) {
-  Window w;
-  QTableView* values = w.valueGrid("year");
+  // Only time scales go into the TimeType column.
   w.editor->findChild<QCheckBox*>("chkTimeVal")->click();  // Value, TimeType, Time
   values->setFocus();
   values->setCurrentIndex(values->model()->index(0, 1));
   w.paste("Q1\t20201\nQ 1\t20211\n");
-  ASSERT_EQ(w.prompt.asked.size(), 1u);
-  EXPECT_EQ(w.prompt.asked[0].text.rfind("\"Q 1\" is no time type.", 0), 0u);
-  EXPECT_EQ(w.editor->document().Get_Dimension("year")->ValueCode.Item(1)->TimeCode, "");
-}
-
-TEST(Clipboard, TheWorkSheetTakesAPasteThatIsNoChangeOfTheTable) {
-  Window w;
-  w.editor->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);
-  auto* work = w.editor->findChild<DataGridView*>("sprWork");
-  work->mainView()->setFocus();
-  w.select(work->mainView(), 2, 2, 2, 2);
-  w.paste("a\tb\nc\t1\n");
-  const CellGrid& sheet = *work->grid();
-  EXPECT_EQ(sheet.text(2, 2) + sheet.text(2, 3) + sheet.text(3, 2) + sheet.text(3, 3), "abc1");
-  EXPECT_FALSE(w.editor->isChanged());
-  w.select(work->mainView(), 2, 2, 3, 3);
-  EXPECT_EQ(w.copy(), "a\tb\nc\t1\n");
+  EXPECT_EQ(w.prompt.asked.back().text.rfind("\"Q 1\" is no time type.", 0), 0u);
+  EXPECT_EQ(year.ValueCode.Item(1)->TimeCode, "");
 }
 
 TEST(EditorWindowLayout, AStepThatLaysTheGridOutAnewKeepsTheCurrentCellOnItsValues) {
@@ -377,13 +364,13 @@ TEST(FillEmptyCells, AnUnfinishedTableIsToldWithoutTheDialog) {
 }
 
 TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
-  Window w(table("1 \"\"\r\n\"\" 4\r\n5 6\r\n7 8"));
+  Window w(table("1 \"\"\r\n\"\" 4\r\n5 6\r\n7 8\r\n9 10\r\n11 12"));
   // A number still being typed into an empty cell is stored before the check.
   QTableView* view = w.dataGrid(3, 4, 3, 4);
   QTest::keyClick(view, '9');
   ASSERT_TRUE(w.editor->SprData()->isEditing());
   w.fillWith("Option1_3");
-  EXPECT_EQ(gridRows(w.grid(), 3, 4, true), "North|young|#1|#9\nNorth|old|#0|#4\n");
+  EXPECT_EQ(w.data(), "#1 #9/#0 #4/#5 #6/#7 #8/#9 #10/#11 #12");
   EXPECT_EQ(w.steps()->count(), 2);  // the typing, then the fill
   w.steps()->undo();
   EXPECT_TRUE(w.grid().isEmpty(4, 3));
@@ -391,7 +378,7 @@ TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
 }
 
 TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBackAndASaveKeepsEveryConvertedRow) {
-  Window w(table("5 0\r\n0 0\r\n\"..\" \"-\"\r\n\"\" 7"));
+  Window w(table("5 0\r\n0 0\r\n\"..\" \"-\"\r\n\"\" 7\r\n\"\" \"\"\r\n\"\" \"\""));
   // The form as the window shows it: keys form, steps and changed; the item Convert; the
   // heading's controls; the grid.
   const auto form = [&] {
@@ -424,7 +411,7 @@ TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBackAndASaveKeepsEveryConve
   w.action("mnuConvertToKEys")->trigger();
   EXPECT_EQ(w.prompt.asked.at(0).text, "Keep head dimensions");
   // One step; the heading controls hide while the keys-form table holds data.
-  EXPECT_EQ(form(), "111 000\n01|young|men|5\n02|old|women|7\n|||\n");
+  EXPECT_EQ(form(), "111 000\nNorth|men|2020|5\nSouth|women|2021|7\n|||\n");
   w.steps()->undo();
   EXPECT_EQ(form(), "01" + before.substr(2));  // the step undone: as before, unchanged
 
@@ -432,7 +419,7 @@ TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBackAndASaveKeepsEveryConve
   w.steps()->redo();
   frmCreateVq* back = w.open(w.saveAs(w.editor, "keys.vq"));
   ASSERT_TRUE(back);
-  EXPECT_EQ(gridRows(back->dataGrid(), 3), "01|young|men|5\n02|old|women|7\n|||\n");
+  EXPECT_EQ(gridRows(back->dataGrid(), 3), "North|men|2020|5\nSouth|women|2021|7\n|||\n");
 }
 
 TEST(UndoLayout, ShowingTheDataPageBetweenStepsLosesNoCellOnUndo) {
