@@ -50,15 +50,6 @@ TEST(SetFieldsCommand, SetsAndPutsBackSeveralFieldsAndMergesOnlyOneSessionOfOneB
   EXPECT_FALSE(a.mergeWith(later));  // the box lost the focus in between
   a.undo();
   EXPECT_EQ(doc.Matrix, "");
-
-  // A field of a shared object stays alive with the step.
-  auto content = std::make_shared<ContentData>();
-  SetTextCommand units("Typing", {{content, &content->Units, "persons"}});
-  std::weak_ptr<ContentData> watch = content;
-  content.reset();
-  units.redo();
-  units.undo();
-  EXPECT_FALSE(watch.expired());
 }
 
 TEST(NoteCommands, ANewNoteGoesLastAndADeletedOneComesBackAtItsPlace) {

@@ -230,6 +230,8 @@ TEST(AddOneValuedVariableCommand, KeepsEveryCellOnBothSidesInBothFormsAndTheFile
     ASSERT_TRUE(add.refusal().empty());
     checkStep(t, add, [&] {
       EXPECT_EQ(names(t.doc.Dimensions), (Texts{"Region", "Enhet", "kön", "år"}));
+      // A label column or a label row more before the data area.
+      EXPECT_EQ(t.doc.DataRow1 * 10 + t.doc.DataCol1, side == 0 ? 43 : 52);
       EXPECT_EQ(cells(t), before);
       EXPECT_EQ(addresses(t.doc), "*;*;kvinnor;2023;|Malmö;*;män;*;|");
     });

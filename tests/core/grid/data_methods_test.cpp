@@ -158,45 +158,8 @@ TEST(DataGridValueChange, AValueAddedToOrRemovedFromAMiddleStubVariableKeepsCell
             "a2|b2|c1|7\na2|b2|c2|8\na2|b3|c1|\na2|b3|c2|\n");
 }
 
-TEST(DataGridValueChange, HeadingValuesAddedAndRemovedMoveColumns) {
-  RegionSexTime t;
-  t.createAndFill();
-  t.sex->addVal()->value = "total";
-  UpdateForValueChange(t.doc, t.grid, *t.sex, ValueChange::Added, 0, false);
-  EXPECT_EQ(gridRows(t.grid, 2, 4),
-            "|men|men|women|women|total|total\n|2004|2005|2004|2005|2004|2005\n"
-            "North|11|12|13|14||\n");
-  EXPECT_TRUE(t.grid.locked(2, 6));
-
-  // Removing 2004 from time, the last heading variable: every other column goes.
-  UpdateForValueChange(t.doc, t.grid, *t.time, ValueChange::Removing, 1, false);
-  t.time->RemoveVal(1);
-  EXPECT_EQ(gridRows(t.grid, 3, 5), "|2005|2005|2005\nNorth|12|14|\nMiddle|22|24|\n");
-
-  // A text change only rewrites labels.
-  t.region->ValueCode.Item(2)->value = "Centre";
-  UpdateForValueChange(t.doc, t.grid, *t.region, ValueChange::TextChanged, 0, false);
-  EXPECT_EQ(gridRows(t.grid, 5, 5), "Centre|22|24|\n");
-}
-
-TEST(DataGridOneValued, NewVariablesAddALabelRowOrColumnAndKeepCells) {
-  RegionSexTime head;
-  head.doc.Description = "Desc";
-  head.createAndFill();
-  AddOneValuedVariable(head.doc, head.grid, *head.doc.addTimeDimension("unit", 1, "P", "persons"),
-                       false);
-  EXPECT_EQ(area(head.doc), "5,2 3x4");
-  EXPECT_EQ(gridRows(head.grid, 1, 2), "Desc||||\n|persons|persons|persons|persons\n");
-  EXPECT_EQ(gridRows(head.grid, 5, 5), "North|11|12|13|14\n");
-
-  RegionSexTime stub;
-  stub.createAndFill();
-  AddOneValuedVariable(stub.doc, stub.grid, *stub.doc.addTimeDimension("unit", 0, "P", "persons"),
-                       false);
-  EXPECT_EQ(area(stub.doc), "4,3 3x4");
-  EXPECT_EQ(gridRows(stub.grid, 4, 4), "North|persons|11|12|13|14\n");
-  EXPECT_TRUE(stub.grid.locked(6, 2));
-
+// The normal form's label rows and columns are checked with the step that adds them.
+TEST(DataGridOneValued, KeysFormFillsTheKeyColumnAndRelabellingChangesNothing) {
   // Keys form: the key column is filled for every entered row, and the header follows.
   KeysTable keys;
   keys.add("region", 0, {"North"});
