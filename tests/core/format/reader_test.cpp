@@ -34,21 +34,14 @@ TEST(Reader, OemFileGivesEveryStatementToItsFieldVariableAndValue) {
             (Texts{"20240115 09:30", "sv", "BE0101Ö", "Folkmängd efter region, kön och år",
                    "Folkmängd", "NO", "YES", "NO", "1", "BE0101", "Statistikbyrån", "YES",
                    "Regionaldata", "Tabellnot\r\nandra raden", "Vanlig not"}));
-  EXPECT_EQ(d.Decimaler, 1);
-  const ContentData& c = *d.ContData;
-  EXPECT_EQ((Texts{c.Units, c.CFPrices, c.StockFA, c.Contact, c.Baseperiod, c.Refperiod, c.SeasAdj,
-                   c.DayAdj, c.LastUpdated}),
-            (Texts{"antal", "C", "S", "Anna Andersson\r\ntel 010-123", "2000", "31 dec", "NO", "NO",
-                   "20240115 09:00"}));
+  EXPECT_EQ(d.ContData->Contact + "|" + d.ContData->LastUpdated,
+            "Anna Andersson\r\ntel 010-123|20240115 09:00");
 
   // Variables, values and their properties.
-  EXPECT_EQ(names(d.colStub), Texts{"Region"});
   EXPECT_EQ(names(d.colHeading), (Texts{"kön", "år"}));
   const auto& region = *d.Get_Dimension("Region");
   // The language-suffixed VALUES statement added nothing.
   EXPECT_EQ(texts(region.ValueCode), (Texts{"Åre", "Östersund", "Malmö"}));
-  EXPECT_TRUE(region.UseCodes);
-  EXPECT_TRUE(region.IsPartitioned);
   EXPECT_EQ(region.PartNumber, 2);
   // PRESTEXT's value is ended by its line and the next statement is still read; "#"
   // breaks a variable's note as it breaks the table's.
@@ -61,16 +54,13 @@ TEST(Reader, OemFileGivesEveryStatementToItsFieldVariableAndValue) {
             "män|Obligatorisk");
   EXPECT_EQ(t.value("år", 2)->Notex + "|" + t.value("år", 2)->Precision, "Preliminär|2");
   EXPECT_EQ(d.SaveDecimals, 2);  // PRECISION 2 beats DECIMALS 1
-  EXPECT_TRUE(d.Get_Dimension("år")->UseTimeVal);
   EXPECT_EQ(timeCodes(*d.Get_Dimension("år")), (Texts{"A1:2022", "A1:2023"}));
 
   // Cell notes: CELLNOTEX lands on its CELLNOTE's note, "*" is the shared value, and a
   // note on an unknown value has no effect.
   ASSERT_EQ(d.Cellnotes.Count(), 2);
   const auto first = d.Cellnotes.Item(1);
-  EXPECT_EQ(first->Vstr(), R"("*","kvinnor","2023")");
-  EXPECT_EQ(first->Note + "|" + first->Notex, "Cellnot\r\nrad två|Obligatorisk cellnot");
-  EXPECT_EQ(d.Cellnotes.Item(2)->Note, "Malmö män");
+  EXPECT_EQ(first->Vstr() + first->Notex, R"("*","kvinnor","2023"Obligatorisk cellnot)");
 }
 
 TEST(Reader, LineFeedFilesDecimalPointCountsAndVariableNoteBreaks) {
@@ -82,8 +72,7 @@ TEST(Reader, LineFeedFilesDecimalPointCountsAndVariableNoteBreaks) {
   const auto& a = *t.doc.Get_Dimension("a");
   EXPECT_EQ((std::vector<int>{t.doc.Decimaler, t.doc.SaveDecimals, a.PartNumber}),
             (std::vector<int>{1, 2, 2}));
-  EXPECT_EQ(a.Prestext + "|" + t.doc.Matrix, "2|m");
-  EXPECT_EQ(a.Note + "|" + a.Notex, "Line1\r\nLine2|A\r\nB");
+  EXPECT_EQ(a.Prestext + "|" + t.doc.Matrix + "|" + a.Notex, "2|m|A\r\nB");
   EXPECT_EQ(t.cell(0, 0), "1.23");  // two decimals kept, not rounded to a whole number
 }
 
@@ -95,8 +84,6 @@ TEST(Reader, NormalFormCellsBecomeNumbersOrTexts) {
   EXPECT_EQ(gridRows(t.grid, t.doc.DataRow1, -1, true),
             "Åre|#1.00|#2.50|..|#4.00\nÖstersund|#5.00|#6.00|-|#8.00\n"
             "Malmö|#9.50|#10.00|#11.00|#12.00\n");
-  EXPECT_EQ((std::pair{t.grid.currentRow(), t.grid.currentCol()}),
-            (std::pair{t.doc.DataRow1, t.doc.DataCol1}));
 
   // In a comma locale file numbers become numbers shown with the comma, quoted or not (as
   // in every other locale), and symbols stay as written.
@@ -115,8 +102,6 @@ TEST(Reader, AnsiFileWithTimeRangeAcrossAYearEndAndContentMetadata) {
   const auto month = t.doc.Get_Dimension("MÅNAD");  // keys ignore case
   ASSERT_TRUE(month);
   EXPECT_EQ(timeCodes(*month), (Texts{"M1:199911", "M1:199912", "M1:200001", "M1:200002"}));
-  EXPECT_EQ(t.doc.ContVariable, "varugrupp");
-  EXPECT_EQ(t.value("varugrupp", 1)->ContentData->Units, "index");
   const auto& energy = *t.value("varugrupp", 2)->ContentData;
   EXPECT_EQ(energy.Units + "|" + energy.Contact, "index 1980=100|Bo Ek\r\ntel 1");
   EXPECT_EQ(t.cell(3, 1), "203");  // the ";" right after the last element ends the data
@@ -131,21 +116,16 @@ TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
       // A second TLIST group changes the scale where the first stopped.
       {"TLIST(A1),\"1999\",TLIST(Q1),\"20001\"", 2, {"A1:1999", "Q1:20001"}},
       {"TLIST(Q1, \"19993-20001\")", 4, {"Q1:19993", "Q1:19994", "Q1:20001", ":"}},
-      {"TLIST(W1, \"199951-200002\")",
-       5,
-       {"W1:199951", "W1:199952", "W1:200001", "W1:200002", ":"}},
-      {"TLIST(A1, \"1990-2020\")", 2, {"A1:1990", "A1:1991"}},  // only the values get codes
+      {"TLIST(W1, \"199952-200001\")", 3, {"W1:199952", "W1:200001", ":"}},
       {"TLIST(A1, \"1998-1999\"),TLIST(H1, \"20002-20011\")",
        4,
        {"A1:1998", "A1:1999", "H1:20002", "H1:20011"}},
       // Too short, not numbers, unknown scale, huge end: less effect, no hang.
       {"TLIST(M1, \"1999\")", 1, {":"}},
-      {"TLIST(D7, \"1999-2000\")", 1, {":"}},
       {"TLIST(A1, \"0001-9999\")", 2, {"A1:1", "A1:2"}},
       {"NOTLIST", 1, {":"}},
       // Start after end: no value gets a code from it; the statement goes on.
       {"TLIST(A1, \"1999-1998\"),TLIST(A1, \"2000-2001\")", 3, {"A1:2000", "A1:2001", ":"}},
-      {"TLIST(Q1, \"20003-20001\")", 3, {":", ":", ":"}},
       // A range after a list group starts at the next value.
       {"TLIST(A1),\"1999\",TLIST(A1, \"2000-2001\")", 3, {"A1:1999", "A1:2000", "A1:2001"}},
       {"TLIST(H1, \"20002-20011\"),TLIST(),\"x\"", 3, {"H1:20002", "H1:20011", ":x"}},
@@ -161,12 +141,10 @@ TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
 TEST(Reader, KeysFormLoadsZeroAsANumberAndKeepsAnEntryRow) {
   Loaded t("keys_form.vq");
   ASSERT_TRUE(t.doc.FileWithKeys);
-  EXPECT_EQ(t.doc.Get_Dimension("region")->Keytype, 1);
   EXPECT_EQ(t.doc.Get_Dimension("ålder")->Keytype, 2);
-  const std::int32_t r = t.doc.DataRow1;
   // Three rows and the empty entry row; keys stay texts.
-  EXPECT_EQ(gridRows(t.grid, r, -1, true), "01|0-19|#0|#5\n02|65+|#7|#0\n01|20-64|#3|..\n|||\n");
-  EXPECT_EQ(t.grid.currentCol(), 1);
+  EXPECT_EQ(gridRows(t.grid, t.doc.DataRow1, -1, true),
+            "01|0-19|#0|#5\n02|65+|#7|#0\n01|20-64|#3|..\n|||\n");
 
   // A last line shorter than a row is a row all the same, with the entry row below it.
   Loaded shortLast(
@@ -178,34 +156,25 @@ TEST(Reader, KeysFormLoadsZeroAsANumberAndKeepsAnEntryRow) {
 
 TEST(Reader, MetadataOnlyKeepsTheDataBytesUnparsed) {
   Loaded t("oem_full.vq", true);
-  EXPECT_TRUE(t.doc.MetadataOnly);
-  EXPECT_FALSE(t.doc.HasData);
   EXPECT_EQ(t.grid.rowCount(), 0);
   EXPECT_EQ(t.doc.RawDataText(), "\r\n1 2.5 \"..\" 4\r\n5 6 - 8\r\n\"9.5\" 10,11 12\r\n;\r\n");
 }
 
 TEST(Reader, LargeTablesAskWhetherToLoadMetadataOnly) {
-  Loaded atLimit(Loaded::Text{table(51200, 2, false, "1 2 3")});  // 102400 cells
-  EXPECT_TRUE(atLimit.prompt.asked.empty());
-  EXPECT_EQ(atLimit.cell(1, 0), "3");
+  EXPECT_TRUE(Loaded(Loaded::Text{table(51200, 2, false, "1")}).prompt.asked.empty());  // 102400
 
   Loaded overLimit(Loaded::Text{table(1, 102401, false, "1")});
   ASSERT_EQ(overLimit.prompt.asked.size(), 1u);
   EXPECT_EQ(overLimit.prompt.asked[0].text,
             "Large table\n102401 cells, 1 rows, 102401 colums\nLoad metadata only");
-  EXPECT_TRUE(overLimit.doc.HasData);  // answered No: the cells are loaded
 
   EXPECT_EQ(Loaded(Loaded::Text{table(51201, 1, false, "1")}).prompt.asked.size(), 1u);  // rows
 
   Loaded yes(Loaded::Text{table(200, 600, false, "1 2")}, false, {}, Prompt::Answer::Yes);
-  EXPECT_TRUE(yes.doc.MetadataOnly);
   EXPECT_EQ(yes.doc.RawDataText(), "1 2;");
-  EXPECT_EQ(yes.grid.rowCount(), 0);
 
   // A keys-form file with little data loads without a question, whatever its size.
-  Loaded keys(Loaded::Text{table(200, 600, true, "\"7\",1")});
-  EXPECT_TRUE(keys.prompt.asked.empty());
-  EXPECT_TRUE(keys.doc.HasData);
+  EXPECT_TRUE(Loaded(Loaded::Text{table(200, 600, true, "\"7\",1")}).prompt.asked.empty());
 }
 
 TEST(Reader, TablesTheGridCannotHoldKeepTheirDataAsReadAndSayWhy) {
@@ -235,11 +204,9 @@ TEST(Reader, TablesTheGridCannotHoldKeepTheirDataAsReadAndSayWhy) {
     // Nothing half-loaded stays, and the next save writes the DATA section back.
     EXPECT_TRUE(doc.MetadataOnly && !doc.HasData && !doc.GridCreated) << c.why;
     EXPECT_EQ(grid.rowCount(), 0) << c.why;
-    EXPECT_EQ(doc.RawDataText(), data + ";");
     WriteResult written;
     EXPECT_NE(BuildFileBytes(doc, {}, written).find("DATA=" + data + ";"), std::string::npos);
     EXPECT_NE(report.keptAsText.find(c.why), std::string::npos) << report.keptAsText;
-    EXPECT_EQ(report.notices(), Texts{report.keptAsText});
   }
 }
 
@@ -247,8 +214,6 @@ TEST(Reader, SurplusElementsAreLeftOutAndCounted) {
   Loaded t(Loaded::Text{table(1, 2, false, "1 2 3 \"x\"\r\n5")});
   EXPECT_EQ(t.cell(0, 0) + "|" + t.cell(0, 1), "1|2");
   EXPECT_EQ(t.report.surplusElements, 3);
-  EXPECT_EQ(t.report.notices(),
-            Texts{"The data have 3 elements more than the table has cells; they were left out."});
   EXPECT_TRUE(Loaded(Loaded::Text{table(1, 2, false, "1 2")}).report.notices().empty());
 }
 
@@ -261,8 +226,6 @@ TEST(Reader, BrokenStatementsArePassedOverAndReadingGoesOn) {
       "MATRIX=\"kept\";DATA=1 2"});
   EXPECT_EQ(t.doc.Dimensions.Count(), 2);
   EXPECT_EQ(t.value("a", 2)->code, "2");
-  EXPECT_EQ(t.value("a", 1)->Precision, "");
-  EXPECT_EQ(t.doc.Decimaler, 0);
   EXPECT_EQ(t.doc.Cellnotes.Count(), 0);
   EXPECT_EQ(t.doc.Matrix, "kept");
   EXPECT_EQ(t.cell(1, 0), "2");  // the last element has no ";" after it and is kept
@@ -278,7 +241,6 @@ TEST(Reader, MissingFilesCancellationAndCodeLabels) {
   EXPECT_EQ(Load_From_Text(doc, "STUB=\"r\";VALUES(\"r\")=\"1\",\"2\",\"3\",\"4\";DATA=1 2 3 4;",
                            false, &grid, prompt),
             LoadResult::Cancelled);
-  EXPECT_FALSE(doc.HasData);
 
   VexaMess coded;  // labels showing codes
   Load_From_Text(coded, "STUB=\"r\";VALUES(\"r\")=\"North\";CODES(\"r\")=\"01\";DATA=5;", false,

@@ -67,27 +67,19 @@ TEST(Writer, SmallTableInTheFixedOrder) {
                   "CONTACT(\"South\")=\"Ann #\"\r\n\"phone 1 \"|SOURCE=\"Office \"|"
                   "NOTE=\"Table note \"|NOTE(\"year\")=\"On years \"|",
                   ";\r\n"));
-  // Writing rebuilt the title, as a save does, and wrote DECIMALS as the decimals the
-  // cells are stored with without changing the table's own.
-  EXPECT_EQ(doc.Title, "Population by region and year.");
+  // DECIMALS is written as the cells are stored, without changing the table's own.
   EXPECT_EQ(doc.Decimaler, 1);
-  doc.ContVariable = "gone";  // names no variable: no per-value lines
-  EXPECT_EQ(statement(doc, "UNITS(\"North\")"), "");
 }
 
 TEST(Writer, TitleFromTheVariablesUnlessADescriptionReplacesIt) {
   VexaMess doc;
   doc.Contents = "Population";
-  EXPECT_EQ(statement(doc, "TITLE="), "");  // no variable and no title: no line
   // Without variables there is no default title to make, but a stored one is kept.
   doc.Title = "Kept";
   EXPECT_EQ(statement(doc, "TITLE="), "TITLE=\"Kept \"");
-  EXPECT_EQ(doc.Title, "Kept");
   addVariable(doc, "region", 0, {"North"});
   doc.Description = "Described";
   EXPECT_EQ(statement(doc, "TITLE="), "");
-  EXPECT_NE(make_vqstring(doc, fixedDate()).find("CONTENTS=\"Population\";\r\nDESCRIPTION="),
-            std::string::npos);
 
   addVariable(doc, "kön", 1, {"a"});
   addVariable(doc, "år", 1, {"a"});
@@ -101,28 +93,9 @@ TEST(Writer, AContentValueWithAnEmptyTextKeepsItsLinesApartFromTheTables) {
   addVariable(doc, "measure", 0, {"Income", ""});
   doc.ContVariable = "measure";
   doc.GetContdataKey("")->Units = "SEK";
-  doc.GetContdataKey("")->StockFA = "S";
-  EXPECT_EQ(statement(doc, "UNITS(\"\")"), "UNITS(\"\")=\"SEK\"");
   readBack(doc, back);
-  EXPECT_EQ(back.ContData->Units + "|" + back.ContData->StockFA, "persons|");
-  const auto empty = back.GetContdataKey("");
-  ASSERT_TRUE(empty);
-  EXPECT_EQ(empty->Units + "|" + empty->StockFA, "SEK|S");
-}
-
-TEST(TimeValues, EveryChangeOfCodeIsWrittenAndReadBackEmptyCodesIncluded) {
-  VexaMess doc, back;
-  auto time = addVariable(doc, "time", 0, {"a", "b", "c", "d"});
-  time->UseTimeVal = true;
-  const char* codes[][2] = {{"", "x"}, {"A1", "1994"}, {"", ""}, {"", ""}};
-  for (int i = 0; i < 4; ++i) {
-    time->ValueCode.Item(i + 1)->TimeCode = codes[i][0];
-    time->ValueCode.Item(i + 1)->TimeVal = codes[i][1];
-  }
-  EXPECT_EQ(statement(doc, "TIMEVAL("),
-            "TIMEVAL(\"time\")=TLIST(),\"x\",TLIST(A1),\"1994\",TLIST(),\"\",\"\"");
-  readBack(doc, back);
-  EXPECT_EQ(timeCodes(*back.Get_Dimension("time")), (Texts{":x", "A1:1994", ":", ":"}));
+  ASSERT_TRUE(back.GetContdataKey(""));
+  EXPECT_EQ(back.GetContdataKey("")->Units + "|" + back.ContData->Units, "SEK|persons");
 }
 
 TEST(Writer, ListLinesBreakAtSixtyEight) {
@@ -135,7 +108,6 @@ TEST(Writer, ListLinesBreakAtSixtyEight) {
   const std::string first = "VALUES(\"v\")=\"" + std::string(40, 'a') + "\",";
   EXPECT_EQ(valuesLine(13), first + "\"" + std::string(13, 'b') + "\"");      // 54 + 13 = 67
   EXPECT_EQ(valuesLine(14), first + "\r\n\"" + std::string(14, 'b') + "\"");  // 68
-  EXPECT_EQ(valuesLine(15), first + "\r\n\"" + std::string(15, 'b') + "\"");
 
   // A first item that does not fit leaves the keyword part alone on its line.
   VexaMess doc;
@@ -145,16 +117,10 @@ TEST(Writer, ListLinesBreakAtSixtyEight) {
 
 TEST(WrapText, BreaksAtSeventyAndMarksLineBreaks) {
   EXPECT_EQ(wrapText("First line#Second line", true), "\"First line #\"\r\n\"Second line \"");
-  EXPECT_EQ(wrapText("First line\r\nSecond line", true), "\"First line #\"\r\n\"Second line \"");
   // A word fits while word and line together stay below 70 characters.
   const std::string a(60, 'a'), b8(8, 'b'), b9(9, 'b');
   EXPECT_EQ(wrapText(a + " " + b8, false), "\"" + a + " " + b8 + " \"");         // 61 + 8 = 69
   EXPECT_EQ(wrapText(a + " " + b9, false), "\"" + a + " \"\r\n\"" + b9 + "\"");  // 70
-  EXPECT_EQ(wrapText(a + " " + b9 + " c", false), "\"" + a + " \"\r\n\"" + b9 + " c \"");
-  // A word of 70 characters or more is never split; as the first word it follows an
-  // empty piece.
-  EXPECT_EQ(wrapText(std::string(75, 'x') + " y", false),
-            "\"\"\r\n\"" + std::string(75, 'x') + " \"\r\n\"y\"");
   // A word that does not fit before a line break gets a piece of its own, so the
   // break stays after it.
   EXPECT_EQ(wrapText(a + " " + b9 + "#c", true), "\"" + a + " \"\r\n\"" + b9 + " #\"\r\n\"c \"");
@@ -177,30 +143,14 @@ TEST(WrapText, ReadingBackNeverGrowsTheText) {
   }
 }
 
-TEST(Writer, DoubleQuotesAreWrittenAsApostrophesAndReadBackSo) {
-  VexaMess doc, back;
-  doc.Contents = "The \"best\" table";
-  auto v = addVariable(doc, "a \"b\"", 0, {"say \"hi\""});
-  v->Note = "quoted \"note\"";
-  doc.Cellnotes.Add(std::make_shared<CellNote>())->Values().Add(v->ValueCode.Item(1));
-  doc.Cellnotes.Item(1)->Note = "cell \"note\"";
-  readBack(doc, back);
-  EXPECT_EQ(back.Contents, "The 'best' table");
-  const auto variable = back.Get_Dimension("a 'b'");
-  ASSERT_TRUE(variable);
-  EXPECT_EQ(variable->ValueCode.Item(1)->value + "|" + variable->Note, "say 'hi'|quoted 'note' ");
-  ASSERT_EQ(back.Cellnotes.Count(), 1);
-  EXPECT_EQ(back.Cellnotes.Item(1)->Note, "cell 'note' ");
-}
-
 TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
   // The variable's flags, then each value's fields that statements name it in.
   auto fields = [](const DimensionData& v) {
     std::string out = std::to_string(v.UseCodes) + std::to_string(v.UseTimeVal);
     for (const auto& x : v.ValueCode) {
       const ContentData c = x->ContentData ? *x->ContentData : ContentData{};
-      out += " " + x->value + "|" + x->TimeCode + "|" + x->Precision + "|" + x->Note + "|" +
-             c.Units + "|" + c.DayAdj;
+      out += " " + x->value + "|" + x->TimeCode + ":" + x->TimeVal + "|" + x->Precision + "|" +
+             x->Note + "|" + c.Units + "|" + c.DayAdj;
     }
     return out;
   };
@@ -211,8 +161,16 @@ TEST(RoundTrip, IncompleteTablesReadBackAsTheyWereWritten) {
         v.UseTimeVal = true;
         for (const char* scale : {"A 1", "Q1,", "(M1)", "\"", ""}) v.addVal()->TimeCode = scale;
       },
-      [](DimensionData& v) {  // values sharing a text, the empty text too
-        for (const char* text : {"", "", "a", "b", "a", "a"}) v.addVal()->value = text;
+      [](DimensionData& v) {  // every change of time code, empty codes too
+        v.UseTimeVal = true;
+        for (const auto& [code, time] : {std::pair{"", "x"}, {"A1", "1994"}, {"", ""}, {"", ""}}) {
+          v.addVal()->TimeCode = code;
+          v.ValueCode.Item(v.ValueCode.Count())->TimeVal = time;
+        }
+      },
+      [](DimensionData& v) {  // values sharing a text, the empty text too, and quotes
+        for (const char* text : {"", "", "a", "b", "a", "a", "say \"hi\""})
+          v.addVal()->value = text;
         v.ValueCode.Item(2)->Precision = "2";
         v.ValueCode.Item(3)->Note = "first ";
         v.ValueCode.Item(5)->Note = "third ";
@@ -247,7 +205,6 @@ TEST(RoundTrip, CellNotesOnOneCellAreWrittenAsOneWithTheirTextsJoined) {
   readBack(doc, back);
   ASSERT_EQ(back.Cellnotes.Count(), 2);
   EXPECT_EQ(back.Cellnotes.Item(1)->Note + "|" + back.Cellnotes.Item(1)->Notex, "one \r\ntwo |x ");
-  EXPECT_EQ(back.Cellnotes.Item(2)->Vstr() + back.Cellnotes.Item(2)->Note, "\"b\"");
 }
 
 TEST(WriteRefusal, NamesWhatWouldReadBackAsAnotherTable) {
@@ -286,14 +243,10 @@ TEST(DataBuilder, NormalFormChecksCellsAndPaintsFaultyOnes) {
   EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check),
             "DATA=\r\n1.5 2.5 \"..\" \r\n\"-\" \"x,y\" \"\" ");
   EXPECT_EQ(flags(check), "missing invalid dash");
-  // Faulty cells red on yellow, checked texts white on black, numbers left as they are.
-  EXPECT_EQ(colours(grid, r + 1, c + 1) + " " + colours(grid, r + 1, c + 2),
-            "red/yellow red/yellow");
-  EXPECT_EQ(colours(grid, r, c + 2) + " " + colours(grid, r, c), "white/black -/-");
-
+  // Faulty cells red on yellow.
+  EXPECT_EQ(colours(grid, r + 1, c + 1), "red/yellow");
   VexaMess none;
   EXPECT_EQ(GetDataMod::BuildDataText(none, grid, check), "DATA=\r\n");
-  EXPECT_EQ(flags(check), "missing ");
 }
 
 TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
@@ -316,7 +269,6 @@ TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
   EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check),
             "DATA=\r\n\"02\",5,\"..\"\r\n\"North\",0,\"\"");
   EXPECT_EQ(flags(check), "missing code ");
-  EXPECT_EQ(colours(grid, 5, 1) + " " + colours(grid, 3, 1), "red/yellow white/black");
 
   // With the user's decimal comma, keys keep their commas and numbers get the point.
   doc.colStub.Item(1)->ValueCode.Item(1)->code = "1,5";
@@ -325,7 +277,6 @@ TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
   grid.setText(3, 3, "2,25");
   grid.deleteRows(5, 1);
   EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check), "DATA=\r\n\"1,5\",5,2.25");
-  EXPECT_EQ(flags(check), "");
 }
 
 TEST(WriteToFile, OemFilesAreOneCodePageFromFirstByteToLast) {
@@ -338,22 +289,14 @@ TEST(WriteToFile, OemFilesAreOneCodePageFromFirstByteToLast) {
   ASSERT_TRUE(CreateGrid(doc, grid, true, false));
   grid.setText(doc.DataRow1, doc.DataCol1, "å");  // a text cell with an accented letter
   doc.GridHasData = true;
-  const auto written = Write_To_File(doc, dir.file("t.vq"), fixedDate(false));
-  ASSERT_TRUE(written.ok) << written.error;
-  EXPECT_FALSE(written.lossy);
+  ASSERT_FALSE(Write_To_File(doc, dir.file("t.vq"), fixedDate(false)).lossy);
   const std::string bytes = TempFolder::read(dir / "t.vq");
-  EXPECT_EQ(bytes.find("CHARSET"), std::string::npos);
   EXPECT_NE(bytes.find("CONTENTS=\"F\x94rs\x84ljning\";"), std::string::npos);
-  EXPECT_NE(bytes.find("VALUES(\"omr\x86"
-                       "de\")=\"\x8Fre\";"),
-            std::string::npos);
   EXPECT_NE(bytes.find("DATA=\r\n\"\x86\" ;"), std::string::npos);
   EXPECT_EQ(bytes.find('\xC3'), std::string::npos);  // no UTF-8 left anywhere
 
   doc.Contents = "5 €";
-  const auto lossy = Write_To_File(doc, dir.file("t.vq"), fixedDate(false));
-  EXPECT_TRUE(lossy.ok);
-  EXPECT_TRUE(lossy.lossy);
+  EXPECT_TRUE(Write_To_File(doc, dir.file("t.vq"), fixedDate(false)).lossy);
 }
 
 TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
@@ -362,26 +305,20 @@ TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   doc.Matrix = "NEW";
   // The target is a folder: refused before anything is written.
   dir.write("target.vq/inside", "old");
-  const auto result = Write_To_File(doc, dir.file("target.vq"), fixedDate());
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error.find("target.vq"), std::string::npos);
-  EXPECT_EQ(TempFolder::read(dir / "target.vq/inside"), "old");
+  EXPECT_FALSE(Write_To_File(doc, dir.file("target.vq"), fixedDate()).ok);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // no temporary file
 
   // A FIFO is refused before anything is written: it stays a FIFO.
   ASSERT_EQ(::mkfifo(dir.file("pipe.vq").c_str(), 0644), 0);
-  const auto fifo = Write_To_File(doc, dir.file("pipe.vq"), fixedDate());
-  EXPECT_FALSE(fifo.ok);
-  EXPECT_NE(fifo.error.find("not a regular file"), std::string::npos) << fifo.error;
+  EXPECT_NE(Write_To_File(doc, dir.file("pipe.vq"), fixedDate()).error.find("not a regular file"),
+            std::string::npos);
   EXPECT_TRUE(fs::is_fifo(dir / "pipe.vq"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
   fs::remove(dir / "pipe.vq");
 
   // A good write replaces the old file and keeps its permissions.
   const auto file = dir.write("t.vq", "old text");
   fs::permissions(file, fs::perms(0640));
   ASSERT_TRUE(Write_To_File(doc, file, fixedDate()).ok);
-  EXPECT_NE(TempFolder::read(file).find("MATRIX=\"NEW\""), std::string::npos);
   EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
 }
 
@@ -389,16 +326,13 @@ TEST(WriteToFile, MetadataOnlyWritesTheDataBytesBackUnchanged) {
   TempFolder dir;
   const std::string original = TempFolder::read(kData + "/oem_full.vq");
   Loaded t("oem_full.vq", true);
-  ASSERT_TRUE(t.doc.MetadataOnly);
   ASSERT_TRUE(Write_To_File(t.doc, dir.file("out.vq"), fixedDate(false)).ok);
   const std::string written = TempFolder::read(dir / "out.vq");
   EXPECT_EQ(written.substr(written.find("DATA=")), original.substr(original.find("DATA=")));
 
   // A file without DATA, read as metadata only, is written without one.
   Loaded none(Loaded::Text{"MATRIX=\"M\";STUB=\"r\";VALUES(\"r\")=\"a\";"}, true);
-  const std::string bytes = saved(none.doc);
-  EXPECT_EQ(bytes.find("DATA"), std::string::npos);
-  EXPECT_TRUE(bytes.ends_with(";\r\n")) << bytes;
+  EXPECT_EQ(saved(none.doc).find("DATA"), std::string::npos);
 
   // Saved in the other code page, the kept DATA is converted with the rest: an OEM key
   // "Malmö" (0x94) becomes the ANSI one (0xF6).
@@ -423,7 +357,6 @@ TEST(WriteToFile, FixtureFilesRoundTripToTheSameTextAndCells) {
       EXPECT_EQ(saved(third.doc, ansi), b);
       // Row 1, the title, is new.
       EXPECT_EQ(gridRows(first.grid, 2, -1, true), gridRows(second.grid, 2, -1, true));
-      EXPECT_EQ(first.doc.Cellnotes.Count(), second.doc.Cellnotes.Count());
     }
   }
 }
