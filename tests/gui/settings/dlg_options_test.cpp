@@ -4,12 +4,12 @@
 #include "support/dialog_steps.h"
 
 using namespace zendra;
-using zendra::test::ScriptedFileChooser;
+using namespace zendra::test;
 
 namespace {
 
 struct Options {
-  test::TempFolder dir;  // first: the settings file lives in its configuration folder
+  TempFolder dir;  // first: the settings file lives in its configuration folder
   AppContext ctx;
   ScriptedPrompt prompt;
   ScriptedFileChooser files;
@@ -23,25 +23,19 @@ struct Options {
     ctx.subjectAreas.NewSubjectAreas.connect([this] { ++subjectAreaLoads; });
   }
   std::string path(std::string_view name) const { return (dir / name).string(); }
-  std::string ini() const { return test::TempFolder::read(ctx.settings.iniFile()); }
+  std::string ini() const { return TempFolder::read(ctx.settings.iniFile()); }
   void expectTold(std::size_t count, const std::string& start) const {
     ASSERT_EQ(prompt.asked.size(), count);
     EXPECT_TRUE(prompt.asked.back().text.starts_with(start));
   }
 
-  // Opens the dialog, types into the named boxes, presses the named button.
-  int run(std::initializer_list<std::pair<const char*, std::string>> typed,
-          const char* button = "cmdOK") {
+  // Opens the dialog, types into the named boxes, presses OK.
+  void run(std::initializer_list<std::pair<const char*, std::string>> typed) {
     dlgOptions dlg(ctx);
-    for (const auto& [name, text] : typed) box(dlg, name)->setText(QString::fromStdString(text));
-    click(dlg, button);
-    return dlg.result();
-  }
-  static QLineEdit* box(const dlgOptions& dlg, const char* name) {
-    return dlg.findChild<QLineEdit*>(name);
-  }
-  static void click(dlgOptions& dlg, const char* name) {
-    QTest::mouseClick(dlg.findChild<QPushButton*>(name), Qt::LeftButton);
+    for (const auto& [name, text] : typed) {
+      child<QLineEdit>(dlg, name)->setText(QString::fromStdString(text));
+    }
+    press(dlg, "cmdOK");
   }
 };
 
@@ -62,17 +56,17 @@ TEST(OptionsDialog, ShowsTheSettingsBrowsingFillsABoxAndCancelChangesNothing) {
                            {"txtAccesDb", "cmdAccesDb", "/access"},
                            {"txtDefaultData", "cmdDefaultData", "/office/default.txt"}};
   for (const auto& [boxName, button, shown] : rows) {
-    QLineEdit* box = Options::box(dlg, boxName);
+    QLineEdit* box = child<QLineEdit>(dlg, boxName);
     EXPECT_EQ(box->text(), shown);
     o.files.script(QString("/chosen/") + boxName);
-    Options::click(dlg, button);
-    Options::click(dlg, button);  // the second choice is cancelled: the box keeps the first
+    press(dlg, button);
+    press(dlg, button);  // the second choice is cancelled: the box keeps the first
     EXPECT_EQ(box->text(), QString("/chosen/") + boxName);
   }
   EXPECT_EQ(o.files.calls[0].request.folder, "/in");  // starts where the box points
   EXPECT_EQ(o.files.calls.back().kind, ScriptedFileChooser::Kind::Open);  // a file, not a folder
 
-  Options::click(dlg, "cmdCancel");
+  press(dlg, "cmdCancel");
   EXPECT_EQ(s.OpenBase + s.VexaBase + s.DefaultData, "/in/vexa/office/default.txt");
   EXPECT_FALSE(std::filesystem::exists(s.iniFile()));
   EXPECT_EQ(o.defaultDataLoads + o.subjectAreaLoads, 0);

@@ -29,13 +29,6 @@ std::string dump(const DefaultData& d) {
   return out;
 }
 
-// The line of the dump that starts so.
-std::string line(const DefaultData& d, const std::string& start) {
-  const std::string all = "\n" + dump(d) + "\n";
-  const auto at = all.find("\n" + start) + 1;
-  return all.substr(at, all.find('\n', at) - at);
-}
-
 // A grid's rows, cells joined by "|"; a cell without an item shows as "".
 Texts rows(const QWidget& window, const char* name) {
   const auto* grid = child<QTableWidget>(window, name);
@@ -103,16 +96,8 @@ std::function<void(QDialog&)> newVariable(const QString& name, Texts buttons = {
 
 }  // namespace
 
-TEST(DefaultDataWindow, OpensWithTheConstantsTheUnitsAndTheFirstVariablesValues) {
+TEST(DefaultDataWindow, WithoutStandardVariablesNothingIsSelectedAndThereIsNoValueRow) {
   Fixture f;
-  frmDefaultData w(f.ctx);
-  EXPECT_EQ(stdString(child<QLineEdit>(w, "txtAnd")->text()), "och");
-  EXPECT_EQ(rows(w, "sprValues"), (Texts{"1|Men", "2|Women", "|"}));
-  EXPECT_EQ(rows(w, "sprUnits"), (Texts{"persons", "tonnes", ""}));
-  child<QListWidget>(w, "lstVar")->setCurrentRow(1);
-  EXPECT_EQ(rows(w, "sprValues"), (Texts{"|North", "|South", "|East", "|"}));
-
-  // Without standard variables nothing is selected and there is no row to add a value to.
   f.ctx.defaultData.CopyFrom(DefaultData(f.ctx.settings));
   frmDefaultData empty(f.ctx);
   EXPECT_EQ(child<QListWidget>(empty, "lstVar")->currentRow(), -1);
@@ -163,22 +148,22 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
     press(w, "cmdNewVariable");
     EXPECT_EQ(child<QListWidget>(w, "lstVar")->currentRow(), 2);
   };
-  // The control, what is done to it, and the line of the copy's dump that shows the change.
-  const std::tuple<const char*, Act, const char*, const char*> table[] = {
-      {"the constants", constants, "", "Bo Ek|Survey|Db|by|and"},
-      {"sprUnits row", edit("sprUnits", 1, 0, "kg"), "units:", "units: persons kg"},
-      {"sprUnits last row", edit("sprUnits", 2, 0, "SEK"), "units:", "units: persons tonnes SEK"},
-      {"sprUnits empty last row", edit("sprUnits", 2, 0, ""), "units:", "units: persons tonnes"},
-      {"sprUnits Delete", remove("sprUnits"), "units:", "units: tonnes"},
-      {"sprValues code", edit("sprValues", 0, 0, "01"), "Sex", "Sex+: 01|Men 2|Women"},
-      {"sprValues last row", lastValue, "Region", "Region-: |North |South |East |West X|"},
-      {"sprValues Delete", remove("sprValues"), "Sex", "Sex+: 2|Women"},
-      {"cmdNewOrder", reorder, "Sex", "Sex+: 2|Women 1|Men"},
-      {"cmdNewOrder cancelled", order([](QDialog& d) { press(d, "cmdCancel"); }), "Sex",
+  // The control, what is done to it, and the whole line of the copy's dump that shows it.
+  const std::tuple<const char*, Act, const char*> table[] = {
+      {"the constants", constants, "Bo Ek|Survey|Db|by|and"},
+      {"sprUnits row", edit("sprUnits", 1, 0, "kg"), "units: persons kg"},
+      {"sprUnits last row", edit("sprUnits", 2, 0, "SEK"), "units: persons tonnes SEK"},
+      {"sprUnits empty last row", edit("sprUnits", 2, 0, ""), "units: persons tonnes"},
+      {"sprUnits Delete", remove("sprUnits"), "units: tonnes"},
+      {"sprValues code", edit("sprValues", 0, 0, "01"), "Sex+: 01|Men 2|Women"},
+      {"sprValues last row", lastValue, "Region-: |North |South |East |West X|"},
+      {"sprValues Delete", remove("sprValues"), "Sex+: 2|Women"},
+      {"cmdNewOrder", reorder, "Sex+: 2|Women 1|Men"},
+      {"cmdNewOrder cancelled", order([](QDialog& d) { press(d, "cmdCancel"); }),
        "Sex+: 1|Men 2|Women"},
-      {"cmdNewVariable", newAge, "Age", "Age-:"},
+      {"cmdNewVariable", newAge, "Age-:"},
   };
-  for (const auto& [control, act, start, expected] : table) {
+  for (const auto& [control, act, expected] : table) {
     SCOPED_TRACE(control);
     Fixture f;
     const std::string before = dump(f.ctx.defaultData);
@@ -186,7 +171,8 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
     w.show();
     act(w, f);
     const DefaultData& copy = w.workingCopy();
-    EXPECT_EQ(line(copy, start), expected);
+    EXPECT_NE(("\n" + dump(copy) + "\n").find("\n" + std::string(expected) + "\n"),
+              std::string::npos);
     // The grids show the copy: its units, and the current variable's values, each with an
     // empty row to add one.
     Texts units = copy.Units, values;
