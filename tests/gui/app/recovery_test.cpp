@@ -50,7 +50,7 @@ void writeCopy(frmCreateVq* editor) {
 
 }  // namespace
 
-TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveOrADiscard) {
+TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveADiscardOrTheOffersDiscard) {
   EditorWindowFrame frame;
   frmCreateVq* editor = frame.openText(fixture("ansi_months.vq"));
   ASSERT_TRUE(editor);
@@ -75,13 +75,8 @@ TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveOrADiscard) {
   frame.prompt.script(Prompt::Answer::No);  // close without saving
   EditorWindowFrame::close(editor);
   EXPECT_TRUE(files(folder, ".vq").empty());
-}
 
-TEST(RecoveryCopyWindow, LaterKeepsACopyAndDiscardDeletesIt) {
-  EditorWindowFrame frame;
-  const fs::path folder = frame.ctx.recovery.folder();
-  fs::create_directories(folder);
-  // Left by a program that ended: no lock file.
+  // Copies left by a program that ended (no lock file): Later keeps one, Discard deletes it.
   std::ofstream(folder / "7_1-1.vq") << fixture("ansi_months.vq");
   std::ofstream(folder / "7_1-1.info") << recovery::infoText({"", "File03.vq", false, {}});
 

@@ -231,32 +231,6 @@ TEST(DefaultDataWindow, SaveWritesAFileThatReadsBackAndHandsTheCopyToTheProgram)
   EXPECT_NE(f.ctx.defaultData.GetDefaultVar("Age"), w.workingCopy().GetDefaultVar("Age"));
 }
 
-TEST(DefaultDataWindow, ACancelledFileChoiceOrAFailedWriteKeepsTheWindowAndChangesNothing) {
-  Fixture f;
-  const std::string before = dump(f.ctx.defaultData);
-  frmDefaultData w(f.ctx);
-  w.show();
-  typeOver(w, "txtContact", "Bo");
-
-  press(w, "cmdOK");  // the file dialog is cancelled
-  EXPECT_TRUE(w.isVisible());
-
-  // A folder where the file should be: the write fails and says so.
-  f.dir.write("blocked/x", "");
-  const std::string blocked = f.dir.file("blocked");
-  f.files.script(QString::fromStdString(blocked));
-  press(w, "cmdOK");
-  EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(f.asked("The default data could not be saved to " + blocked + ":\n"));
-  EXPECT_EQ(f.ctx.settings.DefaultData, f.dir.file("default.txt"));
-  EXPECT_EQ(dump(f.ctx.defaultData), before);
-
-  // The window is still whole: a Save to the preset file goes through.
-  f.files.script(QString::fromStdString(f.ctx.settings.DefaultData));
-  press(w, "cmdOK");
-  EXPECT_EQ(f.ctx.defaultData.Contact, "Bo");
-}
-
 TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableName) {
   struct Row {
     const char* typed;
@@ -312,25 +286,38 @@ TEST(DefaultDataWindow, OpenedFromTheFrameItsSaveReachesAnOpenEditorWindowAtOnce
   EXPECT_FALSE(editor->isChanged());
 }
 
-TEST(DefaultDataWindow, WithTheShippedDefaultDataSaveOffersAFileOfTheUsersOwn) {
+TEST(DefaultDataWindow, ACancelledChoiceOrAFailedWriteKeepsTheWindowAndTheShippedFileIsNotWritten) {
   Fixture f;
   // The shipped file is a copy here; the program never writes it, whatever is chosen.
   const std::string shipped = f.dir.write("share/default_data.ini", kFile).string();
   f.ctx.settings.shippedDefaultData = shipped;
   f.ctx.settings.DefaultData.clear();
   ASSERT_TRUE(f.ctx.defaultData.Load_data());
+  const std::string before = dump(f.ctx.defaultData);
   frmDefaultData w(f.ctx);
   w.show();
   typeOver(w, "txtContact", "Bo");
-
-  f.files.script(QString::fromStdString(shipped));
-  press(w, "cmdOK");
+  press(w, "cmdOK");  // the file dialog is cancelled
+  EXPECT_TRUE(w.isVisible());
+  // The save offers a file of the user's own, not the shipped one.
   const std::string mine = (configFolder() / "default_data.ini").string();
   EXPECT_EQ(f.files.calls.back().request.fileName.toStdString(), mine);
-  EXPECT_TRUE(f.asked("The default data could not be saved to " + shipped));
-  EXPECT_EQ(TempFolder::read(shipped), kFile);
 
+  // The shipped file, and a folder where the file should be: the write fails and says so.
+  f.dir.write("blocked/x", "");
+  for (const std::string& refused : {shipped, f.dir.file("blocked")}) {
+    f.files.script(QString::fromStdString(refused));
+    press(w, "cmdOK");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(f.asked("The default data could not be saved to " + refused));
+  }
+  EXPECT_EQ(TempFolder::read(shipped), kFile);
+  EXPECT_EQ(f.ctx.settings.DefaultData, "");
+  EXPECT_EQ(dump(f.ctx.defaultData), before);
+
+  // The window is still whole: a Save to the offered file goes through.
   f.files.script(QString::fromStdString(mine));
   press(w, "cmdOK");
   EXPECT_EQ(f.ctx.settings.DefaultData, mine);
+  EXPECT_EQ(f.ctx.defaultData.Contact, "Bo");
 }
