@@ -161,8 +161,6 @@ TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
   auto* model = t.main()->model();
   t.main()->selectionModel()->select(QItemSelection(model->index(3, 1), model->index(5, 3)),
                                      QItemSelectionModel::ClearAndSelect);
-  t.key(Qt::Key_Delete, Qt::ControlModifier);  // modifiers: no clearing
-  EXPECT_FALSE(t.grid.isEmpty(4, 2));
   t.key(Qt::Key_Delete);
   EXPECT_EQ(gridRows(t.grid, 4), "North||||45\nMiddle||||55\nSouth||||65\n");
   EXPECT_EQ(t.steps.size(), 1u);  // one step, whose undo the step tests check
@@ -182,7 +180,6 @@ TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
 
 TEST(DataGridViewKeysForm, EditsInTheLastRowKeepAnEmptyEntryRow) {
   Table t(true);
-  ASSERT_EQ(t.grid.rowCount(), 3);
   t.go(3, 3);
   t.key(Qt::Key_F2);  // no change: no new row
   t.key(Qt::Key_Return);
@@ -206,17 +203,16 @@ TEST(DataGridViewModel, ShowsTextsColoursAndAlignment) {
   grid.setColours(1, 2, kWhite, 0x00FF8000);
   grid.setAlignment(1, 3, HAlign::Center);
   grid.setText(1, 3, "x");
-  // Per cell: its text, back and fore colours, horizontal alignment.
+  // Per cell: its text, back and fore colours ("-" none), horizontal alignment.
   QStringList cells;
-  for (int cell = 0; cell < 3; ++cell) {
-    const auto data = [&](int role) { return model.index(0, cell).data(role); };
-    const auto colour = [&](int role) {
-      return data(role).isValid() ? data(role).value<QBrush>().color().name() : "-";
-    };
-    const auto align = data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-    cells << data(Qt::DisplayRole).toString() + " " + colour(Qt::BackgroundRole) + " " +
-                 colour(Qt::ForegroundRole) + " " +
-                 QString::number(int(align & Qt::AlignHorizontal_Mask));
+  for (int col = 0; col < 3; ++col) {
+    QString cell = model.index(0, col).data().toString();
+    for (const int role : {Qt::BackgroundRole, Qt::ForegroundRole}) {
+      const QVariant colour = model.index(0, col).data(role);
+      cell += " " + (colour.isValid() ? colour.value<QBrush>().color().name() : "-");
+    }
+    const auto align = model.index(0, col).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+    cells << cell + " " + QString::number(int(align & Qt::AlignHorizontal_Mask));
   }
   EXPECT_EQ(cells, (QStringList{"label #ff0000 #ffff00 1", "1,50 #ffffff #0080ff 2", "x - - 4"}));
 

@@ -58,8 +58,6 @@ constexpr const char* kData = "#1 #2/#3 #4/#5 #6/#7 #8/#9 #10/#11 #12";
 struct Window : test::EditorWindowFrame {
   frmCreateVq* editor = nullptr;
 
-  int dialogs = 0;
-
   // The table above, or a file of this text.
   explicit Window(const std::string& text = table()) {
     window->show();
@@ -115,8 +113,7 @@ struct Window : test::EditorWindowFrame {
   }
   // Fills with the symbol option, "Fill empty cells" as the dialog starts.
   void fillWith(const char* option) {
-    answer = [this, option](QDialog& dialog) {
-      ++dialogs;
+    answer = [option](QDialog& dialog) {
       dialog.findChild<QRadioButton*>(option)->click();
       dialog.findChild<QPushButton*>("cmdOk")->click();
     };
@@ -127,12 +124,11 @@ struct Window : test::EditorWindowFrame {
     std::string out;
     for (int r = 3; r <= 8; ++r) {
       for (int c = 3; c <= 4; ++c) {
-        out += (grid().kind(r, c) == CellKind::Number ? "#" : "") + grid().text(r, c) +
-               (c == 3  ? " "
-                : r < 8 ? "/"
-                        : "");
+        const bool number = grid().kind(r, c) == CellKind::Number;
+        out += (number ? "#" : "") + grid().text(r, c) + (c == 3 ? " " : "/");
       }
     }
+    out.pop_back();
     return out;
   }
 };
@@ -211,22 +207,17 @@ TEST(Clipboard, APasteIntoTheDataGridWritesOnlyDataCellsInOneStepThatUndoTakesBa
   }
 }
 
-TEST(Clipboard, ACellBeingTypedIsStoredBeforeThePaste) {
+TEST(Clipboard, CopyGivesTheBlockATypedCellIsStoredFirstAndTheToolbarActsOnTheFocus) {
   Window w;
-  QTableView* view = w.dataGrid(7, 3, 7, 3);
-  QTest::keyClick(view, '9');
-  QLineEdit* cell = view->findChild<QLineEdit*>();
-  ASSERT_TRUE(cell && w.editor->SprData()->isEditing());
-  QTest::keyClicks(cell, "9");
+  // A cell being typed is a step of its own before the paste: undo finds it.
+  QTest::keyClick(w.dataGrid(7, 3, 7, 3), '7');
+  ASSERT_TRUE(w.editor->SprData()->isEditing());
   w.paste("41\t42\n");
-  // The typed number was a step of its own before the paste: undo finds it.
   ASSERT_EQ(w.steps()->count(), 2);
   w.steps()->undo();
-  EXPECT_EQ(w.data(), "#1 #2/#3 #4/#5 #6/#7 #8/#99 #10/#11 #12");
-}
+  EXPECT_EQ(w.data(), "#1 #2/#3 #4/#5 #6/#7 #8/#7 #10/#11 #12");
+  w.steps()->undo();
 
-TEST(Clipboard, CopyGivesTheBlockAPasteReadsBackAndTheToolbarActsOnTheFocusedControl) {
-  Window w;
   w.dataGrid(3, 2, 4, 4);
   EXPECT_EQ(w.copy(true).toStdString(), "men\t1\t2\nwomen\t3\t4\n");
   // The toolbar's buttons act on the active editor's focused control and take no focus.
@@ -253,8 +244,6 @@ TEST(Clipboard, TextBoxesPasteAsTypingReadOnlyBoxesTakeNoneAndTheWorkSheetIsNoTa
   EXPECT_EQ(w.copy(), "CP01");
   w.paste("NEW01");
   EXPECT_EQ(w.editor->document().Matrix, "NEW01");
-  w.steps()->undo();
-  EXPECT_EQ(w.editor->document().Matrix, "CP01");
 
   // The file text and the test report are read-only: Paste is off and does nothing.
   for (const auto& [page, name] : {std::pair{frmCreateVq::ActualFile, "RichTextBox1"},
@@ -357,8 +346,8 @@ TEST(FillEmptyCells, AnUnfinishedTableIsToldWithoutTheDialog) {
   ASSERT_FALSE(w.editor->document().GridCreated);
   std::string lacks = Test_Complete(w.editor->document(), &w.grid());
   std::erase(lacks, '\r');
-  w.fillWith("Option1_0");
-  EXPECT_EQ(w.dialogs, 0);
+  w.answer = [](QDialog&) { ADD_FAILURE() << "a dialog"; };
+  w.action("mnuFillEmpty")->trigger();
   ASSERT_EQ(w.prompt.asked.size(), 1u);
   EXPECT_EQ(w.prompt.asked[0].text, lacks);
 }
@@ -394,9 +383,7 @@ TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBackAndASaveKeepsEveryConve
     return out + "\n" + gridRows(w.grid(), 3);
   };
   const std::string before = form();
-  // Cancel, and No to the question about the cells not kept, change nothing.
-  w.prompt.script(Prompt::Answer::Cancel);
-  w.action("mnuConvertToKEys")->trigger();
+  // No to the question about the cells not kept changes nothing.
   w.prompt.script(Prompt::Answer::Yes);
   w.prompt.script(Prompt::Answer::No);
   w.action("mnuConvertToKEys")->trigger();
@@ -463,8 +450,7 @@ TEST(UndoHistory, TheOldestStepsGoPastTheBudgetAndTheSavedStateStaysWhereItWas) 
   stack->setClean();                                   // saved after b
   history.push(std::make_unique<Step>(log, 'c', 40));  // 120 bytes: a goes
   EXPECT_EQ(history.bytes(), 80u);
-  EXPECT_EQ(log, "abc");  // nothing undone or redone
-  stack->undo();          // back to the saved state
+  stack->undo();  // back to the saved state
   EXPECT_TRUE(stack->isClean());
   EXPECT_EQ(restored.count(), 1);
   stack->redo();
