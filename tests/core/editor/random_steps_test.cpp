@@ -103,21 +103,18 @@ std::unique_ptr<Loaded> makeTable(Rng& rng) {
 
 // The window's history (a QUndoStack) without Qt: a step that changes nothing is not
 // done; one found to change nothing once done is let go of without an undo; typing
-// steps merge (never into the saved state), and a merge that ends where it began goes;
-// a step that cannot be undone clears the history.
+// steps merge, and a merge that ends where it began goes; a step that cannot be undone
+// clears the history.
 class History {
  public:
   enum class Push { NotDone, LetGo, Merged, Kept, Cleared };
-  Push push(Step step, bool keepClean) {
+  Push push(Step step) {
     if (step->changesNothing()) return Push::NotDone;
-    const bool wasClean = index_ == clean_;
     step->redo();
     steps_.resize(static_cast<std::size_t>(index_));
-    if (clean_ > index_) clean_ = -1;
     Push result = Push::Kept;
     Command* top = index_ > 0 ? steps_.back().get() : nullptr;
-    if (top && top->id() != -1 && top->id() == step->id() && index_ != clean_ &&
-        top->mergeWith(*step)) {
+    if (top && top->id() != -1 && top->id() == step->id() && top->mergeWith(*step)) {
       result = Push::Merged;
       if (top->changesNothing()) {
         steps_.pop_back();
@@ -131,12 +128,10 @@ class History {
     if (result == Push::Kept) {
       steps_.push_back(std::move(step));
       ++index_;
-      if (wasClean && keepClean) clean_ = index_;
     }
     if (undoable) return result;
     steps_.clear();
     index_ = 0;
-    clean_ = -1;
     return Push::Cleared;
   }
   bool undo() { return index_ > 0 && (steps_[static_cast<std::size_t>(--index_)]->undo(), true); }
@@ -149,13 +144,12 @@ class History {
 
  private:
   std::vector<Step> steps_;
-  int index_ = 0, clean_ = 0;
+  int index_ = 0;
 };
 
 // One user action: a step to push, or Undo (-1) or Redo (+1), or nothing (a refusal).
 struct Action {
   Step step = nullptr;
-  bool keepClean = false;  // the keys-rows sort keeps a table unchanged that was so
   int move = 0;
 };
 Action act(Step step) {
@@ -279,8 +273,7 @@ Action clearAllOrDeleteRow(World& w, Rng& rng) {
 Action sortKeysRows(World& w, Rng&) {
   if (!w.d.FileWithKeys || !w.d.GridCreated) return {};
   auto sort = std::make_unique<SortKeysRowsCommand>(w.d, w.g);
-  if (!sort->moves()) return {};
-  return {std::move(sort), true};
+  return sort->moves() ? act(std::move(sort)) : Action{};
 }
 // A paste into the data grid, at a cell or into a selection.
 Action pasteCells(World& w, Rng& rng) {
@@ -484,7 +477,7 @@ Action addOrRemoveCellNote(World& w, Rng& rng) {
 }
 template <int move>
 Action undoOrRedo(World&, Rng&) {
-  return {nullptr, false, move};
+  return {nullptr, move};
 }
 
 // Every kind of step the window offers, made with arguments a user can give, by weight.
@@ -614,8 +607,7 @@ Failure runSequence(std::uint64_t seed, const std::vector<int>* only, std::vecto
       if (const Failure f = move(a.move < 0)) return f;
     }
     if (a.step) {
-      const auto pushed =
-          history.push(settled(std::move(a.step), t->doc, t->grid, w.showCodes), a.keepClean);
+      const auto pushed = history.push(settled(std::move(a.step), t->doc, t->grid, w.showCodes));
       if (pushed == History::Push::NotDone) continue;
       ++done;
       if (pushed == History::Push::Cleared) states.clear();
