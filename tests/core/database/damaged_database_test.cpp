@@ -29,9 +29,10 @@ double secondsSince(Clock::time_point start) {
 }
 
 // Opens an Access file within limits and counts the rows of each of its user tables in one
-// statement, whose one row then holds the counts in the order of tables.
+// statement, whose one row then holds the counts in the order of tables; ends within 30 s.
 DbResult countTables(clsMDB& db, const std::string& path, const ReaderLimits& limits,
                      std::vector<std::string>& tables) {
+  const auto start = Clock::now();
   db.setDbName(path);
   db.setLimits(limits);
   DbResult result = db.OpenDB();
@@ -41,7 +42,18 @@ DbResult countTables(clsMDB& db, const std::string& path, const ReaderLimits& li
     sql += (sql.empty() ? "SELECT " : ", ") + ("(SELECT COUNT(*) FROM " + bracketName(table.text)) +
            ")";
   }
-  return sql.empty() ? result : db.OpenRecordSet(sql);
+  if (!sql.empty()) result = db.OpenRecordSet(sql);
+  EXPECT_LT(secondsSince(start), 30.0);
+  return result;
+}
+
+// A reader limited to stall 5 s, as the damaged file tests run it.
+ReaderLimits patient(int cpuSeconds, std::uint64_t memoryBytes) {
+  ReaderLimits limits = ReaderLimits::forFile(0);
+  limits.stallSeconds = 5;
+  if (cpuSeconds) limits.cpuSeconds = cpuSeconds;
+  if (memoryBytes) limits.memoryBytes = memoryBytes;
+  return limits;
 }
 
 TEST(MisbehavingReader, IsStoppedWithinItsLimitsOrACancelAndSaysWhy) {
@@ -72,15 +84,12 @@ TEST(MisbehavingReader, IsStoppedWithinItsLimitsOrACancelAndSaysWhy) {
     if (!*c.says) db.setPrompt(&cancelling);
     const auto start = Clock::now();
     const DbResult opened = db.OpenDB();
-    EXPECT_FALSE(opened);
-    if (!*c.says) {
-      EXPECT_TRUE(opened.cancelled);
-      EXPECT_LT(secondsSince(start), 1.0);
-      continue;
+    EXPECT_LT(secondsSince(start), *c.says ? 10.0 : 1.0);
+    EXPECT_EQ(opened.cancelled, !*c.says);
+    if (*c.says) {
+      EXPECT_EQ(opened.error.rfind("The file is damaged", 0), 0u) << opened.error;
+      EXPECT_NE(opened.error.find(c.says), std::string::npos) << opened.error;
     }
-    EXPECT_LT(secondsSince(start), 10.0);
-    EXPECT_EQ(opened.error.rfind("The file is damaged", 0), 0u) << opened.error;
-    EXPECT_NE(opened.error.find(c.says), std::string::npos) << opened.error;
   }
 }
 
@@ -154,9 +163,6 @@ TEST(DamagedAccessFiles, EveryVariantEndsWithTheRowsLibmdbReadsOrADamagedReport)
   const std::pair<const char*, int> sources[] = {
       {"stats.mdb", 180}, {"systemonly.mdb", 24}, {"facts100k.mdb", 8}};
   std::mt19937 random(20261207);
-  ReaderLimits limits = ReaderLimits::forFile(0);
-  limits.stallSeconds = 5;
-  limits.cpuSeconds = 25;
   int refused = 0, withWarnings = 0, compared = 0, unread = 0;
   std::string report;
   for (const auto& [name, variants] : sources) {
@@ -165,19 +171,16 @@ TEST(DamagedAccessFiles, EveryVariantEndsWithTheRowsLibmdbReadsOrADamagedReport)
       const std::string path =
           folder.write("v" + std::to_string(v) + name, damaged(original, v % 4, random)).string();
       SCOPED_TRACE(path);
-      const auto start = Clock::now();
       clsMDB db;
       std::vector<std::string> tables;
-      const DbResult result = countTables(db, path, limits, tables);
-      EXPECT_LT(secondsSince(start), 30.0);
+      const DbResult result = countTables(db, path, patient(25, 0), tables);
       if (!result) {
         ++refused;
         EXPECT_FALSE(result.error.empty());
         continue;
       }
-      if (!db.ReadWarnings().empty() && withWarnings++ == 0) {
+      if (!db.ReadWarnings().empty() && withWarnings++ == 0)
         report = DamageReport(db.ReadWarnings());
-      }
       for (std::size_t t = 0; t < tables.size(); ++t) {
         const long expected = libmdbRows(path, tables[t]);
         if (expected < 0) {
@@ -189,12 +192,9 @@ TEST(DamagedAccessFiles, EveryVariantEndsWithTheRowsLibmdbReadsOrADamagedReport)
       }
     }
   }
-  std::printf(
-      "variants: %d refused as damaged, %d read with warnings, %d table counts "
-      "compared, %d tables mdb-export could not read\n",
-      refused, withWarnings, compared, unread);
+  std::printf("variants: %d refused, %d read with warnings, %d counts compared, %d unread\n",
+              refused, withWarnings, compared, unread);
   EXPECT_GT(refused, 0);
-  EXPECT_GT(withWarnings, 0);
   EXPECT_GT(compared, 500);
   EXPECT_EQ(report.rfind("the file may be damaged: ", 0), 0u) << report;
   EXPECT_EQ(ownFaults(logs), "");
@@ -217,9 +217,7 @@ TEST(DamagedAccessFiles, AStoredQueryThatWritesIsRefusedAndChangesNothing) {
   clsMDB db;
   db.setDbName(folder.write("hostile.mdb", bytes).string());
   ASSERT_TRUE(db.OpenDB());
-  const DbResult ran = db.OpenRecordSet("SELECT COUNT(*) FROM [PersonsSince2022]");
-  EXPECT_FALSE(ran);
-  EXPECT_EQ(ran.error,
+  EXPECT_EQ(db.OpenRecordSet("SELECT COUNT(*) FROM [PersonsSince2022]").error,
             "The query PersonsSince2022 cannot run: Only one statement can run at a time");
   ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Persons"));
   EXPECT_EQ(test::rowsOf(db), std::vector<std::string>{"114"});
@@ -257,19 +255,12 @@ TEST(DamagedAccessFiles, FindingsInsideLibmdbEndAsADamagedFileInBoundedTime) {
   // What the fuzz target found inside libmdb (a crash, memory without end, a loop): the
   // reader's process and its limits turn each into a report.
   TempFolder folder;
-  ReaderLimits limits = ReaderLimits::forFile(0);
-  limits.stallSeconds = 5;
-  limits.memoryBytes = std::uint64_t{1} << 30;
   for (const std::string& file : unpacked(ZENDRA_DAMAGED_DATABASES, folder)) {
     SCOPED_TRACE(file);
-    const auto start = Clock::now();
     clsMDB db;
     std::vector<std::string> tables;
-    const DbResult result = countTables(db, file, limits, tables);
-    EXPECT_LT(secondsSince(start), 30.0);
-    if (!result) {
-      EXPECT_EQ(result.error.rfind("The file is damaged", 0), 0u) << result.error;
-    }
+    const DbResult result = countTables(db, file, patient(0, std::uint64_t{1} << 30), tables);
+    EXPECT_TRUE(result || result.error.rfind("The file is damaged", 0) == 0) << result.error;
   }
 }
 
