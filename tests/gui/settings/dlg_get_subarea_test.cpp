@@ -6,27 +6,25 @@
 using namespace zendra;
 using namespace zendra::test;
 
-namespace {
-
-const std::vector<SubjArea> kAreas = {
-    {"Befolkning", "BE"}, {"Arbetsmarknad", "AM"}, {"Boende och byggande", "BO\tX"}};
-
-}  // namespace
-
-TEST(DlgGetSubarea, ShowsCodeAndNameAndReturnsTheChosenNameAndCodeApart) {
-  dlgGetSubarea dialog(kAreas);
+TEST(DlgGetSubarea, ShowsCodeAndNameOfAThousandAreasAndReturnsTheChosenNameAndCodeApart) {
+  std::vector<SubjArea> areas = {{"Boende och byggande", "BO\tX"}};
+  for (int i = 1; i < 1000; ++i) areas.push_back({"Area " + std::to_string(i), std::to_string(i)});
+  dlgGetSubarea dialog(areas);
   auto* entries = child<QListWidget>(dialog, "lstSubAreas");
-  EXPECT_EQ(entries->item(2)->text(), "BO\tX Boende och byggande");
-  entries->setCurrentRow(2);
-  entries->setCurrentRow(1);
+  EXPECT_EQ(entries->item(0)->text(), "BO\tX Boende och byggande");
+  // Rows of one height: the list lays out without measuring every row.
+  EXPECT_TRUE(entries->uniformItemSizes());
+  entries->setCurrentRow(0);
+  entries->setCurrentRow(999);
   press(dialog, "cmdOk");
-  EXPECT_EQ(dialog.subtext + "|" + dialog.subcode, "Arbetsmarknad|AM");
+  EXPECT_EQ(dialog.subtext + "|" + dialog.subcode, "Area 999|999");
 }
 
 TEST(DlgGetSubarea, AFocusedRowIsNoChoiceAndCancelAndEscapeReturnNothing) {
+  const std::vector<SubjArea> areas = {{"Befolkning", "BE"}};
   for (const int way : {0, 1, 2}) {
     SCOPED_TRACE(way);
-    dlgGetSubarea dialog(kAreas);
+    dlgGetSubarea dialog(areas);
     dialog.show();
     auto* entries = child<QListWidget>(dialog, "lstSubAreas");
     if (way == 0) {
@@ -42,16 +40,4 @@ TEST(DlgGetSubarea, AFocusedRowIsNoChoiceAndCancelAndEscapeReturnNothing) {
     }
     EXPECT_EQ(dialog.subtext + dialog.subcode, "");
   }
-}
-
-TEST(DlgGetSubarea, ALibraryOfAThousandAreasFillsTheListAtOnce) {
-  std::vector<SubjArea> areas;
-  for (int i = 0; i < 1000; ++i) areas.push_back({"Area " + std::to_string(i), std::to_string(i)});
-  dlgGetSubarea dialog(areas);
-  auto* entries = child<QListWidget>(dialog, "lstSubAreas");
-  // Rows of one height: the list lays out without measuring every row.
-  EXPECT_TRUE(entries->uniformItemSizes());
-  entries->setCurrentRow(999);
-  press(dialog, "cmdOk");
-  EXPECT_EQ(dialog.subtext + "|" + dialog.subcode, "Area 999|999");
 }
