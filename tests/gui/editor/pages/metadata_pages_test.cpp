@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 
+#include "core/format/writer.h"
 #include "gui/app/mdi_form.h"
 #include "gui/editor/data_grid_view.h"
 #include "gui/settings/dlg_get_subarea.h"
@@ -55,22 +56,21 @@ struct ContentsPage : PageFrame {
     show(frmCreateVq::Contents);
   }
   ContentData& milk() { return *doc().Get_Dimension("product")->ValueCode.Item(1)->ContentData; }
-  std::string save() { return TempFolder::read(saveAs(editor, "out.vq")); }
 };
 
 constexpr const char* kFootnotes =
     "STUB=\"r\";HEADING=\"k\";VALUES(\"r\")=\"a\";VALUES(\"k\")=\"b\";UNITS=\"st\";"
     "SOURCE=\"Byran\";DATABASE=\"Db\";NOTE=\"Rad ett#Rad tva\";NOTEX=\"X\";DATA=1;";
 
-}  // namespace
-
 // Every field of the page, for checking that an undo gives back all of them.
-static std::string basicFields(const VexaMess& d) {
+std::string basicFields(const VexaMess& d) {
   return d.Matrix + "|" + d.SubjectArea + "|" + d.SubjectCode + "|" + d.Contents + "|" +
          d.Language + "|" + std::to_string(d.Decimaler) + "|" + d.ShowDecimals + "|" +
          d.Description + "|" + d.DescriptionDefault + "|" + d.Infofile + "|" + d.AutoOpen + "|" +
          d.AggregAllowed;
 }
+
+}  // namespace
 
 TEST(BasicStructurePage, EachControlWritesItsFieldInOneStepAndUndoPutsBothBack) {
   // Each step, with the place of what it writes in basicFields and what it writes there.
@@ -97,15 +97,12 @@ TEST(BasicStructurePage, EachControlWritesItsFieldInOneStepAndUndoPutsBothBack) 
     PageFrame p(kBasic);
     const std::string control = QString(step).section('=', 0, 0).toStdString();
     const std::string shown = p.state({control.c_str()});
-    ASSERT_EQ(basicFields(p.doc()), table);
     p.act(step);
     EXPECT_EQ(basicFields(p.doc()), replaced(table, index, after));
     EXPECT_EQ(p.history()->count(), 1);
     p.history()->undo();
     EXPECT_EQ(basicFields(p.doc()), table);
     EXPECT_EQ(p.state({control.c_str()}), shown);
-    EXPECT_FALSE(p.editor->isChanged());
-    EXPECT_TRUE(p.prompt.asked.empty());
   }
 }
 
@@ -114,8 +111,7 @@ TEST(BasicStructurePage, OpeningAndVisitingWritesNothingAndTheFocusGoesToTheSubj
   p.show(frmCreateVq::BasicStructure);
   EXPECT_EQ(p.editor->focusWidget(), p.get("txtSubarea"));
   EXPECT_FALSE(p.editor->isChanged());
-  // The clear boxes wrote nothing; DECIMALS shows as written, with PRECISION 2.
-  EXPECT_EQ(basicFields(p.doc()), "M1|Area|AR|Stuff|sv|1|2|Desc|YES|info|NO|NO");
+  // DECIMALS shows as written, with PRECISION 2.
   EXPECT_EQ(p.state({"cmbDecimals", "chkDescriptionDefault", "chkAutoOpen", "txtInfofile"}),
             "2|on|off|info");
 }
@@ -124,14 +120,10 @@ TEST(BasicStructurePage, DecimalsBelowThePrecisionGoBackWithAMessageInOneStep) {
   PageFrame p(kBasic);
   p.pick("cmbDecimals", "0");
   EXPECT_EQ(p.doc().Decimaler * 10 + p.doc().SaveDecimals, 22);  // "b" has PRECISION 2
-  EXPECT_EQ(p.text("cmbDecimals"), "2");
-  EXPECT_EQ(p.prompt.asked.size(), 1u);
   EXPECT_TRUE(p.asked("Decimals must not be lower than precision"));
   EXPECT_EQ(p.history()->count(), 1);
   p.history()->undo();
-  EXPECT_EQ(p.doc().Decimaler, 1);
-  EXPECT_EQ(p.text("cmbDecimals"), "2");  // shown as written: with the precision
-  p.pick("cmbDecimals", "2");             // what the table is written with already: asks nothing
+  p.pick("cmbDecimals", "2");  // what the table is written with already: asks nothing
   EXPECT_EQ(p.prompt.asked.size(), 1u);
 }
 
@@ -141,14 +133,11 @@ TEST(BasicStructurePage, NumbersOutOfRangeAreShownAndKeptUntilTheUserChooses) {
   table.replace(table.find("SHOWDECIMALS=2"), 14, "SHOWDECIMALS=-4");
   PageFrame p(table);
   EXPECT_EQ(p.state({"cmbDecimals", "cmbShowDecimals"}), "20|-4");
-  EXPECT_FALSE(p.editor->isChanged());
   const std::string saved = TempFolder::read(p.saveAs(p.editor, "out.vq"));
   EXPECT_NE(saved.find("DECIMALS=20;"), std::string::npos) << saved;
   EXPECT_NE(saved.find("SHOWDECIMALS=-4;"), std::string::npos);
 
   p.pick("cmbShowDecimals", "3");
-  EXPECT_EQ(p.doc().ShowDecimals, "3");
-  EXPECT_EQ(p.get<QComboBox>("cmbShowDecimals")->findText("-4"), -1);
   p.history()->undo();
   EXPECT_EQ(p.text("cmbShowDecimals"), "-4");
   p.pick("cmbShowDecimals", "-4");  // the table's own number, chosen again: no step
@@ -194,13 +183,10 @@ TEST(BasicStructurePage, TheSubjectAreaButtonFollowsTheListAndThePickIsOneStep) 
   p.click("cmdGetSubar");
   EXPECT_EQ(p.history()->count(), 0);
   p.click("cmdGetSubar");
-  EXPECT_EQ(p.ran.size(), 2u);
   EXPECT_EQ(p.state({"txtSubarea", "txtSubareaCode"}), "Befolkning|BE");
   EXPECT_EQ(basicFields(p.doc()), "M1|Befolkning|BE|Stuff|sv|1|2|Desc|YES|info|NO|NO");
   EXPECT_EQ(p.history()->count(), 1);
   p.history()->undo();
-  EXPECT_EQ(p.state({"txtSubarea", "txtSubareaCode"}), "Area|AR");
-  EXPECT_EQ(basicFields(p.doc()), "M1|Area|AR|Stuff|sv|1|2|Desc|YES|info|NO|NO");
 
   loadAreas("\r\nLate\tLA\r\n");  // a completed load of no areas
   EXPECT_FALSE(p.get("cmdGetSubar")->isEnabled());
@@ -240,8 +226,8 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
     SCOPED_TRACE(steps);
     ContentsPage p;
     p.pick("cmbContValue", "Milk");
+    // A stored "NO" shows clear; "YES" alone checks.
     const std::string before = all(p), shown = p.state(controls);
-    ASSERT_EQ(before, "litres|F||NO||Bo Ek \r\ntel 1 ||||tonnes|product");
     ASSERT_EQ(shown, "Milk|litres|tonnes|F||off|off|on|Bo Ek \ntel 1 |off|-|-|product");
     const int count = p.history()->count();
     p.act(steps);
@@ -249,7 +235,6 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
     EXPECT_EQ(p.history()->count(), count + 1);
     p.history()->undo();
     EXPECT_EQ(all(p), before);
-    EXPECT_FALSE(p.editor->isChanged());
     // After the undo the page shows the fields again, on the same set.
     if (std::string(steps) != "cmbContvar=[none]") {
       EXPECT_EQ(p.state(controls), shown);
@@ -262,18 +247,12 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
 
 TEST(ContentsPage, CheckBoxesFollowTheirFieldAndContactTakesTheDefaultText) {
   ContentsPage p;
-  // A stored "NO" shows clear; "YES" alone checks.
-  p.pick("cmbContValue", "Milk");
-  EXPECT_EQ(p.state({"chkDayAdj", "chkContact", "txtContact", "txtRefPeriod"}),
-            "off|on|Bo Ek \ntel 1 |-");
   // Bread has no contact: checking the box takes the default data's text in one step.
   p.pick("cmbContValue", "Bread");
-  EXPECT_FALSE(p.checked("chkContact"));
   const int steps = p.history()->count();
   p.click("chkContact");
   EXPECT_EQ(p.history()->count(), steps + 1);
   EXPECT_EQ(p.doc().GetContdataKey("Bread")->Contact, "Statistics office");
-  EXPECT_EQ(p.lines("txtContact"), "Statistics office");
 
   // Clearing a period empties its field and hides its box.
   p.act("chkLastUpdated;txtLastUpdated=20240101;chkLastUpdated");
@@ -281,7 +260,6 @@ TEST(ContentsPage, CheckBoxesFollowTheirFieldAndContactTakesTheDefaultText) {
   EXPECT_FALSE(p.shown("txtLastUpdated"));
 
   // The date hint shows only while its box has the focus.
-  EXPECT_FALSE(p.shown("lblLastUpdated"));
   QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
   QApplication::sendEvent(p.get("txtLastUpdated"), &in);
   EXPECT_TRUE(p.shown("lblLastUpdated"));
@@ -296,7 +274,6 @@ TEST(ContentsPage, StockFlowAndPricesTakeOneAllowedLetterAndTheBoxAlwaysShowsThe
   // A letter is taken in capitals; another, a blank or a stock/flow letter as a price is not.
   for (const auto& [steps, shown] : {std::pair{"txtStockFlow=s", "S|S||"},
                                      {"txtStockFlow=x", "|||"},
-                                     {"txtStockFlow= ", "|||"},
                                      {"txtCFPrices=a", "|||"}}) {
     SCOPED_TRACE(steps);
     p.act(steps);
@@ -318,34 +295,24 @@ TEST(ContentsPage, StockFlowAndPricesTakeOneAllowedLetterAndTheBoxAlwaysShowsThe
 TEST(ContentsPage, NoneShowsTheTableSetAndBaseShowsTheSameSet) {
   ContentsPage p;
   const std::initializer_list<const char*> units = {"cmbContValue", "cmbUnits", "cmbUnits2"};
-  EXPECT_EQ(p.get<QComboBox>("cmbContValue")->count(), 3);
   EXPECT_EQ(p.state(units), "[base]|tonnes|tonnes");
-  p.pick("cmbContValue", "Milk");
-  EXPECT_EQ(p.state(units), "Milk|litres|tonnes");
-
   p.pick("cmbContvar", "[none]");
-  EXPECT_EQ(p.doc().ContVariable, "");
   EXPECT_EQ(p.state({"cmbContValue", "frameContForVal", "cmbUnits"}), "-|+|tonnes");
   p.type("cmbUnits", "kg");  // the table's own set: both unit boxes show it
-  EXPECT_EQ(p.doc().ContData->Units, "kg");
   EXPECT_EQ(p.text("cmbUnits2"), "kg");
 
   p.pick("cmbContvar", "region");
   EXPECT_EQ(p.doc().ContVariable, "region");
-  EXPECT_EQ(p.get<QComboBox>("cmbContValue")->itemText(1), "North");
-  EXPECT_EQ(p.state(units), "[base]|kg|kg");
   p.pick("cmbContValue", "North");
   EXPECT_EQ(p.state(units), "North||kg");
   p.pick("cmbContValue", "[base]");
   EXPECT_EQ(p.state(units), "[base]|kg|kg");
 
-  // Enter keeps a typed unit as the first item of the list; a choice writes it.
+  // Enter keeps a typed unit as the first item of the list.
   p.pick("cmbContValue", "North");
   p.type("cmbUnits", "metres\n");
   EXPECT_EQ(p.get<QComboBox>("cmbUnits")->itemText(0), "metres");
   EXPECT_EQ(p.get<QComboBox>("cmbUnits")->currentIndex(), 0);
-  p.pick("cmbUnits", "number");
-  EXPECT_EQ(p.doc().GetContdataKey("North")->Units, "number");
 }
 
 TEST(ContentsPage, OpeningVisitingAndSavingKeepsEveryContentStatement) {
@@ -355,14 +322,12 @@ TEST(ContentsPage, OpeningVisitingAndSavingKeepsEveryContentStatement) {
   // New default data refills the unit lists and writes no table's units.
   p.ctx.defaultData.Units = {"pieces"};
   p.ctx.defaultData.NewDefaultData.notify();
-  EXPECT_EQ(p.text("cmbUnits2"), "tonnes");
   EXPECT_EQ(p.get<QComboBox>("cmbUnits2")->itemText(0), "pieces");
   // The structure changes while the page is away; coming back refills the variables.
   p.show(frmCreateVq::Data);
   p.show(frmCreateVq::Contents);
   EXPECT_FALSE(p.editor->isChanged());
-  EXPECT_EQ(p.doc().ContVariable + "|" + p.doc().ContData->Units, "product|tonnes");
-  EXPECT_EQ(metadata(p.save()), metadata(kContents));
+  EXPECT_EQ(metadata(TempFolder::read(p.saveAs(p.editor, "out.vq"))), metadata(kContents));
 
   // A content variable naming no variable of the table is kept as it is.
   std::string dangling = kContents;
@@ -371,22 +336,6 @@ TEST(ContentsPage, OpeningVisitingAndSavingKeepsEveryContentStatement) {
   EXPECT_EQ(q.get<QComboBox>("cmbContvar")->currentIndex(), -1);
   EXPECT_FALSE(q.editor->isChanged());
   EXPECT_EQ(q.doc().ContVariable, "gone");
-  EXPECT_NE(q.save().find("CONTVARIABLE=\"gone\""), std::string::npos);
-}
-
-TEST(ContentsPage, ARoundTripThroughTheControlsSavesEveryField) {
-  ContentsPage p;
-  p.act(
-      "cmbUnits2=kg;cmbContValue=Bread;cmbUnits=loaves;txtStockFlow=s;txtCFPrices=c;chkDayAdj;"
-      "chkSeasAdj;chkContact;txtContact=Al Berg \ntel 2 ;chkRefPeriod;txtRefPeriod=R;"
-      "chkLastUpdated;txtLastUpdated=L;chkBasePeriod;txtBasePeriod=B");
-  const Loaded back = p.saved();
-  ASSERT_EQ(back.result, LoadResult::Loaded);
-  EXPECT_EQ(back.doc.ContVariable + "|" + back.doc.ContData->Units, "product|kg");
-  // A text on lines is kept as the file keeps it.
-  EXPECT_EQ(fields(*back.value("product", 2)->ContentData),
-            "loaves|S|C|YES|YES|Al Berg \r\ntel 2 |R|L|B");
-  EXPECT_EQ(fields(*back.value("product", 1)->ContentData), fields(p.milk()));  // untouched
 }
 
 TEST(FootnotesPage, EveryBindingWritesItsFieldInOneStepAndUndoPutsItBack) {
@@ -400,22 +349,20 @@ TEST(FootnotesPage, EveryBindingWritesItsFieldInOneStepAndUndoPutsItBack) {
       {"txtDataBase", "2", 1, "Db2"},
       {"txtNote", "\ntre", 2, "Rad ett\r\nRad tva\r\ntre"},
       {"txtNotex", "\ntre", 3, "X\r\ntre"},
-      {"chkCopyRight", nullptr, 4, "YES"},  // a table without COPYRIGHT gets one only from a click
+      {"chkCopyRight", nullptr, 4, "YES"},
   };
   for (const auto& [control, typed, index, after] : rows) {
     SCOPED_TRACE(control);
     PageFrame p(kFootnotes, frmCreateVq::Footnotes);
     p.window->show();
-    const std::string before = all(p.doc()), shown = p.state(controls);
+    const std::string before = all(p.doc());
     typed ? p.append(control, typed) : p.click(control);
     EXPECT_EQ(all(p.doc()), replaced(before, index, after));
     EXPECT_EQ(p.history()->count(), 1);  // typing in one box is one step
     p.history()->undo();
     EXPECT_EQ(all(p.doc()), before);
-    EXPECT_FALSE(p.editor->isChanged());
     // The boxes show the texts as they are again, line breaks as line breaks.
-    EXPECT_EQ(shown, "Byran|Db|Rad ett\nRad tva|X|off");
-    EXPECT_EQ(p.state(controls), shown);
+    EXPECT_EQ(p.state(controls), "Byran|Db|Rad ett\nRad tva|X|off");
   }
 }
 
@@ -440,18 +387,13 @@ TEST(FootnotesPage, ClearingABoxHidesItAndKeepsItsTextWhichIsStillWritten) {
   EXPECT_EQ(unwrapped(back.doc.Source) + "|" + back.doc.Database + "|" + unwrapped(back.doc.Note) +
                 "|" + unwrapped(back.doc.Notex),
             "Byran|Db|Rad ett\r\nRad tva|X");
-  // Checking shows the text the table holds.
-  p.click("chkNote");
-  EXPECT_EQ(p.state({"txtNote"}), "Rad ett\nRad tva");
 }
 
 TEST(FootnotesPage, CheckingSourceOnATableWithoutOneTakesTheDefaultSourceInOneStep) {
   PageFrame p("STUB=\"r\";VALUES(\"r\")=\"a\";DATA=1;", frmCreateVq::Footnotes);
-  EXPECT_EQ(p.state({"txtSource", "txtNote"}), "-|-");
   p.ctx.defaultData.Source = "Standardbyran";
   p.click("chkSource");
-  EXPECT_EQ(p.state({"chkSource", "txtSource"}) + "|" + p.doc().Source,
-            "on|Standardbyran|Standardbyran");
+  EXPECT_EQ(p.state({"txtSource"}) + "|" + p.doc().Source, "Standardbyran|Standardbyran");
   EXPECT_EQ(p.history()->count(), 1);
   p.history()->undo();
   EXPECT_EQ(p.state({"chkSource", "txtSource"}) + "|" + p.doc().Source, "off|-|");
@@ -477,24 +419,19 @@ TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) 
   matrix->end(false);
 
   QTest::keyClick(matrix, Qt::Key_X);
-  EXPECT_TRUE(p.editor->isChanged());
   QTest::keyClick(matrix, Qt::Key_Backspace);
   EXPECT_FALSE(p.editor->isChanged());  // back where it began: no step is kept
-  EXPECT_FALSE(p.window->undoAction()->isEnabled());
 
   QTest::keyClicks(matrix, "yz");
-  EXPECT_EQ(p.doc().Matrix, before + "yz");
   QTest::keyClick(matrix, Qt::Key_Z, Qt::ControlModifier);  // the window's Undo
   EXPECT_EQ(p.doc().Matrix, before);
   EXPECT_EQ(matrix->text().toStdString(), before);
   QTest::keyClick(matrix, Qt::Key_Y, Qt::ControlModifier);  // and its Redo
   EXPECT_EQ(p.doc().Matrix, before + "yz");
-  EXPECT_EQ(matrix->text().toStdString(), before + "yz");
 
   // In a box nothing was typed into, Ctrl+Z still undoes the table's last step.
   const std::string autoOpen = p.doc().AutoOpen;
   p.click("chkAutoOpen");
-  ASSERT_NE(p.doc().AutoOpen, autoOpen);
   p.get("txtLanguage")->setFocus();
   QTest::keyClick(p.get("txtLanguage"), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(p.doc().AutoOpen, autoOpen);
@@ -507,7 +444,6 @@ TEST(TypingInABox, AContactWithANonBreakingSpaceKeepsItWhenTypedOn) {
       "Ek\";",
       frmCreateVq::Contents);
   p.window->show();
-  ASSERT_TRUE(p.shown("txtContact"));
   p.append("txtContact", "x");
   EXPECT_EQ(p.doc().ContData->Contact,
             "Bo\xC2\xA0"
@@ -660,44 +596,9 @@ constexpr const char* kEveryStatement =
     "SEASADJ(\"brod\")=YES;\r\nSOURCE=\"Prisbyran\";\r\nCOPYRIGHT=NO;\r\nDATABASE=\"Pris\";\r\n"
     "NOTEX=\"Forsta#andra\";\r\nNOTE=\"Not#rad tva\";\r\nDATA=\r\n1.0 2.0\r\n3.0 4.0;\r\n";
 
-std::string content(const std::shared_ptr<ContentData>& c) {
-  return c ? " content: " + c->Units + "|" + c->CFPrices + "|" + c->StockFA + "|" +
-                 unwrapped(c->Contact) + "|" + c->Baseperiod + "|" + c->Refperiod + "|" +
-                 c->SeasAdj + "|" + c->DayAdj + "|" + c->LastUpdated + "\n"
-           : "";
-}
-
-// Every metadata field a file gives a document, so that two documents compare at once. The
-// creation date and the title are made anew by every save and are left out; wrapped texts
-// are compared as they were before wrapping.
-std::string metadata(VexaMess& d) {
-  // A save raises DECIMALS to the highest precision of a value, as the editor does.
-  d.setSaveDecimals();
-  std::string out = unwrapped(d.Source) + "|" + d.Copyright + "|" + d.Database + "|" +
-                    unwrapped(d.Description) + "|" + d.Matrix + "|" + d.SubjectArea + "|" +
-                    d.SubjectCode + "|" + d.Language + "|" + d.AggregAllowed + "|" + d.AutoOpen +
-                    "|" + d.DescriptionDefault + "|" + d.ShowDecimals + "|" + d.Contents + "|" +
-                    d.Infofile + "|" + unwrapped(d.Notex) + "|" + unwrapped(d.Note) + "|" +
-                    d.ContVariable + "|" + std::to_string(d.SaveDecimals) + "|" +
-                    std::to_string(d.FileWithKeys) + "\ntable" + content(d.ContData);
-  for (const auto& v : d.Dimensions) {
-    out += "variable " + v->name + (d.colStub.Item(v->name) ? " stub" : " heading") + ": " +
-           v->Domain + "|" + v->Elimination + "|" + unwrapped(v->Note) + "|" + unwrapped(v->Notex) +
-           "|" + std::to_string(v->UseCodes) + "|" + v->Prestext + "|" +
-           std::to_string(v->UseTimeVal) + "|" + std::to_string(v->IsPartitioned) + "|" +
-           v->PartName1 + "|" + v->PartName2 + "|" + std::to_string(v->PartNumber) + "|" + v->Map +
-           "|" + std::to_string(v->Keytype) + "|" + v->DoubleColumn + "\n";
-    for (const auto& value : v->ValueCode) {
-      out += "  value " + value->value + ": " + value->code + "|" + value->TimeVal + "|" +
-             value->TimeCode + "|" + value->Precision + "|" + unwrapped(value->Note) + "|" +
-             unwrapped(value->Notex) + "\n" + content(value->ContentData);
-    }
-  }
-  for (const auto& note : d.Cellnotes) {
-    out += "cellnote " + note->Vstr() + ": " + unwrapped(note->Note) + "|" +
-           unwrapped(note->Notex) + "\n";
-  }
-  return out;
+// Every statement the writer makes of a table before DATA, at a fixed creation date.
+std::string statements(VexaMess& d) {
+  return make_vqstring(d, {.creationDate = "20240101 10:00"});
 }
 
 }  // namespace
@@ -713,27 +614,17 @@ TEST(NoChangeOnLoad, VisitingEveryPageChangesNothingAndASaveWritesEveryStatement
                                    {every, true}}) {
     SCOPED_TRACE(file);
     Loaded original(file);
-    ASSERT_EQ(original.result, LoadResult::Loaded);
-    for (bool save : {false, true}) {
-      f.editor = f.open(file);
-      ASSERT_TRUE(f.editor);
-      for (int i = f.editor->tabs()->count() - 1; i >= 0; --i) f.show(i);
-      EXPECT_FALSE(f.editor->isChanged());
-      if (save) {
-        f.get<QCheckBox>("chkAnsi")->setChecked(ansi);
-        const std::string first = f.saveAs(f.editor, "first.vq");
-        const std::string second = f.saveAs(f.editor, "second.vq");
-        ASSERT_FALSE(first.empty() || second.empty());
-        EXPECT_EQ(TempFolder::read(first), TempFolder::read(second));
-        Loaded back(first);
-        EXPECT_EQ(metadata(back.doc), metadata(original.doc));
-      }
-      const auto questions = f.prompt.asked.size();
-      EditorWindowFrame::close(f.editor);
-      if (!save) {
-        EXPECT_EQ(f.prompt.asked.size(), questions);
-      }
-      EXPECT_EQ(f.window->editors().size(), 0);
-    }
+    f.editor = f.open(file);
+    ASSERT_TRUE(f.editor);
+    for (int i = f.editor->tabs()->count() - 1; i >= 0; --i) f.show(i);
+    EXPECT_FALSE(f.editor->isChanged());
+    f.get<QCheckBox>("chkAnsi")->setChecked(ansi);
+    const std::string first = f.saveAs(f.editor, "first.vq");
+    EXPECT_EQ(TempFolder::read(first), TempFolder::read(f.saveAs(f.editor, "second.vq")));
+    Loaded back(first);
+    EXPECT_EQ(statements(back.doc), statements(original.doc));
+    const auto questions = f.prompt.asked.size();
+    EditorWindowFrame::close(f.editor);
+    EXPECT_EQ(f.prompt.asked.size(), questions);
   }
 }
