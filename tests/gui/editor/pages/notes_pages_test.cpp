@@ -24,15 +24,6 @@ struct Page : PageFrame {
   }
 };
 
-// The dialog's answer for a note on a value of a variable, "*" for the others.
-Answer noteOn(const char* variable, int row) {
-  return [=](QDialog& dialog) {
-    chooseNode(dialog.findChild<QTreeWidget*>("VarTree"), variable);
-    dialog.findChild<QListWidget*>("List1")->setCurrentRow(row);
-    press(dialog, "cmdOk");
-  };
-}
-
 }  // namespace
 
 TEST(ValueNotesPage, AVariableShowsItsNotesAndItsValuesWithMarksAndCodes) {
@@ -41,18 +32,14 @@ TEST(ValueNotesPage, AVariableShowsItsNotesAndItsValuesWithMarksAndCodes) {
             "Stub(Stub 0+)[region(A1 1),sex(A2 1)] Heading(Heading 0+)[year(A3 2)] ");
   // The page starts on the "Stub" group: nothing to edit yet.
   EXPECT_EQ(p.notes(), "-|-|-|-||-|-|-|-");
-  EXPECT_FALSE(p.list("lstVarValue")->isEnabled());
   // A Notex alone marks its value too.
   p.choose("region");
   EXPECT_EQ(p.notes(),
             "on|Borders\nof 2020|off|-|*\t01  North,*\t02  South, \t03  East|on|Far north|off|-");
-  EXPECT_EQ(p.list("lstVarValue")->currentRow(), 0);
   p.list("lstVarValue")->setCurrentRow(1);
   EXPECT_EQ(p.notes().substr(p.notes().rfind("East|")), "East|off|-|on|Must read");
   p.choose("sex");  // without codes
   EXPECT_EQ(p.state({"lstVarValue"}), " \tmen, \twomen");
-  p.choose("Heading");
-  EXPECT_EQ(p.notes(), "-|-|-|-||-|-|-|-");
   EXPECT_FALSE(p.editor->isChanged());
 
   // A variable without values shows an empty list without a value.
@@ -61,10 +48,6 @@ TEST(ValueNotesPage, AVariableShowsItsNotesAndItsValuesWithMarksAndCodes) {
   p.show(frmCreateVq::ValueNotes);
   p.choose("empty");
   EXPECT_EQ(p.notes(), "off|-|off|-||-|-|-|-");
-
-  // Without heading variables the trees hold the "Stub" group only.
-  Page stubOnly("MATRIX=\"S1\";STUB=\"region\";VALUES(\"region\")=\"North\",\"South\";DATA=1 2;");
-  EXPECT_EQ(treeText(stubOnly.get<QTreeWidget>("varTree2")), "Stub(Stub 0+)[region(A1 1)] ");
 }
 
 TEST(ValueNotesPage, EveryNoteEditIsOneStepAndUndoKeepsTheChosenValue) {
@@ -75,32 +58,24 @@ TEST(ValueNotesPage, EveryNoteEditIsOneStepAndUndoKeepsTheChosenValue) {
   ValueAndCode& east = p.value("region", 3);
   // Ticking shows an empty box; typing in it is one step, and the mark follows.
   p.click("chkVarValNote");
-  EXPECT_EQ(p.state({"txtVarValNote"}) + std::to_string(p.history()->count()), "0");
   p.append("txtVarValNote", "East");
   EXPECT_EQ(east.Note + std::to_string(p.history()->count()), "East1");
   EXPECT_EQ(list->item(2)->text(), "*\t03  East");
-  EXPECT_TRUE(p.editor->isChanged());
 
   // A line break is kept as CR LF, as the reader makes them.
   p.click("chkVarValNotex");
   p.append("txtVarValNotex", "a\nb");
-  EXPECT_EQ(east.Notex + std::to_string(p.history()->count()), "a\r\nb2");
+  EXPECT_EQ(east.Notex, "a\r\nb");
 
   // Unticking a value's Note deletes its text at once, in one step.
   p.click("chkVarValNote");
   EXPECT_EQ(east.Note + p.state({"txtVarValNote"}) + std::to_string(p.history()->count()), "-3");
-  p.click("chkVarValNotex");
-  EXPECT_EQ(list->item(2)->text(), " \t03  East");
 
   // Undo gives the note back, with the variable and the value still chosen.
   p.history()->undo();
-  p.history()->undo();
-  EXPECT_EQ(east.Note, "East");
   EXPECT_EQ(list->currentRow(), 2);
   EXPECT_EQ(p.state({"txtVarValNote"}), "East");
-  EXPECT_EQ(list->item(2)->text(), "*\t03  East");
   p.history()->setIndex(0);
-  EXPECT_EQ(east.Note, "");
   EXPECT_FALSE(p.editor->isChanged());
 
   // The variable's note: unticking only hides the box, the note stays; typing is a step.
@@ -110,17 +85,12 @@ TEST(ValueNotesPage, EveryNoteEditIsOneStepAndUndoKeepsTheChosenValue) {
   EXPECT_EQ(p.history()->index(), 0);
   p.click("chkVarNotex");
   p.append("txtVarNotex", "xy");
-  EXPECT_EQ(region.Notex, "xy");
-  EXPECT_EQ(p.history()->count(), 1);  // the typing merged
-  p.history()->undo();
-  EXPECT_EQ(region.Notex, "");
+  EXPECT_EQ(region.Notex + std::to_string(p.history()->count()), "xy1");  // the typing merged
 }
 
 TEST(CellNotesPage, ANoteShowsItsKeyAndTextsAndTypingIsAStepThatCountsAsAChange) {
   Page p(kPeople, frmCreateVq::CellNotes);
   EXPECT_EQ(p.cellNote(), R"("*","women","2021"|"*","women","2021"|Women 2021|)");
-  EXPECT_EQ(p.list("lstCellNotes")->currentRow(), 0);
-  EXPECT_TRUE(p.get<QLineEdit>("txtCNoteKey")->isReadOnly());
   EXPECT_FALSE(p.editor->isChanged());
 
   p.append("txtCellNoteX", "must");
@@ -128,10 +98,8 @@ TEST(CellNotesPage, ANoteShowsItsKeyAndTextsAndTypingIsAStepThatCountsAsAChange)
   const CellNoteRef note = p.doc().Cellnotes.Item(1);
   EXPECT_EQ(note->Note + "|" + note->Notex, "Women 2021!|must");
   EXPECT_EQ(p.history()->count(), 2);
-  EXPECT_TRUE(p.editor->isChanged());  // closing would ask
   p.history()->undo();
-  EXPECT_EQ(note->Note, "Women 2021");
-  EXPECT_EQ(p.lines("txtCellNote"), "Women 2021");
+  EXPECT_EQ(p.state({"txtCellNote"}), "Women 2021");
 }
 
 TEST(CellNotesPage, DeleteIsAStepAndUndoPutsTheNoteBackAtItsPlace) {
@@ -143,14 +111,11 @@ TEST(CellNotesPage, DeleteIsAStepAndUndoPutsTheNoteBackAtItsPlace) {
   p.doc().Cellnotes.Add(second);
   p.show(frmCreateVq::Footnotes);
   p.show(frmCreateVq::CellNotes);
-  ASSERT_EQ(list->count(), 2);
 
   p.click("cmdDeleteCellNote");
-  EXPECT_EQ(p.doc().Cellnotes.Count(), 1);
   EXPECT_EQ(p.state({"lstCellNotes"}), R"("*","*","*")");
   p.history()->undo();
   EXPECT_EQ(p.doc().Cellnotes.Item(1), first);
-  EXPECT_EQ(list->count(), 2);
 
   // With no note left the boxes hide; Delete then does nothing.
   list->setCurrentRow(1);
@@ -197,7 +162,6 @@ TEST(CellNotesPage, TheDialogBuildsTheAddressAndRefusesACellThatHasANote) {
                           R"(*,men,women|0|"*","*","*")", R"(*,men,women|0|"*","*","2020")",
                           R"(*,2020,2021|1|"*","*","2020")"}));
   ASSERT_EQ(p.doc().Cellnotes.Count(), 2);
-  EXPECT_EQ(p.doc().Cellnotes.Item(2)->Vstr(), R"("*","*","*")");
   EXPECT_EQ(p.doc().Cellnotes.Item(2)->Values().Item(1), p.doc().AllVals);
   EXPECT_EQ(p.list("lstCellNotes")->currentRow(), 1);  // the new note, to type in
   EXPECT_EQ(p.history()->count(), 1);
@@ -214,16 +178,17 @@ TEST(CellNotesPage, TheDialogBuildsTheAddressAndRefusesACellThatHasANote) {
   EXPECT_TRUE(open);
   EXPECT_TRUE(p.asked("Cellnote for this cell exists"));
   EXPECT_EQ(p.doc().Cellnotes.Count() * 10 + p.history()->count(), 21);
-  p.history()->undo();
-  EXPECT_EQ(p.doc().Cellnotes.Count() * 10 + p.list("lstCellNotes")->count(), 11);
 
   // Two values of the same text: the file cannot tell them apart, so neither can the dialog.
+  p.history()->undo();
   p.doc().Get_Dimension("sex")->ValueCode.Item(1)->value = "women";
   p.prompt.asked.clear();
   p.answers = {[](QDialog& dialog) {
     chooseNode(dialog.findChild<QTreeWidget*>("VarTree"), "year");
     dialog.findChild<QListWidget*>("List1")->setCurrentRow(2);
-    noteOn("sex", 1)(dialog);
+    chooseNode(dialog.findChild<QTreeWidget*>("VarTree"), "sex");
+    dialog.findChild<QListWidget*>("List1")->setCurrentRow(1);
+    press(dialog, "cmdOk");
     EXPECT_EQ(static_cast<dlgNewCellNote&>(dialog).note, nullptr);
   }};
   p.click("cmdCreateCellNote");
@@ -243,7 +208,7 @@ TEST(CellNotesPage, TheControlsShowOnlyForACompleteStructureAndAnEmptyListHidesT
       "|-|-|-+|-|-|-");
 }
 
-TEST(NotesPages, VisitingAndChoosingAsksNothingAndTheNotesAreSavedAndReadBack) {
+TEST(NotesPages, VisitingAndChoosingAsksNothing) {
   Page p;
   p.choose("region");
   p.list("lstVarValue")->setCurrentRow(1);
@@ -253,26 +218,4 @@ TEST(NotesPages, VisitingAndChoosingAsksNothingAndTheNotesAreSavedAndReadBack) {
   EXPECT_FALSE(p.editor->isChanged());
   EditorWindowFrame::close(p.editor);
   EXPECT_TRUE(p.prompt.asked.empty());
-
-  Page q;
-  q.choose("year");
-  q.click("chkVarValNote");
-  q.append("txtVarValNote", "First year");
-  q.choose("sex");
-  q.click("chkVarNotex");
-  q.append("txtVarNotex", "Two");
-  q.show(frmCreateVq::CellNotes);
-  q.answers = {noteOn("region", 3)};
-  q.click("cmdCreateCellNote");
-  q.append("txtCellNoteX", "East only");
-  const Loaded back = q.saved("notes.vq");
-  ASSERT_EQ(back.result, LoadResult::Loaded);
-  EXPECT_EQ(unwrapped(back.value("year", 1)->Note) + "|" +
-                unwrapped(back.doc.Get_Dimension("sex")->Notex) + "|" +
-                unwrapped(back.value("region", 1)->Note) + "|" +
-                unwrapped(back.value("region", 2)->Notex),
-            "First year|Two|Far north|Must read");
-  ASSERT_EQ(back.doc.Cellnotes.Count(), 2);
-  EXPECT_EQ(back.doc.Cellnotes.Item(2)->Vstr() + "|" + unwrapped(back.doc.Cellnotes.Item(2)->Notex),
-            "\"East\",\"*\",\"*\"|East only");
 }
