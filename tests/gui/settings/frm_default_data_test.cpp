@@ -199,29 +199,25 @@ TEST(DefaultDataWindow, SaveWritesAFileThatReadsBackAndHandsTheCopyToTheProgram)
 }
 
 TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableName) {
-  struct Row {
-    const char* typed;
-    const char* button;
-    std::string name;     // the dialog's answer
-    std::string message;  // what the user is told, "" for nothing
-    int result;           // -1: the dialog stays open
-  } const table[] = {
+  // The typed name, the button, then the dialog's answer, what the user is told ("" for
+  // nothing), and its result (-1: it stays open).
+  const std::tuple<const char*, const char*, const char*, const char*, int> table[] = {
       {"  Age ", "cmdOk", "Age", "", QDialog::Accepted},
       {"", "cmdOk", "", "", QDialog::Accepted},  // no name: nothing is added
       {"sex", "cmdOk", "", kStandardNameInUse, -1},
       {"a=b", "cmdOk", "", kStandardNameNotKey, -1},
       {"Age", "cmdCancel", "", "", QDialog::Rejected},
   };
-  for (const Row& row : table) {
-    SCOPED_TRACE(row.typed + std::string(" ") + row.button);
+  for (const auto& [typed, button, name, message, result] : table) {
+    SCOPED_TRACE(typed + std::string(" ") + button);
     Fixture f;
     dlgNewDefaultVar dialog(f.ctx.defaultData, f.prompt);
     dialog.show();
-    typeOver(dialog, "txtNewVar", row.typed);
-    press(dialog, row.button);
-    EXPECT_EQ(dialog.name, row.name);
-    EXPECT_EQ(f.prompt.asked.empty() ? "" : f.prompt.asked[0].text, row.message);
-    EXPECT_EQ(dialog.isVisible() ? -1 : dialog.result(), row.result);
+    typeOver(dialog, "txtNewVar", typed);
+    press(dialog, button);
+    EXPECT_EQ(dialog.name, name);
+    EXPECT_EQ(f.prompt.asked.empty() ? "" : f.prompt.asked[0].text, message);
+    EXPECT_EQ(dialog.isVisible() ? -1 : dialog.result(), result);
   }
 
   // In the window a refused name adds nothing; the user may then cancel.
