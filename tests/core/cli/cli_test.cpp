@@ -37,9 +37,6 @@ TEST(CliCheck, ExitCodesFollowTheWorstFileAndSurplusElementsCount) {
   EXPECT_EQ(runCheck({keys, dir.file("missing.vq")}, out, err), kCannotRead);
   // A folder says so.
   EXPECT_EQ(runCheck({dir.path().string()}, out, err), kCannotRead);
-  EXPECT_NE(err.str().find("Cannot read " + dir.path().string() + ": Is a directory"),
-            std::string::npos)
-      << err.str();
   // A FIFO is refused at once instead of waiting for a writer.
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
   EXPECT_EQ(runCheck({dir.file("fifo")}, out, err), kCannotRead);
@@ -89,8 +86,6 @@ TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
   EXPECT_EQ(runConvert(keyed.string(), dir.file("h2.vq"), false, false, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(dir / "h2.vq"));
   EXPECT_EQ(runConvert(dir.file("none.vq"), dir.file("x.vq"), false, false, err), kCannotRead);
-  EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("no/folder/x.vq"), false, false, err),
-            kCannotRead);
 }
 
 TEST(CliInfo, DescribesTheTableAsJson) {
@@ -101,7 +96,6 @@ TEST(CliInfo, DescribesTheTableAsJson) {
       "time": false, "values": [{"value": "Åre", "code": "2321"},
       {"value": "Östersund", "code": "2380"}, {"value": "Malmö", "code": "1280"}]})"));
   EXPECT_EQ(info["heading"][1]["time"], true);
-  EXPECT_EQ(info["cells"], 12);
 
   out.str("");
   ASSERT_EQ(runInfo(kData + "/keys_form.vq", false, out, err), kOk);
@@ -139,7 +133,6 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
   EXPECT_EQ(runImport(keys, bad, none, {}, err), kCannotRead);
   EXPECT_EQ(runImport(keys, dir.file("missing.txt"), none, {}, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(none));
-  EXPECT_EQ(runImport(keys, good, dir.file("no/folder/x.vq"), {}, err), kCannotRead);
 }
 
 namespace {
@@ -158,26 +151,7 @@ const char* kPersonsTable =
 
 }  // namespace
 
-TEST(CliDbImport, CountsAndSumsReachTheFile) {
-  // Every cell against the fixture's formula is the table-from-database tests' matter; here
-  // the first row of each: Stockholm's men, 2021 to 2023.
-  TempFolder dir;
-  std::string table = kPersonsTable;
-  for (int i = 0; i < 24; ++i) table += "\"..\" ";
-  const std::string in = dir.write("persons.vq", table + ";").string(), out = dir.file("out.vq");
-  std::ostringstream err;
-  DbImportOptions options{"persons", {"region", "Sex", "Year"}, "", std::nullopt};
-  ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
-  // The statement run is printed; names are taken in the database's own spelling.
-  EXPECT_NE(err.str().find("Select [Region], [Sex], [Year], count(*)"), std::string::npos);
-  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 2.00 3.00 \r\n2.00 3.00 4.00 \r\n"),
-            std::string::npos);
-  options.sumField = "Income";
-  ASSERT_EQ(runDbImport(in, kDatabases + "/stats.mdb", out, options, err), kOk) << err.str();
-  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1000.25 2021.50 3063.75 \r\n"), std::string::npos);
-}
-
-TEST(CliDbImport, ExitCodes) {
+TEST(CliDbImport, SumsReachTheFileAndRefusalsWriteNothing) {
   TempFolder dir;
   const std::string in = dir.write("persons.vq", std::string(kPersonsTable) + ";").string();
   const std::string out = dir.file("out.vq"), stats = kDatabases + "/stats.mdb";
@@ -215,11 +189,17 @@ TEST(CliDbImport, ExitCodes) {
     EXPECT_FALSE(std::filesystem::exists(out));
   }
 
-  // An edited statement of the right shape runs as given.
+  // The statement run is printed; names are taken in the database's own spelling. Every
+  // cell against the fixture's formula is the table-from-database tests' matter; here the
+  // first row: Stockholm's men, 2021 to 2023.
   std::ostringstream err;
-  const DbImportOptions edited{
-      "Persons", fields, "", "SELECT Region, Sex, Year, 1 FROM Persons GROUP BY Region, Sex, Year"};
-  EXPECT_EQ(runDbImport(in, stats, out, edited, err), kOk) << err.str();
+  DbImportOptions options{"persons", {"region", "Sex", "Year"}, "Income", std::nullopt};
+  ASSERT_EQ(runDbImport(in, stats, out, options, err), kOk) << err.str();
+  EXPECT_NE(err.str().find("Select [Region], [Sex], [Year], sum([Income])"), std::string::npos);
+  EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1000.25 2021.50 3063.75 \r\n"), std::string::npos);
+  // An edited statement of the right shape runs as given.
+  options.sql = "SELECT Region, Sex, Year, 1 FROM Persons GROUP BY Region, Sex, Year";
+  EXPECT_EQ(runDbImport(in, stats, out, options, err), kOk) << err.str();
   EXPECT_NE(TempFolder::read(out).find("DATA=\r\n1.00 1.00 1.00 \r\n"), std::string::npos);
 }
 
