@@ -1,6 +1,5 @@
 // The tokenizer: tokens, end characters, quoting, code pages and DATA elements.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -81,9 +80,6 @@ TEST(TokenizerFile, AFileIsReadOnceSoThatOtherProgramsCannotPullItAway) {
   int count = 0;
   for (f.GetDataEl(); !f.Eof; f.GetDataEl()) ++count;
   EXPECT_EQ(count, 100000);
-  // What is not a plain file fails at once, without waiting for a writer.
-  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
-  EXPECT_FALSE(VexaFile().OpenFile(dir.file("fifo")));
 }
 
 TEST(Tokenizer, CodePageFollowsTheCharsetStatement) {
