@@ -58,6 +58,7 @@ TEST(CellGrid, AFailedAllocationLeavesTheGridAsItWas) {
   grid.setColumnWidth(4, 7);
   grid.setMemoryBudget(12 * 16);  // room for the 12 cells there are, no more
   EXPECT_FALSE(grid.setSize(4, 4));
+  EXPECT_FALSE(grid.setSize(3, 5));
   EXPECT_FALSE(grid.insertRows(2, 1));
   EXPECT_FALSE(grid.insertCols(1, 1));
   EXPECT_EQ(grid.rowCount() * 10 + grid.colCount(), 34);
@@ -97,7 +98,9 @@ TEST(Numeric, AcceptsSignDigitsOneSeparatorExponentAndBlanksOnly) {
     const char *text, *separator;
     double expected;
   } accepted[] = {{"  -12.50\t", ".", -12.5},
+                  {"+7", ".", 7},
                   {".5", ".", 0.5},
+                  {"5.", ".", 5},
                   {"1.5E+3", ".", 1500},
                   {"1,5", ",", 1.5},
                   // A separator of several bytes, as some locales have.
@@ -107,8 +110,8 @@ TEST(Numeric, AcceptsSignDigitsOneSeparatorExponentAndBlanksOnly) {
     EXPECT_TRUE(parseNumeric(text, separator, v)) << text;
     EXPECT_DOUBLE_EQ(v, expected) << text;
   }
-  for (const char* text : {"", ".", "-", "1.2.3", "1e+", "1 2", "12a", "inf", "nan", "0x1A", "--1",
-                           "1e999", "1e-999", "1,5"}) {
+  for (const char* text : {"", ".", "-", "1.2.3", "1e+", "e5", "1 2", "12a", "inf", "nan", "0x1A",
+                           "--1", "1-", "1e999", "1e-999", "1,5"}) {
     EXPECT_FALSE(isNumeric(text, ".")) << text;
   }
   // Long texts are checked whole, not cut.
@@ -126,6 +129,8 @@ TEST(Numeric, AppendFixedRoundsHalfAwayFromZeroOnTheShortestDecimalForm) {
                {1.005, 2, ".", "1.01"},
                {0.125, 2, ",", "0,13"},
                {9.995, 2, ".", "10.00"},
+               {999.5, 0, ".", "1000"},
+               {3, 3, ".", "3.000"},
                {-0.004, 2, ".", "0.00"},
                {1e20, 1, ".", "100000000000000000000.0"},
                {0.1 + 0.2, 16, ".", "0.3000000000000000"},
