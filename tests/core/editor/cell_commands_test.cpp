@@ -162,11 +162,9 @@ TEST(History, CommandsToDropKeepsTheNewestWithinTheLimitAndTheLimitFollowsTheMac
   const struct {
     std::vector<std::size_t> bytes;
     std::size_t dropped;
-  } cases[] = {{{}, 0},
-               {{40, 60, 1}, 1},
-               {{10, 10, 10, 90}, 2},
-               {{10, 10, 10, 91}, 3},
-               {{500}, 0}};  // the newest always stays
+  } cases[] = {
+      {{}, 0},        {{40, 60}, 0}, {{40, 60, 1}, 1}, {{10, 10, 10, 90}, 2}, {{10, 10, 10, 91}, 3},
+      {{10, 500}, 1}, {{500}, 0}};  // the newest always stays
   for (const auto& c : cases) EXPECT_EQ(commandsToDrop(c.bytes, 100), c.dropped) << c.bytes.size();
   const std::size_t machine = snapshotLimitBytes();
   EXPECT_LE(machine, kHistoryBytes);

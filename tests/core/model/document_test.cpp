@@ -158,8 +158,8 @@ TEST(VexaMessLookups, CodeIndexUsesCodesOrTextsAndReturnsMinusOne) {
   const struct {
     const char* text;
     int position, stub, head;
-  } cases[] = {{"Uppsala", 1, 1, -1}, {"03", 1, -1, -1}, {"uppsala", 1, -1, -1},
-               {"men", 1, -1, 0},     {"1", 1, -1, -1},  {"Uppsala", 0, -1, -1}};
+  } cases[] = {{"Uppsala", 1, 1, -1}, {"03", 1, -1, -1},  {"uppsala", 1, -1, -1}, {"men", 1, -1, 0},
+               {"1", 1, -1, -1},      {"men", 2, -1, -1}, {"Uppsala", 0, -1, -1}};
   for (const auto& c : cases) {
     EXPECT_EQ(doc.GetCodeIndexStub(c.text, c.position), c.stub) << c.text << c.position;
     EXPECT_EQ(doc.GetCodeIndexHead(c.text, c.position), c.head) << c.text << c.position;
