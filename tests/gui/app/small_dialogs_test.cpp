@@ -54,7 +54,7 @@ TEST(AboutDialog, ShowsTheVersionWithTwoAndThreeDigitParts) {
   EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), "Version 1.02.003");
 }
 
-TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileWhateverItsLength) {
+TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileAndItsPromptSeesACancelWhenBreathing) {
   frmProgress window;
   auto* bar = child<QProgressBar>(window, "ProgressBar1");
   window.setMaximum(1'000'000);
@@ -69,6 +69,26 @@ TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileWhateverItsLength) {
   EXPECT_NEAR(double(bar->value()) / bar->maximum(), 0.25, 1e-6);
   window.TestNew(big);
   EXPECT_EQ(bar->value(), bar->maximum());
+
+  // The prompt a load talks to: questions go through, and the bar follows the file.
+  ScriptedPrompt boxes;
+  boxes.script(Prompt::Answer::No);
+  ProgressPrompt prompt(window, boxes);
+  EXPECT_EQ(prompt.ask("Go on?", "ZENDRA", Prompt::Buttons::YesNo, Prompt::Icon::Question),
+            Prompt::Answer::No);
+  prompt.progress(500, 1000);
+  prompt.progress(5, 1000);  // the same file: no restart, and 5 is below the threshold
+  EXPECT_EQ(window.position(), 500);
+  prompt.progress(5, 3000);  // a new length starts the bar again
+  EXPECT_EQ((std::pair{window.position(), window.maximum()}), (std::pair<qint64, qint64>{5, 3000}));
+
+  // A click waiting in the event queue gets through at the first breath.
+  window.show();
+  QMetaObject::invokeMethod(child<QPushButton>(window, kCancel), &QPushButton::click,
+                            Qt::QueuedConnection);
+  EXPECT_FALSE(prompt.cancelled());
+  prompt.breathe();
+  EXPECT_TRUE(prompt.cancelled());
 }
 
 TEST(ProgressWindow, CancelEscapeAndTheCloseBoxAskToCancelButTheProgramMayClose) {
@@ -83,27 +103,4 @@ TEST(ProgressWindow, CancelEscapeAndTheCloseBoxAskToCancelButTheProgramMayClose)
   finished.show();
   finished.close();
   EXPECT_EQ((std::pair{finished.cancel, finished.isVisible()}), (std::pair{0, false}));
-}
-
-TEST(ProgressPrompt, ForwardsQuestionsFollowsTheFileAndSeesTheCancelClickWhenBreathing) {
-  frmProgress window;
-  ScriptedPrompt boxes;
-  boxes.script(Prompt::Answer::No);
-  ProgressPrompt prompt(window, boxes);
-  EXPECT_EQ(prompt.ask("Go on?", "ZENDRA", Prompt::Buttons::YesNo, Prompt::Icon::Question),
-            Prompt::Answer::No);
-
-  prompt.progress(500, 1000);
-  prompt.progress(5, 1000);  // the same file: no restart, and 5 is below the threshold
-  EXPECT_EQ(window.position(), 500);
-  prompt.progress(5, 3000);  // a new length starts the bar again
-  EXPECT_EQ((std::pair{window.position(), window.maximum()}), (std::pair<qint64, qint64>{5, 3000}));
-
-  // A click waiting in the event queue gets through at the first breath.
-  window.show();
-  QMetaObject::invokeMethod(child<QPushButton>(window, kCancel), &QPushButton::click,
-                            Qt::QueuedConnection);
-  EXPECT_FALSE(prompt.cancelled());
-  prompt.breathe();
-  EXPECT_TRUE(prompt.cancelled());
 }
