@@ -158,7 +158,6 @@ struct PageFrame : EditorWindowFrame {
     return child<T>(*editor, name);
   }
   bool shown(const char* name) { return get(name)->isVisibleTo(editor); }
-  bool checked(const char* name) { return get<QAbstractButton>(name)->isChecked(); }
   QListWidget* list(const char* name) { return get<QListWidget>(name); }
   void click(const char* name) { get<QAbstractButton>(name)->click(); }
   void pick(const char* name, const QString& text) { chooseText(get<QComboBox>(name), text); }
@@ -168,17 +167,12 @@ struct PageFrame : EditorWindowFrame {
     auto* list = editor->findChild<QComboBox*>(name);
     return list ? list->currentText() : get<QLineEdit>(name)->text();
   }
-  QString lines(const char* name) {
-    auto* plain = editor->findChild<QPlainTextEdit*>(name);
-    return plain ? plain->toPlainText() : get<QTextEdit>(name)->toPlainText();
-  }
   // What the controls show, parted by "|": "-" for a hidden one, "on" or "off" for a check
   // box, the text of a box or list box, the entries of a list, "+" for any other.
   std::string state(std::initializer_list<const char*> names) {
     QStringList out;
     for (const char* name : names) {
       QWidget* w = get(name);
-      if (!w) return "no " + std::string(name);
       auto* button = qobject_cast<QAbstractButton*>(w);
       if (!w->isVisibleTo(editor)) {
         out << "-";
@@ -188,8 +182,10 @@ struct PageFrame : EditorWindowFrame {
         out << items(list).join(",");
       } else if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w)) {
         out << text(name);
-      } else if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w)) {
-        out << lines(name);
+      } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        out << plain->toPlainText();
+      } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
+        out << rich->toPlainText();
       } else {
         out << "+";
       }

@@ -83,66 +83,51 @@ TEST(VariablesPage, ShowingAVariableOrAValueFillsItsControlsAndWritesNothing) {
 }
 
 TEST(VariablesPage, EveryControlWritesItsFieldInOneStepAndUndoGivesItBack) {
-  struct Row {
-    const char* variable;  // chosen before
-    const char* setup;     // steps before the one checked
-    const char* step;
-    std::function<std::string(Page&)> field;
-    std::string after, before;
+  // A variable's fields, the table's DECIMALS and the precisions of its values.
+  const auto fields = [](Page& p, const char* name) {
+    const DimensionData& v = p.var(name);
+    std::string out = std::to_string(v.UseCodes) + "|" + v.Prestext + "|" + v.DoubleColumn + "|" +
+                      v.Elimination + "|" + v.Domain + "|" + v.Map + "|" +
+                      std::to_string(v.UseTimeVal) + "|" + std::to_string(v.IsPartitioned) + "|" +
+                      v.PartName1 + "|" + v.PartName2 + "|" + std::to_string(v.PartNumber) + "|" +
+                      std::to_string(p.doc().Decimaler) + "|";
+    for (const auto& value : v.ValueCode) out += value->Precision + ",";
+    return out;
   };
-  auto text = [](const char* v, std::string DimensionData::*f) {
-    return [v, f](Page& p) { return p.var(v).*f; };
+  // The variable chosen, the steps before the one checked, that step, and the place of what it
+  // writes in the fields and what it writes there.
+  const std::tuple<const char*, const char*, const char*, int, const char*> rows[] = {
+      {"region", "cmbPrestext=1 Show text", "optCodeVal_0", 0, "0||"},
+      {"region", "", "optCodeVal_2", 2, "YES"},
+      {"sex", "", "optCodeVal_1", 0, "1"},
+      {"region", "", "cmbPrestext=2 Show both", 1, "2"},
+      {"region", "", "chkElimination", 3, "YES"},
+      {"sex", "", "chkElimination", 3, ""},
+      {"sex", "", "cmbElimination=women", 3, "women"},
+      {"region", "chkDomain", "txtDomain=kommun", 4, "kommun"},
+      {"region", "chkDomain;txtDomain=k", "chkDomain", 4, ""},
+      {"region", "chkMap", "txtMap=se", 5, "se"},
+      {"year", "", "chkTimeVal", 6, "0"},
+      {"region", "", "chkPartitioned", 7, "1"},
+      {"region", "chkPartitioned", "txtPartName1=first", 8, "first"},
+      {"region", "chkPartitioned", "txtPartName2=rest", 9, "rest"},
+      {"region", "chkPartitioned", "txtPartNumber=12", 10, "12"},
+      {"region", "row=1", "cmbPrecision=4", 11, "4|,4,,"},
+      {"region", "row=1", "chkPrecision", 12, ",,,"},
+      {"region", "row=0", "chkPrecision", 11, "2|0,2,,"},
   };
-  auto flag = [](const char* v, bool DimensionData::*f) {
-    return [v, f](Page& p) { return std::to_string(p.var(v).*f); };
-  };
-  auto codes = [](const char* v) {
-    return [v](Page& p) {
-      return std::to_string(p.var(v).UseCodes) + "/" + p.var(v).Prestext + "/" +
-             p.var(v).DoubleColumn;
-    };
-  };
-  auto precision = [](int position) {
-    return [position](Page& p) {
-      return p.value("region", position).Precision + " d" + std::to_string(p.doc().Decimaler);
-    };
-  };
-  const Row rows[] = {
-      {"region", "cmbPrestext=1 Show text", "optCodeVal_0", codes("region"), "0//", "1/1/"},
-      {"region", "", "optCodeVal_2", codes("region"), "1//YES", "1//"},
-      {"sex", "", "optCodeVal_1", codes("sex"), "1//", "0//"},
-      {"region", "", "cmbPrestext=2 Show both", text("region", &DimensionData::Prestext), "2", ""},
-      {"region", "", "chkElimination", text("region", &DimensionData::Elimination), "YES", ""},
-      {"sex", "", "chkElimination", text("sex", &DimensionData::Elimination), "", "men"},
-      {"sex", "", "cmbElimination=women", text("sex", &DimensionData::Elimination), "women", "men"},
-      {"region", "chkDomain", "txtDomain=kommun", text("region", &DimensionData::Domain), "kommun",
-       ""},
-      {"region", "chkDomain;txtDomain=k", "chkDomain", text("region", &DimensionData::Domain), "",
-       "k"},
-      {"region", "chkMap", "txtMap=se", text("region", &DimensionData::Map), "se", ""},
-      {"year", "", "chkTimeVal", flag("year", &DimensionData::UseTimeVal), "0", "1"},
-      {"region", "", "chkPartitioned", flag("region", &DimensionData::IsPartitioned), "1", "0"},
-      {"region", "chkPartitioned", "txtPartName1=first", text("region", &DimensionData::PartName1),
-       "first", ""},
-      {"region", "chkPartitioned", "txtPartName2=rest", text("region", &DimensionData::PartName2),
-       "rest", ""},
-      {"region", "chkPartitioned", "txtPartNumber=12",
-       [](Page& p) { return std::to_string(p.var("region").PartNumber); }, "12", "0"},
-      {"region", "row=1", "cmbPrecision=4", precision(2), "4 d4", "2 d0"},
-      {"region", "row=1", "chkPrecision", precision(2), " d0", "2 d0"},
-      {"region", "row=0", "chkPrecision", precision(1), "0 d2", " d0"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(row.variable) + ": " + row.setup + "; " + row.step);
+  for (const auto& [variable, setup, step, index, after] : rows) {
+    SCOPED_TRACE(std::string(variable) + ": " + setup + "; " + step);
     Page p;
-    p.choose(row.variable);
-    p.act(row.setup);
+    p.choose(variable);
+    p.act(setup);
+    const std::string before = fields(p, variable);
     const int steps = p.history()->count();
-    p.act(row.step);
-    EXPECT_EQ(row.field(p), row.after);
+    p.act(step);
+    EXPECT_EQ(fields(p, variable), replaced(before, index, after));
     EXPECT_EQ(p.history()->count(), steps + 1);
     p.history()->undo();
-    EXPECT_EQ(row.field(p), row.before);
+    EXPECT_EQ(fields(p, variable), before);
   }
 }
 
