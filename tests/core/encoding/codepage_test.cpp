@@ -18,9 +18,6 @@ TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItselfAndUtf8IsRecogni
     EXPECT_FALSE(back.lossy);
     EXPECT_EQ(back.bytes, all);
   }
-  // Å, ä, ö and the euro sign in Windows-1252; the same letters in IBM 850.
-  EXPECT_EQ(decode("\xC5\xE4\xF6\x80", CodePage::Ansi), "Åäö€");
-  EXPECT_EQ(decode("\x8F\x84\x94", CodePage::Oem), "Åäö");
   // Undefined in Windows-1252: kept as the control character of the same number.
   EXPECT_EQ(decode("\x81\x8D\x8F\x90\x9D", CodePage::Ansi), "\u0081\u008D\u008F\u0090\u009D");
 
@@ -44,17 +41,15 @@ TEST(CodePage, CharactersThePageLacksBecomeQuestionMarksInPlaceToo) {
     bool lossy;
   } cases[] = {{"Åäö", CodePage::Oem, "\x8F\x84\x94", false},
                {"5 €", CodePage::Oem, "5 ?", true},
-               {"a\u4E2Db", CodePage::Ansi, "a?b", true},
                {"x\xC3", CodePage::Ansi, "x?", true},  // cut-off UTF-8
-               {"plain", CodePage::Ansi, "plain", false},
                {"Åre € \u4E2D", CodePage::Ansi, "\xC5re \x80 ?", true}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     const Encoded copy = encode(c.text, c.page);
-    EXPECT_EQ(copy.bytes, c.bytes) << c.text;
-    EXPECT_EQ(copy.lossy, c.lossy) << c.text;
+    EXPECT_EQ(copy.bytes + (copy.lossy ? "+" : ""), c.bytes + std::string(c.lossy ? "+" : ""));
     std::string inPlace = c.text;
-    EXPECT_EQ(encodeInPlace(inPlace, c.page), c.lossy) << c.text;
-    EXPECT_EQ(inPlace, c.bytes) << c.text;
+    EXPECT_EQ(encodeInPlace(inPlace, c.page), c.lossy);
+    EXPECT_EQ(inPlace, c.bytes);
   }
 }
 
