@@ -87,10 +87,18 @@ void type(QTableView* view, int row, int col, const QString& text) {
 
 }  // namespace
 
-TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
+TEST(MainWindow, AFirstStartHasTheShippedDataAfterOneMessageAndTheNextAsksNothing) {
+  const QString shipped = locateShippedData("/nowhere/bin");
+  ASSERT_EQ(shipped.toStdString(), ZENDRA_SHIPPED_DATA);
+  const std::string defaults = shipped.toStdString() + "/default_data.ini";
+  const std::string before = TempFolder::read(defaults);
+
   Frame f;
+  useShippedData(f.ctx, shipped);
   f.window->startUp();
   EXPECT_EQ(told(f.prompt), Lines{"ZENDRA002: NO INI-file is found"});
+  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));  // written at once
+  EXPECT_FALSE(f.ctx.subjectAreas.SubjectArea.empty());
   EXPECT_FALSE(f.button("Save")->isVisible());
   f.button("Save")->trigger();  // nothing to act on
   // Every button has the standard icon of what it does, each its own.
@@ -105,26 +113,13 @@ TEST(MainWindow, StartsWithoutSettingsAndWithoutEditorWindows) {
     EXPECT_EQ(icons.back(), toolbarIcon(standard).pixmap(24, 24).toImage()) << name;
     EXPECT_EQ(std::ranges::count(icons, icons.back()), 1) << name;
   }
-  // The close box writes the settings file, so the next start finds one.
-  EXPECT_TRUE(f.window->close());
-  EXPECT_TRUE(VqVexaData(f.ctx.settings.iniFile()).Load_data());
-}
-
-TEST(MainWindow, AFirstStartHasTheShippedDataAfterOneMessageAndTheNextAsksNothing) {
-  const QString shipped = locateShippedData("/nowhere/bin");
-  ASSERT_EQ(shipped.toStdString(), ZENDRA_SHIPPED_DATA);
-  const std::string defaults = shipped.toStdString() + "/default_data.ini";
-  const std::string before = TempFolder::read(defaults);
-
-  Frame f;
-  useShippedData(f.ctx, shipped);
-  f.window->startUp();
-  EXPECT_EQ(told(f.prompt), Lines{"ZENDRA002: NO INI-file is found"});
-  EXPECT_TRUE(std::filesystem::exists(f.ctx.settings.iniFile()));  // written at once
-  EXPECT_FALSE(f.ctx.subjectAreas.SubjectArea.empty());
   // Confirming the Options dialog keeps no path for the shipped file.
   press(dlgOptions(f.ctx), "cmdOK");
   EXPECT_EQ(f.ctx.settings.DefaultData, "");
+  // The close box writes the settings file too.
+  std::filesystem::remove(f.ctx.settings.iniFile());
+  EXPECT_TRUE(f.window->close());
+  EXPECT_TRUE(VqVexaData(f.ctx.settings.iniFile()).Load_data());
 
   // Later starts in the same configuration folder: what they were told, and the units.
   const auto start = [&] {

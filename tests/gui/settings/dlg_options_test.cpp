@@ -41,7 +41,7 @@ struct Options {
 
 }  // namespace
 
-TEST(OptionsDialog, ShowsTheSettingsBrowsingFillsABoxAndCancelChangesNothing) {
+TEST(OptionsDialog, BrowsingFillsABoxCancelChangesNothingAndOkWritesAndReloads) {
   Options o;
   VqVexaData& s = o.ctx.settings;
   s.OpenBase = "/in";
@@ -70,10 +70,9 @@ TEST(OptionsDialog, ShowsTheSettingsBrowsingFillsABoxAndCancelChangesNothing) {
   EXPECT_EQ(s.OpenBase + s.VexaBase + s.DefaultData, "/in/vexa/office/default.txt");
   EXPECT_FALSE(std::filesystem::exists(s.iniFile()));
   EXPECT_EQ(o.defaultDataLoads + o.subjectAreaLoads, 0);
-}
 
-TEST(OptionsDialog, OkWritesTheFiveKeysReloadsDefaultDataOnlyOnANewPathAndAlwaysSubjectAreas) {
-  Options o;
+  // OK writes the five keys, reloads the default data only on a new path, and always the
+  // subject areas.
   o.dir.write("vexa/Amnomr.dat", "Befolkning\tBE\r\n");
   o.dir.write("old.txt", "[Constants]\nContact=Old\n");
   o.dir.write("new.txt", "[Constants]\nContact=Anna\n");
