@@ -236,29 +236,8 @@ TEST(StructureControls, CopiesFromAFileAndReusesItsTableInAnotherWindow) {
   EXPECT_EQ(names(first->document().colHeading), (Texts{"sex", "year"}));
 }
 
-TEST(StructureControls, AStandardVariableIsCopiedOnceAndNeverShared) {
-  Frame f;
-  const DimensionRef standard = variableWith({"married", "single"}, "status");
-  f.ctx.defaultData.Dimensions.Add(standard, standard->name);
-  f.table(kTable, false);
-
-  f.answers = {source(2), pickVariable("status")};
-  f.click("cmdAddStub");
-  const DimensionRef placed = f.doc().colStub.Item("status");
-  ASSERT_TRUE(placed);
-  EXPECT_NE(placed.get(), standard.get());  // a copy
-
-  // The second time the name is in use: the user is told and nothing is added.
-  f.answers = {source(2), [](QDialog& d) {
-                 press(d, "cmdOK");  // the first variable is selected at the start
-                 press(d, "cmdCancel");
-               }};
-  f.click("cmdAddHead");
-  EXPECT_TRUE(f.asked("Variable name in use"));
-  EXPECT_EQ(f.history()->count(), 1);
-}
-
-// "Add Dimension" to the heading is driven by the from-scratch test of the metadata pages.
+// "Add Dimension" to the heading, and a standard variable copied in and refused the second
+// time, are driven by the from-scratch test of the metadata pages.
 TEST(StructureControls, AddDimensionKeepsEveryCellThroughSaveAndReadBack) {
   Frame f;
   f.table();
