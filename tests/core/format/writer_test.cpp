@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "core/format/format_test.h"
+#include "core/format/recovery.h"
 #include "core/grid/data_methods.h"
 #include "support/temp_folder.h"
 
@@ -343,13 +344,14 @@ TEST(WriteToFile, MetadataOnlyWritesTheDataBytesBackUnchanged) {
   EXPECT_NE(TempFolder::read(dir / "ansi.vq").find("DATA=\"Malm\xF6\",1;"), std::string::npos);
 }
 
-TEST(WriteToFile, FixtureFilesRoundTripToTheSameTextAndCells) {
+TEST(WriteToFile, FixtureFilesRoundTripAndRecoveryCopiesAreTheirSaves) {
   for (const char* name : {"oem_full.vq", "ansi_months.vq", "keys_form.vq"}) {
     for (const bool ansi : {false, true}) {
       SCOPED_TRACE(std::string(name) + (ansi ? " ansi" : " oem"));
       Loaded first(name);
       ASSERT_TRUE(first.doc.HasData);
-      Loaded second(Loaded::Text{saved(first.doc, ansi)});
+      const std::string a = saved(first.doc, ansi);
+      Loaded second(Loaded::Text{a});
       const std::string b = saved(second.doc, ansi);
       // The first save may settle texts (a trailing space per piece); after that the
       // text is stable.
@@ -357,6 +359,13 @@ TEST(WriteToFile, FixtureFilesRoundTripToTheSameTextAndCells) {
       EXPECT_EQ(saved(third.doc, ansi), b);
       // Row 1, the title, is new.
       EXPECT_EQ(gridRows(first.grid, 2, -1, true), gridRows(second.grid, 2, -1, true));
+      // A recovery copy holds the bytes of a save as they were when it was taken.
+      recovery::Snapshot snapshot = recovery::takeSnapshot(first.doc, fixedDate(ansi));
+      first.grid.setText(first.doc.DataRow1, first.doc.DataCol1, "7");
+      EXPECT_EQ(recovery::snapshotBytes(snapshot), a);
+      Loaded meta(name, true);
+      recovery::Snapshot kept = recovery::takeSnapshot(meta.doc, fixedDate(ansi));
+      EXPECT_EQ(recovery::snapshotBytes(kept), saved(meta.doc, ansi));
     }
   }
 }
