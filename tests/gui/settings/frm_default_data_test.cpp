@@ -130,8 +130,11 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
   editCell(w, "sprUnits", 2, 0, "SEK");
   editCell(w, "sprUnits", 3, 0, "");
   removeRows(w, "sprUnits");
-  // Sex: a code changed, the values reordered, then two rows deleted (one the empty row).
+  // Sex: a code changed, a reorder cancelled and one done, then two rows deleted (one the
+  // empty row).
   editCell(w, "sprValues", 0, 0, "01");
+  f.answer = [](QDialog& order) { press(order, "cmdCancel"); };
+  press(w, "cmdNewOrder");
   f.answer = [](QDialog& order) {
     child<QListWidget>(order, "List1")->item(1)->setSelected(true);
     for (const char* button : {"cmdMoveTo", "cmdMoveRest", "cmdOk"}) press(order, button);
