@@ -121,7 +121,7 @@ TEST(BasicStructurePage, OpeningAndVisitingWritesNothingAndTheFocusGoesToTheSubj
             "2|on|off|info");
 }
 
-TEST(BasicStructurePage, DecimalsBelowThePrecisionGoBackWithAMessageInOneStep) {
+TEST(BasicStructurePage, DecimalsBelowThePrecisionOrOutOfRangeAreKeptUntilTheUserChooses) {
   PageFrame p(kBasic);
   p.pick("cmbDecimals", "0");
   EXPECT_EQ(p.doc().Decimaler * 10 + p.doc().SaveDecimals, 22);  // "b" has PRECISION 2
@@ -130,23 +130,21 @@ TEST(BasicStructurePage, DecimalsBelowThePrecisionGoBackWithAMessageInOneStep) {
   p.history()->undo();
   p.pick("cmbDecimals", "2");  // what the table is written with already: asks nothing
   EXPECT_EQ(p.prompt.asked.size(), 1u);
-}
 
-TEST(BasicStructurePage, NumbersOutOfRangeAreShownAndKeptUntilTheUserChooses) {
+  // Numbers the lists do not hold are shown and saved as they are.
   std::string table = kBasic;
   table.replace(table.find("DECIMALS=1"), 10, "DECIMALS=20");
   table.replace(table.find("SHOWDECIMALS=2"), 14, "SHOWDECIMALS=-4");
-  PageFrame p(table);
-  EXPECT_EQ(p.state({"cmbDecimals", "cmbShowDecimals"}), "20|-4");
-  const std::string saved = TempFolder::read(p.saveAs(p.editor, "out.vq"));
+  PageFrame q(table);
+  EXPECT_EQ(q.state({"cmbDecimals", "cmbShowDecimals"}), "20|-4");
+  const std::string saved = TempFolder::read(q.saveAs(q.editor, "out.vq"));
   EXPECT_NE(saved.find("DECIMALS=20;"), std::string::npos) << saved;
   EXPECT_NE(saved.find("SHOWDECIMALS=-4;"), std::string::npos);
-
-  p.pick("cmbShowDecimals", "3");
-  p.history()->undo();
-  EXPECT_EQ(p.text("cmbShowDecimals"), "-4");
-  p.pick("cmbShowDecimals", "-4");  // the table's own number, chosen again: no step
-  EXPECT_EQ(p.history()->index(), 0);
+  q.pick("cmbShowDecimals", "3");
+  q.history()->undo();
+  EXPECT_EQ(q.text("cmbShowDecimals"), "-4");
+  q.pick("cmbShowDecimals", "-4");  // the table's own number, chosen again: no step
+  EXPECT_EQ(q.history()->index(), 0);
 }
 
 TEST(BasicStructurePage, ContentsPastSeventyCharactersAreKeptAndShownAsTooLong) {
