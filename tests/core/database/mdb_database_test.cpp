@@ -44,9 +44,8 @@ struct Stats : ::testing::Test {
 };
 
 TEST_F(Stats, ListsUserTablesAndSelectQueriesInCatalogOrder) {
-  const auto tables = db.ListBoxTables();
   Rows names;
-  for (const ListEntry& e : tables) names.push_back(e.text);
+  for (const ListEntry& e : db.ListBoxTables()) names.push_back(e.text);
   EXPECT_EQ(names, (Rows{"Table1", "Table2", "Table3", "Regions", "Sexes", "Years",
                          "Municipalities", "Persons", "PersonsDirty"}));
   EXPECT_EQ(db.ListBoxViews(),
@@ -99,7 +98,7 @@ TEST_F(Stats, ValuesNullsCaseFreeTextAndSavedQueries) {
   ASSERT_TRUE(db.OpenRecordSet("SELECT Code, Name FROM [Municipalities]"));
   db.MoveNext();
   EXPECT_EQ(db.RecordCount(), 4);  // and back at the first record
-  EXPECT_EQ(dbValueText(db.Field(0)), "114");
+  EXPECT_EQ(db.Field(0).integer, 114);
   const std::pair<const char*, Rows> cases[] = {
       {"SELECT * FROM PersonsDirty",
        {"01|1|2021|10.5", "99|1|2021|11.5", "'Null'|2|2022|12.5", "03|3|2023|13.5",
@@ -113,14 +112,8 @@ TEST_F(Stats, ValuesNullsCaseFreeTextAndSavedQueries) {
   };
   for (const auto& [sql, rows] : cases) EXPECT_EQ(run(sql), rows) << sql;
 
-  // Saved queries run as views, and only reading statements run.
-  // Rows of 2022 and 2023: the sum of c over them.
-  int expected = 0;
-  for (int r = 0; r < 4; ++r) {
-    for (int s = 0; s < 2; ++s) expected += 2 * (r + 1) * (s + 1) + 1 + 2;
-  }
-  EXPECT_EQ(run("SELECT COUNT(*), MIN(Year) FROM [PersonsSince2022]"),
-            Rows{std::to_string(expected) + "|2022"});
+  // Saved queries run as views (84 persons of 2022 and 2023), and only reading statements run.
+  EXPECT_EQ(run("SELECT COUNT(*), MIN(Year) FROM [PersonsSince2022]"), Rows{"84|2022"});
   // Double-quoted literals and a three-table join; the tables are empty.
   EXPECT_EQ(run("SELECT * FROM SelectQuery"), Rows{});
   EXPECT_FALSE(db.OpenRecordSet("SELECT * FROM UpdateQuery"));  // not a select query
@@ -180,11 +173,8 @@ TEST(MdbDatabase, AReaderThatFailsMakesTheFileUnreadable) {
     db.setDbName(fixture("stats.mdb"));
     const DbResult result = db.OpenDB();
     EXPECT_FALSE(db.isOpen());
-    if (c.whole) {
-      EXPECT_EQ(result.error, c.error);
-    } else {
-      EXPECT_NE(result.error.find(c.error), std::string::npos) << result.error;
-    }
+    EXPECT_TRUE(c.whole ? result.error == c.error : result.error.find(c.error) != std::string::npos)
+        << result.error;
   }
 }
 
