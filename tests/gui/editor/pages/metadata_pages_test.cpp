@@ -169,7 +169,6 @@ TEST(BasicStructurePage, TheSubjectAreaButtonFollowsTheListAndThePickIsOneStep) 
   };
   const auto pick = [](const char* button) {
     return [button](QDialog& dialog) {
-      ASSERT_TRUE(qobject_cast<dlgGetSubarea*>(&dialog));
       dialog.findChild<QListWidget*>("lstSubAreas")->setCurrentRow(0);
       press(dialog, button);
     };
@@ -186,7 +185,6 @@ TEST(BasicStructurePage, TheSubjectAreaButtonFollowsTheListAndThePickIsOneStep) 
   p.click("cmdGetSubar");
   EXPECT_EQ(p.history()->count(), 0);
   p.click("cmdGetSubar");
-  EXPECT_EQ(p.state({"txtSubarea", "txtSubareaCode"}), "Befolkning|BE");
   EXPECT_EQ(p.doc().SubjectArea + "|" + p.doc().SubjectCode, "Befolkning|BE");
   EXPECT_EQ(p.history()->count(), 1);
   p.history()->undo();
@@ -248,7 +246,7 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
   }
 }
 
-TEST(ContentsPage, CheckBoxesFollowTheirFieldAndContactTakesTheDefaultText) {
+TEST(ContentsPage, TheBoxesOfASetFollowTheirFieldsAndTakeOnlyAllowedText) {
   ContentsPage p;
   // Bread has no contact: checking the box takes the default data's text in one step.
   p.pick("cmbContValue", "Bread");
@@ -268,11 +266,7 @@ TEST(ContentsPage, CheckBoxesFollowTheirFieldAndContactTakesTheDefaultText) {
   EXPECT_TRUE(p.shown("lblLastUpdated"));
   QApplication::sendEvent(p.get("txtLastUpdated"), &out);
   EXPECT_FALSE(p.shown("lblLastUpdated"));
-}
 
-TEST(ContentsPage, StockFlowAndPricesTakeOneAllowedLetterAndTheBoxAlwaysShowsTheField) {
-  ContentsPage p;
-  p.pick("cmbContValue", "Bread");
   ContentData& bread = *p.doc().GetContdataKey("Bread");
   // A letter is taken in capitals; another, a blank or a stock/flow letter as a price is not.
   for (const auto& [steps, shown] : {std::pair{"txtStockFlow=s", "S|S||"},
@@ -295,9 +289,24 @@ TEST(ContentsPage, StockFlowAndPricesTakeOneAllowedLetterAndTheBoxAlwaysShowsThe
   }
 }
 
-TEST(ContentsPage, NoneShowsTheTableSetAndBaseShowsTheSameSet) {
+TEST(ContentsPage, VisitingKeepsEveryStatementAndNoneOrBaseShowsTheTableSet) {
   ContentsPage p;
+  p.pick("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it
+  p.pick("cmbContValue", "Bread");  // makes Bread's empty set, which is not written
+  // New default data refills the unit lists and writes no table's units.
+  p.ctx.defaultData.Units = {"pieces"};
+  p.ctx.defaultData.NewDefaultData.notify();
+  EXPECT_EQ(p.get<QComboBox>("cmbUnits2")->itemText(0), "pieces");
+  // The structure changes while the page is away; coming back refills the variables.
+  p.show(frmCreateVq::Data);
+  p.show(frmCreateVq::Contents);
+  EXPECT_FALSE(p.editor->isChanged());
+  Loaded original(Loaded::Text{kContents});
+  EXPECT_EQ(statements(p.doc()), statements(original.doc));
+
+  // "[none]" shows the table's own set, and so does "[base]".
   const std::initializer_list<const char*> units = {"cmbContValue", "cmbUnits", "cmbUnits2"};
+  p.pick("cmbContValue", "[base]");
   EXPECT_EQ(p.state(units), "[base]|tonnes|tonnes");
   p.pick("cmbContvar", "[none]");
   EXPECT_EQ(p.state({"cmbContValue", "frameContForVal", "cmbUnits"}), "-|+|tonnes");
@@ -316,22 +325,6 @@ TEST(ContentsPage, NoneShowsTheTableSetAndBaseShowsTheSameSet) {
   p.type("cmbUnits", "metres\n");
   EXPECT_EQ(p.get<QComboBox>("cmbUnits")->itemText(0), "metres");
   EXPECT_EQ(p.get<QComboBox>("cmbUnits")->currentIndex(), 0);
-}
-
-TEST(ContentsPage, OpeningAndVisitingKeepsEveryContentStatement) {
-  ContentsPage p;
-  p.pick("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it
-  p.pick("cmbContValue", "Bread");  // makes Bread's empty set, which is not written
-  // New default data refills the unit lists and writes no table's units.
-  p.ctx.defaultData.Units = {"pieces"};
-  p.ctx.defaultData.NewDefaultData.notify();
-  EXPECT_EQ(p.get<QComboBox>("cmbUnits2")->itemText(0), "pieces");
-  // The structure changes while the page is away; coming back refills the variables.
-  p.show(frmCreateVq::Data);
-  p.show(frmCreateVq::Contents);
-  EXPECT_FALSE(p.editor->isChanged());
-  Loaded original(Loaded::Text{kContents});
-  EXPECT_EQ(statements(p.doc()), statements(original.doc));
 
   // A content variable naming no variable of the table is kept as it is.
   std::string dangling = kContents;
