@@ -3,12 +3,10 @@
 // table's history, and what is set through the controls is saved and read back.
 #include <QApplication>
 #include <QFocusEvent>
-#include <QLabel>
 
 #include "core/format/writer.h"
 #include "gui/app/mdi_form.h"
 #include "gui/editor/data_grid_view.h"
-#include "gui/settings/dlg_get_subarea.h"
 #include "page_frame.h"
 
 using namespace zendra;
