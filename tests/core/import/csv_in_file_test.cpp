@@ -145,12 +145,8 @@ TEST(CSVInFile, LinesAndTheirTextWhereverTheChunksEnd) {
   // Windows-1252 bytes that happen to read as UTF-8 until the last line's lone byte.
   std::string ansi;
   for (int i = 0; i < 20; ++i) ansi += "\xC3\x85\n";
-  ansi += "\xC5";
-  const Strings ansiLines = [] {
-    Strings out(20, "Ã\u2026");
-    out.push_back("Å");
-    return out;
-  }();
+  Strings ansiLines(20, "Ã\u2026");
+  ansiLines.push_back("Å");
   const std::string longLine(37, 'x');
   const struct {
     const char* name;
@@ -168,7 +164,7 @@ TEST(CSVInFile, LinesAndTheirTextWhereverTheChunksEnd) {
        "\xEF\xBB\xBF\xC3\x85r;\xE2\x82\xAC\n\xF0\x9F\x98\x80",
        {"År;€", "\xF0\x9F\x98\x80"}},
       {"a byte-order mark alone", "\xEF\xBB\xBF", {}},
-      {"Windows-1252 found at the end", ansi, ansiLines},
+      {"Windows-1252 found at the end", ansi + "\xC5", ansiLines},
       {"Windows-1252 with what looks like a byte-order mark", "\xEF\xBB\xBF\x80\n", {"ï»¿€"}},
   };
   for (const auto& c : cases) {
