@@ -119,16 +119,6 @@ TEST(TableFromDatabase, KeysFormRowsWithAndWithoutHeading) {
   }
 }
 
-TEST(TableFromDatabase, RefusedCodesAreListedAndNothingIsPlaced) {
-  StatsTable t(0, 0);
-  const DbPlacement placement = t.place(sum("PersonsDirty"));
-  EXPECT_EQ(placement.errors,
-            (Texts{"Code: 'Null' in Region is  invalid", "Code: 3 in Sex is  invalid",
-                   "Code: 99 in Region is  invalid"}));
-  EXPECT_FALSE(ApplyDbPlacement(t.doc, t.grid, placement));
-  EXPECT_FALSE(t.doc.GridHasData);
-}
-
 TEST(TableFromDatabase, NullSumEmptiesItsCellAndTextMatchesWithoutCase) {
   StatsTable t(0, 0);
   t.fill(sum());
@@ -145,8 +135,14 @@ TEST(TableFromDatabase, NullSumEmptiesItsCellAndTextMatchesWithoutCase) {
   EXPECT_EQ(t.cell(1, 1, 2), countOf(1, 1, 2));
 }
 
-TEST(TableFromDatabase, EditedStatementsOfTheWrongShapeAreRefused) {
+TEST(TableFromDatabase, RefusedCodesAndEditedStatementsOfTheWrongShape) {
   StatsTable t(0, 0);
+  const DbPlacement placement = t.place(sum("PersonsDirty"));
+  EXPECT_EQ(placement.errors,
+            (Texts{"Code: 'Null' in Region is  invalid", "Code: 3 in Sex is  invalid",
+                   "Code: 99 in Region is  invalid"}));
+  EXPECT_FALSE(ApplyDbPlacement(t.doc, t.grid, placement));
+  EXPECT_FALSE(t.doc.GridHasData);
   const DbRows tooFew = t.run("SELECT Region, Sex, COUNT(*) FROM Persons GROUP BY Region, Sex");
   EXPECT_EQ(DbShapeError(t.doc, tooFew),
             "The query gives 3 columns; the table needs 4: one for each variable, then the value");

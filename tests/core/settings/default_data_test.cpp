@@ -145,9 +145,7 @@ TEST(DefaultData, ACopyIsIndependentAndNewNamesStayUniqueAndStorable) {
   const std::pair<const char*, std::string> names[] = {
       {"Region", ""}, {" sex ", kStandardNameInUse}, {"a=b", kStandardNameNotKey},
       {"[x", kStandardNameNotKey}, {";x", kStandardNameNotKey}, {"a\nb", kStandardNameNotKey}};
-  for (const auto& [name, problem] : names) {
-    EXPECT_EQ(copy.NewVariableProblem(name), problem) << name;
-  }
+  for (const auto& [name, problem] : names) EXPECT_EQ(copy.NewVariableProblem(name), problem);
 }
 
 TEST(DefaultData, TheShippedFileLoadsCleanlyAndIsNeverWritten) {
