@@ -145,7 +145,8 @@ TEST(DefaultData, ACopyIsIndependentAndNewNamesStayUniqueAndStorable) {
   const std::pair<const char*, std::string> names[] = {
       {"Region", ""}, {" sex ", kStandardNameInUse}, {"a=b", kStandardNameNotKey},
       {"[x", kStandardNameNotKey}, {";x", kStandardNameNotKey}, {"a\nb", kStandardNameNotKey}};
-  for (const auto& [name, problem] : names) EXPECT_EQ(copy.NewVariableProblem(name), problem);
+  for (const auto& [name, problem] : names)
+    EXPECT_EQ(copy.NewVariableProblem(name), problem) << name;
 }
 
 TEST(DefaultData, TheShippedFileLoadsCleanlyAndIsNeverWritten) {
