@@ -22,9 +22,8 @@ const std::string kBasic =
     "DATABASE=\"Db\";NOTE=\"Rad ett#Rad tva\";NOTEX=\"X\";DATA=1 2;";
 
 // A product-by-region table whose content variable is "product": the table's units and a
-// contact with a non-breaking space, and
-// per product units, stock/flow, DAYADJ=NO and a contact on two lines, its metadata as
-// the program writes it.
+// contact with a non-breaking space, and per product units, stock/flow, DAYADJ=NO and a
+// contact on two lines, its metadata as the program writes it.
 constexpr const char* kContents =
     "CHARSET=\"ANSI\";\r\nSUBJECT-AREA=\"Prices\";\r\nSUBJECT-CODE=\"PR\";\r\nMATRIX=\"PR01\";\r\n"
     "TITLE=\"Sales by region and product. \";\r\nCONTENTS=\"Sales\";\r\nDECIMALS=0;\r\n"
@@ -350,17 +349,11 @@ TEST(FootnotesPage, CopyrightIsWhatTheFileSaysUntilTheUserClicks) {
   }
 }
 
-TEST(FootnotesPage, ClearingABoxHidesItAndKeepsItsTextWhichIsStillWritten) {
-  PageFrame p(kBasic, frmCreateVq::Footnotes);
-  p.act("chkSource;chkDatabase;chkNote;chkNotex");
-  EXPECT_EQ(p.state({"txtSource", "txtDataBase", "txtNote", "txtNotex"}), "-|-|-|-");
-  EXPECT_FALSE(p.editor->isChanged());  // hiding is no change of the table
-  const Loaded back = p.saved();
-  EXPECT_EQ(unwrapped(back.doc.Note), "Rad ett\r\nRad tva");
-}
-
-TEST(FootnotesPage, CheckingSourceOnATableWithoutOneTakesTheDefaultSourceInOneStep) {
-  PageFrame p("STUB=\"r\";VALUES(\"r\")=\"a\";DATA=1;", frmCreateVq::Footnotes);
+TEST(FootnotesPage, CheckingSourceTakesTheDefaultSourceAndClearingABoxOnlyHidesIt) {
+  PageFrame p(
+      "STUB=\"r\";VALUES(\"r\")=\"a\";DATABASE=\"Db\";NOTE=\"Rad ett#Rad tva\";NOTEX=\"X\";"
+      "DATA=1;",
+      frmCreateVq::Footnotes);
   p.ctx.defaultData.Source = "Standardbyran";
   p.click("chkSource");
   EXPECT_EQ(p.state({"txtSource"}) + "|" + p.doc().Source, "Standardbyran|Standardbyran");
@@ -371,7 +364,11 @@ TEST(FootnotesPage, CheckingSourceOnATableWithoutOneTakesTheDefaultSourceInOneSt
   p.ctx.defaultData.Source.clear();
   p.click("chkSource");
   EXPECT_EQ(p.state({"chkSource", "txtSource"}), "on|");
-  EXPECT_FALSE(p.editor->isChanged());
+  // Clearing a box hides it and keeps its text, which is still written.
+  p.act("chkSource;chkDatabase;chkNote;chkNotex");
+  EXPECT_EQ(p.state({"txtSource", "txtDataBase", "txtNote", "txtNotex"}), "-|-|-|-");
+  EXPECT_FALSE(p.editor->isChanged());  // hiding is no change of the table
+  EXPECT_EQ(unwrapped(p.saved().doc.Note), "Rad ett\r\nRad tva");
 }
 
 TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) {
@@ -395,7 +392,6 @@ TEST(TypingInABox, TheUndoKeysReachTheHistoryAndTypingBackToTheStartIsNoChange) 
   QTest::keyClicks(matrix, "yz");
   QTest::keyClick(matrix, Qt::Key_Z, Qt::ControlModifier);  // the window's Undo
   EXPECT_EQ(p.doc().Matrix, before);
-  EXPECT_EQ(matrix->text().toStdString(), before);
   QTest::keyClick(matrix, Qt::Key_Y, Qt::ControlModifier);  // and its Redo
   EXPECT_EQ(p.doc().Matrix, before + "yz");
 
@@ -434,7 +430,7 @@ std::string describe(const VexaMess& doc) {
 TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothing) {
   PageFrame s;
   s.ctx.defaultData.Dimensions.Add(variableWith({"married", "single"}, "status"), "status");
-  s.answers = {pressOnly("cmdStandard")};  // the new table's form
+  s.answers = {[](QDialog& d) { press(d, "cmdStandard"); }};  // the new table's form
   s.window->show();
   s.window->file_new();
   s.editor = s.window->editors().last();
@@ -485,7 +481,6 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
   // The cells, typed into the data grid.
   s.show(frmCreateVq::Data);
   VexaMess& doc = s.doc();
-  ASSERT_TRUE(doc.GridCreated);
   QTableView* view = s.editor->SprData()->mainView();
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 4; ++c) {
@@ -494,10 +489,8 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
   }
-  ASSERT_TRUE(doc.GridHasData);
   // With data only a one-valued variable can be added; every cell stays.
   add("cmdAddDimension2", {oneValued("unit", "P", "persons")}, nullptr);
-  EXPECT_FALSE(s.shown("cmdAddHead"));
 
   const std::string saved = s.saveAs(s.editor, "scratch.vq");
   EXPECT_NE(TempFolder::read(saved).find("NOTE=\"A note #\"\r\n\"and\xA0more \";"),

@@ -114,10 +114,6 @@ inline Answer oneValued(const QString& name, const QString& code, const QString&
   };
 }
 
-inline Answer pressOnly(const char* button) {
-  return [button](QDialog& d) { press(d, button); };
-}
-
 // A "|"-parted text with its parts from index on replaced by those of parts.
 inline std::string replaced(const std::string& text, int index, const std::string& parts) {
   QStringList all = QString::fromStdString(text).split('|');
@@ -133,8 +129,7 @@ struct PageFrame : EditorWindowFrame {
   std::deque<Answer> answers;
   std::vector<std::string> ran;
 
-  explicit PageFrame(const std::string& text = {}, int page = frmCreateVq::BasicStructure,
-                     const std::string& name = "table.vq") {
+  explicit PageFrame(const std::string& text = {}, int page = frmCreateVq::BasicStructure) {
     answer = [this](QDialog& dialog) {
       ran.push_back(dialog.metaObject()->className());
       if (answers.empty()) return dialog.reject();
@@ -143,7 +138,7 @@ struct PageFrame : EditorWindowFrame {
       next(dialog);
     };
     if (text.empty()) return;
-    editor = openText(text, name);
+    editor = openText(text);
     if (editor) show(page);
   }
   VexaMess& doc() { return editor->document(); }
