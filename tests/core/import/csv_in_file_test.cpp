@@ -64,10 +64,11 @@ TEST(CSVInFile, CountsAndSplitsFieldsWithEveryErrorCode) {
   EXPECT_EQ(split("  a b  ;  \" x;y \"  \r\n", 2), (Strings{"a b", " x;y "}));
   EXPECT_EQ(split("one", 2), (Strings{"one", ""}));
   EXPECT_EQ(split("1;\"last\"\r\n\"unclosed", 2), (Strings{"1", "last"}));
-  const std::pair<const char*, const char*> errors[] = {{"1;2;3", "error 7: Too many fields"},
-                                                        {"x \"a\";b", "error 2: Syntax error"},
-                                                        {"\"a;b", "error 3: Missing text delimiter"},
-                                                        {"\"a\" x;b", "error 4: Syntax error"}};
+  const std::pair<const char*, const char*> errors[] = {
+      {"1;2;3", "error 7: Too many fields"},
+      {"x \"a\";b", "error 2: Syntax error"},
+      {"\"a;b", "error 3: Missing text delimiter"},
+      {"\"a\" x;b", "error 4: Syntax error"}};
   for (const auto& [line, error] : errors) EXPECT_EQ(split(line, 2), Strings{error});
 }
 
