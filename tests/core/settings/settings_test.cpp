@@ -17,15 +17,7 @@ using zendra::test::TempFolder;
 using Files = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-TEST(ConfigFolder, FollowsXdgConfigHomeElseHomeConfig) {
-  TempFolder dir;
-  EXPECT_EQ(VqVexaData().iniFile(), dir / "config/zendra/zendra32.ini");
-  EXPECT_EQ(Registry().file(), dir / "config/zendra/Zendra00.ini");
-  ::setenv("XDG_CONFIG_HOME", "relative/path", 1);  // not absolute: ignored
-  EXPECT_EQ(configFolder(), dir / "home/.config/zendra");
-}
-
-TEST(VqVexaData, EmptyFoldersFallBackToTheDatabaseFolderAndKeysKeepTheirSpelling) {
+TEST(VqVexaData, EmptyFoldersFallBackKeysKeepTheirSpellingAndTheFileFollowsXdg) {
   TempFolder dir;
   VqVexaData missing;
   missing.OpenBase = "stale";
@@ -55,9 +47,15 @@ TEST(VqVexaData, EmptyFoldersFallBackToTheDatabaseFolderAndKeysKeepTheirSpelling
   VqVexaData broken(dir / "dir.ini");
   EXPECT_FALSE(broken.save_ini());
   EXPECT_TRUE(fs::exists(dir / "dir.ini/x"));
+
+  // The settings live in $XDG_CONFIG_HOME, or in ~/.config when it is not absolute.
+  EXPECT_EQ(VqVexaData().iniFile(), dir / "config/zendra/zendra32.ini");
+  EXPECT_EQ(Registry().file(), dir / "config/zendra/Zendra00.ini");
+  ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
+  EXPECT_EQ(configFolder(), dir / "home/.config/zendra");
 }
 
-TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEight) {
+TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEightWhateverItsName) {
   TempFolder dir;
   const std::string a = dir.write("a.vq", "").string();
   const std::string b = dir.write("sub/b.vq", "").string();
@@ -81,13 +79,12 @@ TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEight) {
   for (int i = 1; i <= 9; ++i) recent.add(dir / ("t" + std::to_string(i) + ".vq"));
   ASSERT_EQ(recent.files().size(), RecentFiles::kMax);
   EXPECT_EQ(recent.files().back(), dir.file("t2.vq"));
-}
 
-TEST(RecentFiles, RemovesAFileByAnyOfItsNamesAndCutsAStoredList) {
-  RecentFiles recent(Files{"/x/a.vq", "", "/x/b.vq", "/x/./a.vq", "/x/c.vq"});
-  EXPECT_EQ(recent.files(), (Files{"/x/a.vq", "/x/b.vq", "/x/c.vq"}));
-  EXPECT_TRUE(recent.remove("/x/../x/b.vq"));
-  EXPECT_FALSE(recent.remove("/x/b.vq"));
+  // A stored list: empty and repeated entries go, a file is removed by any of its names.
+  RecentFiles stored(Files{"/x/a.vq", "", "/x/b.vq", "/x/./a.vq", "/x/c.vq"});
+  EXPECT_EQ(stored.files(), (Files{"/x/a.vq", "/x/b.vq", "/x/c.vq"}));
+  EXPECT_TRUE(stored.remove("/x/../x/b.vq"));
+  EXPECT_FALSE(stored.remove("/x/b.vq"));
 
   Files many;
   for (int i = 0; i < 10; ++i) many.push_back("/x/" + std::to_string(i));
