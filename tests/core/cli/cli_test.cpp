@@ -67,7 +67,7 @@ TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
   EXPECT_NE(TempFolder::read(dir / "out.vq").find("DATA=1 2 3;"), std::string::npos);
 }
 
-TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
+TEST(CliConvertAndInfo, WritesInTheAskedCodePageReportsIncompletenessAndDescribes) {
   TempFolder dir;
   std::ostringstream err;
   EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("keys.vq"), false, false, err), kOk);
@@ -86,10 +86,9 @@ TEST(CliConvert, WritesInTheAskedCodePageAndReportsIncompleteness) {
   EXPECT_EQ(runConvert(keyed.string(), dir.file("h2.vq"), false, false, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(dir / "h2.vq"));
   EXPECT_EQ(runConvert(dir.file("none.vq"), dir.file("x.vq"), false, false, err), kCannotRead);
-}
 
-TEST(CliInfo, DescribesTheTableAsJson) {
-  std::ostringstream out, err;
+  std::ostringstream out;
+  // info describes the table as JSON.
   ASSERT_EQ(runInfo(kData + "/oem_full.vq", true, out, err), kOk);
   json info = json::parse(out.str());
   EXPECT_EQ(info["stub"][0], json::parse(R"({"name": "Region", "valueCount": 3, "codes": true,
