@@ -79,7 +79,7 @@ TEST(Completeness, TimeValuesByTheirScale) {
       << m;
 }
 
-TEST(Completeness, CellsDecideTheCompleteText) {
+TEST(Completeness, CellsDecideTheCompleteTextAndKeysFormRowsAreSortedAndChecked) {
   Complete t;
   t.cell("..");
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete ");
@@ -91,10 +91,9 @@ TEST(Completeness, CellsDecideTheCompleteText) {
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "DATA is missing for one or more cells\r\n");
   t.doc.MetadataOnly = true;  // cells are not examined, and a dash would not count
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "VQ file is complete ");
-}
 
-TEST(Completeness, KeysFormRowsAreSortedAndKeysChecked) {
-  Complete t;
+  // The keys form: rows are sorted and keys checked.
+  t.doc.MetadataOnly = false;
   t.doc.FileWithKeys = true;
   auto region = t.doc.Get_Dimension("region");
   region->addVal()->value = "South";
@@ -111,3 +110,4 @@ TEST(Completeness, KeysFormRowsAreSortedAndKeysChecked) {
   t.grid.setText(4, 1, "West");
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "One or more Codes contains invalid data\r\n");
 }
+

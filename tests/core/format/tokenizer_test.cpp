@@ -43,7 +43,7 @@ Texts elements(const std::string& text, const std::string& sep = ".") {
 
 }  // namespace
 
-TEST(Tokenizer, EndCharactersQuotingAndLineBreaks) {
+TEST(Tokenizer, EndCharactersQuotingLineBreaksAndTheCharsetStatement) {
   EXPECT_EQ(tokens("VALUES(\"age group\")=\"0 to 9\",\"10 to 19\";\r\nMATRIX=\"A\";"),
             (Texts{"VALUES|(", "age group|)", "0 to 9|,", "10 to 19|;", "MATRIX|=", "A|;"}));
   // Leading spaces are skipped; an unquoted space ends a token; the last token runs
@@ -54,6 +54,10 @@ TEST(Tokenizer, EndCharactersQuotingAndLineBreaks) {
   // "#" is a line break only when asked, and only inside quotes.
   EXPECT_EQ(tokens("\"First#Second\";", true)[0], "First\r\nSecond|;");
   EXPECT_EQ(tokens("First#Second;", true)[0], "First#Second|;");
+
+  // Reading in the declared page is checked with the fixture files, which have both.
+  EXPECT_FALSE(declaresAnsi("CHARSET= \"ANSI\""));
+  EXPECT_TRUE(declaresAnsi("x;charset=\"ansi\""));
 }
 
 TEST(TokenizerFile, AFileIsReadOnceSoThatOtherProgramsCannotPullItAway) {
@@ -68,12 +72,6 @@ TEST(TokenizerFile, AFileIsReadOnceSoThatOtherProgramsCannotPullItAway) {
   int count = 0;
   for (f.GetDataEl(); !f.Eof; f.GetDataEl()) ++count;
   EXPECT_EQ(count, 100000);
-}
-
-TEST(Tokenizer, CodePageFollowsTheCharsetStatement) {
-  // Reading in the declared page is checked with the fixture files, which have both.
-  EXPECT_FALSE(declaresAnsi("CHARSET= \"ANSI\""));
-  EXPECT_TRUE(declaresAnsi("x;charset=\"ansi\""));
 }
 
 TEST(TokenizerData, ElementsTheDecimalStepAndTheEndOfTheSection) {
