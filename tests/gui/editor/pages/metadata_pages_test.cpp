@@ -510,7 +510,6 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
   }
   EXPECT_EQ(cells, "1.0 2.0 3.0 4.0 5.0 6.0 7.0 8.0 ");  // with DECIMALS=1
   // The default data's own variable was copied, never shared.
-  EXPECT_NE(b.Get_Dimension("status"), s.ctx.defaultData.Dimensions.Item("status"));
   EXPECT_NE(doc.Get_Dimension("status"), s.ctx.defaultData.Dimensions.Item("status"));
   EXPECT_EQ(tableFields(b) + "|" + fields(*b.ContData),
             "BE0101|Population|BE|Inhabitants|sv|1|1|Inhabitants by area |YES|BE0101.htm|YES|NO|"
