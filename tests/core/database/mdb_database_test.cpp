@@ -134,7 +134,7 @@ TEST_F(Stats, CodeListsReadAgainReplaceTheValues) {
   EXPECT_EQ(variable->ValueCode.Item(1)->code + "|" + variable->ValueCode.Item(1)->value, "|01");
 }
 
-TEST(MdbDatabase, FilesThatAreNoAccessFilesAreNotReadable) {
+TEST(MdbDatabase, FilesThatAreNoAccessFilesAreRefusedAndReplacedOnesReopened) {
   // Damage past the header is the damaged file tests' matter.
   TempFolder folder;
   std::string headerless = TempFolder::read(fixture("stats.mdb"));
@@ -149,6 +149,25 @@ TEST(MdbDatabase, FilesThatAreNoAccessFilesAreNotReadable) {
     EXPECT_FALSE(db.OpenDB().error.empty()) << name;
     EXPECT_FALSE(db.isOpen()) << name;
   }
+
+  // A file replaced on disk is opened again.
+  const std::string path = folder.file("live.mdb");
+  fs::copy_file(fixture("stats.mdb"), path);
+  clsMDB db;
+  db.setDbName(path);
+  ASSERT_TRUE(db.OpenDB());
+  db.SelectTable(db.ListBoxTables().front().itemData);
+
+  fs::copy_file(fixture("systemonly.mdb"), folder.file("next.mdb"));
+  fs::rename(folder.file("next.mdb"), path);
+  EXPECT_TRUE(db.fileChanged());
+  EXPECT_TRUE(db.ListBoxFields().empty());
+  EXPECT_FALSE(db.OpenRecordSet("SELECT COUNT(*) FROM Regions"));  // not the old copy
+  fs::remove(path);
+  EXPECT_FALSE(db.OpenRecordSet("SELECT 1"));
+  fs::copy_file(fixture("stats.mdb"), path);
+  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Sexes"));
+  EXPECT_EQ(rowsOf(db), Rows{"2"});
 }
 
 TEST(MdbDatabase, AReaderThatFailsMakesTheFileUnreadable) {
@@ -176,27 +195,6 @@ TEST(MdbDatabase, AReaderThatFailsMakesTheFileUnreadable) {
     EXPECT_TRUE(c.whole ? result.error == c.error : result.error.find(c.error) != std::string::npos)
         << result.error;
   }
-}
-
-TEST(MdbDatabase, ReopensAFileReplacedOnDisk) {
-  TempFolder folder;
-  const std::string path = folder.file("live.mdb");
-  fs::copy_file(fixture("stats.mdb"), path);
-  clsMDB db;
-  db.setDbName(path);
-  ASSERT_TRUE(db.OpenDB());
-  db.SelectTable(db.ListBoxTables().front().itemData);
-
-  fs::copy_file(fixture("systemonly.mdb"), folder.file("next.mdb"));
-  fs::rename(folder.file("next.mdb"), path);
-  EXPECT_TRUE(db.fileChanged());
-  EXPECT_TRUE(db.ListBoxFields().empty());
-  EXPECT_FALSE(db.OpenRecordSet("SELECT COUNT(*) FROM Regions"));  // not the old copy
-  fs::remove(path);
-  EXPECT_FALSE(db.OpenRecordSet("SELECT 1"));
-  fs::copy_file(fixture("stats.mdb"), path);
-  ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Sexes"));
-  EXPECT_EQ(rowsOf(db), Rows{"2"});
 }
 
 TEST(MdbDatabase, BigTablesReportProgressAndCancel) {

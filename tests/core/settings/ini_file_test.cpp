@@ -9,7 +9,7 @@ using namespace zendra;
 using zendra::test::TempFolder;
 namespace fs = std::filesystem;
 
-TEST(IniFile, ReadsMatchWithoutCaseTrimBlanksAndKeepLongValuesWhole) {
+TEST(IniFile, ReadsMatchWithoutCaseKeepLongValuesWholeAndTheFileItsEncoding) {
   TempFolder dir;
   const auto file = dir.write("a.ini",
                               "top=outside any section\r\n[ catalogues ]\r\n;OpenBase=comment\r\n"
@@ -21,6 +21,20 @@ TEST(IniFile, ReadsMatchWithoutCaseTrimBlanksAndKeepLongValuesWhole) {
   const std::string longPath = "/" + std::string(4000, 'p');
   ASSERT_TRUE(writeProfileString(file, "S", "Path", longPath));
   EXPECT_EQ(readProfileString(file, "s", "path"), longPath);
+
+  // A write keeps the encoding the file had.
+  const auto ansi = dir.write("ansi.ini", "[S]\nName=\xC5r\n");  // Windows-1252
+  ASSERT_TRUE(writeProfileString(ansi, "S", "Other", "ö€"));
+  EXPECT_EQ(TempFolder::read(ansi), "[S]\nName=\xC5r\nOther=\xF6\x80\n");
+  // A character Windows-1252 lacks turns the file into UTF-8 rather than into a "?".
+  ASSERT_TRUE(writeProfileString(ansi, "S", "Polish", "ł"));
+  EXPECT_EQ(TempFolder::read(ansi), "[S]\nName=År\nOther=ö€\nPolish=ł\n");
+
+  const auto bom = dir.write("bom.ini", "\xEF\xBB\xBF[S]\nName=År\n");
+  ASSERT_TRUE(writeProfileString(bom, "s", "name", "Ö"));
+  EXPECT_EQ(TempFolder::read(bom), "\xEF\xBB\xBF[S]\nname=Ö\n");
+  ASSERT_TRUE(writeProfileString(dir / "sub/new.ini", "Ä", "k", "å"));
+  EXPECT_EQ(readProfileString(dir / "sub/new.ini", "ä", "K"), "å");
 }
 
 TEST(IniFile, WritingOneValueKeepsEveryOtherLineInPlace) {
@@ -40,22 +54,6 @@ TEST(IniFile, WritingOneValueKeepsEveryOtherLineInPlace) {
             "; settings\r\n[Catalogues]\r\n; keep me\r\nA=1\r\n\r\n[Other]\r\nx = 1\r\n"
             "Multi=one  two\r\n\r\n[Fresh]\r\nk=v\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
-}
-
-TEST(IniFile, KeepsTheEncodingTheFileHad) {
-  TempFolder dir;
-  const auto ansi = dir.write("ansi.ini", "[S]\nName=\xC5r\n");  // Windows-1252
-  ASSERT_TRUE(writeProfileString(ansi, "S", "Other", "ö€"));
-  EXPECT_EQ(TempFolder::read(ansi), "[S]\nName=\xC5r\nOther=\xF6\x80\n");
-  // A character Windows-1252 lacks turns the file into UTF-8 rather than into a "?".
-  ASSERT_TRUE(writeProfileString(ansi, "S", "Polish", "ł"));
-  EXPECT_EQ(TempFolder::read(ansi), "[S]\nName=År\nOther=ö€\nPolish=ł\n");
-
-  const auto bom = dir.write("bom.ini", "\xEF\xBB\xBF[S]\nName=År\n");
-  ASSERT_TRUE(writeProfileString(bom, "s", "name", "Ö"));
-  EXPECT_EQ(TempFolder::read(bom), "\xEF\xBB\xBF[S]\nname=Ö\n");
-  ASSERT_TRUE(writeProfileString(dir / "sub/new.ini", "Ä", "k", "å"));
-  EXPECT_EQ(readProfileString(dir / "sub/new.ini", "ä", "K"), "å");
 }
 
 TEST(IniFile, ReplacingKeepsPermissionsAndLinksAndFailuresDoNoHarm) {
