@@ -23,7 +23,7 @@ const char* kComplete =
 
 }  // namespace
 
-TEST(CliCheck, ExitCodesFollowTheWorstFileAndSurplusElementsCount) {
+TEST(CliCheckAndConvert, ExitCodesSurplusElementsAndATableTooLargeForTheGrid) {
   TempFolder dir;
   const std::string complete = dir.write("ok.vq", kComplete).string();
   const std::string keys = kData + "/keys_form.vq";
@@ -48,19 +48,15 @@ TEST(CliCheck, ExitCodesFollowTheWorstFileAndSurplusElementsCount) {
   out.str("");
   EXPECT_EQ(runCheck({file}, out, err), kIncomplete);
   EXPECT_NE(out.str().find("3 elements more than the table has cells"), std::string::npos);
-}
 
-TEST(CliConvert, ATableTooLargeForTheGridKeepsItsDataAndSaysWhy) {
   // 2000 x 2000 x 200 cells: far past what a grid may hold, in a file of some 30 KB.
-  std::string text = "MATRIX=\"M\";STUB=\"a\",\"b\";HEADING=\"c\";";
+  std::string large = "MATRIX=\"M\";STUB=\"a\",\"b\";HEADING=\"c\";";
   for (const auto& [name, count] : {std::pair{"a", 2000}, {"b", 2000}, {"c", 200}}) {
-    text += std::string("VALUES(\"") + name + "\")=";
-    for (int i = 0; i < count; ++i) text += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
-    text += ";";
+    large += std::string("VALUES(\"") + name + "\")=";
+    for (int i = 0; i < count; ++i) large += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+    large += ";";
   }
-  TempFolder dir;
-  const std::string in = dir.write("large.vq", text + "DATA=1 2 3;").string();
-  std::ostringstream err;
+  const std::string in = dir.write("large.vq", large + "DATA=1 2 3;").string();
   EXPECT_EQ(runConvert(in, dir.file("out.vq"), false, false, err), kOk);
   EXPECT_NE(err.str().find(": The table has 800 000 000 cells, more than the grid"),
             std::string::npos);

@@ -63,7 +63,7 @@ const char* const kRegionsDb = R"(
 )";
 
 // Value texts are checked through the rows the engines give.
-TEST(DatabaseValues, NumbersNamesKindsAndPaths) {
+TEST(DatabaseValues, NumbersNamesKindsPathsAndTheAccessDialect) {
   DbValue text;
   text.kind = DbValue::Kind::Text, text.text = "7";
   EXPECT_EQ(text.number(), std::nullopt);
@@ -78,9 +78,8 @@ TEST(DatabaseValues, NumbersNamesKindsAndPaths) {
   db.setDBPath("/start");
   db.setDbName("/data/x/stats.mdb");
   EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/data/x|stats.mdb");
-}
 
-TEST(AccessSql, TranslatesWhatUsersCommonlyWrite) {
+  // The Access dialect as users commonly write it.
   const std::pair<const char*, const char*> cases[] = {
       {R"(SELECT [a]]b].[sp ace] FROM [a]]b])", R"(SELECT "a]b"."sp ace" FROM "a]b")"},
       {R"(WHERE x="it's ""so""")", R"(WHERE x='it''s "so"')"},

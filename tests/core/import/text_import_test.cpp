@@ -204,15 +204,14 @@ TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
   }
 }
 
-TEST(TextImport, TheHeadOfAFileHoldsWholeDecodedLinesUpToTheLimit) {
+TEST(TextImport, TheHeadOfAFileHoldsWholeDecodedLinesAndTheSampleGuesses) {
   test::TempFolder dir;
   const std::string path = dir.write("in.txt", "01;\xC5\r\n02;b\r\n03;c").string();
   EXPECT_EQ(ReadTextHead(path, 12).text, "01;Å\n02;b\n");
   EXPECT_EQ(ReadTextHead(path, 4).text, "01;");  // a first line too long is cut whole characters
   EXPECT_FALSE(ReadTextHead(dir.path().string()).ok);
-}
 
-TEST(TextImport, SampleGuesses) {
+  // What the first lines suggest.
   Table t;
   auto sample = AnalyseText("01\t2020\t1\n02\t2021\t2\n", t.doc);
   EXPECT_EQ(sample.separator + sample.textDelimiter + std::to_string(sample.multipleValues),
