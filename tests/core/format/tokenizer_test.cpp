@@ -60,7 +60,7 @@ TEST(Tokenizer, EndCharactersQuotingLineBreaksAndTheCharsetStatement) {
   EXPECT_TRUE(declaresAnsi("x;charset=\"ansi\""));
 }
 
-TEST(TokenizerFile, AFileIsReadOnceSoThatOtherProgramsCannotPullItAway) {
+TEST(TokenizerData, AFileIsReadOnceAndElementsTakeTheDecimalStepAndEndTheSection) {
   test::TempFolder dir;
   std::string text = "MATRIX=\"M\";DATA=";
   for (int i = 0; i < 100000; ++i) text += "12345 ";
@@ -72,9 +72,8 @@ TEST(TokenizerFile, AFileIsReadOnceSoThatOtherProgramsCannotPullItAway) {
   int count = 0;
   for (f.GetDataEl(); !f.Eof; f.GetDataEl()) ++count;
   EXPECT_EQ(count, 100000);
-}
 
-TEST(TokenizerData, ElementsTheDecimalStepAndTheEndOfTheSection) {
+  // Elements, the decimal step and the end of the section.
   EXPECT_EQ(elements("1 2,\"..\"\r\n3\t-;"), (Texts{"1", "2", "..", "3", "-"}));
   EXPECT_EQ(elements(" , ,;"), Texts{});
   // The decimal step replaces only unquoted points.
@@ -84,3 +83,4 @@ TEST(TokenizerData, ElementsTheDecimalStepAndTheEndOfTheSection) {
   // An element running into the end of the file is kept.
   EXPECT_EQ(elements("1 \"x"), (Texts{"1", "x"}));
 }
+

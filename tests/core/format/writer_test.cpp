@@ -99,7 +99,7 @@ TEST(Writer, AContentValueWithAnEmptyTextKeepsItsLinesApartFromTheTables) {
   EXPECT_EQ(back.GetContdataKey("")->Units + "|" + back.ContData->Units, "SEK|persons");
 }
 
-TEST(Writer, ListLinesBreakAtSixtyEight) {
+TEST(Writer, ListLinesBreakAtSixtyEightAndTextsAtSeventy) {
   // "VALUES("v")=" is 12 characters and a first item of 40 makes the line 54.
   auto valuesLine = [](std::size_t second) {
     VexaMess doc;
@@ -114,9 +114,8 @@ TEST(Writer, ListLinesBreakAtSixtyEight) {
   VexaMess doc;
   addVariable(doc, "v", 0, {std::string(60, 'x')});
   EXPECT_EQ(statement(doc, "VALUES("), "VALUES(\"v\")=\r\n\"" + std::string(60, 'x') + "\"");
-}
 
-TEST(WrapText, BreaksAtSeventyAndMarksLineBreaks) {
+  // Texts break at 70 and mark their line breaks.
   EXPECT_EQ(wrapText("First line#Second line", true), "\"First line #\"\r\n\"Second line \"");
   // A word fits while word and line together stay below 70 characters.
   const std::string a(60, 'a'), b8(8, 'b'), b9(9, 'b');
