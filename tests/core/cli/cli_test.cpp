@@ -82,6 +82,8 @@ TEST(CliConvertAndInfo, WritesInTheAskedCodePageReportsIncompletenessAndDescribe
   EXPECT_EQ(runConvert(keyed.string(), dir.file("h2.vq"), false, false, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(dir / "h2.vq"));
   EXPECT_EQ(runConvert(dir.file("none.vq"), dir.file("x.vq"), false, false, err), kCannotRead);
+  EXPECT_EQ(runConvert(kData + "/keys_form.vq", dir.file("no/folder/x.vq"), false, false, err),
+            kCannotRead);
 
   std::ostringstream out;
   // info describes the table as JSON.
@@ -128,6 +130,7 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
   EXPECT_EQ(runImport(keys, bad, none, {}, err), kCannotRead);
   EXPECT_EQ(runImport(keys, dir.file("missing.txt"), none, {}, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(none));
+  EXPECT_EQ(runImport(keys, good, dir.file("no/folder/x.vq"), {}, err), kCannotRead);
 }
 
 namespace {

@@ -76,6 +76,8 @@ TEST(DatabaseValues, NumbersNamesKindsPathsAndTheAccessDialect) {
 
   clsSQLiteDb db;
   db.setDBPath("/start");
+  db.setDbName("nofolder.db");
+  EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/start|");
   db.setDbName("/data/x/stats.mdb");
   EXPECT_EQ(db.DBPath() + "|" + db.DBFile(), "/data/x|stats.mdb");
 
@@ -163,6 +165,7 @@ TEST_F(Sqlite, RunsOneReadingStatementOnly) {
   EXPECT_FALSE(fs::exists(folder.file("x.db")) || fs::exists(folder.file("copy.db")));
   EXPECT_EQ(TempFolder::read(path), before);
   EXPECT_EQ(run("SELECT COUNT(*) FROM Regions; ;\n"), Rows{"2"});
+  EXPECT_EQ(run("SELECT 2.0, -114"), Rows{"2|-114"});
 }
 
 TEST_F(Sqlite, AwkwardNamesEveryFieldCaseFreeTextAndLateFailures) {

@@ -102,6 +102,7 @@ TEST(Registry, KeepsTheImportFolderTheShowCodesFlagAndTheRecentFiles) {
             "[Paths]\nCSVload=/home/me/imports\n\n[View]\nShowCodes=True\n\n"
             "[Recent]\nFile1=/c.vq\nFile2=/a.vq\n");
   EXPECT_EQ(Registry().readRecentFiles(), (Files{"/c.vq", "/a.vq"}));
+  EXPECT_TRUE(store.writeShowCodes(false) && !store.readShowCodes());
   for (const char* text : {"TRUE", "1", "yes", "Truely"}) {
     dir.write("config/zendra/Zendra00.ini", std::string("[View]\nShowCodes=") + text + "\n");
     EXPECT_EQ(store.readShowCodes(), text == std::string("TRUE")) << text;
