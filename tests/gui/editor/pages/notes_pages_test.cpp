@@ -37,6 +37,7 @@ TEST(ValueNotesPage, AVariableShowsItsNotesAndEveryNoteEditIsOneStep) {
   auto* list = p.list("lstVarValue");
   list->setCurrentRow(1);
   EXPECT_EQ(p.notes().substr(p.notes().rfind("East|")), "East|off|-|on|Must read");
+  EXPECT_FALSE(p.editor->isChanged());  // choosing a variable or a value writes nothing
 
   list->setCurrentRow(2);  // East, without notes
   ValueAndCode& east = p.value("region", 3);
@@ -189,16 +190,4 @@ TEST(CellNotesPage, TheControlsShowOnlyForACompleteStructureAndAnEmptyListHidesT
   EXPECT_EQ(
       empty.cellNote() + empty.state({"cmdCreateCellNote", "lblCnoteKey", "lblCnotex", "lblCnote"}),
       "|-|-|-+|-|-|-");
-}
-
-TEST(NotesPages, VisitingAndChoosingAsksNothing) {
-  Page p;
-  p.choose("region");
-  p.list("lstVarValue")->setCurrentRow(1);
-  p.choose("year");
-  p.show(frmCreateVq::CellNotes);
-  p.show(frmCreateVq::ValueNotes);
-  EXPECT_FALSE(p.editor->isChanged());
-  EditorWindowFrame::close(p.editor);
-  EXPECT_TRUE(p.prompt.asked.empty());
 }

@@ -79,14 +79,6 @@ TEST(VariablesPage, TheTreeKeepsTheChosenVariableAndShowingOneFillsItsControls) 
   EXPECT_TRUE(p.editor->editMenu()->isVisible());
   p.editor->editMenu()->close();
   EXPECT_FALSE(p.editor->isChanged());
-
-  // A table without heading variables has only the stub group.
-  QTreeWidget alone;
-  VexaMess doc;
-  doc.addDimension("only", 0);
-  FillDimensionTree(doc, &alone);
-  EXPECT_EQ(treeText(&alone), "Stub(Stub 0+)[only(A1 1)] ");
-  EXPECT_EQ(TreeVariablePosition(alone.topLevelItem(0)->child(0)), 1);
 }
 
 TEST(VariablesPage, EveryControlWritesItsFieldInOneStepAndUndoGivesItBack) {
