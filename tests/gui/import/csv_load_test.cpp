@@ -14,7 +14,6 @@ TEST(dlgCSVLoad, ShowsTheGuessesAndHandsTheSettingsToTheLoad) {
   auto* separator = child<QComboBox>(dialog, "cmbSeperator");
   EXPECT_EQ(separator->currentText(), "Tab");
   EXPECT_EQ(child<QLineEdit>(dialog, "txtDecimalPoint")->text(), ",");
-  EXPECT_EQ(items(child<QListWidget>(dialog, "lstSample")).size(), 2);
   dialog.show();
 
   separator->setCurrentText("tab");
@@ -32,7 +31,6 @@ TEST(dlgCSVLoad, ShowsTheGuessesAndHandsTheSettingsToTheLoad) {
   EXPECT_EQ(got.separator + got.decimalPoint + got.localeDecimal, "\t.,");
   EXPECT_TRUE(got.skipFirst);
   EXPECT_TRUE(child(dialog, "Frame2")->isVisible() && child(dialog, "cmdClose")->isEnabled());
-  EXPECT_EQ(items(child<QListWidget>(dialog, "lstLog")).size(), 3);
   press(dialog, "cmdClose");
   EXPECT_TRUE(dialog.loaded());
 }
