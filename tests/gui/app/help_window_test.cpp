@@ -31,18 +31,15 @@ TEST(HelpWindow, F1MenusAndToolbarOpenTheActivePagesManualPageAndLinksMoveOn) {
   frmCreateVq* editor = f.open("ansi_months.vq");
   ASSERT_NE(editor, nullptr);
   f.window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor->parentWidget()));
-  for (const auto& [tab, expected] : {std::pair{frmCreateVq::BasicStructure, "basic-structure"},
-                                      {frmCreateVq::CellNotes, "cellnotes"}}) {
-    const QString page = QString("pages/%1.html").arg(expected);
-    editor->tabs()->setCurrentIndex(tab);
-    f.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-    QTest::keyClick(editor, Qt::Key_F1);
-    EXPECT_EQ(f.page(), page);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.help()));
-    QTest::keyClick(f.help(), Qt::Key_F1);
-    EXPECT_EQ(f.page(), page);
-  }
+  editor->tabs()->setCurrentIndex(frmCreateVq::CellNotes);
+  f.window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+  QTest::keyClick(editor, Qt::Key_F1);
+  EXPECT_EQ(f.page(), "pages/cellnotes.html");
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f.help()));
+  editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
+  QTest::keyClick(f.help(), Qt::Key_F1);
+  EXPECT_EQ(f.page(), "pages/basic-structure.html");
   // The editor's Help menu and the toolbar's button.
   editor->tabs()->setCurrentIndex(frmCreateVq::Footnotes);
   for (QMenu* menu : editor->findChildren<QMenu*>()) {
@@ -61,15 +58,13 @@ TEST(HelpWindow, F1MenusAndToolbarOpenTheActivePagesManualPageAndLinksMoveOn) {
   HelpWindow* help = f.help();
   auto* browser = child<QTextBrowser>(*help, "helpBrowser");
   child<QAction>(*help, "cmdHome")->trigger();
+  EXPECT_EQ(f.page(), "index.html");
   emit browser->anchorClicked(QUrl("pages/variables.html#values"));
   EXPECT_EQ(f.page(), "pages/variables.html");
   emit browser->anchorClicked(QUrl("../index.html"));
   child<QAction>(*help, "cmdBack")->trigger();
   EXPECT_EQ(f.page(), "pages/variables.html");
   child<QAction>(*help, "cmdForward")->trigger();
-  EXPECT_EQ(f.page(), "index.html");
-  emit browser->anchorClicked(QUrl("pages/cli.html"));
-  child<QAction>(*help, "cmdHome")->trigger();
   EXPECT_EQ(f.page(), "index.html");
 }
 

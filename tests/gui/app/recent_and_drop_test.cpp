@@ -47,7 +47,6 @@ TEST(RecentFilesAndDrops, FilesListedNewestFirstAcrossAStartAndDroppedVqFilesOpe
   frmCreateVq* first = f.window->editors().last();
   f.open(b.toStdString());
   f.saveAs(first, "saved.vq");
-  EXPECT_EQ(f.recent(2)->toolTip(), b);
   // The entries are in the editor window's File menu too, whose menus replace the frame's.
   EXPECT_TRUE(first->menus().front()->actions().contains(f.recent(1)));
 
