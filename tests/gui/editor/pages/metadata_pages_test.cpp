@@ -22,17 +22,16 @@ const std::string kBasic =
     "DATABASE=\"Db\";NOTE=\"Rad ett#Rad tva\";NOTEX=\"X\";DATA=1 2;";
 
 // A product-by-region table whose content variable is "product": the table's units and a
-// contact with a non-breaking space, and per product units, stock/flow, DAYADJ=NO and a
-// contact on two lines, its metadata as the program writes it.
+// contact with a non-breaking space, and per product units, stock/flow, DAYADJ=NO, SEASADJ=YES
+// and a contact on two lines, AUTOOPEN and COPYRIGHT NO; its metadata as the program writes it.
 constexpr const char* kContents =
     "CHARSET=\"ANSI\";\r\nSUBJECT-AREA=\"Prices\";\r\nSUBJECT-CODE=\"PR\";\r\nMATRIX=\"PR01\";\r\n"
     "TITLE=\"Sales by region and product. \";\r\nCONTENTS=\"Sales\";\r\nDECIMALS=0;\r\n"
     "STUB=\"region\";\r\nHEADING=\"product\";\r\nUNITS=\"tonnes\";\r\nCONTACT=\"Bo\xA0"
-    "Ek\";\r\n"
-    "VALUES(\"region\")=\"North\",\"South\";\r\nVALUES(\"product\")=\"Milk\",\"Bread\";\r\n"
+    "Ek\";\r\nVALUES(\"region\")=\"North\",\"South\";\r\nVALUES(\"product\")=\"Milk\",\"Bread\";"
     "CONTVARIABLE=\"product\";\r\nUNITS(\"Milk\")=\"litres\";\r\nDAYADJ(\"Milk\")=NO;\r\n"
-    "STOCKFA(\"Milk\")=\"F\";\r\nCONTACT(\"Milk\")=\"Bo Ek #\"\r\n\"tel 1 \";\r\n"
-    "DATA=\r\n1 2\r\n3 4;\r\n";
+    "STOCKFA(\"Milk\")=\"F\";\r\nSEASADJ(\"Milk\")=YES;\r\nCONTACT(\"Milk\")=\"Bo Ek #\"\r\n"
+    "\"tel 1 \";\r\nAUTOOPEN=\"NO\";\r\nCOPYRIGHT=NO;\r\nDATA=\r\n1 2\r\n3 4;\r\n";
 
 // Every statement the writer makes of a table before DATA, at a fixed creation date.
 std::string statements(VexaMess& d) {
@@ -202,7 +201,7 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
       {"txtStockFlow=a", 1, "A"},
       {"txtCFPrices=f", 2, "F"},
       {"chkDayAdj", 3, "YES"},
-      {"chkSeasAdj", 4, "YES"},
+      {"chkSeasAdj", 4, ""},
       {"chkContact", 5, ""},
       {"txtContact=Al\nX", 5, "Al\r\nX"},
       // Checking shows the box; the empty field stays as it is until the user types.
@@ -222,7 +221,7 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
     p.pick("cmbContValue", "Milk");
     // A stored "NO" shows clear; "YES" alone checks.
     const std::string before = all(p), shown = p.state(controls);
-    ASSERT_EQ(shown, "Milk|litres|tonnes|F||off|off|on|Bo Ek \ntel 1 |off|-|-|product");
+    ASSERT_EQ(shown, "Milk|litres|tonnes|F||off|on|on|Bo Ek \ntel 1 |off|-|-|product");
     const int count = p.history()->count();
     p.act(steps);
     EXPECT_EQ(all(p), replaced(before, index, after));
@@ -505,22 +504,12 @@ TEST(FromScratch, ATableBuiltThroughTheControlsSavesAndReadsBackAndUndoesToNothi
   EXPECT_EQ(tableFields(doc) + "|" + fields(*doc.ContData), "|||||0||||||||||||||||||||");
 }
 
-namespace {
-
-// The statements a load must not disturb that the fixture files lack.
-constexpr const char* kEveryStatement =
-    "CHARSET=\"ANSI\";\r\nMATRIX=\"PR0202\";\r\nCONTENTS=\"Index\";\r\nAUTOOPEN=\"NO\";\r\n"
-    "DECIMALS=1;\r\nSTUB=\"vara\";\r\nUNITS=\"index\";\r\nVALUES(\"vara\")=\"mjolk\",\"brod\";\r\n"
-    "CONTVARIABLE=\"vara\";\r\nDAYADJ(\"mjolk\")=NO;\r\nCONTACT(\"mjolk\")=\"Al#tel 3\";\r\n"
-    "SEASADJ(\"brod\")=YES;\r\nCOPYRIGHT=NO;\r\nDATA=\r\n1.0 2.0;\r\n";
-
-}  // namespace
-
 // Opening a table and looking at every page changes nothing: closing asks no question, and
-// saving writes back every metadata statement the file had.
+// saving writes back every metadata statement the file had (kContents has those the fixture
+// files lack).
 TEST(NoChangeOnLoad, VisitingEveryPageChangesNothingAndASaveWritesEveryStatementAsItWas) {
   PageFrame f;
-  const std::string every = f.home.write("every.vq", kEveryStatement).string();
+  const std::string every = f.home.write("every.vq", kContents).string();
   for (const auto& [file, ansi] : {std::pair<std::string, bool>{"oem_full.vq", false},
                                    {"ansi_months.vq", true},
                                    {"keys_form.vq", false},
