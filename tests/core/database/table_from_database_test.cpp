@@ -73,19 +73,23 @@ std::string sum(const std::string& source = "Persons") {
   return SumSql({"Region", "Sex", "Year"}, "Income", source);
 }
 
-TEST(TableFromDatabaseSql, TextsBracketEveryName) {
-  EXPECT_EQ(SumSql({"A", "B"}, "S", "T"),
-            "Select [A], [B], sum([S]) AS SumOf  From [T] GROUP BY [A], [B]");
-  EXPECT_EQ(CountSql({"a]b"}, "x]] y"),
-            "Select [a]]b], count(*) as CountOf  From [x]]]] y] GROUP BY [a]]b]");
-}
-
-TEST(TableFromDatabase, CellsFormCountsAndSumsWithStubOnlyOrAHeading) {
+TEST(TableFromDatabase, CellsFormSumsWithStubOnlyOrAHeadingNullSumsAndCaseFreeTexts) {
   StatsTable t(0, 0);
   t.fill(sum());
   for (int i = 0; i < 24; ++i) {
     EXPECT_DOUBLE_EQ(t.cell(i / 6, i / 3 % 2, i % 3), sumOf(i / 6, i / 3 % 2, i % 3)) << i;
   }
+  // A Null sum empties its cell.
+  t.fill(
+      "SELECT Region, Sex, Year, SUM(Income) FROM PersonsDirty WHERE Region = '03' AND "
+      "Sex = '2' GROUP BY Region, Sex, Year");
+  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 6 + 3 + 2, t.doc.DataCol1));
+  // Sex by its texts, in other letter case than the values.
+  t.doc.colStub.Item(2)->UseCodes = false;
+  t.fill(
+      "SELECT Region, CASE Sex WHEN '1' THEN 'MEN' ELSE 'Women' END, Year, COUNT(*) FROM "
+      "Persons GROUP BY 1, 2, 3");
+  EXPECT_EQ(t.cell(1, 1, 2), countOf(1, 1, 2));
 
   StatsTable h(1, 1);  // Region down; Sex, then Year across; from a saved query
   h.fill(sum("PersonsSince2022"));
@@ -119,22 +123,6 @@ TEST(TableFromDatabase, KeysFormRowsWithAndWithoutHeading) {
   }
 }
 
-TEST(TableFromDatabase, NullSumEmptiesItsCellAndTextMatchesWithoutCase) {
-  StatsTable t(0, 0);
-  t.fill(sum());
-  t.fill(
-      "SELECT Region, Sex, Year, SUM(Income) FROM PersonsDirty WHERE Region = '03' AND "
-      "Sex = '2' GROUP BY Region, Sex, Year");
-  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 6 + 3 + 2, t.doc.DataCol1));
-
-  // Sex by its texts, in other letter case than the values.
-  t.doc.colStub.Item(2)->UseCodes = false;
-  t.fill(
-      "SELECT Region, CASE Sex WHEN '1' THEN 'MEN' ELSE 'Women' END, Year, COUNT(*) FROM "
-      "Persons GROUP BY 1, 2, 3");
-  EXPECT_EQ(t.cell(1, 1, 2), countOf(1, 1, 2));
-}
-
 TEST(TableFromDatabase, RefusedCodesAndEditedStatementsOfTheWrongShape) {
   StatsTable t(0, 0);
   const DbPlacement placement = t.place(sum("PersonsDirty"));
@@ -142,7 +130,6 @@ TEST(TableFromDatabase, RefusedCodesAndEditedStatementsOfTheWrongShape) {
             (Texts{"Code: 'Null' in Region is  invalid", "Code: 3 in Sex is  invalid",
                    "Code: 99 in Region is  invalid"}));
   EXPECT_FALSE(ApplyDbPlacement(t.doc, t.grid, placement));
-  EXPECT_FALSE(t.doc.GridHasData);
   const DbRows tooFew = t.run("SELECT Region, Sex, COUNT(*) FROM Persons GROUP BY Region, Sex");
   EXPECT_EQ(DbShapeError(t.doc, tooFew),
             "The query gives 3 columns; the table needs 4: one for each variable, then the value");
