@@ -1,7 +1,7 @@
 // Reading table files into a document and its grid.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <tuple>
 
 #include "core/format/format_test.h"
 
@@ -102,11 +102,8 @@ TEST(Reader, AnsiFileWithTimeRangeAcrossAYearEndAndContentMetadata) {
 }
 
 TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
-  const struct {
-    const char* timeval;
-    int values;
-    Texts expected;
-  } cases[] = {
+  // The TIMEVAL statement, the number of values and their time codes.
+  const std::tuple<const char*, int, Texts> cases[] = {
       // A second TLIST group changes the scale where the first stopped.
       {"TLIST(A1),\"1999\",TLIST(Q1),\"20001\"", 2, {"A1:1999", "Q1:20001"}},
       {"TLIST(Q1, \"19993-20001\")", 4, {"Q1:19993", "Q1:19994", "Q1:20001", ":"}},
@@ -124,11 +121,11 @@ TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
       {"TLIST(A1),\"1999\",TLIST(A1, \"2000-2001\")", 3, {"A1:1999", "A1:2000", "A1:2001"}},
       {"TLIST(H1, \"20002-20011\"),TLIST(),\"x\"", 3, {"H1:20002", "H1:20011", ":x"}},
   };
-  for (const auto& c : cases) {
+  for (const auto& [timeval, values, expected] : cases) {
     std::string text = "STUB=\"t\";VALUES(\"t\")=";
-    for (int i = 0; i < c.values; ++i) text += (i ? ",\"v" : "\"v") + std::to_string(i) + "\"";
-    Loaded t(Loaded::Text{text + ";TIMEVAL(\"t\")=" + c.timeval + ";"}, true);
-    EXPECT_EQ(timeCodes(*t.doc.Get_Dimension("t")), c.expected) << c.timeval;
+    for (int i = 0; i < values; ++i) text += (i ? ",\"v" : "\"v") + std::to_string(i) + "\"";
+    Loaded t(Loaded::Text{text + ";TIMEVAL(\"t\")=" + timeval + ";"}, true);
+    EXPECT_EQ(timeCodes(*t.doc.Get_Dimension("t")), expected) << timeval;
   }
 }
 
@@ -167,34 +164,32 @@ TEST(Reader, LargeTablesAskWhetherToLoadMetadataOnly) {
 
 TEST(Reader, TablesTheGridCannotHoldKeepTheirDataAsReadAndSayWhy) {
   const std::string data = "1 2 3 4 5 6";
-  const struct {
-    bool keys;
-    std::function<void(CellGrid&)> limit;
-    const char* why;
-  } cases[] = {
-      // The layout needs 5 x 3 cells.
-      {false, [](CellGrid& g) { g.setMaxCells(10); }, "The table has 6 cells, more than the grid"},
-      // The keys form lays out 3 x 3 cells, then outgrows the cap with its second row.
-      {true, [](CellGrid& g) { g.setMaxCells(12); }, "data rows need more cells than the grid"},
-      {false, [](CellGrid& g) { g.setMemoryBudget(10 * 16); }, "not enough memory to load the 6"},
-      {true, [](CellGrid& g) { g.setMemoryBudget(10 * 16); }, "not enough memory to load the data"},
-  };
-  for (const auto& c : cases) {
+  // The keys form, the cell cap (0: a memory budget of 10 cells instead) and the reason. The
+  // normal form's layout needs 5 x 3 cells; the keys form lays out 3 x 3 cells, then
+  // outgrows the cap with its second row.
+  for (const auto& [keys, maxCells, why] :
+       {std::tuple{false, 10, "The table has 6 cells, more than the grid"},
+        {true, 12, "data rows need more cells than the grid"},
+        {false, 0, "not enough memory to load the 6"},
+        {true, 0, "not enough memory to load the data"}}) {
     VexaMess doc;
     CellGrid grid;
-    c.limit(grid);
+    if (maxCells)
+      grid.setMaxCells(maxCells);
+    else
+      grid.setMemoryBudget(10 * 16);
     ScriptedPrompt prompt;
     LoadReport report;
     doc.SprData = &grid;
     EXPECT_EQ(
-        Load_From_Text(doc, table(3, 2, c.keys, data), false, &grid, prompt, false, {}, &report),
+        Load_From_Text(doc, table(3, 2, keys, data), false, &grid, prompt, false, {}, &report),
         LoadResult::Loaded);
     // Nothing half-loaded stays, and the next save writes the DATA section back.
-    EXPECT_TRUE(doc.MetadataOnly && !doc.HasData && !doc.GridCreated) << c.why;
-    EXPECT_EQ(grid.rowCount(), 0) << c.why;
+    EXPECT_TRUE(doc.MetadataOnly && !doc.HasData && !doc.GridCreated) << why;
+    EXPECT_EQ(grid.rowCount(), 0) << why;
     WriteResult written;
     EXPECT_NE(BuildFileBytes(doc, {}, written).find("DATA=" + data + ";"), std::string::npos);
-    EXPECT_NE(report.keptAsText.find(c.why), std::string::npos) << report.keptAsText;
+    EXPECT_NE(report.keptAsText.find(why), std::string::npos) << report.keptAsText;
   }
 }
 

@@ -91,29 +91,24 @@ TEST(CSVInFile, AnErrorStaysUntilRewind) {
 
 TEST(CSVInFile, AnalysisGuessesSeparatorAndTextDelimiterFromTheFirstLine) {
   const std::string longFirst = std::string(1000, 'x') + ";";  // beyond the 1000 searched
-  const struct {
-    const char* firstLine;
-    const char* delimiter;
-    const char* quote;
-    const char* error;
-  } cases[] = {
-      {"a,b;c", ",", "\"", ""},
-      {"New York;1", " ", "\"", ""},  // a space in the first field wins
-      {"  'it' , \"x\"", ",", "'", ""},
-      {"\"a b\"  \t'c'", "\t", "\"", ""},
-      {"\"a b", ";", "\"", "Missing string delimiter"},
-      {"\"a\" b", ";", "\"", "String delimier not followed by separator"},
-      {"   ", ";", "\"", "No delimiter found"},
-      {longFirst.c_str(), ";", "\"", "No delimiter found"},
+  // The first line, and the separator, text delimiter and error found.
+  const std::pair<std::string, std::string> cases[] = {
+      {"a,b;c", ",\""},
+      {"New York;1", " \""},  // a space in the first field wins
+      {"  'it' , \"x\"", ",'"},
+      {"\"a b\"  \t'c'", "\t\""},
+      {"\"a b", ";\"Missing string delimiter"},
+      {"\"a\" b", ";\"String delimier not followed by separator"},
+      {"   ", ";\"No delimiter found"},
+      {longFirst, ";\"No delimiter found"},
   };
-  for (const auto& c : cases) {
-    CSVInFile csv = readerOf(std::string(c.firstLine) + "\r\nsecond\r\n");
+  for (const auto& [firstLine, found] : cases) {
+    CSVInFile csv = readerOf(firstLine + "\r\nsecond\r\n");
     csv.CSVAnalyse();
-    EXPECT_EQ(csv.Delimiter + csv.QuotDelim + csv.ErrorText,
-              std::string(c.delimiter) + c.quote + c.error);
-    EXPECT_EQ(csv.Error, *c.error ? 6 : 0);
+    EXPECT_EQ(csv.Delimiter + csv.QuotDelim + csv.ErrorText, found);
+    EXPECT_EQ(csv.Error, found.size() > 2 ? 6 : 0);
     EXPECT_TRUE(csv.CSVGetLine());
-    EXPECT_EQ(csv.CurrentRecord, c.firstLine);  // the first line is read again
+    EXPECT_EQ(csv.CurrentRecord, firstLine);  // the first line is read again
   }
   // A byte-order mark is no part of the first field.
   CSVInFile bom = readerOf("\xEF\xBB\xBF\"Å\",b\n");
@@ -149,11 +144,7 @@ TEST(CSVInFile, LinesAndTheirTextWhereverTheChunksEnd) {
   Strings ansiLines(20, "Ã\u2026");
   ansiLines.push_back("Å");
   const std::string longLine(37, 'x');
-  const struct {
-    const char* name;
-    std::string bytes;
-    Strings lines;
-  } cases[] = {
+  const std::tuple<const char*, std::string, Strings> cases[] = {
       {"pairs of line ends", "a\r\nb\n\rc\r\rd\n\ne\r\n", {"a", "b", "c", "d", "e"}},
       {"lone line ends", "a\rb\nc\n", {"a", "b", "c"}},
       {"Windows-1252", "\xC5r;\x80\nplain\n", {"År;€", "plain"}},
@@ -168,13 +159,13 @@ TEST(CSVInFile, LinesAndTheirTextWhereverTheChunksEnd) {
       {"Windows-1252 found at the end", ansi + "\xC5", ansiLines},
       {"Windows-1252 with what looks like a byte-order mark", "\xEF\xBB\xBF\x80\n", {"ï»¿€"}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(lines(c.bytes), c.lines) << c.name;
+  for (const auto& [name, bytes, expectedLines] : cases) {
+    EXPECT_EQ(lines(bytes), expectedLines) << name;
     for (const std::size_t chunk : {1, 2, 3, 4, 5, 7, 1 << 20}) {
-      SCOPED_TRACE(std::string(c.name) + ", chunk " + std::to_string(chunk));
-      Strings expected = c.lines;
+      SCOPED_TRACE(std::string(name) + ", chunk " + std::to_string(chunk));
+      Strings expected = expectedLines;
       expected.push_back("0  (end) all");
-      EXPECT_EQ(fileLines(c.bytes, chunk), expected);
+      EXPECT_EQ(fileLines(bytes, chunk), expected);
     }
   }
 }
@@ -203,9 +194,6 @@ TEST(CSVInFile, FilesAreReadAgainOnRewindAndReadErrorsEndReading) {
     EXPECT_FALSE(csv.CSVGetLine());  // the error stays; no line after it is handed out
     EXPECT_EQ(state(csv), "8 Cannot read " + csv.FileName + ": Input/output error (end)");
   }
-  csv.FileName = dir.file("missing.csv");
-  EXPECT_FALSE(csv.CSVOpen());
-  EXPECT_NE(state(csv).find("8 Cannot open " + csv.FileName), std::string::npos) << state(csv);
   // A folder opens but cannot be read.
   csv.FileName = dir.path().string();
   EXPECT_FALSE(csv.CSVOpen());

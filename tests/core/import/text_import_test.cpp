@@ -18,9 +18,8 @@ using test::addVariable;
 struct Table {
   VexaMess doc;
   CellGrid grid;
-  explicit Table(bool keys = false, bool twoStub = false) {
+  explicit Table(bool keys = false) {
     addVariable(doc, "region", 0, {"North", "South"}, {"01", "02"});
-    if (twoStub) addVariable(doc, "sex", 0, {"men", "women"});
     addVariable(doc, "year", 1, {"2020", "2021"});
     doc.FileWithKeys = keys;
     doc.SaveDecimals = 1;
@@ -70,9 +69,6 @@ TEST(TextImport, RecordsSettingsAndRefusalsInBothForms) {
        "Line 1: Code: North in region is  invalid" + done},
       {false, "empty last field: too few values, then not numeric", "01;2020;\n", "|/|",
        "Line 1: 01;2020; | Too few values in line | Line 1: 01;2020; | Value not numeric" + done},
-      {false, "an empty separator makes the line one field", "01;2020;1\n", "|/|",
-       "Line 1: 01;2020;1 | Too few values in line | Line 1: Code: 01;2020;1 in region is  "
-       "invalid" + done, S{.separator = "", .layout = {}}},
       {false, "grouping with the separator tab", "01\t2020\t2,500\n", "|/|",
        "Line 1: 01\t2020\t2,500 | Value not numeric" + done,
        S{.separator = "tab", .layout = {}}},
@@ -90,9 +86,7 @@ TEST(TextImport, RecordsSettingsAndRefusalsInBothForms) {
        S{.textDelimiter = "", .layout = {}}},
       {false, "multiple values", "01;1;2\n02;3;x\n", "1.0|2.0/3.0|",
        "Line 2: 02;3;x | Value not numeric | 2 records Processed", multiple},
-      // The value first, then the year, then the region.
-      {false, "fields in another order", "5;2021;02\n", "|/|5.0", "1 records Processed",
-       S{.layout = FieldLayout{FieldLayout::Kind::Delimited, {}, {3, 2, 1}}}},
+      // Fields at fixed positions, in another order than the variables.
       {false, "fixed positions", "202001x  1.25\n2021ä2  9\n", "1.3|/|",
        "Line 2: Code: ä2 in region is  invalid | 2 records Processed",
        S{.layout = FieldLayout{FieldLayout::Kind::Fixed, {{1, 4}, {5, 2}, {8, 6}}, {2, 1, 3}}}},
@@ -117,9 +111,8 @@ TEST(TextImport, RecordsSettingsAndRefusalsInBothForms) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Table t(c.keys);
-    const TextImportResult result = t.load(c.text, c.settings);
+    EXPECT_EQ(joined(t.load(c.text, c.settings).log), c.log);
     EXPECT_EQ(t.data(), c.data);
-    EXPECT_EQ(joined(result.log), c.log);
   }
 
   // More than thirty refused records abort.
@@ -132,17 +125,17 @@ TEST(TextImport, RecordsSettingsAndRefusalsInBothForms) {
 }
 
 TEST(TextImport, CancelKeepsWhatWasLoaded) {
-  Table t(false, true);
+  Table t;
   std::string text;
-  for (int i = 0; i < 10000; ++i) text += "01;men;2020;" + std::to_string(i) + "\n";
-  text += "02;women;2021;7\n";
+  for (int i = 0; i < 10000; ++i) text += "01;2020;" + std::to_string(i) + "\n";
+  text += "02;2021;7\n";
   TextImport importer(t.doc, t.grid, {});
   int calls = 0;
   importer.progress = [&](std::size_t, std::size_t) { return ++calls < 2; };
   const auto result = importer.run(text);
   EXPECT_TRUE(result.cancelled);
   EXPECT_EQ(t.grid.text(t.doc.DataRow1, t.doc.DataCol1), "8191.0");
-  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 3, t.doc.DataCol1 + 1));
+  EXPECT_TRUE(t.grid.isEmpty(t.doc.DataRow1 + 1, t.doc.DataCol1 + 1));
 }
 
 TEST(TextImport, EveryCodeOfAManyValuedVariableIsFoundAndTheFirstOfEqualCodesWins) {
@@ -182,7 +175,6 @@ TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
     SCOPED_TRACE(keys ? "keys form" : "cells form");
     Table fromBytes(keys), fromFile(keys);
     const TextImportResult expected = fromBytes.load(text, settings);
-    ASSERT_EQ(expected.records, 6);
     test::SmallBuffer small(4);
     const TextImportResult result = TextImport(fromFile.doc, fromFile.grid, settings).runFile(path);
     EXPECT_EQ(fromFile.data(), fromBytes.data());

@@ -85,10 +85,6 @@ TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEightWhateverItsName) {
   EXPECT_EQ(stored.files(), (Files{"/x/a.vq", "/x/b.vq", "/x/c.vq"}));
   EXPECT_TRUE(stored.remove("/x/../x/b.vq"));
   EXPECT_FALSE(stored.remove("/x/b.vq"));
-
-  Files many;
-  for (int i = 0; i < 10; ++i) many.push_back("/x/" + std::to_string(i));
-  EXPECT_EQ(RecentFiles(many).files().size(), RecentFiles::kMax);
 }
 
 TEST(Registry, KeepsTheImportFolderTheShowCodesFlagAndTheRecentFiles) {
