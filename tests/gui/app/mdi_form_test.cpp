@@ -137,30 +137,13 @@ TEST(MainWindow, AFirstStartHasTheShippedDataAfterOneMessageAndTheNextAsksNothin
     return std::pair{told(prompt), ctx.defaultData.Units};
   };
   EXPECT_EQ(start(), (std::pair{Lines{}, f.ctx.defaultData.Units}));
-  // A default data file of the user's own wins; a missing one is still reported.
-  f.ctx.settings.DefaultData = f.home.write("mine.ini", "[Units]\nU1=cows\n").string();
-  ASSERT_TRUE(f.ctx.settings.save_ini());
-  EXPECT_EQ(start(), (std::pair{Lines{}, Lines{"cows"}}));
+  // A default data file of the user's own that is missing is still reported.
   f.ctx.settings.DefaultData = f.home.file("gone.ini");
   ASSERT_TRUE(f.ctx.settings.save_ini());
   const Lines gone = start().first;
   ASSERT_EQ(gone.size(), 1u);
   EXPECT_TRUE(gone[0].starts_with("ZENDRA003: No default data found"));
   EXPECT_EQ(TempFolder::read(defaults), before);
-}
-
-TEST(MainWindow, NewTablesAreNumberedCancelCreatesNothingAndCopyNeedsTwoWindows) {
-  Frame f;
-  frmCreateVq* first = f.newTable();
-  EXPECT_EQ(f.newTable("cmdCancel"), nullptr);
-  ASSERT_TRUE(f.open("keys_form.vq"));  // opening does not count
-  frmCreateVq* keys = f.newTable("cmdKeys");
-  EXPECT_EQ(keys->caption(), "File02.vq");
-  EXPECT_TRUE(keys->document().FileWithKeys);
-  EXPECT_TRUE(f.button("Copy")->isVisible());
-  Frame::close(keys);
-  Frame::close(first);
-  EXPECT_FALSE(f.button("Copy")->isVisible() || f.button("Paste")->isVisible());
 }
 
 TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow) {
@@ -199,7 +182,8 @@ TEST(EditorWindow, WhatALoadLeavesOutOrKeepsAsTextIsToldOnceTheFileIsOpen) {
 
   // 800,000,000 cells: more than any grid here may hold. The data stay as read.
   f.home.write("large.vq", "STUB=\"a\",\"b\";HEADING=\"c\";" + numberedValues("a", 2000) +
-                               numberedValues("b", 2000) + numberedValues("c", 200) + "DATA=1 2 3;");
+                               numberedValues("b", 2000) + numberedValues("c", 200) +
+                               "DATA=1 2 3;");
   f.prompt.script(Prompt::Answer::No);  // "Large table ... Load metadata only": no, all of it
   ASSERT_TRUE(f.window->openPath(f.out("large.vq"), false));
   frmCreateVq* large = f.window->editors().last();
@@ -208,7 +192,7 @@ TEST(EditorWindow, WhatALoadLeavesOutOrKeepsAsTextIsToldOnceTheFileIsOpen) {
   EXPECT_TRUE(TempFolder::read(f.saveAs(large, "large-saved.vq")).ends_with("DATA=1 2 3;"));
 }
 
-TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
+TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncompleteAndNewTablesAreNumbered) {
   Frame f;
   frmCreateVq* editor = f.newTable();
   Frame::change(editor);
@@ -230,6 +214,17 @@ TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncomplete) {
   EXPECT_FALSE(editor->savefile(1));
   EXPECT_TRUE(f.asked(WriteRefusal(editor->document())));
   EXPECT_EQ(f.files.calls.size(), 2u);
+
+  // Cancel creates nothing, an opened file does not count, and Copy needs two windows.
+  EXPECT_EQ(f.newTable("cmdCancel"), nullptr);
+  ASSERT_TRUE(f.open("keys_form.vq"));
+  frmCreateVq* keys = f.newTable("cmdKeys");
+  EXPECT_EQ(keys->caption(), "File02.vq");
+  EXPECT_TRUE(keys->document().FileWithKeys);
+  EXPECT_TRUE(f.button("Copy")->isVisible());
+  Frame::close(keys);
+  Frame::close(editor);
+  EXPECT_FALSE(f.button("Copy")->isVisible() || f.button("Paste")->isVisible());
 }
 
 TEST(EditorWindow, TypingSurvivesCloseAndTheViewMenuSpeaksTheUsersDecimalsAndDropsErrorColours) {
@@ -272,22 +267,6 @@ TEST(EditorWindow, TypingSurvivesCloseAndTheViewMenuSpeaksTheUsersDecimalsAndDro
   const std::string saved = TempFolder::read(f.saveAs(editor, "out.vq"));
   EXPECT_NE(saved.find("DATA=\r\n12.50 2.50 \"..\" 4.00 \r\n5.00 6.00 7.25 8.00 \r\n"),
             std::string::npos);
-}
-
-TEST(EditorWindow, TheWorkSheetStaysInEditModeAndNeverTouchesTheTable) {
-  Frame f;
-  f.window->show();
-  frmCreateVq* editor = f.newTable();
-  editor->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);
-  auto* work = child<DataGridView>(*editor, "sprWork");
-  ASSERT_TRUE(work->isEditing());
-  QTest::keyClicks(cellEditor(work->mainView()), "abc");
-  QTest::keyClick(cellEditor(work->mainView()), Qt::Key_Return);
-  QTest::keyClicks(cellEditor(work->mainView()), "12");
-  QTest::keyClick(cellEditor(work->mainView()), Qt::Key_Tab);
-  EXPECT_EQ(work->grid()->text(1, 1) + "|" + work->grid()->text(1, 2), "abc|12");
-  EXPECT_TRUE(work->isEditing());  // the next cell is open for typing
-  EXPECT_FALSE(editor->isChanged());
 }
 
 TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
@@ -382,12 +361,26 @@ TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {
   EXPECT_TRUE(f.window->editors().isEmpty());
 }
 
-TEST(EditorWindow, DataPageMenusFollowTheStructure) {
+TEST(EditorWindow, DataPageMenusFollowTheStructureAndTheWorkSheetStaysInEditMode) {
   Frame f;
+  f.window->show();
   frmCreateVq* empty = f.newTable();
   empty->tabs()->setCurrentIndex(frmCreateVq::Data);
   EXPECT_TRUE(child(*empty, "txtUncomplete")->isVisibleTo(empty));
   EXPECT_FALSE(Frame::action(empty, 1, "mnuClearAllData")->isVisible());
+
+  // The work sheet keeps an editor open: Enter and Tab store and open the next cell, and
+  // the table is not touched.
+  empty->tabs()->setCurrentIndex(frmCreateVq::WorkSheet);
+  auto* work = child<DataGridView>(*empty, "sprWork");
+  ASSERT_TRUE(work->isEditing());
+  QTest::keyClicks(cellEditor(work->mainView()), "abc");
+  QTest::keyClick(cellEditor(work->mainView()), Qt::Key_Return);
+  QTest::keyClicks(cellEditor(work->mainView()), "12");
+  QTest::keyClick(cellEditor(work->mainView()), Qt::Key_Tab);
+  EXPECT_EQ(work->grid()->text(1, 1) + "|" + work->grid()->text(1, 2), "abc|12");
+  EXPECT_TRUE(work->isEditing());
+  EXPECT_FALSE(empty->isChanged());
 
   frmCreateVq* keys = f.openData("keys_form.vq");
   QAction* deleteRow = Frame::action(keys, 1, "mnuDeleteRow");
