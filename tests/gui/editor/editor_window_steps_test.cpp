@@ -265,11 +265,10 @@ TEST(Clipboard, APasteIntoTheDataGridWritesOnlyDataCellsInOneStepThatUndoTakesBa
   }
 }
 
-TEST(Clipboard, CopyGivesTheBlockATypedCellIsStoredFirstAndTheToolbarActsOnTheFocus) {
+TEST(Clipboard, CopyGivesTheBlockATypedCellIsStoredFirstAndTextBoxesAndTheWorkSheetTakePastes) {
   Window w;
   // A cell being typed is a step of its own before the paste: undo finds it.
   QTest::keyClick(w.dataGrid(7, 3, 7, 3), '7');
-  ASSERT_TRUE(w.editor->SprData()->isEditing());
   w.paste("41\t42\n");
   ASSERT_EQ(w.steps()->count(), 2);
   w.steps()->undo();
@@ -290,10 +289,9 @@ TEST(Clipboard, CopyGivesTheBlockATypedCellIsStoredFirstAndTheToolbarActsOnTheFo
   w.dataGrid(3, 3, 3, 3);
   paste->trigger();
   EXPECT_EQ(w.data(), "#5 #6/#7 #8/#5 #6/#7 #8/#9 #10/#11 #12");
-}
+  w.steps()->setIndex(0);
 
-TEST(Clipboard, TextBoxesPasteAsTypingReadOnlyBoxesTakeNoneAndTheWorkSheetIsNoTable) {
-  Window w;
+  // Text boxes paste as typing, read-only boxes take none, and the work sheet is no table.
   w.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
   auto* matrix = w.editor->findChild<QLineEdit*>("txtMatrix");
   matrix->setFocus();
@@ -411,7 +409,6 @@ TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
   // A number still being typed into an empty cell is stored before the check.
   QTableView* view = w.dataGrid(3, 4, 3, 4);
   QTest::keyClick(view, '9');
-  ASSERT_TRUE(w.editor->SprData()->isEditing());
   w.fillWith("Option1_3");
   EXPECT_EQ(w.data(), "#1 #9/#0 #4/#5 #6/#7 #8/#9 #10/#11 #12");
   EXPECT_EQ(w.steps()->count(), 2);  // the typing, then the fill
@@ -490,7 +487,7 @@ TEST(UndoLayout, DecimalsReachTheCellsInTheirOwnStep) {
   EXPECT_EQ(dataOf(w.saveAs(w.editor, "two.vq")), "DATA=\r\n1.25 \r\n4325.76 ;");
 }
 
-TEST(UndoHistory, TheOldestStepsGoPastTheBudgetAndTheSavedStateStaysWhereItWas) {
+TEST(UndoHistory, TheBudgetDropsTheOldestStepsAStepThatChangesNothingOrCannotBeUndoneIsNotKept) {
   std::string log;
   UndoHistory history(nullptr, 100);
   QUndoStack* stack = history.stack();
@@ -511,13 +508,7 @@ TEST(UndoHistory, TheOldestStepsGoPastTheBudgetAndTheSavedStateStaysWhereItWas) 
   stack->undo();
   EXPECT_FALSE(stack->isClean());
   EXPECT_EQ(log, "abc");
-}
-
-TEST(UndoHistory, AStepThatChangesNothingIsNotKeptAndOneThatCannotBeUndoneEndsTheHistory) {
-  std::string log;
-  UndoHistory history;
-  QUndoStack* stack = history.stack();
-  history.push(std::make_unique<Step>(log, 'a', 1));
+  stack->redo();
   stack->setClean();
   // A step that turns out to change nothing only when done.
   history.push(std::make_unique<Step>(log, 'r', 0, 'n'));
@@ -532,13 +523,12 @@ TEST(UndoHistory, AStepThatChangesNothingIsNotKeptAndOneThatCannotBeUndoneEndsTh
   // A step that cannot be undone is done and leaves no history, but a change until the
   // table is saved.
   EXPECT_FALSE(history.push(std::make_unique<Step>(log, 'h', 1, 'u')));
-  EXPECT_EQ(log, "ah");
+  EXPECT_EQ(log, "abcdh");
   EXPECT_EQ(stack->count(), 0);
   EXPECT_FALSE(stack->isClean());
 }
 
-
-TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenItChangedEnterMovesOnAndLabelsAreLocked) {
+TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenChangedEnterMovesOnLabelsAreLockedAndDelete) {
   Table t;
   t.enter(4, 2, "12.5");
   EXPECT_EQ(At(t.grid.currentRow(), t.grid.currentCol()), At(4, 3));  // Enter moves right
@@ -593,6 +583,32 @@ TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenItChangedEnterMovesOnAndLa
   EXPECT_TRUE(pane != t.main() && pane->parentWidget() == t.main());
   t.key(Qt::Key_Return);
   EXPECT_EQ(t.grid.kind(5, 1), CellKind::Text);  // labels are not converted
+  t.grid.setProtected(true);
+  t.view.refresh();
+
+  // Delete clears the selected block but not the locked labels, in one step.
+  for (int r = 4; r <= 6; ++r) {
+    for (int c = 2; c <= 5; ++c) t.grid.setNumber(r, c, r * 10 + c, 0);
+  }
+  auto* model = t.main()->model();
+  t.main()->selectionModel()->select(QItemSelection(model->index(3, 1), model->index(5, 3)),
+                                     QItemSelectionModel::ClearAndSelect);
+  const std::size_t steps = t.steps.size();
+  t.key(Qt::Key_Delete);
+  EXPECT_EQ(gridRows(t.grid, 4), "North||||45\nCentre||||55\nSouth||||65\n");
+  EXPECT_EQ(t.steps.size(), steps + 1);
+
+  // The whole grid is a -1 selection, and its labels stay.
+  t.main()->selectAll();
+  t.key(Qt::Key_Delete);
+  EXPECT_EQ(gridRows(t.grid, 2),
+            "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||\nCentre||||\nSouth||||\n");
+
+  // One cell is no block: Delete clears the current cell.
+  t.grid.setNumber(5, 3, 1, 0);
+  t.go(5, 3);
+  t.key(Qt::Key_Delete);
+  EXPECT_TRUE(t.grid.isEmpty(5, 3));
 }
 
 TEST(DataGridViewNavigation, AWorkSheetStoresTextsAsTypedAndEnterWrapsToColumnOne) {
@@ -607,31 +623,6 @@ TEST(DataGridViewNavigation, AWorkSheetStoresTextsAsTypedAndEnterWrapsToColumnOn
   QTest::keyClick(line, Qt::Key_Return);
   EXPECT_EQ(sheet.kind(1, 3), CellKind::Text);
   EXPECT_EQ(work.mainView()->currentIndex(), work.mainView()->model()->index(1, 0));
-}
-
-TEST(DataGridViewDelete, ClearsTheSelectedBlockButNotLockedLabels) {
-  Table t;
-  for (int r = 4; r <= 6; ++r) {
-    for (int c = 2; c <= 5; ++c) t.grid.setNumber(r, c, r * 10 + c, 0);
-  }
-  auto* model = t.main()->model();
-  t.main()->selectionModel()->select(QItemSelection(model->index(3, 1), model->index(5, 3)),
-                                     QItemSelectionModel::ClearAndSelect);
-  t.key(Qt::Key_Delete);
-  EXPECT_EQ(gridRows(t.grid, 4), "North||||45\nMiddle||||55\nSouth||||65\n");
-  EXPECT_EQ(t.steps.size(), 1u);  // one step, whose undo the step tests check
-
-  // The whole grid is a -1 selection, and its labels stay.
-  t.main()->selectAll();
-  t.key(Qt::Key_Delete);
-  EXPECT_EQ(gridRows(t.grid, 2),
-            "|men|men|women|women\n|2004|2005|2004|2005\nNorth||||\nMiddle||||\nSouth||||\n");
-
-  // One cell is no block: Delete clears the current cell.
-  t.grid.setNumber(5, 3, 1, 0);
-  t.go(5, 3);
-  t.key(Qt::Key_Delete);
-  EXPECT_TRUE(t.grid.isEmpty(5, 3));
 }
 
 TEST(DataGridViewKeysForm, EditsInTheLastRowKeepAnEmptyEntryRow) {
