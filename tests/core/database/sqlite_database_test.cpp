@@ -89,7 +89,7 @@ TEST(DatabaseValues, NamesPathsAndTheAccessDialect) {
             (Rows{"SELECT", "T", "x", "FROM", "My Table", "AS", "T", "Ö2", "WHERE"}));
 }
 
-TEST_F(Sqlite, CatalogFieldsRelationsAndValues) {
+TEST_F(Sqlite, CatalogFieldsRelationsValuesAndOneReadingStatementOnly) {
   open(kRegionsDb);
   // sqlite_sequence (the fourth table made) is SQLite's own and not listed.
   EXPECT_EQ(db.ListBoxTables(),
@@ -131,10 +131,8 @@ TEST_F(Sqlite, CatalogFieldsRelationsAndValues) {
   EXPECT_EQ(run("SELECT COUNT(*) FROM Rich WHERE Region = '01'"), Rows{"1"});
   EXPECT_EQ(run("SELECT Region, SUM(Kids) FROM Persons GROUP BY Region ORDER BY Region"),
             (Rows{"'Null'|3", "01|2", "05|'Null'"}));
-}
 
-TEST_F(Sqlite, RunsOneReadingStatementOnly) {
-  open(kRegionsDb);
+  // Only one statement that reads runs.
   const std::string before = TempFolder::read(path);
   // Each refusal says why; one of the authorizer names the kind of statement refused.
   const std::pair<std::string, std::string> refused[] = {

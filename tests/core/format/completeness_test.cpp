@@ -26,7 +26,7 @@ struct Complete {
 
 }  // namespace
 
-TEST(Completeness, AnEmptyDocumentListsTheRulesInOrder) {
+TEST(Completeness, AnEmptyDocumentListsTheRulesInOrderThenVariablesValuesMapsAndUnits) {
   VexaMess doc;
   const auto result = test_file_complete(doc, nullptr);
   EXPECT_FALSE(result.complete);
@@ -35,10 +35,8 @@ TEST(Completeness, AnEmptyDocumentListsTheRulesInOrder) {
                   "CONTENTS is missing|No STUB or HEADING is defined |UNITS is missing|"
                   "DATA is missing for one or more cells|",
                   "\r\n"));
-}
 
-TEST(Completeness, VariablesValuesMapsAndUnits) {
-  VexaMess doc;
+  // Variables, values, maps and units.
   doc.Matrix = doc.SubjectCode = doc.SubjectArea = doc.Contents = "x";
   auto region = addVariable(doc, "region", 0, {"North", "South", "north", "NORTH"});
   region->Map = "map";
@@ -110,4 +108,3 @@ TEST(Completeness, CellsDecideTheCompleteTextAndKeysFormRowsAreSortedAndChecked)
   t.grid.setText(4, 1, "West");
   EXPECT_EQ(Test_Complete(t.doc, &t.grid), "One or more Codes contains invalid data\r\n");
 }
-

@@ -108,9 +108,6 @@ TEST(Reader, TimeValuesInListsRangesAndBrokenForms) {
       {"TLIST(A1),\"1999\",TLIST(Q1),\"20001\"", 2, {"A1:1999", "Q1:20001"}},
       {"TLIST(Q1, \"19993-20001\")", 4, {"Q1:19993", "Q1:19994", "Q1:20001", ":"}},
       {"TLIST(W1, \"199952-200001\")", 3, {"W1:199952", "W1:200001", ":"}},
-      {"TLIST(A1, \"1999-1999\"),TLIST(H1, \"20002-20011\")",
-       3,
-       {"A1:1999", "H1:20002", "H1:20011"}},
       // Too short, not numbers, unknown scale, huge end: less effect, no hang.
       {"TLIST(M1, \"1999\")", 1, {":"}},
       {"TLIST(A1, \"0001-9999\")", 2, {"A1:1", "A1:2"}},

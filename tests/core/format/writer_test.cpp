@@ -265,26 +265,7 @@ TEST(DataBuilder, KeysFormWritesFilledRowsOnlyAndChecksKeys) {
   EXPECT_EQ(GetDataMod::BuildDataText(doc, grid, check), "DATA=\r\n\"1,5\",5,2.25");
 }
 
-TEST(WriteToFile, OemFilesAreOneCodePageFromFirstByteToLast) {
-  TempFolder dir;
-  VexaMess doc;
-  CellGrid grid;
-  doc.SprData = &grid;
-  doc.Contents = "Försäljning";
-  addVariable(doc, "område", 0, {"Åre"});
-  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
-  grid.setText(doc.DataRow1, doc.DataCol1, "å");  // a text cell with an accented letter
-  doc.GridHasData = true;
-  ASSERT_FALSE(Write_To_File(doc, dir.file("t.vq"), fixedDate(false)).lossy);
-  const std::string bytes = TempFolder::read(dir / "t.vq");
-  EXPECT_NE(bytes.find("CONTENTS=\"F\x94rs\x84ljning\";"), std::string::npos);
-  EXPECT_NE(bytes.find("DATA=\r\n\"\x86\" ;"), std::string::npos);
-
-  doc.Contents = "5 €";
-  EXPECT_TRUE(Write_To_File(doc, dir.file("t.vq"), fixedDate(false)).lossy);
-}
-
-TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
+TEST(WriteToFile, RefusalsLeaveNoLeftoversAndWritesKeepPermissionsCodePageAndKeptData) {
   TempFolder dir;
   VexaMess doc;
   doc.Matrix = "NEW";
@@ -304,10 +285,23 @@ TEST(WriteToFile, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   fs::permissions(file, fs::perms(0640));
   ASSERT_TRUE(Write_To_File(doc, file, fixedDate()).ok);
   EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
-}
 
-TEST(WriteToFile, MetadataOnlyWritesTheDataBytesBackUnchanged) {
-  TempFolder dir;
+  // OEM files are one code page from the first byte to the last.
+  CellGrid grid;
+  doc.SprData = &grid;
+  doc.Contents = "Försäljning";
+  addVariable(doc, "område", 0, {"Åre"});
+  ASSERT_TRUE(CreateGrid(doc, grid, true, false));
+  grid.setText(doc.DataRow1, doc.DataCol1, "å");  // a text cell with an accented letter
+  doc.GridHasData = true;
+  ASSERT_FALSE(Write_To_File(doc, dir.file("t.vq"), fixedDate(false)).lossy);
+  const std::string bytes = TempFolder::read(dir / "t.vq");
+  EXPECT_NE(bytes.find("CONTENTS=\"F\x94rs\x84ljning\";"), std::string::npos);
+  EXPECT_NE(bytes.find("DATA=\r\n\"\x86\" ;"), std::string::npos);
+  doc.Contents = "5 €";
+  EXPECT_TRUE(Write_To_File(doc, dir.file("t.vq"), fixedDate(false)).lossy);
+
+  // Metadata only: the DATA bytes are written back unchanged.
   const std::string original = TempFolder::read(kData + "/oem_full.vq");
   Loaded t("oem_full.vq", true);
   ASSERT_TRUE(Write_To_File(t.doc, dir.file("out.vq"), fixedDate(false)).ok);
