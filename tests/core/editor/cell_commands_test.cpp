@@ -73,6 +73,13 @@ TEST(ClearCellsCommand, ClearsTheBlockButLockedLabelsAndUndoesIt) {
     EXPECT_EQ(step.block(), c.taken);
     doUndoRedo(t, step, [&] { EXPECT_EQ(gridRows(t.grid, c.row1, c.row2), c.rows); });
   }
+  // A block whose copy would pass the limit is cleared all the same, without undo.
+  Loaded u(kNormal);
+  SnapshotLimit small(BlockSnapshot::mostBytes({3, 2, 6, 3}) - 1);
+  ClearCellsCommand data(u.doc, u.grid, {3, 2, 6, 3});
+  data.redo();
+  EXPECT_FALSE(data.undoable());
+  EXPECT_TRUE(u.grid.isEmpty(6, 3));
 }
 
 TEST(ClearAllDataCommand, UndoRestoresCellsAndLayoutAndOverTheSnapshotLimitThereIsNoUndo) {
@@ -102,17 +109,7 @@ TEST(ClearAllDataCommand, UndoRestoresCellsAndLayoutAndOverTheSnapshotLimitThere
   }
 }
 
-TEST(ClearCellsCommand, OverTheSnapshotLimitTheBlockIsClearedWithoutUndo) {
-  // A block whose copy would pass the limit is cleared all the same.
-  Loaded u(kNormal);
-  SnapshotLimit small(BlockSnapshot::mostBytes({3, 2, 6, 3}) - 1);
-  ClearCellsCommand data(u.doc, u.grid, {3, 2, 6, 3});
-  data.redo();
-  EXPECT_FALSE(data.undoable());
-  EXPECT_TRUE(u.grid.isEmpty(6, 3));
-}
-
-TEST(DeleteRowCommand, KeysFormRowComesBackAndTheEntryRowStays) {
+TEST(DeleteRowCommand, RowComesBackInBothFormsAndTheKeysEntryRowStays) {
   Loaded t(kKeys);
   DeleteRowCommand row(t.doc, t.grid, 4);
   doUndoRedo(t, row, [&] { EXPECT_EQ(gridRows(t.grid, 3), "01|0-19|0|5\n01|20-64|3|..\n|||\n"); });
@@ -121,18 +118,17 @@ TEST(DeleteRowCommand, KeysFormRowComesBackAndTheEntryRowStays) {
   const std::string before = gridAndFile(t);
   DeleteRowCommand(t.doc, t.grid, 6).redo();
   EXPECT_EQ(gridAndFile(t), before);
-}
 
-TEST(DeleteRowCommand, NormalFormRowComesBackWithItsLabel) {
-  Loaded t(kNormal);
-  t.grid.setColours(4, 3, kRed, kYellow);
-  t.doc.Decimaler = 1;
-  t.doc.setSaveDecimals();
-  SetCellDecimals(t.doc, t.grid);
-  t.grid.clearCell(4, 2);  // an empty data cell keeps its decimals too
-  DeleteRowCommand row(t.doc, t.grid, 4);
-  doUndoRedo(t, row, [&] {
-    EXPECT_EQ(gridRows(t.grid, 3, 4), "nov 1999|100.0|200.0\njan 2000|102.0|202.0\n");
+  // The normal form's row comes back with its label.
+  Loaded n(kNormal);
+  n.grid.setColours(4, 3, kRed, kYellow);
+  n.doc.Decimaler = 1;
+  n.doc.setSaveDecimals();
+  SetCellDecimals(n.doc, n.grid);
+  n.grid.clearCell(4, 2);  // an empty data cell keeps its decimals too
+  DeleteRowCommand normal(n.doc, n.grid, 4);
+  doUndoRedo(n, normal, [&] {
+    EXPECT_EQ(gridRows(n.grid, 3, 4), "nov 1999|100.0|200.0\njan 2000|102.0|202.0\n");
   });
 }
 

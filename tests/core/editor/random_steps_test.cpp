@@ -39,6 +39,7 @@
 #include "core/grid/data_methods.h"
 #include "support/loaded_table.h"
 #include "support/step_checks.h"
+#include "support/tables.h"
 
 using namespace zendra;
 using namespace zendra::test;
@@ -66,31 +67,22 @@ bool chance(Rng& rng, int percent) {
 std::string pick(Rng& rng, std::initializer_list<const char*> items) {
   return items.begin()[below(rng, static_cast<int>(items.size()))];
 }
+// Texts as users type them, time types among them.
 std::string anyText(Rng& rng) {
-  return pick(rng, {"", " ", "0", "1", "2.5", "-3", "12,5", "1e3", "..", ".", "-", "......", "x",
-                    "\xC3\x85re", "a b", "x\"y", "7", "v1"});
-}
-std::string anyTime(Rng& rng) {
-  return pick(rng, {"A1", "Q1", "M1", "W1", "", "x", "2020", "2020Q1", "a b"});
+  return pick(rng, {"", " ", "0", "2.5", "-3", "12,5", "1e3", "..", "-", "x", "\xC3\x85re", "a b",
+                    "x\"y", "A1", "Q1", "2020"});
 }
 ValueRef anyValue(Rng& rng, const DimensionData& v) {
   return v.ValueCode.Item(1 + below(rng, v.ValueCode.Count()));
 }
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 // Names as users type them: new ones, blanks, and names in use in another letter case.
 std::string anyName(Rng& rng, const VexaMess& doc) {
   if (doc.Dimensions.Count() > 0 && chance(rng, 20)) {
-    return upper(doc.Dimensions.Item(1 + below(rng, doc.Dimensions.Count()))->name);
+    std::string s = doc.Dimensions.Item(1 + below(rng, doc.Dimensions.Count()))->name;
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
   }
-  return pick(rng, {"region", "Sex", "\xC3\xA5r", "time", "A", "b", " ", "", " kind "});
-}
-std::vector<std::int32_t> positions(std::int32_t count) {
-  std::vector<std::int32_t> out(static_cast<std::size_t>(count));
-  std::iota(out.begin(), out.end(), 1);
-  return out;
+  return pick(rng, {"region", "Sex", "\xC3\xA5r", "time", " ", "", " kind "});
 }
 
 // A fixture table (normal form, keys form, notes and codes) or a new one in either form.
@@ -107,25 +99,21 @@ std::unique_ptr<Loaded> makeTable(Rng& rng) {
 // clears the history.
 class History {
  public:
-  enum class Push { NotDone, LetGo, Merged, Kept, Cleared };
+  enum class Push { NotDone, LetGo, Kept, Cleared };
   Push push(Step step) {
     if (step->changesNothing()) return Push::NotDone;
     step->redo();
     steps_.resize(static_cast<std::size_t>(index_));
-    Push result = Push::Kept;
     Command* top = index_ > 0 ? steps_.back().get() : nullptr;
-    if (top && top->id() != -1 && top->id() == step->id() && top->mergeWith(*step)) {
-      result = Push::Merged;
-      if (top->changesNothing()) {
-        steps_.pop_back();
-        --index_;
-        result = Push::LetGo;
-      }
-    } else if (step->changesNothing()) {
-      result = Push::LetGo;
+    const bool merged =
+        top && top->id() != -1 && top->id() == step->id() && top->mergeWith(*step);
+    Push result = (merged ? top : step.get())->changesNothing() ? Push::LetGo : Push::Kept;
+    if (merged && result == Push::LetGo) {
+      steps_.pop_back();
+      --index_;
     }
     const bool undoable = step->undoable();
-    if (result == Push::Kept) {
+    if (result == Push::Kept && !merged) {
       steps_.push_back(std::move(step));
       ++index_;
     }
@@ -198,10 +186,10 @@ Step setTime(const ValueRef& value, ValueField column, const std::string& text) 
 }
 
 // A clipboard block as a spreadsheet copies one: tabs between cells, a line a row.
-ClipboardBlock clipboard(Rng& rng, int most, const std::function<std::string()>& text) {
+ClipboardBlock clipboard(Rng& rng, int most) {
   std::string out;
   for (int r = 1 + below(rng, most), cols = 1 + below(rng, most); r > 0; --r) {
-    for (int c = 0; c < cols; ++c) out += (c ? "\t" : "") + text();
+    for (int c = 0; c < cols; ++c) out += (c ? "\t" : "") + anyText(rng);
     out += "\n";
   }
   return ClipboardBlock::parse(out);
@@ -212,29 +200,24 @@ ClipboardBlock clipboard(Rng& rng, int most, const std::function<std::string()>&
 Action importText(World& w, Rng& rng) {
   if (!w.d.GridCreated || !StructureComplete(w.d)) return {};
   TextImportSettings s;
-  s.separator = chance(rng, 50) ? "Tab" : ";";
-  const std::string sep = s.separator == "Tab" ? "\t" : ";";
+  s.separator = ";";
   s.multipleValues = chance(rng, 30);
-  s.skipFirst = chance(rng, 20);
-  s.fillMissing = chance(rng, 30);
-  s.decimalPoint = pick(rng, {".", ",", ""});
   std::string text;
   for (int n = 1 + below(rng, 4); n > 0; --n) {
-    std::string line = chance(rng, 15) ? "zz" : "";
     for (const auto& v : w.d.Dimensions) {
       if (s.multipleValues && w.d.colHeading.IndexOf(v.get()) != 0) continue;
       const auto value = anyValue(rng, *v);
-      line += (chance(rng, 10) || !value ? "zz" : v->UseCodes ? value->code : value->value) + sep;
+      text += (chance(rng, 10) || !value ? "zz" : v->UseCodes ? value->code : value->value) + ";";
     }
     for (int i = s.multipleValues ? std::max(1, w.d.NumCols) : 1; i > 0; --i) {
-      line += pick(rng, {"5", "1.5", "..", "-", "abc", "3,5", "0", ""}) + (i > 1 ? sep : "");
+      text += pick(rng, {"5", "1.5", "..", "abc", ""}) + (i > 1 ? ";" : "\n");
     }
-    text += line + "\n";
   }
   return act(std::make_unique<ImportTextCommand>(w.d, w.g, text, s));
 }
 
-// Typing into a cell of the data grid.
+// Typing into a cell of the data grid; a key column of the keys form takes its variable's
+// codes or texts.
 Action typeInCell(World& w, Rng& rng) {
   CellGrid& g = w.g;
   if (g.rowCount() == 0 || g.colCount() == 0) return {};
@@ -244,7 +227,6 @@ Action typeInCell(World& w, Rng& rng) {
   }
   if (!g.editable(r, c)) return {};
   std::string text = anyText(rng);
-  // A key column of the keys form takes its variable's codes or texts.
   const auto key = w.d.FileWithKeys ? w.d.colStub.Item(c) : nullptr;
   if (key && key->ValueCode.Count() > 0 && chance(rng, 70)) {
     const auto value = anyValue(rng, *key);
@@ -252,90 +234,76 @@ Action typeInCell(World& w, Rng& rng) {
   }
   return act(std::make_unique<EditCellCommand>(w.d, g, r, c, text));
 }
-// Delete on a block, whole rows or columns now and then.
-Action deleteBlock(World& w, Rng& rng) {
-  if (w.g.rowCount() == 0) return {};
+// Delete on a block, whole rows or columns now and then, or a paste into a block.
+Action deleteOrPaste(World& w, Rng& rng) {
+  if (w.g.rowCount() == 0 || w.g.colCount() == 0) return {};
   Block b = w.anyBlock(rng, 3);
+  if (chance(rng, 50)) {
+    return act(std::make_unique<PasteCellsCommand>(w.d, w.g, w.g.clip(b), clipboard(rng, 4)));
+  }
   if (chance(rng, 15)) b.row1 = b.row2 = -1;
   if (chance(rng, 15)) b.col1 = b.col2 = -1;
   return act(std::make_unique<ClearCellsCommand>(w.d, w.g, b));
 }
-// Clear all data, and Delete current row in the keys form with data.
-Action clearAllOrDeleteRow(World& w, Rng& rng) {
-  if (!StructureComplete(w.d)) return {};
-  if (chance(rng, 35)) return act(std::make_unique<ClearAllDataCommand>(w.d, w.g, w.showCodes));
+// Clear all data, Convert to Keys format, the sort before a save, Delete current row in the
+// keys form with data, and Fill empty cells after the check it runs.
+Action onData(World& w, Rng& rng) {
   const std::int32_t row = 1 + below(rng, w.g.rowCount());
-  if (!w.d.FileWithKeys || !w.d.GridHasData || row < w.d.DataRow1 || row == w.g.rowCount())
-    return {};
-  return act(std::make_unique<DeleteRowCommand>(w.d, w.g, row));
-}
-// The sort before a save or a test.
-Action sortKeysRows(World& w, Rng&) {
-  if (!w.d.FileWithKeys || !w.d.GridCreated) return {};
-  auto sort = std::make_unique<SortKeysRowsCommand>(w.d, w.g);
-  return sort->moves() ? act(std::move(sort)) : Action{};
-}
-// A paste into the data grid, at a cell or into a selection.
-Action pasteCells(World& w, Rng& rng) {
-  if (w.g.rowCount() == 0 || w.g.colCount() == 0) return {};
-  ClipboardBlock block = clipboard(rng, 4, [&rng] { return anyText(rng); });
-  const Block target = w.g.clip(w.anyBlock(rng, 4));
-  return act(std::make_unique<PasteCellsCommand>(w.d, w.g, target, std::move(block)));
-}
-// Fill empty cells, after the check it runs.
-Action fillEmpty(World& w, Rng& rng) {
+  const bool keys = w.d.FileWithKeys && w.d.GridCreated;
   DataCheck check;
+  switch (below(rng, 5)) {
+    case 0:
+      if (!StructureComplete(w.d)) return {};
+      return act(std::make_unique<ClearAllDataCommand>(w.d, w.g, w.showCodes));
+    case 1:
+      if (w.d.FileWithKeys || !w.d.GridCreated || !w.d.GridHasData || !StructureComplete(w.d))
+        return {};
+      return act(std::make_unique<ConvertToKeysCommand>(w.d, w.g, chance(rng, 50), w.showCodes));
+    case 2: {
+      auto sort = keys ? std::make_unique<SortKeysRowsCommand>(w.d, w.g) : nullptr;
+      return sort && sort->moves() ? act(std::move(sort)) : Action{};
+    }
+    case 3:
+      if (!keys || !w.d.GridHasData || row < w.d.DataRow1 || row == w.g.rowCount()) return {};
+      return act(std::make_unique<DeleteRowCommand>(w.d, w.g, row));
+  }
   GetDataMod::BuildDataText(w.d, w.g, check);
   if (!check.DataMissing && !check.InvalidData) return {};
   return act(std::make_unique<FillEmptyCommand>(w.d, w.g, check.DataMissing && chance(rng, 80),
-                                                check.InvalidData && chance(rng, 80),
-                                                pick(rng, {".", "..", "-", "0"})));
-}
-// Convert to Keys format.
-Action convertToKeys(World& w, Rng& rng) {
-  if (w.d.FileWithKeys || !w.d.GridCreated || !w.d.GridHasData || !StructureComplete(w.d))
-    return {};
-  return act(std::make_unique<ConvertToKeysCommand>(w.d, w.g, chance(rng, 50), w.showCodes));
+                                                check.InvalidData && chance(rng, 80), ".."));
 }
 
-// Add Stub / Add Heading: by name, or a copy of a standard variable or one of another table.
-Action addVariable(World& w, Rng& rng) {
+// Add Stub / Add Heading by name or as a copy of a standard variable, Remove Stub / Remove
+// Heading, Reorder Stub / Reorder Heading, and Add Dimension while the grid holds data.
+Action onVariables(World& w, Rng& rng) {
   const int side = below(rng, 2);
-  if (w.d.GridHasData) return {};
-  if (chance(rng, 40)) {
+  if (w.d.GridHasData) {
+    const std::string code = chance(rng, 50) ? "" : anyText(rng);
+    return unlessRefused(std::make_unique<AddOneValuedVariableCommand>(
+        w.d, w.g, side, anyName(rng, w.d), code, anyText(rng), w.showCodes));
+  }
+  std::vector<std::string> order;
+  for (const auto& v : side == 0 ? w.d.colStub : w.d.colHeading) order.push_back(v->name);
+  std::shuffle(order.begin(), order.end(), rng);
+  const int which = below(rng, 4);
+  if (which == 0 && !order.empty()) {
+    return act(std::make_unique<RemoveVariableCommand>(w.d, w.g, side, order[0], w.showCodes));
+  }
+  if (which == 1 && order.size() > 1) {
+    return act(std::make_unique<ReorderVariablesCommand>(w.d, w.g, side, order, w.showCodes));
+  }
+  if (which == 2) {
     return unlessRefused(
         std::make_unique<AddVariableCommand>(w.d, w.g, side, anyName(rng, w.d), w.showCodes));
   }
-  auto source = DimensionData::create(anyName(rng, w.d));
+  auto source = variableWith({"s1", "s2"}, anyName(rng, w.d));
   source->UseCodes = chance(rng, 50);
   source->UseTimeVal = chance(rng, 20);
-  for (int i = 1 + below(rng, 3); i > 0; --i) {
-    auto value = source->addVal();
-    value->value = "s" + std::to_string(i);
-    value->code = std::to_string(i);
-    if (source->UseTimeVal) value->TimeCode = "A1";
+  for (const auto& value : source->ValueCode) {
+    value->code = value->value;
+    value->TimeCode = source->UseTimeVal ? "A1" : "";
   }
   return unlessRefused(std::make_unique<AddVariableCommand>(w.d, w.g, side, *source, w.showCodes));
-}
-// Remove Stub / Remove Heading, or Reorder Stub / Reorder Heading.
-template <bool remove>
-Action removeOrReorderVariables(World& w, Rng& rng) {
-  const int side = below(rng, 2);
-  std::vector<std::string> order;
-  for (const auto& v : side == 0 ? w.d.colStub : w.d.colHeading) order.push_back(v->name);
-  if (w.d.GridHasData || order.size() < (remove ? 1u : 2u)) return {};
-  std::shuffle(order.begin(), order.end(), rng);
-  if (remove) {
-    return act(std::make_unique<RemoveVariableCommand>(w.d, w.g, side, order[0], w.showCodes));
-  }
-  return act(std::make_unique<ReorderVariablesCommand>(w.d, w.g, side, order, w.showCodes));
-}
-// Add Dimension, while the grid holds data; the dialog refuses what it would refuse.
-Action addDimension(World& w, Rng& rng) {
-  if (!w.d.GridHasData) return {};
-  const std::string code = chance(rng, 50) ? "" : anyText(rng);
-  return unlessRefused(std::make_unique<AddOneValuedVariableCommand>(
-      w.d, w.g, below(rng, 2), anyName(rng, w.d), code, anyText(rng), w.showCodes));
 }
 
 // The steps below work on one variable (one with values when asked), drawn first.
@@ -345,23 +313,19 @@ Action onVariable(World& w, Rng& rng) {
   const DimensionRef v = w.anyVariable(rng, withValues);
   return v ? F(w, rng, v) : Action{};
 }
-// A paste into the value grid.
-Action pasteValues(World& w, Rng& rng, const DimensionRef& v) {
+// A paste into the value grid, or renaming the variable.
+Action pasteValuesOrRename(World& w, Rng& rng, const DimensionRef& v) {
+  if (chance(rng, 40)) {
+    return unlessRefused(
+        std::make_unique<RenameVariableCommand>(w.d, w.g, v->name, anyName(rng, w.d)));
+  }
   const auto columns = valueColumns(*v);
   const int row = below(rng, v->ValueCode.Count() + 1);
   const int col = below(rng, static_cast<int>(columns.size()));
-  const auto block = clipboard(rng, 3, [&rng] {
-    return chance(rng, 30)   ? anyText(rng)
-           : chance(rng, 50) ? anyTime(rng)
-                             : "n" + std::to_string(below(rng, 9));
-  });
+  const auto block = clipboard(rng, 3);
   ValuePaste paste = MakeValuePaste(w.d, w.g, v, columns, row, col, block, w.showCodes);
   if (!paste.fits || !paste.step || RefusedTimeType(block, paste.turned, col, columns)) return {};
   return act(std::move(paste.step));
-}
-Action renameVariable(World& w, Rng& rng, const DimensionRef& v) {
-  const std::string name = chance(rng, 20) ? upper(v->name) : anyName(rng, w.d);
-  return unlessRefused(std::make_unique<RenameVariableCommand>(w.d, w.g, v->name, name));
 }
 // Typing into the value grid's empty last row, or editing a value's text, code or time.
 template <bool add>
@@ -369,10 +333,9 @@ Action typeValue(World& w, Rng& rng, const DimensionRef& v) {
   const auto columns = valueColumns(*v);
   const ValueField column = columns[below(rng, static_cast<int>(columns.size()))];
   const int position = 1 + below(rng, v->ValueCode.Count());
-  std::string text = add && chance(rng, 60)    ? "n" + std::to_string(below(rng, 9))
-                     : !add && chance(rng, 30) ? anyValue(rng, *v)->value
-                                               : anyText(rng);
-  if (column == ValueField::TimeType || (!add && column == ValueField::Time)) text = anyTime(rng);
+  const std::string text = add && chance(rng, 60)    ? "n" + std::to_string(below(rng, 9))
+                           : !add && chance(rng, 30) ? anyValue(rng, *v)->value
+                                                     : anyText(rng);
   if (column == ValueField::TimeType && !TimeTypeAccepted(text)) return {};
   const bool isText = column == ValueField::Value, isCode = column == ValueField::Code;
   if (!add && !isText && !isCode) return act(setTime(v->ValueCode.Item(position), column, text));
@@ -389,76 +352,58 @@ Action typeValue(World& w, Rng& rng, const DimensionRef& v) {
   steps.push_back(setTime(value, column, text));
   return act(std::make_unique<StepGroup>("Add Value", std::move(steps)));
 }
-// Deleting the selected values, or reordering them all.
-template <bool remove>
-Action removeOrReorderValues(World& w, Rng& rng, const DimensionRef& v) {
-  std::vector<std::int32_t> order = positions(v->ValueCode.Count());
-  if (!remove) {
-    std::shuffle(order.begin(), order.end(), rng);
-    return act(std::make_unique<ReorderValuesCommand>(w.d, w.g, v, order, w.showCodes));
-  }
-  order.erase(std::remove_if(order.begin(), order.end(), [&](int) { return chance(rng, 60); }),
-              order.end());
-  if (order.empty()) return {};
-  return act(std::make_unique<RemoveValuesCommand>(w.d, w.g, v, order, w.showCodes));
-}
-// Values / Codes / Codes and values, the Timeval box and a value's precision.
-Action valueOptions(World& w, Rng& rng, const DimensionRef& v) {
-  const int which = below(rng, 3);
-  if (which == 0) return act(makeCodesChoiceCommand(w.d, w.g, v, below(rng, 3), w.showCodes));
-  if (which == 1) {
-    return act(std::make_unique<SetFieldsCommand<bool>>(
-        "Timeval",
-        std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseTimeVal, !v->UseTimeVal}}));
+// Deleting the selected values, reordering them all, Values / Codes / Codes and values, the
+// Timeval box or a value's precision.
+Action onValues(World& w, Rng& rng, const DimensionRef& v) {
+  std::vector<std::int32_t> order(static_cast<std::size_t>(v->ValueCode.Count()));
+  std::iota(order.begin(), order.end(), 1);
+  switch (below(rng, 5)) {
+    case 0:
+      std::shuffle(order.begin(), order.end(), rng);
+      return act(std::make_unique<ReorderValuesCommand>(w.d, w.g, v, order, w.showCodes));
+    case 1:
+      order.erase(std::remove_if(order.begin(), order.end(), [&](int) { return chance(rng, 60); }),
+                  order.end());
+      if (order.empty()) return {};
+      return act(std::make_unique<RemoveValuesCommand>(w.d, w.g, v, order, w.showCodes));
+    case 2:
+      return act(makeCodesChoiceCommand(w.d, w.g, v, below(rng, 3), w.showCodes));
+    case 3:
+      return act(std::make_unique<SetFieldsCommand<bool>>(
+          "Timeval",
+          std::vector<SetFieldsCommand<bool>::Change>{{v, &v->UseTimeVal, !v->UseTimeVal}}));
   }
   const ValueRef value = anyValue(rng, *v);
-  const std::string precision = pick(rng, {"", "0", "1", "2", "3"});
-  if (!value || value->Precision == precision) return {};
+  const std::string precision = pick(rng, {"", "0", "2"});
+  if (value->Precision == precision) return {};
   return act(std::make_unique<SetPrecisionCommand>(w.d, value, precision));
 }
 
-// Typing in a box of the metadata pages or a content value's units, or a choice in a list:
-// the Decimals, Elimination or the content variable.
+// The Decimals, a choice in a list (Elimination or the content variable), or typing in a box
+// of the metadata pages or in the units of the table or of a content value.
 Action setField(World& w, Rng& rng) {
   VexaMess& d = w.d;
-  std::shared_ptr<void> owner;
-  std::string* field = nullptr;
-  std::string to;
   const DimensionRef v = w.anyVariable(rng, true);
-  switch (below(rng, 6)) {
-    case 0:
-      return act(makeDecimalsCommand(d, below(rng, 5)));
-    case 1:
-      if (!v) return {};
-      to = chance(rng, 50) ? pick(rng, {"", "YES"}) : anyValue(rng, *v)->value;
-      field = &v->Elimination;
-      break;
-    case 2:
-      to = v && chance(rng, 80) ? v->name : "";
-      field = &d.ContVariable;
-      break;
-    default: {
-      std::string* boxes[] = {&d.Title, &d.Contents, &d.Description, &d.Matrix,
-                              &d.Note,  &d.Source,   &d.Notex};
-      field = boxes[below(rng, 7)];
-      const DimensionRef content = d.Get_Dimension(d.ContVariable);
-      const auto set =
-          content && v == content ? d.GetContdataKey(anyValue(rng, *v)->value) : d.ContData;
-      if (set && chance(rng, 30)) {  // the units of the table or of a content value
-        owner = set;
-        field = &set->Units;
-      }
-    }
+  if (chance(rng, 15)) return act(makeDecimalsCommand(d, below(rng, 5)));
+  if (v && chance(rng, 35)) {
+    std::string* list = chance(rng, 50) ? &v->Elimination : &d.ContVariable;
+    const std::string to = chance(rng, 20)           ? ""
+                           : list == &d.ContVariable ? v->name
+                                                     : anyValue(rng, *v)->value;
+    if (to == *list) return {};
+    return act(std::make_unique<SetTextCommand>("List", Changes{{nullptr, list, to}}));
   }
-  if (field == &d.ContVariable || (v && field == &v->Elimination)) {
-    if (to == *field) return {};
-    return act(std::make_unique<SetTextCommand>("List", Changes{{owner, field, to}}));
-  }
+  const DimensionRef content = d.Get_Dimension(d.ContVariable);
+  const auto set =
+      content && v == content ? d.GetContdataKey(anyValue(rng, *v)->value) : d.ContData;
+  std::string* boxes[] = {&d.Title, &d.Contents, &d.Notex, set ? &set->Units : &d.Note};
+  std::string* field = boxes[below(rng, 4)];
   if (field != w.typing || chance(rng, 30)) {
     w.typing = field;
     w.session = newTypingSession();
   }
-  to = chance(rng, 70) ? *field + pick(rng, {"a", " ", "1"}) : anyText(rng);
+  const std::string to = chance(rng, 70) ? *field + "a" : anyText(rng);
+  const std::shared_ptr<void> owner = set && field == &set->Units ? set : nullptr;
   return act(std::make_unique<SetTextCommand>("Typing", Changes{{owner, field, to}}, w.session));
 }
 // A new cell note, unless the dialog refuses one already there, or deleting one.
@@ -488,17 +433,12 @@ struct Maker {
 };
 // clang-format off
 const Maker kMakers[] = {
-    {8, typeInCell, "type in a cell"}, {3, deleteBlock, "Delete"},
-    {3, clearAllOrDeleteRow, "Clear all or Delete row"}, {1, sortKeysRows, "sort keys rows"},
-    {4, pasteCells, "paste"}, {3, onVariable<pasteValues>, "paste values"},
-    {2, fillEmpty, "Fill"}, {1, convertToKeys, "Convert to keys"}, {3, importText, "import"},
-    {3, addVariable, "add variable"}, {2, removeOrReorderVariables<true>, "remove variable"},
-    {1, removeOrReorderVariables<false>, "reorder variables"}, {2, addDimension, "Add Dimension"},
-    {2, onVariable<renameVariable>, "rename"}, {4, onVariable<typeValue<true>>, "new value"},
-    {3, onVariable<typeValue<false>, true>, "edit value"},
-    {2, onVariable<removeOrReorderValues<true>, true>, "delete values"},
-    {1, onVariable<removeOrReorderValues<false>, true>, "reorder values"},
-    {6, onVariable<valueOptions>, "codes choice, Timeval or precision"},
+    {8, typeInCell, "type in a cell"}, {7, deleteOrPaste, "Delete or paste"},
+    {7, onData, "Clear all, Convert to keys, sort, Delete row or Fill"}, {3, importText, "import"},
+    {8, onVariables, "add, remove or reorder variables or Add Dimension"},
+    {5, onVariable<pasteValuesOrRename>, "paste values or rename"},
+    {4, onVariable<typeValue<true>>, "new value"}, {3, onVariable<typeValue<false>, true>, "edit value"},
+    {9, onVariable<onValues, true>, "delete or reorder values, codes choice, Timeval or precision"},
     {9, setField, "a box or a list"}, {4, addOrRemoveCellNote, "new cell note or delete"},
     {6, undoOrRedo<-1>, "Undo"}, {3, undoOrRedo<1>, "Redo"}};
 // clang-format on

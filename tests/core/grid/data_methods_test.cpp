@@ -63,10 +63,6 @@ TEST(DataGridLayout, NormalFormPutsLabelsAroundTheDataAreaWithDecimalsOnlyWhenLo
             "Population by region, sex and time||||\n|men|men|women|women\n"
             "|2004|2005|2004|2005\nNorth||||\nMiddle||||\nSouth||||\n");
   EXPECT_EQ(t.grid.frozenRows() * 10 + t.grid.frozenCols(), 31);
-  EXPECT_FALSE(t.grid.editable(2, 3) || t.grid.editable(5, 1));  // label row and column
-  EXPECT_TRUE(t.grid.editable(5, 3));
-  // The label column is as wide as "Middle" (at most twice the data column's width).
-  EXPECT_EQ(t.grid.columnWidth(1), 6);
 
   t.grid.setNumber(4, 2, 1.234, 2);
   t.doc.SaveDecimals = 1;
@@ -79,16 +75,6 @@ TEST(DataGridLayout, NormalFormPutsLabelsAroundTheDataAreaWithDecimalsOnlyWhenLo
   EXPECT_EQ(gridRows(t.grid, 4, 4), "01||||\n");
   WriteStubLabels(t.doc, t.grid, false);
   EXPECT_EQ(t.grid.text(4, 1), "North");
-}
-
-TEST(DataGridLayout, NoHeadingVariableGivesOneDataColumnUnderTheDescription) {
-  VexaMess doc;
-  CellGrid grid;
-  addVariable(doc, "region", 0, {"North", "South"});
-  doc.Description = "Described";
-  doc.Title = "Titled";
-  ASSERT_TRUE(CreateGrid(doc, grid, false, false));
-  EXPECT_EQ(gridRows(grid), "Described|\nNorth|\nSouth|\n");
 }
 
 TEST(DataGridLayout, KeysFormHasAHeaderRowAndOneEntryRow) {
@@ -159,18 +145,8 @@ TEST(DataGridValueChange, AValueAddedToOrRemovedFromAMiddleStubVariableKeepsCell
 }
 
 // The normal form's label rows and columns are checked with the step that adds them.
-TEST(DataGridOneValued, KeysFormFillsTheKeyColumnAndRelabellingChangesNothing) {
-  // Keys form: the key column is filled for every entered row, and the header follows.
-  KeysTable keys;
-  keys.add("region", 0, {"North"});
-  ASSERT_TRUE(CreateGrid(keys.doc, keys.grid, true, false));
-  keys.grid.setText(3, 1, "North");
-  keys.grid.setNumber(3, 2, 7, 0);
-  ASSERT_TRUE(AppendKeysRow(keys.doc, keys.grid));
-  AddOneValuedVariable(keys.doc, keys.grid, *keys.doc.addTimeDimension("year", 0, "2020", "2020"),
-                       false);
-  EXPECT_EQ(gridRows(keys.grid, 2), "region|year|Cell Value\nNorth|2020|7\n||\n");
-
+// The key column's filling is checked with the step that adds the variable.
+TEST(DataGridOneValued, KeysFormRelabellingChangesNothing) {
   // With a heading, the header row is also its first label row; the labels come last,
   // as in every layout, so relabelling later changes nothing.
   KeysTable heading;
