@@ -611,20 +611,6 @@ TEST(DataGridViewEditing, TypedTextIsConvertedOnlyWhenChangedEnterMovesOnLabelsA
   EXPECT_TRUE(t.grid.isEmpty(5, 3));
 }
 
-TEST(DataGridViewNavigation, AWorkSheetStoresTextsAsTypedAndEnterWrapsToColumnOne) {
-  CellGrid sheet(3, 3);
-  DataGridView work;
-  work.setGrid(&sheet, nullptr);
-  work.mainView()->setCurrentIndex(work.mainView()->model()->index(0, 2));
-  QTest::keyClick(work.mainView(), '1');
-  QLineEdit* line = work.findChild<QLineEdit*>();
-  ASSERT_NE(line, nullptr);
-  QTest::keyClicks(line, ".5");
-  QTest::keyClick(line, Qt::Key_Return);
-  EXPECT_EQ(sheet.kind(1, 3), CellKind::Text);
-  EXPECT_EQ(work.mainView()->currentIndex(), work.mainView()->model()->index(1, 0));
-}
-
 TEST(DataGridViewKeysForm, EditsInTheLastRowKeepAnEmptyEntryRow) {
   Table t(true);
   t.go(3, 3);
