@@ -437,7 +437,8 @@ const Maker kMakers[] = {
     {7, onData, "Clear all, Convert to keys, sort, Delete row or Fill"}, {3, importText, "import"},
     {8, onVariables, "add, remove or reorder variables or Add Dimension"},
     {5, onVariable<pasteValuesOrRename>, "paste values or rename"},
-    {4, onVariable<typeValue<true>>, "new value"}, {3, onVariable<typeValue<false>, true>, "edit value"},
+    {4, onVariable<typeValue<true>>, "new value"},
+    {3, onVariable<typeValue<false>, true>, "edit value"},
     {9, onVariable<onValues, true>, "delete or reorder values, codes choice, Timeval or precision"},
     {9, setField, "a box or a list"}, {4, addOrRemoveCellNote, "new cell note or delete"},
     {6, undoOrRedo<-1>, "Undo"}, {3, undoOrRedo<1>, "Redo"}};
