@@ -146,7 +146,7 @@ TEST(MainWindow, AFirstStartHasTheShippedDataAfterOneMessageAndTheNextAsksNothin
   EXPECT_EQ(TempFolder::read(defaults), before);
 }
 
-TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow) {
+TEST(MainWindow, OpeningMetadataOnlyACancelledLoadTheCodesViewAndWhatALoadLeftOut) {
   Frame f;
   frmCreateVq* whole = f.open("oem_full.vq");
   ASSERT_TRUE(whole);
@@ -170,15 +170,13 @@ TEST(MainWindow, OpeningMetadataOnlyACancelledLoadAndTheCodesViewOfTheNextWindow
   EXPECT_TRUE(f.ctx.registry.readShowCodes());
   EXPECT_EQ(whole->dataGrid().text(whole->document().DataRow1, 1), "2321");
   EXPECT_TRUE(Frame::action(f.newTable(), 2, "mnuShowCodes")->isChecked());
-}
 
-TEST(EditorWindow, WhatALoadLeavesOutOrKeepsAsTextIsToldOnceTheFileIsOpen) {
-  Frame f;
-  // Five elements for two cells.
+  // What a load leaves out or keeps as text is told once the file is open: five elements
+  // for two cells.
   f.home.write("surplus.vq", "STUB=\"r\";VALUES(\"r\")=\"a\",\"b\";DATA=1 2 3 4 5;");
   ASSERT_TRUE(f.window->openPath(f.out("surplus.vq"), false));
-  EXPECT_EQ(told(f.prompt),
-            Lines{"The data have 3 elements more than the table has cells; they were left out."});
+  EXPECT_EQ(f.prompt.asked.back().text,
+            "The data have 3 elements more than the table has cells; they were left out.");
 
   // 800,000,000 cells: more than any grid here may hold. The data stay as read.
   f.home.write("large.vq", "STUB=\"a\",\"b\";HEADING=\"c\";" + numberedValues("a", 2000) +
@@ -269,7 +267,7 @@ TEST(EditorWindow, TypingSurvivesCloseAndTheViewMenuSpeaksTheUsersDecimalsAndDro
             std::string::npos);
 }
 
-TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
+TEST(EditorWindow, UndoFollowsTheActiveWindowFindsTheSavedStateAndTakesBackTheKeysSort) {
   Frame f;
   f.window->show();
   QAction* undo = f.window->undoAction();
@@ -280,11 +278,8 @@ TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
   QTableView* view = a->SprData()->mainView();
   const auto first = [&] { return a->dataGrid().text(r, c); };
 
-  // Typing, undone and redone.
   type(view, r, c, "77");
   QTest::keyClick(view->focusWidget(), Qt::Key_Return);
-  undo->trigger();
-  redo->trigger();
   // Undo while a cell is being typed takes that typing back.
   type(view, r, c, "5");
   undo->trigger();
@@ -313,28 +308,26 @@ TEST(EditorWindow, UndoAndRedoFollowTheActiveWindowAndFindTheSavedStateAgain) {
   Frame::close(a);
   Frame::close(b);
   EXPECT_EQ(f.prompt.asked.size(), asked);
-}
 
-TEST(EditorWindow, TheKeysSortOfTheTestPageIsAStepSoEarlierStepsFindTheirCells) {
-  Frame f;
+  // The keys sort of the test page is a step, so that earlier steps find their cells.
   frmCreateVq* keys = f.open("keys_form.vq");
   ASSERT_TRUE(keys);
   keys->tabs()->setCurrentIndex(frmCreateVq::Test);  // sorts the unsorted rows
   EXPECT_FALSE(keys->isChanged());
   keys->tabs()->setCurrentIndex(frmCreateVq::Data);
   const CellGrid& grid = keys->dataGrid();
-  const int r = keys->document().DataRow1;
-  const std::string sorted = gridRows(grid, r, r + 2);
+  const int k = keys->document().DataRow1;
+  const std::string sorted = gridRows(grid, k, k + 2);
   // A new key for the last row, which the next sort moves to the top.
-  QTableView* view = keys->SprData()->mainView();
-  type(view, r + 2, 1, "00");
-  QTest::keyClick(view->focusWidget(), Qt::Key_Return);
+  QTableView* keysView = keys->SprData()->mainView();
+  type(keysView, k + 2, 1, "00");
+  QTest::keyClick(keysView->focusWidget(), Qt::Key_Return);
   keys->tabs()->setCurrentIndex(frmCreateVq::Test);
-  EXPECT_EQ(gridRows(grid, r, r), "00|65+|7|0\n");
+  EXPECT_EQ(gridRows(grid, k, k), "00|65+|7|0\n");
   keys->tabs()->setCurrentIndex(frmCreateVq::Data);
-  f.window->undoAction()->trigger();  // the sort
-  f.window->undoAction()->trigger();  // the typing
-  EXPECT_EQ(gridRows(grid, r, r + 2), sorted);
+  undo->trigger();  // the sort
+  undo->trigger();  // the typing
+  EXPECT_EQ(gridRows(grid, k, k + 2), sorted);
 }
 
 TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {

@@ -52,7 +52,7 @@ TEST(AboutDialog, ShowsTheVersionWithTwoAndThreeDigitParts) {
   EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), "Version 1.02.003");
 }
 
-TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileAndItsPromptSeesACancelWhenBreathing) {
+TEST(ProgressWindow, TheBarMovesAHundredTimesPerFileThePromptSeesACancelAndOnlyTheProgramCloses) {
   frmProgress window;
   auto* bar = child<QProgressBar>(window, "ProgressBar1");
   window.setMaximum(1'000'000);
@@ -87,15 +87,14 @@ TEST(ProgressWindow, TheBarMovesAboutAHundredTimesPerFileAndItsPromptSeesACancel
   EXPECT_FALSE(prompt.cancelled());
   prompt.breathe();
   EXPECT_TRUE(prompt.cancelled());
-}
 
-TEST(ProgressWindow, CancelEscapeAndTheCloseBoxAskToCancelButTheProgramMayClose) {
+  // Cancel, Escape and the close box ask to cancel, but the program may close the window.
   for (auto ask : {click<kCancel>, escape, closeBox}) {
-    frmProgress window;
-    window.show();
-    ask(window);
+    frmProgress asked;
+    asked.show();
+    ask(asked);
     // Asked, not closed: the load step closes it once the loader stopped.
-    EXPECT_EQ((std::pair{window.cancel, window.isVisible()}), (std::pair{9999, true}));
+    EXPECT_EQ((std::pair{asked.cancel, asked.isVisible()}), (std::pair{9999, true}));
   }
   frmProgress finished;
   finished.show();

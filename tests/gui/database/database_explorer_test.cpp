@@ -120,7 +120,7 @@ TEST(DatabaseExplorer, WithoutCodesTakesTextsOnlyAndANullCodeShowsAsNull) {
             "Kommun|Municipalities||texts: =Upplands Väsby =Stockholm =Uppsala =Unknown");
 }
 
-TEST(DatabaseExplorer, AValueQueryThatFailsIsToldAndStaysOnTheValueField) {
+TEST(DatabaseExplorer, AFailedValueQueryStaysOnTheValueFieldAndEngineWarningsAreTold) {
   TempFolder folder;
   const std::string path = folder.file("broken.sqlite");
   writeSqlite(path, "CREATE TABLE Codes(Code TEXT, Name TEXT);");
@@ -135,19 +135,17 @@ TEST(DatabaseExplorer, AValueQueryThatFailsIsToldAndStaysOnTheValueField) {
   EXPECT_EQ(e.dialog->page(), 2);
   ASSERT_EQ(e.prompt.asked.size(), 1u);
   EXPECT_TRUE(e.prompt.asked[0].text.starts_with("The values could not be read\n"));
-}
 
-TEST(DatabaseExplorer, TellsThatTheFileMayBeDamagedWhenTheEngineWarned) {
-  // A page that maps Persons garbled: libmdb warns, and reads the rows all the same.
-  TempFolder folder;
+  // A page that maps Persons garbled: libmdb warns, reads the rows all the same, and the
+  // user is told that the file may be damaged.
   std::string bytes = TempFolder::read(kStats);
   for (int k = 0; k < 8; ++k) bytes[85 * 4096 + 200 + k * 5] ^= 0x55;
-  Explorer e(folder.write("damaged.mdb", bytes).string());
-  walk(*e.dialog, "Persons", "Region", "Sex");
-  EXPECT_EQ(told(e.prompt), Lines{"damaged.mdb: the file may be damaged: 2 warnings while reading "
+  Explorer damaged(folder.write("damaged.mdb", bytes).string());
+  walk(*damaged.dialog, "Persons", "Region", "Sex");
+  EXPECT_EQ(told(damaged.prompt), Lines{"damaged.mdb: the file may be damaged: 2 warnings while reading "
                                   "Persons\n  offset 6422528 is beyond EOF\n  error: reading page "
                                   "1568 failed."});
-  EXPECT_EQ(e.values().size(), 114u);
+  EXPECT_EQ(damaged.values().size(), 114u);
 }
 
 namespace {

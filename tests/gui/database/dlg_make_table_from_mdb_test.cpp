@@ -10,9 +10,6 @@ namespace {
 
 const std::string kStats = std::string(ZENDRA_TEST_DATA) + "/databases/stats.mdb";
 
-std::string sql(QWidget& dialog) {
-  return child<QPlainTextEdit>(dialog, "txtSQL")->toPlainText().toStdString();
-}
 void setSql(QWidget& dialog, const QString& text) {
   child<QPlainTextEdit>(dialog, "txtSQL")->setPlainText(text);
 }
@@ -89,7 +86,7 @@ TEST_F(Wizard, ASourceStubFieldsRelatedFirstAndTheStatementToRun) {
   EXPECT_EQ(said(), "You must select count or a field to summarise");
   sums->setCurrentRow(0);
   press(*dialog, "cmdNext");
-  EXPECT_NE(sql(*dialog).find("sum([Income])"), std::string::npos);
+  EXPECT_TRUE(child<QPlainTextEdit>(*dialog, "txtSQL")->toPlainText().contains("sum([Income])"));
   press(*dialog, "cmdBack");
   child<QRadioButton>(*dialog, "OptSumOrCount_1")->click();
   press(*dialog, "cmdNext");
@@ -120,41 +117,34 @@ TEST_F(Wizard, QueriesTabOffersTheSavedQuerysFields) {
 }
 
 // A Region (codes 01 to 05, built from Regions/Code of stats.mdb) by Sex by Year table of
-// zeros in an editor window, and its command run: the chooser, then the wizard to the
-// statement page with Count, then `then`.
-struct Window : EditorWindowFrame {
-  frmCreateVq* editor = nullptr;
-  std::string before;
-  int steps = 0;
-  Window() {
-    std::string data;
-    for (int i = 0; i < 24; ++i) data += "0 ";
-    editor = openText(
-        "MATRIX=\"P1\";CONTENTS=\"Persons\";DECIMALS=0;STUB=\"Region\",\"Sex\",\"Year\";"
-        "VALUES(\"Region\")=\"a\",\"b\",\"c\",\"d\";CODES(\"Region\")=\"01\",\"03\",\"04\",\"05\";"
-        "VALUES(\"Sex\")=\"men\",\"women\";CODES(\"Sex\")=\"1\",\"2\";"
-        "VALUES(\"Year\")=\"2021\",\"2022\",\"2023\";DATA=" +
-        data + ";");
-    editor->tabs()->setCurrentIndex(frmCreateVq::Data);
-    before = gridRows(editor->dataGrid(), 1, -1, true);
-    steps = editor->undoStack()->count();
-  }
-  void run(const std::function<void(QDialog&)>& then) {
-    files.script(QString::fromStdString(kStats));
-    answer = [then](QDialog& dialog) {
+// zeros in an editor window.
+TEST(CreateTableFromAccess, RefusedCodesLeaveTheGridAndFinishIsOneStepThatFillsIt) {
+  EditorWindowFrame w;
+  std::string data;
+  for (int i = 0; i < 24; ++i) data += "0 ";
+  frmCreateVq* editor = w.openText(
+      "MATRIX=\"P1\";CONTENTS=\"Persons\";DECIMALS=0;STUB=\"Region\",\"Sex\",\"Year\";"
+      "VALUES(\"Region\")=\"a\",\"b\",\"c\",\"d\";CODES(\"Region\")=\"01\",\"03\",\"04\",\"05\";"
+      "VALUES(\"Sex\")=\"men\",\"women\";CODES(\"Sex\")=\"1\",\"2\";"
+      "VALUES(\"Year\")=\"2021\",\"2022\",\"2023\";DATA=" +
+      data + ";");
+  ASSERT_NE(editor, nullptr);
+  editor->tabs()->setCurrentIndex(frmCreateVq::Data);
+  const std::string before = gridRows(editor->dataGrid(), 1, -1, true);
+  const int steps = editor->undoStack()->count();
+  // The command run: the chooser, then the wizard to the statement page with Count, then
+  // `then`.
+  const auto run = [&](const std::function<void(QDialog&)>& then) {
+    w.files.script(QString::fromStdString(kStats));
+    w.answer = [then](QDialog& dialog) {
       dialog.show();
       toStatementPage(dialog, "lstTables", "Persons");
       then(dialog);
     };
     editor->findChild<QAction*>("mnuCreateFromMDB")->trigger();
-  }
-};
-
-TEST(CreateTableFromAccess, RefusedCodesLeaveTheGridAndFinishIsOneStepThatFillsIt) {
-  Window w;
-  ASSERT_NE(w.editor, nullptr);
+  };
   QStringList errors;
-  w.run([&](QDialog& dialog) {
+  run([&](QDialog& dialog) {
     setSql(dialog, QString::fromStdString(CountSql({"Region", "Sex", "Year"}, "PersonsDirty")));
     press(dialog, "cmdRun");
     press(dialog, "cmdFinish");
@@ -162,11 +152,11 @@ TEST(CreateTableFromAccess, RefusedCodesLeaveTheGridAndFinishIsOneStepThatFillsI
     EXPECT_FALSE(child<QPushButton>(dialog, "cmdFinish")->isVisible());
   });
   EXPECT_EQ(errors.size(), 3);  // their texts are checked in tests/core/database
-  EXPECT_EQ(w.editor->undoStack()->count(), w.steps);
-  EXPECT_EQ(gridRows(w.editor->dataGrid(), 1, -1, true), w.before);
+  EXPECT_EQ(editor->undoStack()->count(), steps);
+  EXPECT_EQ(gridRows(editor->dataGrid(), 1, -1, true), before);
 
   int ticks = 0;
-  w.run([&](QDialog& dialog) {
+  run([&](QDialog& dialog) {
     // The first Run copies Persons off the GUI thread while events go on: the wizard takes
     // no clicks then (Back is not taken), so no second statement can start on top of it.
     QTimer::singleShot(0, &dialog, [&] {
@@ -182,12 +172,12 @@ TEST(CreateTableFromAccess, RefusedCodesLeaveTheGridAndFinishIsOneStepThatFillsI
            "[Sex], [Year]");
     press(dialog, "cmdFinish");
   });
-  EXPECT_EQ(w.editor->undoStack()->count(), w.steps + 1);
-  w.editor->undoStack()->undo();
-  EXPECT_EQ(gridRows(w.editor->dataGrid(), 1, -1, true), w.before);
-  w.editor->undoStack()->redo();
-  const CellGrid& cells = w.editor->dataGrid();
-  const VexaMess& doc = w.editor->document();
+  EXPECT_EQ(editor->undoStack()->count(), steps + 1);
+  editor->undoStack()->undo();
+  EXPECT_EQ(gridRows(editor->dataGrid(), 1, -1, true), before);
+  editor->undoStack()->redo();
+  const CellGrid& cells = editor->dataGrid();
+  const VexaMess& doc = editor->document();
   EXPECT_EQ(cells.number(doc.DataRow1, doc.DataCol1), 10);
   EXPECT_EQ(cells.number(doc.DataRow1 + 1 * 6 + 1 * 3 + 2, doc.DataCol1), 10 * (2 * 2 + 2));
 }
