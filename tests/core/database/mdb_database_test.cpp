@@ -124,7 +124,7 @@ TEST_F(Stats, ValuesNullsCaseFreeTextSavedQueriesAndCodeLists) {
   EXPECT_EQ(variable->ValueCode.Item(1)->code + "|" + variable->ValueCode.Item(1)->value, "|01");
 }
 
-TEST(MdbDatabase, FilesThatAreNoAccessFilesAreRefusedAndReplacedOnesReopened) {
+TEST(MdbDatabase, NoAccessFilesAndFailingReadersAreRefusedAndReplacedFilesReopened) {
   // Damage past the header is the damaged file tests' matter.
   TempFolder folder;
   std::string headerless = TempFolder::read(fixture("stats.mdb"));
@@ -157,10 +157,8 @@ TEST(MdbDatabase, FilesThatAreNoAccessFilesAreRefusedAndReplacedOnesReopened) {
   fs::copy_file(fixture("stats.mdb"), path);
   ASSERT_TRUE(db.OpenRecordSet("SELECT COUNT(*) FROM Sexes"));
   EXPECT_EQ(rowsOf(db), Rows{"2"});
-}
 
-TEST(MdbDatabase, AReaderThatFailsMakesTheFileUnreadable) {
-  TempFolder folder;
+  // A reader that fails makes the file unreadable.
   const std::string damaged = "The file is damaged: its contents cannot be read";
   // The script, and the error: all of the message, or a part after a "~".
   for (const auto& [script, error] :

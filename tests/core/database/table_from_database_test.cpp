@@ -151,7 +151,7 @@ TEST(TableFromDatabase, RefusedCodesAndEditedStatementsOfTheWrongShape) {
   }
 }
 
-TEST(TableFromDatabase, FinishIsOneStepInEitherForm) {
+TEST(TableFromDatabase, FinishIsOneStepInEitherFormAnEmptyResultTooKeysRowsWithoutRoomNone) {
   for (const bool keys : {false, true}) {
     SCOPED_TRACE(keys ? "keys form" : "cells form");
     StatsTable t(0, 1, keys);
@@ -169,9 +169,8 @@ TEST(TableFromDatabase, FinishIsOneStepInEitherForm) {
     step.redo();
     EXPECT_EQ(gridRows(t.grid, 1, -1, true), after);
   }
-}
 
-TEST(TableFromDatabase, AnEmptyResultIsAStepAndKeysRowsWithoutRoomAreNone) {
+  // An empty result is a step too; keys rows without room are none.
   StatsTable t(0, 0);
   DatabaseImportCommand empty(t.doc, t.grid, t.place(count() + " HAVING count(*) > 1000"));
   empty.redo();

@@ -9,7 +9,7 @@
 
 using namespace zendra;
 
-TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItselfAndUtf8IsRecognised) {
+TEST(CodePage, EveryByteRoundTripsUtf8IsRecognisedAndLackingCharactersBecomeQuestionMarks) {
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
   for (CodePage page : {CodePage::Ansi, CodePage::Oem}) {
@@ -32,9 +32,8 @@ TEST(CodePage, EveryByteOfBothPagesDecodesAndEncodesBackToItselfAndUtf8IsRecogni
   for (const char* bad : {"\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
     EXPECT_FALSE(isValidUtf8(bad));
   EXPECT_TRUE(isValidUtf8("\xF4\x8F\xBF\xBF"));
-}
 
-TEST(CodePage, CharactersThePageLacksBecomeQuestionMarksInPlaceToo) {
+  // Characters the page lacks become question marks, in place too.
   // Text, page, bytes; a "+" after the bytes marks a loss.
   for (const auto& [text, page, bytes] : {std::tuple{"Åäö", CodePage::Oem, "\x8F\x84\x94"},
                                           {"5 €", CodePage::Oem, "5 ?+"},

@@ -12,15 +12,14 @@ using namespace zendra;
 using namespace zendra::test;
 namespace fs = std::filesystem;
 
-TEST(RecoveryInfo, ReadsBackNamesWithLineBreaksAndBackslashes) {
+TEST(RecoveryInfo, ReadsBackNamesWithLineBreaksAndBackslashesAndTheFolderFollowsXdg) {
   recovery::CopyInfo info{"/t/a\\b\nc.vq", "File01.vq", true, {}};
   recovery::CopyInfo back;
   ASSERT_TRUE(recovery::parseInfo(recovery::infoText(info), back));
   EXPECT_EQ(back.originalName, info.originalName);
   EXPECT_FALSE(recovery::parseInfo("name=x\ncaption=y\n", back));
-}
 
-TEST(RecoveryFolder, FollowsXdgStateHome) {
+  // The folder follows $XDG_STATE_HOME.
   TempFolder home;
   EXPECT_EQ(recovery::recoveryFolder(), home / "state" / "zendra" / "recovery");
   ::setenv("XDG_STATE_HOME", "relative", 1);

@@ -54,7 +54,7 @@ std::string state(const CSVInFile& csv) {
 
 }  // namespace
 
-TEST(CSVInFile, CountsAndSplitsFieldsWithEveryErrorCode) {
+TEST(CSVInFile, CountsAndSplitsFieldsWithEveryErrorCodeAndAnErrorStaysUntilRewind) {
   const std::pair<const char*, std::int32_t> counts[] = {
       {"1;2;3", 3}, {"1;2;3;", 3},    {"a", 1},        {"", 0},
       {"   ", 1},   {"\"a;b\";c", 2}, {"x\"a\";b", -1}};
@@ -70,9 +70,8 @@ TEST(CSVInFile, CountsAndSplitsFieldsWithEveryErrorCode) {
       {"\"a;b", "error 3: Missing text delimiter"},
       {"\"a\" x;b", "error 4: Syntax error"}};
   for (const auto& [line, error] : errors) EXPECT_EQ(split(line, 2), Strings{error});
-}
 
-TEST(CSVInFile, AnErrorStaysUntilRewind) {
+  // An error stays until a rewind.
   CSVInFile csv = readerOf("a;\"b\r\nc;d\r\n");
   csv.CSVAddField("a", 1);
   csv.CSVAddField("b", 1);
@@ -199,7 +198,7 @@ TEST(CSVInFile, FilesAreReadAgainOnRewindAndReadErrorsEndReading) {
   EXPECT_EQ(csv.ErrorText, "Cannot read " + csv.FileName + ": Is a directory");
 }
 
-TEST(FieldSplit, DelimitedLinesSplitAsTheReaderSplitsThem) {
+TEST(FieldSplit, DelimitedAsTheReaderSplitsAndFixedAtCharacterPositionsFromTypedWidths) {
   auto delimited = [](std::string separator, std::string textDelimiter = "\"") {
     TextFileFormat format;
     format.separator = std::move(separator), format.textDelimiter = std::move(textDelimiter);
@@ -215,15 +214,14 @@ TEST(FieldSplit, DelimitedLinesSplitAsTheReaderSplitsThem) {
   std::string error = "old";
   EXPECT_EQ(splitFields("a;\"b;c", delimited(";"), &error), Strings{});
   EXPECT_EQ(error, "Missing text delimiter");
-}
 
-TEST(FieldSplit, FixedFieldsAreCutAtCharacterPositionsFromTypedWidths) {
+  // Fixed fields are cut at character positions from typed widths.
   auto fixed = [](std::vector<FixedField> fields) {
     TextFileFormat format;
     format.layout.kind = FieldLayout::Kind::Fixed, format.layout.fixed = std::move(fields);
     return format;
   };
-  std::string error;
+  error.clear();
   const TextFileFormat format = fixed(fixedFieldsFromWidths(" 4, 3;6", error));
   // Positions count characters: "Å" is two bytes but one position.
   EXPECT_EQ(splitFields("Åby F  3", format), (Strings{"Åby", "F", "3"}));

@@ -161,7 +161,7 @@ TEST(TextImport, EveryCodeOfAManyValuedVariableIsFoundAndTheFirstOfEqualCodesWin
   EXPECT_TRUE(grid.isEmpty(doc.DataRow1 + 999, doc.DataCol1));
 }
 
-TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
+TEST(TextImport, AFileImportsAsItsBytesDoItsReadErrorsAbortAndItsHeadHoldsWholeLines) {
   test::TempFolder dir;
   // Refused, continued and repeated records, a decimal comma, a last line without an end.
   const std::string text =
@@ -194,17 +194,14 @@ TEST(TextImport, AFileImportsAsItsBytesDoAndItsReadErrorsAbort) {
     EXPECT_EQ(joined(TextImport(t.doc, t.grid, settings).runFile(file).log), log);
     EXPECT_EQ(t.data(), "1.5|2.0/|");
   }
-}
 
-TEST(TextImport, TheHeadOfAFileHoldsWholeDecodedLinesAndTheSampleGuesses) {
-  test::TempFolder dir;
-  const std::string path = dir.write("in.txt", "01;\xC5\r\n02;b\r\n03;c").string();
-  EXPECT_EQ(ReadTextHead(path, 12).text, "01;Å\n02;b\n");
-  EXPECT_EQ(ReadTextHead(path, 4).text, "01;");  // a first line too long is cut whole characters
+  // The head of a file holds whole decoded lines, and the sample guesses.
+  const std::string head = dir.write("in.txt", "01;\xC5\r\n02;b\r\n03;c").string();
+  EXPECT_EQ(ReadTextHead(head, 12).text, "01;Å\n02;b\n");
+  EXPECT_EQ(ReadTextHead(head, 4).text, "01;");  // a first line too long is cut whole characters
   EXPECT_FALSE(ReadTextHead(dir.path().string()).ok);
 
   // What the first lines suggest.
-  Table t;
   auto sample = AnalyseText("01\t2020\t1\n02\t2021\t2\n", t.doc);
   EXPECT_EQ(sample.separator + sample.textDelimiter + std::to_string(sample.multipleValues),
             "Tab\"0");
