@@ -60,19 +60,16 @@ TEST(NoteCommands, ANewNoteGoesLastAndADeletedOneComesBackAtItsPlace) {
   note->Values().Add(t.doc.AllVals);
   note->Values().Add(t.doc.AllVals);
   note->Note = "north";
+  // The notes in order after the step.
+  const auto are = [&](CellNoteColl::Items items) {
+    return [&t, items] { EXPECT_EQ(t.doc.Cellnotes.NewEnum(), items); };
+  };
   AddCellNoteCommand add(t.doc, note);
-  doUndoRedo(
-      t, add,
-      [&] {
-        EXPECT_EQ(t.doc.Cellnotes.NewEnum(), (CellNoteColl::Items{first, second, note}));
-      },
-      notes);
+  doUndoRedo(t, add, are({first, second, note}), notes);
   add.undo();
 
   RemoveCellNoteCommand remove(t.doc, first);
-  doUndoRedo(
-      t, remove, [&] { EXPECT_EQ(t.doc.Cellnotes.NewEnum(), (CellNoteColl::Items{second})); },
-      notes);
+  doUndoRedo(t, remove, are({second}), notes);
   remove.undo();
   EXPECT_EQ(t.doc.Cellnotes.Item(1), first);  // the very object: its text steps still reach it
   // A note the table no longer holds is no step.

@@ -166,14 +166,14 @@ TEST(DataGridEditing, EditedCellsBecomeNumbersOnlyWhenNumericAndInTheDataArea) {
   ASSERT_TRUE(CreateGrid(t.doc, t.grid, true, false));
   t.grid.setDecimalChar(",");
   t.grid.setAlignment(4, 4, HAlign::Left);
-  // " 12,5 " in the user's form, "12.5" in the file's, "..." no number, "2004" a label.
+  // " 12,5 " in the user's form, "..." no number, "2004" a label; the file's form and a
+  // text in a number cell are checked with the step that edits a cell.
   const struct {
     std::int32_t row, col;
     const char* typed;
     const char* shown;
     CellKind kind;
   } cases[] = {{4, 2, " 12,5 ", "12,50", CellKind::Number},
-               {4, 3, "12.5", "12,50", CellKind::Number},
                {4, 4, "...", "...", CellKind::Text},
                {3, 2, "2004", "2004", CellKind::Text}};
   for (const auto& c : cases) {
