@@ -118,14 +118,6 @@ struct Window : test::EditorWindowFrame {
     if (keys) QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     if (!keys) action("MnuEPaste")->trigger();
   }
-  // Fills with the symbol option, "Fill empty cells" as the dialog starts.
-  void fillWith(const char* option) {
-    answer = [option](QDialog& dialog) {
-      dialog.findChild<QRadioButton*>(option)->click();
-      dialog.findChild<QPushButton*>("cmdOk")->click();
-    };
-    action("mnuFillEmpty")->trigger();
-  }
   // The data cells, numbers after a "#", " " between cells and "/" between rows.
   std::string data() {
     std::string out;
@@ -334,6 +326,7 @@ TEST(Clipboard, CopyGivesTheBlockATypedCellIsStoredFirstAndTextBoxesAndTheWorkSh
 }
 
 TEST(Clipboard, TheValueGridTakesAColumnOfNewValuesRefusesARaggedBlockAndChecksTimeTypes) {
+  // (and a step that lays the grid out anew keeps the data grid's current cell on its values)
   Window w;
   QTableView* values = w.valueGrid("year");
   EXPECT_EQ(w.copyPasteEnabled(), std::make_pair(true, true));
@@ -366,10 +359,8 @@ TEST(Clipboard, TheValueGridTakesAColumnOfNewValuesRefusesARaggedBlockAndChecksT
   w.paste("Q1\t20201\nQ 1\t20211\n");
   EXPECT_EQ(w.prompt.asked.back().text.rfind("\"Q 1\" is no time type.", 0), 0u);
   EXPECT_EQ(year.ValueCode.Item(1)->TimeCode, "");
-}
 
-TEST(EditorWindowLayout, AStepThatLaysTheGridOutAnewKeepsTheCurrentCellOnItsValues) {
-  Window w;
+  // A step that lays the grid out anew keeps the current cell on its values.
   const VexaMess& doc = w.editor->document();
   // The current cell in the grid and in the view.
   const auto current = [&] {
@@ -409,7 +400,11 @@ TEST(FillEmptyCells, ZeroFillsAPendingEditFirstAndUndoes) {
   // A number still being typed into an empty cell is stored before the check.
   QTableView* view = w.dataGrid(3, 4, 3, 4);
   QTest::keyClick(view, '9');
-  w.fillWith("Option1_3");
+  w.answer = [](QDialog& dialog) {  // 0, "Fill empty cells" as the dialog starts
+    dialog.findChild<QRadioButton*>("Option1_3")->click();
+    dialog.findChild<QPushButton*>("cmdOk")->click();
+  };
+  w.action("mnuFillEmpty")->trigger();
   EXPECT_EQ(w.data(), "#1 #9/#0 #4/#5 #6/#7 #8/#9 #10/#11 #12");
   EXPECT_EQ(w.steps()->count(), 2);  // the typing, then the fill
   w.steps()->undo();

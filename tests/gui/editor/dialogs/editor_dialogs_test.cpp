@@ -128,7 +128,7 @@ TEST(DlgReorderDimensions, MovesTheSelectedNamesAndReturnsTheNewOrderOnOk) {
   EXPECT_TRUE(dialog.order.empty());
 }
 
-TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderOkReturns) {
+TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderAndTenThousandMoveAtOnce) {
   // Two values share a text: they stay apart by position.
   VexaMess doc;
   const DimensionRef region = test::addVariable(doc, "Region", 0,
@@ -156,18 +156,17 @@ TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderOkReturns) {
   dlgNewValueOrder none(*empty);
   press(none, "cmdMoveRest");
   EXPECT_FALSE(okEnabled(none));
-}
 
-TEST(DlgNewValueOrder, TenThousandValuesMoveAtOnce) {
+  // Ten thousand values move at once.
   DimensionRef many = DimensionData::create("Many");
   for (int i = 0; i < 10000; ++i) many->addVal()->value = "Value " + std::to_string(i);
-  dlgNewValueOrder dialog(*many);
+  dlgNewValueOrder large(*many);
   // Rows of one height: the lists do not measure every row when they are refilled.
-  EXPECT_TRUE(list(dialog, "List1")->uniformItemSizes());
-  press(dialog, "cmdMoveRest");
-  press(dialog, "cmdOk");
-  ASSERT_EQ(dialog.order.size(), 10000u);
-  EXPECT_EQ(dialog.order[9999], 10000);
+  EXPECT_TRUE(list(large, "List1")->uniformItemSizes());
+  press(large, "cmdMoveRest");
+  press(large, "cmdOk");
+  ASSERT_EQ(large.order.size(), 10000u);
+  EXPECT_EQ(large.order[9999], 10000);
 }
 
 // The name rules themselves are the steps' (variable_commands_test); here the dialogs'

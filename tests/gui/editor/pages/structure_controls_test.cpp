@@ -78,7 +78,7 @@ struct Frame : PageFrame {
 
 }  // namespace
 
-TEST(StructureControls, AddNewByNameOrCancelAndUndo) {
+TEST(StructureControls, WithoutDataAddNewByNameOrCancel) {
   Frame f;
   f.table(kTable, false);
   const std::string before = f.state();
@@ -97,14 +97,11 @@ TEST(StructureControls, AddNewByNameOrCancelAndUndo) {
   EXPECT_TRUE(f.asked("Variable name in use"));
   EXPECT_EQ(f.state(), before);
 
+  // One variable in the stub now has two, so Reorder Stub is offered (the from-scratch test
+  // and the test with data check a new variable's step and undo).
   f.answers = {source(3, " age ")};
   f.click("cmdAddStub");
-  // One variable in the stub now has two, so Reorder Stub is offered.
-  EXPECT_EQ(f.state().substr(0, f.state().find(" created")),
-            "region,age,|sex,year,|region,age,|sex,year,|\n++++++++--");
-  EXPECT_EQ(f.history()->count(), 1);
-  f.history()->undo();
-  EXPECT_EQ(f.state(), before);
+  EXPECT_EQ(f.buttons(), "++++++++--");
 }
 
 TEST(StructureControls, WithDataAddOrRemoveAsksFirstReorderAndAddDimensionDoNotAndAllUndo) {
