@@ -18,7 +18,7 @@ struct HelpFrame : EditorWindowFrame {
   QString page() const { return QDir(kManual).relativeFilePath(help()->source().toLocalFile()); }
 };
 
-TEST(HelpWindow, F1MenusAndToolbarOpenTheActivePagesManualPageAndLinksMoveOn) {
+TEST(HelpWindow, F1MenusToolbarAndLinksOpenTheManualPagesAndAMissingManualIsTold) {
   HelpFrame f;
   f.window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(f.window.get()));
@@ -66,9 +66,9 @@ TEST(HelpWindow, F1MenusAndToolbarOpenTheActivePagesManualPageAndLinksMoveOn) {
   EXPECT_EQ(f.page(), "pages/variables.html");
   child<QAction>(*help, "cmdForward")->trigger();
   EXPECT_EQ(f.page(), "index.html");
-}
 
-TEST(HelpWindow, TheManualIsFoundBesideTheProgramAndAMissingOneNamesTheFolderLookedIn) {
+  // The manual is found beside the program, else in the source tree; a missing one names
+  // the folder looked in.
   TempFolder prefix;
   prefix.write("share/zendra/manual/index.html", "<html></html>");
   EXPECT_EQ(locateManual(QString::fromStdString(prefix.file("bin"))),
@@ -77,15 +77,15 @@ TEST(HelpWindow, TheManualIsFoundBesideTheProgramAndAMissingOneNamesTheFolderLoo
   EXPECT_EQ(QDir(locateManual(QString::fromStdString(prefix.file("elsewhere/bin")))),
             QDir(kManual));
 
-  HelpFrame f;
-  const std::string empty = f.home.file("nothing-here");
+  HelpFrame missing;
+  const std::string empty = missing.home.file("nothing-here");
   {
     const ScopedEnv manual("ZENDRA_MANUAL_DIR", empty);
-    f.ctx.manualFolder = locateManual("/usr/bin").toStdString();
+    missing.ctx.manualFolder = locateManual("/usr/bin").toStdString();
   }
-  f.window->showHelp();
-  EXPECT_TRUE(f.asked("Helpfile was not found in " + empty));
-  EXPECT_EQ(f.help(), nullptr);
+  missing.window->showHelp();
+  EXPECT_TRUE(missing.asked("Helpfile was not found in " + empty));
+  EXPECT_EQ(missing.help(), nullptr);
 }
 
 }  // namespace

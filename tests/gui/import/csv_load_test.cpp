@@ -6,7 +6,7 @@
 using namespace zendra;
 using namespace zendra::test;
 
-TEST(dlgCSVLoad, ShowsTheGuessesAndHandsTheSettingsToTheLoad) {
+TEST(LoadFromCsv, TheDialogHandsItsSettingsToTheLoadAndAChosenFileImportsAsOneStep) {
   VexaMess doc;
   addVariable(doc, "region", 0, {"North", "South"});
   addVariable(doc, "year", 1, {"2020", "2021"});
@@ -33,9 +33,7 @@ TEST(dlgCSVLoad, ShowsTheGuessesAndHandsTheSettingsToTheLoad) {
   EXPECT_TRUE(child(dialog, "Frame2")->isVisible() && child(dialog, "cmdClose")->isEnabled());
   press(dialog, "cmdClose");
   EXPECT_TRUE(dialog.loaded());
-}
 
-TEST(LoadFromCsv, ChosenFileImportsAsOneStepAndTheFolderIsRemembered) {
   EditorWindowFrame f;
   // Region down (data rows 3 and 4, labels in column 1), two years across (columns 2, 3).
   frmCreateVq* editor = f.openText(
@@ -73,3 +71,4 @@ TEST(LoadFromCsv, ChosenFileImportsAsOneStepAndTheFolderIsRemembered) {
   EXPECT_EQ(f.prompt.asked.size(), 1u);
   EXPECT_EQ(editor->undoStack()->count(), 1);
 }
+

@@ -86,7 +86,7 @@ void removeRows(QWidget& window, const char* grid) {
   QTest::keyClick(table, Qt::Key_Delete);
 }
 
-TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAsItWas) {
+TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelChangesNothingButSaveReachesAWindow) {
   Fixture f;
   const std::string before = dump(f.ctx.defaultData);
   frmDefaultData w(f.ctx);
@@ -129,6 +129,23 @@ TEST(DefaultDataWindow, EveryControlWritesTheCopyAndCancelLeavesTheDefaultDataAs
   EXPECT_EQ(dump(f.ctx.defaultData), before);
   EXPECT_EQ(TempFolder::read(f.ctx.settings.DefaultData), kFile);
   EXPECT_EQ(f.events, 0);
+
+  // Opened from an editor window, its save reaches that window at once.
+  frmCreateVq* editor = f.openText(
+      "MATRIX=\"T1\";TITLE=\"Sales by region. \";CONTENTS=\"Sales\";DECIMALS=0;"
+      "STUB=\"region\";UNITS=\"tonnes\";VALUES(\"region\")=\"North\",\"South\";DATA=1 2;");
+  ASSERT_TRUE(editor);
+  auto* units = child<QComboBox>(*editor, "cmbUnits");
+  f.answer = [&](QDialog& dialog) {
+    editCell(dialog, "sprUnits", 2, 0, "pieces");
+    f.files.script(QString::fromStdString(f.ctx.settings.DefaultData));
+    press(dialog, "cmdOK");
+  };
+  // The editor's View menu holds the item too, as its menus take the frame's place.
+  editor->findChild<QAction*>("mnuEditDefault")->trigger();
+  EXPECT_EQ(units->itemText(2), "pieces");
+  EXPECT_EQ(units->currentText(), "tonnes");  // the table's own unit stays
+  EXPECT_FALSE(editor->isChanged());
 }
 
 TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableNameAndNoVariablesShowNoRow) {
@@ -160,24 +177,6 @@ TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableNameAndNoVariab
   EXPECT_FALSE(child<QPushButton>(empty, "cmdNewOrder")->isEnabled());
 }
 
-TEST(DefaultDataWindow, OpenedFromTheFrameItsSaveReachesAnOpenEditorWindowAtOnce) {
-  Fixture frame;
-  frmCreateVq* editor = frame.openText(
-      "MATRIX=\"T1\";TITLE=\"Sales by region. \";CONTENTS=\"Sales\";DECIMALS=0;"
-      "STUB=\"region\";UNITS=\"tonnes\";VALUES(\"region\")=\"North\",\"South\";DATA=1 2;");
-  ASSERT_TRUE(editor);
-  auto* units = child<QComboBox>(*editor, "cmbUnits");
-  frame.answer = [&](QDialog& dialog) {
-    editCell(dialog, "sprUnits", 2, 0, "pieces");
-    frame.files.script(QString::fromStdString(frame.ctx.settings.DefaultData));
-    press(dialog, "cmdOK");
-  };
-  // The editor's View menu holds the item too, as its menus take the frame's place.
-  editor->findChild<QAction*>("mnuEditDefault")->trigger();
-  EXPECT_EQ(units->itemText(2), "pieces");
-  EXPECT_EQ(units->currentText(), "tonnes");  // the table's own unit stays
-  EXPECT_FALSE(editor->isChanged());
-}
 
 TEST(DefaultDataWindow, SaveHandsTheCopyToTheProgramAfterACancelledChoiceOrAFailedWrite) {
   Fixture f;
