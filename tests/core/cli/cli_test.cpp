@@ -23,7 +23,7 @@ const char* kComplete =
 
 }  // namespace
 
-TEST(CliCheckConvertAndInfo, ExitCodesSurplusElementsATooLargeTableCodePagesAndJson) {
+TEST(CliCheckConvertInfoAndImport, ExitCodesFollowWhatWasReadAndOutIsWrittenWhenNotAborted) {
   TempFolder dir;
   const std::string complete = dir.write("ok.vq", kComplete).string();
   const std::string keys = kData + "/keys_form.vq";
@@ -94,17 +94,13 @@ TEST(CliCheckConvertAndInfo, ExitCodesSurplusElementsATooLargeTableCodePagesAndJ
   ASSERT_EQ(runInfo(kData + "/keys_form.vq", false, out, err), kOk);
   EXPECT_FALSE(json::parse(out.str())["stub"][0].contains("values"));
   EXPECT_EQ(runInfo("/no/such/file.vq", false, out, err), kCannotRead);
-}
 
-TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
-  TempFolder dir;
-  const std::string keys = kData + "/keys_form.vq";
-  const std::string out = dir.file("out.vq");
-  std::ostringstream err;
+  // import: exit codes follow the log, and OUT is written only when not aborted.
+  const std::string imported = dir.file("imported.vq");
   // Guessed: a tab, one value a line.
   const std::string good = dir.write("good.txt", "02\t0-19\tkvinnor\t8\n").string();
-  EXPECT_EQ(runImport(keys, good, out, {}, err), kOk);
-  EXPECT_NE(TempFolder::read(out).find("\"02\",\"0-19\",\"\",8;"), std::string::npos);
+  EXPECT_EQ(runImport(keys, good, imported, {}, err), kOk);
+  EXPECT_NE(TempFolder::read(imported).find("\"02\",\"0-19\",\"\",8;"), std::string::npos);
 
   // Options: ";" with a header line, a decimal comma (1,5 is written with the table's
   // no decimals), the row form; one line refused.
@@ -116,9 +112,9 @@ TEST(CliImport, ExitCodesFollowTheLogAndOutIsWrittenOnlyWhenNotAborted) {
   const std::string rows =
       dir.write("rows.csv", "region;age;men;women\n02;20-64;1,5;2\n09;0-19;1;1\n").string();
   err.str("");
-  EXPECT_EQ(runImport(keys, rows, out, options, err), kIncomplete);
+  EXPECT_EQ(runImport(keys, rows, imported, options, err), kIncomplete);
   EXPECT_EQ(err.str(), "Line 3: Code: 09 in region is  invalid\n2 records Processed\n");
-  EXPECT_NE(TempFolder::read(out).find("\"02\",\"20-64\",2,2;"), std::string::npos);
+  EXPECT_NE(TempFolder::read(imported).find("\"02\",\"20-64\",2,2;"), std::string::npos);
 
   // Aborted, or a file that cannot be read: OUT is not written.
   const std::string bad = dir.write("bad.txt", "01\t0-19\tmän\t1\t2\n").string();

@@ -43,7 +43,7 @@ Texts elements(const std::string& text, const std::string& sep = ".") {
 
 }  // namespace
 
-TEST(Tokenizer, EndCharactersQuotingLineBreaksAndTheCharsetStatement) {
+TEST(Tokenizer, TokensTheCharsetStatementAFileReadOnceAndDataElements) {
   EXPECT_EQ(tokens("VALUES(\"age group\")=\"0 to 9\",\"10 to 19\";\r\nMATRIX=\"A\";"),
             (Texts{"VALUES|(", "age group|)", "0 to 9|,", "10 to 19|;", "MATRIX|=", "A|;"}));
   // Leading spaces are skipped; an unquoted space ends a token; the last token runs
@@ -58,9 +58,8 @@ TEST(Tokenizer, EndCharactersQuotingLineBreaksAndTheCharsetStatement) {
   // Reading in the declared page is checked with the fixture files, which have both.
   EXPECT_FALSE(declaresAnsi("CHARSET= \"ANSI\""));
   EXPECT_TRUE(declaresAnsi("x;charset=\"ansi\""));
-}
 
-TEST(TokenizerData, AFileIsReadOnceAndElementsTakeTheDecimalStepAndEndTheSection) {
+  // A file is read once; elements take the decimal step and end the section.
   test::TempFolder dir;
   std::string text = "MATRIX=\"M\";DATA=";
   for (int i = 0; i < 100000; ++i) text += "12345 ";
@@ -83,4 +82,3 @@ TEST(TokenizerData, AFileIsReadOnceAndElementsTakeTheDecimalStepAndEndTheSection
   // An element running into the end of the file is kept.
   EXPECT_EQ(elements("1 \"x"), (Texts{"1", "x"}));
 }
-

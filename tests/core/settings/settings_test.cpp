@@ -49,7 +49,7 @@ TEST(VqVexaData, EmptyFoldersFallBackKeysKeepTheirSpellingAndTheFileFollowsXdg) 
   EXPECT_EQ(configFolder(), dir / "home/.config/zendra");
 }
 
-TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEightWhateverItsName) {
+TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEightAndTheStoreKeepsThemAndItsFlags) {
   TempFolder dir;
   const std::string a = dir.write("a.vq", "").string();
   const std::string b = dir.write("sub/b.vq", "").string();
@@ -79,10 +79,8 @@ TEST(RecentFiles, NewestFirstOneEntryPerFileAtMostEightWhateverItsName) {
   EXPECT_EQ(stored.files(), (Files{"/x/a.vq", "/x/b.vq", "/x/c.vq"}));
   EXPECT_TRUE(stored.remove("/x/../x/b.vq"));
   EXPECT_FALSE(stored.remove("/x/b.vq"));
-}
 
-TEST(Registry, KeepsTheImportFolderTheShowCodesFlagAndTheRecentFiles) {
-  TempFolder dir;
+  // The per-user store keeps the import folder, the show-codes flag and the recent files.
   Registry store;
   EXPECT_EQ(store.readCsvLoad() + (store.readShowCodes() ? "codes" : ""), "");
   ASSERT_TRUE(store.writeCsvLoad("/home/me/imports") && store.writeShowCodes(true));
