@@ -190,7 +190,7 @@ TEST(MainWindow, OpeningMetadataOnlyACancelledLoadTheCodesViewAndWhatALoadLeftOu
   EXPECT_TRUE(TempFolder::read(f.saveAs(large, "large-saved.vq")).ends_with("DATA=1 2 3;"));
 }
 
-TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncompleteAndNewTablesAreNumbered) {
+TEST(EditorWindow, NewTablesAreNumberedSavedUnderANameAndCloseAndExitAskForEveryChange) {
   Frame f;
   frmCreateVq* editor = f.newTable();
   Frame::change(editor);
@@ -223,6 +223,28 @@ TEST(EditorWindow, SavingANewTableAsksForANameAndWarnsWhenIncompleteAndNewTables
   Frame::close(keys);
   Frame::close(editor);
   EXPECT_FALSE(f.button("Copy")->isVisible() || f.button("Paste")->isVisible());
+
+  // Close and Exit ask for every changed window and keep what was not saved.
+  frmCreateVq* a = f.newTable();
+  Frame::change(a);
+  Frame::change(f.newTable());
+  f.prompt.script(Prompt::Answer::Yes);  // then the save dialog is cancelled
+  Frame::close(a);
+  EXPECT_TRUE(f.asked("Do you want to save changes in File03.vq"));
+
+  f.prompt.script(Prompt::Answer::No);
+  f.prompt.script(Prompt::Answer::Cancel);
+  f.window->exitProgram();
+  EXPECT_EQ(f.quits, 0);
+  ASSERT_EQ(f.window->editors().size(), 3);
+  EXPECT_TRUE(a->isChanged());  // a No before the Cancel discards nothing
+
+  f.prompt.script(Prompt::Answer::No);
+  f.prompt.script(Prompt::Answer::No);
+  Frame::action(a, 0, "MnuFExit")->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f.quits, 1);
+  EXPECT_TRUE(f.window->editors().isEmpty());
 }
 
 TEST(EditorWindow, TypingSurvivesCloseAndTheViewMenuSpeaksTheUsersDecimalsAndDropsErrorColours) {
@@ -330,29 +352,6 @@ TEST(EditorWindow, UndoFollowsTheActiveWindowFindsTheSavedStateAndTakesBackTheKe
   EXPECT_EQ(gridRows(grid, k, k + 2), sorted);
 }
 
-TEST(EditorWindow, CloseAndExitAskForEveryChangedWindowAndKeepWhatWasNotSaved) {
-  Frame f;
-  frmCreateVq* a = f.newTable();
-  Frame::change(a);
-  Frame::change(f.newTable());
-  f.prompt.script(Prompt::Answer::Yes);  // then the save dialog is cancelled
-  Frame::close(a);
-  EXPECT_TRUE(f.asked("Do you want to save changes in File01.vq"));
-
-  f.prompt.script(Prompt::Answer::No);
-  f.prompt.script(Prompt::Answer::Cancel);
-  f.window->exitProgram();
-  EXPECT_EQ(f.quits, 0);
-  ASSERT_EQ(f.window->editors().size(), 2);
-  EXPECT_TRUE(a->isChanged());  // a No before the Cancel discards nothing
-
-  f.prompt.script(Prompt::Answer::No);
-  f.prompt.script(Prompt::Answer::No);
-  Frame::action(a, 0, "MnuFExit")->trigger();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(f.quits, 1);
-  EXPECT_TRUE(f.window->editors().isEmpty());
-}
 
 TEST(EditorWindow, DataPageMenusFollowTheStructureAndTheWorkSheetStaysInEditMode) {
   Frame f;

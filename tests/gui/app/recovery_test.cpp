@@ -38,10 +38,6 @@ std::vector<fs::path> files(const fs::path& folder, const char* extension) {
   return out;
 }
 
-// Answers the recovery offer with one of its buttons.
-std::function<void(QDialog&)> answer(const char* button) {
-  return [button](QDialog& dialog) { press(dialog, button); };
-}
 // Has the window's recovery copy written now, and waits for the write.
 void writeCopy(frmCreateVq* editor) {
   editor->recoveryCopy()->writeNow();
@@ -80,12 +76,12 @@ TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveADiscardOrTheOffersD
   std::ofstream(folder / "7_1-1.vq") << fixture("ansi_months.vq");
   std::ofstream(folder / "7_1-1.info") << recovery::infoText({"", "File03.vq", false, {}});
 
-  frame.answer = answer("cmdLater");
+  frame.answer = [](QDialog& offer) { press(offer, "cmdLater"); };
   frame.window->startUp();
   EXPECT_TRUE(frame.window->editors().isEmpty());
   EXPECT_TRUE(fs::exists(folder / "7_1-1.vq"));
 
-  frame.answer = answer("cmdDiscard");
+  frame.answer = [](QDialog& offer) { press(offer, "cmdDiscard"); };
   frame.window->offerRecovery();
   EXPECT_FALSE(fs::exists(folder / "7_1-1.vq") || fs::exists(folder / "7_1-1.info"));
 }
@@ -125,7 +121,7 @@ TEST(RecoveryCopyWindow, BringsBackTheTableOfAKilledProgram) {
   ASSERT_EQ(infos.size(), 1u);
   EXPECT_EQ(offered, 0u);
 
-  frame.answer = answer("cmdRecover");
+  frame.answer = [](QDialog& offer) { press(offer, "cmdRecover"); };
   frame.window->startUp();
   ASSERT_EQ(frame.window->editors().size(), 1);
   frmCreateVq* editor = frame.window->editors().first();

@@ -187,7 +187,7 @@ Answer explore(const QString& table, const QString& codeField, const QString& va
 
 }  // namespace
 
-TEST(DatabaseChooser, OpensOnlyAFileThatReadsAndKeepsItUntilItChanges) {
+TEST(DatabaseChooser, OpensOnlyAFileThatReadsKeepsItAndAddsItsVariablesAsOneStep) {
   Frame f;
   f.ctx.settings.MDBBase = "/start";
   const fs::path copy = f.home / "db" / "stats.mdb";
@@ -224,10 +224,8 @@ TEST(DatabaseChooser, OpensOnlyAFileThatReadsAndKeepsItUntilItChanges) {
   clsAnyDatabase* reopened = lastDatabase(f.ctx);
   ASSERT_TRUE(reopened);
   EXPECT_EQ(reopened->ListBoxTables(), (std::vector<ListEntry>{{"Fresh", 1}}));
-}
 
-TEST(AddDimensionFromDatabase, PlacesTheVariableAsOneStepThenOffersTheSameDatabase) {
-  Frame f;
+  // A variable from a database placed through "Add new dimension" as one step.
   frmCreateVq* editor = f.openText(
       "MATRIX=\"M1\";CONTENTS=\"People\";DECIMALS=0;STUB=\"region\";VALUES(\"region\")=\"N\";");
   ASSERT_TRUE(editor);
@@ -249,6 +247,7 @@ TEST(AddDimensionFromDatabase, PlacesTheVariableAsOneStepThenOffersTheSameDataba
   EXPECT_EQ(describe(doc.colHeading.Item("Kön")), "Kön|Sexes||texts: =men =women");
   EXPECT_EQ(editor->undoStack()->count(), 1);
 }
+
 
 // Clicks Cancel in the progress window once it shows, and counts its own ticks meanwhile,
 // which come only while the GUI thread's event loop runs.

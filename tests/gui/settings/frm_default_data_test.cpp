@@ -43,9 +43,6 @@ struct Fixture : EditorWindowFrame {
     EXPECT_TRUE(ctx.defaultData.Load_data());
     ctx.defaultData.NewDefaultData.connect([this] { ++events; });
   }
-  bool asked(std::string_view start) const {
-    return std::ranges::any_of(prompt.asked, [&](const auto& q) { return q.text.starts_with(start); });
-  }
 };
 
 // Types into a grid cell and leaves the edit with Return, as the user does.
@@ -209,7 +206,8 @@ TEST(DefaultDataWindow, SaveHandsTheCopyToTheProgramAfterACancelledChoiceOrAFail
   f.files.script(QString::fromStdString(shipped));
   press(w, "cmdOK");
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(f.asked("The default data could not be saved to " + shipped));
+  EXPECT_TRUE(
+      f.prompt.asked.back().text.starts_with("The default data could not be saved to " + shipped));
   EXPECT_EQ(TempFolder::read(shipped), kFile);
   EXPECT_EQ(f.ctx.settings.DefaultData, "");
   EXPECT_EQ(dump(f.ctx.defaultData), before);
