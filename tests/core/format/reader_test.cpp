@@ -23,7 +23,7 @@ std::string table(int rows, int cols, bool keys, const std::string& data) {
 
 }  // namespace
 
-TEST(Reader, OemFileGivesEveryStatementToItsFieldVariableAndValue) {
+TEST(Reader, OemFileGivesEveryStatementToItsFieldVariableAndValueAndCellsTheirKind) {
   Loaded t("oem_full.vq");
   const VexaMess& d = t.doc;
   // Keywords in lower case count, title pieces are joined and "#" breaks notes.
@@ -57,24 +57,8 @@ TEST(Reader, OemFileGivesEveryStatementToItsFieldVariableAndValue) {
   ASSERT_EQ(d.Cellnotes.Count(), 2);
   const auto first = d.Cellnotes.Item(1);
   EXPECT_EQ(first->Vstr() + first->Notex, R"("*","kvinnor","2023"Obligatorisk cellnot)");
-}
 
-TEST(Reader, LineFeedFilesDecimalPointCountsAndVariableNoteBreaks) {
-  // Lines end with a line feed alone, as files edited on Linux do.
-  Loaded t(Loaded::Text{
-      "DECIMALS=1.0;\nSTUB=\"a\";\nVALUES(\"a\")=\"x\",\"y\";\nPRECISION(\"a\",\"y\")=2.0;\n"
-      "PARTITIONED(\"a\")=\"p\",1,\"2.0\";\nPRESTEXT(\"a\")=2\nMATRIX=\"m\";\n"
-      "NOTE(\"a\")=\"Line1#Line2\";NOTEX(\"a\")=\"A#B\";\nDATA=1.234 5;"});
-  const auto& a = *t.doc.Get_Dimension("a");
-  EXPECT_EQ((std::vector<int>{t.doc.Decimaler, t.doc.SaveDecimals, a.PartNumber}),
-            (std::vector<int>{1, 2, 2}));
-  EXPECT_EQ(a.Prestext + "|" + t.doc.Matrix + "|" + a.Notex, "2|m|A\r\nB");
-  EXPECT_EQ(t.cell(0, 0), "1.23");  // two decimals kept, not rounded to a whole number
-}
-
-TEST(Reader, NormalFormCellsBecomeNumbersOrTexts) {
-  Loaded t("oem_full.vq");
-  ASSERT_TRUE(t.doc.HasData);
+  // Normal-form cells become numbers or texts.
   EXPECT_EQ(t.doc.GridDecimals, 2);
   // A quoted number is taken unchanged and is numeric; labels come from the values.
   EXPECT_EQ(gridRows(t.grid, t.doc.DataRow1, -1, true),
@@ -90,6 +74,19 @@ TEST(Reader, NormalFormCellsBecomeNumbersOrTexts) {
   Load_From_Text(doc, "STUB=\"a\";VALUES(\"a\")=\"x\",\"y\",\"z\";DECIMALS=1;DATA=12.5 \"3.5\" ..;",
                  false, &grid, prompt);
   EXPECT_EQ(gridRows(grid, 2, -1, true), "x|#12,5\ny|#3,5\nz|..\n");
+}
+
+TEST(Reader, LineFeedFilesDecimalPointCountsAndVariableNoteBreaks) {
+  // Lines end with a line feed alone, as files edited on Linux do.
+  Loaded t(Loaded::Text{
+      "DECIMALS=1.0;\nSTUB=\"a\";\nVALUES(\"a\")=\"x\",\"y\";\nPRECISION(\"a\",\"y\")=2.0;\n"
+      "PARTITIONED(\"a\")=\"p\",1,\"2.0\";\nPRESTEXT(\"a\")=2\nMATRIX=\"m\";\n"
+      "NOTE(\"a\")=\"Line1#Line2\";NOTEX(\"a\")=\"A#B\";\nDATA=1.234 5;"});
+  const auto& a = *t.doc.Get_Dimension("a");
+  EXPECT_EQ((std::vector<int>{t.doc.Decimaler, t.doc.SaveDecimals, a.PartNumber}),
+            (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(a.Prestext + "|" + t.doc.Matrix + "|" + a.Notex, "2|m|A\r\nB");
+  EXPECT_EQ(t.cell(0, 0), "1.23");  // two decimals kept, not rounded to a whole number
 }
 
 TEST(Reader, AnsiFileWithTimeRangeAcrossAYearEndAndContentMetadata) {
