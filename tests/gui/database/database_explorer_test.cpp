@@ -149,23 +149,13 @@ namespace {
 
 using Answer = std::function<void(QDialog&)>;
 
-// A main window whose dialogs answer from a list in order; a dialog without an answer left
-// is cancelled. Every dialog run is counted.
-struct Frame : EditorWindowFrame {
-  std::vector<Answer> answers;
-  std::size_t ran = 0;
-
-  Frame() {
-    answer = [this](QDialog& dialog) {
-      if (++ran > answers.size()) return dialog.reject();
-      answers[ran - 1](dialog);
-    };
-  }
-  void script(std::vector<Answer> list) {
-    answers = std::move(list);
-    ran = 0;
-  }
-};
+// Answers the dialogs from the list in order; a dialog without an answer left is cancelled.
+Answer inOrder(std::vector<Answer> list) {
+  return [list, ran = std::size_t{0}](QDialog& dialog) mutable {
+    if (ran >= list.size()) return dialog.reject();
+    list[ran++](dialog);
+  };
+}
 
 // dlgNewDimension: chooses an option and presses OK.
 Answer source(int option) {
@@ -188,7 +178,7 @@ Answer explore(const QString& table, const QString& codeField, const QString& va
 }  // namespace
 
 TEST(DatabaseChooser, OpensOnlyAFileThatReadsKeepsItAndAddsItsVariablesAsOneStep) {
-  Frame f;
+  EditorWindowFrame f;
   f.ctx.settings.MDBBase = "/start";
   const fs::path copy = f.home / "db" / "stats.mdb";
   fs::create_directories(copy.parent_path());
@@ -231,7 +221,7 @@ TEST(DatabaseChooser, OpensOnlyAFileThatReadsKeepsItAndAddsItsVariablesAsOneStep
   ASSERT_TRUE(editor);
   VexaMess& doc = editor->document();
   f.files.script(QString::fromStdString(kStats));
-  f.script({source(1), explore("Regions", "Code", "Name", "Län")});
+  f.answer = inOrder({source(1), explore("Regions", "Code", "Name", "Län")});
   press(*editor, "cmdAddStub");
   EXPECT_EQ(editor->undoStack()->count(), 1);
   EXPECT_EQ(listTexts(child<QListWidget>(*editor, "lstStub")), (Lines{"region", "Län"}));
@@ -240,7 +230,7 @@ TEST(DatabaseChooser, OpensOnlyAFileThatReadsKeepsItAndAddsItsVariablesAsOneStep
 
   // "From stats.mdb": the same database, no chooser; Cancel in the explorer adds nothing.
   const std::size_t chooserCalls = f.files.calls.size();
-  f.script({source(5), explore("Sexes", "", "Name", "Kön"), source(5)});
+  f.answer = inOrder({source(5), explore("Sexes", "", "Name", "Kön"), source(5)});
   press(*editor, "cmdAddHead");
   press(*editor, "cmdAddHead");
   EXPECT_EQ(f.files.calls.size(), chooserCalls);
@@ -269,7 +259,7 @@ struct CancelWhenShown {
 };
 
 TEST(DatabaseInBackground, AHangingReaderLeavesTheProgramAliveAndCancelStopsItAtOnce) {
-  Frame f;
+  EditorWindowFrame f;
   std::unique_ptr<clsAnyDatabase> db = openDatabase(kStats);
   // The Access reader stand-in that never answers while it lives.
   const ScopedEnv reader{"ZENDRA_MDB_READER", ZENDRA_MISBEHAVING_READER};

@@ -36,12 +36,10 @@ TEST(OptionsDialog, BrowsingFillsABoxCancelChangesNothingAndOkWritesAndReloads) 
   VqVexaData& s = o.ctx.settings;
   s.OpenBase = "/in";
   s.VexaBase = "/vexa";
-  s.MDBBase = "/access";
   s.DefaultData = "/office/default.txt";
   dlgOptions dlg(o.ctx);
   // Every folder box takes the same path; the default data box chooses a file.
   const char* rows[][3] = {{"txtOpenVq", "cmdOpenVq", "/in"},
-                           {"txtAccesDb", "cmdAccesDb", "/access"},
                            {"txtDefaultData", "cmdDefaultData", "/office/default.txt"}};
   for (const auto& [boxName, button, shown] : rows) {
     QLineEdit* box = child<QLineEdit>(dlg, boxName);
