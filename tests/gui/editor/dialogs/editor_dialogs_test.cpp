@@ -323,7 +323,7 @@ void checkChoices() {
       {"cancel after a choice", 1, "", "cmdCancel", "", ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(std::string(Dialog::staticMetaObject.className()) + ": " + c.what);
     VexaMess doc;
     if (*c.docVariable) doc.addDimension(c.docVariable, 0);
     ScriptedPrompt prompt;
@@ -362,10 +362,7 @@ void checkChoices() {
   }
 }
 
-TEST(VariableChoiceDialogs, FromAnotherTable) {
+TEST(VariableChoiceDialogs, FromAnotherTableAndFromTheDefaultData) {
   checkChoices<dlgAddVarFromVq>();
-}
-
-TEST(VariableChoiceDialogs, FromTheDefaultData) {
   checkChoices<dlgGetStandardVar>();
 }
