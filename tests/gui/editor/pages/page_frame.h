@@ -177,10 +177,8 @@ struct PageFrame : EditorWindowFrame {
         out << items(list).join(",");
       } else if (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w)) {
         out << text(name);
-      } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
-        out << plain->toPlainText();
-      } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
-        out << rich->toPlainText();
+      } else if (const QVariant text = w->property("plainText"); text.isValid()) {
+        out << text.toString();  // a plain or rich text box
       } else {
         out << "+";
       }
