@@ -46,7 +46,7 @@ void writeCopy(frmCreateVq* editor) {
 
 }  // namespace
 
-TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveADiscardOrTheOffersDiscard) {
+TEST(RecoveryCopyWindow, GoesWithASaveOrADiscardAndBringsBackTheTableOfAKilledProgram) {
   EditorWindowFrame frame;
   frmCreateVq* editor = frame.openText(fixture("ansi_months.vq"));
   ASSERT_TRUE(editor);
@@ -84,13 +84,9 @@ TEST(RecoveryCopyWindow, IsWrittenForChangesAndGoesWithASaveADiscardOrTheOffersD
   frame.answer = [](QDialog& offer) { press(offer, "cmdDiscard"); };
   frame.window->offerRecovery();
   EXPECT_FALSE(fs::exists(folder / "7_1-1.vq") || fs::exists(folder / "7_1-1.info"));
-}
 
-// The real program is started on a table, types into it, writes its copy and is killed;
-// the next start offers the table back as it was.
-TEST(RecoveryCopyWindow, BringsBackTheTableOfAKilledProgram) {
-  EditorWindowFrame frame;
-  const fs::path folder = frame.ctx.recovery.folder();
+  // The real program is started on a table, types into it, writes its copy and is killed;
+  // the next offer brings the table back as it was.
   const std::string original = frame.home.write("months.vq", fixture("ansi_months.vq")).string();
 
   const pid_t child = ::fork();
@@ -122,16 +118,17 @@ TEST(RecoveryCopyWindow, BringsBackTheTableOfAKilledProgram) {
   EXPECT_EQ(offered, 0u);
 
   frame.answer = [](QDialog& offer) { press(offer, "cmdRecover"); };
-  frame.window->startUp();
+  frame.window->offerRecovery();
   ASSERT_EQ(frame.window->editors().size(), 1);
-  frmCreateVq* editor = frame.window->editors().first();
-  EXPECT_TRUE(editor->isChanged());
-  const VexaMess& doc = editor->document();
-  EXPECT_EQ(editor->dataGrid().text(doc.DataRow1, doc.DataCol1), "4242");
+  frmCreateVq* recovered = frame.window->editors().first();
+  EXPECT_TRUE(recovered->isChanged());
+  const VexaMess& doc = recovered->document();
+  EXPECT_EQ(recovered->dataGrid().text(doc.DataRow1, doc.DataCol1), "4242");
   // The killed program's copy went; this program keeps its own.
   EXPECT_FALSE(fs::exists(infos[0]));
 
   // A save goes to the table's own file.
-  ASSERT_TRUE(editor->savefile(0));
+  ASSERT_TRUE(recovered->savefile(0));
   EXPECT_NE(readFileBytes(original).bytes.find("DATA=\r\n4242 "), std::string::npos);
 }
+
