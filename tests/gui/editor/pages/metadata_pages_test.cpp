@@ -233,8 +233,23 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
   }
 }
 
-TEST(ContentsPage, TheBoxesOfASetFollowTheirFieldsAndTakeOnlyAllowedText) {
+
+TEST(ContentsPage, VisitingKeepsEveryStatementTheBoxesTakeOnlyAllowedTextAndNoneShowsTheTableSet) {
   ContentsPage p;
+  p.pick("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it
+  p.pick("cmbContValue", "Bread");  // makes Bread's empty set, which is not written
+  // New default data refills the unit lists and writes no table's units.
+  p.ctx.defaultData.Units = {"pieces"};
+  p.ctx.defaultData.NewDefaultData.notify();
+  EXPECT_EQ(p.get<QComboBox>("cmbUnits2")->itemText(0), "pieces");
+  // The structure changes while the page is away; coming back refills the variables.
+  p.show(frmCreateVq::Data);
+  p.show(frmCreateVq::Contents);
+  EXPECT_FALSE(p.editor->isChanged());
+  Loaded original(Loaded::Text{kContents});
+  EXPECT_EQ(statements(p.doc()), statements(original.doc));
+
+  // The boxes of a set follow their fields and take only allowed text.
   // Bread has no contact: checking the box takes the default data's text in one step.
   p.pick("cmbContValue", "Bread");
   p.click("chkContact");
@@ -280,22 +295,6 @@ TEST(ContentsPage, TheBoxesOfASetFollowTheirFieldsAndTakeOnlyAllowedText) {
     p.history()->undo();
     EXPECT_EQ(p.text("txtStockFlow").toStdString(), bread.StockFA);
   }
-}
-
-TEST(ContentsPage, VisitingKeepsEveryStatementAndNoneOrBaseShowsTheTableSet) {
-  ContentsPage p;
-  p.pick("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it
-  p.pick("cmbContValue", "Bread");  // makes Bread's empty set, which is not written
-  // New default data refills the unit lists and writes no table's units.
-  p.ctx.defaultData.Units = {"pieces"};
-  p.ctx.defaultData.NewDefaultData.notify();
-  EXPECT_EQ(p.get<QComboBox>("cmbUnits2")->itemText(0), "pieces");
-  // The structure changes while the page is away; coming back refills the variables.
-  p.show(frmCreateVq::Data);
-  p.show(frmCreateVq::Contents);
-  EXPECT_FALSE(p.editor->isChanged());
-  Loaded original(Loaded::Text{kContents});
-  EXPECT_EQ(statements(p.doc()), statements(original.doc));
 
   // "[none]" shows the table's own set, and so does "[base]".
   const std::initializer_list<const char*> units = {"cmbContValue", "cmbUnits", "cmbUnits2"};
