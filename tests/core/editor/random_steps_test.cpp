@@ -105,8 +105,7 @@ class History {
     step->redo();
     steps_.resize(static_cast<std::size_t>(index_));
     Command* top = index_ > 0 ? steps_.back().get() : nullptr;
-    const bool merged =
-        top && top->id() != -1 && top->id() == step->id() && top->mergeWith(*step);
+    const bool merged = top && top->id() != -1 && top->id() == step->id() && top->mergeWith(*step);
     Push result = (merged ? top : step.get())->changesNothing() ? Push::LetGo : Push::Kept;
     if (merged && result == Push::LetGo) {
       steps_.pop_back();

@@ -97,8 +97,12 @@ TEST(Numeric, AcceptsSignDigitsOneSeparatorExponentAndBlanksOnly) {
   const struct {
     const char *text, *separator;
     double expected;
-  } accepted[] = {{"  -12.50\t", ".", -12.5}, {"+7", ".", 7},  {".5", ".", 0.5}, {"5.", ".", 5},
-                  {"1.5E+3", ".", 1500},       {"1,5", ",", 1.5},
+  } accepted[] = {{"  -12.50\t", ".", -12.5},
+                  {"+7", ".", 7},
+                  {".5", ".", 0.5},
+                  {"5.", ".", 5},
+                  {"1.5E+3", ".", 1500},
+                  {"1,5", ",", 1.5},
                   // A separator of several bytes, as some locales have.
                   {"3\u066B25", "\u066B", 3.25}};
   for (const auto& [text, separator, expected] : accepted) {
@@ -121,11 +125,17 @@ TEST(Numeric, AppendFixedRoundsHalfAwayFromZeroOnTheShortestDecimalForm) {
     int decimals;
     const char* separator;
     const char* expected;
-  } cases[] = {{-12.5, 0, ".", "-13"},  {1.005, 2, ".", "1.01"}, {0.125, 2, ",", "0,13"},
-               {9.995, 2, ".", "10.00"}, {999.5, 0, ".", "1000"}, {3, 3, ".", "3.000"},
-               {-0.004, 2, ".", "0.00"}, {1e20, 1, ".", "100000000000000000000.0"},
+  } cases[] = {{-12.5, 0, ".", "-13"},
+               {1.005, 2, ".", "1.01"},
+               {0.125, 2, ",", "0,13"},
+               {9.995, 2, ".", "10.00"},
+               {999.5, 0, ".", "1000"},
+               {3, 3, ".", "3.000"},
+               {-0.004, 2, ".", "0.00"},
+               {1e20, 1, ".", "100000000000000000000.0"},
                {0.1 + 0.2, 16, ".", "0.3000000000000000"},
-               {0.05, 2, ".", "0.05"},   {-0.0, 1, ".", "0.0"},
+               {0.05, 2, ".", "0.05"},
+               {-0.0, 1, ".", "0.0"},
                {4503599627370495.0, 0, ".", "4503599627370495"}};
   for (const auto& c : cases) {
     std::string out = "kept:";

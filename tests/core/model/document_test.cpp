@@ -133,7 +133,7 @@ TEST(VexaMessDecimals, SaveDecimalsIsTheLargestOfDecimalsAndNumericPrecisions) {
   const struct {
     const char* text;
     int expected;
-  } cases[] = {{"3", 3},  {" 2.5 ", 2},        {"3.5", 4},     {"0.4e1", 4}, {"3x", 2},
+  } cases[] = {{"3", 3},   {" 2.5 ", 2},       {"3.5", 4},     {"0.4e1", 4}, {"3x", 2},
                {"2,0", 2}, {"99999999999", 2}, {"32767.5", 2}, {"  ", 2}};
   for (const auto& [text, expected] : cases) {
     a->Precision = text;
@@ -155,7 +155,10 @@ TEST(VexaMessLookups, CodeIndexUsesCodesOrTextsAndReturnsMinusOne) {
   const struct {
     const char* text;
     int position, stub, head;
-  } cases[] = {{"Uppsala", 1, 1, -1}, {"03", 1, -1, -1}, {"uppsala", 1, -1, -1}, {"men", 2, -1, -1},
+  } cases[] = {{"Uppsala", 1, 1, -1},
+               {"03", 1, -1, -1},
+               {"uppsala", 1, -1, -1},
+               {"men", 2, -1, -1},
                {"men", 1, -1, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(doc.GetCodeIndexStub(c.text, c.position), c.stub) << c.text << c.position;

@@ -142,9 +142,12 @@ TEST(DefaultData, ACopyIsIndependentAndNewNamesStayUniqueAndStorable) {
   EXPECT_EQ(f.settings.DefaultData, f.dir.file("default.txt"));
   EXPECT_NE(TempFolder::read(elsewhere).find("Sex2=,Women"), std::string::npos);
 
-  const std::pair<const char*, std::string> names[] = {
-      {"Region", ""}, {" sex ", kStandardNameInUse}, {"a=b", kStandardNameNotKey},
-      {"[x", kStandardNameNotKey}, {";x", kStandardNameNotKey}, {"a\nb", kStandardNameNotKey}};
+  const std::pair<const char*, std::string> names[] = {{"Region", ""},
+                                                       {" sex ", kStandardNameInUse},
+                                                       {"a=b", kStandardNameNotKey},
+                                                       {"[x", kStandardNameNotKey},
+                                                       {";x", kStandardNameNotKey},
+                                                       {"a\nb", kStandardNameNotKey}};
   for (const auto& [name, problem] : names)
     EXPECT_EQ(copy.NewVariableProblem(name), problem) << name;
 }

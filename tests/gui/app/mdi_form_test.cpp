@@ -352,7 +352,6 @@ TEST(EditorWindow, UndoFollowsTheActiveWindowFindsTheSavedStateAndTakesBackTheKe
   EXPECT_EQ(gridRows(grid, k, k + 2), sorted);
 }
 
-
 TEST(EditorWindow, DataPageMenusFollowTheStructureAndTheWorkSheetStaysInEditMode) {
   Frame f;
   f.window->show();

@@ -131,4 +131,3 @@ TEST(RecoveryCopyWindow, GoesWithASaveOrADiscardAndBringsBackTheTableOfAKilledPr
   ASSERT_TRUE(recovered->savefile(0));
   EXPECT_NE(readFileBytes(original).bytes.find("DATA=\r\n4242 "), std::string::npos);
 }
-

@@ -238,7 +238,6 @@ TEST(DatabaseChooser, OpensOnlyAFileThatReadsKeepsItAndAddsItsVariablesAsOneStep
   EXPECT_EQ(editor->undoStack()->count(), 1);
 }
 
-
 // Clicks Cancel in the progress window once it shows, and counts its own ticks meanwhile,
 // which come only while the GUI thread's event loop runs.
 struct CancelWhenShown {

@@ -418,9 +418,8 @@ TEST(ConvertToKeys, QuestionsThenOneStepThatUndoShowsBackAndASaveKeepsEveryConve
   // heading's controls; the grid.
   const auto form = [&] {
     std::string out = std::to_string(w.editor->document().FileWithKeys) +
-                      std::to_string(w.steps()->count()) +
-                      std::to_string(w.editor->isChanged()) + " " +
-                      std::to_string(w.action("mnuConvertToKEys")->isVisible());
+                      std::to_string(w.steps()->count()) + std::to_string(w.editor->isChanged()) +
+                      " " + std::to_string(w.action("mnuConvertToKEys")->isVisible());
     w.editor->tabs()->setCurrentIndex(frmCreateVq::BasicStructure);
     out += std::to_string(w.editor->findChild<QWidget*>("cmdAddHead")->isVisible());
     w.editor->tabs()->setCurrentIndex(frmCreateVq::Data);

@@ -70,4 +70,3 @@ TEST(LoadFromCsv, TheDialogHandsItsSettingsToTheLoadAndAChosenFileImportsAsOneSt
   EXPECT_EQ(f.prompt.asked.size(), 1u);
   EXPECT_EQ(editor->undoStack()->count(), 1);
 }
-

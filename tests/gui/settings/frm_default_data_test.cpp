@@ -173,7 +173,6 @@ TEST(DefaultDataWindow, TheNewVariableDialogTakesOnlyANewStorableNameAndNoVariab
   EXPECT_FALSE(child<QPushButton>(empty, "cmdNewOrder")->isEnabled());
 }
 
-
 TEST(DefaultDataWindow, SaveHandsTheCopyToTheProgramAfterACancelledChoiceOrAFailedWrite) {
   Fixture f;
   // The shipped file is a copy here; the program never writes it, whatever is chosen.
@@ -194,7 +193,7 @@ TEST(DefaultDataWindow, SaveHandsTheCopyToTheProgramAfterACancelledChoiceOrAFail
   editCell(w, "sprValues", 1, 1, "20-");
   child<QListWidget>(w, "lstVar")->setCurrentRow(0);
   editCell(w, "sprValues", 0, 0, "");  // Sex keeps its codes through the second value
-  press(w, "cmdOK");  // the file dialog is cancelled
+  press(w, "cmdOK");                   // the file dialog is cancelled
   EXPECT_TRUE(w.isVisible());
   // A save dialog (the file may be new) offers a file of the user's own, not the shipped one.
   const std::string mine = (configFolder() / "default_data.ini").string();

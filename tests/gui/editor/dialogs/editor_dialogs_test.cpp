@@ -131,15 +131,14 @@ TEST(DlgReorderDimensions, MovesTheSelectedNamesAndReturnsTheNewOrderOnOk) {
 TEST(DlgNewValueOrder, DoubleClicksArrowsAndMoveRestBuildTheOrderAndTenThousandMoveAtOnce) {
   // Two values share a text: they stay apart by position.
   VexaMess doc;
-  const DimensionRef region = test::addVariable(doc, "Region", 0,
-                                                {"Stockholm", "Uppsala", "Other", "Other"},
-                                                {"01", "03", "04", "05"});
+  const DimensionRef region = test::addVariable(
+      doc, "Region", 0, {"Stockholm", "Uppsala", "Other", "Other"}, {"01", "03", "04", "05"});
   dlgNewValueOrder dialog(*region);
   QListWidget* from = list(dialog, "List1");
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-  test::doubleClickRow(from, 3);                  // "05  Other"
-  test::doubleClickRow(from, 1);                  // "03  Uppsala"
+  test::doubleClickRow(from, 3);                   // "05  Other"
+  test::doubleClickRow(from, 1);                   // "03  Uppsala"
   test::doubleClickRow(list(dialog, "List2"), 1);  // back to the end of the first list
   EXPECT_EQ(listTexts(from), (Names{"01  Stockholm", "04  Other", "03  Uppsala"}));
   move(dialog, "List1", {1}, "cmdMoveTo");

@@ -233,7 +233,6 @@ TEST(ContentsPage, EveryControlWritesItsFieldInOneStepAndUndoShowsTheFieldAgain)
   }
 }
 
-
 TEST(ContentsPage, VisitingKeepsEveryStatementTheBoxesTakeOnlyAllowedTextAndNoneShowsTheTableSet) {
   ContentsPage p;
   p.pick("cmbContValue", "Milk");   // shows DAYADJ=NO as clear and keeps it

@@ -217,4 +217,3 @@ TEST(StructureControls, CopiesFromAFileAndReusesItsTableInAnotherWindow) {
   EXPECT_EQ(names(f.doc().colHeading), (Texts{"sex", "year", "sector"}));
   EXPECT_EQ(names(first->document().colHeading), (Texts{"sex", "year"}));
 }
-

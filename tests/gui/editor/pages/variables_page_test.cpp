@@ -32,7 +32,8 @@ struct Page : PageFrame {
 
 }  // namespace
 
-TEST(VariablesPage, TheTreeKeepsTheChosenVariableShowingWritesNothingAndDeleteTellsOfTheEliminator) {
+TEST(VariablesPage,
+     TheTreeKeepsTheChosenVariableShowingWritesNothingAndDeleteTellsOfTheEliminator) {
   Page p;
   QTreeWidget* tree = p.get<QTreeWidget>("VarTree");
   // Both groups open; the last variable was scrolled into view.
@@ -186,7 +187,6 @@ TEST(VariablesPage, TheValueGridMakesAValueFromTheEmptyRowAndEditsFollowInTheDat
   EXPECT_EQ(p.history()->count(), before + 1);
   EXPECT_EQ(p.value("year", 3).TimeVal, "2022");
 }
-
 
 TEST(VariablesPage, AtMostOneTimeAndOnePartitionedVariableAndRenameAndReorderRunTheirDialogs) {
   Page p;
