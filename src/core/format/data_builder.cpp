@@ -31,9 +31,8 @@ namespace {
 
 constexpr std::string_view kSymbols[] = {".", "..", "...", "....", ".....", "......", "-"};
 
-// The cell's shown text, trimmed. Returns true when that text is numeric; a number
-// written with the grid's decimal character ("1,5") then gets the file's ".". Other texts
-// (keys, symbols, "Norr, inland") keep every character.
+}  // namespace
+
 bool cellText(const CellGrid& grid, std::int32_t row, std::int32_t col, std::string& text) {
   text.clear();
   double value = 0;
@@ -49,6 +48,8 @@ bool cellText(const CellGrid& grid, std::int32_t row, std::int32_t col, std::str
   if (const auto at = text.find(sep); at != std::string::npos) text.replace(at, sep.size(), ".");
   return true;
 }
+
+namespace {
 
 void paint(CellGrid& grid, std::int32_t row, std::int32_t col, bool valid) {
   if (valid) {

@@ -30,6 +30,11 @@ std::string BuildDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check)
 // The same, appended to out.
 void AppendDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check, std::string& out);
 
+// The cell's shown text, trimmed. Returns true when that text is numeric; a number
+// written with the grid's decimal character ("1,5") then gets the file's ".". Other texts
+// (keys, symbols, "Norr, inland") keep every character.
+bool cellText(const CellGrid& grid, std::int32_t row, std::int32_t col, std::string& text);
+
 // Checks a trimmed non-numeric cell text: the symbols ".", "..", ... "......" and "-"
 // are valid ("-" sets DashFound); an empty text sets DataMissing and anything else
 // InvalidData, both invalid.
