@@ -78,6 +78,13 @@ std::string describeFileError(const std::string& what, const std::filesystem::pa
 
 bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                          std::string& error, const WriteFileOptions& options, int* errorCode) {
+  return writeFileAtomically(
+      target, [bytes](const PieceWriter& write) { return write(bytes); }, error, options,
+      errorCode);
+}
+
+bool writeFileAtomically(const std::filesystem::path& target, const FileProducer& produce,
+                         std::string& error, const WriteFileOptions& options, int* errorCode) {
   auto failed = [&](int err) {
     if (errorCode) *errorCode = err;
     return false;
@@ -125,12 +132,20 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
   }
   if (replacing) ::fchmod(fd, old.st_mode & 07777);
 
-  const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-  const int writeErr = errno;
+  // The producer's pieces go straight to the file; a false from it (a Cancel) or from a
+  // write ends the file, which is then removed.
+  int writeErr = 0;
+  const bool produced = produce([&](std::string_view piece) {
+    if (writeAll(fd, piece)) return true;
+    writeErr = errno;
+    return false;
+  });
+  const bool written = produced && writeErr == 0 && ::fsync(fd) == 0;
+  if (produced && writeErr == 0 && !written) writeErr = errno;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed) {
     const int err = written ? errno : writeErr;
-    error = describeFileError("Cannot write", path, err);
+    error = produced || err != 0 ? describeFileError("Cannot write", path, err) : "Cancelled";
     ::unlink(tempName.c_str());
     return failed(err);
   }

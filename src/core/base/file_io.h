@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,18 @@ struct WriteFileOptions {
 // returns false, error tells why and errorCode (when given) holds the system's error
 // number.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string& error, const WriteFileOptions& options = {},
+                         int* errorCode = nullptr);
+
+// Writes a file in pieces: the producer hands each piece to the writer, which returns false
+// when the write failed; the producer returns false to stop (a failure or a Cancel).
+using PieceWriter = std::function<bool(std::string_view)>;
+using FileProducer = std::function<bool(const PieceWriter&)>;
+
+// The same, with the bytes made as they are written, so that a large file needs no copy
+// in memory. When the producer stops, nothing is replaced and error is "Cancelled" (or the
+// write's failure).
+bool writeFileAtomically(const std::filesystem::path& path, const FileProducer& produce,
                          std::string& error, const WriteFileOptions& options = {},
                          int* errorCode = nullptr);
 

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/base/file_io.h"
 #include "core/export/csv_export.h"
 #include "support/loaded_table.h"
+#include "support/temp_folder.h"
 
 using namespace zendra;
 using namespace zendra::test;
@@ -70,22 +72,22 @@ std::string join(const std::vector<std::string>& fields) {
 TEST(TidyCsv, EveryCellIsARecordWithCodesTextsNumberOrSymbol) {
   // Texts with a comma, quotes and (set below) a line break; a number, symbols, an empty
   // cell and a text that is no symbol.
-  Loaded table(Loaded::Text{
-      "CHARSET=\"ANSI\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
-      "STUB=\"region\";\r\nHEADING=\"sex\",\"year\";\r\n"
-      "VALUES(\"region\")=\"North, inland\",\"South 'big'\";\r\n"
-      "CODES(\"region\")=\"01\",\"02\";\r\n"
-      "VALUES(\"sex\")=\"men\",\"women\";\r\nVALUES(\"year\")=\"2020\",\"2021\";\r\n"
-      "DATA=\r\n1.5 2 \"..\" \"-\"\r\n\"\" 3.25 \"x\" 4;\r\n"});
+  Loaded table(
+      Loaded::Text{"CHARSET=\"ANSI\";\r\nMATRIX=\"T1\";\r\nCONTENTS=\"Count\";\r\nDECIMALS=1;\r\n"
+                   "STUB=\"region\";\r\nHEADING=\"sex\",\"year\";\r\n"
+                   "VALUES(\"region\")=\"North, inland\",\"South 'big'\";\r\n"
+                   "CODES(\"region\")=\"01\",\"02\";\r\n"
+                   "VALUES(\"sex\")=\"men\",\"women\";\r\nVALUES(\"year\")=\"2020\",\"2021\";\r\n"
+                   "DATA=\r\n1.5 2 \"..\" \"-\"\r\n\"\" 3.25 \"x\" 4;\r\n"});
   ASSERT_EQ(table.result, LoadResult::Loaded);
   table.value("sex", 2)->value = "wo\r\nmen";
   const Records records = parseCsv(exported(table));
   ASSERT_EQ(records.size(), 9u);
   EXPECT_EQ(join(records[0]), "region code|region|sex|year|value|symbol");
   const char* expected[] = {
-      "01|North, inland|men|2020|1.5|",  "01|North, inland|men|2021|2.0|",
+      "01|North, inland|men|2020|1.5|",      "01|North, inland|men|2021|2.0|",
       "01|North, inland|wo\r\nmen|2020||..", "01|North, inland|wo\r\nmen|2021||-",
-      "02|South 'big'|men|2020||",       "02|South 'big'|men|2021|3.3|",
+      "02|South 'big'|men|2020||",           "02|South 'big'|men|2021|3.3|",
       "02|South 'big'|wo\r\nmen|2020||x",    "02|South 'big'|wo\r\nmen|2021|4.0|"};
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     EXPECT_EQ(join(records[i + 1]), expected[i]) << "cell " << i;
@@ -104,6 +106,28 @@ TEST(TidyCsv, KeysFormRowsByTheirKeysAndPiecesOfBoundedSize) {
   EXPECT_EQ(join(records[1]), "01|Norr|0-19|m\xC3\xA4n|0|");
   EXPECT_EQ(join(records[6]), "01|Norr|20-64|kvinnor||..");
   EXPECT_EQ(pieces, 1u);
+}
+
+TEST(TidyCsv, WrittenBesideTheTargetAndRenamedAndACancelLeavesTheOldFile) {
+  const Loaded table("keys_form.vq");
+  TempFolder folder;
+  const std::filesystem::path out = folder.write("out.csv", "old");
+  std::string error;
+  ASSERT_TRUE(writeFileAtomically(
+      out,
+      [&](const PieceWriter& write) {
+        WriteTidyCsv(table.doc, table.grid, {}, write);
+        return true;
+      },
+      error));
+  EXPECT_EQ(parseCsv(readFileBytes(out).bytes).size(), 7u);
+  // A producer that stops after its first piece: nothing is replaced.
+  EXPECT_FALSE(writeFileAtomically(
+      out, [](const PieceWriter& write) { return write("half") && false; }, error));
+  EXPECT_EQ(error, "Cancelled");
+  EXPECT_EQ(parseCsv(readFileBytes(out).bytes).size(), 7u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}),
+            1);  // no temporary left
 }
 
 }  // namespace
