@@ -6,8 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "core/base/file_io.h"
+#include "core/export/csv_export.h"
 #include "core/format/completeness.h"
 #include "core/format/reader.h"
 #include "core/format/writer.h"
@@ -125,6 +128,37 @@ int runConvert(const std::string& in, const std::string& outFile, bool oem, bool
   }
   if (written.lossy) {
     err << "zendra-cli: some characters are not in the code page and were written as '?'\n";
+  }
+  return kOk;
+}
+
+int runExport(const std::string& table, const std::string& outFile, std::string format, bool bom,
+              std::ostream& err) {
+  if (format.empty()) {
+    const std::string extension = std::filesystem::path(outFile).extension().string();
+    if (equalsIgnoringCase(extension, ".csv")) format = "csv";
+  }
+  if (format != "csv") {
+    err << "zendra-cli: cannot tell the export format of " << outFile
+        << "; give --format csv\n";
+    return kCannotRead;
+  }
+  Table t;
+  if (!load(table, false, t, err)) return kCannotRead;
+  printNotices(table, t.report, err);
+  const Completeness check = test_file_complete(t.doc, &t.grid);
+  if (!check.complete) err << table << " is not complete:\n" << unixLines(check.messages);
+  std::string error;
+  const bool written = writeFileAtomically(
+      outFile,
+      [&](const PieceWriter& write) {
+        WriteTidyCsv(t.doc, t.grid, {.bom = bom}, write);
+        return true;
+      },
+      error);
+  if (!written) {
+    err << "zendra-cli: " << error << "\n";
+    return kCannotRead;
   }
   return kOk;
 }

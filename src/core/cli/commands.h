@@ -24,6 +24,12 @@ int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostr
 int runConvert(const std::string& in, const std::string& outFile, bool oem, bool metaOnly,
                std::ostream& err);
 
+// Exports table to outFile in format ("csv"; empty: taken from outFile's extension),
+// written beside it and renamed as saving does. An incomplete table is exported all the
+// same, with the completeness text on err. 0 written, 2 a read or write error.
+int runExport(const std::string& table, const std::string& outFile, std::string format, bool bom,
+              std::ostream& err);
+
 // Prints one JSON object describing the table in file.
 int runInfo(const std::string& file, bool values, std::ostream& out, std::ostream& err);
 

@@ -27,6 +27,15 @@ int main(int argc, char** argv) {
   convert->add_flag("--meta-only", metaOnly,
                     "Load as metadata only and write the DATA section back unchanged");
 
+  std::string exportFormat;
+  bool bom = false;
+  auto* exportCommand = app.add_subcommand(
+      "export", "Export TABLE to OUT as tidy CSV (the format from OUT's extension unless given)");
+  exportCommand->add_option("TABLE", in, "Table file to read")->required();
+  exportCommand->add_option("OUT", out, "File to write")->required();
+  exportCommand->add_option("--format", exportFormat, "csv")->check(CLI::IsMember({"csv"}));
+  exportCommand->add_flag("--bom", bom, "Begin with a UTF-8 byte order mark");
+
   std::string infoFile;
   bool values = false;
   auto* info = app.add_subcommand("info", "Print the table's structure as one JSON object");
@@ -101,6 +110,9 @@ int main(int argc, char** argv) {
   if (check->parsed()) return zendra::cli::runCheck(checkFiles, std::cout, std::cerr);
   if (convert->parsed()) return zendra::cli::runConvert(in, out, oem, metaOnly, std::cerr);
   if (info->parsed()) return zendra::cli::runInfo(infoFile, values, std::cout, std::cerr);
+  if (exportCommand->parsed()) {
+    return zendra::cli::runExport(in, out, exportFormat, bom, std::cerr);
+  }
   if (import->parsed()) {
     if (multiple || single) importOptions.multiple = multiple;
     return zendra::cli::runImport(table, data, out, importOptions, std::cerr);
