@@ -17,7 +17,7 @@ void readCell(const CellGrid& grid, std::int32_t row, std::int32_t col, ExportCe
   } else {
     DataCheck check;
     cell.kind = GetDataMod::CheckSymbol(cell.text, check) ? ExportCell::Kind::Symbol
-                                                           : ExportCell::Kind::Invalid;
+                                                          : ExportCell::Kind::Invalid;
   }
 }
 
