@@ -10,13 +10,15 @@
 #include <nlohmann/json.hpp>
 
 #include "core/base/file_io.h"
+#include "core/database/any_database.h"
+#include "core/database/table_from_database.h"
 #include "core/export/csv_export.h"
+#include "core/export/json_stat_export.h"
+#include "core/export/xlsx_export.h"
 #include "core/format/completeness.h"
 #include "core/format/reader.h"
 #include "core/format/writer.h"
 #include "core/grid/data_methods.h"
-#include "core/database/any_database.h"
-#include "core/database/table_from_database.h"
 #include "core/import/text_import.h"
 #include "core/model/text_compare.h"
 
@@ -137,10 +139,12 @@ int runExport(const std::string& table, const std::string& outFile, std::string 
   if (format.empty()) {
     const std::string extension = std::filesystem::path(outFile).extension().string();
     if (equalsIgnoringCase(extension, ".csv")) format = "csv";
+    if (equalsIgnoringCase(extension, ".xlsx")) format = "xlsx";
+    if (equalsIgnoringCase(extension, ".json")) format = "json-stat";
   }
-  if (format != "csv") {
+  if (format != "csv" && format != "xlsx" && format != "json-stat") {
     err << "zendra-cli: cannot tell the export format of " << outFile
-        << "; give --format csv\n";
+        << "; give --format csv, xlsx or json-stat\n";
     return kCannotRead;
   }
   Table t;
@@ -149,13 +153,22 @@ int runExport(const std::string& table, const std::string& outFile, std::string 
   const Completeness check = test_file_complete(t.doc, &t.grid);
   if (!check.complete) err << table << " is not complete:\n" << unixLines(check.messages);
   std::string error;
-  const bool written = writeFileAtomically(
-      outFile,
-      [&](const PieceWriter& write) {
-        WriteTidyCsv(t.doc, t.grid, {.bom = bom}, write);
-        return true;
-      },
-      error);
+  bool written = false;
+  if (format == "xlsx") {
+    written = WriteXlsx(t.doc, t.grid, outFile, error);
+  } else {
+    written = writeFileAtomically(
+        outFile,
+        [&](const PieceWriter& write) {
+          if (format == "csv") {
+            WriteTidyCsv(t.doc, t.grid, {.bom = bom}, write);
+          } else {
+            WriteJsonStat(t.doc, t.grid, write);
+          }
+          return true;
+        },
+        error);
+  }
   if (!written) {
     err << "zendra-cli: " << error << "\n";
     return kCannotRead;
@@ -277,10 +290,10 @@ bool printDamage(const std::string& database, const clsAnyDatabase& db, std::ost
 int runDbInfo(const std::string& database, bool fields, std::ostream& out, std::ostream& err) {
   auto db = openDatabase(database, err);
   if (!db) return kCannotRead;
-  nlohmann::ordered_json info{{"kind", databaseKindOf(database) == DatabaseKind::SQLite ? "sqlite"
-                                                                                : "access"},
-                      {"tables", nlohmann::ordered_json::array()},
-                      {"queries", nlohmann::ordered_json::array()}};
+  nlohmann::ordered_json info{
+      {"kind", databaseKindOf(database) == DatabaseKind::SQLite ? "sqlite" : "access"},
+      {"tables", nlohmann::ordered_json::array()},
+      {"queries", nlohmann::ordered_json::array()}};
   // Each table or query with its fields and the rows it gives, read from the rows.
   auto describe = [&](const std::string& name, nlohmann::ordered_json& entry) -> bool {
     if (!fields) return true;

@@ -24,7 +24,8 @@ int runCheck(const std::vector<std::string>& files, std::ostream& out, std::ostr
 int runConvert(const std::string& in, const std::string& outFile, bool oem, bool metaOnly,
                std::ostream& err);
 
-// Exports table to outFile in format ("csv"; empty: taken from outFile's extension),
+// Exports table to outFile in format ("csv", "xlsx" or "json-stat"; empty: taken from
+// outFile's extension: .csv, .xlsx, .json),
 // written beside it and renamed as saving does. An incomplete table is exported all the
 // same, with the completeness text on err. 0 written, 2 a read or write error.
 int runExport(const std::string& table, const std::string& outFile, std::string format, bool bom,

@@ -30,11 +30,14 @@ int main(int argc, char** argv) {
   std::string exportFormat;
   bool bom = false;
   auto* exportCommand = app.add_subcommand(
-      "export", "Export TABLE to OUT as tidy CSV (the format from OUT's extension unless given)");
+      "export",
+      "Export TABLE to OUT as tidy CSV, XLSX or JSON-stat (the format from OUT's extension "
+      "unless given)");
   exportCommand->add_option("TABLE", in, "Table file to read")->required();
   exportCommand->add_option("OUT", out, "File to write")->required();
-  exportCommand->add_option("--format", exportFormat, "csv")->check(CLI::IsMember({"csv"}));
-  exportCommand->add_flag("--bom", bom, "Begin with a UTF-8 byte order mark");
+  exportCommand->add_option("--format", exportFormat, "csv, xlsx or json-stat")
+      ->check(CLI::IsMember({"csv", "xlsx", "json-stat"}));
+  exportCommand->add_flag("--bom", bom, "CSV: begin with a UTF-8 byte order mark");
 
   std::string infoFile;
   bool values = false;

@@ -71,6 +71,11 @@ TEST(CliCheckConvertInfoAndImport, ExitCodesFollowWhatWasReadAndOutIsWrittenWhen
   EXPECT_EQ(TempFolder::read(dir / "keys.CSV").substr(0, 22), "\xEF\xBB\xBFregion code,region,");
   EXPECT_EQ(runExport(kData + "/keys_form.vq", dir.file("keys.txt"), "", false, err), kCannotRead);
   EXPECT_FALSE(std::filesystem::exists(dir / "keys.txt"));
+  EXPECT_EQ(runExport(kData + "/keys_form.vq", dir.file("keys.json"), "", false, err), kOk);
+  EXPECT_EQ(TempFolder::read(dir / "keys.json").substr(0, 34),
+            "{\"version\":\"2.0\",\"class\":\"dataset\"");
+  EXPECT_EQ(runExport(kData + "/keys_form.vq", dir.file("k"), "xlsx", false, err), kOk);
+  EXPECT_EQ(TempFolder::read(dir / "k").substr(0, 2), "PK");  // a zip archive
   EXPECT_NE(err.str().find("keys_form.vq is not complete:\nSUBJECT-Code"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "keys.vq"));  // written all the same
   EXPECT_EQ(runConvert(kData + "/oem_full.vq", dir.file("ansi.vq"), false, false, err), kOk);
