@@ -21,6 +21,7 @@
 #include "core/editor/settled_step.h"
 #include "gui/editor/clipboard_flow.h"
 #include "gui/editor/data_flow.h"
+#include "gui/editor/export_flow.h"
 #include "gui/editor/data_grid_view.h"
 #include "gui/editor/edit_menu.h"
 #include "gui/editor/editor_host.h"
@@ -86,6 +87,7 @@ frmCreateVq::frmCreateVq(AppContext& context, EditorHost& host, QWidget* parent)
   buildPages();
   import_ = std::make_unique<ImportFlow>(*this, *this);
   data_ = std::make_unique<DataFlow>(*this, *this);
+  export_ = std::make_unique<ExportFlow>(*this, *this);
   clipboard_ = std::make_unique<ClipboardFlow>(*this, *this, *SprData(), *workPage_->grid(),
                                                *static_cast<VariablesPage*>(pages_[Variables]));
   buildMenus();
@@ -159,6 +161,8 @@ void frmCreateVq::buildMenus() {
   connect(menuItem(file, "mnuFSave", "&Save"), &QAction::triggered, this, [this] { savefile(0); });
   connect(menuItem(file, "mnuFSaveAs", "Save &as ..."), &QAction::triggered, this,
           [this] { savefile(1); });
+  connect(menuItem(file, "mnuFExport", "&Export..."), &QAction::triggered, this,
+          [this] { export_->exportTable(); });
   connect(menuItem(file, "mnuFClose", "&Close"), &QAction::triggered, this, [this] {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
       sub->close();

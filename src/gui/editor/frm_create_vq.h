@@ -27,6 +27,7 @@ class EditMenu;
 class BasicStructurePage;
 class ClipboardFlow;
 class DataFlow;
+class ExportFlow;
 class DataGridView;
 class DataPage;
 class EditorHost;
@@ -163,6 +164,7 @@ class frmCreateVq : public QWidget, public EditorContext, public RecoveryCopy::W
   std::unique_ptr<ImportFlow> import_;
   std::unique_ptr<ClipboardFlow> clipboard_;
   std::unique_ptr<DataFlow> data_;
+  std::unique_ptr<ExportFlow> export_;
   // Last, so that it goes first, while the window is still whole.
   std::unique_ptr<RecoveryCopy> recovery_;
 };
