@@ -1,6 +1,7 @@
 #include "core/export/csv_export.h"
 
 #include <string>
+#include <vector>
 
 namespace zendra {
 namespace {
@@ -41,17 +42,25 @@ ExportWalk WriteTidyCsv(const VexaMess& doc, const CellGrid& grid, const CsvExpo
   }
   out += "value,symbol\r\n";
 
+  // Each value's fields, escaped once: a cell's line is then its values' fields in turn.
+  std::vector<std::vector<std::string>> fields(static_cast<std::size_t>(variables));
+  for (std::int32_t v = 1; v <= variables; ++v) {
+    const auto variable = doc.Dimensions.Item(v);
+    for (const auto& value : variable->ValueCode) {
+      std::string& field = fields[static_cast<std::size_t>(v - 1)].emplace_back();
+      if (variable->UseCodes) {
+        appendCsvField(value->code, field);
+        field += ',';
+      }
+      appendCsvField(value->value, field);
+      field += ',';
+    }
+  }
+
   bool writing = true;
   ExportWalk walk = ForEachCell(doc, grid, [&](const ExportCell& cell) {
-    for (std::int32_t v = 1; v <= variables; ++v) {
-      const auto variable = doc.Dimensions.Item(v);
-      const auto value = variable->ValueCode.Item(cell.values[static_cast<std::size_t>(v - 1)] + 1);
-      if (variable->UseCodes) {
-        appendCsvField(value ? value->code : std::string(), out);
-        out += ',';
-      }
-      appendCsvField(value ? value->value : std::string(), out);
-      out += ',';
+    for (std::size_t v = 0; v < fields.size(); ++v) {
+      out += fields[v][static_cast<std::size_t>(cell.values[v])];
     }
     const bool number = cell.kind == ExportCell::Kind::Number;
     if (number) out += cell.text;

@@ -1,5 +1,6 @@
 #include "core/export/xlsx_export.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -91,6 +92,15 @@ bool WriteXlsx(const VexaMess& doc, const CellGrid& grid, const std::filesystem:
   if (fd < 0) {
     error = describeFileError("Cannot create a temporary file beside", path, errno);
     return false;
+  }
+  // The file gets the mode of the one it replaces, or the usual one under the umask.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) {
+    ::fchmod(fd, old.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
   }
   ::close(fd);
   lxw_workbook_options options = {};
