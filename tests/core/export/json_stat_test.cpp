@@ -71,4 +71,14 @@ TEST(JsonStat, KeysFormValuesAreAnObjectKeyedByPosition) {
   EXPECT_EQ(j["value"].size(), 6u);
 }
 
+TEST(JsonStat, AnOemTableKeepsEveryLetterAndHasAValueForEveryPosition) {
+  const Loaded table("oem_full.vq");
+  ASSERT_EQ(table.result, LoadResult::Loaded);
+  const json j = exported(table);
+  std::size_t n = 1;
+  for (const auto& s : j["size"]) n *= s.get<std::size_t>();
+  EXPECT_EQ(j["value"].size(), n);
+  EXPECT_EQ(j["extension"]["matrix"], table.doc.Matrix);  // "BE0101" and an O with umlaut
+}
+
 }  // namespace
