@@ -1,5 +1,6 @@
 #include "core/export/json_stat_export.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -75,9 +76,15 @@ ExportWalk WriteJsonStat(const VexaMess& doc, const CellGrid& grid,
   head["class"] = "dataset";
   head["label"] = doc.Title.empty() ? doc.Contents : doc.Title;
   addIf(head, "source", doc.Source);
-  if (doc.ContData && !doc.ContData->LastUpdated.empty()) {
-    head["updated"] = isoDate(doc.ContData->LastUpdated);
+  // The table's LAST-UPDATED, else the latest of its content values' ("CCYYMMDD hh:mm"
+  // sorts as text).
+  std::string updated = doc.ContData ? doc.ContData->LastUpdated : std::string();
+  if (const auto content = doc.Dimensions.Item(doc.ContVariable); updated.empty() && content) {
+    for (const auto& value : content->ValueCode) {
+      if (value->ContentData) updated = std::max(updated, value->ContentData->LastUpdated);
+    }
   }
+  if (!updated.empty()) head["updated"] = isoDate(updated);
   ordered_json ids = ordered_json::array(), sizes = ordered_json::array();
   ordered_json times = ordered_json::array();
   ordered_json dimensions = ordered_json::object();

@@ -56,6 +56,7 @@ TEST(JsonStat, NormalFormDatasetWithCodesTimeMetricUnitsSymbolsAndNotes) {
   EXPECT_EQ(j["dimension"]["product"]["category"]["unit"]["Milk"]["decimals"], 1);
   EXPECT_EQ(j["note"], json({"Table note"}));
   EXPECT_EQ(j["extension"]["matrix"], "T1");
+  EXPECT_EQ(j["updated"], "2024-01-15T09:30");  // from the content value that has one
 }
 
 TEST(JsonStat, KeysFormValuesAreAnObjectKeyedByPosition) {
