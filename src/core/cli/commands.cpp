@@ -6,15 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "core/base/file_io.h"
 #include "core/database/any_database.h"
 #include "core/database/table_from_database.h"
-#include "core/export/csv_export.h"
-#include "core/export/json_stat_export.h"
-#include "core/export/xlsx_export.h"
+#include "core/export/export_table.h"
 #include "core/format/completeness.h"
 #include "core/format/reader.h"
 #include "core/format/writer.h"
@@ -136,13 +132,11 @@ int runConvert(const std::string& in, const std::string& outFile, bool oem, bool
 
 int runExport(const std::string& table, const std::string& outFile, std::string format, bool bom,
               std::ostream& err) {
-  if (format.empty()) {
-    const std::string extension = std::filesystem::path(outFile).extension().string();
-    if (equalsIgnoringCase(extension, ".csv")) format = "csv";
-    if (equalsIgnoringCase(extension, ".xlsx")) format = "xlsx";
-    if (equalsIgnoringCase(extension, ".json")) format = "json-stat";
-  }
-  if (format != "csv" && format != "xlsx" && format != "json-stat") {
+  std::optional<ExportFormat> chosen = ExportFormatOf(outFile);
+  if (format == "csv") chosen = ExportFormat::Csv;
+  if (format == "xlsx") chosen = ExportFormat::Xlsx;
+  if (format == "json-stat") chosen = ExportFormat::JsonStat;
+  if (!chosen) {
     err << "zendra-cli: cannot tell the export format of " << outFile
         << "; give --format csv, xlsx or json-stat\n";
     return kCannotRead;
@@ -153,23 +147,7 @@ int runExport(const std::string& table, const std::string& outFile, std::string 
   const Completeness check = test_file_complete(t.doc, &t.grid);
   if (!check.complete) err << table << " is not complete:\n" << unixLines(check.messages);
   std::string error;
-  bool written = false;
-  if (format == "xlsx") {
-    written = WriteXlsx(t.doc, t.grid, outFile, error);
-  } else {
-    written = writeFileAtomically(
-        outFile,
-        [&](const PieceWriter& write) {
-          if (format == "csv") {
-            WriteTidyCsv(t.doc, t.grid, {.bom = bom}, write);
-          } else {
-            WriteJsonStat(t.doc, t.grid, write);
-          }
-          return true;
-        },
-        error);
-  }
-  if (!written) {
+  if (!ExportTable(t.doc, t.grid, *chosen, outFile, bom, error)) {
     err << "zendra-cli: " << error << "\n";
     return kCannotRead;
   }

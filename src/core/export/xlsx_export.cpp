@@ -1,13 +1,13 @@
 #include "core/export/xlsx_export.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -82,32 +82,14 @@ void metadataSheet(lxw_workbook* book, const VexaMess& doc) {
   }
 }
 
-}  // namespace
-
-bool WriteXlsx(const VexaMess& doc, const CellGrid& grid, const std::filesystem::path& path,
-               std::string& error, const std::function<bool()>& keepGoing) {
-  // The workbook goes to a temporary file beside the target, renamed over it at the end.
-  std::string temp = path.string() + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    error = describeFileError("Cannot create a temporary file beside", path, errno);
-    return false;
-  }
-  // The file gets the mode of the one it replaces, or the usual one under the umask.
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0) {
-    ::fchmod(fd, old.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
-  ::close(fd);
+// Builds the workbook in file (a scratch file of its own).
+bool buildWorkbook(const VexaMess& doc, const CellGrid& grid, const std::string& file,
+                   const std::filesystem::path& path, std::string& error,
+                   const std::function<bool()>& keepGoing) {
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new_opt(temp.c_str(), &options));
+  std::unique_ptr<lxw_workbook, WorkbookCloser> book(workbook_new_opt(file.c_str(), &options));
   if (!book) {
-    ::unlink(temp.c_str());
     error = "Cannot write " + path.string();
     return false;
   }
@@ -219,16 +201,45 @@ bool WriteXlsx(const VexaMess& doc, const CellGrid& grid, const std::filesystem:
 
   const lxw_error closed = workbook_close(book.release());
   if (!going || closed != LXW_NO_ERROR) {
-    ::unlink(temp.c_str());
     error = going ? "Cannot write " + path.string() + ": " + lxw_strerror(closed) : "Cancelled";
     return false;
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    error = describeFileError("Cannot replace", path, errno);
-    ::unlink(temp.c_str());
+  return true;
+}
+
+}  // namespace
+
+bool WriteXlsx(const VexaMess& doc, const CellGrid& grid, const std::filesystem::path& path,
+               std::string& error, const std::function<bool()>& keepGoing) {
+  // libxlsxwriter writes to a file name: the workbook is built in a scratch file, then
+  // copied to path as every file is written (beside it, then renamed; modes, links and
+  // files that are no regular files handled there).
+  std::string scratch = (std::filesystem::temp_directory_path() / "zendra-xlsx-XXXXXX").string();
+  const int fd = ::mkstemp(scratch.data());
+  if (fd < 0) {
+    error = describeFileError("Cannot create a temporary file in", scratch, errno);
     return false;
   }
-  return true;
+  ::close(fd);
+  bool written = buildWorkbook(doc, grid, scratch, path, error, keepGoing);
+  if (written) {
+    std::ifstream in(scratch, std::ios::binary);
+    std::string piece(1 << 20, '\0');
+    written = writeFileAtomically(
+        path,
+        [&](const PieceWriter& write) {
+          while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) ||
+                 in.gcount() > 0) {
+            if (!write(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())))) {
+              return false;
+            }
+          }
+          return in.eof();
+        },
+        error);
+  }
+  ::unlink(scratch.c_str());
+  return written;
 }
 
 }  // namespace zendra

@@ -2,12 +2,10 @@
 
 #include <QFileInfo>
 #include <QString>
+#include <optional>
 #include <string>
 
-#include "core/base/file_io.h"
-#include "core/export/csv_export.h"
-#include "core/export/json_stat_export.h"
-#include "core/export/xlsx_export.h"
+#include "core/export/export_table.h"
 #include "core/format/reader.h"
 #include "gui/editor/editor_context.h"
 #include "gui/shared/app_context.h"
@@ -31,34 +29,18 @@ void ExportFlow::exportTable() {
   request.confirmOverwrite = true;
   const QString chosen = ctx.files->saveFile(&window_, request);
   if (chosen.isEmpty()) return;
-  const QString extension = QFileInfo(chosen).suffix().toLower();
-  if (extension != "csv" && extension != "xlsx" && extension != "json") {
+  const std::string path = stdString(chosen);
+  const std::optional<ExportFormat> format = ExportFormatOf(path);
+  if (!format) {
     ctx.prompt->message("Give the file the extension .csv, .xlsx or .json: it tells the format.",
                         kProgramTitle, Prompt::Icon::Exclamation);
     return;
   }
-  const std::string path = stdString(chosen);
   std::string error;
   bool written = false;
   RunInBackground(&window_, *ctx.prompt, "Exporting", [&](Prompt& prompt) {
-    if (extension == "xlsx") {
-      written = WriteXlsx(doc, grid, path, error, [&] { return !prompt.cancelled(); });
-      return;
-    }
-    written = writeFileAtomically(
-        path,
-        [&](const PieceWriter& write) {
-          const PieceWriter stoppable = [&](std::string_view piece) {
-            return !prompt.cancelled() && write(piece);
-          };
-          if (extension == "csv") {
-            WriteTidyCsv(doc, grid, {}, stoppable);
-          } else {
-            WriteJsonStat(doc, grid, stoppable);
-          }
-          return !prompt.cancelled();
-        },
-        error);
+    written =
+        ExportTable(doc, grid, *format, path, false, error, [&] { return !prompt.cancelled(); });
   });
   // A Cancel leaves the earlier file, and needs no message.
   if (!written && error != "Cancelled") {
