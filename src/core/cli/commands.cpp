@@ -224,6 +224,17 @@ std::string sourceField(clsAnyDatabase& db, const std::string& name) {
 
 // Opens a database file for reading; null with the reason on err when it cannot be.
 std::unique_ptr<clsAnyDatabase> openDatabase(const std::string& database, std::ostream& err) {
+  if (databaseKindOf(database) == DatabaseKind::ODBC) {
+    auto db = makeDatabase(DatabaseKind::ODBC);
+    db->setDbName(database);
+    // The name shown is the connection string without its password.
+    if (const DbResult opened = db->OpenDB(); !opened) {
+      err << "zendra-cli: " << db->dbName() << ": " << OpenFailureText(DatabaseKind::ODBC)
+          << ":\n" << opened.error << "\n";
+      return nullptr;
+    }
+    return db;
+  }
   const int probe = ::open(database.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (probe < 0) {
     err << "zendra-cli: cannot read " << database << ": " << std::strerror(errno) << "\n";
@@ -248,6 +259,23 @@ std::unique_ptr<clsAnyDatabase> openDatabase(const std::string& database, std::o
   return db;
 }
 
+// A database as messages name it: a server's connection string without its password.
+std::string shownDatabase(const clsAnyDatabase& db, const std::string& database) {
+  return db.Kind() == DatabaseKind::ODBC ? db.dbName() : database;
+}
+
+const char* kindName(DatabaseKind kind) {
+  switch (kind) {
+    case DatabaseKind::SQLite:
+      return "sqlite";
+    case DatabaseKind::ODBC:
+      return "odbc";
+    case DatabaseKind::Access:
+      break;
+  }
+  return "access";
+}
+
 // Prints what the engine warned about while reading; true when it warned.
 bool printDamage(const std::string& database, const clsAnyDatabase& db, std::ostream& err) {
   const std::string report = DamageReport(db.ReadWarnings());
@@ -268,17 +296,18 @@ bool printDamage(const std::string& database, const clsAnyDatabase& db, std::ost
 int runDbInfo(const std::string& database, bool fields, std::ostream& out, std::ostream& err) {
   auto db = openDatabase(database, err);
   if (!db) return kCannotRead;
+  const std::string shown = shownDatabase(*db, database);
   nlohmann::ordered_json info{
-      {"kind", databaseKindOf(database) == DatabaseKind::SQLite ? "sqlite" : "access"},
+      {"kind", kindName(db->Kind())},
       {"tables", nlohmann::ordered_json::array()},
       {"queries", nlohmann::ordered_json::array()}};
   // Each table or query with its fields and the rows it gives, read from the rows.
   auto describe = [&](const std::string& name, nlohmann::ordered_json& entry) -> bool {
     if (!fields) return true;
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    const std::string from = " FROM " + bracketName(name);
+    const std::string from = " FROM " + db->QuoteSource(name);
     if (const DbResult r = db->OpenRecordSet("SELECT *" + from + " WHERE 1 = 0"); !r) {
-      err << "zendra-cli: " << database << ": " << name << ": " << r.error << "\n";
+      err << "zendra-cli: " << shown << ": " << name << ": " << r.error << "\n";
       return false;
     }
     std::vector<std::string> types;
@@ -291,7 +320,7 @@ int runDbInfo(const std::string& database, bool fields, std::ostream& out, std::
     DbRows rows;
     if (const DbResult r = RunDbQuery(*db, "SELECT COUNT(*)" + from, rows);
         !r || rows.rows.size() != 1) {
-      err << "zendra-cli: " << database << ": " << name << ": " << r.error << "\n";
+      err << "zendra-cli: " << shown << ": " << name << ": " << r.error << "\n";
       return false;
     }
     entry["rows"] = rows.rows[0][0].integer;
@@ -310,7 +339,7 @@ int runDbInfo(const std::string& database, bool fields, std::ostream& out, std::
     info["queries"].push_back(std::move(entry));
   }
   out << info.dump(2) << "\n";
-  return printDamage(database, *db, err) ? kIncomplete : kOk;
+  return printDamage(shown, *db, err) ? kIncomplete : kOk;
 }
 
 int runDbImport(const std::string& table, const std::string& database, const std::string& outFile,
@@ -325,10 +354,11 @@ int runDbImport(const std::string& table, const std::string& database, const std
 
   auto db = openDatabase(database, err);
   if (!db) return kCannotRead;
+  const std::string shown = shownDatabase(*db, database);
 
   const std::string source = selectSource(*db, options.source);
   if (source.empty()) {
-    err << "zendra-cli: " << database << " has no table or select query named " << options.source
+    err << "zendra-cli: " << shown << " has no table or select query named " << options.source
         << "\n";
     return kCannotRead;
   }
@@ -350,14 +380,14 @@ int runDbImport(const std::string& table, const std::string& database, const std
   if (options.sql) {
     sql = *options.sql;
   } else if (options.sumField.empty()) {
-    sql = CountSql(fields, source);
+    sql = CountSql(*db, fields, source);
   } else {
     const std::string sumField = sourceField(*db, options.sumField);
     if (sumField.empty()) {
       err << "zendra-cli: " << options.source << " has no field named " << options.sumField << "\n";
       return kCannotRead;
     }
-    sql = SumSql(fields, sumField, source);
+    sql = SumSql(*db, fields, sumField, source);
   }
   err << sql << "\n";
 
@@ -371,7 +401,7 @@ int runDbImport(const std::string& table, const std::string& database, const std
     return kCannotRead;
   }
   // Rows read while the engine warned may be fewer than the file once held.
-  const bool damaged = printDamage(database, *db, err);
+  const bool damaged = printDamage(shown, *db, err);
   const DbPlacement placement = PlaceDbRows(t.doc, t.grid, rows);
   for (const std::string& line : placement.errors) err << line << "\n";
   if (!placement.ok()) return kIncomplete;

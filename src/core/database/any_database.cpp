@@ -7,6 +7,7 @@
 
 #include "core/base/counted.h"
 #include "core/database/mdb_database.h"
+#include "core/database/odbc_database.h"
 #include "core/database/sqlite_database.h"
 
 namespace zendra {
@@ -66,8 +67,15 @@ std::string DamageReport(const std::vector<ReadWarning>& warnings, std::size_t f
 }
 
 const char* OpenFailureText(DatabaseKind kind) {
-  return kind == DatabaseKind::SQLite ? "Not a SQLite database, or a damaged one"
-                                      : "Not a microsoft access db (or too high a version)";
+  switch (kind) {
+    case DatabaseKind::SQLite:
+      return "Not a SQLite database, or a damaged one";
+    case DatabaseKind::ODBC:
+      return "The server database cannot be reached";
+    case DatabaseKind::Access:
+      break;
+  }
+  return "Not a microsoft access db (or too high a version)";
 }
 
 namespace {
@@ -86,6 +94,7 @@ bool endsWithNoCase(const std::string& text, std::string_view suffix) {
 
 DatabaseKind databaseKindOf(const std::string& path) {
   static constexpr std::string_view kHeader{"SQLite format 3\0", 16};
+  if (isOdbcName(path)) return DatabaseKind::ODBC;
   // Only a regular file is read for its header: a pipe would wait for a writer forever.
   std::error_code error;
   if (std::filesystem::is_regular_file(path, error)) {
@@ -104,6 +113,7 @@ DatabaseKind databaseKindOf(const std::string& path) {
 
 std::unique_ptr<clsAnyDatabase> makeDatabase(DatabaseKind kind) {
   if (kind == DatabaseKind::SQLite) return std::make_unique<clsSQLiteDb>();
+  if (kind == DatabaseKind::ODBC) return std::make_unique<clsODBC>();
   return std::make_unique<clsMDB>();
 }
 

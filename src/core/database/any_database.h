@@ -12,6 +12,10 @@ namespace zendra {
 class DimensionData;
 class Prompt;
 
+// Which implementation reads a database: SQLite database files, Access files, or a
+// server (any source an ODBC driver serves).
+enum class DatabaseKind { Access, SQLite, ODBC };
+
 // A value read from a database, typed as the engine gives it. Dates are kept as ISO
 // text ("2021-03-04", or "2021-03-04 10:30:00" with a time of day).
 struct DbValue {
@@ -127,6 +131,15 @@ class clsAnyDatabase {
   virtual std::string SelectTableName() const = 0;
   virtual std::string ViewName() const = 0;
   virtual std::string SelectViewName() const = 0;
+  // A name (a field, a table) written for this database's SQL so that it names itself
+  // whatever it holds; in brackets unless the engine quotes otherwise.
+  virtual std::string QuoteName(std::string_view name) const { return bracketName(name); }
+  // A table or query as the lists show it, written for SQL (with its schema, where the
+  // database has them).
+  virtual std::string QuoteSource(const std::string& shownName) const {
+    return QuoteName(shownName);
+  }
+  virtual DatabaseKind Kind() const = 0;
   // Name of a field of the current fields, by 0-based position or by name.
   virtual std::string Fieldname(std::int32_t position) const = 0;
   virtual std::string Fieldname(const std::string& name) const = 0;
@@ -187,9 +200,9 @@ class clsAnyDatabase {
   virtual void setPrompt(Prompt* prompt) = 0;
 };
 
-// Which implementation reads a file: SQLite database files (by their header, else by the
-// extensions .sqlite, .sqlite3, .db) or Access files (everything else).
-enum class DatabaseKind { Access, SQLite };
+// Which implementation reads a name: a server for "odbc:..." names, SQLite database files
+// (by their header, else by the extensions .sqlite, .sqlite3, .db) or Access files
+// (everything else).
 DatabaseKind databaseKindOf(const std::string& path);
 // What is said when a file of that kind cannot be opened; the engine's reason follows.
 const char* OpenFailureText(DatabaseKind kind);

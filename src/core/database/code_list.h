@@ -16,6 +16,10 @@ class DimensionData;
 // its place ("SELECT  1,..."), so the text is always the second column.
 std::string codeListQuery(const std::string& table, const std::string& codeField,
                           const std::string& valueField);
+// The statement for db: as above for a database file; for a server, SELECT DISTINCT with
+// its own quoting, ordered by code (or text), so that the values are each pair once.
+std::string codeListQuery(const clsAnyDatabase& db, const std::string& table,
+                          const std::string& codeField, const std::string& valueField);
 
 // Replaces variable's values by the rows of the current table of db, in the engine's
 // order: code from the field at codeField (0-based; -1 for no codes) and text from the

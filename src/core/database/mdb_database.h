@@ -17,6 +17,7 @@ namespace zendra {
 // become views over them.
 class clsMDB : public SqlDatabase {
  public:
+  DatabaseKind Kind() const override { return DatabaseKind::Access; }
   // The statement of the query at a 0-based position, as the file's query rows give it.
   std::string QuerySql(std::int32_t position) const;
   // Replaces the limits worked out from the file (tests make them small).

@@ -9,6 +9,9 @@ namespace zendra {
 // Statements see each table through a temporary view of the same name whose text
 // columns compare without case, as in an Access file.
 class clsSQLiteDb : public SqlDatabase {
+ public:
+  DatabaseKind Kind() const override { return DatabaseKind::SQLite; }
+
  protected:
   DbResult openEngine(Catalog& catalog) override;
   std::vector<DbField> tableFields(std::size_t index) override;

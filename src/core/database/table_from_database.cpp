@@ -1,5 +1,6 @@
 #include "core/database/table_from_database.h"
 
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -10,13 +11,43 @@ namespace zendra {
 
 namespace {
 
-std::string fieldList(const std::vector<std::string>& fields) {
+// How the names of a statement are written: fields, and the table or query read.
+struct Names {
+  std::function<std::string(std::string_view)> field;
+  std::function<std::string(const std::string&)> source;
+};
+
+Names bracketed() {
+  return {[](std::string_view n) { return bracketName(n); },
+          [](const std::string& n) { return bracketName(n); }};
+}
+
+Names quotedFor(const clsAnyDatabase& db) {
+  return {[&db](std::string_view n) { return db.QuoteName(n); },
+          [&db](const std::string& n) { return db.QuoteSource(n); }};
+}
+
+std::string fieldList(const std::vector<std::string>& fields, const Names& names) {
   std::string out;
   for (const auto& field : fields) {
     if (!out.empty()) out += ", ";
-    out += bracketName(field);
+    out += names.field(field);
   }
   return out;
+}
+
+std::string countSql(const std::vector<std::string>& fields, const std::string& source,
+                     const Names& names) {
+  const std::string f = fieldList(fields, names);
+  return "Select " + f + ", count(*) as CountOf " + " From " + names.source(source) +
+         " GROUP BY " + f;
+}
+
+std::string sumSql(const std::vector<std::string>& fields, const std::string& sumField,
+                   const std::string& source, const Names& names) {
+  const std::string f = fieldList(fields, names);
+  return "Select " + f + ", sum(" + names.field(sumField) + ") AS SumOf " + " From " +
+         names.source(source) + " GROUP BY " + f;
 }
 
 // Finds values of one variable by the text of a database value: exactly first (as the
@@ -211,16 +242,22 @@ void placeKeys(const VexaMess& doc, const CellGrid& grid, const DbRows& result, 
 }  // namespace
 
 std::string CountSql(const std::vector<std::string>& fields, const std::string& source) {
-  const std::string f = fieldList(fields);
-  return "Select " + f + ", count(*) as CountOf " + " From " + bracketName(source) + " GROUP BY " +
-         f;
+  return countSql(fields, source, bracketed());
 }
 
 std::string SumSql(const std::vector<std::string>& fields, const std::string& sumField,
                    const std::string& source) {
-  const std::string f = fieldList(fields);
-  return "Select " + f + ", sum(" + bracketName(sumField) + ") AS SumOf " + " From " +
-         bracketName(source) + " GROUP BY " + f;
+  return sumSql(fields, sumField, source, bracketed());
+}
+
+std::string CountSql(const clsAnyDatabase& db, const std::vector<std::string>& fields,
+                     const std::string& source) {
+  return countSql(fields, source, quotedFor(db));
+}
+
+std::string SumSql(const clsAnyDatabase& db, const std::vector<std::string>& fields,
+                   const std::string& sumField, const std::string& source) {
+  return sumSql(fields, sumField, source, quotedFor(db));
 }
 
 DbRows ReadDbRows(clsAnyDatabase& db) {

@@ -20,6 +20,12 @@ namespace zendra {
 std::string CountSql(const std::vector<std::string>& fields, const std::string& source);
 std::string SumSql(const std::vector<std::string>& fields, const std::string& sumField,
                    const std::string& source);
+// The same written for db: names quoted as its engine quotes them, the source (a table or
+// query as the lists show it) with its schema where it has one.
+std::string CountSql(const clsAnyDatabase& db, const std::vector<std::string>& fields,
+                     const std::string& source);
+std::string SumSql(const clsAnyDatabase& db, const std::vector<std::string>& fields,
+                   const std::string& sumField, const std::string& source);
 
 // A statement's result held in memory: its rows, each of `columns` values.
 struct DbRows {
