@@ -47,8 +47,8 @@ int run(const std::string& command, std::string& output) {
 }
 
 std::string psql() {
-  return "PGPASSWORD='" + stateValue("POSTGRESQL_PASSWORD") +
-         "' psql -X -h 127.0.0.1 -p " + stateValue("POSTGRESQL_PORT") + " -U zendra -d zendra";
+  return "PGPASSWORD='" + stateValue("POSTGRESQL_PASSWORD") + "' psql -X -h 127.0.0.1 -p " +
+         stateValue("POSTGRESQL_PORT") + " -U zendra -d zendra";
 }
 
 // Region (100 codes) and Sex (2) down the side, Year (10) across: Big's 2,000 groups.
@@ -81,8 +81,7 @@ class Server {
   }
   ~Server() {
     std::string out;
-    run("bash " + std::string(ZENDRA_SOURCE_DIR) + "/tests/support/odbc_servers.sh stop " +
-            kState,
+    run("bash " + std::string(ZENDRA_SOURCE_DIR) + "/tests/support/odbc_servers.sh stop " + kState,
         out);
   }
   bool ok() const { return ok_; }
@@ -99,7 +98,8 @@ void rates(benchmark::State& state) {
 void BM_Psql_GroupedCount10M(benchmark::State& state) {
   std::string out;
   for (auto _ : state) {
-    if (run(psql() + " -c '" + kSql + "'", out) != 0 || out.find("(2000 rows)") == std::string::npos) {
+    if (run(psql() + " -c '" + kSql + "'", out) != 0 ||
+        out.find("(2000 rows)") == std::string::npos) {
       state.SkipWithError("psql failed");
       break;
     }
@@ -110,8 +110,8 @@ BENCHMARK(BM_Psql_GroupedCount10M)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 void BM_ZendraCliDbImport_GroupedCount10M(benchmark::State& state) {
   const std::string table = tableFile();
-  const std::string command = std::string(ZENDRA_CLI) + " dbimport " + table + " 'odbc:" +
-                              stateValue("POSTGRESQL") +
+  const std::string command = std::string(ZENDRA_CLI) + " dbimport " + table +
+                              " 'odbc:" + stateValue("POSTGRESQL") +
                               "' /tmp/zendra-bench-odbc-out.vq --source Big --fields "
                               "Region,Sex,Year --count 2>&1";
   std::string out;

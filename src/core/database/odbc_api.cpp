@@ -76,8 +76,8 @@ std::vector<Diagnostic> diagnostics(const Handle& handle) {
         SQLGetDiagRecW(handle.type(), handle.get(), n, state.data(), &native, text.data(),
                        static_cast<SQLSMALLINT>(text.size()), &length);
     if (!succeeded(rc)) break;
-    const std::size_t shown = std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                                    text.size() - 1);
+    const std::size_t shown = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), text.size() - 1);
     records.push_back({utf8(state.data(), 5), native, utf8(text.data(), shown)});
   }
   return records;
@@ -106,9 +106,9 @@ std::string infoText(const Handle& connection, SQLUSMALLINT what) {
                              static_cast<SQLSMALLINT>(sizeof(buffer)), &length))) {
     return {};
   }
-  const auto chars = std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) /
-                                               sizeof(SQLWCHAR),
-                                           buffer.size() - 1);
+  const auto chars = std::min<std::size_t>(
+      static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) / sizeof(SQLWCHAR),
+      buffer.size() - 1);
   return utf8(buffer.data(), chars);
 }
 
@@ -122,7 +122,7 @@ SQLUINTEGER infoNumber(const Handle& connection, SQLUSMALLINT what, bool smallIn
   }
   SQLUINTEGER value = 0;
   return succeeded(SQLGetInfoW(connection.get(), what, &value, sizeof(value), nullptr)) ? value
-                                                                                       : fallback;
+                                                                                        : fallback;
 }
 
 namespace {
@@ -164,7 +164,8 @@ ConnectionText splitPassword(std::string_view connection) {
         end = connection.find(';', v);
       } else {
         end = connection.find(';', v);
-        value = std::string(connection.substr(v, (end == std::string_view::npos ? connection.size() : end) - v));
+        value = std::string(
+            connection.substr(v, (end == std::string_view::npos ? connection.size() : end) - v));
       }
       if (end == std::string_view::npos) end = connection.size();
     } else {
@@ -200,21 +201,22 @@ std::vector<DataSource> dataSources() {
   std::vector<DataSource> list;
   Handle environment(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
   if (!environment.valid()) return list;
-  SQLSetEnvAttr(environment.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                0);
+  SQLSetEnvAttr(environment.get(), SQL_ATTR_ODBC_VERSION,
+                reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   SQLUSMALLINT direction = SQL_FETCH_FIRST;
   for (;;) {
     std::array<SQLWCHAR, 256> name{};
     std::array<SQLWCHAR, 512> description{};
     SQLSMALLINT nameLength = 0, descriptionLength = 0;
-    const SQLRETURN rc = SQLDataSourcesW(
-        environment.get(), direction, name.data(), static_cast<SQLSMALLINT>(name.size()),
-        &nameLength, description.data(), static_cast<SQLSMALLINT>(description.size()),
-        &descriptionLength);
+    const SQLRETURN rc =
+        SQLDataSourcesW(environment.get(), direction, name.data(),
+                        static_cast<SQLSMALLINT>(name.size()), &nameLength, description.data(),
+                        static_cast<SQLSMALLINT>(description.size()), &descriptionLength);
     if (!succeeded(rc)) break;
     direction = SQL_FETCH_NEXT;
     list.push_back(
-        {utf8(name.data(), std::min<std::size_t>(static_cast<std::size_t>(nameLength), name.size() - 1)),
+        {utf8(name.data(),
+              std::min<std::size_t>(static_cast<std::size_t>(nameLength), name.size() - 1)),
          utf8(description.data(), std::min<std::size_t>(static_cast<std::size_t>(descriptionLength),
                                                         description.size() - 1))});
   }

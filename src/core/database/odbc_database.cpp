@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstring>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
 #include "core/database/read_only_sql.h"
 #include "core/encoding/utf8.h"
-#include "core/model/prompt.h"
 #include "core/model/dimension_data.h"
+#include "core/model/prompt.h"
 #include "core/model/text_compare.h"
 
 namespace zendra {
@@ -88,9 +88,10 @@ std::string textData(SQLHSTMT statement, SQLUSMALLINT column) {
         SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), sizeof(buffer), &length);
     if (!succeeded(rc) || length == SQL_NULL_DATA) return out;
     const std::size_t room = buffer.size() - 1;
-    const std::size_t chars = (length == SQL_NO_TOTAL || static_cast<std::size_t>(length) / sizeof(SQLWCHAR) > room)
-                                  ? room
-                                  : static_cast<std::size_t>(length) / sizeof(SQLWCHAR);
+    const std::size_t chars =
+        (length == SQL_NO_TOTAL || static_cast<std::size_t>(length) / sizeof(SQLWCHAR) > room)
+            ? room
+            : static_cast<std::size_t>(length) / sizeof(SQLWCHAR);
     out += odbc::utf8(buffer.data(), chars);
     if (rc == SQL_SUCCESS) return out;
   }
@@ -161,8 +162,8 @@ const char* typeName(SQLSMALLINT type) {
 std::string dateText(const SQL_TIMESTAMP_STRUCT& t, bool withTime) {
   std::array<char, 40> text{};
   if (withTime && (t.hour || t.minute || t.second)) {
-    std::snprintf(text.data(), text.size(), "%04d-%02u-%02u %02u:%02u:%02u", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
+    std::snprintf(text.data(), text.size(), "%04d-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
   } else {
     std::snprintf(text.data(), text.size(), "%04d-%02u-%02u", t.year, t.month, t.day);
   }
@@ -209,8 +210,10 @@ class clsODBC::Recordset {
       SQLDescribeColW(statement_.get(), c, name.data(), static_cast<SQLSMALLINT>(name.size()),
                       &nameLength, &type, &size, &digits, &nullable);
       Column column;
-      column.name = odbc::utf8(name.data(), std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)),
-                                                                  name.size() - 1));
+      column.name = odbc::utf8(
+          name.data(),
+          std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)),
+                                name.size() - 1));
       column.type = type;
       column.kind = kindOf(type, size, digits);
       switch (column.kind) {
@@ -237,7 +240,8 @@ class clsODBC::Recordset {
       rowBytes += static_cast<std::size_t>(column.width) + sizeof(SQLLEN);
       columns_.push_back(std::move(column));
     }
-    blockRows_ = bindable ? std::max<SQLULEN>(1, std::min<SQLULEN>(kBlockRows, kBlockBytes / rowBytes)) : 1;
+    blockRows_ =
+        bindable ? std::max<SQLULEN>(1, std::min<SQLULEN>(kBlockRows, kBlockBytes / rowBytes)) : 1;
     bound_ = bindable;
     if (bound_) {
       SQLSetStmtAttr(statement_.get(), SQL_ATTR_ROW_BIND_TYPE,
@@ -247,8 +251,8 @@ class clsODBC::Recordset {
         blockRows_ = 1;
       }
       SQLULEN granted = blockRows_;
-      if (succeeded(SQLGetStmtAttr(statement_.get(), SQL_ATTR_ROW_ARRAY_SIZE, &granted, 0,
-                                   nullptr)) &&
+      if (succeeded(
+              SQLGetStmtAttr(statement_.get(), SQL_ATTR_ROW_ARRAY_SIZE, &granted, 0, nullptr)) &&
           granted > 0 && granted < blockRows_) {
         blockRows_ = granted;  // the driver took a smaller block
       }
@@ -267,7 +271,8 @@ class clsODBC::Recordset {
     } else {
       for (Column& column : columns_) {
         column.indicator.assign(1, 0);
-        if (column.cType != SQL_C_WCHAR) column.buffer.assign(static_cast<std::size_t>(column.width), 0);
+        if (column.cType != SQL_C_WCHAR)
+          column.buffer.assign(static_cast<std::size_t>(column.width), 0);
       }
       longText_.assign(columns_.size(), std::string());
     }
@@ -297,7 +302,8 @@ class clsODBC::Recordset {
     const Column& column = columns_[c];
     const SQLLEN indicator = column.indicator[bound_ ? row_ : 0];
     if (indicator == SQL_NULL_DATA) return {};
-    const unsigned char* at = column.buffer.data() + (bound_ ? row_ * static_cast<std::size_t>(column.width) : 0);
+    const unsigned char* at =
+        column.buffer.data() + (bound_ ? row_ * static_cast<std::size_t>(column.width) : 0);
     DbValue out;
     out.kind = column.kind;
     switch (column.kind) {
@@ -401,8 +407,8 @@ class clsODBC::Recordset {
       column.indicator[0] = 0;
       for (;;) {
         SQLLEN length = 0;
-        const SQLRETURN rc = SQLGetData(statement_.get(), number, SQL_C_WCHAR, chunk.data(),
-                                        sizeof(chunk), &length);
+        const SQLRETURN rc =
+            SQLGetData(statement_.get(), number, SQL_C_WCHAR, chunk.data(), sizeof(chunk), &length);
         if (rc == SQL_NO_DATA) break;
         if (!succeeded(rc)) {
           error_ = odbc::describe(odbc::diagnostics(statement_));
@@ -452,7 +458,8 @@ void clsODBC::setDbName(const std::string& name) {
   if (text.find('=') == std::string::npos && !text.empty()) text = "DSN=" + text;
   odbc::ConnectionText split = odbc::splitPassword(text);
   connection_ = split.shown;
-  if (!split.password.empty()) password_ = split.password;
+  // A password belongs to one connection: another name starts without the last one's.
+  password_ = split.password;
   dbName_ = std::string(kOdbcPrefix) + connection_;
   dbFile_ = connection_;
 }
@@ -480,10 +487,9 @@ DbResult clsODBC::OpenDB() {
   SQLSetConnectAttr(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginSeconds)), 0);
   const auto text = odbc::wide(odbc::withPassword(connection_, password_));
-  const SQLRETURN rc =
-      SQLDriverConnectW(connection.get(), nullptr, const_cast<SQLWCHAR*>(text.c_str()),
-                        static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                        SQL_DRIVER_NOPROMPT);
+  const SQLRETURN rc = SQLDriverConnectW(
+      connection.get(), nullptr, const_cast<SQLWCHAR*>(text.c_str()),
+      static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
   if (!succeeded(rc)) {
     std::string reason = odbc::describe(odbc::diagnostics(connection));
     // The driver may echo the connection string; the password never goes further.
@@ -502,11 +508,10 @@ DbResult clsODBC::OpenDB() {
   std::string quote = odbc::infoText(connectionHandle_, SQL_IDENTIFIER_QUOTE_CHAR);
   quote_ = quote == " " ? std::string() : quote;
   serverName_ = odbc::infoText(connectionHandle_, SQL_DBMS_NAME);
-  transactions_ = odbc::infoNumber(connectionHandle_, SQL_TXN_CAPABLE, true, SQL_TC_NONE) !=
-                      SQL_TC_NONE &&
-                  succeeded(SQLSetConnectAttr(connectionHandle_.get(), SQL_ATTR_AUTOCOMMIT,
-                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
-                                              0));
+  transactions_ =
+      odbc::infoNumber(connectionHandle_, SQL_TXN_CAPABLE, true, SQL_TC_NONE) != SQL_TC_NONE &&
+      succeeded(SQLSetConnectAttr(connectionHandle_.get(), SQL_ATTR_AUTOCOMMIT,
+                                  reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0));
   if (transactions_) {
     Handle probe = newStatement();
     const auto set = odbc::wide("SET TRANSACTION READ ONLY");
@@ -546,10 +551,9 @@ DbResult clsODBC::readCatalog() {
   views_.clear();
   Handle statement = newStatement();
   const auto types = odbc::wide("TABLE,VIEW");
-  if (!statement.valid() ||
-      !succeeded(SQLTablesW(statement.get(), nullptr, 0, nullptr, 0, nullptr, 0,
-                            const_cast<SQLWCHAR*>(types.c_str()),
-                            static_cast<SQLSMALLINT>(types.size())))) {
+  if (!statement.valid() || !succeeded(SQLTablesW(statement.get(), nullptr, 0, nullptr, 0, nullptr,
+                                                  0, const_cast<SQLWCHAR*>(types.c_str()),
+                                                  static_cast<SQLSMALLINT>(types.size())))) {
     const std::string reason = odbc::describe(odbc::diagnostics(statement));
     rollback();
     return DbResult::failure("The list of tables cannot be read: " + reason);
@@ -572,8 +576,7 @@ DbResult clsODBC::readCatalog() {
 }
 
 std::string clsODBC::shownName(const Source& source) const {
-  return schemasShown_ && !source.schema.empty() ? source.schema + "." + source.name
-                                                 : source.name;
+  return schemasShown_ && !source.schema.empty() ? source.schema + "." + source.name : source.name;
 }
 
 std::string clsODBC::QuoteName(std::string_view name) const {
@@ -730,7 +733,8 @@ void clsODBC::readFields(const Source& source) {
       SQLSMALLINT count = 0;
       SQLNumResultCols(probe.get(), &count);
       std::vector<DbField> described;
-      for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(std::max<SQLSMALLINT>(count, 0)); ++c) {
+      for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(std::max<SQLSMALLINT>(count, 0));
+           ++c) {
         auto attribute = [&](SQLUSMALLINT what) {
           std::array<SQLWCHAR, 512> buffer{};
           SQLSMALLINT length = 0;
@@ -738,8 +742,11 @@ void clsODBC::readFields(const Source& source) {
                                           &length, nullptr))) {
             return std::string();
           }
-          return odbc::utf8(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) / sizeof(SQLWCHAR),
-                                                                 buffer.size() - 1));
+          return odbc::utf8(
+              buffer.data(),
+              std::min<std::size_t>(
+                  static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) / sizeof(SQLWCHAR),
+                  buffer.size() - 1));
         };
         described.push_back({attribute(SQL_DESC_NAME), attribute(SQL_DESC_BASE_TABLE_NAME),
                              attribute(SQL_DESC_BASE_COLUMN_NAME)});
@@ -793,8 +800,8 @@ void clsODBC::PrepareRelations(const DimensionData& variable) {
           statement.get(), nullptr, 0,
           primary->schema.empty() ? nullptr : const_cast<SQLWCHAR*>(schema.c_str()),
           static_cast<SQLSMALLINT>(primary->schema.empty() ? 0 : schema.size()),
-          const_cast<SQLWCHAR*>(table.c_str()), static_cast<SQLSMALLINT>(table.size()), nullptr,
-          0, nullptr, 0, nullptr, 0))) {
+          const_cast<SQLWCHAR*>(table.c_str()), static_cast<SQLSMALLINT>(table.size()), nullptr, 0,
+          nullptr, 0, nullptr, 0))) {
     // One row per column of each foreign key; a key of more than one column is no match.
     struct Key {
       std::string name, primaryField;
@@ -805,10 +812,13 @@ void clsODBC::PrepareRelations(const DimensionData& variable) {
     while (succeeded(SQLFetch(statement.get()))) {
       const std::string name = textData(statement.get(), 6) + "." + textData(statement.get(), 7) +
                                "." + textData(statement.get(), 12);
-      auto it = std::find_if(keys.begin(), keys.end(), [&](const Key& k) { return k.name == name; });
+      auto it =
+          std::find_if(keys.begin(), keys.end(), [&](const Key& k) { return k.name == name; });
       if (it == keys.end()) {
-        keys.push_back({name, textData(statement.get(), 4),
-                        {textData(statement.get(), 7), textData(statement.get(), 8)}, 0});
+        keys.push_back({name,
+                        textData(statement.get(), 4),
+                        {textData(statement.get(), 7), textData(statement.get(), 8)},
+                        0});
         it = keys.end() - 1;
       }
       ++it->columns;
@@ -850,7 +860,8 @@ DbResult clsODBC::OpenRecordSet(const std::string& sql) {
     }
   }
   Handle statement = newStatement();
-  if (!statement.valid()) return DbResult::failure(odbc::describe(odbc::diagnostics(connectionHandle_)));
+  if (!statement.valid())
+    return DbResult::failure(odbc::describe(odbc::diagnostics(connectionHandle_)));
   const auto text = odbc::wide(sql);
   CancelWatch watch(statement.get(), prompt_);
   const SQLRETURN rc = SQLExecDirectW(statement.get(), const_cast<SQLWCHAR*>(text.c_str()),

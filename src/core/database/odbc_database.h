@@ -32,7 +32,8 @@ class clsODBC : public clsAnyDatabase {
   clsODBC& operator=(const clsODBC&) = delete;
 
   void setDbName(const std::string& name) override;
-  // A password for the next OpenDB, given apart (the user typed it); never shown or kept.
+  // A password for the next OpenDB, given apart (the user typed it) after setDbName, which
+  // takes the one its name holds or none; never shown or kept.
   void setPassword(const std::string& password) { password_ = password; }
   const std::string& dbName() const override { return dbName_; }
   const std::string& DBPath() const override { return dbPath_; }

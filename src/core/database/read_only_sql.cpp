@@ -26,13 +26,13 @@ constexpr std::array<Dialect, 3> kDialects{{
 
 // The words that change data, the schema, the session or the server, or run code that may.
 constexpr std::array<std::string_view, 24> kRefused{
-    "INSERT", "UPDATE", "DELETE",  "MERGE",   "UPSERT", "INTO",     "DROP",   "CREATE",
-    "ALTER",  "RENAME", "TRUNCATE", "GRANT",  "REVOKE", "EXEC",     "EXECUTE", "CALL",
-    "DO",     "COPY",   "LOCK",    "VACUUM",  "ATTACH", "DETACH",   "PRAGMA", "HANDLER"};
+    "INSERT", "UPDATE", "DELETE",   "MERGE",  "UPSERT", "INTO",   "DROP",    "CREATE",
+    "ALTER",  "RENAME", "TRUNCATE", "GRANT",  "REVOKE", "EXEC",   "EXECUTE", "CALL",
+    "DO",     "COPY",   "LOCK",     "VACUUM", "ATTACH", "DETACH", "PRAGMA",  "HANDLER"};
 
 bool isWordChar(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-         c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 struct Reading {
@@ -135,8 +135,7 @@ std::string ReadOnlyStatementError(std::string_view sql) {
     for (const std::string& word : r.words) {
       for (const std::string_view refused : kRefused) {
         if (word == refused) {
-          return "not authorized: " + word +
-                 " is refused, only statements that read rows can run";
+          return "not authorized: " + word + " is refused, only statements that read rows can run";
         }
       }
     }

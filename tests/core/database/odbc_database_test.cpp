@@ -164,8 +164,7 @@ TEST(OdbcDatabase, CatalogFieldsCodeListsRelationsAndSchemas) {
     ASSERT_TRUE(readCodeList(*db, 0, 1, variable));
     Texts values;
     for (const auto& v : variable.ValueCode) values.push_back(v->code + " " + v->value);
-    EXPECT_EQ(values,
-              (Texts{"01 Stockholm", "03 Uppsala", "04 Södermanland", "05 Östergötland"}));
+    EXPECT_EQ(values, (Texts{"01 Stockholm", "03 Uppsala", "04 Södermanland", "05 Östergötland"}));
   }
 
   // Relations from the server's foreign keys: Persons.Region refers to Regions.Code.
@@ -256,10 +255,11 @@ TEST(OdbcDatabase, PasswordsNeverShowAndDataSourcesComeFromTheUsersConfiguration
 
   // A data source the user configured, with its own password (ODBCINI names the user's file).
   const test::ScopedEnv ini("ODBCINI", home.file("odbc.ini"));
-  home.write("odbc.ini", "[ZendraTest]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\n"
-                               "Port=" + odbcServer("POSTGRESQL_PORT") +
-                                   "\nDatabase=zendra\nUsername=zendra\nPassword=" + password +
-                                   "\n");
+  home.write("odbc.ini",
+             "[ZendraTest]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\n"
+             "Port=" +
+                 odbcServer("POSTGRESQL_PORT") +
+                 "\nDatabase=zendra\nUsername=zendra\nPassword=" + password + "\n");
   const auto sources = odbc::dataSources();
   EXPECT_NE(std::find_if(sources.begin(), sources.end(),
                          [](const odbc::DataSource& s) { return s.name == "ZendraTest"; }),
@@ -271,21 +271,24 @@ TEST(OdbcDatabase, PasswordsNeverShowAndDataSourcesComeFromTheUsersConfiguration
 
 TEST(OdbcCli, DbImportFromAServerWritesWhatTheAccessFileGives) {
   test::TempFolder dir;
-  const std::string table = dir.write(
-      "persons.vq",
-      "MATRIX=\"P\";DECIMALS=2;SUBJECT-AREA=\"A\";SUBJECT-CODE=\"S\";CONTENTS=\"C\";UNITS=\"u\";"
-      "STUB=\"Region\",\"Sex\";HEADING=\"Year\";VALUES(\"Region\")=\"a\",\"b\",\"c\",\"d\";"
-      "CODES(\"Region\")=\"01\",\"03\",\"04\",\"05\";VALUES(\"Sex\")=\"m\",\"w\";"
-      "CODES(\"Sex\")=\"1\",\"2\";VALUES(\"Year\")=\"2021\",\"2022\",\"2023\";DATA=\n;").string();
+  const std::string table =
+      dir.write(
+             "persons.vq",
+             "MATRIX=\"P\";DECIMALS=2;SUBJECT-AREA=\"A\";SUBJECT-CODE=\"S\";CONTENTS=\"C\";UNITS="
+             "\"u\";"
+             "STUB=\"Region\",\"Sex\";HEADING=\"Year\";VALUES(\"Region\")=\"a\",\"b\",\"c\",\"d\";"
+             "CODES(\"Region\")=\"01\",\"03\",\"04\",\"05\";VALUES(\"Sex\")=\"m\",\"w\";"
+             "CODES(\"Sex\")=\"1\",\"2\";VALUES(\"Year\")=\"2021\",\"2022\",\"2023\";DATA=\n;")
+          .string();
   const DbImportOptions options{"Persons", {"Region", "Sex", "Year"}, "Income", std::nullopt};
   std::ostringstream err;
   ASSERT_EQ(runDbImport(table, kDatabases + "/stats.mdb", dir.file("access.vq"), options, err),
             kOk);
   for (const char* key : {"POSTGRESQL", "SQLITE"}) {
     std::ostringstream says;
-    EXPECT_EQ(runDbImport(table, kOdbcPrefix + odbcServer(key), dir.file("server.vq"), options,
-                          says),
-              kOk)
+    EXPECT_EQ(
+        runDbImport(table, kOdbcPrefix + odbcServer(key), dir.file("server.vq"), options, says),
+        kOk)
         << says.str();
     EXPECT_NE(says.str().find("sum(\"Income\")"), std::string::npos) << says.str();
     EXPECT_EQ(test::TempFolder::read(dir.file("server.vq")),
