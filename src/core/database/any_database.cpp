@@ -53,14 +53,29 @@ std::string bracketName(std::string_view name) {
   return out;
 }
 
+std::vector<ListEntry> FieldEntries(const std::vector<DbField>& fields) {
+  std::vector<ListEntry> list;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    list.push_back({fields[i].name, static_cast<std::int32_t>(i)});
+  }
+  return list;
+}
+
+dbFelter FelterOf(const std::vector<DbField>& fields) {
+  dbFelter felter;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    felter.Add({fields[i], false, 0, static_cast<std::int32_t>(i)});
+  }
+  return felter;
+}
+
 std::string DamageReport(const std::vector<ReadWarning>& warnings, std::size_t first) {
   std::string report;
   for (std::size_t i = first; i < warnings.size(); ++i) {
     const ReadWarning& w = warnings[i];
     if (!report.empty()) report += '\n';
     report += "the file may be damaged: " + Counted(w.count, "warning", "warnings") +
-              " while reading " +
-              (w.source.empty() ? std::string("the list of tables") : w.source);
+              " while reading " + (w.source.empty() ? std::string("the list of tables") : w.source);
     for (const std::string& line : w.lines) report += "\n  " + line;
   }
   return report;

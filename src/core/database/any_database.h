@@ -83,6 +83,10 @@ class dbFelter {
   std::vector<dBfELT> items_;
 };
 
+// The list lines (item data the 0-based position) and the wizard's elements of fields.
+std::vector<ListEntry> FieldEntries(const std::vector<DbField>& fields);
+dbFelter FelterOf(const std::vector<DbField>& fields);
+
 // The outcome of opening a database or running a statement.
 struct DbResult {
   bool ok = true;

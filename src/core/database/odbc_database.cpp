@@ -78,23 +78,38 @@ class CancelWatch {
   std::thread watcher_;
 };
 
-// A column of a catalog result read as text (null gives empty).
-std::string textData(SQLHSTMT statement, SQLUSMALLINT column) {
-  std::string out;
-  std::array<SQLWCHAR, 1024> buffer{};
+// Reads a column of the current row as text, in pieces as long as it is; false when the
+// driver fails. null tells whether it was a Null (the text is then empty).
+bool readText(SQLHSTMT statement, SQLUSMALLINT column, std::string& out, bool& null) {
+  out.clear();
+  null = false;
+  std::array<SQLWCHAR, 4096> chunk{};
   for (;;) {
     SQLLEN length = 0;
     const SQLRETURN rc =
-        SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(), sizeof(buffer), &length);
-    if (!succeeded(rc) || length == SQL_NULL_DATA) return out;
-    const std::size_t room = buffer.size() - 1;
+        SQLGetData(statement, column, SQL_C_WCHAR, chunk.data(), sizeof(chunk), &length);
+    if (rc == SQL_NO_DATA) return true;
+    if (!succeeded(rc)) return false;
+    if (length == SQL_NULL_DATA) {
+      null = true;
+      return true;
+    }
+    const std::size_t room = chunk.size() - 1;
     const std::size_t chars =
         (length == SQL_NO_TOTAL || static_cast<std::size_t>(length) / sizeof(SQLWCHAR) > room)
             ? room
             : static_cast<std::size_t>(length) / sizeof(SQLWCHAR);
-    out += odbc::utf8(buffer.data(), chars);
-    if (rc == SQL_SUCCESS) return out;
+    out += odbc::utf8(chunk.data(), chars);
+    if (rc == SQL_SUCCESS) return true;
   }
+}
+
+// A column of a catalog result as text (a Null or a failure gives empty).
+std::string textData(SQLHSTMT statement, SQLUSMALLINT column) {
+  std::string out;
+  bool null = false;
+  readText(statement, column, out, null);
+  return out;
 }
 
 std::int64_t integerData(SQLHSTMT statement, SQLUSMALLINT column) {
@@ -401,31 +416,12 @@ class clsODBC::Recordset {
         }
         continue;
       }
-      std::string& text = longText_[c];
-      text.clear();
-      std::array<SQLWCHAR, 4096> chunk{};
-      column.indicator[0] = 0;
-      for (;;) {
-        SQLLEN length = 0;
-        const SQLRETURN rc =
-            SQLGetData(statement_.get(), number, SQL_C_WCHAR, chunk.data(), sizeof(chunk), &length);
-        if (rc == SQL_NO_DATA) break;
-        if (!succeeded(rc)) {
-          error_ = odbc::describe(odbc::diagnostics(statement_));
-          return;
-        }
-        if (length == SQL_NULL_DATA) {
-          column.indicator[0] = SQL_NULL_DATA;
-          break;
-        }
-        const std::size_t room = chunk.size() - 1;
-        const std::size_t chars =
-            (length == SQL_NO_TOTAL || static_cast<std::size_t>(length) / sizeof(SQLWCHAR) > room)
-                ? room
-                : static_cast<std::size_t>(length) / sizeof(SQLWCHAR);
-        text += odbc::utf8(chunk.data(), chars);
-        if (rc == SQL_SUCCESS) break;
+      bool null = false;
+      if (!readText(statement_.get(), number, longText_[c], null)) {
+        error_ = odbc::describe(odbc::diagnostics(statement_));
+        return;
       }
+      column.indicator[0] = null ? SQL_NULL_DATA : 0;
     }
   }
 
@@ -766,19 +762,11 @@ void clsODBC::readFields(const Source& source) {
 }
 
 std::vector<ListEntry> clsODBC::ListBoxFields() {
-  std::vector<ListEntry> list;
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    list.push_back({fields_[i].name, static_cast<std::int32_t>(i)});
-  }
-  return list;
+  return FieldEntries(fields_);
 }
 
 dbFelter clsODBC::makeFelter() {
-  dbFelter felter;
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    felter.Add({fields_[i], false, 0, static_cast<std::int32_t>(i)});
-  }
-  return felter;
+  return FelterOf(fields_);
 }
 
 void clsODBC::PrepareRelations(const DimensionData& variable) {

@@ -259,11 +259,11 @@ int SqlDatabase::authorize(void* self, int action, const char* object, const cha
       // CREATE and DROP come as a write to the schema table first, which names them.
       const bool schema = object && std::string_view(object).ends_with("_master");
       if (db->denied_ < 0) {
-        db->denied_ = !schema                     ? action
-                      : action == SQLITE_INSERT   ? SQLITE_CREATE_TABLE
-                      : action == SQLITE_DELETE   ? SQLITE_DROP_TABLE
-                      : action == SQLITE_UPDATE   ? SQLITE_ALTER_TABLE
-                                                  : action;
+        db->denied_ = !schema                   ? action
+                      : action == SQLITE_INSERT ? SQLITE_CREATE_TABLE
+                      : action == SQLITE_DELETE ? SQLITE_DROP_TABLE
+                      : action == SQLITE_UPDATE ? SQLITE_ALTER_TABLE
+                                                : action;
       }
       return SQLITE_DENY;
     }
@@ -352,8 +352,8 @@ DbResult SqlDatabase::prepareReading(const std::string& sql, sqlite3_stmt*& prep
   const bool was = internal_;
   internal_ = false;
   denied_ = -1;
-  const int rc = sqlite3_prepare_v2(connection_, sql.c_str(), static_cast<int>(sql.size()),
-                                    &statement, &tail);
+  const int rc =
+      sqlite3_prepare_v2(connection_, sql.c_str(), static_cast<int>(sql.size()), &statement, &tail);
   internal_ = was;
   if (rc != SQLITE_OK || !statement) {
     sqlite3_finalize(statement);
@@ -561,24 +561,16 @@ std::vector<DbField> SqlDatabase::statementFields(const std::string& sql) {
 }
 
 std::vector<ListEntry> SqlDatabase::ListBoxFields() {
-  std::vector<ListEntry> list;
   if (fileChanged()) {
     // The fields shown belonged to the file that was replaced.
     refresh();
     fields_.clear();
   }
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    list.push_back({fields_[i].name, static_cast<std::int32_t>(i)});
-  }
-  return list;
+  return FieldEntries(fields_);
 }
 
 dbFelter SqlDatabase::makeFelter() {
-  dbFelter felter;
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    felter.Add({fields_[i], false, 0, static_cast<std::int32_t>(i)});
-  }
-  return felter;
+  return FelterOf(fields_);
 }
 
 void SqlDatabase::PrepareRelations(const DimensionData& variable) {
