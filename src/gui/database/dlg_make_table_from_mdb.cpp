@@ -175,8 +175,8 @@ bool dlgMakeTableFromMDB::nextFromAggregate() {
   for (int i = 0; i < ui_->lstStub->count(); ++i) {
     stub.push_back(stdString(ui_->lstStub->item(i)->text()));
   }
-  const std::string sql =
-      count ? CountSql(stub, source_) : SumSql(stub, stdString(selected.front()->text()), source_);
+  const std::string sql = count ? CountSql(db_, stub, source_)
+                                : SumSql(db_, stub, stdString(selected.front()->text()), source_);
   ui_->txtSQL->setPlainText(qs(sql));
   ran_ = false;
   ui_->Label6->clear();
