@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace zendra {
@@ -35,7 +37,27 @@ QString QtFileChooser::openFile(QWidget* parent, const Request& r) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(r.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  bool other = false;
+  if (!r.otherChoice.isEmpty()) {
+    // The desktop's own dialog takes no extra widgets: Qt's dialog then, with the button
+    // on a row of its own under the file name and type.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* button = new QPushButton(r.otherChoice, &dialog);
+    button->setObjectName("cmdOtherChoice");
+    button->setAutoDefault(false);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+      grid->addWidget(button, grid->rowCount(), 0, 1, 2, Qt::AlignLeft);
+    } else if (dialog.layout()) {
+      dialog.layout()->addWidget(button);
+    }
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &other] {
+      other = true;
+      dialog.reject();
+    });
+  }
+  const int result = dialog.exec();
+  if (other) return r.otherAnswer;
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
 

@@ -23,6 +23,10 @@ class FileChooser {
     QString filter;                // in the "Text (*.txt);;All (*)" form
     bool mustExist = false;        // open: the file must exist
     bool confirmOverwrite = true;  // save: ask before replacing a file
+    // open: a choice beside the files, shown as a button in the dialog; choosing it closes
+    // the dialog and openFile returns otherAnswer instead of a file name.
+    QString otherChoice;
+    QString otherAnswer;
   };
   virtual ~FileChooser() = default;
   virtual QString openFile(QWidget* parent, const Request& request) = 0;
