@@ -127,63 +127,74 @@ SQLUINTEGER infoNumber(const Handle& connection, SQLUSMALLINT what, bool smallIn
 
 namespace {
 
-bool isPasswordKey(std::string_view key) {
-  std::string upper = asciiUpper(key);
-  while (!upper.empty() && upper.back() == ' ') upper.pop_back();
-  while (!upper.empty() && upper.front() == ' ') upper.erase(0, 1);
-  return upper == "PWD" || upper == "PASSWORD";
+// Walks the attributes of a connection string: each piece as written, its key and its value
+// (a braced value may hold ";", and "}}" in it stands for "}").
+template <typename Visit>
+void forEachAttribute(std::string_view connection, Visit visit) {
+  std::size_t i = 0;
+  while (i < connection.size()) {
+    const std::size_t start = i;
+    std::size_t equals = connection.find('=', i);
+    std::size_t end = connection.find(';', i);
+    std::string value;
+    if (equals != std::string_view::npos && (end == std::string_view::npos || equals < end)) {
+      std::size_t v = equals + 1;
+      if (v < connection.size() && connection[v] == '{') {
+        for (++v; v < connection.size(); ++v) {
+          if (connection[v] == '}') {
+            if (v + 1 < connection.size() && connection[v + 1] == '}') {
+              value += '}';
+              ++v;
+              continue;
+            }
+            ++v;
+            break;
+          }
+          value += connection[v];
+        }
+        end = connection.find(';', v);
+      } else {
+        value = std::string(connection.substr(v, end == std::string_view::npos ? end : end - v));
+      }
+    } else {
+      equals = std::string_view::npos;
+    }
+    if (end == std::string_view::npos) end = connection.size();
+    const std::string_view piece = connection.substr(start, end - start);
+    i = end + 1;
+    if (piece.find_first_not_of(' ') == std::string_view::npos) continue;
+    std::string key = equals == std::string_view::npos
+                          ? std::string()
+                          : asciiUpper(connection.substr(start, equals - start));
+    while (!key.empty() && key.back() == ' ') key.pop_back();
+    while (!key.empty() && key.front() == ' ') key.erase(0, 1);
+    visit(piece, key, value);
+  }
 }
 
 }  // namespace
 
 ConnectionText splitPassword(std::string_view connection) {
   ConnectionText out;
-  std::size_t i = 0;
-  while (i < connection.size()) {
-    const std::size_t start = i;
-    const std::size_t equals = connection.find('=', i);
-    std::size_t end = connection.size();
-    std::string value;
-    if (equals != std::string_view::npos) {
-      std::size_t v = equals + 1;
-      if (v < connection.size() && connection[v] == '{') {
-        // A braced value runs to the brace that is not doubled; it may hold ";".
-        ++v;
-        while (v < connection.size()) {
-          if (connection[v] == '}') {
-            if (v + 1 < connection.size() && connection[v + 1] == '}') {
-              value += '}';
-              v += 2;
-              continue;
-            }
-            ++v;
-            break;
-          }
-          value += connection[v++];
+  forEachAttribute(
+      connection, [&out](std::string_view piece, const std::string& key, const std::string& value) {
+        if (key == "PWD" || key == "PASSWORD") {
+          out.password = value;
+          return;
         }
-        end = connection.find(';', v);
-      } else {
-        end = connection.find(';', v);
-        value = std::string(
-            connection.substr(v, (end == std::string_view::npos ? connection.size() : end) - v));
-      }
-      if (end == std::string_view::npos) end = connection.size();
-    } else {
-      end = connection.find(';', i);
-      if (end == std::string_view::npos) end = connection.size();
-    }
-    const std::string_view piece = connection.substr(start, end - start);
-    i = end + 1;
-    if (piece.find_first_not_of(' ') == std::string_view::npos) continue;
-    if (equals != std::string_view::npos && equals < end &&
-        isPasswordKey(connection.substr(start, equals - start))) {
-      out.password = value;
-      continue;
-    }
-    if (!out.shown.empty()) out.shown += ';';
-    out.shown += piece;
-  }
+        if (!out.shown.empty()) out.shown += ';';
+        out.shown += piece;
+      });
   return out;
+}
+
+std::string attribute(std::string_view connection, std::string_view key) {
+  std::string found;
+  const std::string wanted = asciiUpper(key);
+  forEachAttribute(connection, [&](std::string_view, const std::string& k, const std::string& v) {
+    if (k == wanted) found = v;
+  });
+  return found;
 }
 
 std::string withPassword(const std::string& shown, const std::string& password) {

@@ -71,6 +71,10 @@ struct ConnectionText {
   std::string password;  // the PWD (or PASSWORD) value, empty when none was given
 };
 ConnectionText splitPassword(std::string_view connection);
+// The value of an attribute of a connection string (key without regard to case, braces
+// taken off); empty when it has none.
+std::string attribute(std::string_view connection, std::string_view key);
+
 // The connection string with the password added again (as a braced PWD when it has one).
 std::string withPassword(const std::string& shown, const std::string& password);
 

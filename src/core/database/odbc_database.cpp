@@ -457,7 +457,15 @@ void clsODBC::setDbName(const std::string& name) {
   // A password belongs to one connection: another name starts without the last one's.
   password_ = split.password;
   dbName_ = std::string(kOdbcPrefix) + connection_;
-  dbFile_ = connection_;
+  // What a list shows of the source: the data source's name, else the database on its
+  // server, else the whole string.
+  const std::string dsn = odbc::attribute(connection_, "DSN");
+  const std::string database = odbc::attribute(connection_, "Database");
+  const std::string host = odbc::attribute(connection_, "Server");
+  dbFile_ = !dsn.empty()       ? dsn
+            : database.empty() ? connection_
+            : host.empty()     ? database
+                               : database + " on " + host;
 }
 
 bool clsODBC::isOpen() const {

@@ -23,7 +23,8 @@ bool isOdbcName(const std::string& name);
 // come back in blocks, and the source tables are never copied.
 //
 // The name is "odbc:" and a connection string. A password in it is kept apart in memory:
-// dbName(), DBFile() and every message show the string without it.
+// dbName() and every message show the string without it. DBFile() is what lists show of
+// the source: the data source's name, or "database on server".
 class clsODBC : public clsAnyDatabase {
  public:
   clsODBC();

@@ -265,7 +265,8 @@ TEST(OdbcDatabase, PasswordsNeverShowAndDataSourcesComeFromTheUsersConfiguration
                          [](const odbc::DataSource& s) { return s.name == "ZendraTest"; }),
             sources.end());
   auto named = opened("odbc:ZendraTest");
-  EXPECT_EQ(named->dbName(), "odbc:DSN=ZendraTest");
+  EXPECT_EQ(named->dbName() + " " + named->DBFile(), "odbc:DSN=ZendraTest ZendraTest");
+  EXPECT_EQ(db->DBFile(), "zendra on 127.0.0.1");
   EXPECT_EQ(sortedRows(*named, "SELECT count(*) FROM \"Persons\""), Texts{"114"});
 }
 
