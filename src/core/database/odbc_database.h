@@ -10,6 +10,10 @@
 
 namespace zendra {
 
+namespace odbc {
+class Recordset;
+}
+
 // The prefix that makes a database name an ODBC data source: "odbc:DSN=name" or
 // "odbc:Driver={...};Server=...;..." (a bare "odbc:name" is the data source called name).
 inline constexpr const char* kOdbcPrefix = "odbc:";
@@ -99,7 +103,6 @@ class clsODBC : public clsAnyDatabase {
     std::string foreignTable;
     std::string foreignField;
   };
-  class Recordset;
 
   std::string shownName(const Source& source) const;
   std::string quotedSource(const Source& source) const;
@@ -132,7 +135,7 @@ class clsODBC : public clsAnyDatabase {
   std::vector<DbField> fields_;
   std::vector<Relation> kept_;
   std::vector<ReadWarning> warnings_;
-  std::unique_ptr<Recordset> recordset_;
+  std::unique_ptr<odbc::Recordset> recordset_;
   std::string sql_;  // the statement of the open recordset
 };
 
