@@ -26,6 +26,11 @@ std::string startFolder(const AppContext& app) {
   return app.database ? app.database->DBPath() : app.settings.MDBBase;
 }
 
+// A server database's connection string (without its password), from its name.
+std::string connectionOf(const clsAnyDatabase& db) {
+  return db.dbName().substr(std::string_view(kOdbcPrefix).size());
+}
+
 std::unique_ptr<clsAnyDatabase> fileDatabase(const AppContext& app, const std::string& path) {
   auto db = makeDatabase(databaseKindOf(path));
   db->setDBPath(startFolder(app));
@@ -95,7 +100,7 @@ clsAnyDatabase* chooseDatabase(AppContext& app, QWidget* parent) {
   if (databaseKindOf(path) == DatabaseKind::ODBC) {
     // The server dialog starts from the open server's connection, if any.
     std::string connection = path.substr(std::string_view(kOdbcPrefix).size());
-    if (connection.empty() && server) connection = current->DBFile();
+    if (connection.empty() && server) connection = connectionOf(*current);
     chosen = serverDatabase(app, connection, parent);
     if (!chosen) return nullptr;
   } else {
@@ -118,7 +123,7 @@ clsAnyDatabase* lastDatabase(AppContext& app, QWidget* parent) {
   // have been replaced by a database of the other kind.
   return openAsProgramDatabase(app,
                                current->Kind() == DatabaseKind::ODBC
-                                   ? serverDatabase(app, current->DBFile(), parent)
+                                   ? serverDatabase(app, connectionOf(*current), parent)
                                    : fileDatabase(app, current->dbName()),
                                parent);
 }

@@ -20,10 +20,11 @@ TEST(ServerDatabase, OpensFromTheChooserWithItsPasswordApartAndFillsTheTableAsTh
   ASSERT_TRUE(editor);
   // dlgOdbcSource: OK with no connection first, then the connection and this password; the
   // wizard: Persons by Region, Sex and Year, the sum of Income, run and placed.
-  QString password;
+  QString password, offered;  // offered: the connection the dialog starts with
   f.answer = [&](QDialog& d) {
     d.show();
     if (qobject_cast<dlgOdbcSource*>(&d)) {
+      offered = child<QLineEdit>(d, "txtConnection")->text();
       child<QLineEdit>(d, "txtConnection")->clear();
       press(d, "cmdOK");
       EXPECT_TRUE(d.isVisible());
@@ -77,6 +78,7 @@ TEST(ServerDatabase, OpensFromTheChooserWithItsPasswordApartAndFillsTheTableAsTh
   password.clear();
   f.files.script("odbc:");
   EXPECT_EQ(chooseDatabase(f.ctx, nullptr), server);
+  EXPECT_EQ(offered.toStdString(), pg.shown);
   EXPECT_EQ(lastDatabase(f.ctx), server);
 
   // A configured data source's line fills the string; the focus alone does not.
