@@ -100,7 +100,7 @@ Completeness test_file_complete(VexaMess& doc, CellGrid* grid) {
   if (!doc.MetadataOnly) {
     if (grid) {
       if (doc.FileWithKeys && doc.GridCreated) SortKeysRows(doc, *grid);
-      GetDataMod::BuildDataText(doc, *grid, result.check);
+      GetDataMod::CheckDataCells(doc, *grid, result.check);
     } else {
       result.check.DataMissing = true;  // no grid, no data area
     }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/grid/cell_grid.h"
 #include "core/model/vexa_mess.h"
@@ -29,6 +30,28 @@ namespace GetDataMod {
 std::string BuildDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check);
 // The same, appended to out.
 void AppendDataText(const VexaMess& doc, CellGrid& grid, DataCheck& check, std::string& out);
+
+// Sets the flags of check (cleared first) and paints the cells as BuildDataText does,
+// without building the text: what the completeness test needs.
+void CheckDataCells(const VexaMess& doc, CellGrid& grid, DataCheck& check);
+
+// A cell the DATA builder paints: valid symbol cells black on white, faulty ones yellow on
+// red.
+struct CellPaint {
+  std::int32_t row = 0;
+  std::int32_t col = 0;
+  bool valid = false;
+};
+
+// Normal form: appends the DATA text of grid rows first..last, each row as "\r\n" and its
+// cells (numbers as they are, everything else quoted, each followed by a space). The grid
+// is only read, so that several threads may build rows of one grid at once: the flags go
+// to check (not cleared) and the cells to paint to paints, for the caller to apply.
+void AppendNormalRows(const VexaMess& doc, const CellGrid& grid, std::int32_t first,
+                      std::int32_t last, DataCheck& check, std::vector<CellPaint>& paints,
+                      std::string& out);
+// Paints the cells as AppendNormalRows found them.
+void ApplyPaints(CellGrid& grid, const std::vector<CellPaint>& paints);
 
 // The cell's shown text, trimmed. Returns true when that text is numeric; a number
 // written with the grid's decimal character ("1,5") then gets the file's ".". Other texts

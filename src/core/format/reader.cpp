@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/encoding/utf8.h"
+#include "core/format/plain_data.h"
 #include "core/format/vexa_file.h"
 #include "core/grid/data_methods.h"
 #include "core/grid/numeric.h"
@@ -154,6 +155,9 @@ class Reader {
   LoadResult data(bool metaOnly);
   LoadResult loadCells();
   LoadResult fillNormal();
+  // Reads a plain DATA section (see ReadPlainData) into the grid; false, with nothing
+  // read, for any other.
+  bool fillPlain(LoadResult& result);
   LoadResult fillKeys();
   std::string layoutRefusal() const;
   std::string keysGrowthRefusal() const;
@@ -511,8 +515,14 @@ LoadResult Reader::loadCells() {
   // Numbers in the file always have "."; the grid shows them with its own decimal
   // character. Symbols ("..") and texts are kept as written.
   file_.PrepareData(".");
-  file_.GetDataEl();
-  const LoadResult result = doc_.FileWithKeys ? fillKeys() : fillNormal();
+  LoadResult result = LoadResult::Loaded;
+  if (doc_.FileWithKeys) {
+    file_.GetDataEl();
+    result = fillKeys();
+  } else if (!fillPlain(result)) {
+    file_.GetDataEl();
+    result = fillNormal();
+  }
   if (result == LoadResult::Cancelled || !report_.keptAsText.empty()) return result;
   grid_->setCurrent(doc_.DataRow1, doc_.FileWithKeys ? 1 : doc_.DataCol1);
   doc_.HasData = true;
@@ -529,6 +539,30 @@ void Reader::storeElement(std::int32_t row, std::int32_t col, bool dataColumn) {
   } else {
     grid_->setText(row, col, element);
   }
+}
+
+bool Reader::fillPlain(LoadResult& result) {
+  // A section of plain numbers and symbols, as large tables have, is read on all cores;
+  // any other is read element by element.
+  DataCells area;
+  area.row1 = doc_.DataRow1;
+  area.col1 = doc_.DataCol1;
+  area.rows = grid_->rowCount() - doc_.DataRow1 + 1;
+  area.cols = grid_->colCount() - doc_.DataCol1 + 1;
+  area.decimals = doc_.SaveDecimals;
+  const std::int64_t remaining = file_.LenDataAsString();
+  switch (ReadPlainData(file_.GetDataAsString(), *grid_, area, prompt_,
+                        file_.Size() - remaining, file_.Size(), report_.surplusElements)) {
+    case PlainDataResult::NotPlain:
+      return false;
+    case PlainDataResult::Loaded:
+      result = LoadResult::Loaded;
+      return true;
+    case PlainDataResult::Cancelled:
+      result = LoadResult::Cancelled;
+      return true;
+  }
+  return false;
 }
 
 LoadResult Reader::fillNormal() {

@@ -39,6 +39,8 @@ class VexaFile {
   std::string_view GetDataAsString() const;
   // The number of bytes from the current position to the end.
   std::int64_t LenDataAsString() const;
+  // The number of bytes of the whole text.
+  std::int64_t Size() const { return static_cast<std::int64_t>(text_.size()); }
   // Sets the decimal separator that GetDataEl puts in place of an unquoted "." (the
   // user locale's; "." by default).
   void PrepareData(std::string decimalSeparator);

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <ctime>
+#include <exception>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -510,16 +514,154 @@ std::string WriteRefusal(const VexaMess& doc) {
   return {};
 }
 
+namespace {
+
+// A table whose DATA section is its grid's cells in the normal form: written in pieces
+// as they are built, without the whole file in memory.
+bool streamsData(const VexaMess& doc) {
+  return !(doc.MetadataOnly && doc.DataSectionRead()) && doc.GridHasData && doc.SprData &&
+         doc.GridCreated && !doc.FileWithKeys;
+}
+
+// About this many cells go into one piece of the DATA text (a few megabytes).
+constexpr std::int64_t kCellsPerPiece = 1 << 18;
+
+// The rows of the DATA text in the code page, built piece by piece on the machine's cores
+// and handed to write in their order. At most two pieces per thread wait to be written, so
+// the memory stays a few pieces whatever the table's size. The grid is only read here.
+// Returns false when a write failed; an exception of a builder is kept in failure.
+bool writeDataRows(const VexaMess& doc, const CellGrid& grid, CodePage page, bool& lossy,
+                   const PieceWriter& write, std::exception_ptr& failure) {
+  const std::int32_t first = doc.DataRow1;
+  const std::int32_t last = grid.rowCount();
+  if (first > last) return true;
+  const std::int64_t cols = std::max(1, grid.colCount() - doc.DataCol1 + 1);
+  const std::int64_t rowsPerPiece = std::max<std::int64_t>(1, kCellsPerPiece / cols);
+  const std::int64_t pieces = (last - first + rowsPerPiece) / rowsPerPiece;
+
+  struct Piece {
+    std::string text;
+    bool lossy = false;
+    bool ready = false;
+  };
+  auto build = [&](std::int64_t index, Piece& piece) {
+    const auto r1 = static_cast<std::int32_t>(first + index * rowsPerPiece);
+    const auto r2 = static_cast<std::int32_t>(std::min<std::int64_t>(last, r1 + rowsPerPiece - 1));
+    DataCheck ignored;  // the caller checks the cells once all are written
+    std::vector<GetDataMod::CellPaint> paints;
+    piece.text.clear();
+    GetDataMod::AppendNormalRows(doc, grid, r1, r2, ignored, paints, piece.text);
+    piece.lossy = encodeInPlace(piece.text, page);
+  };
+
+  const auto threads = static_cast<std::size_t>(std::min<std::int64_t>(
+      pieces, std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8)));
+  if (threads <= 1) {
+    Piece piece;
+    for (std::int64_t i = 0; i < pieces; ++i) {
+      build(i, piece);
+      lossy = piece.lossy || lossy;
+      if (!write(piece.text)) return false;
+    }
+    return true;
+  }
+
+  const std::size_t ring = 2 * threads;
+  std::vector<Piece> slots(ring);
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::int64_t claimed = 0;  // pieces handed to builders
+  std::int64_t written = 0;  // pieces written, in order
+  bool stop = false;
+  auto builder = [&] {
+    Piece own;
+    for (;;) {
+      std::int64_t index = 0;
+      {
+        std::unique_lock lock(mutex);
+        // A piece is built only when its slot is free: the piece ring places before it
+        // has been written.
+        changed.wait(lock, [&] { return stop || claimed >= pieces || claimed < written + static_cast<std::int64_t>(ring); });
+        if (stop || claimed >= pieces) return;
+        index = claimed++;
+      }
+      try {
+        build(index, own);
+      } catch (...) {
+        std::lock_guard lock(mutex);
+        if (!failure) failure = std::current_exception();
+        stop = true;
+        changed.notify_all();
+        return;
+      }
+      std::lock_guard lock(mutex);
+      Piece& slot = slots[static_cast<std::size_t>(index) % ring];
+      std::swap(slot.text, own.text);
+      slot.lossy = own.lossy;
+      slot.ready = true;
+      changed.notify_all();
+    }
+  };
+  std::vector<std::thread> workers;
+  for (std::size_t t = 0; t < threads; ++t) workers.emplace_back(builder);
+
+  bool ok = true;
+  std::string text;
+  for (std::int64_t i = 0; i < pieces && ok; ++i) {
+    Piece& slot = slots[static_cast<std::size_t>(i) % ring];
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return stop || slot.ready; });
+      if (!slot.ready) {
+        ok = false;
+        break;
+      }
+      std::swap(text, slot.text);
+      lossy = slot.lossy || lossy;
+      slot.ready = false;
+    }
+    ok = write(text);
+    std::lock_guard lock(mutex);
+    ++written;
+    if (!ok) stop = true;
+    changed.notify_all();
+  }
+  for (auto& worker : workers) worker.join();
+  return ok && !failure;
+}
+
+}  // namespace
+
 WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const WriteOptions& options) {
   WriteResult result;
   // A table whose file would read back as another table is not written at all.
   result.error = WriteRefusal(doc);
   if (!result.error.empty()) return result;
-  const std::string bytes = BuildFileBytes(doc, options, result);
   // Written beside the target and renamed over it, so that the old file stays whole
   // until the new one is complete; a folder that does not exist is the user's to make.
   WriteFileOptions how;
   how.createFolders = false;
+  if (streamsData(doc)) {
+    // The same bytes as BuildFileBytes, made while they are written: the metadata, then
+    // the rows of the DATA section, each starting with its line break, then ";".
+    const CodePage page = options.ansi ? CodePage::Ansi : CodePage::Oem;
+    std::string head = make_vqstring(doc, options) + "DATA=";
+    result.lossy = encodeInPlace(head, page);
+    CellGrid& grid = *doc.SprData;
+    std::exception_ptr failure;
+    result.ok = writeFileAtomically(
+        FileName,
+        [&](const PieceWriter& write) {
+          return write(head) &&
+                 writeDataRows(doc, grid, page, result.lossy, write, failure) && write(";");
+        },
+        result.error, how, &result.errorCode);
+    if (failure) std::rethrow_exception(failure);
+    // The flags and the painted cells of the DATA build.
+    GetDataMod::CheckDataCells(doc, grid, result.check);
+    return result;
+  }
+  const std::string bytes = BuildFileBytes(doc, options, result);
   result.ok = writeFileAtomically(FileName, bytes, result.error, how, &result.errorCode);
   return result;
 }

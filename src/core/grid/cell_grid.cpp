@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <numeric>
+#include <type_traits>
 
 #include "core/encoding/utf8.h"
 #include "core/grid/machine_memory.h"
@@ -318,7 +320,9 @@ void CellGrid::setBlockColours(const Block& block, std::optional<Colour> back,
 }
 
 void CellGrid::clearAll() {
-  std::fill(cells_.begin(), cells_.end(), Cell{});
+  // An empty cell is all zero bytes; the C library clears large arrays fastest.
+  static_assert(std::is_trivially_copyable_v<Cell>);
+  if (!cells_.empty()) std::memset(static_cast<void*>(cells_.data()), 0, cells_.size() * sizeof(Cell));
   extras_.clear();
   freeExtras_.clear();
 }

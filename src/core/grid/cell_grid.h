@@ -85,7 +85,9 @@ class CellGrid {
   const std::optional<Block>& selection() const { return selection_; }
 
   // Content. Reading outside the grid gives an empty cell; writing outside it is
-  // ignored. setText with an empty text empties the cell.
+  // ignored. setText with an empty text empties the cell. setNumber on distinct cells
+  // that hold no text and no colours touches nothing else, so several threads may fill
+  // such cells at once.
   CellKind kind(std::int32_t row, std::int32_t col) const;
   bool isEmpty(std::int32_t row, std::int32_t col) const {
     return kind(row, col) == CellKind::Empty;
