@@ -24,6 +24,14 @@ enum Kind : std::uint8_t { Null = 0, Text, Integer, Real, Date, Boolean, Other }
 
 inline constexpr std::string_view kMagic = "ZMDB1\n";
 
+// One value of a received row; a text points into the received bytes.
+struct Value {
+  Kind kind = Null;
+  std::string_view text;     // Text, Date
+  std::int64_t integer = 0;  // Integer; Boolean as 0 or 1
+  double real = 0;           // Real
+};
+
 // Appends fields to a buffer that the writer flushes to a file descriptor.
 class Writer {
  public:

@@ -56,7 +56,7 @@ char32_t nextFolded(const unsigned char*& p, const unsigned char* end) {
   return cp;
 }
 
-int compareCaseFree(void*, int lengthA, const void* a, int lengthB, const void* b) {
+int compareCaseFreeBytes(void*, int lengthA, const void* a, int lengthB, const void* b) {
   auto* p = static_cast<const unsigned char*>(a);
   auto* q = static_cast<const unsigned char*>(b);
   const unsigned char* endP = p + lengthA;
@@ -87,8 +87,7 @@ int compareCaseFree(void*, int lengthA, const void* a, int lengthB, const void* 
 }
 
 bool sameNoCase(const std::string& a, const std::string& b) {
-  return compareCaseFree(nullptr, static_cast<int>(a.size()), a.data(), static_cast<int>(b.size()),
-                         b.data()) == 0;
+  return compareCaseFree(a, b) == 0;
 }
 
 std::string upper(const char* text) {
@@ -126,6 +125,29 @@ DbValue::Kind kindOfDeclared(const char* declared) {
 
 }  // namespace
 
+int compareCaseFree(std::string_view a, std::string_view b) {
+  return compareCaseFreeBytes(nullptr, static_cast<int>(a.size()), a.data(),
+                              static_cast<int>(b.size()), b.data());
+}
+
+void appendCaseFreeKey(std::string& out, std::string_view text) {
+  auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* end = p + text.size();
+  while (p < end) {
+    if (*p < 0x80) {
+      out += static_cast<char>((*p >= 'A' && *p <= 'Z') ? *p + 32 : *p);
+      ++p;
+      continue;
+    }
+    // 0xFF never starts an ASCII code point; every folded code point is below 2^24.
+    const char32_t cp = nextFolded(p, end);
+    out += '\xFF';
+    out += static_cast<char>((cp >> 16) & 0xFF);
+    out += static_cast<char>((cp >> 8) & 0xFF);
+    out += static_cast<char>(cp & 0xFF);
+  }
+}
+
 std::string quotedName(const std::string& name) {
   std::string out = "\"";
   for (const char c : name) {
@@ -137,7 +159,7 @@ std::string quotedName(const std::string& name) {
 
 int addCaseFreeCollation(sqlite3* connection) {
   return sqlite3_create_collation_v2(connection, kCaseFreeCollation, SQLITE_UTF8, nullptr,
-                                     compareCaseFree, nullptr);
+                                     compareCaseFreeBytes, nullptr);
 }
 
 SqlDatabase::SqlDatabase() = default;
@@ -381,6 +403,16 @@ DbResult SqlDatabase::prepareReading(const std::string& sql, sqlite3_stmt*& prep
 DbResult SqlDatabase::OpenRecordSet(const std::string& sql) {
   CloseRecordSet();
   if (DbResult r = refresh(); !r) return r;
+  DirectResult direct;
+  if (std::optional<DbResult> answered = answerDirectly(sql, direct)) {
+    if (!*answered) return *answered;
+    for (std::string& declared : direct.declared) {
+      kinds_.push_back(kindOfDeclared(declared.c_str()));
+      declared_.push_back(std::move(declared));
+    }
+    rows_ = std::move(direct.rows);
+    return DbResult::success();
+  }
   const TranslatedSql translated = translateAccessSql(sql);
   if (DbResult r = provide(translated.names); !r) return r;
 

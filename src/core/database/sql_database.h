@@ -3,7 +3,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/database/any_database.h"
@@ -18,6 +20,12 @@ namespace zendra {
 inline constexpr const char* kCaseFreeCollation = "CASEFREE";
 // Adds that collation to a connection; SQLite's result code.
 int addCaseFreeCollation(sqlite3* connection);
+// Compares texts as that collation does: <0, 0 or >0.
+int compareCaseFree(std::string_view a, std::string_view b);
+// Appends a form of text to out that is the same for two texts exactly when the collation
+// takes them for equal (each code point folded, non-ASCII ones in four bytes), to group
+// such texts by hashing.
+void appendCaseFreeKey(std::string& out, std::string_view text);
 // A name in SQLite's double quotes ("" for a quote inside), whatever it holds.
 std::string quotedName(const std::string& name);
 
@@ -112,6 +120,20 @@ class SqlDatabase : public clsAnyDatabase {
   virtual DbResult provide(const std::vector<std::string>& names) {
     (void)names;
     return DbResult::success();
+  }
+  // The result of a statement a subclass answers without SQLite: each column's declared
+  // type (as SQLite would give it, "" for an aggregate) and the rows, typed as SQLite's
+  // rows of those columns would be.
+  struct DirectResult {
+    std::vector<std::string> declared;
+    std::vector<std::vector<DbValue>> rows;
+  };
+  // Answers a statement without SQLite when the subclass can give exactly what SQLite
+  // would; nothing (the default) lets SQLite run it.
+  virtual std::optional<DbResult> answerDirectly(const std::string& sql, DirectResult& out) {
+    (void)sql;
+    (void)out;
+    return std::nullopt;
   }
   // The fields of a table of the catalog; by default the columns of the SQLite table.
   virtual std::vector<DbField> tableFields(std::size_t index);

@@ -260,6 +260,60 @@ std::string SumSql(const clsAnyDatabase& db, const std::vector<std::string>& fie
   return sumSql(fields, sumField, source, quotedFor(db));
 }
 
+namespace {
+
+// Reads a bracketed name ("]]" standing for "]") at pos, moving past it.
+std::optional<std::string> bracketedAt(std::string_view sql, std::size_t& pos) {
+  if (pos >= sql.size() || sql[pos] != '[') return std::nullopt;
+  std::string name;
+  for (std::size_t i = pos + 1; i < sql.size(); ++i) {
+    if (sql[i] != ']') {
+      name += sql[i];
+    } else if (i + 1 < sql.size() && sql[i + 1] == ']') {
+      name += ']';
+      ++i;
+    } else {
+      pos = i + 1;
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
+bool skip(std::string_view sql, std::size_t& pos, std::string_view word) {
+  if (sql.substr(pos, word.size()) != word) return false;
+  pos += word.size();
+  return true;
+}
+
+}  // namespace
+
+std::optional<GeneratedGrouping> RecogniseGeneratedSql(const clsAnyDatabase& db,
+                                                       const std::string& sql) {
+  GeneratedGrouping out;
+  std::size_t pos = 0;
+  if (!skip(sql, pos, "Select ")) return std::nullopt;
+  do {
+    std::optional<std::string> field = bracketedAt(sql, pos);
+    if (!field) return std::nullopt;
+    out.fields.push_back(std::move(*field));
+  } while (skip(sql, pos, ", ") && (pos >= sql.size() || sql[pos] == '['));
+  if (!skip(sql, pos, "count(*) as CountOf ")) {
+    if (!skip(sql, pos, "sum(")) return std::nullopt;
+    std::optional<std::string> summed = bracketedAt(sql, pos);
+    if (!summed || !skip(sql, pos, ") AS SumOf ")) return std::nullopt;
+    out.sumField = std::move(*summed);
+  }
+  if (!skip(sql, pos, " From ")) return std::nullopt;
+  std::optional<std::string> source = bracketedAt(sql, pos);
+  if (!source) return std::nullopt;
+  out.source = std::move(*source);
+  const std::string again = out.sumField.empty() ? CountSql(db, out.fields, out.source)
+                                                 : SumSql(db, out.fields, out.sumField, out.source);
+  if (again != sql) return std::nullopt;
+  return out;
+}
+
 DbRows ReadDbRows(clsAnyDatabase& db) {
   DbRows out;
   out.columns = db.FieldCount();

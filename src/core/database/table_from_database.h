@@ -27,6 +27,18 @@ std::string CountSql(const clsAnyDatabase& db, const std::vector<std::string>& f
 std::string SumSql(const clsAnyDatabase& db, const std::vector<std::string>& fields,
                    const std::string& sumField, const std::string& source);
 
+// A statement that CountSql or SumSql wrote for db, taken apart again: the fields grouped
+// by, the field summed (empty for a count) and the source. Only names written in brackets
+// are read back, and the text must be exactly what CountSql or SumSql writes for them, so
+// an edited or typed statement is never taken for one.
+struct GeneratedGrouping {
+  std::vector<std::string> fields;
+  std::string sumField;
+  std::string source;
+};
+std::optional<GeneratedGrouping> RecogniseGeneratedSql(const clsAnyDatabase& db,
+                                                       const std::string& sql);
+
 // A statement's result held in memory: its rows, each of `columns` values.
 struct DbRows {
   std::int32_t columns = 0;

@@ -151,6 +151,28 @@ TEST(TableFromDatabase, RefusedCodesAndEditedStatementsOfTheWrongShape) {
   }
 }
 
+TEST(TableFromDatabase, OnlyTheGeneratedStatementsAreRecognised) {
+  const auto db = makeDatabase(DatabaseKind::Access);
+  const std::string count = CountSql(*db, {"Re]gion", "Sex"}, "Fa[cts");
+  const std::string sum = SumSql(*db, {"Region"}, "Amount]", "Facts");
+  const auto counted = RecogniseGeneratedSql(*db, count);
+  ASSERT_TRUE(counted);
+  EXPECT_EQ(counted->fields, (Texts{"Re]gion", "Sex"}));
+  EXPECT_EQ(counted->sumField, "");
+  EXPECT_EQ(counted->source, "Fa[cts");
+  const auto summed = RecogniseGeneratedSql(*db, sum);
+  ASSERT_TRUE(summed);
+  EXPECT_EQ(summed->fields, Texts{"Region"});
+  EXPECT_EQ(summed->sumField, "Amount]");
+  EXPECT_EQ(summed->source, "Facts");
+  for (const std::string& edited : Texts{
+           count + " ", "s" + count.substr(1), count + ", [Sex]", count.substr(0, count.size() - 1),
+           sum.substr(0, sum.find(" GROUP")), "Select [Region]",
+           "Select [Region], count(*) as CountOf  From [Facts] GROUP BY [Region] HAVING 1"}) {
+    EXPECT_FALSE(RecogniseGeneratedSql(*db, edited)) << edited;
+  }
+}
+
 TEST(TableFromDatabase, FinishIsOneStepInEitherFormAnEmptyResultTooKeysRowsWithoutRoomNone) {
   for (const bool keys : {false, true}) {
     SCOPED_TRACE(keys ? "keys form" : "cells form");
