@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 #include "core/grid/numeric.h"
 
@@ -192,15 +194,59 @@ void CheckDataCells(const VexaMess& doc, CellGrid& grid, DataCheck& check) {
     return;
   }
   // Number cells are always valid; only the others are looked at, as the builder does.
+  // A large grid is looked at in bands of rows on all cores, and painted after.
   check = DataCheck{};
-  std::string text;
-  for (std::int32_t row = doc.DataRow1; row <= grid.rowCount(); ++row) {
-    for (std::int32_t col = doc.DataCol1; col <= grid.colCount(); ++col) {
-      double value = 0;
-      int decimals = 0;
-      if (grid.numberAt(row, col, value, decimals)) continue;
-      if (!cellText(grid, row, col, text)) paint(grid, row, col, CheckSymbol(text, check));
+  const std::int32_t first = doc.DataRow1;
+  const std::int32_t last = grid.rowCount();
+  const std::int64_t cells = static_cast<std::int64_t>(std::max(0, last - first + 1)) *
+                             std::max(0, grid.colCount() - doc.DataCol1 + 1);
+  const std::int64_t bands =
+      cells < (std::int64_t{1} << 20)
+          ? 1
+          : std::clamp<std::int64_t>(std::thread::hardware_concurrency(), 1,
+                                     std::min<std::int64_t>(8, last - first + 1));
+  struct Band {
+    DataCheck check;
+    std::vector<CellPaint> paints;
+  };
+  std::vector<Band> found(static_cast<std::size_t>(bands));
+  auto look = [&](std::int64_t b) {
+    Band& band = found[static_cast<std::size_t>(b)];
+    const std::int64_t rows = last - first + 1;
+    const auto r1 = static_cast<std::int32_t>(first + rows * b / bands);
+    const auto r2 = static_cast<std::int32_t>(first + rows * (b + 1) / bands - 1);
+    std::string text;
+    for (std::int32_t row = r1; row <= r2; ++row) {
+      for (std::int32_t col = doc.DataCol1; col <= grid.colCount(); ++col) {
+        double value = 0;
+        int decimals = 0;
+        if (grid.numberAt(row, col, value, decimals)) continue;
+        if (!cellText(grid, row, col, text)) {
+          band.paints.push_back({row, col, CheckSymbol(text, band.check)});
+        }
+      }
     }
+  };
+  std::vector<std::exception_ptr> failures(found.size());
+  auto guarded = [&](std::int64_t b) {
+    try {
+      look(b);
+    } catch (...) {
+      failures[static_cast<std::size_t>(b)] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (std::int64_t b = 1; b < bands; ++b) helpers.emplace_back(guarded, b);
+  guarded(0);
+  for (auto& helper : helpers) helper.join();
+  for (const auto& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+  for (const Band& band : found) {
+    check.DataMissing = check.DataMissing || band.check.DataMissing;
+    check.InvalidData = check.InvalidData || band.check.InvalidData;
+    check.DashFound = check.DashFound || band.check.DashFound;
+    ApplyPaints(grid, band.paints);
   }
 }
 

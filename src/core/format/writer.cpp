@@ -523,6 +523,15 @@ bool streamsData(const VexaMess& doc) {
          doc.GridCreated && !doc.FileWithKeys;
 }
 
+// True when text has no byte past ASCII, which every code page keeps as it is: most
+// pieces of numbers need no encoding. Written as one reduction, so that the compiler
+// checks many bytes at once.
+bool asciiOnly(std::string_view text) {
+  unsigned char seen = 0;
+  for (const char c : text) seen |= static_cast<unsigned char>(c);
+  return seen < 0x80;
+}
+
 // About this many cells go into one piece of the DATA text (a few megabytes).
 constexpr std::int64_t kCellsPerPiece = 1 << 18;
 
@@ -551,7 +560,7 @@ bool writeDataRows(const VexaMess& doc, const CellGrid& grid, CodePage page, boo
     std::vector<GetDataMod::CellPaint> paints;
     piece.text.clear();
     GetDataMod::AppendNormalRows(doc, grid, r1, r2, ignored, paints, piece.text);
-    piece.lossy = encodeInPlace(piece.text, page);
+    piece.lossy = !asciiOnly(piece.text) && encodeInPlace(piece.text, page);
   };
 
   const auto threads = static_cast<std::size_t>(std::min<std::int64_t>(
