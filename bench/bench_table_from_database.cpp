@@ -81,6 +81,10 @@ void fill(benchmark::State& state, bool sum) {
       state.SkipWithError("the statement failed");
       break;
     }
+    // Every row of the table is counted once.
+    std::int64_t counted = 0;
+    for (const auto& row : rows.rows) counted += sum ? 0 : row.back().integer;
+    if (!sum && counted != state.range(0)) state.SkipWithError("rows counted wrongly");
     const DbPlacement placement = PlaceDbRows(t.doc, t.grid, rows);
     if (!placement.ok()) state.SkipWithError("the rows do not fit");
     DatabaseImportCommand step(t.doc, t.grid, placement);

@@ -236,15 +236,18 @@ std::string outcome(const std::string& file, const std::string& sql) {
 TEST(MdbDatabase, GeneratedCountsAndSumsGroupAsRowsArriveExactlyAsSqliteGroupsTheCopy) {
   TempFolder folder;
   const std::string facts = TempFolder::read(fixture("facts100k.mdb"));
-  // Every third region spelled with a small "r": the groups keep their first spelling.
+  // Regions spelled "R", "r", "Ŕ" and "ŕ" (UTF-16 in the file): each group keeps its first
+  // spelling, "Ŕ" and "ŕ" meet as "R" and "r" do.
   std::string mixed = facts;
   int seen = 0;
   for (std::size_t at = 0; (at = mixed.find(std::string("R\0", 2), at)) != std::string::npos;
        ++at) {
-    if (at + 7 < mixed.size() && std::isdigit(static_cast<unsigned char>(mixed[at + 2])) &&
-        mixed[at + 3] == '\0' && ++seen % 3 == 0) {
-      mixed[at] = 'r';
+    if (at + 7 >= mixed.size() || !std::isdigit(static_cast<unsigned char>(mixed[at + 2])) ||
+        mixed[at + 3] != '\0') {
+      continue;
     }
+    if (++seen % 3 == 0) mixed[at] = 'r';
+    if (seen % 3 != 0 && seen % 7 < 2) mixed.replace(at, 2, seen % 7 ? "\x54\x01" : "\x55\x01", 2);
   }
   const std::string stats = fixture("stats.mdb");
   const std::string files[] = {fixture("facts100k.mdb"), folder.write("mixed.mdb", mixed),
