@@ -236,7 +236,13 @@ void CheckDataCells(const VexaMess& doc, CellGrid& grid, DataCheck& check) {
     }
   };
   std::vector<std::thread> helpers;
-  for (std::int64_t b = 1; b < bands; ++b) helpers.emplace_back(guarded, b);
+  std::int64_t started = 1;
+  try {
+    for (; started < bands; ++started) helpers.emplace_back(guarded, started);
+  } catch (...) {
+    // No thread to be had: the bands left run here.
+  }
+  for (std::int64_t b = started; b < bands; ++b) guarded(b);
   guarded(0);
   for (auto& helper : helpers) helper.join();
   for (const auto& failure : failures) {

@@ -174,7 +174,11 @@ bool forEachPiece(std::size_t pieces, std::size_t threads, Work&& work, Between&
     }
   };
   std::vector<std::thread> helpers;
-  for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run, false);
+  try {
+    for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run, false);
+  } catch (...) {
+    // No thread to be had: this one takes every piece left.
+  }
   run(true);
   for (auto& helper : helpers) helper.join();
   if (failure) std::rethrow_exception(failure);

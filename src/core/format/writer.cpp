@@ -563,9 +563,7 @@ bool writeDataRows(const VexaMess& doc, const CellGrid& grid, CodePage page, boo
     piece.lossy = !asciiOnly(piece.text) && encodeInPlace(piece.text, page);
   };
 
-  const auto threads = static_cast<std::size_t>(std::min<std::int64_t>(
-      pieces, std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8)));
-  if (threads <= 1) {
+  auto oneByOne = [&] {
     Piece piece;
     for (std::int64_t i = 0; i < pieces; ++i) {
       build(i, piece);
@@ -573,7 +571,10 @@ bool writeDataRows(const VexaMess& doc, const CellGrid& grid, CodePage page, boo
       if (!write(piece.text)) return false;
     }
     return true;
-  }
+  };
+  const auto threads = static_cast<std::size_t>(std::min<std::int64_t>(
+      pieces, std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8)));
+  if (threads <= 1) return oneByOne();
 
   const std::size_t ring = 2 * threads;
   std::vector<Piece> slots(ring);
@@ -612,7 +613,12 @@ bool writeDataRows(const VexaMess& doc, const CellGrid& grid, CodePage page, boo
     }
   };
   std::vector<std::thread> workers;
-  for (std::size_t t = 0; t < threads; ++t) workers.emplace_back(builder);
+  try {
+    for (std::size_t t = 0; t < threads; ++t) workers.emplace_back(builder);
+  } catch (...) {
+    // Fewer threads than asked for will do; with none, this one builds the pieces.
+  }
+  if (workers.empty()) return oneByOne();
 
   bool ok = true;
   std::string text;

@@ -194,6 +194,29 @@ TEST(Reader, SurplusElementsAreLeftOutAndCounted) {
   EXPECT_TRUE(Loaded(Loaded::Text{table(1, 2, false, "1 2")}).report.notices().empty());
 }
 
+// A long section of plain elements is read in pieces on all cores: elements across the
+// pieces' edges must land in the cells that reading them one by one gives, which a quoted
+// element at the end brings about.
+TEST(Reader, PlainSectionsReadInPiecesFillTheCellsOfReadingOneByOne) {
+  const char* elements[] = {"12345.5", "-0", ".5", "..", "-", "1e3", "+2", "1.2.3", "1234567890123456789", "7."};
+  std::string data;
+  for (int i = 0; i < 120000; ++i) data += std::string(elements[i % 10]) + (i % 7 ? " " : ",\r\n");
+  Loaded plain(Loaded::Text{"DECIMALS=6;" + table(300, 390, false, data)});
+  Loaded oneByOne(Loaded::Text{"DECIMALS=6;" + table(300, 390, false, data + " \"x\"")});
+  auto cells = [](const Loaded& t) {
+    std::string out;
+    for (std::int32_t row = t.doc.DataRow1; row <= t.grid.rowCount(); ++row) {
+      for (std::int32_t col = t.doc.DataCol1; col <= t.grid.colCount(); ++col) {
+        out += std::to_string(static_cast<int>(t.grid.kind(row, col))) + t.grid.text(row, col) + "|";
+      }
+    }
+    return out;
+  };
+  EXPECT_EQ(cells(plain), cells(oneByOne));
+  EXPECT_EQ(plain.report.surplusElements, 3000);
+  EXPECT_EQ(oneByOne.report.surplusElements, 3001);
+}
+
 TEST(Reader, BrokenStatementsArePassedOverAndReadingGoesOn) {
   Loaded t(Loaded::Text{
       "STUB=\"a\",\"a\",\"b\";VALUES(\"a\")=\"x\",\"y\";VALUES(\"nothing\")=\"q\";"
