@@ -263,6 +263,7 @@ TEST(MdbDatabase, GeneratedCountsAndSumsGroupAsRowsArriveExactlyAsSqliteGroupsTh
       {stats, {"Year", "Region"}, "Income", "PersonsDirty"},  // a Null value
       {stats, {"Code"}, "", "Municipalities"},                // integer keys and a Null
       {stats, {"Name", "Code"}, "Code", "Municipalities"},    // integer sums, one of a Null
+      {stats, {"Income", "Year"}, "Income", "PersonsDirty"},  // real keys and a Null
       {files[0], {"Region", "Sex", "Year"}, "Amount", "Facts"},
       {files[1], {"Sex", "Region"}, "Amount", "Facts"},
       {files[2], {"Region", "Sex", "Year"}, "Amount", "Facts"},
