@@ -43,9 +43,9 @@ std::size_t fileSize(const std::string& path) {
 
 void report(benchmark::State& state, const std::string& path) {
   const auto bytes = static_cast<double>(fileSize(path));
-  state.counters["cells/s"] =
-      benchmark::Counter(static_cast<double>(kRows) * kCols * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["cells/s"] = benchmark::Counter(
+      static_cast<double>(kRows) * kCols * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
   state.counters["MB/s"] = benchmark::Counter(bytes / 1e6 * static_cast<double>(state.iterations()),
                                               benchmark::Counter::kIsRate);
   state.counters["file_MB"] = bytes / 1e6;
@@ -85,8 +85,8 @@ std::size_t bareConvert(const std::string& in, const std::string& out, int decim
       const auto parsed = std::from_chars(p, end, value);
       if (parsed.ec != std::errc()) break;
       p = parsed.ptr;
-      const auto formatted = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                           std::chars_format::fixed, decimals);
+      const auto formatted =
+          std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
       output.append(buffer, formatted.ptr);
       output += ' ';
       ++cells;

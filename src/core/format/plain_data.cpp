@@ -193,11 +193,12 @@ PlainDataResult ReadPlainData(std::string_view text, CellGrid& grid, const DataC
   if (area.rows < 1 || area.cols < 1) return PlainDataResult::NotPlain;
   // The section ends at its first ";": no quotes are allowed before it to hide one.
   if (const void* semicolon = std::memchr(text.data(), ';', text.size())) {
-    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(semicolon) - text.data()));
+    text =
+        text.substr(0, static_cast<std::size_t>(static_cast<const char*>(semicolon) - text.data()));
   }
   const std::size_t pieces = (text.size() + kPieceBytes - 1) / kPieceBytes;
-  const std::size_t threads =
-      std::min<std::size_t>(pieces, std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8));
+  const std::size_t threads = std::min<std::size_t>(
+      pieces, std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8));
 
   // First every piece counts its elements, so that each knows the cell it starts at.
   std::vector<Piece> parts(pieces);
@@ -227,8 +228,9 @@ PlainDataResult ReadPlainData(std::string_view text, CellGrid& grid, const DataC
   const bool finished = forEachPiece(
       pieces, threads, [&](std::size_t p) { fillPiece(text, p, parts[p], grid, area, cells); },
       [&](std::size_t done) {
-        prompt.progress(offset + static_cast<std::int64_t>(std::min(text.size(), done * kPieceBytes)),
-                        fileSize);
+        prompt.progress(
+            offset + static_cast<std::int64_t>(std::min(text.size(), done * kPieceBytes)),
+            fileSize);
         prompt.breathe();
         return !prompt.cancelled();
       });

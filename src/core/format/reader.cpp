@@ -551,8 +551,8 @@ bool Reader::fillPlain(LoadResult& result) {
   area.cols = grid_->colCount() - doc_.DataCol1 + 1;
   area.decimals = doc_.SaveDecimals;
   const std::int64_t remaining = file_.LenDataAsString();
-  switch (ReadPlainData(file_.GetDataAsString(), *grid_, area, prompt_,
-                        file_.Size() - remaining, file_.Size(), report_.surplusElements)) {
+  switch (ReadPlainData(file_.GetDataAsString(), *grid_, area, prompt_, file_.Size() - remaining,
+                        file_.Size(), report_.surplusElements)) {
     case PlainDataResult::NotPlain:
       return false;
     case PlainDataResult::Loaded:

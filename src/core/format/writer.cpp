@@ -591,7 +591,9 @@ bool writeDataRows(const VexaMess& doc, const CellGrid& grid, CodePage page, boo
         std::unique_lock lock(mutex);
         // A piece is built only when its slot is free: the piece ring places before it
         // has been written.
-        changed.wait(lock, [&] { return stop || claimed >= pieces || claimed < written + static_cast<std::int64_t>(ring); });
+        changed.wait(lock, [&] {
+          return stop || claimed >= pieces || claimed < written + static_cast<std::int64_t>(ring);
+        });
         if (stop || claimed >= pieces) return;
         index = claimed++;
       }
@@ -667,8 +669,14 @@ WriteResult Write_To_File(VexaMess& doc, const std::string& FileName, const Writ
     result.ok = writeFileAtomically(
         FileName,
         [&](const PieceWriter& write) {
-          return write(head) &&
-                 writeDataRows(doc, grid, page, result.lossy, write, failure) && write(";");
+          // A failure to build stops the file, which is then removed, and is thrown below.
+          try {
+            return write(head) && writeDataRows(doc, grid, page, result.lossy, write, failure) &&
+                   write(";");
+          } catch (...) {
+            failure = std::current_exception();
+            return false;
+          }
         },
         result.error, how, &result.errorCode);
     if (failure) std::rethrow_exception(failure);

@@ -6,7 +6,6 @@
 #include <limits>
 #include <new>
 #include <numeric>
-#include <thread>
 #include <type_traits>
 
 #include "core/encoding/utf8.h"
@@ -286,48 +285,6 @@ void CellGrid::forBlock(const Block& block, F&& f) {
   }
 }
 
-namespace {
-
-// Blocks of at least this many cells are set on all cores.
-constexpr std::int64_t kCellsOnCores = std::int64_t{1} << 22;
-
-// Runs band(i, bands) for i in 0..bands-1, one band on this thread and the others on
-// threads of their own, with as many bands as cores (at most 8 and at most limit).
-template <typename Band>
-void onCores(std::int64_t limit, Band&& band) {
-  const std::int64_t bands =
-      std::clamp<std::int64_t>(std::thread::hardware_concurrency(), 1, std::min<std::int64_t>(8, limit));
-  std::vector<std::thread> helpers;
-  std::int64_t started = 1;
-  try {
-    for (; started < bands; ++started) helpers.emplace_back(band, started, bands);
-  } catch (...) {
-    // No thread to be had: the bands left run here.
-  }
-  for (std::int64_t i = started; i < bands; ++i) band(i, bands);
-  band(0, bands);
-  for (auto& helper : helpers) helper.join();
-}
-
-}  // namespace
-
-template <typename F>
-void CellGrid::forBlockOnCores(const Block& block, F&& f) {
-  const std::int32_t r1 = std::max(block.row1, 1), r2 = std::min(block.row2, rows_);
-  const std::int32_t c1 = std::max(block.col1, 1), c2 = std::min(block.col2, cols_);
-  if (r1 > r2 || c1 > c2) return;
-  const std::int64_t rows = r2 - r1 + 1;
-  if (rows * (c2 - c1 + 1) < kCellsOnCores) {
-    forBlock(block, f);
-    return;
-  }
-  onCores(rows, [&](std::int64_t i, std::int64_t bands) {
-    const auto first = static_cast<std::int32_t>(r1 + rows * i / bands);
-    const auto last = static_cast<std::int32_t>(r1 + rows * (i + 1) / bands - 1);
-    forBlock({first, c1, last, c2}, f);
-  });
-}
-
 void CellGrid::clearBlock(const Block& block) {
   forBlock(block, [this](Cell& cell) {
     cell.kind = CellKind::Empty;
@@ -337,18 +294,18 @@ void CellGrid::clearBlock(const Block& block) {
 }
 
 void CellGrid::setBlockAlignment(const Block& block, HAlign align) {
-  forBlockOnCores(block, [align](Cell& cell) { cell.align = align; });
+  forBlock(block, [align](Cell& cell) { cell.align = align; });
 }
 
 void CellGrid::setBlockLocked(const Block& block, bool on) {
-  forBlockOnCores(block, [on](Cell& cell) {
+  forBlock(block, [on](Cell& cell) {
     cell.flags = on ? (cell.flags | kLocked) : (cell.flags & ~kLocked);
   });
 }
 
 void CellGrid::setBlockDecimals(const Block& block, int decimals) {
   const auto d = clampDecimals(decimals);
-  forBlockOnCores(block, [d](Cell& cell) { cell.decimals = d; });
+  forBlock(block, [d](Cell& cell) { cell.decimals = d; });
 }
 
 void CellGrid::setBlockColours(const Block& block, std::optional<Colour> back,
@@ -365,18 +322,8 @@ void CellGrid::setBlockColours(const Block& block, std::optional<Colour> back,
 void CellGrid::clearAll() {
   // An empty cell is all zero bytes; the C library clears large arrays fastest.
   static_assert(std::is_trivially_copyable_v<Cell>);
-  const auto count = static_cast<std::int64_t>(cells_.size());
-  auto clearBand = [this, count](std::int64_t i, std::int64_t bands) {
-    const auto first = static_cast<std::size_t>(count * i / bands);
-    const auto last = static_cast<std::size_t>(count * (i + 1) / bands);
-    std::memset(static_cast<void*>(cells_.data() + first), 0, (last - first) * sizeof(Cell));
-  };
-  if (count == 0) {
-    // nothing to clear
-  } else if (count < kCellsOnCores) {
-    clearBand(0, 1);
-  } else {
-    onCores(count, clearBand);
+  if (!cells_.empty()) {
+    std::memset(static_cast<void*>(cells_.data()), 0, cells_.size() * sizeof(Cell));
   }
   extras_.clear();
   freeExtras_.clear();

@@ -215,9 +215,6 @@ class CellGrid {
   void clearContent(Cell& cell);
   template <typename F>
   void forBlock(const Block& block, F&& f);
-  // The same on all cores for a block of millions of cells; f may change only its cell.
-  template <typename F>
-  void forBlockOnCores(const Block& block, F&& f);
   void clampCurrent();
   // Throws std::bad_alloc for a cell array past the test budget; the callers catch it
   // like a real allocation failure.

@@ -198,7 +198,8 @@ TEST(Reader, SurplusElementsAreLeftOutAndCounted) {
 // pieces' edges must land in the cells that reading them one by one gives, which a quoted
 // element at the end brings about.
 TEST(Reader, PlainSectionsReadInPiecesFillTheCellsOfReadingOneByOne) {
-  const char* elements[] = {"12345.5", "-0", ".5", "..", "-", "1e3", "+2", "1.2.3", "1234567890123456789", "7."};
+  const char* elements[] = {
+      "12345.5", "-0", ".5", "..", "-", "1e3", "+2", "1.2.3", "1234567890123456789", "7."};
   std::string data;
   for (int i = 0; i < 120000; ++i) data += std::string(elements[i % 10]) + (i % 7 ? " " : ",\r\n");
   Loaded plain(Loaded::Text{"DECIMALS=6;" + table(300, 390, false, data)});
@@ -207,7 +208,8 @@ TEST(Reader, PlainSectionsReadInPiecesFillTheCellsOfReadingOneByOne) {
     std::string out;
     for (std::int32_t row = t.doc.DataRow1; row <= t.grid.rowCount(); ++row) {
       for (std::int32_t col = t.doc.DataCol1; col <= t.grid.colCount(); ++col) {
-        out += std::to_string(static_cast<int>(t.grid.kind(row, col))) + t.grid.text(row, col) + "|";
+        out +=
+            std::to_string(static_cast<int>(t.grid.kind(row, col))) + t.grid.text(row, col) + "|";
       }
     }
     return out;
