@@ -12,7 +12,6 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -22,6 +21,7 @@
 #include "core/grid/clipboard_block.h"
 #include "core/grid/data_methods.h"
 #include "core/model/vexa_mess.h"
+#include "gui/editor/cell_painting.h"
 #include "gui/editor/grid_model.h"
 
 namespace zendra {
@@ -86,7 +86,7 @@ class CellDelegate : public QStyledItemDelegate {
     QStyleOptionViewItem inner(option);
     inner.rect.adjust(0, 0, -1, -1);
     initStyleOption(&inner, index);
-    if (!paintPlain(painter, inner)) {
+    if (!paintPlainCell(painter, inner)) {
       const QWidget* widget = inner.widget;
       QStyle* style = widget ? widget->style() : QApplication::style();
       style->drawControl(QStyle::CE_ItemViewItem, &inner, painter, widget);
@@ -174,60 +174,6 @@ class CellDelegate : public QStyledItemDelegate {
     emit commitData(editor);
     emit closeEditor(editor, NoHint);
     owner_.step(step);
-  }
-
-  // Draws a cell as the style's item view cell, with its text laid out once where the
-  // style lays it out three times (for its size, for eliding and for drawing), which is
-  // most of a paint's time: a cell whose text fits on one line, without a focus frame, an
-  // editor, a check box or an icon. Every other cell is left to the style (false).
-  bool paintPlain(QPainter* painter, const QStyleOptionViewItem& option) const {
-    constexpr auto kDecorated = QStyleOptionViewItem::HasCheckIndicator |
-                                QStyleOptionViewItem::HasDecoration |
-                                QStyleOptionViewItem::WrapText;
-    if (option.state & (QStyle::State_HasFocus | QStyle::State_Editing)) return false;
-    if (option.features & kDecorated) return false;
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
-    QTextLayout layout(option.text, option.font);
-    QTextLine line;
-    if (!option.text.isEmpty()) {
-      if (option.text.contains(QChar::LineFeed) || option.text.contains(QChar::LineSeparator)) {
-        return false;
-      }
-      QTextOption textOption;
-      textOption.setWrapMode(QTextOption::ManualWrap);
-      textOption.setTextDirection(option.direction);
-      textOption.setAlignment(QStyle::visualAlignment(option.direction, option.displayAlignment));
-      layout.setTextOption(textOption);
-      layout.beginLayout();
-      line = layout.createLine();
-      line.setLineWidth(textRect.width());
-      line.setPosition(QPointF(0, 0));
-      const bool more = layout.createLine().isValid();
-      layout.endLayout();
-      if (more || line.naturalTextWidth() > textRect.width()) return false;  // elided
-    }
-    painter->save();
-    painter->setClipRect(option.rect, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, painter, widget);
-    if (line.isValid()) {
-      QPalette::ColorGroup group =
-          option.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
-      if (group == QPalette::Normal && !(option.state & QStyle::State_Active)) {
-        group = QPalette::Inactive;
-      }
-      const bool selected = option.state & QStyle::State_Selected;
-      painter->setPen(
-          option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-      const QRect placed =
-          QStyle::alignedRect(option.direction, option.displayAlignment,
-                              QSize(textRect.width(), static_cast<int>(line.height())), textRect);
-      layout.draw(painter, QPointF(textRect.x(), placed.y()));
-    }
-    painter->restore();
-    return true;
   }
 
   QColor lineColour() const {
