@@ -96,6 +96,8 @@ DbResult clsODBC::OpenDB() {
   std::string quote = odbc::infoText(connectionHandle_, SQL_IDENTIFIER_QUOTE_CHAR);
   quote_ = quote == " " ? std::string() : quote;
   serverName_ = odbc::infoText(connectionHandle_, SQL_DBMS_NAME);
+  schemasInStatements_ = (odbc::infoNumber(connectionHandle_, SQL_SCHEMA_USAGE, false, 0) &
+                          SQL_SU_DML_STATEMENTS) != 0;
   transactions_ =
       odbc::infoNumber(connectionHandle_, SQL_TXN_CAPABLE, true, SQL_TC_NONE) != SQL_TC_NONE &&
       succeeded(SQLSetConnectAttr(connectionHandle_.get(), SQL_ATTR_AUTOCOMMIT,
@@ -178,9 +180,7 @@ std::string clsODBC::QuoteName(std::string_view name) const {
 }
 
 std::string clsODBC::quotedSource(const Source& source) const {
-  const SQLUINTEGER usage =
-      isOpen() ? odbc::infoNumber(connectionHandle_, SQL_SCHEMA_USAGE, false, 0) : 0;
-  if (!source.schema.empty() && (usage & SQL_SU_DML_STATEMENTS) != 0) {
+  if (!source.schema.empty() && schemasInStatements_) {
     return QuoteName(source.schema) + "." + QuoteName(source.name);
   }
   return QuoteName(source.name);
@@ -471,13 +471,12 @@ void clsODBC::CloseRecordSet() {
 
 std::int32_t clsODBC::RecordCount() {
   if (!recordset_) return 0;
-  // The rows come forward only: they are counted on a second run of the statement, which
-  // then stands at its first row again.
+  // The rows come forward only: they are counted through, and the statement runs again
+  // so that it stands at its first row.
   const std::string sql = sql_;
   std::int32_t count = 0;
-  MoveFirst();
-  for (; !AtEOF(); MoveNext()) ++count;
-  if (OpenRecordSet(sql)) return count;
+  for (MoveFirst(); !AtEOF(); MoveNext()) ++count;
+  OpenRecordSet(sql);
   return count;
 }
 

@@ -127,6 +127,7 @@ class clsODBC : public clsAnyDatabase {
   bool transactions_ = false;
   bool readOnlyTransactions_ = false;
   bool schemasShown_ = false;
+  bool schemasInStatements_ = false;  // the server takes "schema"."table" in a SELECT
 
   std::vector<Source> sources_;
   std::vector<std::size_t> tables_;  // indexes into sources_, in the server's order
